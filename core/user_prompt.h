@@ -1,0 +1,60 @@
+#pragma once
+// The questions and messages a command asks of its user. Every command flow (download, upload,
+// settings save, firmware, erase, backup, archive load, export) is written once against this
+// interface: the GUI answers with its message boxes and file dialogs, the command-line tool with
+// its flags, the terminal and stderr, the tests with scripted answers.
+
+#include <optional>
+#include <string>
+
+namespace vandrel {
+
+enum class OverwriteAnswer { Ok = 0, Overwrite = 1, AlwaysOverwrite = 2 };
+
+struct FileFilter {
+    std::string description;       // "POI Files (*.poi)"
+    std::string pattern;           // "*.poi"
+    std::string defaultExtension;  // "poi"
+};
+
+class UserPrompt {
+public:
+    virtual ~UserPrompt() = default;
+
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const std::string& line1, const std::string& line2) = 0;
+    // A message with one OK button. Used for the fixed outcome texts of the commands.
+    virtual void notice(const std::string& line1, const std::string& line2 = {}) = 0;
+    // A failure the fixed texts do not cover (an unreadable device, a database error): the
+    // GUI shows it like a notice, the command-line tool writes it to stderr.
+    virtual void error(const std::string& message) = 0;
+    virtual OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) = 0;
+    virtual std::optional<std::string> chooseOpenFile(const FileFilter& filter) = 0;
+    virtual std::optional<std::string> chooseSaveFile(const FileFilter& filter) = 0;
+
+    // The busy indicator around long work; the owner window is insensitive in between.
+    virtual void beginBusy() = 0;
+    virtual void endBusy() = 0;
+};
+
+// Holds the busy indicator for the lifetime of a scope; stop() ends it early (before the final
+// message of a command).
+class BusyScope {
+public:
+    explicit BusyScope(UserPrompt& prompt) : prompt_(prompt) { prompt_.beginBusy(); }
+    ~BusyScope() { stop(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    void stop() {
+        if (running_) {
+            running_ = false;
+            prompt_.endBusy();
+        }
+    }
+
+private:
+    UserPrompt& prompt_;
+    bool running_ = true;
+};
+
+}  // namespace vandrel

@@ -1,0 +1,69 @@
+#pragma once
+// The logger's track log: the presence test, the copy of its two areas into "temp.hdr" and
+// "temp.log" in the program folder, the split of the index into runs of one track each, and the
+// decoding of a run into track points with implausible position jumps dropped.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/track_records.h"
+
+namespace vandrel {
+
+// One 12-byte entry of the log index; entry i describes chunk i of the log data.
+struct LogIndexEntry {
+    int32_t key = -1;  // track key, copied into the track's trail; -1 when erased
+    uint16_t word1 = 0xFFFF;
+    uint16_t word2 = 0xFFFF;
+    int32_t sequence = -1;  // consecutive within a track; -1 when erased
+
+    static LogIndexEntry parse(const uint8_t* bytes);
+};
+
+// One 26-byte logged fix.
+struct LogRecord {
+    int32_t latitude = 0;   // millionths of a degree
+    int32_t longitude = 0;  // millionths of a degree
+    uint32_t time = 0;      // seconds since 1970-01-01 00:00:00 UTC
+    int16_t offset = 0;     // minutes added to UTC to give local time
+    int16_t altitude = 0;   // feet
+    int32_t pressure = 0;
+    float temperature = 0;
+    uint8_t status1 = 0xFF;
+    uint8_t status2 = 0xFF;
+
+    static LogRecord parse(const uint8_t* bytes);
+    bool erased() const { return status1 == 0xFF || status2 == 0xFF; }
+};
+
+// Chunks of one track: byte range [first, last] of "temp.log".
+struct LogRun {
+    int32_t key = 0;
+    int32_t first = 0;
+    int32_t last = 0;
+    bool operator==(const LogRun&) const = default;
+};
+
+// Outcome of the copy; the message names the failed transfer.
+struct CopyResult {
+    bool ok = false;
+    std::string message;
+};
+
+// False when the log-present word is 0 or the volume cannot be read.
+bool HasLogRecords();
+// Copies the index and data areas into "temp.hdr" and "temp.log". Every transfer is checked:
+// on failure the files are not left looking like a complete copy and the result says why.
+CopyResult CopyLogAreas();
+// Splits "temp.hdr" into runs. A run still open after the last entry (a full log) is emitted.
+std::vector<LogRun> ScanLogIndex();
+// Decodes one run of "temp.log" into header.points and sets header.trail.
+void DecodeLogRun(const LogRun& run, TrackHeader& header);
+
+// The same on bytes in memory (the files above are read whole).
+std::vector<LogRun> scanLogIndex(const uint8_t* index, size_t size);
+void decodeLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header);
+
+}  // namespace vandrel

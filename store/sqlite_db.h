@@ -1,0 +1,129 @@
+#pragma once
+// A thin layer over SQLite through which every database operation passes. It owns the one
+// connection to the track database, runs complete SQL texts, hands back rows through a
+// forward-only cursor and turns every failure into CppSQLite3Exception, whose message is
+// "<code name>[<code>]: <detail>". The layer's own errors use code 1000 ("CPPSQLITE_ERROR").
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "store/track_records.h"
+
+namespace vandrel {
+
+constexpr int kCppSqliteError = 1000;
+
+class CppSQLite3Exception {
+public:
+    // detail may be null (treated as ""); when freeDetail is true it was allocated by SQLite
+    // and is released once copied into the message.
+    CppSQLite3Exception(int code, const char* detail, bool freeDetail = false);
+    CppSQLite3Exception(const CppSQLite3Exception& other);
+    CppSQLite3Exception& operator=(const CppSQLite3Exception& other);
+    ~CppSQLite3Exception();
+
+    int errorCode() const { return code_; }
+    const char* errorMessage() const { return message_ != nullptr ? message_ : ""; }
+
+    // "SQLITE_OK" to "SQLITE_RANGE" for 0 to 25, "SQLITE_ROW", "SQLITE_DONE",
+    // "CPPSQLITE_ERROR" for 1000, "UNKNOWN_ERROR" otherwise.
+    static const char* errorCodeAsString(int code);
+
+private:
+    int code_;
+    char* message_;  // sqlite3_mprintf'd
+};
+
+// A cursor over one prepared statement; the first row is present when query() returns.
+class SqlQuery {
+public:
+    SqlQuery() = default;
+    SqlQuery(sqlite3* db, sqlite3_stmt* statement, bool atEnd, bool ownsStatement = true);
+    SqlQuery(SqlQuery&& other) noexcept;
+    SqlQuery& operator=(SqlQuery&& other) noexcept;
+    SqlQuery(const SqlQuery&) = delete;
+    SqlQuery& operator=(const SqlQuery&) = delete;
+    ~SqlQuery();
+
+    bool eof();
+    void nextRow();
+    int fieldCount();
+    int fieldIndex(const char* name);
+    const char* fieldValue(int index);
+    int fieldType(int index);
+    int intField(int index, int nullValue = 0);
+    int intField(const char* name, int nullValue = 0);
+    double floatField(int index, double nullValue = 0.0);
+    double floatField(const char* name, double nullValue = 0.0);
+    const char* stringField(int index, const char* nullValue = "");
+    const char* stringField(const char* name, const char* nullValue = "");
+    bool isNull(const char* name);
+    void finalize();
+
+private:
+    void checkStatement() const;
+    void checkIndex(int index) const;
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* statement_ = nullptr;
+    bool atEnd_ = true;
+    int columnCount_ = 0;
+    bool ownsStatement_ = false;
+};
+
+// The connection to the track database, with the statements the program issues on its tables.
+class TrackDatabase {
+public:
+    // The process-wide connection, made on first use, closed at exit.
+    static TrackDatabase& instance();
+
+    TrackDatabase() = default;
+    ~TrackDatabase();
+    TrackDatabase(const TrackDatabase&) = delete;
+    TrackDatabase& operator=(const TrackDatabase&) = delete;
+
+    // Connection operations.
+    void open(const char* path);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+    int setBusyTimeout(int milliseconds);
+    int execute(const char* sql);
+    SqlQuery query(const char* sql);
+    int scalar(const char* sql);
+    bool tableExists(const char* table);
+    int lastRowId();
+    sqlite3* handle() const { return db_; }
+
+    // Track operations. openStore opens "Vandrel.db" in the program folder (or the given
+    // path) and creates what is missing: both tables and the index on TKPT(tkid).
+    void openStore();
+    void openStore(const std::filesystem::path& path);
+    void ensureTables();
+    void beginTransaction();
+    void commitTransaction();
+    // Ends an open transaction without keeping its changes; never throws.
+    void rollbackTransaction() noexcept;
+    int insertTrack(TrackHeader& header);
+    int insertPoint(TrackPoint& point);
+    void updatePoint(const TrackPoint& point);
+    void deleteTrack(int objid);
+    int findTrackByStart(double stime);
+    SqlQuery selectAllTracks();
+    SqlQuery selectTracksBetween(double from, double to);
+    SqlQuery selectPoints(int tkid);
+    int countPoints(int tkid);
+    static void readTrackRow(SqlQuery& query, TrackHeader& header);
+    static void readPointRow(SqlQuery& query, TrackPoint& point);
+
+    // Reads the tracks starting in [from, to) with their points, in start order.
+    std::vector<TrackHeader> readTracksBetween(double from, double to, bool withPoints = true);
+
+private:
+    sqlite3* db_ = nullptr;
+    int busyTimeoutMs_ = 60000;
+};
+
+}  // namespace vandrel
