@@ -1,1 +1,41 @@
-int main() { return 0; }
+// vandrel-cli: the logger commands without a window.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "store/sqlite_db.h"
+
+int main(int argc, char** argv) {
+    using namespace vandrel::cli;
+    CLI::App app{"Vandrel: download and manage the tracks of a GPS data logger"};
+    app.require_subcommand(1);
+    Context context;
+    app.add_option("--data-dir", context.dataDir,
+                   "Program folder (Vandrel.db, settings.xml, temp.hdr, temp.log)");
+    app.add_option("--device", context.device,
+                   "Logger to use: a block device, a mount point holding Id.txt, or an image");
+
+    CLI::App* download = app.add_subcommand("download", "Download the logger's tracks");
+    CLI::App* tracks = app.add_subcommand("tracks", "List the stored tracks in start order");
+    std::string day;
+    tracks->add_option("--day", day, "Only the tracks starting on this day (YYYY-MM-DD)");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help and version end well; every usage error is a plain failure.
+        return app.exit(e) == 0 ? kExitOk : kExitFailure;
+    }
+    try {
+        if (*download) {
+            return runDownload(context);
+        }
+        if (*tracks) {
+            return runTracks(context, day);
+        }
+    } catch (const vandrel::CppSQLite3Exception& e) {
+        std::cerr << "Database error: " << e.errorMessage() << std::endl;
+        return kExitFailure;
+    }
+    return kExitFailure;
+}

@@ -9,7 +9,9 @@ constexpr int64_t kEpochOffsetDays = 25569;  // 1899-12-30 to 1970-01-01
 constexpr double kMinDate = -657434.0;       // 0100-01-01
 constexpr double kMaxDate = 2958465.999995;  // 9999-12-31 23:59:59.5 and a little
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m) {
     static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -66,8 +68,8 @@ bool VariantTimeToSystemTime(double variantTime, SystemTime& out) {
 
 bool SystemTimeToVariantTime(const SystemTime& in, double& out) {
     if (in.year < 100 || in.year > 9999 || in.month < 1 || in.month > 12 || in.day < 1 ||
-        in.day > daysInMonth(in.year, in.month) || in.hour < 0 || in.hour > 23 ||
-        in.minute < 0 || in.minute > 59 || in.second < 0 || in.second > 59) {
+        in.day > daysInMonth(in.year, in.month) || in.hour < 0 || in.hour > 23 || in.minute < 0 ||
+        in.minute > 59 || in.second < 0 || in.second > 59) {
         return false;
     }
     const int64_t dayNumber = daysFromCivil(in.year, in.month, in.day) + kEpochOffsetDays;

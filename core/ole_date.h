@@ -10,9 +10,9 @@ namespace vandrel {
 
 struct SystemTime {
     int year = 0;
-    int month = 0;       // 1 to 12
-    int dayOfWeek = 0;   // 0 Sunday to 6 Saturday; filled on output, ignored on input
-    int day = 0;         // 1 to 31
+    int month = 0;      // 1 to 12
+    int dayOfWeek = 0;  // 0 Sunday to 6 Saturday; filled on output, ignored on input
+    int day = 0;        // 1 to 31
     int hour = 0;
     int minute = 0;
     int second = 0;

@@ -85,6 +85,8 @@ fs::path programPath(std::string_view name) {
     return programFolder() / normalised;
 }
 
-void setProgramFolder(const fs::path& folder) { overrideFolder() = folder; }
+void setProgramFolder(const fs::path& folder) {
+    overrideFolder() = folder;
+}
 
 }  // namespace vandrel

@@ -18,7 +18,7 @@ struct FileFilter {
 };
 
 class UserPrompt {
-public:
+  public:
     virtual ~UserPrompt() = default;
 
     // A question with Yes and No; true for Yes.
@@ -40,7 +40,7 @@ public:
 // Holds the busy indicator for the lifetime of a scope; stop() ends it early (before the final
 // message of a command).
 class BusyScope {
-public:
+  public:
     explicit BusyScope(UserPrompt& prompt) : prompt_(prompt) { prompt_.beginBusy(); }
     ~BusyScope() { stop(); }
     BusyScope(const BusyScope&) = delete;
@@ -52,7 +52,7 @@ public:
         }
     }
 
-private:
+  private:
     UserPrompt& prompt_;
     bool running_ = true;
 };

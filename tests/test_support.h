@@ -13,7 +13,7 @@
 namespace vandrel::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "vandrel-test-XXXXXX");
         std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -30,7 +30,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,0 +1,34 @@
+#pragma once
+// The command-line tool's answers to a command flow's questions: messages go to stderr as
+// they stand, questions are asked on the terminal, and without a terminal the cautious answer
+// is taken unless --yes said otherwise.
+
+#include <iosfwd>
+
+#include "core/user_prompt.h"
+
+namespace vandrel::cli {
+
+class TerminalPrompt : public UserPrompt {
+  public:
+    TerminalPrompt(std::istream& in, std::ostream& err, bool interactive, bool assumeYes);
+
+    bool askYesNo(const std::string& line1, const std::string& line2) override;
+    void notice(const std::string& line1, const std::string& line2) override;
+    void error(const std::string& message) override;
+    OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) override;
+    std::optional<std::string> chooseOpenFile(const FileFilter& filter) override;
+    std::optional<std::string> chooseSaveFile(const FileFilter& filter) override;
+    void beginBusy() override {}
+    void endBusy() override {}
+
+  private:
+    std::string ask(const std::string& question);
+
+    std::istream& in_;
+    std::ostream& err_;
+    bool interactive_;
+    bool assumeYes_;
+};
+
+}  // namespace vandrel::cli

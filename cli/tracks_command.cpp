@@ -1,0 +1,48 @@
+#include <cstdio>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "core/ole_date.h"
+#include "core/units.h"
+#include "store/sqlite_db.h"
+
+namespace vandrel::cli {
+namespace {
+
+// "YYYY-MM-DD" as the OLE date of that day's 00:00.
+bool parseDay(const std::string& text, double& day) {
+    SystemTime st;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &st.year, &st.month, &st.day, &tail) != 3) {
+        return false;
+    }
+    return SystemTimeToVariantTime(st, day);
+}
+
+}  // namespace
+
+int runTracks(const Context& context, const std::string& day) {
+    if (!prepare(context)) {
+        return kExitFailure;
+    }
+    double from = -1e9;
+    double to = 1e9;
+    if (!day.empty()) {
+        if (!parseDay(day, from)) {
+            std::cerr << "Not a day: " << day << " (expected YYYY-MM-DD)" << std::endl;
+            return kExitFailure;
+        }
+        to = from + 1;
+    }
+    TrackDatabase& db = TrackDatabase::instance();
+    db.openStore();
+    for (const TrackHeader& track : db.readTracksBetween(from, to, false)) {
+        std::printf("%d  %s  %s  dist:%s  average alt:%s  points:%d\n", track.objid,
+                    FormatDateTime(track.stime).c_str(), FormatDateTime(track.etime).c_str(),
+                    FormatDistance(track.dist).c_str(), FormatAltitude(track.avgalt).c_str(),
+                    db.countPoints(track.objid));
+    }
+    return kExitOk;
+}
+
+}  // namespace vandrel::cli

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/ground_distance.h"
+#include "core/program_path.h"
+#include "core/utf8.h"
+#include "test_support.h"
+
+namespace vandrel {
+namespace {
+
+TEST(GroundDistance, MatchesTheHaversineOfTheStoredRadius) {
+    EXPECT_DOUBLE_EQ(GroundDistance(10, 20, 10, 20), 0.0);
+    // One degree of latitude along a meridian.
+    EXPECT_NEAR(GroundDistance(0, 0, 1, 0), 6372797.560856 * 0.017453293, 1e-6);
+    // Symmetric, and across the antimeridian the short way.
+    EXPECT_DOUBLE_EQ(GroundDistance(48.1, 11.5, 48.2, 11.6),
+                     GroundDistance(48.2, 11.6, 48.1, 11.5));
+    EXPECT_NEAR(GroundDistance(0, 179.9, 0, -179.9), 2 * 0.1 * 6372797.560856 * 0.017453293, 1e-3);
+}
+
+TEST(Utf8, ConvertsBothWaysAndReplacesInvalidBytes) {
+    const std::string text =
+        "25.3\xC2\xB0"
+        "C \xE2\x82\xAC \xF0\x9F\x9A\x97";
+    EXPECT_TRUE(isValidUtf8(text));
+    const std::wstring wide = utf8ToWide(text);
+    EXPECT_EQ(wide[4], L'\u00B0');
+    EXPECT_EQ(wideToUtf8(wide), text);
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));      // overlong '/'
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(isValidUtf8("abc\xE2\x82"));   // truncated
+    EXPECT_EQ(sanitizeUtf8("a\xFF"
+                           "b"),
+              "a\xEF\xBF\xBD"
+              "b");
+}
+
+TEST(ProgramPath, OverrideHoldsUserFilesAndResourcesStayWithTheProgram) {
+    testing::TempDir dir;
+    setProgramFolder(dir.path());
+    EXPECT_EQ(programPath("Vandrel.db"), dir.path() / "Vandrel.db");
+    EXPECT_EQ(programPath("photos\\a.jpg"), dir.path() / "photos" / "a.jpg");
+    EXPECT_NE(programPath("Html\\load.html").parent_path().parent_path(), dir.path());
+    setProgramFolder({});
+}
+
+TEST(ProgramPath, PortableOnlyWithHtmlFolderAndWritable) {
+    testing::TempDir dir;
+    EXPECT_FALSE(isPortableFolder(dir.path()));
+    std::filesystem::create_directory(dir / "Html");
+    EXPECT_TRUE(isPortableFolder(dir.path()));
+}
+
+TEST(ProgramPath, InstalledModeUsesXdgDataHome) {
+    if (isPortableFolder(executableFolder())) {
+        GTEST_SKIP() << "the test executable's folder is a portable program folder";
+    }
+    testing::TempDir dir;
+    const char* old = std::getenv("XDG_DATA_HOME");
+    const std::string saved = old != nullptr ? old : "";
+    ::setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    EXPECT_EQ(programPath("settings.xml"), dir.path() / "vandrel" / "settings.xml");
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "vandrel"));
+    if (old != nullptr) {
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_DATA_HOME");
+    }
+}
+
+}  // namespace
+}  // namespace vandrel

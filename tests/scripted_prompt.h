@@ -1,0 +1,62 @@
+#pragma once
+// A UserPrompt with scripted answers that records everything a flow said.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/user_prompt.h"
+
+namespace vandrel::testing {
+
+class ScriptedPrompt : public UserPrompt {
+  public:
+    std::vector<std::string>
+        said;  // notices (line1 + "|" + line2 when two) and errors ("error: ...")
+    std::deque<bool> yesNoAnswers;
+    std::deque<OverwriteAnswer> overwriteAnswers;
+    std::deque<std::string> files;
+    int busyBegun = 0;
+    int busyEnded = 0;
+    bool busyDuringLastNotice = false;
+
+    bool askYesNo(const std::string& line1, const std::string& line2) override {
+        said.push_back("ask: " + line1 + "|" + line2);
+        if (yesNoAnswers.empty()) {
+            return false;
+        }
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
+    }
+    void notice(const std::string& line1, const std::string& line2) override {
+        said.push_back(line2.empty() ? line1 : line1 + "|" + line2);
+        busyDuringLastNotice = busyBegun > busyEnded;
+    }
+    void error(const std::string& message) override { said.push_back("error: " + message); }
+    OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) override {
+        said.push_back("overwrite: " + line1 + "|" + line2);
+        if (overwriteAnswers.empty()) {
+            return OverwriteAnswer::Ok;
+        }
+        const OverwriteAnswer answer = overwriteAnswers.front();
+        overwriteAnswers.pop_front();
+        return answer;
+    }
+    std::optional<std::string> chooseOpenFile(const FileFilter&) override { return nextFile(); }
+    std::optional<std::string> chooseSaveFile(const FileFilter&) override { return nextFile(); }
+    void beginBusy() override { ++busyBegun; }
+    void endBusy() override { ++busyEnded; }
+
+  private:
+    std::optional<std::string> nextFile() {
+        if (files.empty()) {
+            return std::nullopt;
+        }
+        std::string file = files.front();
+        files.pop_front();
+        return file;
+    }
+};
+
+}  // namespace vandrel::testing
