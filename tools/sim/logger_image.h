@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vandrel::sim {
@@ -36,8 +37,29 @@ struct SimTrack {
     std::vector<SimFix> fixes;
 };
 
+// The fields of the settings block (block 512) at their byte offsets; the values are the
+// stored ones (units and formats counted from 1, as the logger keeps them).
+struct SimSettings {
+    int16_t timeZoneEast = 0;  // 66: minutes east of UTC
+    uint8_t temperature = 1;   // 68: 1 degrees C, 2 degrees F
+    uint8_t timeFormat = 2;    // 69: 1 12-hour, 2 24-hour
+    uint8_t length = 1;        // 70: 1 metric, 2 imperial
+    uint8_t length2 = 1;       // 71: the same again
+    uint8_t byte72 = 0;        // 72
+    uint8_t powerOff = 2;      // 73: 0 never, 1 to 4: 5, 10, 30, 60 min
+    uint8_t backlight = 1;     // 74: 0 never, 1 to 4: 5, 10, 15, 30 min
+    float refbar = 0.0f;       // 75: altitude offset in metres
+    int16_t logInterval = 5;   // 79: seconds
+    uint8_t tnttbar = 0;       // 81: 0 to 3: 5, 10, 30, 60 min
+};
+
+constexpr uint32_t kChallengeBlock = 10;
+constexpr uint32_t kResponseBlock = 11;
+constexpr uint32_t kSettingsBlock = 512;
+constexpr uint32_t kPoiBlock = 513;
+
 class LoggerImage {
-public:
+  public:
     // A fresh volume: zero everywhere, a random challenge in block 10 (from seed), plausible
     // settings in block 512, an erased POI block, an empty log (index all 0xFF) and a
     // log-present word of 0.
@@ -63,13 +85,23 @@ public:
     void setLogPresent(uint32_t value);
     uint32_t logPresent() const;
 
+    void writeSettings(const SimSettings& settings);
+    SimSettings readSettings() const;
+
     bool save(const std::filesystem::path& path, std::string& error) const;
     static std::optional<LoggerImage> load(const std::filesystem::path& path, std::string& error);
 
-private:
+  private:
     LoggerImage() = default;
     std::vector<uint8_t> bytes_;
 };
+
+// The handshake as the program answers it: the response word computed from the first word of
+// block 10, followed by the other 4092 bytes of block 10, all written to block 11.
+uint32_t handshakeResponse(uint32_t challenge);
+void answerHandshake(LoggerImage& image);
+enum class HandshakeState { None, Ok, Wrong };  // block 11 all zero / the response / other
+HandshakeState checkHandshake(const LoggerImage& image);
 
 // Every trk of a GPX 1.0 or 1.1 file as one track (all its segments, in order): positions,
 // ele in metres stored as feet, time as UTC seconds, tzOffset as each fix's minute offset.
@@ -77,11 +109,36 @@ private:
 // read.
 std::vector<SimTrack> readGpxTracks(const std::filesystem::path& path, int16_t tzOffset,
                                     std::string& error);
+// The same, telling in `warnings` how many points were left out and why, and which trk had
+// no usable point at all (such a trk yields no track).
+std::vector<SimTrack> readGpxTracks(const std::filesystem::path& path, int16_t tzOffset,
+                                    std::string& error, std::vector<std::string>& warnings);
+
+// An ISO 8601 date and time "YYYY-MM-DDTHH:MM:SS", optionally with a fraction (dropped) and a
+// zone ("Z", "+HH:MM", "+HHMM", "+HH"). `seconds` counts from 1970-01-01 00:00 of the written
+// clock, minus the zone's offset when there is one (so it is UTC exactly when hasZone).
+struct IsoTime {
+    int64_t seconds = 0;
+    bool hasZone = false;
+};
+std::optional<IsoTime> parseIsoTime(std::string_view text);
+// "YYYY-MM-DDTHH:MM:SSZ" of seconds since 1970-01-01 UTC.
+std::string isoUtcText(int64_t seconds);
+// A decimal degree text as millionths of a degree, truncated toward zero digit by digit (so
+// "47.1234569" is 47123456 whatever the binary rounding); nothing when it is not a number.
+std::optional<int32_t> parseMicroDegrees(std::string_view text);
+// Metres as whole feet, rounded and clamped to the 16-bit range.
+int16_t feetFromMetres(double metres);
+// Air pressure in hPa of the standard atmosphere at an altitude in metres, rounded.
+int32_t standardPressure(double metres);
 
 // count tracks of `points` plausible fixes each (a walk with smooth altitude, pressure and
 // temperature), one a day from startUnix, `interval` seconds apart.
 std::vector<SimTrack> generateTracks(int count, int points, int64_t startUnix, int interval,
                                      int16_t tzOffset, uint32_t seed = 7);
+// The same with a point count of its own for each track (as pointsToFillLog gives them).
+std::vector<SimTrack> generateTracks(const std::vector<int>& points, int64_t startUnix,
+                                     int interval, int16_t tzOffset, uint32_t seed = 7);
 // The points per track that make `count` tracks fill all 998 chunks exactly (spread so that
 // the chunk counts add up to 998); element i is the point count of track i.
 std::vector<int> pointsToFillLog(int count);
