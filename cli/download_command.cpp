@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "cli/commands.h"
@@ -8,6 +9,8 @@
 #include "device/download_device_logs.h"
 
 namespace vandrel::cli {
+
+namespace {
 
 int runDownload(const Context& context) {
     if (!prepare(context)) {
@@ -32,6 +35,13 @@ int runDownload(const Context& context) {
               << " tracks skipped as already stored, " << report.stored.pointsStored
               << " points stored" << std::endl;
     return kExitOk;
+}
+
+}  // namespace
+
+void addDownloadCommand(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand("download", "Download the logger's tracks");
+    command->callback([&context] { context.exitCode = runDownload(context); });
 }
 
 }  // namespace vandrel::cli

@@ -15,27 +15,17 @@ int main(int argc, char** argv) {
     app.add_option("--device", context.device,
                    "Logger to use: a block device, a mount point holding Id.txt, or an image");
 
-    CLI::App* download = app.add_subcommand("download", "Download the logger's tracks");
-    CLI::App* tracks = app.add_subcommand("tracks", "List the stored tracks in start order");
-    std::string day;
-    tracks->add_option("--day", day, "Only the tracks starting on this day (YYYY-MM-DD)");
+    addDownloadCommand(app, context);
+    addTracksCommand(app, context);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        // Help and version end well; every usage error is a plain failure.
+        // Help ends well; every usage error is a plain failure.
         return app.exit(e) == 0 ? kExitOk : kExitFailure;
-    }
-    try {
-        if (*download) {
-            return runDownload(context);
-        }
-        if (*tracks) {
-            return runTracks(context, day);
-        }
     } catch (const vandrel::CppSQLite3Exception& e) {
         std::cerr << "Database error: " << e.errorMessage() << std::endl;
         return kExitFailure;
     }
-    return kExitFailure;
+    return context.exitCode;
 }

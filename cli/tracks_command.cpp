@@ -1,5 +1,7 @@
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include "cli/commands.h"
 #include "core/ole_date.h"
@@ -18,8 +20,6 @@ bool parseDay(const std::string& text, double& day) {
     }
     return SystemTimeToVariantTime(st, day);
 }
-
-}  // namespace
 
 int runTracks(const Context& context, const std::string& day) {
     if (!prepare(context)) {
@@ -43,6 +43,15 @@ int runTracks(const Context& context, const std::string& day) {
                     db.countPoints(track.objid));
     }
     return kExitOk;
+}
+
+}  // namespace
+
+void addTracksCommand(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand("tracks", "List the stored tracks in start order");
+    auto day = std::make_shared<std::string>();
+    command->add_option("--day", *day, "Only the tracks starting on this day (YYYY-MM-DD)");
+    command->callback([&context, day] { context.exitCode = runTracks(context, *day); });
 }
 
 }  // namespace vandrel::cli
