@@ -1,0 +1,125 @@
+// The connection operations of TrackDatabase; the statements on the track tables are in
+// track_database.cpp.
+
+#include <cstdlib>
+
+#include "store/sqlite_db.h"
+
+namespace vandrel {
+namespace {
+
+void checkOpen(sqlite3* db) {
+    if (db == nullptr) {
+        throw CppSQLite3Exception(kCppSqliteError, "Database not open");
+    }
+}
+
+}  // namespace
+
+TrackDatabase& TrackDatabase::instance() {
+    static TrackDatabase database;
+    return database;
+}
+
+TrackDatabase::~TrackDatabase() {
+    close();
+}
+
+// sqlite3_open hands back a handle even when it fails; that handle only carries the error
+// text, so it is closed before the failure is thrown and the object stays closed.
+void TrackDatabase::open(const char* path) {
+    close();
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open(path, &db);
+    if (rc != SQLITE_OK) {
+        CppSQLite3Exception error(rc, db != nullptr ? sqlite3_errmsg(db) : nullptr);
+        sqlite3_close(db);
+        throw error;
+    }
+    db_ = db;
+    setBusyTimeout(busyTimeoutMs_);
+}
+
+void TrackDatabase::close() {
+    if (db_ != nullptr) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+}
+
+// While closed the value is only kept; open applies it.
+int TrackDatabase::setBusyTimeout(int milliseconds) {
+    busyTimeoutMs_ = milliseconds;
+    if (db_ == nullptr) {
+        return SQLITE_OK;
+    }
+    return sqlite3_busy_timeout(db_, milliseconds);
+}
+
+int TrackDatabase::execute(const char* sql) {
+    checkOpen(db_);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        throw CppSQLite3Exception(rc, error, true);
+    }
+    return sqlite3_changes(db_);
+}
+
+// A failed prepare is reported with its code alone: the detail stays empty. A failed first
+// step finalises the statement, whose result is the specific code of the failure.
+SqlQuery TrackDatabase::query(const char* sql) {
+    checkOpen(db_);
+    sqlite3_stmt* statement = nullptr;
+    const int rc = sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr);
+    if (rc != SQLITE_OK) {
+        throw CppSQLite3Exception(rc, "");
+    }
+    if (statement == nullptr) {
+        // Text without a statement (empty, blanks or a comment): there is nothing to step.
+        throw CppSQLite3Exception(kCppSqliteError, "Null Virtual Machine pointer");
+    }
+    const int step = sqlite3_step(statement);
+    if (step == SQLITE_DONE) {
+        return SqlQuery(db_, statement, true);
+    }
+    if (step == SQLITE_ROW) {
+        return SqlQuery(db_, statement, false);
+    }
+    const int finalRc = sqlite3_finalize(statement);
+    throw CppSQLite3Exception(finalRc, sqlite3_errmsg(db_));
+}
+
+int TrackDatabase::scalar(const char* sql) {
+    SqlQuery result = query(sql);
+    if (result.eof() || result.fieldCount() < 1) {
+        throw CppSQLite3Exception(kCppSqliteError, "Invalid scalar query");
+    }
+    const char* value = result.fieldValue(0);
+    return value != nullptr ? std::atoi(value) : 0;
+}
+
+bool TrackDatabase::tableExists(const char* table) {
+    // %q doubles any quote in the name, so the name cannot end the literal early.
+    char* sql = sqlite3_mprintf(
+        "select count(*) from sqlite_master where type='table' and name='%q'", table);
+    if (sql == nullptr) {
+        throw CppSQLite3Exception(SQLITE_NOMEM, nullptr);
+    }
+    int count = 0;
+    try {
+        count = scalar(sql);
+    } catch (...) {
+        sqlite3_free(sql);
+        throw;
+    }
+    sqlite3_free(sql);
+    return count > 0;
+}
+
+int TrackDatabase::lastRowId() {
+    checkOpen(db_);
+    return static_cast<int>(sqlite3_last_insert_rowid(db_));
+}
+
+}  // namespace vandrel

@@ -1,0 +1,175 @@
+// The statements the program issues on the track tables. Every statement is a complete text
+// made from a fixed template (see sql_text.h); there are no bound parameters.
+
+#include <cstdlib>
+
+#include "core/program_path.h"
+#include "store/sql_text.h"
+#include "store/sqlite_db.h"
+
+namespace vandrel {
+namespace {
+
+// The white space between the column names and their types is tabs, as in every database
+// already in use; the create texts are kept byte for byte.
+constexpr const char* kCreateTrackTable =
+    "create table TK (objid integer primary key,trail\tinteger,dist\t\tdouble,stime\tdouble,"
+    "etime\tdouble,avgalt\tdouble,avgbar\tdouble,avgtmp\tdouble,tzome\tinteger);";
+constexpr const char* kCreatePointTable =
+    "create table TKPT (objid integer primary key,tkid\t\tinteger,sdate\tdouble,lat\t\tdouble,"
+    "lng\t\tdouble,alt\t\tdouble,bar\t\tdouble,tmp\t\tdouble,dist\t\tdouble,pho\t\tvarchar(32));";
+// Reading a track's points looks them up by tkid; without this index every track read scans
+// all points of all tracks. Databases made before the index existed gain it on their next open.
+constexpr const char* kCreatePointIndex = "create index if not exists TKPT_tkid on TKPT(tkid);";
+
+constexpr double kOneSecond = 1.0 / 86400.0;
+
+}  // namespace
+
+void TrackDatabase::openStore() {
+    openStore(programPath("Vandrel.db"));
+}
+
+void TrackDatabase::openStore(const std::filesystem::path& path) {
+    open(path.string().c_str());
+    ensureTables();
+}
+
+void TrackDatabase::ensureTables() {
+    if (!tableExists("TK")) {
+        execute(kCreateTrackTable);
+    }
+    if (!tableExists("TKPT")) {
+        execute(kCreatePointTable);
+    }
+    execute(kCreatePointIndex);
+}
+
+void TrackDatabase::beginTransaction() {
+    execute("begin transaction;");
+}
+
+void TrackDatabase::commitTransaction() {
+    execute("commit transaction;");
+}
+
+// Used on the way out of a failure: there is nothing better to do with a second error than
+// to let the first one travel on, so the result is ignored.
+void TrackDatabase::rollbackTransaction() noexcept {
+    if (db_ != nullptr) {
+        sqlite3_exec(db_, "rollback transaction;", nullptr, nullptr, nullptr);
+    }
+}
+
+int TrackDatabase::insertTrack(TrackHeader& header) {
+    execute(sql::format("insert into TK (trail,dist,stime,etime,avgalt,avgbar,avgtmp,tzome) "
+                        "values (%d,%f,%f,%f,%f,%f,%f,%d);",
+                        {header.trail, header.dist, header.stime, header.etime, header.avgalt,
+                         header.avgbar, header.avgtmp, header.tzome})
+                .c_str());
+    header.objid = lastRowId();
+    return 1;
+}
+
+int TrackDatabase::insertPoint(TrackPoint& point) {
+    execute(sql::format("insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) "
+                        "values (%d,%f,%f,%f,%f,%f,%f,%f,'%s');",
+                        {point.tkid, point.sdate, point.lat, point.lng, point.alt, point.bar,
+                         point.tmp, point.dist, point.pho})
+                .c_str());
+    point.objid = lastRowId();
+    return 1;
+}
+
+void TrackDatabase::updatePoint(const TrackPoint& point) {
+    execute(sql::format("update TKPT set tkid\t\t= %d,sdate\t\t= %f,lat\t\t= %f,lng\t\t= %f,"
+                        "alt\t\t= %f,bar\t\t= %f,tmp\t\t= %f,dist\t\t= %f,pho\t\t= '%s' "
+                        "where objid =  %d;",
+                        {point.tkid, point.sdate, point.lat, point.lng, point.alt, point.bar,
+                         point.tmp, point.dist, point.pho, point.objid})
+                .c_str());
+}
+
+void TrackDatabase::deleteTrack(int objid) {
+    execute(sql::format("delete from TK where objid = %d;", {objid}).c_str());
+    execute(sql::format("delete from TKPT where tkid = %d;", {objid}).c_str());
+}
+
+// A track counts as stored when a stored start lies strictly within one second of stime.
+int TrackDatabase::findTrackByStart(double stime) {
+    SqlQuery result = query(sql::format("select objid from TK where stime>%f and stime<%f;",
+                                        {stime - kOneSecond, stime + kOneSecond})
+                                .c_str());
+    if (result.eof()) {
+        return 0;
+    }
+    const char* objid = result.fieldValue(0);
+    return objid != nullptr ? static_cast<int>(std::atol(objid)) : 0;
+}
+
+SqlQuery TrackDatabase::selectAllTracks() {
+    return query("select * from TK;");
+}
+
+SqlQuery TrackDatabase::selectTracksBetween(double from, double to) {
+    return query(
+        sql::format("select * from TK where stime>=%f and stime<%f order by stime;", {from, to})
+            .c_str());
+}
+
+SqlQuery TrackDatabase::selectPoints(int tkid) {
+    return query(sql::format("select * from TKPT where tkid=%d;", {tkid}).c_str());
+}
+
+int TrackDatabase::countPoints(int tkid) {
+    return scalar(sql::format("select count(*) from TKPT where tkid=%d;", {tkid}).c_str());
+}
+
+void TrackDatabase::readTrackRow(SqlQuery& query, TrackHeader& header) {
+    header.objid = query.intField("objid", 0);
+    header.trail = query.intField("trail", 0);
+    header.stime = query.floatField("stime", 0.0);
+    header.etime = query.floatField("etime", 0.0);
+    header.dist = static_cast<float>(query.floatField("dist", 0.0));
+    header.avgalt = static_cast<float>(query.floatField("avgalt", 0.0));
+    header.avgbar = static_cast<float>(query.floatField("avgbar", 0.0));
+    header.avgtmp = static_cast<float>(query.floatField("avgtmp", 0.0));
+    header.tzome = query.intField("tzome", 0);
+    query.nextRow();
+}
+
+void TrackDatabase::readPointRow(SqlQuery& query, TrackPoint& point) {
+    point.objid = query.intField("objid", 0);
+    point.tkid = query.intField("tkid", 0);
+    point.sdate = query.floatField("sdate", 0.0);
+    point.lat = static_cast<float>(query.floatField("lat", 0.0));
+    point.lng = static_cast<float>(query.floatField("lng", 0.0));
+    point.alt = static_cast<float>(query.floatField("alt", 0.0));
+    point.bar = static_cast<float>(query.floatField("bar", 0.0));
+    point.tmp = static_cast<float>(query.floatField("tmp", 0.0));
+    point.dist = static_cast<float>(query.floatField("dist", 0.0));
+    point.pho = query.stringField("pho", "");
+    query.nextRow();
+}
+
+std::vector<TrackHeader> TrackDatabase::readTracksBetween(double from, double to, bool withPoints) {
+    std::vector<TrackHeader> tracks;
+    SqlQuery rows = selectTracksBetween(from, to);
+    while (!rows.eof()) {
+        readTrackRow(rows, tracks.emplace_back());
+    }
+    rows.finalize();
+    if (!withPoints) {
+        return tracks;
+    }
+    for (TrackHeader& track : tracks) {
+        SqlQuery points = selectPoints(track.objid);
+        while (!points.eof()) {
+            readPointRow(points, track.points.emplace_back());
+        }
+        points.finalize();
+    }
+    return tracks;
+}
+
+}  // namespace vandrel
