@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace vandrel {
 
@@ -36,7 +38,12 @@ struct DeviceSettings {
 // non-numeric attribute, leaves the field as it was. Returns false when the file could not be
 // read as XML with a params element.
 bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings);
-// Writes the whole file; false when it cannot be written.
+// Writes the whole file; false when it cannot be written. The old file stays whole until the
+// new one is complete.
 bool saveSettingsFile(const std::filesystem::path& path, const DeviceSettings& settings);
+
+// The same on text in memory: the file's exact text, and its reading.
+std::string settingsXmlText(const DeviceSettings& settings);
+bool loadSettingsText(std::string_view text, DeviceSettings& settings);
 
 }  // namespace vandrel

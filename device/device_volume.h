@@ -19,13 +19,15 @@ namespace vandrel {
 
 // An open, locked, positioned volume as OpenAt returns it; invalid when the open failed.
 class VolumeHandle {
-public:
+  public:
     bool valid() const { return device_ != nullptr; }
     // One 4096-byte block at the current position; each call advances one block.
     bool readBlock(uint8_t* block);
     bool writeBlock(const uint8_t* block);
+    // Why the last transfer failed, naming the volume; empty when none did.
+    std::string error() const;
 
-private:
+  private:
     friend class DeviceVolume;
     std::unique_ptr<BlockDevice> device_;
 };
@@ -35,13 +37,14 @@ struct MountEntry {
     std::string mountPoint;
     std::string source;  // the device behind the mount, e.g. /dev/sdb1
     std::string fsType;
+    std::string root = "/";  // the folder of the file system mounted there; "/" unless bound
 };
 
 // Parses the text of /proc/self/mountinfo (octal escapes such as \040 are undone).
 std::vector<MountEntry> parseMountInfo(const std::string& text);
 
 class DeviceVolume {
-public:
+  public:
     static DeviceVolume& instance();
 
     // `--device`: a block device, a mount point holding Id.txt, or a volume image.
@@ -71,9 +74,11 @@ public:
     // Why the last open or search failed, for the user (permissions, missing device), or empty.
     const std::string& lastError() const { return lastError_; }
 
-private:
+  private:
     DeviceVolume() = default;
     bool tryCandidate(const std::string& mountPoint, const std::string& source);
+    bool findGivenPath();
+    bool readMountTable(std::vector<MountEntry>& entries);
 
     std::string devicePath_;
     std::string mountTable_ = "/proc/self/mountinfo";

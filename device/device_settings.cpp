@@ -1,0 +1,174 @@
+// The program's copy of the logger settings and "settings.xml".
+
+#include "device/device_settings.h"
+
+#include <tinyxml2.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <system_error>
+
+namespace vandrel {
+namespace {
+
+// Prints the file as it has always looked: an empty element closes with " />".
+class SettingsPrinter : public tinyxml2::XMLPrinter {
+  protected:
+    void Write(const char* data, size_t size) override {
+        if (size == 2 && data[0] == '/' && data[1] == '>') {
+            tinyxml2::XMLPrinter::Write(" />", 3);
+        } else {
+            tinyxml2::XMLPrinter::Write(data, size);
+        }
+    }
+};
+
+std::string_view trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.size() > 1 && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+// Numbers are read and written without the locale: the GUI toolkit sets LC_NUMERIC from the
+// user's locale, and a decimal comma would make the file unreadable elsewhere.
+void readInt(const tinyxml2::XMLElement& params, const char* name, int32_t& field) {
+    const char* value = params.Attribute(name);
+    if (value == nullptr) {
+        return;
+    }
+    const std::string_view text = trimmed(value);
+    int32_t parsed = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (ec == std::errc() && end == text.data() + text.size()) {
+        field = parsed;
+    }
+}
+
+// Only finite values a float can hold are taken; anything else would travel on into the
+// logger's settings block.
+void readFloat(const tinyxml2::XMLElement& params, const char* name, float& field) {
+    const char* value = params.Attribute(name);
+    if (value == nullptr) {
+        return;
+    }
+    const std::string_view text = trimmed(value);
+    double parsed = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (ec == std::errc() && end == text.data() + text.size() && std::isfinite(parsed) &&
+        std::fabs(parsed) <= std::numeric_limits<float>::max()) {
+        field = static_cast<float>(parsed);
+    }
+}
+
+std::string twoDecimals(float value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                      std::chars_format::fixed, 2);
+    if (result.ec != std::errc()) {
+        return "0.00";
+    }
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+int32_t systemTimeZoneBias() {
+    // timezone: seconds west of UTC of the zone's standard time, daylight saving left out.
+    ::tzset();
+    return static_cast<int32_t>(timezone / 60);
+}
+
+std::string settingsXmlText(const DeviceSettings& settings) {
+    tinyxml2::XMLDocument doc;
+    doc.InsertEndChild(doc.NewDeclaration("xml version=\"1.0\" "));
+    tinyxml2::XMLElement* root = doc.NewElement("root");
+    doc.InsertEndChild(root);
+    tinyxml2::XMLElement* params = doc.NewElement("params");
+    root->InsertEndChild(params);
+    params->SetAttribute("Length", settings.Length);
+    params->SetAttribute("Temperature", settings.Temperature);
+    params->SetAttribute("LogInterval", settings.LogInterval);
+    params->SetAttribute("TimeZone", settings.TimeZone);
+    params->SetAttribute("TimeFormat", settings.TimeFormat);
+    params->SetAttribute("PowerOff", settings.PowerOff);
+    params->SetAttribute("Backlight", settings.Backlight);
+    params->SetAttribute("Tnttbar", settings.Tnttbar);
+    params->SetAttribute("Refbar", twoDecimals(settings.Refbar).c_str());
+    SettingsPrinter printer;
+    doc.Print(&printer);
+    return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
+}
+
+bool loadSettingsText(std::string_view text, DeviceSettings& settings) {
+    tinyxml2::XMLDocument doc;
+    if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
+        return false;
+    }
+    // The root element's name is not checked: only its params child matters.
+    const tinyxml2::XMLElement* root = doc.RootElement();
+    const tinyxml2::XMLElement* params = root ? root->FirstChildElement("params") : nullptr;
+    if (params == nullptr) {
+        return false;
+    }
+    readInt(*params, "Length", settings.Length);
+    readInt(*params, "Temperature", settings.Temperature);
+    readInt(*params, "LogInterval", settings.LogInterval);
+    readInt(*params, "TimeZone", settings.TimeZone);
+    readInt(*params, "TimeFormat", settings.TimeFormat);
+    readInt(*params, "PowerOff", settings.PowerOff);
+    readInt(*params, "Backlight", settings.Backlight);
+    readInt(*params, "Tnttbar", settings.Tnttbar);
+    readFloat(*params, "Refbar", settings.Refbar);
+    return true;
+}
+
+bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    return !in.bad() && loadSettingsText(text, settings);
+}
+
+// The new text goes to a file beside the old one and replaces it in one rename, so a full
+// disk or a crash leaves the previous settings rather than half a file.
+bool saveSettingsFile(const std::filesystem::path& path, const DeviceSettings& settings) {
+    const std::string text = settingsXmlText(settings);
+    std::filesystem::path temporary = path;
+    temporary += ".tmp";
+    std::FILE* out = std::fopen(temporary.c_str(), "wb");
+    if (out == nullptr) {
+        return false;
+    }
+    bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    ok = std::fflush(out) == 0 && ok;
+    ok = ::fsync(fileno(out)) == 0 && ok;
+    ok = std::fclose(out) == 0 && ok;
+    std::error_code ec;
+    if (ok) {
+        std::filesystem::rename(temporary, path, ec);
+        ok = !ec;
+    }
+    if (!ok) {
+        std::filesystem::remove(temporary, ec);
+    }
+    return ok;
+}
+
+}  // namespace vandrel

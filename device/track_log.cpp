@@ -1,0 +1,270 @@
+// The logger's track log: copied from the volume into "temp.hdr" and "temp.log", split into
+// runs of chunks by the index, decoded record by record.
+
+#include "device/track_log.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/ground_distance.h"
+#include "core/ole_date.h"
+#include "core/program_path.h"
+#include "device/device_volume.h"
+#include "device/log_layout.h"
+
+namespace vandrel {
+namespace fs = std::filesystem;
+namespace layout = log_layout;
+
+namespace {
+
+template <typename T>
+T loadField(const uint8_t* bytes, size_t offset) {
+    T value;
+    std::memcpy(&value, bytes + offset, sizeof value);
+    return value;
+}
+
+bool readWholeFile(const fs::path& path, std::vector<uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// One area of the volume: the tail of its first block from firstByte, then whole blocks.
+struct LogArea {
+    const char* what;
+    uint32_t firstBlock;
+    uint32_t firstByte;
+    uint32_t fullBlocks;
+};
+
+constexpr LogArea kIndexArea{"log index", layout::kIndexFirstBlock, layout::kIndexFirstByte,
+                             layout::kIndexFullBlocks};
+constexpr LogArea kDataArea{"log data", layout::kDataFirstBlock, layout::kDataFirstByte,
+                            layout::kDataFullBlocks};
+
+// Writes one area of the open volume into a new file; the message names what failed.
+bool copyArea(VolumeHandle& handle, const LogArea& area, const fs::path& file,
+              std::string& message) {
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    if (out == nullptr) {
+        message = "cannot create " + file.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    std::array<uint8_t, kBlockSize> block{};
+    bool ok = true;
+    for (uint32_t n = 0; ok && n <= area.fullBlocks; ++n) {
+        if (!handle.readBlock(block.data())) {
+            message = "reading block " + std::to_string(area.firstBlock + n) + " of the " +
+                      area.what + " failed: " + handle.error();
+            ok = false;
+            break;
+        }
+        const size_t skip = n == 0 ? area.firstByte : 0;
+        if (std::fwrite(block.data() + skip, 1, kBlockSize - skip, out) != kBlockSize - skip) {
+            message = "writing " + file.string() + " failed: " + std::strerror(errno);
+            ok = false;
+        }
+    }
+    if (std::fclose(out) != 0 && ok) {
+        message = "writing " + file.string() + " failed: " + std::strerror(errno);
+        ok = false;
+    }
+    return ok;
+}
+
+bool copyAreaFromVolume(const LogArea& area, const fs::path& file, std::string& message) {
+    DeviceVolume& volume = DeviceVolume::instance();
+    VolumeHandle handle = volume.OpenAt(area.firstBlock * uint32_t{kBlockSize});
+    if (!handle.valid()) {
+        message =
+            std::string("cannot open the logger for the ") + area.what + ": " + volume.lastError();
+        return false;
+    }
+    const bool ok = copyArea(handle, area, file, message);
+    volume.Release(handle);
+    return ok;
+}
+
+TrackPoint pointOf(const LogRecord& record) {
+    TrackPoint point;
+    point.sdate = oleDateFromUnixSeconds(record.time) + record.offset / 1440.0;
+    point.lat = static_cast<float>(record.latitude / 1000000.0);
+    point.lng = static_cast<float>(record.longitude / 1000000.0);
+    point.alt = static_cast<float>(record.altitude * 0.3048);
+    point.bar = static_cast<float>(record.pressure);
+    point.tmp = record.temperature;
+    return point;
+}
+
+// A fix 100 m or more from the last kept one that would need 100 m/s or more to get there is
+// a position jump of the receiver, not a move.
+bool plausibleAfter(const TrackPoint& last, const TrackPoint& next) {
+    const double d = GroundDistance(next.lat, next.lng, last.lat, last.lng);
+    const double dt = (next.sdate - last.sdate) * 86400;
+    return d < std::max(100.0, 100 * dt);
+}
+
+}  // namespace
+
+LogIndexEntry LogIndexEntry::parse(const uint8_t* bytes) {
+    LogIndexEntry entry;
+    entry.key = loadField<int32_t>(bytes, 0);
+    entry.word1 = loadField<uint16_t>(bytes, 4);
+    entry.word2 = loadField<uint16_t>(bytes, 6);
+    entry.sequence = loadField<int32_t>(bytes, 8);
+    return entry;
+}
+
+LogRecord LogRecord::parse(const uint8_t* bytes) {
+    LogRecord record;
+    record.latitude = loadField<int32_t>(bytes, 0);
+    record.longitude = loadField<int32_t>(bytes, 4);
+    record.time = loadField<uint32_t>(bytes, 8);
+    record.offset = loadField<int16_t>(bytes, 12);
+    record.altitude = loadField<int16_t>(bytes, 14);
+    record.pressure = loadField<int32_t>(bytes, 16);
+    record.temperature = loadField<float>(bytes, 20);
+    record.status1 = bytes[24];
+    record.status2 = bytes[25];
+    return record;
+}
+
+bool HasLogRecords() {
+    DeviceVolume& volume = DeviceVolume::instance();
+    std::array<uint8_t, kBlockSize> block{};
+    VolumeHandle handle = volume.OpenAt(layout::kPresentBlock * uint32_t{kBlockSize});
+    if (!handle.valid()) {
+        return false;
+    }
+    const bool read = handle.readBlock(block.data());
+    volume.Release(handle);
+    return read && loadField<uint32_t>(block.data(), layout::kPresentOffset) != 0;
+}
+
+// Both files are written under a ".part" name and renamed only when both are complete, so a
+// copy cut short (the logger unplugged, a full disk) never leaves files that a later scan
+// would take for a download.
+CopyResult CopyLogAreas() {
+    const fs::path header = programPath("temp.hdr");
+    const fs::path log = programPath("temp.log");
+    const fs::path headerPart = programPath("temp.hdr.part");
+    const fs::path logPart = programPath("temp.log.part");
+    std::error_code ec;
+    fs::remove(header, ec);
+    fs::remove(log, ec);
+
+    CopyResult result;
+    result.ok = copyAreaFromVolume(kIndexArea, headerPart, result.message) &&
+                copyAreaFromVolume(kDataArea, logPart, result.message);
+    if (result.ok) {
+        fs::rename(headerPart, header, ec);
+        if (!ec) {
+            fs::rename(logPart, log, ec);
+        }
+        if (ec) {
+            result.ok = false;
+            result.message = "cannot move the copied log into place: " + ec.message();
+            fs::remove(header, ec);
+        }
+    }
+    if (!result.ok) {
+        fs::remove(headerPart, ec);
+        fs::remove(logPart, ec);
+    }
+    return result;
+}
+
+// The index lists one entry per chunk; consecutive chunks of one track share the key and
+// count their sequence numbers up by one. A run ends where either breaks. The scan stops at
+// the first erased entry, after closing the run before it; a log whose 998 entries all belong
+// to tracks has no such entry, so its last run is closed at the end of the index.
+std::vector<LogRun> scanLogIndex(const uint8_t* index, size_t size) {
+    std::vector<LogRun> runs;
+    if (index == nullptr || size < layout::kEntryCount * layout::kEntrySize) {
+        return runs;
+    }
+    const LogIndexEntry first = LogIndexEntry::parse(index);
+    int32_t previousKey = first.key;
+    int32_t previousSequence = first.sequence;
+    int32_t runStart = 0;
+    for (int i = 1; i < layout::kEntryCount; ++i) {
+        const int32_t position = static_cast<int32_t>(layout::kChunkSize) * i;
+        const LogIndexEntry entry = LogIndexEntry::parse(index + layout::kEntrySize * i);
+        // The logger's counter wraps like any 32-bit count.
+        const auto expected = static_cast<int32_t>(static_cast<uint32_t>(previousSequence) + 1u);
+        if (entry.key != previousKey || entry.sequence != expected) {
+            runs.push_back({previousKey, runStart, position - 1});
+            runStart = position;
+            previousKey = entry.key;
+        }
+        previousSequence = entry.sequence;
+        if (entry.key == -1 || entry.sequence == -1) {
+            return runs;
+        }
+    }
+    const auto end = static_cast<int32_t>(layout::kChunkSize * layout::kEntryCount);
+    runs.push_back({previousKey, runStart, end - 1});
+    return runs;
+}
+
+std::vector<LogRun> ScanLogIndex() {
+    std::vector<uint8_t> index;
+    if (!readWholeFile(programPath("temp.hdr"), index)) {
+        return {};
+    }
+    return scanLogIndex(index.data(), index.size());
+}
+
+void decodeLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header) {
+    header.trail = run.key;
+    if (log == nullptr || run.first < 0 || run.last < run.first) {
+        return;
+    }
+    const int64_t count = (int64_t{run.last} - run.first + 1) / int64_t{layout::kRecordSize};
+    for (int64_t n = 0; n < count; ++n) {
+        const uint64_t offset = uint64_t(run.first) + uint64_t(n) * layout::kRecordSize;
+        if (offset + layout::kRecordSize > size) {
+            return;
+        }
+        const LogRecord record = LogRecord::parse(log + offset);
+        if (record.erased()) {
+            return;
+        }
+        const TrackPoint point = pointOf(record);
+        // A dropped fix is not compared with later ones: they are measured from the last kept.
+        if (header.points.empty() || plausibleAfter(header.points.back(), point)) {
+            header.points.push_back(point);
+        }
+    }
+}
+
+void DecodeLogRun(const LogRun& run, TrackHeader& header) {
+    header.trail = run.key;
+    if (run.first < 0 || run.last < run.first) {
+        return;
+    }
+    // Only the run's own bytes are read; a file shorter than the run gives what it holds.
+    std::ifstream in(programPath("temp.log"), std::ios::binary);
+    if (!in.seekg(run.first)) {
+        return;
+    }
+    const int64_t length =
+        std::min<int64_t>(int64_t{run.last} - run.first + 1, int64_t{layout::kLogFileSize});
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    decodeLogRun(bytes.data(), bytes.size(), LogRun{run.key, 0, run.last - run.first}, header);
+}
+
+}  // namespace vandrel

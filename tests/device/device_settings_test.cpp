@@ -1,0 +1,137 @@
+// "settings.xml": its exact text, what a load takes from it and what it leaves alone, and the
+// default time zone.
+#include "device/device_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <optional>
+
+#include "test_support.h"
+
+namespace vandrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+DeviceSettings defaults() {
+    DeviceSettings settings;
+    settings.TimeZone = -480;
+    return settings;
+}
+
+TEST(SettingsFile, HasTheExactTextOfTheFormat) {
+    testing::TempDir dir;
+    DeviceSettings settings = defaults();
+    settings.Refbar = -1.005f;
+    ASSERT_TRUE(saveSettingsFile(dir / "settings.xml", settings));
+    EXPECT_EQ(testing::readFile(dir / "settings.xml"),
+              "<?xml version=\"1.0\" ?>\n"
+              "<root>\n"
+              "    <params Length=\"0\" Temperature=\"1\" LogInterval=\"3\" TimeZone=\"-480\" "
+              "TimeFormat=\"1\" PowerOff=\"0\" Backlight=\"0\" Tnttbar=\"1\" Refbar=\"-1.00\" />\n"
+              "</root>\n");
+    EXPECT_FALSE(fs::exists(dir / "settings.xml.tmp"));
+}
+
+TEST(SettingsFile, RoundTripKeepsEveryFieldAndTwoDecimalsOfRefbar) {
+    testing::TempDir dir;
+    const DeviceSettings saved{60, 1, 0, 0, 15, 4, 3, 123.456f, 3};
+    ASSERT_TRUE(saveSettingsFile(dir / "settings.xml", saved));
+    DeviceSettings loaded = defaults();
+    ASSERT_TRUE(loadSettingsFile(dir / "settings.xml", loaded));
+    DeviceSettings expected = saved;
+    expected.Refbar = 123.46f;
+    EXPECT_EQ(loaded, expected);
+}
+
+TEST(SettingsFile, TakesWhatItHoldsAndLeavesTheRest) {
+    DeviceSettings settings = defaults();
+    EXPECT_TRUE(loadSettingsText("<config><params Length=\"1\"/></config>", settings));
+    DeviceSettings expected = defaults();
+    expected.Length = 1;
+    EXPECT_EQ(settings, expected);
+
+    // Values that are no number of the field's type leave the field.
+    settings = defaults();
+    EXPECT_TRUE(loadSettingsText(
+        "<root><params Length=\"x\" Temperature=\"\" LogInterval=\"3s\" TimeZone=\"99999999999\" "
+        "TimeFormat=\" 0 \" PowerOff=\"+2\" Refbar=\"nan\" Tnttbar=\"1.5\"/></root>",
+        settings));
+    expected = defaults();
+    expected.TimeFormat = 0;
+    expected.PowerOff = 2;
+    EXPECT_EQ(settings, expected);
+
+    settings = defaults();
+    EXPECT_TRUE(
+        loadSettingsText("<root><params Refbar=\"1e300\" Backlight=\"-2\"/></root>", settings));
+    EXPECT_EQ(settings.Refbar, 0.0f);
+    EXPECT_EQ(settings.Backlight, -2);
+}
+
+TEST(SettingsFile, MissingOrMalformedFileLeavesTheDefaults) {
+    testing::TempDir dir;
+    DeviceSettings settings = defaults();
+    EXPECT_FALSE(loadSettingsFile(dir / "settings.xml", settings));
+    for (const char* text : {"", "<root><params Length=\"1\"", "<root/>", "<root><other/></root>",
+                             "<root><x><params Length=\"1\"/></x></root>"}) {
+        testing::writeFile(dir / "settings.xml", text);
+        EXPECT_FALSE(loadSettingsFile(dir / "settings.xml", settings)) << text;
+    }
+    EXPECT_EQ(settings, defaults());
+}
+
+TEST(SettingsFile, FailedSaveKeepsTheOldFile) {
+    testing::TempDir dir;
+    EXPECT_FALSE(saveSettingsFile(dir / "missing" / "settings.xml", defaults()));
+    testing::writeFile(dir / "settings.xml", "old");
+    fs::create_directory(dir / "settings.xml.tmp");  // the new text cannot be written
+    EXPECT_FALSE(saveSettingsFile(dir / "settings.xml", defaults()));
+    EXPECT_EQ(testing::readFile(dir / "settings.xml"), "old");
+}
+
+TEST(SettingsFile, DecimalPointDoesNotFollowTheLocale) {
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    std::optional<std::string> comma;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
+        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+            comma = name;
+            break;
+        }
+    }
+    if (!comma) {
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    }
+    DeviceSettings settings = defaults();
+    settings.Refbar = 2.5f;
+    const std::string text = settingsXmlText(settings);
+    DeviceSettings loaded = defaults();
+    const bool read = loadSettingsText(text, loaded);
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    EXPECT_NE(text.find("Refbar=\"2.50\""), std::string::npos) << *comma;
+    EXPECT_TRUE(read);
+    EXPECT_EQ(loaded.Refbar, 2.5f);
+}
+
+TEST(SystemTimeZoneBias, IsStandardTimeMinutesToAddForUtc) {
+    const char* old = std::getenv("TZ");
+    const std::optional<std::string> previous =
+        old ? std::optional<std::string>(old) : std::nullopt;
+    ::setenv("TZ", "CST-8", 1);  // UTC+08:00
+    EXPECT_EQ(systemTimeZoneBias(), -480);
+    ::setenv("TZ", "EST5EDT,M3.2.0,M11.1.0", 1);  // daylight saving is left out
+    EXPECT_EQ(systemTimeZoneBias(), 300);
+    ::setenv("TZ", "IST-5:30", 1);
+    EXPECT_EQ(systemTimeZoneBias(), -330);
+    if (previous) {
+        ::setenv("TZ", previous->c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+}
+
+}  // namespace
+}  // namespace vandrel
