@@ -42,7 +42,15 @@ void TrackDatabase::ensureTables() {
     if (!tableExists("TKPT")) {
         execute(kCreatePointTable);
     }
-    execute(kCreatePointIndex);
+    // The index only speeds reading up: a database that cannot be written is still read
+    // without it.
+    try {
+        execute(kCreatePointIndex);
+    } catch (const CppSQLite3Exception& e) {
+        if (e.errorCode() != SQLITE_READONLY) {
+            throw;
+        }
+    }
 }
 
 void TrackDatabase::beginTransaction() {

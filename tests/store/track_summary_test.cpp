@@ -1,0 +1,95 @@
+// The track summary: start and end in whole seconds, distances summed in 32 bits, means.
+
+#include <gtest/gtest.h>
+
+#include "core/ground_distance.h"
+#include "store/store_downloaded_tracks.h"
+
+namespace vandrel {
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+constexpr double kMay1Ten = 45413.0 + 10.0 / 24.0;  // 2024-05-01 10:00:00
+
+TrackPoint pointAt(double sdate, float lat, float lng, float alt = 0, float bar = 0,
+                   float tmp = 0) {
+    TrackPoint p;
+    p.sdate = sdate;
+    p.lat = lat;
+    p.lng = lng;
+    p.alt = alt;
+    p.bar = bar;
+    p.tmp = tmp;
+    return p;
+}
+
+TEST(TrackSummary, TwoPointsAThousandMetresApart) {
+    // 1000 m of latitude along a meridian with the earth radius of the distance formula.
+    const auto lat2 = static_cast<float>(1000.0 / 6372797.560856 / 0.017453293);
+    TrackHeader h;
+    h.points = {pointAt(kMay1Ten, 0.0f, 10.0f), pointAt(kMay1Ten + kSecond, lat2, 10.0f)};
+    h.points[0].dist = 99.0f;
+    computeSummary(h);
+    EXPECT_EQ(h.points[0].dist, 0.0f);
+    EXPECT_NEAR(h.dist, 1000.0f, 0.01f);
+    EXPECT_EQ(h.points[1].dist, h.dist);
+    EXPECT_EQ(h.dist, static_cast<float>(GroundDistance(0.0, 10.0, lat2, 10.0)));
+}
+
+TEST(TrackSummary, DistancesAccumulateInThirtyTwoBits) {
+    TrackHeader h;
+    // Many short steps: a 32-bit running total drifts from a 64-bit one, and stored tracks were
+    // summed in 32 bits.
+    double exact = 0;
+    for (int i = 0; i < 2000; ++i) {
+        h.points.push_back(pointAt(kMay1Ten + i * kSecond, 47.0f + i * 0.0000731f, 8.0f));
+    }
+    computeSummary(h);
+    float total = 0.0f;
+    for (size_t i = 1; i < h.points.size(); ++i) {
+        const double d = GroundDistance(h.points[i - 1].lat, h.points[i - 1].lng, h.points[i].lat,
+                                        h.points[i].lng);
+        exact += d;
+        total += static_cast<float>(d);
+        ASSERT_EQ(h.points[i].dist, total) << "point " << i;
+    }
+    EXPECT_EQ(h.dist, total);
+    EXPECT_NEAR(h.dist, exact, 1.0);
+}
+
+TEST(TrackSummary, MeansCountEveryPoint) {
+    TrackHeader h;
+    h.points = {pointAt(kMay1Ten, 1, 1, 100, 1000, -5),
+                pointAt(kMay1Ten + kSecond, 1, 1, 200, 0, 0),
+                pointAt(kMay1Ten + 2 * kSecond, 1, 1, 300, 1003, 20.5f)};
+    computeSummary(h);
+    EXPECT_EQ(h.avgalt, 200.0f);
+    EXPECT_EQ(h.avgbar, 667.666687f);
+    EXPECT_EQ(h.avgtmp, 5.16666651f);
+    EXPECT_EQ(h.dist, 0.0f);
+}
+
+TEST(TrackSummary, StartAndEndAreRoundedToWholeSeconds) {
+    TrackHeader h;
+    h.points = {pointAt(kMay1Ten + 0.4 * kSecond, 1, 1), pointAt(kMay1Ten + 60.6 * kSecond, 1, 1)};
+    computeSummary(h);
+    EXPECT_NEAR(h.stime, kMay1Ten, 1e-9);
+    EXPECT_NEAR(h.etime, kMay1Ten + 61 * kSecond, 1e-9);
+}
+
+TEST(TrackSummary, OnePointAndNoPoint) {
+    TrackHeader one;
+    one.points = {pointAt(kMay1Ten, 1, 1, 50, 900, 10)};
+    computeSummary(one);
+    EXPECT_EQ(one.stime, one.etime);
+    EXPECT_EQ(one.dist, 0.0f);
+    EXPECT_EQ(one.avgalt, 50.0f);
+
+    TrackHeader none;
+    none.avgalt = 7.0f;
+    computeSummary(none);  // nothing to summarise: left as it was
+    EXPECT_EQ(none.avgalt, 7.0f);
+}
+
+}  // namespace
+}  // namespace vandrel
