@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include "device/log_layout.h"
 #include "tools/sim/sim_bytes.h"
@@ -227,19 +226,31 @@ std::optional<LoggerImage> LoggerImage::load(const std::filesystem::path& path,
         error = "cannot open " + path.string() + ": " + std::strerror(errno);
         return std::nullopt;
     }
-    // The private default constructor cannot be named (the public one takes no argument
-    // either), so a fresh image is made and its bytes replaced.
-    LoggerImage image(kMinBlocks, 0);
-    image.bytes_.assign(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
+    in.seekg(0, std::ios::end);
+    const std::streamoff end = in.tellg();
+    in.seekg(0);
+    if (end < 0 || !in) {
         error = "cannot read " + path.string();
         return std::nullopt;
     }
-    const size_t size = image.bytes_.size();
+    const size_t size = static_cast<size_t>(end);
+    // Images are held in memory whole; a logger volume is a few MiB.
+    constexpr size_t kLargestImage = size_t{1} << 30;
+    if (size > kLargestImage) {
+        error = path.string() + " is too large for a logger volume image";
+        return std::nullopt;
+    }
     if (size % kBlockSize != 0 || size < kMinBlocks * kBlockSize) {
         error = path.string() + " is not a logger volume: " + std::to_string(size) +
                 " bytes, expected a whole number of 4096-byte blocks, at least " +
                 std::to_string(kMinBlocks);
+        return std::nullopt;
+    }
+    LoggerImage image{Unfilled{}};
+    image.bytes_.resize(size);
+    if (!in.read(reinterpret_cast<char*>(image.bytes_.data()),
+                 static_cast<std::streamsize>(size))) {
+        error = "cannot read " + path.string() + ": " + std::strerror(errno);
         return std::nullopt;
     }
     return image;

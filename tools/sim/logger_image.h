@@ -92,7 +92,10 @@ class LoggerImage {
     static std::optional<LoggerImage> load(const std::filesystem::path& path, std::string& error);
 
   private:
-    LoggerImage() = default;
+    // An image without bytes, for load to fill. (A private default constructor would make
+    // `LoggerImage image;` ambiguous with the public one, whose arguments all have defaults.)
+    struct Unfilled {};
+    explicit LoggerImage(Unfilled) {}
     std::vector<uint8_t> bytes_;
 };
 
