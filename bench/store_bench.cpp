@@ -2,6 +2,7 @@
 // from a database holding many.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +10,6 @@
 #include "core/program_path.h"
 #include "device/log_layout.h"
 #include "store/store_downloaded_tracks.h"
-#include "test_support.h"
 #include "tools/sim/logger_image.h"
 
 namespace vandrel {
@@ -17,6 +17,27 @@ namespace {
 
 constexpr int64_t kStartUnix = 1714557600;  // 2024-05-01 10:00:00 UTC
 constexpr int kTracks = 20;
+
+// A folder of its own under the system's temporary folder, removed afterwards.
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = std::filesystem::temp_directory_path() / "vandrel-bench-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
 
 void writeBytes(const std::filesystem::path& path, const uint8_t* bytes, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -41,10 +62,10 @@ void writeFullLog(const std::filesystem::path& folder) {
 }
 
 void BM_StoreFullLog(benchmark::State& state) {
-    testing::TempDir dir;
+    TempFolder dir;
     writeFullLog(dir.path());
     setProgramFolder(dir.path());
-    const std::filesystem::path database = dir / "Vandrel.db";
+    const std::filesystem::path database = dir.path() / "Vandrel.db";
     int64_t points = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -63,9 +84,9 @@ BENCHMARK(BM_StoreFullLog)->Unit(benchmark::kMillisecond);
 
 // 200 tracks of 1000 points each; every iteration reads the points of one track in the middle.
 void BM_ReadTrackPoints(benchmark::State& state) {
-    testing::TempDir dir;
+    TempFolder dir;
     TrackDatabase db;
-    db.openStore(dir / "Vandrel.db");
+    db.openStore(dir.path() / "Vandrel.db");
     db.beginTransaction();
     for (int t = 0; t < 200; ++t) {
         TrackHeader header;
