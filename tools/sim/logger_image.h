@@ -1,12 +1,13 @@
 #pragma once
 // A logger volume image as the simulator writes it, held in memory:
 //
-//   block 10         handshake challenge (random first word)
+//   block 10         handshake challenge (random words, the first one is the challenge)
 //   block 11         handshake response, written by the program (zero in a new image)
 //   block 512        settings block with plausible values
 //   block 513        POI block, erased (all 0xFF)
-//   blocks 514-517   log index and log-present word
-//   blocks 626-943   log data
+//   blocks 514-517   log index from byte 546 of 514 (all 0xFF where erased) and the
+//                    log-present word at byte 528 of 517
+//   blocks 626-943   log data from byte 4082 of 626 (all 0xFF where erased)
 //
 // Everything else is zero. The layout constants are the device code's; the encoding here is
 // written independently of the decoder so that each checks the other.
