@@ -138,13 +138,6 @@ TEST_F(StoreDownload, RunsOfFewerThanTwoPointsAreDropped) {
     EXPECT_EQ(count("TK"), 1);
 }
 
-TEST_F(StoreDownload, EmptyLogStoresNothing) {
-    writeLog({});
-    const StoreResult result = storeDownloadedTracks(db, 0);
-    EXPECT_EQ(result.tracksStored, 0);
-    EXPECT_EQ(count("TK"), 0);
-}
-
 TEST_F(StoreDownload, DatabaseFailureMidwayKeepsNoTrackOfTheDownload) {
     writeLog({straightTrack(5, kMay1Utc - 86400)});
     ASSERT_EQ(storeDownloadedTracks(db, 0).tracksStored, 1);
