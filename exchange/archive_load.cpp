@@ -1,0 +1,277 @@
+// Reading the PC track archive into the database (track_archive.h).
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string_view>
+#include <system_error>
+
+#include "core/ground_distance.h"
+#include "core/program_path.h"
+#include "core/units.h"
+#include "exchange/track_archive.h"
+#include "store/store_downloaded_tracks.h"
+
+namespace vandrel {
+
+const char* const kOverwriteLine1 = "In the database has an the same";
+const char* const kOverwriteLine2 = "record, do you want to overwrite?";
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.size() > 1 && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+// Numbers are read without the locale, as they were written. An absent or unreadable value
+// is 0, as a program reading the file has always taken it.
+template <typename T>
+T number(const tinyxml2::XMLElement& element, const char* name) {
+    const char* value = element.Attribute(name);
+    if (value == nullptr) {
+        return 0;
+    }
+    const std::string_view text = trimmed(value);
+    T parsed = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    return ec == std::errc() && end == text.data() + text.size() ? parsed : 0;
+}
+
+// NaN when the value has no 32-bit float.
+float narrowed(double value) {
+    if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    return static_cast<float>(value);
+}
+
+float measurement(const tinyxml2::XMLElement& element, const char* name) {
+    const float value = narrowed(number<double>(element, name));
+    return std::isnan(value) ? 0.0f : value;
+}
+
+// Reads one point; false when it has no usable position or time. pho keeps the archive's
+// name for now: the photo is copied only once the track is known to be stored.
+bool readPoint(const tinyxml2::XMLElement& element, TrackPoint& point) {
+    point.lat = narrowed(number<double>(element, "lat"));
+    point.lng = narrowed(number<double>(element, "lng"));
+    point.sdate = number<double>(element, "time");
+    SystemTime fields;
+    if (std::isnan(point.lat) || std::isnan(point.lng) || !std::isfinite(point.sdate) ||
+        !VariantTimeToSystemTime(point.sdate, fields)) {
+        return false;
+    }
+    point.alt = measurement(element, "alt");
+    point.bar = measurement(element, "bar");
+    point.tmp = measurement(element, "tmp");
+    const char* photo = element.Attribute("pho");
+    point.pho = photo != nullptr ? photo : "";
+    return true;
+}
+
+// A point is kept when it lies less than 100 m a second from the last kept one; any step
+// under 100 m is kept, however short the time.
+bool plausible(const TrackPoint& last, const TrackPoint& point) {
+    const double d = GroundDistance(last.lat, last.lng, point.lat, point.lng);
+    double limit = (point.sdate - last.sdate) * 86400.0 * 100.0;
+    if (limit < 100.0) {
+        limit = 100.0;
+    }
+    return d < limit;
+}
+
+class ArchiveLoader {
+  public:
+    ArchiveLoader(const std::filesystem::path& archive, TrackDatabase& db, UserPrompt& prompt,
+                  const ArchiveLoadOptions& options)
+        : db_(db),
+          prompt_(prompt),
+          photoFolder_(archivePhotoFolder(archive)),
+          photosFolder_(options.photosFolder),
+          stamps_(options.clock) {}
+
+    // Returns false when the load must stop (a database failure).
+    bool loadItem(const tinyxml2::XMLElement& item, int32_t timezone);
+    ArchiveLoadResult result;
+
+  private:
+    void readPoints(const tinyxml2::XMLElement& item, TrackHeader& track);
+    void copyPhotos(TrackHeader& track);
+    bool store(TrackHeader& track, int replacing);
+    void removeCopiedPhotos();
+
+    TrackDatabase& db_;
+    UserPrompt& prompt_;
+    std::filesystem::path photoFolder_;
+    std::filesystem::path photosFolder_;
+    PhotoStamps stamps_;
+    bool alwaysOverwrite_ = false;
+    std::vector<std::filesystem::path> copiedForTrack_;
+};
+
+void ArchiveLoader::readPoints(const tinyxml2::XMLElement& item, TrackHeader& track) {
+    for (const tinyxml2::XMLElement* element = item.FirstChildElement(); element != nullptr;
+         element = element->NextSiblingElement()) {
+        TrackPoint point;
+        if (!readPoint(*element, point) ||
+            (!track.points.empty() && !plausible(track.points.back(), point))) {
+            ++result.pointsDropped;
+            continue;
+        }
+        track.points.push_back(std::move(point));
+    }
+}
+
+// Each photo gets a new name in the photos folder; a point whose photo could not be copied
+// keeps no photo rather than a reference to a file that is not there.
+void ArchiveLoader::copyPhotos(TrackHeader& track) {
+    copiedForTrack_.clear();
+    bool folderReady = false;
+    for (TrackPoint& point : track.points) {
+        if (point.pho.empty()) {
+            continue;
+        }
+        const std::string name = std::move(point.pho);
+        point.pho.clear();
+        if (!isPlainFileName(name)) {
+            ++result.photosNotCopied;
+            continue;
+        }
+        if (!folderReady) {
+            std::error_code ec;
+            std::filesystem::create_directories(photosFolder_, ec);
+            folderReady = true;
+        }
+        const std::string extension = plainExtension(name);
+        CopyOutcome outcome = CopyOutcome::TargetExists;
+        std::filesystem::path target;
+        // A name already taken (by a file from elsewhere) moves on to the next millisecond.
+        for (int attempt = 0; attempt < 100 && outcome == CopyOutcome::TargetExists; ++attempt) {
+            target = photosFolder_ / (stamps_.next() + extension);
+            outcome = copyNewFile(photoFolder_ / name, target, SourceLinks::Refuse);
+        }
+        if (outcome != CopyOutcome::Copied) {
+            ++result.photosNotCopied;
+            continue;
+        }
+        ++result.photosCopied;
+        copiedForTrack_.push_back(target);
+        point.pho = target.string();
+    }
+}
+
+void ArchiveLoader::removeCopiedPhotos() {
+    for (const std::filesystem::path& photo : copiedForTrack_) {
+        std::error_code ec;
+        std::filesystem::remove(photo, ec);
+    }
+    result.photosCopied -= static_cast<int>(copiedForTrack_.size());
+    copiedForTrack_.clear();
+}
+
+// The replaced track is deleted inside the same transaction, so that a failure leaves the
+// stored track as it was.
+bool ArchiveLoader::store(TrackHeader& track, int replacing) {
+    try {
+        db_.beginTransaction();
+        if (replacing != 0) {
+            db_.deleteTrack(replacing);
+        }
+        db_.insertTrack(track);
+        for (TrackPoint& point : track.points) {
+            point.tkid = track.objid;
+            db_.insertPoint(point);
+        }
+        db_.commitTransaction();
+    } catch (const CppSQLite3Exception& e) {
+        db_.rollbackTransaction();
+        removeCopiedPhotos();
+        result.ok = false;
+        result.error = "Database error while storing the track starting " +
+                       FormatDateTime(track.stime) + ": " + e.errorMessage() +
+                       ". That track was not stored and the load stopped.";
+        return false;
+    }
+    return true;
+}
+
+bool ArchiveLoader::loadItem(const tinyxml2::XMLElement& item, int32_t timezone) {
+    TrackHeader track;
+    track.trail = number<int32_t>(item, "trail");
+    track.tzome = timezone;
+    readPoints(item, track);
+    if (track.points.empty()) {
+        ++result.skipped;
+        return true;
+    }
+    computeSummary(track);
+    int stored = 0;
+    try {
+        stored = db_.findTrackByStart(track.stime);
+    } catch (const CppSQLite3Exception& e) {
+        result.ok = false;
+        result.error = std::string("Database error: ") + e.errorMessage() + ". The load stopped.";
+        return false;
+    }
+    if (stored != 0 && !alwaysOverwrite_) {
+        const OverwriteAnswer answer = prompt_.askOverwrite(kOverwriteLine1, kOverwriteLine2);
+        if (answer == OverwriteAnswer::Ok) {
+            ++result.kept;
+            return true;
+        }
+        alwaysOverwrite_ = answer == OverwriteAnswer::AlwaysOverwrite;
+    }
+    copyPhotos(track);
+    if (!store(track, stored)) {
+        return false;
+    }
+    ++(stored != 0 ? result.replaced : result.stored);
+    result.pointsStored += static_cast<int64_t>(track.points.size());
+    return true;
+}
+
+}  // namespace
+
+ArchiveLoadOptions ArchiveLoadOptions::programDefaults() {
+    ArchiveLoadOptions options;
+    options.photosFolder = programPath("photos");
+    return options;
+}
+
+ArchiveLoadResult loadArchive(const std::filesystem::path& archive, TrackDatabase& db,
+                              UserPrompt& prompt, const ArchiveLoadOptions& options) {
+    tinyxml2::XMLDocument document;
+    document.LoadFile(archive.c_str());
+    const tinyxml2::XMLElement* root = document.RootElement();
+    if (root == nullptr) {
+        ArchiveLoadResult result;
+        result.ok = false;
+        result.error = "Not a track archive: " + archive.string();
+        if (document.Error()) {
+            result.error += std::string(" (") + document.ErrorStr() + ")";
+        }
+        return result;
+    }
+    ArchiveLoader loader(archive, db, prompt, options);
+    loader.result.isArchive = true;
+    const auto timezone = number<int32_t>(*root, "timezone");
+    for (const tinyxml2::XMLElement* item = root->FirstChildElement(); item != nullptr;
+         item = item->NextSiblingElement()) {
+        if (!loader.loadItem(*item, timezone)) {
+            break;
+        }
+    }
+    return loader.result;
+}
+
+}  // namespace vandrel

@@ -1,0 +1,150 @@
+// Writing the PC track archive (track_archive.h).
+
+#include <system_error>
+
+#include "core/ole_date.h"
+#include "exchange/track_archive.h"
+#include "exchange/xml_output.h"
+
+namespace vandrel {
+
+const char* const kArchiveFilterDescription = "PRG Files (*.prg)";
+
+std::filesystem::path archivePhotoFolder(const std::filesystem::path& archive) {
+    if (!archive.has_extension()) {
+        return archive.string() + "_photos";
+    }
+    std::filesystem::path folder = archive;
+    folder.replace_extension();
+    return folder;
+}
+
+ArchiveWriter::ArchiveWriter(std::filesystem::path archive)
+    : archive_(std::move(archive)), photoFolder_(archivePhotoFolder(archive_)), file_(archive_) {}
+
+ArchiveWriter::~ArchiveWriter() = default;
+
+bool ArchiveWriter::begin(std::optional<int32_t> rootTimezone) {
+    // A folder that cannot be made shows as photos that could not be copied.
+    std::error_code ec;
+    std::filesystem::create_directories(photoFolder_, ec);
+    if (!file_.create(true, result_.error)) {
+        result_.ok = false;
+        return false;
+    }
+    printer_ = std::make_unique<ExchangePrinter>(file_.stream(), ExchangePrinter::Layout::Lines);
+    printer_->PushDeclaration("xml version=\"1.0\" ");
+    printer_->OpenElement("track");
+    if (rootTimezone) {
+        printer_->PushAttribute("timezone", *rootTimezone);
+    }
+    return true;
+}
+
+void ArchiveWriter::write(const TrackHeader& track) {
+    if (!printer_) {
+        return;
+    }
+    printer_->OpenElement("item");
+    printer_->PushAttribute("trail", track.trail);
+    for (const TrackPoint& point : track.points) {
+        writePoint(point);
+    }
+    printer_->CloseElement();
+    ++result_.tracks;
+    result_.points += static_cast<int64_t>(track.points.size());
+}
+
+void ArchiveWriter::writePoint(const TrackPoint& point) {
+    printer_->OpenElement("point");
+    printer_->PushAttribute("lat", fixedText(point.lat, 6).c_str());
+    printer_->PushAttribute("lng", fixedText(point.lng, 6).c_str());
+    printer_->PushAttribute("time", fixedText(wholeSecondOleDate(point.sdate), 6).c_str());
+    printer_->PushAttribute("alt", fixedText(point.alt, 2).c_str());
+    printer_->PushAttribute("bar", fixedText(point.bar, 2).c_str());
+    printer_->PushAttribute("tmp", fixedText(point.tmp, 2).c_str());
+    printer_->PushAttribute("pho", copyPhoto(point.pho).c_str());
+    printer_->CloseElement();
+}
+
+// The photo goes into the photo folder under its own name; a file already there of that name
+// is left as it is. The archive names the photo even when the copy failed, so that a photo
+// put there later by hand is found by the load.
+std::string ArchiveWriter::copyPhoto(const std::string& photoPath) {
+    if (photoPath.empty()) {
+        return {};
+    }
+    const std::string name = photoFileName(photoPath);
+    if (!isPlainFileName(name)) {
+        ++result_.photosNotCopied;
+        return {};
+    }
+    switch (copyNewFile(photoPath, photoFolder_ / name, SourceLinks::Follow)) {
+        case CopyOutcome::Copied:
+            ++result_.photosCopied;
+            break;
+        case CopyOutcome::TargetExists:
+            break;
+        case CopyOutcome::Failed:
+            ++result_.photosNotCopied;
+            break;
+    }
+    return name;
+}
+
+ArchiveSaveResult ArchiveWriter::finish() {
+    if (!printer_) {
+        result_.ok = false;
+        if (result_.error.empty()) {
+            result_.error = cannotWrite(archive_, "the archive was not started");
+        }
+        return result_;
+    }
+    printer_->CloseElement();  // track
+    printer_.reset();
+    if (!file_.commit(result_.error)) {
+        result_.ok = false;
+    }
+    return result_;
+}
+
+ArchiveSaveResult saveArchive(const std::filesystem::path& archive,
+                              const std::vector<TrackHeader>& tracks) {
+    ArchiveWriter writer(archive);
+    std::optional<int32_t> timezone;
+    if (!tracks.empty()) {
+        timezone = tracks.back().tzome;
+    }
+    if (!writer.begin(timezone)) {
+        return writer.finish();
+    }
+    for (const TrackHeader& track : tracks) {
+        writer.write(track);
+    }
+    return writer.finish();
+}
+
+ArchiveSaveResult saveStoredTracks(const std::filesystem::path& archive, TrackDatabase& db,
+                                   const std::vector<TrackHeader>& headers) {
+    ArchiveWriter writer(archive);
+    std::optional<int32_t> timezone;
+    if (!headers.empty()) {
+        timezone = headers.back().tzome;
+    }
+    if (!writer.begin(timezone)) {
+        return writer.finish();
+    }
+    for (const TrackHeader& header : headers) {
+        TrackHeader track = header;
+        track.points.clear();
+        SqlQuery rows = db.selectPoints(track.objid);
+        while (!rows.eof()) {
+            TrackDatabase::readPointRow(rows, track.points.emplace_back());
+        }
+        rows.finalize();
+        writer.write(track);
+    }
+    return writer.finish();
+}
+
+}  // namespace vandrel

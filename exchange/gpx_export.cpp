@@ -1,0 +1,92 @@
+#include "exchange/gpx_export.h"
+
+#include <cstdio>
+
+#include "core/ole_date.h"
+#include "exchange/atomic_file.h"
+#include "exchange/xml_output.h"
+
+namespace vandrel {
+
+const char* const kGpxFilterDescription = "GPX Files (*.gpx)";
+
+namespace {
+
+void printEmpty(tinyxml2::XMLPrinter& printer, const char* name) {
+    printer.OpenElement(name);
+    printer.CloseElement();
+}
+
+void printPoint(tinyxml2::XMLPrinter& printer, const TrackPoint& point, int tzome) {
+    printer.OpenElement("trkpt");
+    printer.PushAttribute("lat", fixedText(point.lat, 6).c_str());
+    printer.PushAttribute("lon", fixedText(point.lng, 6).c_str());
+    printer.OpenElement("ele");
+    printer.PushText(truncatedInt(point.alt));
+    printer.CloseElement();
+    const std::string time = gpxUtcTime(point.sdate, tzome);
+    if (!time.empty()) {
+        printer.OpenElement("time");
+        printer.PushText(time.c_str());
+        printer.CloseElement();
+    }
+    printer.CloseElement();
+}
+
+}  // namespace
+
+std::string gpxUtcTime(double localOleDate, int tzomeMinutes) {
+    SystemTime st;
+    if (!VariantTimeToSystemTime(localOleDate + tzomeMinutes / 1440.0, st)) {
+        return {};
+    }
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.4d-%.2d-%.2dT%.2d:%.2d:%.2dZ", st.year, st.month,
+                  st.day, st.hour, st.minute, st.second);
+    return buffer;
+}
+
+void printGpx(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
+    printer.PushDeclaration("xml version=\"1.0\" encoding=\"UTF-8\" ");
+    printer.OpenElement("gpx");
+    printer.PushAttribute("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance");
+    printer.PushAttribute("xmlns:xsd", "http://www.w3.org/2001/XMLSchema");
+    printer.PushAttribute("version", "1.1");
+    printer.PushAttribute("creator", "Morvane v1.0");
+    printer.PushAttribute("xmlns", "http://www.topografix.com/GPX/1/1");
+    printEmpty(printer, "metadata");
+    printer.OpenElement("trk");
+    printEmpty(printer, "name");
+    printEmpty(printer, "cmt");
+    printer.OpenElement("trkseg");
+    for (const TrackPoint& point : track.points) {
+        printPoint(printer, point, track.tzome);
+    }
+    printer.CloseElement();  // trkseg
+    printer.CloseElement();  // trk
+    printer.CloseElement();  // gpx
+}
+
+std::string gpxText(const TrackHeader& track) {
+    ExchangePrinter printer(nullptr, ExchangePrinter::Layout::Lines);
+    printGpx(printer, track);
+    return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
+}
+
+ExchangeResult exportGpx(const std::filesystem::path& path, const TrackHeader& track) {
+    AtomicFile file(path);
+    std::string error;
+    if (!file.create(true, error)) {
+        return ExchangeResult::failure(error);
+    }
+    {
+        ExchangePrinter printer(file.stream(), ExchangePrinter::Layout::Lines);
+        printGpx(printer, track);
+    }
+    if (!file.commit(error)) {
+        return ExchangeResult::failure(error);
+    }
+    return {};
+}
+
+}  // namespace vandrel

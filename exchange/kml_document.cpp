@@ -1,0 +1,173 @@
+#include "exchange/kml_document.h"
+
+#include <cstdio>
+
+#include "core/units.h"
+#include "exchange/xml_output.h"
+
+namespace vandrel {
+namespace {
+
+// Every text goes into the HTML of the balloon as text, never as markup.
+std::string htmlEscaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+void textElement(tinyxml2::XMLPrinter& printer, const char* name, const std::string& text) {
+    printer.OpenElement(name);
+    printer.PushText(text.c_str());
+    printer.CloseElement();
+}
+
+void iconStyle(tinyxml2::XMLPrinter& printer, const std::string& id, const std::string& link) {
+    printer.OpenElement("Style");
+    printer.PushAttribute("id", id.c_str());
+    printer.OpenElement("IconStyle");
+    textElement(printer, "scale", FormatScriptNumber(0.8, 1));
+    printer.OpenElement("Icon");
+    textElement(printer, "href", link);
+    printer.CloseElement();  // Icon
+    printer.CloseElement();  // IconStyle
+    printer.CloseElement();  // Style
+}
+
+void lineStyle(tinyxml2::XMLPrinter& printer, const char* id, const char* colour, int width) {
+    printer.OpenElement("Style");
+    printer.PushAttribute("id", id);
+    printer.OpenElement("LineStyle");
+    textElement(printer, "color", colour);
+    textElement(printer, "width", std::to_string(width));
+    printer.CloseElement();  // LineStyle
+    printer.CloseElement();  // Style
+}
+
+struct PointMark {
+    std::string name;
+    std::string description;
+    std::string styleId;
+    double lat = 0;
+    double lng = 0;
+};
+
+void pointPlacemark(tinyxml2::XMLPrinter& printer, const PointMark& mark) {
+    printer.OpenElement("Placemark");
+    textElement(printer, "name", mark.name);
+    printer.OpenElement("description");
+    if (!mark.description.empty()) {
+        printer.PushText(mark.description.c_str(), true);
+    }
+    printer.CloseElement();
+    printer.OpenElement("LookAt");
+    textElement(printer, "longitude", fixedText(mark.lng, 5));
+    textElement(printer, "latitude", fixedText(mark.lat, 5));
+    textElement(printer, "altitude", "0");
+    textElement(printer, "heading", "0");
+    textElement(printer, "tilt", "0");
+    textElement(printer, "range", "2000");
+    textElement(printer, "altitudeMode", "relativeToGround");
+    printer.CloseElement();  // LookAt
+    textElement(printer, "styleUrl", "#" + mark.styleId);
+    printer.OpenElement("Point");
+    textElement(printer, "coordinates", fixedText(mark.lng, 5) + "," + fixedText(mark.lat, 5));
+    printer.CloseElement();  // Point
+    printer.CloseElement();  // Placemark
+}
+
+void linePlacemark(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
+    printer.OpenElement("Placemark");
+    textElement(printer, "name", "track");
+    textElement(printer, "styleUrl", "#vandrel_style");
+    printer.OpenElement("LineString");
+    textElement(printer, "tessellate", "1");
+    std::string coordinates;
+    coordinates.reserve(track.points.size() * 22);
+    for (const TrackPoint& point : track.points) {
+        coordinates += fixedText(point.lng, 5);
+        coordinates += ',';
+        coordinates += fixedText(point.lat, 5);
+        coordinates += ' ';
+    }
+    textElement(printer, "coordinates", coordinates);
+    printer.CloseElement();  // LineString
+    printer.CloseElement();  // Placemark
+}
+
+}  // namespace
+
+std::string photoBalloon(const std::string& link, double lat, double lng) {
+    const std::string coordinates =
+        "Lat: " + FormatCoordinate(lat) + "    " + "Lng: " + FormatCoordinate(lng);
+    return "<table style=\"font-size:12px;\"><tr><td><img src=\"" + htmlEscaped(link) +
+           "\" style=\"width:640px; height:480px;\"></img></td></tr><tr><td>" +
+           htmlEscaped(coordinates) + "</td></tr></table>";
+}
+
+KmlDocument buildKml(const TrackHeader& track, const std::filesystem::path& startIcon,
+                     const std::filesystem::path& endIcon) {
+    KmlDocument kml;
+    std::vector<std::pair<std::string, std::string>> styles;  // id, link
+    std::vector<PointMark> marks;
+    const auto addMark = [&](const std::filesystem::path& file, const std::string& link,
+                             PointMark mark) {
+        mark.styleId = "entry_" + std::to_string(styles.size());
+        kml.files.push_back({file, link});
+        styles.emplace_back(mark.styleId, link);
+        marks.push_back(std::move(mark));
+    };
+
+    const TrackPoint& first = track.points.front();
+    const TrackPoint& last = track.points.back();
+    addMark(startIcon, "files/s.png", {"start", "", "", first.lat, first.lng});
+    for (const TrackPoint& point : track.points) {
+        const std::string name = photoFileName(point.pho);
+        if (name.empty()) {
+            continue;
+        }
+        const std::string link = "files/" + name;
+        addMark(point.pho, link,
+                {"photo", photoBalloon(link, point.lat, point.lng), "", point.lat, point.lng});
+    }
+    addMark(endIcon, "files/e.png", {"end", "", "", last.lat, last.lng});
+
+    ExchangePrinter compact(nullptr, ExchangePrinter::Layout::Compact);
+    compact.PushDeclaration("xml version=\"1.0\" encoding=\"UTF-8\" ");
+    compact.OpenElement("kml");
+    compact.PushAttribute("xmlns", "http://www.opengis.net/kml/2.2");
+    compact.OpenElement("Document");
+    for (const auto& [id, link] : styles) {
+        iconStyle(compact, id, link);
+    }
+    lineStyle(compact, "vandrel_style", "7fff0000", 4);
+    for (const PointMark& mark : marks) {
+        pointPlacemark(compact, mark);
+    }
+    linePlacemark(compact, track);
+    compact.CloseElement();  // Document
+    compact.CloseElement();  // kml
+    kml.text.assign(compact.CStr(), static_cast<size_t>(compact.CStrSize() - 1));
+    return kml;
+}
+
+}  // namespace vandrel

@@ -1,0 +1,167 @@
+#include "exchange/kmz_export.h"
+
+#include <minizip/zip.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <vector>
+
+#include "core/program_path.h"
+#include "exchange/atomic_file.h"
+#include "exchange/kml_document.h"
+
+namespace vandrel {
+
+const char* const kKmzFilterDescription = "KMZ Files (*.kmz)";
+
+namespace {
+
+// The attributes a newly made file has where archives keep DOS attributes: "archive".
+constexpr uLong kNewFileAttributes = 0x20;
+constexpr size_t kChunk = 1 << 16;
+
+SystemTime localTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    SystemTime st;
+    st.year = local.tm_year + 1900;
+    st.month = local.tm_mon + 1;
+    st.day = local.tm_mday;
+    st.hour = local.tm_hour;
+    st.minute = local.tm_min;
+    st.second = local.tm_sec;
+    return st;
+}
+
+zip_fileinfo entryInfo(const SystemTime& time) {
+    zip_fileinfo info{};
+    info.tmz_date.tm_sec = static_cast<uInt>(time.second);
+    info.tmz_date.tm_min = static_cast<uInt>(time.minute);
+    info.tmz_date.tm_hour = static_cast<uInt>(time.hour);
+    info.tmz_date.tm_mday = static_cast<uInt>(time.day);
+    info.tmz_date.tm_mon = static_cast<uInt>(time.month - 1);
+    info.tmz_date.tm_year = static_cast<uInt>(time.year);
+    info.dosDate = 0;
+    info.internal_fa = 0;
+    info.external_fa = kNewFileAttributes;
+    return info;
+}
+
+class ZipWriter {
+  public:
+    ZipWriter(const std::filesystem::path& path, const SystemTime& time)
+        : zip_(zipOpen64(path.c_str(), APPEND_STATUS_CREATE)), info_(entryInfo(time)) {}
+    ~ZipWriter() {
+        if (zip_ != nullptr) {
+            zipClose(zip_, nullptr);
+        }
+    }
+    ZipWriter(const ZipWriter&) = delete;
+    ZipWriter& operator=(const ZipWriter&) = delete;
+
+    bool ok() const { return zip_ != nullptr && ok_; }
+
+    void open(const std::string& name) {
+        if (ok() &&
+            zipOpenNewFileInZip64(zip_, name.c_str(), &info_, nullptr, 0, nullptr, 0, nullptr,
+                                  Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0) != ZIP_OK) {
+            ok_ = false;
+        }
+    }
+    void write(const char* data, size_t size) {
+        if (ok() && size > 0 &&
+            zipWriteInFileInZip(zip_, data, static_cast<unsigned>(size)) != ZIP_OK) {
+            ok_ = false;
+        }
+    }
+    void close() {
+        if (ok() && zipCloseFileInZip(zip_) != ZIP_OK) {
+            ok_ = false;
+        }
+    }
+    // Writes the central directory with an empty comment.
+    bool finish() {
+        if (zip_ == nullptr) {
+            return false;
+        }
+        const int result = zipClose(zip_, nullptr);
+        zip_ = nullptr;
+        return ok_ && result == ZIP_OK;
+    }
+
+  private:
+    zipFile zip_;
+    zip_fileinfo info_;
+    bool ok_ = true;
+};
+
+// Packs one file under files/; false when it could not be read (the entry stays, shorter).
+bool packFile(ZipWriter& zip, const std::filesystem::path& source, const std::string& name) {
+    zip.open(name);
+    std::error_code ec;
+    bool read = false;
+    // Only a plain file: a device or a pipe named by a stored path must not stall the export.
+    if (std::filesystem::is_regular_file(source, ec)) {
+        std::ifstream in(source, std::ios::binary);
+        std::vector<char> buffer(kChunk);
+        while (in && zip.ok()) {
+            in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            zip.write(buffer.data(), static_cast<size_t>(in.gcount()));
+        }
+        read = in.eof() && !in.bad();
+    }
+    zip.close();
+    return read;
+}
+
+}  // namespace
+
+KmzOptions KmzOptions::programDefaults() {
+    KmzOptions options;
+    options.startIcon = programPath("images/s.png");
+    options.endIcon = programPath("images/e.png");
+    return options;
+}
+
+KmzResult exportKmz(const std::filesystem::path& path, const TrackHeader& track,
+                    const KmzOptions& options) {
+    KmzResult result;
+    if (track.points.empty()) {
+        result.ok = false;
+        result.error = "The track has no points to export";
+        return result;
+    }
+    const KmlDocument kml = buildKml(track, options.startIcon, options.endIcon);
+    AtomicFile file(path);
+    if (!file.create(false, result.error)) {
+        result.ok = false;
+        return result;
+    }
+    errno = 0;
+    ZipWriter zip(file.tempPath(), options.time.value_or(localTimeNow()));
+    zip.open("doc.kml");
+    zip.write(kml.text.data(), kml.text.size());
+    zip.close();
+    zip.open("files/");
+    zip.close();
+    for (const KmzEntry& entry : kml.files) {
+        if (!packFile(zip, entry.source, entry.name)) {
+            ++result.filesMissing;
+        }
+    }
+    if (!zip.finish()) {
+        result.ok = false;
+        result.error = cannotWrite(
+            path, errno != 0 ? std::strerror(errno) : "the zip archive could not be written");
+        return result;
+    }
+    if (!file.commit(result.error)) {
+        result.ok = false;
+    }
+    return result;
+}
+
+}  // namespace vandrel

@@ -1,0 +1,54 @@
+#pragma once
+// Photo files travelling with a track archive: which names an archive may give, the
+// time-stamp names loaded photos get, and copying without replacing a file.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/ole_date.h"
+
+namespace vandrel {
+
+// The file name part of a stored photo path: what follows the last '/' or '\' (a path kept
+// by the program on another system may use either).
+std::string photoFileName(const std::string& photoPath);
+
+// A name an archive may give for a photo: one plain file name, nothing that could lead out of
+// the archive's photo folder (no '/', '\', NUL or other control character, not "." or "..",
+// not empty, at most 255 bytes).
+bool isPlainFileName(std::string_view name);
+
+// The extension of a plain name with its dot (".jpg"), when it is made of 1 to 16 letters and
+// digits; otherwise empty, and the loaded photo gets no extension.
+std::string plainExtension(std::string_view name);
+
+// The local time with milliseconds, as loaded photos are named by it.
+using LocalClock = std::function<SystemTime()>;
+SystemTime localTimeWithMilliseconds();
+
+// Names for loaded photos, "%.4d%.2d%.2d%.2d%.2d%.2d%.3d" of the local time of the copy
+// (year to millisecond). Two names of one load never match: a name that would not be later
+// than the one before takes the next millisecond instead.
+class PhotoStamps {
+  public:
+    explicit PhotoStamps(LocalClock clock) : clock_(std::move(clock)) {}
+    std::string next();
+
+  private:
+    LocalClock clock_;
+    int64_t last_ = INT64_MIN;
+};
+
+enum class CopyOutcome { Copied, TargetExists, Failed };
+
+enum class SourceLinks { Follow, Refuse };
+
+// Copies a plain file (a device or a pipe is refused, and so is a symbolic link when links
+// are refused) to target, which must not exist yet; a failed copy leaves no target behind.
+CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
+                        SourceLinks links);
+
+}  // namespace vandrel

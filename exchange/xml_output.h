@@ -1,0 +1,39 @@
+#pragma once
+// What the exchange files have in common when they are printed: the printer that writes them
+// as they have always looked, and numbers written without the locale.
+
+#include <tinyxml2.h>
+
+#include <cstdio>
+#include <string>
+
+namespace vandrel {
+
+// tinyxml2's printer, writing the element layout of the files the program has always made:
+// an empty element closes with " />" and the declaration with " ?>" (give its text with the
+// trailing blank). Layout::Lines puts one element on a line, indented four blanks a level,
+// lines ending in carriage return and line feed; Layout::Compact has no line break and no
+// indentation anywhere. Text and attribute values are written as they are: only the printer's
+// own line breaks and indentation change.
+class ExchangePrinter : public tinyxml2::XMLPrinter {
+  public:
+    enum class Layout { Lines, Compact };
+    ExchangePrinter(FILE* file, Layout layout)
+        : tinyxml2::XMLPrinter(file, layout == Layout::Compact), layout_(layout) {}
+
+  protected:
+    void Write(const char* data, size_t size) override;
+    void Putc(char ch) override;
+    void PrintSpace(int depth) override;
+
+  private:
+    Layout layout_;
+};
+
+// "%.<decimals>f" of value, always with a decimal point whatever the locale says.
+std::string fixedText(double value, int decimals);
+// The whole part of value truncated toward zero, held to the range of a 32-bit integer
+// (0 for a value that is not a number).
+int truncatedInt(double value);
+
+}  // namespace vandrel
