@@ -14,7 +14,7 @@ namespace {
 
 using testing::TempDir;
 
-struct Run {
+struct ProcessResult {
     int exitCode = -1;
     std::string out;
     std::string err;
@@ -22,18 +22,18 @@ struct Run {
 
 class CliDownload : public ::testing::Test {
   protected:
-    Run run(const std::string& program, const std::string& arguments) {
-        const std::string command = builtProgram(program).string() + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string() +
-                                    " </dev/null";
+    ProcessResult run(const std::string& program, const std::string& arguments) {
+        const std::string command = testing::builtProgram(program).string() + " " + arguments +
+                                    " >" + (dir_ / "out").string() + " 2>" +
+                                    (dir_ / "err").string() + " </dev/null";
         const int status = std::system(command.c_str());
-        Run r;
+        ProcessResult r;
         r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         r.out = testing::readFile(dir_ / "out");
         r.err = testing::readFile(dir_ / "err");
         return r;
     }
-    Run cli(const std::string& arguments) {
+    ProcessResult cli(const std::string& arguments) {
         return run("vandrel-cli", "--data-dir " + (dir_ / "program").string() + " " + arguments);
     }
     std::string image() const { return (dir_ / "logger.img").string(); }
@@ -54,7 +54,7 @@ TEST_F(CliDownload, GeneratedTracksAreDownloadedOnceAndListed) {
                   "create " + image() + " --tracks 4 --points 300 --start 2026-05-01T06:00:00")
                   .exitCode,
               0);
-    Run first = cli("--device " + image() + " download");
+    ProcessResult first = cli("--device " + image() + " download");
     ASSERT_EQ(first.exitCode, 0) << first.err;
     EXPECT_NE(first.err.find("Download Complete!\n"), std::string::npos) << first.err;
     EXPECT_NE(first.err.find("4 tracks stored, 0 tracks skipped as already stored, 1200 points"),
@@ -63,17 +63,17 @@ TEST_F(CliDownload, GeneratedTracksAreDownloadedOnceAndListed) {
     EXPECT_NE(run("vandrel-sim", "inspect " + image()).out.find("handshake: ok"),
               std::string::npos);
 
-    Run second = cli("--device " + image() + " download");
+    ProcessResult second = cli("--device " + image() + " download");
     ASSERT_EQ(second.exitCode, 0) << second.err;
     EXPECT_NE(second.err.find("0 tracks stored, 4 tracks skipped"), std::string::npos);
 
-    Run all = cli("tracks");
+    ProcessResult all = cli("tracks");
     ASSERT_EQ(all.exitCode, 0) << all.err;
     EXPECT_EQ(lineCount(all.out), 4) << all.out;
     EXPECT_TRUE(std::regex_search(all.out, std::regex("2026-05-01 06:00:00 .*points:300")))
         << all.out;
 
-    Run day = cli("tracks --day 2026-05-03");
+    ProcessResult day = cli("tracks --day 2026-05-03");
     ASSERT_EQ(day.exitCode, 0);
     EXPECT_EQ(lineCount(day.out), 1) << day.out;
     EXPECT_NE(day.out.find("2026-05-03"), std::string::npos);
@@ -81,12 +81,12 @@ TEST_F(CliDownload, GeneratedTracksAreDownloadedOnceAndListed) {
 }
 
 TEST_F(CliDownload, MissingLoggerAndEmptyLogHaveTheirOwnExitCodes) {
-    Run missing = cli("--device " + (dir_ / "nothing.img").string() + " download");
+    ProcessResult missing = cli("--device " + (dir_ / "nothing.img").string() + " download");
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err.rfind("Device unconnect !\n", 0), 0u) << missing.err;
 
     ASSERT_EQ(run("vandrel-sim", "create " + image() + " --no-log").exitCode, 0);
-    Run empty = cli("--device " + image() + " download");
+    ProcessResult empty = cli("--device " + image() + " download");
     EXPECT_EQ(empty.exitCode, 3);
     EXPECT_EQ(empty.err, "No log records!\n");
 }
@@ -95,7 +95,7 @@ TEST_F(CliDownload, ALoggerCutShortStoresNothing) {
     ASSERT_EQ(run("vandrel-sim", "create " + image() + " --tracks 2 --points 100").exitCode, 0);
     // The volume ends inside the log data: the copy must fail instead of decoding garbage.
     ASSERT_EQ(::truncate(image().c_str(), 700 * 4096), 0);
-    Run cut = cli("--device " + image() + " download");
+    ProcessResult cut = cli("--device " + image() + " download");
     EXPECT_EQ(cut.exitCode, 1) << cut.err;
     EXPECT_EQ(cut.err.find("Download Complete!"), std::string::npos);
     EXPECT_EQ(cli("tracks").out, "");
@@ -107,9 +107,9 @@ TEST_F(CliDownload, RealRecordingsSurviveTheRoundTrip) {
         GTEST_SKIP() << "the shared recorded tracks are not beside the repository";
     }
     ASSERT_EQ(run("vandrel-sim", "create " + image() + " --gpx " + gpx.string()).exitCode, 0);
-    Run download = cli("--device " + image() + " download");
+    ProcessResult download = cli("--device " + image() + " download");
     ASSERT_EQ(download.exitCode, 0) << download.err;
-    Run list = cli("tracks");
+    ProcessResult list = cli("tracks");
     EXPECT_EQ(lineCount(list.out), 6) << list.out;
 }
 
