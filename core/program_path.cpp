@@ -54,7 +54,10 @@ fs::path programFolder() {
     if (!overrideFolder().empty()) {
         return overrideFolder();
     }
-    const fs::path exe = executableFolder();
+    return programFolderFor(executableFolder());
+}
+
+fs::path programFolderFor(const fs::path& exe) {
     if (isPortableFolder(exe)) {
         return exe;
     }

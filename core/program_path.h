@@ -20,6 +20,8 @@ bool isPortableFolder(const std::filesystem::path& folder);
 
 // The folder of the user's files; created on first use in installed mode.
 std::filesystem::path programFolder();
+// The same rule for a program installed in the given folder (no override applies).
+std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder);
 // The folder of the read-only files shipped with the program.
 std::filesystem::path resourceFolder();
 

@@ -55,14 +55,14 @@ TEST(ProgramPath, PortableOnlyWithHtmlFolderAndWritable) {
 }
 
 TEST(ProgramPath, InstalledModeUsesXdgDataHome) {
-    if (isPortableFolder(executableFolder())) {
-        GTEST_SKIP() << "the test executable's folder is a portable program folder";
-    }
     testing::TempDir dir;
+    testing::TempDir installed;  // an executable's folder without Html/
     const char* old = std::getenv("XDG_DATA_HOME");
     const std::string saved = old != nullptr ? old : "";
     ::setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
-    EXPECT_EQ(programPath("settings.xml"), dir.path() / "vandrel" / "settings.xml");
+    EXPECT_EQ(programFolderFor(installed.path()), dir.path() / "vandrel");
+    std::filesystem::create_directory(installed / "Html");
+    EXPECT_EQ(programFolderFor(installed.path()), installed.path());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "vandrel"));
     if (old != nullptr) {
         ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
