@@ -30,5 +30,7 @@ bool prepare(const Context& context);
 
 void addDownloadCommand(CLI::App& app, Context& context);
 void addTracksCommand(CLI::App& app, Context& context);
+void addExportCommand(CLI::App& app, Context& context);
+void addArchiveCommand(CLI::App& app, Context& context);
 
 }  // namespace vandrel::cli

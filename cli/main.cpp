@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
 
     addDownloadCommand(app, context);
     addTracksCommand(app, context);
+    addExportCommand(app, context);
+    addArchiveCommand(app, context);
 
     try {
         app.parse(argc, argv);

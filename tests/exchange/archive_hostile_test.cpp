@@ -1,0 +1,210 @@
+// Archives that did not come from the program: hostile photo names, missing attributes,
+// items without points, deep nesting, files that are not XML, and a database that fails in
+// the middle of a track.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "exchange/track_archive.h"
+#include "exchange_support.h"
+#include "scripted_prompt.h"
+
+namespace vandrel {
+namespace {
+
+using namespace testing;
+
+std::string point(double lat, double lng, double time, const std::string& pho = {}) {
+    return "<point lat=\"" + std::to_string(lat) + "\" lng=\"" + std::to_string(lng) +
+           "\" time=\"" + std::to_string(time) + "\" alt=\"1\" bar=\"2\" tmp=\"3\" pho=\"" + pho +
+           "\"/>";
+}
+
+// Every file below a folder with its content, the database and the photos folder left out.
+std::map<std::string, std::string> snapshot(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string name = entry.path().lexically_relative(folder).string();
+        if (name.rfind("Vandrel.db", 0) == 0 || name.rfind("program", 0) == 0) {
+            continue;
+        }
+        files[name] = entry.is_symlink()        ? "link"
+                      : entry.is_regular_file() ? readFile(entry.path())
+                                                : "folder";
+    }
+    return files;
+}
+
+class HostileArchive : public ::testing::Test {
+  protected:
+    HostileArchive() {
+        db_.openStore(dir_ / "Vandrel.db");
+        options_.photosFolder = dir_ / "program" / "photos";
+    }
+    ArchiveLoadResult load(const std::string& name, const std::string& text) {
+        writeFile(dir_ / name, text);
+        return loadArchive(dir_ / name, db_, prompt_, options_);
+    }
+    int tracks() { return db_.scalar("select count(*) from TK;"); }
+    int points() { return db_.scalar("select count(*) from TKPT;"); }
+
+    const double t0_ = oleDate(2020, 3, 1, 10, 0, 0);
+    const double s_ = 1.0 / 86400;
+    TempDir dir_;
+    TrackDatabase db_;
+    ScriptedPrompt prompt_;
+    ArchiveLoadOptions options_;
+};
+
+TEST_F(HostileArchive, PhotoNamesNeverLeadOutOfThePhotoFolder) {
+    const auto photos = dir_ / "in" / "evil";
+    std::filesystem::create_directories(photos / "sub");
+    writeFile(dir_ / "secret.jpg", "secret");
+    writeFile(dir_ / "in" / "beside.jpg", "beside");
+    writeFile(photos / "sub" / "x.jpg", "nested");
+    writeFile(photos / "ok.jpg", "fine");
+    writeFile(photos / "odd.j'pg", "odd extension");
+    std::filesystem::create_symlink(dir_ / "secret.jpg", photos / "link.jpg");
+    std::filesystem::create_directories(dir_ / "program" / "photos");
+    const std::vector<std::string> names = {
+        "../beside.jpg", "../../secret.jpg", (dir_ / "secret.jpg").string(),
+        "sub/x.jpg",     "sub\\x.jpg",       "..",
+        "link.jpg",      "ok.jpg",           "odd.j'pg",
+        "missing.jpg",   "ok.jpg&#10;"};
+    std::string items = "<track><item>";
+    for (size_t i = 0; i < names.size(); ++i) {
+        items += point(10, 20, t0_ + static_cast<double>(i) * s_, names[i]);
+    }
+    items += "</item></track>";
+    writeFile(dir_ / "in" / "evil.prg", items);
+    const auto before = snapshot(dir_.path());
+
+    const ArchiveLoadResult result = loadArchive(dir_ / "in" / "evil.prg", db_, prompt_, options_);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.pointsStored, static_cast<int64_t>(names.size()));
+    EXPECT_EQ(result.photosCopied, 2);
+    EXPECT_EQ(result.photosNotCopied, static_cast<int>(names.size()) - 2);
+    EXPECT_EQ(snapshot(dir_.path()), before);
+    std::map<std::string, std::string> copied;
+    for (const std::string& name : fileNames(options_.photosFolder)) {
+        copied[readFile(options_.photosFolder / name)] = name;
+    }
+    ASSERT_EQ(copied.size(), 2u);
+    EXPECT_EQ(copied["fine"].size(), 21u);
+    EXPECT_EQ(copied["fine"].substr(17), ".jpg");
+    // The odd extension is not carried over; the photo is copied without one.
+    EXPECT_EQ(copied["odd extension"].size(), 17u);
+    SqlQuery rows = db_.query("select pho from TKPT where pho<>'' order by objid;");
+    int withPhoto = 0;
+    for (; !rows.eof(); rows.nextRow()) {
+        EXPECT_TRUE(std::filesystem::exists(rows.stringField(0)));
+        ++withPhoto;
+    }
+    EXPECT_EQ(withPhoto, 2);
+}
+
+TEST_F(HostileArchive, MissingAndUnreadableValuesTakeTheirDefaults) {
+    const ArchiveLoadResult result =
+        load("defaults.prg",
+             "<anything><item><point/><point lat=\"0.0001\" lng=\"abc\" alt=\"inf\" bar=\"1e400\" "
+             "tmp=\" 7.5 \"/><point lat=\"nan\"/><point time=\"1e300\"/></item></anything>");
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.stored, 1);
+    EXPECT_EQ(result.pointsDropped, 2);
+    const std::vector<TrackHeader> back = db_.readTracksBetween(-1e9, 1e9);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].trail, 0);
+    EXPECT_EQ(back[0].tzome, 0);
+    EXPECT_EQ(back[0].stime, 0.0);
+    ASSERT_EQ(back[0].points.size(), 2u);
+    EXPECT_EQ(back[0].points[1].alt, 0.0f);
+    EXPECT_EQ(back[0].points[1].bar, 0.0f);
+    EXPECT_EQ(back[0].points[1].tmp, 7.5f);
+    EXPECT_EQ(back[0].points[1].pho, "");
+}
+
+TEST_F(HostileArchive, ItemsWithoutPointsAreSkippedAndCounted) {
+    const ArchiveLoadResult result =
+        load("empty-items.prg", "<track timezone=\"-60\"><item trail=\"1\"/><item>text</item>" +
+                                    std::string("<item trail=\"2\">") + point(1, 1, t0_) +
+                                    "</item><item><!-- nothing --></item></track>");
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.skipped, 3);
+    EXPECT_EQ(result.stored, 1);
+    EXPECT_EQ(tracks(), 1);
+    EXPECT_EQ(db_.scalar("select trail from TK;"), 2);
+    EXPECT_EQ(db_.scalar("select tzome from TK;"), -60);
+}
+
+TEST_F(HostileArchive, WhatIsNotAnArchiveLoadsNothing) {
+    std::string deep;
+    for (int i = 0; i < 20000; ++i) {
+        deep += "<item>";
+    }
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"deep.prg", "<track>" + deep + point(1, 1, t0_)},
+        {"text.prg", "this is not XML at all"},
+        {"empty.prg", ""},
+        {"binary.prg", std::string("\x89PNG\r\n\x1a\n\0\0\0", 11)},
+        {"cut.prg", "<track><item>" + point(1, 1, t0_) + "<point lat=\"1"},
+    };
+    for (const auto& [name, text] : files) {
+        const ArchiveLoadResult result = load(name, text);
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_FALSE(result.isArchive) << name;
+        EXPECT_EQ(result.error.rfind("Not a track archive: ", 0), 0u) << result.error;
+    }
+    EXPECT_FALSE(loadArchive(dir_ / "absent.prg", db_, prompt_, options_).isArchive);
+    EXPECT_FALSE(loadArchive(dir_.path(), db_, prompt_, options_).isArchive);
+    EXPECT_EQ(tracks(), 0);
+    EXPECT_EQ(points(), 0);
+}
+
+// A point north of 50 degrees makes the database refuse the insert.
+class FailingDatabase : public HostileArchive {
+  protected:
+    FailingDatabase() {
+        db_.execute(
+            "create trigger refuse before insert on TKPT when new.lat > 50 "
+            "begin select raise(abort, 'disk full'); end;");
+        std::filesystem::create_directories(dir_ / "bad");
+        writeFile(dir_ / "bad" / "p.jpg", "photo");
+    }
+};
+
+TEST_F(FailingDatabase, TheFailingTrackIsRolledBackAndTheLoadStops) {
+    const std::string text = "<track><item>" + point(10, 10, t0_) + "</item><item>" +
+                             point(50.5, 10, t0_ + 1, "p.jpg") + point(50.5, 10, t0_ + 1 + s_) +
+                             point(50.5, 10, t0_ + 1 + 2 * s_) + "</item><item>" +
+                             point(20, 10, t0_ + 2) + "</item></track>";
+    const ArchiveLoadResult result = load("bad.prg", text);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.isArchive);
+    EXPECT_EQ(result.stored, 1);
+    EXPECT_EQ(result.photosCopied, 0);
+    EXPECT_NE(result.error.find("disk full"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("the load stopped"), std::string::npos) << result.error;
+    EXPECT_EQ(tracks(), 1);
+    EXPECT_EQ(points(), 1);
+    EXPECT_TRUE(fileNames(options_.photosFolder).empty());
+    // No transaction is left open.
+    db_.beginTransaction();
+    db_.commitTransaction();
+}
+
+TEST_F(FailingDatabase, AStoredTrackSurvivesAReplacementThatFails) {
+    ASSERT_TRUE(load("good.prg", "<track><item>" + point(40, 10, t0_) + point(40, 10, t0_ + s_) +
+                                     "</item></track>")
+                    .ok);
+    prompt_.overwriteAnswers = {OverwriteAnswer::Overwrite};
+    const ArchiveLoadResult result =
+        load("bad.prg", "<track><item>" + point(40, 10, t0_) + point(50.5, 10, t0_ + 20000 * s_) +
+                            "</item></track>");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.replaced, 0);
+    EXPECT_EQ(tracks(), 1);
+    EXPECT_EQ(points(), 2);
+}
+
+}  // namespace
+}  // namespace vandrel
