@@ -32,5 +32,8 @@ void addDownloadCommand(CLI::App& app, Context& context);
 void addTracksCommand(CLI::App& app, Context& context);
 void addExportCommand(CLI::App& app, Context& context);
 void addArchiveCommand(CLI::App& app, Context& context);
+void addSettingsCommand(CLI::App& app, Context& context);
+void addPoiCommand(CLI::App& app, Context& context);
+void addDeviceCommands(CLI::App& app, Context& context);
 
 }  // namespace vandrel::cli

@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
     addTracksCommand(app, context);
     addExportCommand(app, context);
     addArchiveCommand(app, context);
+    addSettingsCommand(app, context);
+    addPoiCommand(app, context);
+    addDeviceCommands(app, context);
 
     try {
         app.parse(argc, argv);

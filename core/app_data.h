@@ -1,9 +1,10 @@
 #pragma once
-// The process-wide state the pages share: the logger settings, the POI selection, whether the
-// map pages are loaded, and the tracks of the day shown.
+// The process-wide state the pages share: the logger settings, the 20 POIs and the selected
+// one, whether the map pages are loaded, and the tracks of the day shown.
 
 #include <vector>
 
+#include "core/poi_slot.h"
 #include "device/device_settings.h"
 #include "store/track_records.h"
 
@@ -13,7 +14,8 @@ struct AppData {
     static AppData& instance();
 
     DeviceSettings settings;
-    int selectedPoi = -1;
+    PoiSlots pois = initialPoiSlots();
+    int selectedPoi = -1;  // index into pois, -1 when none is selected
     bool MapsLoaded = false;
     std::vector<TrackHeader> dayTracks;
 };

@@ -1,5 +1,6 @@
-// vandrel-sim: writes logger volume images (handshake challenge, settings, erased POI block,
-// a track log from GPX files or generated tracks) and describes them.
+// vandrel-sim: writes logger volume images (handshake challenge, settings, a POI block erased
+// or filled from a .poi file, a track log from GPX files or generated tracks) and describes
+// them.
 
 #include <CLI/CLI.hpp>
 
@@ -29,6 +30,7 @@ struct CreateOptions {
     int tzOffset = 0;
     bool full = false;
     bool noLog = false;
+    std::string pois;
     std::optional<uint32_t> seed;
 };
 
@@ -118,6 +120,13 @@ int runCreate(const CreateOptions& o) {
 
     std::vector<SimTrack> tracks;
     std::string error;
+    if (!o.pois.empty()) {
+        const std::vector<vandrel::sim::SimPoi> pois = vandrel::sim::readPoiFile(o.pois, error);
+        if (pois.empty()) {
+            return fail(error);
+        }
+        image.writePois(pois);
+    }
     if (!o.noLog) {
         const bool ok = o.gpx.empty() ? generate(o, tracks, error) : readGpxFiles(o, tracks, error);
         if (!ok) {
@@ -173,6 +182,8 @@ void addCreateOptions(CLI::App& create, CreateOptions& o) {
         ->excludes(points)
         ->excludes(full)
         ->excludes(start);
+    create.add_option("--pois", o.pois,
+                      "fill the POI block from this .poi file (values as they stand)");
     create.add_option("--seed", o.seed, "seed of the challenge and the generated tracks");
 }
 

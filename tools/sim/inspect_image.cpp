@@ -58,6 +58,17 @@ void describeSettings(const LoggerImage& image, std::ostream& out) {
     out << format("settings LogInterval: %d s\n", s.logInterval);
     out << format("settings Tnttbar: %d (%s)\n", s.tnttbar,
                   choice(s.tnttbar, {"5 min", "10 min", "30 min", "60 min"}));
+    // The two bytes the erase of the logs clears.
+    const uint8_t* b = image.block(kSettingsBlock);
+    out << format("settings bytes 193-194: %d %d\n", b[193], b[194]);
+}
+
+// The header the program writes before the two tables; anything else is worth a look.
+bool poiHeaderOk(const uint8_t* b) {
+    return le::getU32(b) == 4130 && le::getU16(b + 4) == 5 && le::getU32(b + 6) == 4230 &&
+           le::getU16(b + 10) == 9 && le::getU32(b + 12) == 20 && le::getU32(b + 16) == 20 &&
+           le::getU32(b + 20) == 4096 && le::getU16(b + 24) == 0xFFFF && le::getU32(b + 26) == 0 &&
+           le::getU16(b + 30) == 0xF001 && le::getU16(b + 32) == 1;
 }
 
 void describePois(const LoggerImage& image, std::ostream& out) {
@@ -67,6 +78,7 @@ void describePois(const LoggerImage& image, std::ostream& out) {
         return;
     }
     out << "poi block: written\n";
+    out << "poi header: " << (poiHeaderOk(b) ? "ok" : "unexpected") << "\n";
     for (int i = 0; i < kPoiCount; ++i) {
         const uint8_t* n = b + kPoiNumbersAt + 5 * i;
         const uint8_t* p = b + kPoiPositionsAt + 9 * i;

@@ -4,7 +4,7 @@
 //   block 10         handshake challenge (random words, the first one is the challenge)
 //   block 11         handshake response, written by the program (zero in a new image)
 //   block 512        settings block with plausible values
-//   block 513        POI block, erased (all 0xFF)
+//   block 513        POI block, erased (all 0xFF) until writePois fills its first 314 bytes
 //   blocks 514-517   log index from byte 546 of 514 (all 0xFF where erased) and the
 //                    log-present word at byte 528 of 517
 //   blocks 626-943   log data from byte 4082 of 626 (all 0xFF where erased)
@@ -54,6 +54,14 @@ struct SimSettings {
     uint8_t tnttbar = 0;       // 81: 0 to 3: 5, 10, 30, 60 min
 };
 
+// One record of a .poi file: positions in millionths of a degree, the icon 1-based.
+struct SimPoi {
+    uint8_t number = 0;
+    int32_t latitude = 0;
+    int32_t longitude = 0;
+    uint8_t icon = 1;
+};
+
 constexpr uint32_t kChallengeBlock = 10;
 constexpr uint32_t kResponseBlock = 11;
 constexpr uint32_t kSettingsBlock = 512;
@@ -88,6 +96,12 @@ class LoggerImage {
 
     void writeSettings(const SimSettings& settings);
     SimSettings readSettings() const;
+
+    // Fills the POI block as the program's upload does (header, number table, position table
+    // in its first 314 bytes); the rest of block 513 stays. Values are written as given, out of
+    // range or not, so that tests can hand the program what a faulty logger might hold. At
+    // most 20 entries are written; slots without one stay as they were.
+    void writePois(const std::vector<SimPoi>& pois);
 
     bool save(const std::filesystem::path& path, std::string& error) const;
     static std::optional<LoggerImage> load(const std::filesystem::path& path, std::string& error);
@@ -146,6 +160,10 @@ std::vector<SimTrack> generateTracks(const std::vector<int>& points, int64_t sta
 // The points per track that make `count` tracks fill all 998 chunks exactly (spread so that
 // the chunk counts add up to 998); element i is the point count of track i.
 std::vector<int> pointsToFillLog(int count);
+
+// The 20 records of a .poi file of 200 to 209 bytes, values as they stand; empty with error
+// set for any other size or an unreadable file.
+std::vector<SimPoi> readPoiFile(const std::filesystem::path& path, std::string& error);
 
 // The readable description of an image that `vandrel-sim inspect` prints: the handshake line,
 // the settings block fields, the 20 POI entries, the log-present word and the runs of the index.

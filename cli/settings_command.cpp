@@ -1,0 +1,148 @@
+// vandrel-cli settings show|set|write: the program's copy of the logger settings in
+// "settings.xml", and its writing into the logger.
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/device_outcome.h"
+#include "cli/terminal_prompt.h"
+#include "core/app_data.h"
+#include "core/program_path.h"
+#include "device/save_device_settings.h"
+
+namespace vandrel::cli {
+namespace {
+
+// The integer fields by their keys in "settings.xml", in the file's order, with the values
+// the settings page offers for each.
+struct IntegerField {
+    const char* key;
+    int32_t DeviceSettings::*field;
+    int32_t least;
+    int32_t most;
+};
+
+constexpr IntegerField kIntegerFields[] = {
+    {"Length", &DeviceSettings::Length, 0, 1},
+    {"Temperature", &DeviceSettings::Temperature, 0, 1},
+    // The page takes any interval its field holds; the logger's field is 16 bits.
+    {"LogInterval", &DeviceSettings::LogInterval, 0, 32767},
+    // Minutes to add to local time for UTC; no zone is a day or more away.
+    {"TimeZone", &DeviceSettings::TimeZone, -1439, 1439},
+    {"TimeFormat", &DeviceSettings::TimeFormat, 0, 1},
+    {"PowerOff", &DeviceSettings::PowerOff, 0, 4},
+    {"Backlight", &DeviceSettings::Backlight, 0, 4},
+    {"Tnttbar", &DeviceSettings::Tnttbar, 0, 3},
+};
+
+template <typename T>
+bool parseWhole(const std::string& text, T& value) {
+    const char* end = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), end, value);
+    return !text.empty() && parsed.ec == std::errc() && parsed.ptr == end;
+}
+
+// Applies one KEY=VALUE; false with the reason.
+bool assign(const std::string& assignment, DeviceSettings& settings, std::string& error) {
+    const size_t equals = assignment.find('=');
+    if (equals == std::string::npos) {
+        error = "Not KEY=VALUE: " + assignment;
+        return false;
+    }
+    const std::string key = assignment.substr(0, equals);
+    const std::string text = assignment.substr(equals + 1);
+    if (key == "Refbar") {
+        float value = 0;
+        if (!parseWhole(text, value) || !std::isfinite(value)) {
+            error = "Refbar: not an altitude offset in metres: " + text;
+            return false;
+        }
+        settings.Refbar = value;
+        return true;
+    }
+    for (const IntegerField& f : kIntegerFields) {
+        if (key != f.key) {
+            continue;
+        }
+        int32_t value = 0;
+        if (!parseWhole(text, value) || value < f.least || value > f.most) {
+            error = key + ": not a whole number from " + std::to_string(f.least) + " to " +
+                    std::to_string(f.most) + ": " + text;
+            return false;
+        }
+        settings.*f.field = value;
+        return true;
+    }
+    error = "Unknown setting " + key +
+            " (Length, Temperature, TimeFormat, LogInterval, TimeZone, PowerOff, Backlight, "
+            "Refbar, Tnttbar)";
+    return false;
+}
+
+int runShow(const Context& context) {
+    if (!prepare(context)) {
+        return kExitFailure;
+    }
+    const DeviceSettings& s = AppData::instance().settings;
+    for (const IntegerField& f : kIntegerFields) {
+        std::printf("%s=%d\n", f.key, s.*f.field);
+    }
+    std::printf("Refbar=%.2f\n", static_cast<double>(s.Refbar));
+    return kExitOk;
+}
+
+int runSet(const Context& context, const std::vector<std::string>& assignments) {
+    if (!prepare(context)) {
+        return kExitFailure;
+    }
+    // All or nothing: one bad assignment leaves the file as it was.
+    DeviceSettings settings = AppData::instance().settings;
+    for (const std::string& assignment : assignments) {
+        std::string error;
+        if (!assign(assignment, settings, error)) {
+            std::cerr << error << "\nsettings.xml was not changed." << std::endl;
+            return kExitFailure;
+        }
+    }
+    const auto file = programPath("settings.xml");
+    if (!saveSettingsFile(file, settings)) {
+        std::cerr << "Cannot write " << file.string() << std::endl;
+        return kExitFailure;
+    }
+    AppData::instance().settings = settings;
+    return kExitOk;
+}
+
+int runWrite(const Context& context) {
+    if (!prepare(context)) {
+        return kExitFailure;
+    }
+    TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
+    return exitCodeFor(SaveDeviceSettings(prompt, AppData::instance().settings).outcome);
+}
+
+}  // namespace
+
+void addSettingsCommand(CLI::App& app, Context& context) {
+    CLI::App* settings = app.add_subcommand("settings", "The logger settings of settings.xml");
+    settings->require_subcommand(1);
+    settings->add_subcommand("show", "Print the settings of settings.xml as KEY=VALUE")
+        ->callback([&context] { context.exitCode = runShow(context); });
+    auto assignments = std::make_shared<std::vector<std::string>>();
+    CLI::App* set = settings->add_subcommand("set", "Change settings of settings.xml");
+    set->add_option("ASSIGNMENT", *assignments,
+                    "KEY=VALUE, KEY one of Length, Temperature, TimeFormat, LogInterval, "
+                    "TimeZone, PowerOff, Backlight, Refbar (metres), Tnttbar")
+        ->required();
+    set->callback([&context, assignments] { context.exitCode = runSet(context, *assignments); });
+    settings->add_subcommand("write", "Write the settings into the logger's settings block")
+        ->callback([&context] { context.exitCode = runWrite(context); });
+}
+
+}  // namespace vandrel::cli

@@ -1,0 +1,65 @@
+#include "device/device_command.h"
+
+#include "device/block_device.h"
+#include "device/device_volume.h"
+
+namespace vandrel {
+namespace {
+
+// Opens the volume at `block` and moves one block; `write` chooses the direction.
+bool transferDeviceBlock(uint32_t block, uint8_t* buffer, bool write, std::string& error) {
+    DeviceVolume& volume = DeviceVolume::instance();
+    VolumeHandle handle = volume.OpenAt(static_cast<uint32_t>(block * kBlockSize));
+    if (!handle.valid()) {
+        error = "Cannot open the logger: " + volume.lastError();
+        return false;
+    }
+    const bool ok = write ? handle.writeBlock(buffer) : handle.readBlock(buffer);
+    if (!ok) {
+        error = std::string(write ? "Writing" : "Reading") + " block " + std::to_string(block) +
+                " of the logger failed: " + handle.error();
+    }
+    volume.Release(handle);
+    return ok;
+}
+
+}  // namespace
+
+bool connectOrTell(UserPrompt& prompt, const char* unconnectText, CommandReport& report) {
+    DeviceVolume& volume = DeviceVolume::instance();
+    if (volume.Connect()) {
+        return true;
+    }
+    prompt.notice(unconnectText);
+    if (!volume.lastError().empty()) {
+        prompt.error(volume.lastError());
+    }
+    report.outcome = CommandOutcome::NoDevice;
+    report.error = volume.lastError();
+    return false;
+}
+
+CommandReport commandFailed(UserPrompt& prompt, std::string message) {
+    prompt.error(message);
+    CommandReport report;
+    report.outcome = CommandOutcome::Failed;
+    report.error = std::move(message);
+    return report;
+}
+
+CommandReport commandDone(CommandOutcome outcome) {
+    CommandReport report;
+    report.outcome = outcome;
+    return report;
+}
+
+bool readDeviceBlock(uint32_t block, uint8_t* buffer, std::string& error) {
+    return transferDeviceBlock(block, buffer, false, error);
+}
+
+bool writeDeviceBlock(uint32_t block, const uint8_t* buffer, std::string& error) {
+    // The transfer only reads the buffer when writing.
+    return transferDeviceBlock(block, const_cast<uint8_t*>(buffer), true, error);
+}
+
+}  // namespace vandrel

@@ -1,0 +1,187 @@
+#include "device/erase_logs.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <system_error>
+
+#include "core/program_path.h"
+#include "device/block_device.h"
+#include "device/device_volume.h"
+#include "device/poi_block.h"
+#include "device/settings_block.h"
+
+namespace vandrel {
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+constexpr const char* kNothingErased = " Nothing was erased.";
+
+// The first kEraseImageSize bytes of the image; a shorter file has no data for the end of the
+// erased range and is refused.
+bool readEraseImage(const fs::path& path, std::vector<uint8_t>& image, std::string& error) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (file == nullptr) {
+        error = "Cannot open " + path.string() + ": " + std::strerror(errno) + ".";
+        return false;
+    }
+    image.assign(kEraseImageSize, 0);
+    const size_t size = std::fread(image.data(), 1, image.size(), file.get());
+    if (std::ferror(file.get()) != 0) {
+        error = "Reading " + path.string() + " failed: " + std::strerror(errno) + ".";
+        return false;
+    }
+    if (size < kEraseImageSize) {
+        error = path.string() + " holds " + std::to_string(size) + " bytes; the erase needs " +
+                std::to_string(kEraseImageSize) + ".";
+        return false;
+    }
+    return true;
+}
+
+// Rewrites the start of the image file with the kept areas; the rest of the file stays.
+bool writeKeptBytes(const fs::path& path, const std::vector<uint8_t>& image, std::string& error) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r+b"));
+    if (file == nullptr) {
+        error = "Cannot update " + path.string() + ": " + std::strerror(errno) + ".";
+        return false;
+    }
+    const bool written =
+        std::fwrite(image.data(), 1, kEraseKeptBytes, file.get()) == kEraseKeptBytes;
+    const int closed = std::fclose(file.release());
+    if (!written || closed != 0) {
+        error = "Updating " + path.string() + " failed: " + std::strerror(errno) + ".";
+        return false;
+    }
+    return true;
+}
+
+// Blocks 512 and 513 as the logger holds them now.
+bool readKeptBlocks(uint8_t* settingsBlock, uint8_t* poiBlock, std::string& error) {
+    DeviceVolume& volume = DeviceVolume::instance();
+    VolumeHandle handle = volume.OpenAt(kEraseFirstBlock * kBlockSize);
+    if (!handle.valid()) {
+        error = "Cannot open the logger: " + volume.lastError() + ".";
+        return false;
+    }
+    const bool ok = handle.readBlock(settingsBlock) && handle.readBlock(poiBlock);
+    if (!ok) {
+        error = "Reading the logger's settings and POIs failed: " + handle.error() + ".";
+    }
+    volume.Release(handle);
+    return ok;
+}
+
+// The 512 blocks of the image from block 512 on; the message says how far it came.
+bool writeErasedBlocks(const std::vector<uint8_t>& image, std::string& error) {
+    DeviceVolume& volume = DeviceVolume::instance();
+    VolumeHandle handle = volume.OpenAt(kEraseFirstBlock * kBlockSize);
+    if (!handle.valid()) {
+        error = "Cannot open the logger: " + volume.lastError() + "." + kNothingErased;
+        return false;
+    }
+    for (uint32_t n = 0; n < kEraseBlockCount; ++n) {
+        if (!handle.writeBlock(image.data() + size_t{n} * kBlockSize)) {
+            error = "Writing block " + std::to_string(kEraseFirstBlock + n) +
+                    " of the logger failed after " + std::to_string(n) + " of " +
+                    std::to_string(kEraseBlockCount) + " blocks: " + handle.error() +
+                    ". The logger is partly erased; run the erase again. Its settings and POIs "
+                    "as they were are kept at the start of erase.bin.";
+            volume.Release(handle);
+            return false;
+        }
+    }
+    volume.Release(handle);
+    return true;
+}
+
+}  // namespace
+
+fs::path shippedEraseImage() {
+    std::error_code ec;
+    for (const fs::path& folder : {executableFolder(), resourceFolder()}) {
+        const fs::path candidate = folder / "erase.bin";
+        if (fs::is_regular_file(candidate, ec)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+bool ensureEraseImage(const fs::path& shipped, fs::path& path, std::string& error) {
+    path = programPath("erase.bin");
+    std::error_code ec;
+    if (fs::exists(path, ec)) {
+        return true;
+    }
+    if (shipped.empty() || !fs::is_regular_file(shipped, ec)) {
+        error = path.string() + " is missing and the program has no erase image to copy there.";
+        return false;
+    }
+    // Copied under another name first, so that a copy cut short is never taken for the image.
+    fs::path partial = path;
+    partial += ".part";
+    fs::copy_file(shipped, partial, fs::copy_options::overwrite_existing, ec);
+    if (!ec) {
+        fs::rename(partial, path, ec);
+    }
+    if (ec) {
+        fs::remove(partial, ec);
+        error = "Cannot copy the erase image " + shipped.string() + " to " + path.string() + ": " +
+                ec.message() + ".";
+        return false;
+    }
+    return true;
+}
+
+void keepSettingsAndPois(std::vector<uint8_t>& image, const uint8_t* settingsBlock,
+                         const uint8_t* poiBlock) {
+    std::memcpy(image.data(), settingsBlock, kBlockSize);
+    std::memset(image.data() + settings_block::kEraseClearedAt, 0,
+                settings_block::kEraseClearedCount);
+    std::memcpy(image.data() + kBlockSize, poiBlock, poi_block::kKeptByErase);
+}
+
+CommandReport EraseDeviceLogs(UserPrompt& prompt, const fs::path& shipped) {
+    if (!prompt.askYesNo(kEraseQuestion1, kEraseQuestion2)) {
+        return commandDone(CommandOutcome::AnsweredNo);
+    }
+    CommandReport report;
+    if (!connectOrTell(prompt, kUnconnectText, report)) {
+        return report;
+    }
+    // Everything that can fail before the first block is written is done first, so that a
+    // refused erase leaves the logger as it was.
+    fs::path path;
+    std::vector<uint8_t> image;
+    std::string error;
+    if (!ensureEraseImage(shipped, path, error) || !readEraseImage(path, image, error)) {
+        return commandFailed(prompt, error + kNothingErased);
+    }
+    std::array<uint8_t, kBlockSize> settingsBlock{};
+    std::array<uint8_t, kBlockSize> poiBlock{};
+    if (!readKeptBlocks(settingsBlock.data(), poiBlock.data(), error)) {
+        return commandFailed(prompt, error + kNothingErased);
+    }
+    keepSettingsAndPois(image, settingsBlock.data(), poiBlock.data());
+    if (!writeKeptBytes(path, image, error)) {
+        return commandFailed(prompt, error + kNothingErased);
+    }
+    BusyScope busy(prompt);
+    if (!writeErasedBlocks(image, error)) {
+        busy.stop();
+        return commandFailed(prompt, error);
+    }
+    busy.stop();
+    prompt.notice(kEraseCompleteText);
+    return commandDone(CommandOutcome::Complete);
+}
+
+}  // namespace vandrel

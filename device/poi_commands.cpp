@@ -1,0 +1,104 @@
+#include "device/poi_commands.h"
+
+#include <array>
+
+#include "device/block_device.h"
+#include "device/poi_block.h"
+#include "device/poi_file.h"
+
+namespace vandrel {
+namespace {
+
+// After the slots were replaced the page shows them all and selects the first.
+void showReplacedSlots(AppData& app, const PoiHooks& hooks) {
+    if (hooks.redrawAllPois) {
+        hooks.redrawAllPois();
+    }
+    app.selectedPoi = 0;
+    if (hooks.showPoiDetails) {
+        hooks.showPoiDetails(0);
+    }
+}
+
+}  // namespace
+
+FileFilter poiFileFilter() {
+    return {"POI Files (*.poi)", "*.poi", "poi"};
+}
+
+CommandReport UploadPois(UserPrompt& prompt, const AppData& app) {
+    if (!prompt.askYesNo(kUploadQuestion1, kUploadQuestion2)) {
+        return commandDone(CommandOutcome::AnsweredNo);
+    }
+    CommandReport report;
+    if (!connectOrTell(prompt, kPoiUnconnectText, report)) {
+        return report;
+    }
+    // The logger keeps data of its own after the 314 bytes: the block goes back only as read.
+    std::array<uint8_t, kBlockSize> block{};
+    std::string error;
+    if (!readDeviceBlock(poi_block::kBlock, block.data(), error)) {
+        return commandFailed(prompt, error + ". The POIs were not uploaded.");
+    }
+    poi_block::encode(app.pois, block.data());
+    if (!writeDeviceBlock(poi_block::kBlock, block.data(), error)) {
+        return commandFailed(prompt,
+                             error + ". The logger's POIs may be incomplete; upload them again.");
+    }
+    prompt.notice(kUploadCompleteText);
+    return commandDone(CommandOutcome::Complete);
+}
+
+CommandReport DownloadPois(UserPrompt& prompt, AppData& app, const PoiHooks& hooks) {
+    if (!prompt.askYesNo(kDownloadQuestion1, kDownloadQuestion2)) {
+        return commandDone(CommandOutcome::AnsweredNo);
+    }
+    CommandReport report;
+    if (!connectOrTell(prompt, kPoiUnconnectText, report)) {
+        return report;
+    }
+    std::array<uint8_t, kBlockSize> block{};
+    std::string error;
+    if (!readDeviceBlock(poi_block::kBlock, block.data(), error)) {
+        return commandFailed(prompt, error + ". No POI was changed.");
+    }
+    // The notice comes first: the slots change once the user has closed it.
+    prompt.notice(kPoiDownloadCompleteText);
+    poi_block::apply(block.data(), app.pois);
+    showReplacedSlots(app, hooks);
+    return commandDone(CommandOutcome::Complete);
+}
+
+CommandReport SavePoiFile(UserPrompt& prompt, const AppData& app) {
+    const std::optional<std::string> path = prompt.chooseSaveFile(poiFileFilter());
+    if (!path) {
+        return commandDone(CommandOutcome::Cancelled);
+    }
+    const PoiFileResult written = WritePoiFile(*path, app.pois);
+    if (!written.ok) {
+        return commandFailed(prompt, written.message);
+    }
+    return commandDone(CommandOutcome::Complete);
+}
+
+CommandReport LoadPoiFile(UserPrompt& prompt, AppData& app, const PoiHooks& hooks) {
+    // Without the map the slots could not be shown; the command waits for it.
+    if (!app.MapsLoaded) {
+        return commandDone(CommandOutcome::Cancelled);
+    }
+    if (!prompt.askYesNo(kLoadPoiQuestion, "")) {
+        return commandDone(CommandOutcome::AnsweredNo);
+    }
+    const std::optional<std::string> path = prompt.chooseOpenFile(poiFileFilter());
+    if (!path) {
+        return commandDone(CommandOutcome::Cancelled);
+    }
+    const PoiFileResult read = ReadPoiFile(*path, app.pois);
+    if (!read.ok) {
+        return commandFailed(prompt, read.message);
+    }
+    showReplacedSlots(app, hooks);
+    return commandDone(CommandOutcome::Complete);
+}
+
+}  // namespace vandrel

@@ -1,0 +1,51 @@
+#pragma once
+// The four POI commands of the POI page's tab bar: the 20 slots of AppData to the logger
+// (UploadPois), from the logger (DownloadPois), to a .poi file (SavePoiFile) and from one
+// (LoadPoiFile). Written once against UserPrompt; the page fills the hooks.
+
+#include <functional>
+
+#include "core/app_data.h"
+#include "core/user_prompt.h"
+#include "device/device_command.h"
+
+namespace vandrel {
+
+// What the POI page does after the slots were replaced. Both may be empty.
+struct PoiHooks {
+    // Clears the map's POI markers and draws the 20 slots again.
+    std::function<void()> redrawAllPois;
+    // Fills the POI bar from one slot.
+    std::function<void(int slot)> showPoiDetails;
+};
+
+inline constexpr const char* kUploadQuestion1 = "Are you sure you want download";
+inline constexpr const char* kUploadQuestion2 = "POIs to your device?";
+inline constexpr const char* kUploadCompleteText = "Upload Complete!";
+inline constexpr const char* kDownloadQuestion1 = "Are you sure you want to load";
+inline constexpr const char* kDownloadQuestion2 = "data from device?";
+inline constexpr const char* kPoiDownloadCompleteText = "Download Complete!";
+inline constexpr const char* kLoadPoiQuestion = "Are you sure load POI from PC?";
+
+// The file dialogs' filter of .poi files.
+FileFilter poiFileFilter();
+
+// Asks, connects, reads block 513, writes the header and both tables of the slots over its
+// first 314 bytes and writes it back: "Upload Complete!". A block that could not be read is
+// not written; a failed transfer is reported instead of the completion text.
+CommandReport UploadPois(UserPrompt& prompt, const AppData& app);
+
+// Asks, connects, reads block 513, says "Download Complete!", then applies every position
+// entry that passes the logger's range test (slot numbers are kept), selects slot 0 and
+// redraws. A failed read changes no slot.
+CommandReport DownloadPois(UserPrompt& prompt, AppData& app, const PoiHooks& hooks = {});
+
+// Asks for a file and writes the slots into it; a file that cannot be written is reported.
+CommandReport SavePoiFile(UserPrompt& prompt, const AppData& app);
+
+// Once the map is loaded: asks, asks for a file and reads it into the slots (numbers too),
+// selects slot 0 and redraws. A file of the wrong size or with entries out of range is
+// refused as a whole with a message; the slots stay as they were.
+CommandReport LoadPoiFile(UserPrompt& prompt, AppData& app, const PoiHooks& hooks = {});
+
+}  // namespace vandrel

@@ -1,0 +1,122 @@
+#include "device/poi_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "device/byte_order.h"
+#include "device/poi_block.h"
+
+namespace vandrel {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::string degreesText(int32_t micro) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", micro / 1e6);
+    return text;
+}
+
+// Why record i cannot be a slot, or empty.
+std::string recordProblem(int i, int32_t lat, int32_t lng, uint8_t icon) {
+    const std::string which = "POI " + std::to_string(i + 1);
+    if (lat < -poi_block::kMostLatitude || lat > poi_block::kMostLatitude) {
+        return which + " has latitude " + degreesText(lat) + ", outside -90 to 90";
+    }
+    if (lng < -poi_block::kMostLongitude || lng > poi_block::kMostLongitude) {
+        return which + " has longitude " + degreesText(lng) + ", outside -180 to 180";
+    }
+    if (icon < 1 || icon > kPoiIconCount) {
+        return which + " has icon " + std::to_string(icon) + ", outside 1 to " +
+               std::to_string(kPoiIconCount);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::array<uint8_t, kPoiFileSize> encodePoiFile(const PoiSlots& slots) {
+    std::array<uint8_t, kPoiFileSize> bytes{};
+    for (int i = 0; i < kPoiSlotCount; ++i) {
+        uint8_t* record = bytes.data() + kPoiRecordSize * i;
+        record[0] = slots[i].number;
+        byte_order::putS32(record + 1, poi_block::microDegrees(slots[i].latitude));
+        byte_order::putS32(record + 5, poi_block::microDegrees(slots[i].longitude));
+        record[9] = slots[i].icon;
+    }
+    return bytes;
+}
+
+PoiFileResult decodePoiFile(const uint8_t* data, size_t size, PoiSlots& slots) {
+    PoiFileResult result;
+    if (size / kPoiRecordSize != kPoiSlotCount) {
+        result.message = "it is " + std::to_string(size) + " bytes long; a POI file holds " +
+                         std::to_string(kPoiFileSize) + " bytes (20 records of 10)";
+        return result;
+    }
+    PoiSlots read = slots;
+    for (int i = 0; i < kPoiSlotCount; ++i) {
+        const uint8_t* record = data + kPoiRecordSize * i;
+        const int32_t lat = byte_order::getS32(record + 1);
+        const int32_t lng = byte_order::getS32(record + 5);
+        const uint8_t icon = record[9];
+        result.message = recordProblem(i, lat, lng, icon);
+        if (!result.message.empty()) {
+            return result;
+        }
+        read[i].number = record[0];
+        read[i].latitude = static_cast<float>(lat / 1000000.0);
+        read[i].longitude = static_cast<float>(lng / 1000000.0);
+        read[i].icon = icon;
+    }
+    slots = read;
+    result.ok = true;
+    return result;
+}
+
+PoiFileResult WritePoiFile(const std::filesystem::path& path, const PoiSlots& slots) {
+    PoiFileResult result;
+    const auto bytes = encodePoiFile(slots);
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    if (file == nullptr) {
+        result.message = "Cannot create " + path.string() + ": " + std::strerror(errno);
+        return result;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    const int closed = std::fclose(file.release());
+    if (!written || closed != 0) {
+        result.message = "Writing " + path.string() + " failed: " + std::strerror(errno);
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+PoiFileResult ReadPoiFile(const std::filesystem::path& path, PoiSlots& slots) {
+    PoiFileResult result;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (file == nullptr) {
+        result.message = "Cannot open " + path.string() + ": " + std::strerror(errno);
+        return result;
+    }
+    // One byte more than a file that can be read tells a longer one apart without reading it.
+    std::array<uint8_t, kPoiFileSize + kPoiRecordSize> bytes{};
+    const size_t size = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (std::ferror(file.get()) != 0) {
+        result.message = "Reading " + path.string() + " failed: " + std::strerror(errno);
+        return result;
+    }
+    result = decodePoiFile(bytes.data(), size, slots);
+    if (!result.ok) {
+        const bool tooLong = size == bytes.size();
+        result.message = path.string() + " is not a POI file: " +
+                         (tooLong ? "it is longer than a POI file of 200 bytes" : result.message);
+    }
+    return result;
+}
+
+}  // namespace vandrel

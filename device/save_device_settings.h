@@ -1,0 +1,21 @@
+#pragma once
+// Writing the program's copy of the settings into "settings.xml" and into the logger's
+// settings block. The flow is written once; the settings page and the command-line tool
+// differ only in their UserPrompt.
+
+#include "core/user_prompt.h"
+#include "device/device_command.h"
+#include "device/device_settings.h"
+
+namespace vandrel {
+
+inline constexpr const char* kSaveCompleteText = "Save Complete!";
+
+// Saves "settings.xml", tells RefreshListeners, then (when a logger answers) reads block 512,
+// patches the settings into it and writes it back, under the busy indicator, ending with
+// "Save Complete!". Without a logger: "Device unconnect!", the file already saved. A block
+// that could not be read is never written; a failed transfer is reported instead of the
+// completion text. Settings that do not fit the block are refused before anything is saved.
+CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& settings);
+
+}  // namespace vandrel
