@@ -1,24 +1,30 @@
 #!/usr/bin/env bash
 # Release build of the benchmarks, then:
-#  - the decode and store benchmarks (Google Benchmark);
+#  - the decode, store and exchange benchmarks (Google Benchmark);
 #  - the whole `vandrel-cli download` of a full-log image as a process, against gpsbabel
 #    converting a GPX file of the same 49,900 points, timed in the same run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 for tool in gpsbabel hyperfine; do
-  command -v "$tool" >/dev/null || { sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo;
-    $sudo apt-get install -y -qq "$tool" >&2; }
+  if ! command -v "$tool" >/dev/null; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get install -y -qq "$tool" >&2
+  fi
 done
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANDREL_TESTS=OFF -DVANDREL_BENCH=ON >/dev/null
-cmake --build "$build" -j"$(nproc)"
-"$build/vandrel_bench" --benchmark_min_time=0.5
+cmake --build "$build" -j"$(nproc)" >/dev/null
+"$build/vandrel_bench" --benchmark_min_time=0.5 "$@"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$build/vandrel-sim" create "$work/full.img" --full --tracks 20 2>/dev/null
-"$build/vandrel-sim" export-gpx "$work/full.img" "$work/full.gpx"
+# One track filling the whole log: 998 chunks, 49,900 fixes. The GPX file of the same points
+# for gpsbabel is this program's own export of it.
+"$build/vandrel-sim" create "$work/full.img" --full --tracks 1 >/dev/null
+"$build/vandrel-cli" --data-dir "$work/seed" --device "$work/full.img" download 2>/dev/null
+"$build/vandrel-cli" --data-dir "$work/seed" export gpx 1 "$work/full.gpx"
 echo "points in the GPX file: $(grep -c '<trkpt' "$work/full.gpx")"
 hyperfine --warmup 2 --runs 15 \
   --prepare "rm -rf $work/program" \
