@@ -248,10 +248,11 @@ ArchiveLoadOptions ArchiveLoadOptions::programDefaults() {
     return options;
 }
 
-ArchiveLoadResult loadArchive(const std::filesystem::path& archive, TrackDatabase& db,
-                              UserPrompt& prompt, const ArchiveLoadOptions& options) {
-    tinyxml2::XMLDocument document;
-    document.LoadFile(archive.c_str());
+namespace {
+
+ArchiveLoadResult loadDocument(const tinyxml2::XMLDocument& document,
+                               const std::filesystem::path& archive, TrackDatabase& db,
+                               UserPrompt& prompt, const ArchiveLoadOptions& options) {
     const tinyxml2::XMLElement* root = document.RootElement();
     if (root == nullptr) {
         ArchiveLoadResult result;
@@ -272,6 +273,23 @@ ArchiveLoadResult loadArchive(const std::filesystem::path& archive, TrackDatabas
         }
     }
     return loader.result;
+}
+
+}  // namespace
+
+ArchiveLoadResult loadArchive(const std::filesystem::path& archive, TrackDatabase& db,
+                              UserPrompt& prompt, const ArchiveLoadOptions& options) {
+    tinyxml2::XMLDocument document;
+    document.LoadFile(archive.c_str());
+    return loadDocument(document, archive, db, prompt, options);
+}
+
+ArchiveLoadResult loadArchiveText(std::string_view text, const std::filesystem::path& archive,
+                                  TrackDatabase& db, UserPrompt& prompt,
+                                  const ArchiveLoadOptions& options) {
+    tinyxml2::XMLDocument document;
+    document.Parse(text.data(), text.size());
+    return loadDocument(document, archive, db, prompt, options);
 }
 
 }  // namespace vandrel

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "core/ole_date.h"
+#include "exchange/stored_tracks.h"
 #include "exchange/track_archive.h"
 #include "exchange/xml_output.h"
 
@@ -136,12 +137,7 @@ ArchiveSaveResult saveStoredTracks(const std::filesystem::path& archive, TrackDa
     }
     for (const TrackHeader& header : headers) {
         TrackHeader track = header;
-        track.points.clear();
-        SqlQuery rows = db.selectPoints(track.objid);
-        while (!rows.eof()) {
-            TrackDatabase::readPointRow(rows, track.points.emplace_back());
-        }
-        rows.finalize();
+        track.points = readStoredPoints(db, track.objid);
         writer.write(track);
     }
     return writer.finish();

@@ -162,33 +162,4 @@ std::optional<ArchiveLoadResult> LoadTracksFromPc(UserPrompt& prompt, TrackDatab
     return loadTracksFrom(prompt, db, *path);
 }
 
-std::vector<TrackHeader> readStoredHeaders(TrackDatabase& db) {
-    std::vector<TrackHeader> headers;
-    SqlQuery rows = db.selectAllTracks();
-    while (!rows.eof()) {
-        TrackDatabase::readTrackRow(rows, headers.emplace_back());
-    }
-    rows.finalize();
-    return headers;
-}
-
-std::optional<TrackHeader> readStoredTrack(TrackDatabase& db, int objid) {
-    std::optional<TrackHeader> found;
-    for (TrackHeader& header : readStoredHeaders(db)) {
-        if (header.objid == objid) {
-            found = std::move(header);
-            break;
-        }
-    }
-    if (!found) {
-        return found;
-    }
-    SqlQuery rows = db.selectPoints(objid);
-    while (!rows.eof()) {
-        TrackDatabase::readPointRow(rows, found->points.emplace_back());
-    }
-    rows.finalize();
-    return found;
-}
-
 }  // namespace vandrel

@@ -10,6 +10,7 @@
 
 #include "core/user_prompt.h"
 #include "exchange/kmz_export.h"
+#include "exchange/stored_tracks.h"
 #include "exchange/track_archive.h"
 #include "store/sqlite_db.h"
 #include "store/track_records.h"
@@ -60,10 +61,5 @@ ArchiveLoadResult loadTracksFrom(
     const ArchiveLoadOptions& options = ArchiveLoadOptions::programDefaults());
 // The track list's load button: asks for the file first; empty when the user chose none.
 std::optional<ArchiveLoadResult> LoadTracksFromPc(UserPrompt& prompt, TrackDatabase& db);
-
-// Every stored track's header, in the order the database gives them.
-std::vector<TrackHeader> readStoredHeaders(TrackDatabase& db);
-// One stored track with its points; empty when no track has that objid.
-std::optional<TrackHeader> readStoredTrack(TrackDatabase& db, int objid);
 
 }  // namespace vandrel

@@ -1,6 +1,6 @@
 #include "exchange/gpx_export.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "core/ole_date.h"
 #include "exchange/atomic_file.h"
@@ -21,8 +21,10 @@ void printPoint(tinyxml2::XMLPrinter& printer, const TrackPoint& point, int tzom
     printer.OpenElement("trkpt");
     printer.PushAttribute("lat", fixedText(point.lat, 6).c_str());
     printer.PushAttribute("lon", fixedText(point.lng, 6).c_str());
+    char ele[16];
+    *std::to_chars(ele, ele + sizeof ele - 1, truncatedInt(point.alt)).ptr = '\0';
     printer.OpenElement("ele");
-    printer.PushText(truncatedInt(point.alt));
+    printer.PushText(ele);
     printer.CloseElement();
     const std::string time = gpxUtcTime(point.sdate, tzome);
     if (!time.empty()) {
@@ -40,10 +42,22 @@ std::string gpxUtcTime(double localOleDate, int tzomeMinutes) {
     if (!VariantTimeToSystemTime(localOleDate + tzomeMinutes / 1440.0, st)) {
         return {};
     }
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.4d-%.2d-%.2dT%.2d:%.2d:%.2dZ", st.year, st.month,
-                  st.day, st.hour, st.minute, st.second);
-    return buffer;
+    // "%.4d-%.2d-%.2dT%.2d:%.2d:%.2dZ", written by hand: it is the most frequent text of the
+    // file, and the fields are known to be in range.
+    char text[] = "0000-00-00T00:00:00Z";
+    const auto digits = [&text](int at, int value, int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            text[at + i] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        }
+    };
+    digits(0, st.year, 4);
+    digits(5, st.month, 2);
+    digits(8, st.day, 2);
+    digits(11, st.hour, 2);
+    digits(14, st.minute, 2);
+    digits(17, st.second, 2);
+    return text;
 }
 
 void printGpx(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {

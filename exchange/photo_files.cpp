@@ -108,7 +108,9 @@ std::string plainExtension(std::string_view name) {
             return {};
         }
     }
-    return "." + std::string(extension);
+    std::string withDot(".");
+    withDot.append(extension);
+    return withDot;
 }
 
 SystemTime localTimeWithMilliseconds() {

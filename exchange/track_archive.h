@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "core/user_prompt.h"
@@ -108,5 +109,10 @@ struct ArchiveLoadResult : ExchangeResult {
 ArchiveLoadResult loadArchive(
     const std::filesystem::path& archive, TrackDatabase& db, UserPrompt& prompt,
     const ArchiveLoadOptions& options = ArchiveLoadOptions::programDefaults());
+// The same for an archive's text already in memory; archive names the file, whose photo
+// folder the photos are copied from.
+ArchiveLoadResult loadArchiveText(std::string_view text, const std::filesystem::path& archive,
+                                  TrackDatabase& db, UserPrompt& prompt,
+                                  const ArchiveLoadOptions& options);
 
 }  // namespace vandrel

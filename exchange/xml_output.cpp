@@ -6,11 +6,44 @@
 
 namespace vandrel {
 
+namespace {
+constexpr size_t kBlock = 1 << 16;
+}
+
+ExchangePrinter::ExchangePrinter(FILE* file, Layout layout)
+    : tinyxml2::XMLPrinter(nullptr, layout == Layout::Compact), file_(file), layout_(layout) {
+    if (file_ != nullptr) {
+        pending_.reserve(kBlock + 256);
+    }
+}
+
+ExchangePrinter::~ExchangePrinter() {
+    flush();
+}
+
+void ExchangePrinter::flush() {
+    if (file_ != nullptr && !pending_.empty()) {
+        std::fwrite(pending_.data(), 1, pending_.size(), file_);
+        pending_.clear();
+    }
+}
+
+void ExchangePrinter::emit(const char* data, size_t size) {
+    if (file_ == nullptr) {
+        tinyxml2::XMLPrinter::Write(data, size);
+        return;
+    }
+    pending_.append(data, size);
+    if (pending_.size() >= kBlock) {
+        flush();
+    }
+}
+
 void ExchangePrinter::Write(const char* data, size_t size) {
     if (size == 2 && data[0] == '/' && data[1] == '>') {
-        tinyxml2::XMLPrinter::Write(" />", 3);
+        emit(" />", 3);
     } else {
-        tinyxml2::XMLPrinter::Write(data, size);
+        emit(data, size);
     }
 }
 
@@ -20,15 +53,17 @@ void ExchangePrinter::Write(const char* data, size_t size) {
 // layout is made here.)
 void ExchangePrinter::Putc(char ch) {
     if (ch != '\n') {
-        tinyxml2::XMLPrinter::Putc(ch);
+        emit(&ch, 1);
     } else if (layout_ == Layout::Lines) {
-        tinyxml2::XMLPrinter::Write("\r\n", 2);
+        emit("\r\n", 2);
     }
 }
 
 void ExchangePrinter::PrintSpace(int depth) {
     if (layout_ == Layout::Lines) {
-        tinyxml2::XMLPrinter::PrintSpace(depth);
+        for (int i = 0; i < depth; ++i) {
+            emit("    ", 4);
+        }
     }
 }
 

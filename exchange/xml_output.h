@@ -15,11 +15,19 @@ namespace vandrel {
 // lines ending in carriage return and line feed; Layout::Compact has no line break and no
 // indentation anywhere. Text and attribute values are written as they are: only the printer's
 // own line breaks and indentation change.
+//
+// With a file the text goes there in blocks of 64 KiB (the printer's own writes are a few bytes
+// each); without one it collects in memory, read with CStr().
 class ExchangePrinter : public tinyxml2::XMLPrinter {
   public:
     enum class Layout { Lines, Compact };
-    ExchangePrinter(FILE* file, Layout layout)
-        : tinyxml2::XMLPrinter(file, layout == Layout::Compact), layout_(layout) {}
+    ExchangePrinter(FILE* file, Layout layout);
+    ~ExchangePrinter() override;
+    ExchangePrinter(const ExchangePrinter&) = delete;
+    ExchangePrinter& operator=(const ExchangePrinter&) = delete;
+
+    // Hands what is pending to the file; the file's error state tells whether it arrived.
+    void flush();
 
   protected:
     void Write(const char* data, size_t size) override;
@@ -27,7 +35,11 @@ class ExchangePrinter : public tinyxml2::XMLPrinter {
     void PrintSpace(int depth) override;
 
   private:
+    void emit(const char* data, size_t size);
+
+    FILE* file_;
     Layout layout_;
+    std::string pending_;
 };
 
 // "%.<decimals>f" of value, always with a decimal point whatever the locale says.

@@ -1,0 +1,1 @@
+<track><item><point lat="1" lng="2" time="40000" pho="../p.jpg"/><point lat="nan" time="1e300"/></item><item><point lat="1" lng="2" time="40000"/></item></track>
