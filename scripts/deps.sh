@@ -6,6 +6,8 @@ packages=(
   libsqlite3-dev libtinyxml2-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format libxml2-utils dosfstools util-linux e2fsprogs
+  libminizip-dev zlib1g-dev librsvg2-bin
+  gpsbabel gdal-bin unzip
 )
 missing=()
 for p in "${packages[@]}"; do
