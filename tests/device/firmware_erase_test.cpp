@@ -1,0 +1,234 @@
+// The firmware update and the log erase over a logger in memory: what lands in which block,
+// what is refused before anything is written, and how a failure part-way is reported.
+#include <gtest/gtest.h>
+
+#include "device/erase_logs.h"
+#include "device/firmware.h"
+#include "device/log_layout.h"
+#include "device/track_log.h"
+#include "device_flow_fixture.h"
+
+namespace vandrel {
+namespace {
+
+using FirmwareFlow = testing::DeviceFlow;
+
+// A firmware image of `size` bytes that are never 0xFF, so the padding shows.
+std::string firmwareBytes(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>(i % 251);
+    }
+    return bytes;
+}
+
+TEST_F(FirmwareFlow, ImageFillsWholeBlocksFromBlock16PaddedWithFF) {
+    const auto before = withoutHandshake();
+    const std::string image = firmwareBytes(10000);
+    testing::writeFile(dir_ / "fw.bin", image);
+    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome,
+              CommandOutcome::Complete);
+    EXPECT_EQ(prompt_.said, std::vector<std::string>{"Update Complete!"});
+    EXPECT_FALSE(prompt_.busyDuringLastNotice);
+    const uint8_t* area = block(16);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), reinterpret_cast<const char*>(area)));
+    EXPECT_TRUE(std::all_of(area + 10000, area + 3 * 4096, [](uint8_t b) { return b == 0xFF; }));
+    // Nothing after block 18 changed.
+    const auto after = withoutHandshake();
+    EXPECT_TRUE(std::equal(after.begin() + 19 * 4096, after.end(), before.begin() + 19 * 4096));
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + 16 * 4096, before.begin()));
+
+    testing::writeFile(dir_ / "fw8k.bin", firmwareBytes(8192));
+    useImage(image_);
+    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw8k.bin").string()).outcome,
+              CommandOutcome::Complete);
+    EXPECT_EQ(blockCopy(18), std::vector<uint8_t>(image_.block(18), image_.block(18) + 4096));
+}
+
+TEST_F(FirmwareFlow, AnImageReachingTheSettingsIsRefusedBeforeAnythingIsWritten) {
+    const auto before = withoutHandshake();
+    testing::writeFile(dir_ / "big.bin", firmwareBytes(kFirmwareMostBytes + 1));
+    const CommandReport report = UpdateFirmware(prompt_, (dir_ / "big.bin").string());
+    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    EXPECT_TRUE(said("Update file error!"));
+    EXPECT_NE(report.error.find("2031616"), std::string::npos) << report.error;
+    EXPECT_EQ(withoutHandshake(), before);
+
+    // The largest image that fits ends in block 511.
+    testing::writeFile(dir_ / "max.bin", firmwareBytes(kFirmwareMostBytes));
+    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "max.bin").string()).outcome,
+              CommandOutcome::Complete);
+    EXPECT_EQ(block(511)[4095], static_cast<uint8_t>((kFirmwareMostBytes - 1) % 251));
+    EXPECT_TRUE(std::equal(before.begin() + 512 * 4096, before.end(),
+                           withoutHandshake().begin() + 512 * 4096));
+}
+
+TEST_F(FirmwareFlow, MissingEmptyOrUnreadableImagesAndNoLogger) {
+    const auto before = withoutHandshake();
+    EXPECT_EQ(UpdateFirmware(prompt_, "").outcome, CommandOutcome::Cancelled);
+    EXPECT_EQ(prompt_.said, std::vector<std::string>{"Please select a update file!"});
+    EXPECT_EQ(volume_->opens, 0);
+
+    testing::writeFile(dir_ / "empty.bin", "");
+    for (const std::string& path :
+         {(dir_ / "empty.bin").string(), (dir_ / "missing.bin").string(), dir_.path().string()}) {
+        prompt_.said.clear();
+        EXPECT_EQ(UpdateFirmware(prompt_, path).outcome, CommandOutcome::Failed) << path;
+        EXPECT_EQ(prompt_.said.at(0), "Update file error!") << path;
+        EXPECT_FALSE(said("Update Complete!"));
+    }
+    EXPECT_EQ(withoutHandshake(), before);
+
+    noLogger();
+    prompt_.said.clear();
+    testing::writeFile(dir_ / "fw.bin", firmwareBytes(100));
+    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome,
+              CommandOutcome::NoDevice);
+    EXPECT_EQ(prompt_.said.at(0), "Device unconnect!");
+}
+
+TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
+    testing::writeFile(dir_ / "fw.bin", firmwareBytes(5 * 4096));
+    for (int failing : {3, 5, 7}) {  // the first, third and last block of the image
+        failAtTransfer(failing);
+        prompt_.said.clear();
+        const CommandReport report = UpdateFirmware(prompt_, (dir_ / "fw.bin").string());
+        EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+        EXPECT_FALSE(said("Update Complete!"));
+        EXPECT_NE(report.error.find("after " + std::to_string(failing - 3) + " of 5 blocks"),
+                  std::string::npos)
+            << report.error;
+        EXPECT_EQ(prompt_.busyBegun, prompt_.busyEnded);
+        EXPECT_EQ(volume_->transfers, failing) << "the update stops at the failed block";
+    }
+    refuseFromOpen(3);
+    volume_->failAtTransfer = 0;
+    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome, CommandOutcome::Failed);
+}
+
+TEST(EraseImage, TheBuiltImageIsErasedFlashWithNoLogPresent) {
+    const std::string image = testing::readFile(testing::builtProgram("erase.bin"));
+    ASSERT_EQ(image.size(), kEraseImageSize);
+    const size_t present =
+        (log_layout::kPresentBlock - kEraseFirstBlock) * 4096 + log_layout::kPresentOffset;
+    ASSERT_EQ(present, 0x5210u);
+    for (size_t i = 0; i < image.size(); ++i) {
+        const bool inWord = i >= present && i < present + 4;
+        ASSERT_EQ(static_cast<uint8_t>(image[i]), inWord ? 0 : 0xFF) << "byte " << i;
+    }
+}
+
+class EraseFlow : public testing::DeviceFlow {
+  protected:
+    void SetUp() override {
+        DeviceFlow::SetUp();
+        sim::LoggerImage image;
+        image.writeLog(sim::generateTracks(2, 300, 1780000000, 5, 0));
+        image.writePois({{1, 45000000, 7000000, 4}});
+        image.block(512)[193] = 0x5A;
+        image.block(512)[194] = 0xA5;
+        image.block(512)[195] = 0x77;
+        for (size_t i = 314; i < 4096; ++i) {
+            image.block(513)[i] = static_cast<uint8_t>(i * 3);
+        }
+        useImage(image);
+        shipped_ = testing::builtProgram("erase.bin");
+    }
+    CommandReport erase(bool yes = true) {
+        prompt_.yesNoAnswers = {yes};
+        return EraseDeviceLogs(prompt_, shipped_);
+    }
+    std::filesystem::path programCopy() const { return dir_ / "erase.bin"; }
+
+    std::filesystem::path shipped_;
+};
+
+TEST_F(EraseFlow, LogsGoSettingsAndPoisStayAndEraseBinKeepsTheirCopy) {
+    const auto settings = blockCopy(512);
+    const auto pois = blockCopy(513);
+    const auto before = withoutHandshake();
+    ASSERT_TRUE(DeviceVolume::instance().Connect() && HasLogRecords());
+    EXPECT_EQ(erase().outcome, CommandOutcome::Complete);
+    EXPECT_EQ(prompt_.said,
+              (std::vector<std::string>{"ask: Are you sure delete logs data|from device?",
+                                        "Delete Device Logs Complete!"}));
+    EXPECT_FALSE(prompt_.busyDuringLastNotice);
+
+    std::vector<uint8_t> expected = settings;
+    expected[193] = 0;
+    expected[194] = 0;
+    EXPECT_EQ(blockCopy(512), expected);
+    EXPECT_TRUE(std::equal(pois.begin(), pois.begin() + 546, block(513)));
+    EXPECT_TRUE(
+        std::all_of(block(513) + 546, block(513) + 4096, [](uint8_t b) { return b == 0xFF; }));
+    // The log index, the log data and everything else of the range come from the image.
+    const uint8_t* index = volume_->bytes.data() + log_layout::kIndexVolumeOffset;
+    EXPECT_TRUE(std::all_of(index, index + 998 * 12, [](uint8_t b) { return b == 0xFF; }));
+    EXPECT_FALSE(HasLogRecords());
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + 512 * 4096, withoutHandshake().begin()))
+        << "blocks before the settings are not touched";
+
+    const std::string copy = testing::readFile(programCopy());
+    ASSERT_EQ(copy.size(), kEraseImageSize);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(),
+                           reinterpret_cast<const uint8_t*>(copy.data())));
+    EXPECT_TRUE(std::equal(pois.begin(), pois.begin() + 546,
+                           reinterpret_cast<const uint8_t*>(copy.data()) + 4096));
+    EXPECT_EQ(static_cast<uint8_t>(copy[4096 + 546]), 0xFF);
+    EXPECT_EQ(testing::readFile(shipped_).substr(4642), copy.substr(4642));
+}
+
+TEST_F(EraseFlow, NoOrNoLoggerLeavesLoggerAndImageAlone) {
+    const auto before = volume_->bytes;
+    EXPECT_EQ(erase(false).outcome, CommandOutcome::AnsweredNo);
+    EXPECT_EQ(volume_->transfers, 0);
+    noLogger();
+    EXPECT_EQ(erase().outcome, CommandOutcome::NoDevice);
+    EXPECT_TRUE(said("Device unconnect!"));
+    EXPECT_EQ(volume_->bytes, before);
+    EXPECT_FALSE(std::filesystem::exists(programCopy()));
+}
+
+TEST_F(EraseFlow, MissingOrShortImageIsRefusedBeforeAnythingIsWritten) {
+    const auto before = withoutHandshake();
+    shipped_ = dir_ / "nowhere" / "erase.bin";
+    CommandReport report = erase();
+    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    EXPECT_NE(report.error.find("missing"), std::string::npos) << report.error;
+
+    testing::writeFile(programCopy(), std::string(kEraseImageSize - 1, '\xFF'));
+    report = erase();
+    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    EXPECT_NE(report.error.find("2097151"), std::string::npos) << report.error;
+    EXPECT_FALSE(said("Delete Device Logs Complete!"));
+    EXPECT_EQ(withoutHandshake(), before);
+    EXPECT_EQ(testing::readFile(programCopy()), std::string(kEraseImageSize - 1, '\xFF'));
+}
+
+TEST_F(EraseFlow, FailedReadsEraseNothingAndFailedWritesAreReported) {
+    const auto before = withoutHandshake();
+    for (int failing : {3, 4}) {  // the reads of blocks 512 and 513
+        failAtTransfer(failing);
+        EXPECT_EQ(erase().outcome, CommandOutcome::Failed) << failing;
+        EXPECT_EQ(volume_->transfers, failing);
+        EXPECT_EQ(withoutHandshake(), before);
+    }
+    // The image was copied to the program folder but its start not yet rewritten.
+    EXPECT_EQ(testing::readFile(programCopy()), testing::readFile(shipped_));
+
+    for (int failing : {5, 200, 516}) {  // the first, a middle and the last block written
+        failAtTransfer(failing);
+        prompt_.said.clear();
+        const CommandReport report = erase();
+        EXPECT_EQ(report.outcome, CommandOutcome::Failed) << failing;
+        EXPECT_FALSE(said("Delete Device Logs Complete!"));
+        EXPECT_NE(report.error.find("partly erased"), std::string::npos) << report.error;
+        EXPECT_NE(report.error.find("after " + std::to_string(failing - 5) + " of 512"),
+                  std::string::npos)
+            << report.error;
+        EXPECT_EQ(prompt_.busyBegun, prompt_.busyEnded);
+    }
+}
+
+}  // namespace
+}  // namespace vandrel
