@@ -1,0 +1,201 @@
+// The behaviour registry and the engine's own behaviours: clickable elements and the form
+// controls.
+
+#include <algorithm>
+
+#include "ui/behavior.h"
+#include "ui/html_window.h"
+
+namespace vandrel::ui {
+
+Behavior& commandBehavior();
+Behavior& tabCommandBehavior();
+Behavior& popupBehavior();
+Behavior& dropdownBehavior();
+Behavior& gridBehavior();
+Behavior& sortableGridBehavior();
+
+namespace {
+
+// Press and release on the same element, released inside it: the click of buttons, check
+// boxes, radio buttons, links and `clickable`. Presses already handled by an inner element
+// are left to it.
+bool trackClick(HtmlWindow& window, Element& self, MouseEvent& event,
+                const std::function<void()>& clicked) {
+    if ((event.buttons & MAIN_MOUSE_BUTTON) == 0) {
+        return false;
+    }
+    if (event.type == MouseEventType::Down || event.type == MouseEventType::DoubleClick) {
+        if (event.handled) {
+            return false;
+        }
+        window.setCapture(&self);
+        self.setState(STATE_PRESSED | STATE_ACTIVE);
+        return true;
+    }
+    if (event.type == MouseEventType::Up && self.hasState(STATE_PRESSED)) {
+        window.releaseCapture();
+        self.setState(0, STATE_PRESSED | STATE_ACTIVE);
+        if (insideBorderBox(event, self)) {
+            clicked();
+        }
+        return true;
+    }
+    return false;
+}
+
+class Clickable : public Behavior {
+  public:
+    Clickable(std::string name, ControlType type, unsigned clickEvent = BUTTON_CLICK)
+        : Behavior(std::move(name), HANDLE_MOUSE | HANDLE_FOCUS, type), clickEvent_(clickEvent) {}
+    bool onMouse(HtmlWindow& window, Element& self, MouseEvent& event) override {
+        return trackClick(window, self, event, [&] {
+            window.sendBehaviorEvent(BehaviorEvent{clickEvent_, &self, &self, 0, false});
+        });
+    }
+
+  private:
+    unsigned clickEvent_;
+};
+
+// The check boxes or radio buttons of one name under the same parent, in document order.
+std::vector<Element*> group(Element& member) {
+    std::string type = member.attribute("type");
+    std::vector<Element*> out;
+    Element* scope = member.parent() != nullptr ? member.parent() : &member;
+    for (Element* e : scope->select("input")) {
+        if (e->attribute("type") == type && e->attribute("name") == member.attribute("name")) {
+            out.push_back(e);
+        }
+    }
+    return out;
+}
+
+class CheckBox : public Behavior {
+  public:
+    CheckBox() : Behavior("check", HANDLE_MOUSE | HANDLE_FOCUS, ControlType::Checkbox) {}
+    bool onMouse(HtmlWindow& window, Element& self, MouseEvent& event) override {
+        return trackClick(window, self, event, [&] {
+            if (self.hasState(STATE_CHECKED)) {
+                self.setState(0, STATE_CHECKED);
+            } else {
+                self.setState(STATE_CHECKED);
+            }
+            window.sendBehaviorEvent(BehaviorEvent{BUTTON_STATE_CHANGED, &self, &self, 0, false});
+            window.sendBehaviorEvent(BehaviorEvent{BUTTON_CLICK, &self, &self, 0, false});
+        });
+    }
+};
+
+class RadioButton : public Behavior {
+  public:
+    RadioButton() : Behavior("radio", HANDLE_MOUSE | HANDLE_FOCUS, ControlType::Radio) {}
+    bool onMouse(HtmlWindow& window, Element& self, MouseEvent& event) override {
+        return trackClick(window, self, event, [&] {
+            checkRadio(self);
+            window.sendBehaviorEvent(BehaviorEvent{BUTTON_STATE_CHANGED, &self, &self, 0, false});
+            window.sendBehaviorEvent(BehaviorEvent{BUTTON_CLICK, &self, &self, 0, false});
+        });
+    }
+};
+
+class PlainControl : public Behavior {
+  public:
+    PlainControl(std::string name, ControlType type)
+        : Behavior(std::move(name), HANDLE_FOCUS, type) {}
+};
+
+std::vector<Behavior*>& registry() {
+    static std::vector<Behavior*> list = [] {
+        static Clickable clickable("clickable", ControlType::None);
+        static Clickable button("button", ControlType::Button);
+        static Clickable hyperlink("hyperlink", ControlType::Hyperlink, HYPERLINK_CLICK);
+        static CheckBox check;
+        static RadioButton radio;
+        static PlainControl edit("edit", ControlType::Edit);
+        static PlainControl password("password", ControlType::Password);
+        static PlainControl number("number", ControlType::Numeric);
+        static PlainControl textarea("textarea", ControlType::Textarea);
+        static PlainControl select("select", ControlType::SelectSingle);
+        static PlainControl ddSelect("dropdown-select", ControlType::DropdownSelect);
+        static PlainControl hidden("hidden", ControlType::Unknown);
+        static PlainControl htmlarea("htmlarea", ControlType::HtmlArea);
+        // Registration order: each new one goes to the head, as the program's behaviours
+        // did when their objects were constructed at start.
+        std::vector<Behavior*> all = {&clickable,
+                                      &button,
+                                      &hyperlink,
+                                      &check,
+                                      &radio,
+                                      &edit,
+                                      &password,
+                                      &number,
+                                      &textarea,
+                                      &select,
+                                      &ddSelect,
+                                      &hidden,
+                                      &htmlarea,
+                                      &commandBehavior(),
+                                      &tabCommandBehavior(),
+                                      &gridBehavior(),
+                                      &sortableGridBehavior(),
+                                      &dropdownBehavior(),
+                                      &popupBehavior()};
+        std::reverse(all.begin(), all.end());
+        return all;
+    }();
+    return list;
+}
+
+}  // namespace
+
+void checkRadio(Element& radio) {
+    for (Element* e : group(radio)) {
+        if (e != &radio) {
+            e->setState(0, STATE_CHECKED);
+        }
+    }
+    radio.setState(STATE_CHECKED);
+}
+
+std::vector<Element*> controlGroup(Element& member) {
+    return group(member);
+}
+
+Behavior* findBehavior(std::string_view name) {
+    for (Behavior* b : registry()) {
+        if (b->name() == name) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+void registerBehavior(Behavior& behavior) {
+    auto& list = registry();
+    list.insert(list.begin(), &behavior);
+}
+
+void unregisterBehavior(Behavior& behavior) {
+    auto& list = registry();
+    list.erase(std::remove(list.begin(), list.end(), &behavior), list.end());
+}
+
+std::vector<std::string> registeredBehaviorNames() {
+    std::vector<std::string> names;
+    for (Behavior* b : registry()) {
+        names.push_back(b->name());
+    }
+    return names;
+}
+
+void sendElementCommand(HtmlWindow& window, Element& element, std::string id) {
+    // The receiving side kept the id in a buffer of 2048 wide characters with its terminator.
+    if (id.size() > 2047) {
+        id.resize(2047);
+    }
+    ElementCommand command{&window, window.controlId(), 1, std::move(id), &element};
+    window.send(WM_ELEMENT_COMMAND, 1, reinterpret_cast<std::intptr_t>(&command));
+}
+
+}  // namespace vandrel::ui

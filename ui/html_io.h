@@ -1,0 +1,28 @@
+#pragma once
+// Markup in and out of the model. Parsing uses Gumbo (the HTML5 algorithm, so any input gives
+// a tree); writing produces markup that parses back to the same tree.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vandrel::ui {
+
+class Document;
+class Element;
+
+// The <html> element of the parsed page.
+std::unique_ptr<Element> parseHtmlDocument(Document& document, std::string_view markup);
+// The nodes of a fragment parsed as the content of a <div>.
+std::vector<std::unique_ptr<Element>> parseHtmlFragment(Document& document,
+                                                        std::string_view markup);
+
+// Appends the markup of the element (outer) or of its children (inner). With uids, every
+// element carries a data-vuid attribute and its state bits as data-vstate.
+void writeHtml(const Element& element, bool outer, bool withUids, std::string& out);
+
+// Escapes text for an element's content or an attribute value in double quotes.
+void appendEscaped(std::string_view text, bool attribute, std::string& out);
+
+}  // namespace vandrel::ui

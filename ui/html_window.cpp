@@ -1,0 +1,374 @@
+#include "ui/html_window.h"
+
+#include <algorithm>
+
+#include "ui/behavior.h"
+#include "ui/controls.h"
+#include "ui/resources.h"
+
+namespace vandrel::ui {
+
+Point pointIn(const MouseEvent& event, const Element& element) {
+    Rect r = element.location();
+    return {event.pos.x - r.left, event.pos.y - r.top};
+}
+
+bool insideBorderBox(const MouseEvent& event, const Element& element) {
+    return element.location().contains(event.pos);
+}
+
+HtmlWindow::HtmlWindow(EventLoop& loop, Window* parent, int controlId)
+    : Window(loop, parent, controlId), document_(std::make_unique<Document>()) {
+    document_->setWindow(this);
+    document_->setObserver(this);
+    if (auto* html = dynamic_cast<HtmlWindow*>(parent)) {
+        link_ = html->link_;
+    }
+}
+
+HtmlWindow::~HtmlWindow() {
+    document_->setObserver(nullptr);
+    document_.reset();
+    controls_.clear();
+}
+
+void HtmlWindow::loadHtml(std::string_view markup, std::string address) {
+    setMediaType(*this);
+    capture_ = 0;
+    focus_ = 0;
+    popups_.clear();
+    address_ = std::move(address);
+    document_->load(markup);
+}
+
+void HtmlWindow::setRenderLink(RenderLink* link) {
+    link_ = link;
+    for (auto& [uid, child] : controls_) {
+        if (auto* html = dynamic_cast<HtmlWindow*>(child.get())) {
+            html->setRenderLink(link);
+        }
+    }
+}
+
+// Runs `call` for every behaviour of the target and its ancestors that subscribes to the
+// group, then for the window's handler. The chain is taken by uid first: a handler may
+// replace part of the tree, and an element gone by its turn is skipped, not touched.
+template <typename Event, typename Call>
+void HtmlWindow::travel(Element* target, unsigned group, Event& event, Call call) {
+    std::vector<std::uint64_t> chain;
+    for (Element* e = target; e != nullptr; e = e->parent()) {
+        chain.push_back(e->uid());
+    }
+    for (std::uint64_t uid : chain) {
+        Element* e = document_->findByUid(uid);
+        if (e == nullptr) {
+            continue;
+        }
+        if (e->hasState(STATE_DISABLED)) {
+            continue;
+        }
+        auto behaviors = e->behaviors();
+        for (Behavior* b : behaviors) {
+            if ((b->mask() & group) != 0 && document_->findByUid(uid) == e && call(*b, *e)) {
+                event.handled = true;
+            }
+        }
+    }
+    if (handler_ != nullptr && call(*handler_, document_->root())) {
+        event.handled = true;
+    }
+}
+
+bool HtmlWindow::dispatchMouse(MouseEvent event) {
+    if (!isEnabled()) {
+        return false;
+    }
+    if (Element* captured = capture()) {
+        event.target = captured;
+    }
+    if (event.target == nullptr) {
+        event.target = &document_->root();
+    }
+    if (event.type == MouseEventType::Down || event.type == MouseEventType::DoubleClick) {
+        hideOtherPopups(event.target);
+    }
+    travel(event.target, HANDLE_MOUSE, event,
+           [&](EventHandler& h, Element& self) { return h.onMouse(*this, self, event); });
+    forwardToControl(event);
+    return event.handled;
+}
+
+// Native controls take their mouse input as messages with control-relative points.
+void HtmlWindow::forwardToControl(const MouseEvent& event) {
+    Element* target = event.target;
+    if (target == nullptr || document_->findByUid(target->uid()) != target) {
+        return;
+    }
+    auto* control = dynamic_cast<Control*>(target->window());
+    if (control == nullptr) {
+        return;
+    }
+    bool right = (event.buttons & PROP_MOUSE_BUTTON) != 0;
+    MessageId id = 0;
+    switch (event.type) {
+        case MouseEventType::Down:
+            id = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+            break;
+        case MouseEventType::Up:
+            id = right ? WM_RBUTTONUP : WM_LBUTTONUP;
+            break;
+        case MouseEventType::DoubleClick:
+            id = right ? WM_RBUTTONDOWN : WM_LBUTTONDBLCLK;
+            break;
+        case MouseEventType::Move:
+            id = WM_MOUSEMOVE;
+            break;
+        default:
+            return;
+    }
+    std::uintptr_t flags = ((event.modifiers & CONTROL_KEY_PRESSED) != 0 ? MK_CONTROL : 0) |
+                           ((event.modifiers & SHIFT_KEY_PRESSED) != 0 ? MK_SHIFT : 0);
+    Point p = pointIn(event, *target);
+    control->send(id, flags, makePointParam(p.x, p.y));
+}
+
+void HtmlWindow::reportLocation(Element& element, const Rect& rect) {
+    Rect old = element.location();
+    element.setLocation(rect);
+    if (old.width() != rect.width() || old.height() != rect.height()) {
+        if (auto* control = dynamic_cast<Control*>(element.window())) {
+            control->resized();
+        }
+    }
+}
+
+bool HtmlWindow::dispatchKey(KeyEvent event) {
+    if (!isEnabled()) {
+        return false;
+    }
+    if (event.target == nullptr) {
+        event.target = focus() != nullptr ? focus() : &document_->root();
+    }
+    travel(event.target, HANDLE_KEY, event,
+           [&](EventHandler& h, Element& self) { return h.onKey(*this, self, event); });
+    return event.handled;
+}
+
+bool HtmlWindow::sendBehaviorEvent(BehaviorEvent event) {
+    if (event.target == nullptr) {
+        return false;
+    }
+    if (event.source == nullptr) {
+        event.source = event.target;
+    }
+    travel(event.target, HANDLE_BEHAVIOR_EVENT, event,
+           [&](EventHandler& h, Element& self) { return h.onBehaviorEvent(*this, self, event); });
+    return event.handled;
+}
+
+void HtmlWindow::postBehaviorEvent(const BehaviorEvent& event) {
+    if (event.target == nullptr) {
+        return;
+    }
+    std::uint64_t target = event.target->uid();
+    std::uint64_t source = event.source != nullptr ? event.source->uid() : target;
+    unsigned type = event.type;
+    std::intptr_t reason = event.reason;
+    // Posted like a message, so it never reaches a window or element that is gone.
+    loop().post([this, alive = aliveToken(), target, source, type, reason] {
+        auto token = alive.lock();
+        if (!token || !*token) {
+            return;
+        }
+        Element* t = document_->findByUid(target);
+        if (t == nullptr) {
+            return;
+        }
+        Element* s = document_->findByUid(source);
+        sendBehaviorEvent(BehaviorEvent{type, t, s != nullptr ? s : t, reason, false});
+    });
+}
+
+void HtmlWindow::controlValueReported(Element& element, Value value) {
+    switch (element.controlType()) {
+        case ControlType::Checkbox:
+        case ControlType::Radio:
+            // Checked states are the model's: the behaviours set them on the click.
+            return;
+        default:
+            break;
+    }
+    element.setControlValue(std::move(value), true);
+    unsigned type = element.controlType() == ControlType::SelectSingle ||
+                            element.controlType() == ControlType::DropdownSelect
+                        ? SELECT_SELECTION_CHANGED
+                        : EDIT_VALUE_CHANGED;
+    sendBehaviorEvent(BehaviorEvent{type, &element, &element, 0, false});
+}
+
+void HtmlWindow::setCapture(Element* element) {
+    capture_ = element != nullptr ? element->uid() : 0;
+}
+
+Element* HtmlWindow::capture() const {
+    return capture_ != 0 ? document_->findByUid(capture_) : nullptr;
+}
+
+Element* HtmlWindow::focus() const {
+    return focus_ != 0 ? document_->findByUid(focus_) : nullptr;
+}
+
+void HtmlWindow::setFocus(Element* element, bool fromRenderer) {
+    Element* old = focus();
+    if (old == element) {
+        return;
+    }
+    if (old != nullptr) {
+        FocusEvent lost{false, old, element, false};
+        old->setState(0, STATE_FOCUS);
+        travel(old, HANDLE_FOCUS, lost,
+               [&](EventHandler& h, Element& self) { return h.onFocus(*this, self, lost); });
+    }
+    // A handler may have removed the new element from the page.
+    if (element != nullptr && document_->findByUid(element->uid()) != element) {
+        element = nullptr;
+    }
+    focus_ = element != nullptr ? element->uid() : 0;
+    if (element == nullptr) {
+        return;
+    }
+    element->setState(STATE_FOCUS);
+    if (!fromRenderer) {
+        document_->notify(Change{Change::Kind::Focus, element->uid(), {}, {}});
+    }
+    FocusEvent got{true, element, old, false};
+    travel(element, HANDLE_FOCUS, got,
+           [&](EventHandler& h, Element& self) { return h.onFocus(*this, self, got); });
+}
+
+void HtmlWindow::showPopupAt(Element& popup, Point at) {
+    Rect old = popup.location();
+    popup.setLocation(Rect{at.x, at.y, at.x + old.width(), at.y + old.height()});
+    popup.setState(STATE_POPUP);
+    if (Element* owner = popup.parent()) {
+        owner->setState(STATE_OWNS_POPUP);
+    }
+    if (std::find(popups_.begin(), popups_.end(), popup.uid()) == popups_.end()) {
+        popups_.push_back(popup.uid());
+    }
+    Change change{Change::Kind::Popup, popup.uid(), {}, {}};
+    change.number = 1;
+    change.x = at.x;
+    change.y = at.y;
+    document_->notify(change);
+    sendBehaviorEvent(BehaviorEvent{POPUP_READY, &popup, &popup, 0, false});
+}
+
+void HtmlWindow::showPopup(Element& popup, Element& anchor, int placement) {
+    Rect a = anchor.location();
+    Rect p = popup.location();
+    Point at{a.left, a.bottom};
+    switch (placement) {
+        case POPUP_ABOVE:
+            at = {a.left, a.top - p.height()};
+            break;
+        case POPUP_LEFT:
+            at = {a.left - p.width(), a.top};
+            break;
+        case POPUP_RIGHT:
+            at = {a.right, a.top};
+            break;
+        default:
+            break;
+    }
+    showPopupAt(popup, at);
+}
+
+void HtmlWindow::hidePopup(Element& popup) {
+    auto it = std::find(popups_.begin(), popups_.end(), popup.uid());
+    if (it == popups_.end()) {
+        return;
+    }
+    popups_.erase(it);
+    popup.setState(0, STATE_POPUP);
+    Element* owner = popup.parent();
+    if (owner != nullptr) {
+        owner->setState(0, STATE_OWNS_POPUP);
+    }
+    Change change{Change::Kind::Popup, popup.uid(), {}, {}};
+    document_->notify(change);
+    if (owner != nullptr) {
+        sendBehaviorEvent(BehaviorEvent{POPUP_DISMISSED, owner, &popup, 0, false});
+    }
+}
+
+std::vector<Element*> HtmlWindow::shownPopups() const {
+    std::vector<Element*> out;
+    for (std::uint64_t uid : popups_) {
+        if (Element* e = document_->findByUid(uid)) {
+            out.push_back(e);
+        }
+    }
+    return out;
+}
+
+// A press outside a shown popup closes it, as any popup menu does; a press on the dropdown
+// that owns it is left to the dropdown.
+void HtmlWindow::hideOtherPopups(const Element* target) {
+    for (Element* popup : shownPopups()) {
+        const Element* owner = popup->parent();
+        bool onDropdown = owner != nullptr && owner->hasBehavior("dropdown") && target != nullptr &&
+                          target->isInside(*owner);
+        if (target == nullptr || (!target->isInside(*popup) && !onDropdown)) {
+            hidePopup(*popup);
+        }
+    }
+}
+
+Window* HtmlWindow::control(const Element& element) const {
+    auto it = controls_.find(element.uid());
+    return it != controls_.end() ? it->second.get() : nullptr;
+}
+
+std::unique_ptr<Window> HtmlWindow::createControl(Element& element) {
+    return createStandardControl(*this, element);
+}
+
+void HtmlWindow::changed(const Change& change) {
+    if (link_ != nullptr) {
+        link_->changed(*this, change);
+    }
+}
+
+void HtmlWindow::documentLoaded() {
+    if (link_ != nullptr) {
+        link_->documentLoaded(*this);
+    }
+}
+
+void HtmlWindow::elementAdded(Element& element) {
+    std::unique_ptr<Window> window = createControl(element);
+    if (!window) {
+        return;
+    }
+    element.setWindow(window.get());
+    Window& created = *window;
+    controls_[element.uid()] = std::move(window);
+    if (link_ != nullptr) {
+        link_->controlCreated(*this, element, created);
+    }
+}
+
+void HtmlWindow::elementRemoved(Element& element) {
+    auto it = controls_.find(element.uid());
+    if (it == controls_.end()) {
+        return;
+    }
+    if (link_ != nullptr) {
+        link_->controlDestroyed(*this, *it->second);
+    }
+    element.setWindow(nullptr);
+    controls_.erase(it);
+}
+
+}  // namespace vandrel::ui

@@ -1,0 +1,112 @@
+#pragma once
+// A window that shows one HTML document: the main frame, the page host, each page, each
+// message box, each iframe. It routes the document's events through the behaviours to its
+// handler, owns the native controls of its widget and iframe elements, and keeps the popups,
+// the mouse capture and the focus. A renderer (the WebKit view, or the headless recorder in
+// tests) is linked to it and reports input and layout back.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ui/document.h"
+#include "ui/events.h"
+#include "ui/window.h"
+
+namespace vandrel::ui {
+
+class HtmlWindow;
+
+// What a renderer learns from the windows it shows.
+class RenderLink {
+  public:
+    virtual ~RenderLink() = default;
+    virtual void documentLoaded(HtmlWindow& window) = 0;
+    virtual void changed(HtmlWindow& window, const Change& change) = 0;
+    virtual void controlCreated(HtmlWindow&, Element&, Window&) {}
+    virtual void controlDestroyed(HtmlWindow&, Window&) {}
+};
+
+// Popup placements, as on a numeric keypad around the anchor: 2 below, 8 above, 4 left,
+// 6 right.
+inline constexpr int POPUP_BELOW = 2;
+inline constexpr int POPUP_ABOVE = 8;
+inline constexpr int POPUP_LEFT = 4;
+inline constexpr int POPUP_RIGHT = 6;
+
+class HtmlWindow : public Window, private DocumentObserver {
+  public:
+    HtmlWindow(EventLoop& loop, Window* parent = nullptr, int controlId = 0);
+    ~HtmlWindow() override;
+
+    Document& document() const { return *document_; }
+    // Replaces the document (the media type is set first). The address is what relative
+    // addresses in the markup are resolved against.
+    void loadHtml(std::string_view markup, std::string address = {});
+    const std::string& address() const { return address_; }
+
+    // The page's element event handler; it sees every event after the behaviours.
+    void setHandler(EventHandler* handler) { handler_ = handler; }
+
+    // Input, from the renderer or a test. A disabled window takes none.
+    bool dispatchMouse(MouseEvent event);
+    bool dispatchKey(KeyEvent event);
+    bool sendBehaviorEvent(BehaviorEvent event);
+    void postBehaviorEvent(const BehaviorEvent& event);
+    // The user changed a form control's value or checked state in the page.
+    void controlValueReported(Element& element, Value value);
+
+    // The renderer laid the element out; a control whose size changed repaints.
+    void reportLocation(Element& element, const Rect& rect);
+
+    void setCapture(Element* element);
+    void releaseCapture() { setCapture(nullptr); }
+    Element* capture() const;
+
+    void setFocus(Element* element, bool fromRenderer = false);
+    Element* focus() const;
+
+    // Shows the element as a popup with its top-left corner at the point (document
+    // coordinates), or beside the anchor's border box; its parent owns it while it is shown.
+    void showPopupAt(Element& popup, Point at);
+    void showPopup(Element& popup, Element& anchor, int placement);
+    void hidePopup(Element& popup);
+    std::vector<Element*> shownPopups() const;
+
+    // The native window of a widget or iframe element, or null.
+    Window* control(const Element& element) const;
+    const std::unordered_map<std::uint64_t, std::unique_ptr<Window>>& controls() const {
+        return controls_;
+    }
+    // The control factory: the standard one gives each widget type its control.
+    virtual std::unique_ptr<Window> createControl(Element& element);
+
+    // The renderer showing this window (children inherit it).
+    void setRenderLink(RenderLink* link);
+    RenderLink* renderLink() const { return link_; }
+
+  private:
+    void changed(const Change& change) override;
+    void documentLoaded() override;
+    void elementAdded(Element& element) override;
+    void elementRemoved(Element& element) override;
+    void hideOtherPopups(const Element* target);
+    void forwardToControl(const MouseEvent& event);
+    template <typename Event, typename Call>
+    void travel(Element* target, unsigned group, Event& event, Call call);
+
+    std::unique_ptr<Document> document_;
+    std::string address_;
+    EventHandler* handler_ = nullptr;
+    RenderLink* link_ = nullptr;
+    std::uint64_t capture_ = 0;
+    std::uint64_t focus_ = 0;
+    std::vector<std::uint64_t> popups_;
+    std::unordered_map<std::uint64_t, std::unique_ptr<Window>> controls_;
+};
+
+}  // namespace vandrel::ui

@@ -1,0 +1,236 @@
+#include "ui/list_view.h"
+
+#include <algorithm>
+
+#include "ui/document.h"
+#include "ui/events.h"
+#include "ui/html_window.h"
+
+namespace vandrel::ui {
+
+ListView::ListView(HtmlWindow& owner, const Element& element, ControlSpec spec)
+    : Control(owner, element, std::move(spec)) {}
+
+void ListView::insertColumn(int index, int width) {
+    index = std::clamp(index, 0, columnCount());
+    columns_.insert(columns_.begin() + index, width);
+    invalidate();
+}
+
+void ListView::setColumnWidth(int index, int width) {
+    if (index >= 0 && index < columnCount()) {
+        columns_[static_cast<std::size_t>(index)] = width;
+        invalidate();
+    }
+}
+
+int ListView::columnWidth(int index) const {
+    return index >= 0 && index < columnCount() ? columns_[static_cast<std::size_t>(index)] : 0;
+}
+
+int ListView::insertRow(int index, std::intptr_t data) {
+    if (isVirtual()) {
+        return -1;
+    }
+    index = std::clamp(index, 0, static_cast<int>(rows_.size()));
+    rows_.insert(rows_.begin() + index, data);
+    // Selected rows at or after the new one move down with their rows.
+    std::set<int> moved;
+    for (int s : selected_) {
+        moved.insert(s >= index ? s + 1 : s);
+    }
+    selected_ = std::move(moved);
+    if (mark_ >= index) {
+        ++mark_;
+    }
+    invalidate();
+    return index;
+}
+
+void ListView::deleteAllRows() {
+    rows_.clear();
+    virtualCount_ = 0;
+    selected_.clear();
+    mark_ = -1;
+    scrollTop_ = 0;
+    invalidate();
+}
+
+std::intptr_t ListView::rowData(int row) const {
+    return !isVirtual() && row >= 0 && row < static_cast<int>(rows_.size())
+               ? rows_[static_cast<std::size_t>(row)]
+               : 0;
+}
+
+void ListView::setVirtualRowCount(int count) {
+    if (!isVirtual()) {
+        return;
+    }
+    virtualCount_ = std::max(0, count);
+    std::erase_if(selected_, [&](int s) { return s >= virtualCount_; });
+    if (mark_ >= virtualCount_) {
+        mark_ = -1;
+    }
+    clampScroll();
+    invalidate();
+}
+
+int ListView::rowCount() const {
+    return isVirtual() ? virtualCount_ : static_cast<int>(rows_.size());
+}
+
+void ListView::setRowHeight(int height) {
+    rowHeight_ = std::max(1, height);
+    invalidate();
+}
+
+void ListView::setRowPainter(RowPainter painter) {
+    painter_ = std::move(painter);
+    invalidate();
+}
+
+void ListView::click(int row, unsigned modifiers) {
+    if (row < 0 || row >= rowCount()) {
+        return;
+    }
+    bool single = (spec().style & LVS_SINGLESEL) != 0;
+    if (!single && (modifiers & SHIFT_KEY_PRESSED) != 0 && mark_ >= 0) {
+        selected_.clear();
+        for (int r = std::min(mark_, row); r <= std::max(mark_, row); ++r) {
+            selected_.insert(r);
+        }
+    } else if (!single && (modifiers & CONTROL_KEY_PRESSED) != 0) {
+        if (!selected_.erase(row)) {
+            selected_.insert(row);
+        }
+        mark_ = row;
+    } else {
+        selected_ = {row};
+        mark_ = row;
+    }
+    invalidate();
+}
+
+void ListView::setSelected(int row, bool selected) {
+    if (row < 0 || row >= rowCount()) {
+        return;
+    }
+    if (selected) {
+        if ((spec().style & LVS_SINGLESEL) != 0) {
+            selected_.clear();
+        }
+        selected_.insert(row);
+    } else {
+        selected_.erase(row);
+    }
+    invalidate();
+}
+
+void ListView::clearSelection() {
+    selected_.clear();
+    invalidate();
+}
+
+void ListView::clampScroll() {
+    Element* e = element();
+    int visible = e != nullptr ? e->location().height() : 0;
+    int maxTop = std::max(0, rowCount() * rowHeight_ - visible);
+    scrollTop_ = std::clamp(scrollTop_, 0, maxTop);
+}
+
+void ListView::scrollTo(int top) {
+    scrollTop_ = top;
+    clampScroll();
+    invalidate();
+}
+
+void ListView::ensureVisible(int row) {
+    Element* e = element();
+    int visible = e != nullptr ? e->location().height() : 0;
+    int top = row * rowHeight_;
+    if (top < scrollTop_) {
+        scrollTop_ = top;
+    } else if (top + rowHeight_ > scrollTop_ + visible) {
+        scrollTop_ = top + rowHeight_ - visible;
+    }
+    clampScroll();
+    requestScroll_ = true;
+    invalidate();
+}
+
+int ListView::rowAt(int y) const {
+    if (y < 0) {
+        return -1;
+    }
+    int row = (y + scrollTop_) / rowHeight_;
+    return row < rowCount() ? row : -1;
+}
+
+std::pair<int, int> ListView::visibleRows() const {
+    Element* e = element();
+    int height = e != nullptr ? e->location().height() : 0;
+    int first = scrollTop_ / rowHeight_;
+    int last = (scrollTop_ + height + rowHeight_ - 1) / rowHeight_;
+    return {std::min(first, rowCount()), std::min(last, rowCount())};
+}
+
+void ListView::invalidate() {
+    Element* e = element();
+    if (e == nullptr) {
+        return;
+    }
+    Rect box = e->location();
+    Canvas canvas(box.width(), box.height());
+    auto [first, last] = visibleRows();
+    lastPainted_ = 0;
+    if (painter_) {
+        for (int row = first; row < last; ++row) {
+            int top = row * rowHeight_ - scrollTop_;
+            painter_(canvas, row, Rect{0, top, box.width(), top + rowHeight_}, isSelected(row));
+            ++lastPainted_;
+        }
+    }
+    // The renderer keeps a scroller as tall as all rows (number) over which the drawing of
+    // the visible ones sits; y asks it to scroll there, -1 leaves the user's position.
+    Change change{Change::Kind::WidgetContent, e->uid(), "list", canvas.svg()};
+    change.number = static_cast<std::int64_t>(rowCount()) * rowHeight_;
+    change.y = requestScroll_ ? scrollTop_ : -1;
+    requestScroll_ = false;
+    e->document().notify(change);
+}
+
+void ListView::notifyParent(int code, int row) {
+    ListNotify notify{this, controlId(), code, row};
+    owner().send(WM_NOTIFY, static_cast<std::uintptr_t>(controlId()),
+                 reinterpret_cast<std::intptr_t>(&notify));
+}
+
+std::intptr_t ListView::handleMessage(const Message& message) {
+    if (!isEnabled() && message.id >= WM_MOUSEMOVE && message.id <= WM_RBUTTONUP) {
+        return 0;
+    }
+    int y = pointParamY(message.lParam);
+    unsigned modifiers = ((message.wParam & MK_CONTROL) != 0 ? CONTROL_KEY_PRESSED : 0) |
+                         ((message.wParam & MK_SHIFT) != 0 ? SHIFT_KEY_PRESSED : 0);
+    switch (message.id) {
+        case WM_LBUTTONDOWN:
+            click(rowAt(y), modifiers);
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            click(rowAt(y), modifiers);
+            notifyParent(NM_DBLCLK, rowAt(y));
+            return 0;
+        case WM_RBUTTONDOWN: {
+            int row = rowAt(y);
+            if (row >= 0 && !isSelected(row)) {
+                click(row, 0);
+            }
+            notifyParent(NM_RCLICK, row);
+            return 0;
+        }
+        default:
+            return Control::handleMessage(message);
+    }
+}
+
+}  // namespace vandrel::ui

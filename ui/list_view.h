@@ -1,0 +1,92 @@
+#pragma once
+// A `sys-listview` control in report mode, drawn by its owner row by row. Rows, item data,
+// selection, the selection mark and the column widths live here; with OWNERDATA only the row
+// count is kept and the owner draws any row by index. Only the rows inside the visible area
+// are painted, so a list of 50,000 rows costs what a screenful does.
+//
+// Mouse: a press selects (Ctrl toggles, Shift extends from the selection mark; a SINGLESEL
+// list selects one row only); a double click sends NM_DBLCLK and a right press NM_RCLICK to
+// the parent window as WM_NOTIFY with a ListNotify record.
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <vector>
+
+#include "ui/canvas.h"
+#include "ui/controls.h"
+
+namespace vandrel::ui {
+
+struct ListNotify {
+    Window* from = nullptr;
+    int idFrom = 0;
+    int code = 0;
+    int item = -1;  // the row under the pointer, or -1
+};
+
+inline constexpr std::uint32_t LVS_SINGLESEL = 0x4;
+inline constexpr std::uint32_t LVS_OWNERDATA = 0x1000;
+
+class ListView : public Control {
+  public:
+    // Draws one row into its rectangle (control coordinates).
+    using RowPainter = std::function<void(Canvas&, int row, const Rect& rect, bool selected)>;
+
+    ListView(HtmlWindow& owner, const Element& element, ControlSpec spec);
+
+    bool isVirtual() const { return (spec().style & LVS_OWNERDATA) != 0; }
+
+    void insertColumn(int index, int width);
+    void setColumnWidth(int index, int width);
+    int columnWidth(int index) const;
+    int columnCount() const { return static_cast<int>(columns_.size()); }
+
+    // Rows of a list that keeps them; returns the index, or -1 for a virtual list.
+    int insertRow(int index, std::intptr_t data);
+    void deleteAllRows();
+    std::intptr_t rowData(int row) const;
+    void setVirtualRowCount(int count);
+    int rowCount() const;
+
+    void setRowHeight(int height);
+    int rowHeight() const { return rowHeight_; }
+    void setRowPainter(RowPainter painter);
+
+    // Selection.
+    void click(int row, unsigned modifiers);
+    void setSelected(int row, bool selected);
+    bool isSelected(int row) const { return selected_.count(row) != 0; }
+    std::vector<int> selectedRows() const { return {selected_.begin(), selected_.end()}; }
+    int selectionMark() const { return mark_; }
+    void clearSelection();
+
+    // Scrolling, in pixels from the top of the first row.
+    void scrollTo(int top);
+    int scrollTop() const { return scrollTop_; }
+    void ensureVisible(int row);
+    int rowAt(int y) const;                   // y in control coordinates; -1 below the last row
+    std::pair<int, int> visibleRows() const;  // [first, last)
+    int lastPaintedRows() const { return lastPainted_; }
+
+    void invalidate();
+    std::intptr_t handleMessage(const Message& message) override;
+    void resized() override { invalidate(); }
+
+  private:
+    void notifyParent(int code, int row);
+    void clampScroll();
+
+    std::vector<int> columns_;
+    std::vector<std::intptr_t> rows_;
+    int virtualCount_ = 0;
+    int rowHeight_ = 20;
+    int scrollTop_ = 0;
+    std::set<int> selected_;
+    int mark_ = -1;
+    RowPainter painter_;
+    int lastPainted_ = 0;
+    bool requestScroll_ = false;
+};
+
+}  // namespace vandrel::ui

@@ -1,0 +1,35 @@
+#pragma once
+// A `sys-static` control drawn by its owner (the month calendar, the profile chart): the owner
+// installs a painter and a mouse handler; the control repaints on request and when its element
+// is laid out at a new size.
+
+#include <functional>
+
+#include "ui/canvas.h"
+#include "ui/controls.h"
+
+namespace vandrel::ui {
+
+class StaticControl : public Control {
+  public:
+    using Painter = std::function<void(Canvas&)>;
+    // The mouse message (WM_LBUTTONDOWN and the others) with the point relative to the control.
+    using MouseHandler = std::function<void(const Message&)>;
+
+    StaticControl(HtmlWindow& owner, const Element& element, ControlSpec spec);
+
+    void setPainter(Painter painter);
+    void setMouseHandler(MouseHandler handler) { mouse_ = std::move(handler); }
+    // Paints now and hands the drawing to the renderer.
+    void invalidate();
+    Rect clientRect() const;
+
+    std::intptr_t handleMessage(const Message& message) override;
+    void resized() override { invalidate(); }
+
+  private:
+    Painter painter_;
+    MouseHandler mouse_;
+};
+
+}  // namespace vandrel::ui
