@@ -62,22 +62,6 @@ TEST(GpxExport, TimesAreShiftedToUtcByTheTracksTimeZone) {
     EXPECT_NE(gpxText(track).find("<time>2011-12-19T21:05:09Z</time>"), std::string::npos);
 }
 
-TEST(GpxExport, EveryPointIsWrittenInItsOrder) {
-    TrackHeader track = makeTrack(1000, oleDate(2020, 1, 1, 0, 0, 0));
-    const std::string text = gpxText(track);
-    size_t count = 0;
-    size_t at = 0;
-    std::string last = "0";
-    while ((at = text.find("<trkpt lat=\"", at)) != std::string::npos) {
-        at += 12;
-        const std::string lat = text.substr(at, text.find('"', at) - at);
-        EXPECT_GT(std::stod(lat), std::stod(last));
-        last = lat;
-        ++count;
-    }
-    EXPECT_EQ(count, 1000u);
-}
-
 TEST(GpxExport, ReplacesAnOldFileWholeAndLeavesNoTemporaryFile) {
     TempDir dir;
     const auto path = dir / "track.gpx";
