@@ -8,28 +8,24 @@
 namespace vandrel {
 namespace {
 
-// Every text goes into the HTML of the balloon as text, never as markup.
-std::string htmlEscaped(const std::string& text) {
+// A text put into the balloon's HTML stays text: markup characters become references, and so
+// do the quotes when it stands in an attribute. (The balloon is a CDATA section, which no
+// "]]>" can end early once '>' is a reference.)
+std::string htmlEscaped(const std::string& text, bool inAttribute) {
     std::string out;
     for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
+        if (c == '&') {
+            out += "&amp;";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else if (inAttribute && c == '"') {
+            out += "&quot;";
+        } else if (inAttribute && c == '\'') {
+            out += "&#39;";
+        } else {
+            out += c;
         }
     }
     return out;
@@ -45,7 +41,8 @@ void iconStyle(tinyxml2::XMLPrinter& printer, const std::string& id, const std::
     printer.OpenElement("Style");
     printer.PushAttribute("id", id.c_str());
     printer.OpenElement("IconStyle");
-    textElement(printer, "scale", FormatScriptNumber(0.8, 1));
+    // A KML number takes a decimal point whatever the locale says.
+    textElement(printer, "scale", fixedText(0.8, 1));
     printer.OpenElement("Icon");
     textElement(printer, "href", link);
     printer.CloseElement();  // Icon
@@ -119,9 +116,9 @@ void linePlacemark(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
 std::string photoBalloon(const std::string& link, double lat, double lng) {
     const std::string coordinates =
         "Lat: " + FormatCoordinate(lat) + "    " + "Lng: " + FormatCoordinate(lng);
-    return "<table style=\"font-size:12px;\"><tr><td><img src=\"" + htmlEscaped(link) +
+    return "<table style=\"font-size:12px;\"><tr><td><img src=\"" + htmlEscaped(link, true) +
            "\" style=\"width:640px; height:480px;\"></img></td></tr><tr><td>" +
-           htmlEscaped(coordinates) + "</td></tr></table>";
+           htmlEscaped(coordinates, false) + "</td></tr></table>";
 }
 
 KmlDocument buildKml(const TrackHeader& track, const std::filesystem::path& startIcon,

@@ -84,7 +84,7 @@ TEST_F(KmzExport, PhotosGetAPlacemarkWithTheirBalloonAndAnIconStyleEach) {
     EXPECT_EQ(balloon,
               "<table style=\"font-size:12px;\"><tr><td><img src=\"files/a.jpg\" "
               "style=\"width:640px; height:480px;\"></img></td></tr><tr><td>"
-              "Lat: -33\u00B0 30&#39; 0.00&quot;    Lng: 121\u00B0 30&#39; 45.00&quot;"
+              "Lat: -33\u00B0 30' 0.00\"    Lng: 121\u00B0 30' 45.00\""
               "</td></tr></table>");
     // The odd file name stays text inside the balloon; the CDATA section stays whole.
     EXPECT_NE(kml.text.find("<img src=\"files/b&lt;&quot;x&quot;&gt;.jpg\""), std::string::npos);
