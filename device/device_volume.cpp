@@ -279,7 +279,10 @@ void DeviceVolume::Release(VolumeHandle& handle) {
     }
 }
 
-bool DeviceVolume::ReadBlocks(uint32_t firstBlock, uint8_t* buffer, int count) {
+// Opens the volume at firstBlock, moves count blocks one call each, and releases it whatever
+// happened; true only when every block moved.
+template <typename MoveBlock>
+bool DeviceVolume::transferBlocks(uint32_t firstBlock, int count, MoveBlock moveBlock) {
     // Volume positions are 32-bit: only the first 4 GiB can be addressed.
     if (count < 0 || firstBlock > UINT32_MAX / kBlockSize) {
         return false;
@@ -289,7 +292,7 @@ bool DeviceVolume::ReadBlocks(uint32_t firstBlock, uint8_t* buffer, int count) {
         return false;
     }
     int moved = 0;
-    while (moved < count && handle.readBlock(buffer + size_t(moved) * kBlockSize)) {
+    while (moved < count && moveBlock(handle, size_t(moved) * kBlockSize)) {
         ++moved;
     }
     if (moved < count) {
@@ -299,23 +302,16 @@ bool DeviceVolume::ReadBlocks(uint32_t firstBlock, uint8_t* buffer, int count) {
     return moved == count;
 }
 
+bool DeviceVolume::ReadBlocks(uint32_t firstBlock, uint8_t* buffer, int count) {
+    return transferBlocks(firstBlock, count, [buffer](VolumeHandle& handle, size_t offset) {
+        return handle.readBlock(buffer + offset);
+    });
+}
+
 bool DeviceVolume::WriteBlocks(uint32_t firstBlock, const uint8_t* buffer, int count) {
-    if (count < 0 || firstBlock > UINT32_MAX / kBlockSize) {
-        return false;
-    }
-    VolumeHandle handle = OpenAt(static_cast<uint32_t>(firstBlock * kBlockSize));
-    if (!handle.valid()) {
-        return false;
-    }
-    int moved = 0;
-    while (moved < count && handle.writeBlock(buffer + size_t(moved) * kBlockSize)) {
-        ++moved;
-    }
-    if (moved < count) {
-        lastError_ = handle.error();
-    }
-    Release(handle);
-    return moved == count;
+    return transferBlocks(firstBlock, count, [buffer](VolumeHandle& handle, size_t offset) {
+        return handle.writeBlock(buffer + offset);
+    });
 }
 
 // The logger answers to a program that proves it knows the handshake: the challenge it put

@@ -75,6 +75,8 @@ class DeviceVolume {
     const std::string& lastError() const { return lastError_; }
 
   private:
+    template <typename MoveBlock>
+    bool transferBlocks(uint32_t firstBlock, int count, MoveBlock moveBlock);
     DeviceVolume() = default;
     bool tryCandidate(const std::string& mountPoint, const std::string& source);
     bool findGivenPath();
