@@ -137,7 +137,7 @@ ArchiveSaveResult saveStoredTracks(const std::filesystem::path& archive, TrackDa
     }
     for (const TrackHeader& header : headers) {
         TrackHeader track = header;
-        track.points = readStoredPoints(db, track.objid);
+        track.points = db.readTrackPoints(track.objid);
         writer.write(track);
     }
     return writer.finish();

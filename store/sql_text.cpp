@@ -2,8 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <new>
 
 namespace vandrel::sql {
@@ -18,20 +18,27 @@ std::string quoted(const std::string& text) {
     return result;
 }
 
+bool Arg::isNull() const {
+    return kind_ == Kind::Real && !std::isfinite(real_);
+}
+
+// Numbers are written with std::to_chars: the same digits as C's "%d" and "%f" (both round
+// the exact binary value to six decimals), but never with the decimal comma of a locale the
+// GUI toolkit may have switched to, and several times faster.
 void Arg::appendTo(std::string& out) const {
+    // The largest double written with six decimals has 309 digits before the point.
     char buffer[512];
     switch (kind_) {
         case Kind::Integer:
-            std::snprintf(buffer, sizeof buffer, "%d", integer_);
-            out += buffer;
+            out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, integer_).ptr);
             break;
         case Kind::Real:
-            if (!std::isfinite(real_)) {
+            if (isNull()) {
                 out += "NULL";
             } else {
-                // The largest double written with "%f" has 309 digits before the point.
-                std::snprintf(buffer, sizeof buffer, "%f", real_);
-                out += buffer;
+                const auto end = std::to_chars(buffer, buffer + sizeof buffer, real_,
+                                               std::chars_format::fixed, 6);
+                out.append(buffer, end.ptr);
             }
             break;
         case Kind::Text:

@@ -20,6 +20,8 @@ class Arg {
     Arg(const std::string& value) : kind_(Kind::Text), text_(&value) {}
 
     void appendTo(std::string& out) const;
+    // A floating value without an SQL literal (not finite), written as NULL.
+    bool isNull() const;
 
   private:
     enum class Kind { Integer, Real, Text };

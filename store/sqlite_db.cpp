@@ -41,6 +41,7 @@ void TrackDatabase::open(const char* path) {
 }
 
 void TrackDatabase::close() {
+    finalizeCachedStatements();
     if (db_ != nullptr) {
         sqlite3_close(db_);
         db_ = nullptr;

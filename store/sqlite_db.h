@@ -17,7 +17,7 @@ namespace vandrel {
 constexpr int kCppSqliteError = 1000;
 
 class CppSQLite3Exception {
-public:
+  public:
     // detail may be null (treated as ""); when freeDetail is true it was allocated by SQLite
     // and is released once copied into the message.
     CppSQLite3Exception(int code, const char* detail, bool freeDetail = false);
@@ -32,14 +32,14 @@ public:
     // "CPPSQLITE_ERROR" for 1000, "UNKNOWN_ERROR" otherwise.
     static const char* errorCodeAsString(int code);
 
-private:
+  private:
     int code_;
     char* message_;  // sqlite3_mprintf'd
 };
 
 // A cursor over one prepared statement; the first row is present when query() returns.
 class SqlQuery {
-public:
+  public:
     SqlQuery() = default;
     SqlQuery(sqlite3* db, sqlite3_stmt* statement, bool atEnd, bool ownsStatement = true);
     SqlQuery(SqlQuery&& other) noexcept;
@@ -63,7 +63,7 @@ public:
     bool isNull(const char* name);
     void finalize();
 
-private:
+  private:
     void checkStatement() const;
     void checkIndex(int index) const;
 
@@ -76,7 +76,7 @@ private:
 
 // The connection to the track database, with the statements the program issues on its tables.
 class TrackDatabase {
-public:
+  public:
     // The process-wide connection, made on first use, closed at exit.
     static TrackDatabase& instance();
 
@@ -108,6 +108,8 @@ public:
     void rollbackTransaction() noexcept;
     int insertTrack(TrackHeader& header);
     int insertPoint(TrackPoint& point);
+    // The complete statement text insertPoint stands for.
+    static std::string insertPointText(const TrackPoint& point);
     void updatePoint(const TrackPoint& point);
     void deleteTrack(int objid);
     int findTrackByStart(double stime);
@@ -118,12 +120,17 @@ public:
     static void readTrackRow(SqlQuery& query, TrackHeader& header);
     static void readPointRow(SqlQuery& query, TrackPoint& point);
 
+    // The points of a track in their stored order, read as readPointRow reads them.
+    std::vector<TrackPoint> readTrackPoints(int tkid);
     // Reads the tracks starting in [from, to) with their points, in start order.
     std::vector<TrackHeader> readTracksBetween(double from, double to, bool withPoints = true);
 
-private:
+  private:
+    void finalizeCachedStatements() noexcept;
+
     sqlite3* db_ = nullptr;
     int busyTimeoutMs_ = 60000;
+    sqlite3_stmt* insertPointStatement_ = nullptr;  // prepared once per connection
 };
 
 }  // namespace vandrel

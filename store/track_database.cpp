@@ -79,14 +79,71 @@ int TrackDatabase::insertTrack(TrackHeader& header) {
     return 1;
 }
 
+namespace {
+
+constexpr const char* kInsertPointTemplate =
+    "insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) "
+    "values (%d,%f,%f,%f,%f,%f,%f,%f,'%s');";
+constexpr const char* kInsertPointPrepared =
+    "insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) "
+    "values (?,?,?,?,?,?,?,?,?);";
+
+}  // namespace
+
+std::string TrackDatabase::insertPointText(const TrackPoint& point) {
+    return sql::format(kInsertPointTemplate,
+                       {point.tkid, point.sdate, point.lat, point.lng, point.alt, point.bar,
+                        point.tmp, point.dist, point.pho});
+}
+
+// A download inserts tens of thousands of points, and parsing each statement text anew cost
+// most of its time. The statement is therefore prepared once per connection and each value
+// is bound as the very text the template writes for it ("%d", "%f", the photo path): the
+// column's affinity converts that text exactly as it converts the same literal in the
+// statement text, so the stored values are those of the complete text.
 int TrackDatabase::insertPoint(TrackPoint& point) {
-    execute(sql::format("insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) "
-                        "values (%d,%f,%f,%f,%f,%f,%f,%f,'%s');",
-                        {point.tkid, point.sdate, point.lat, point.lng, point.alt, point.bar,
-                         point.tmp, point.dist, point.pho})
-                .c_str());
+    if (db_ == nullptr) {
+        throw CppSQLite3Exception(kCppSqliteError, "Database not open");
+    }
+    if (insertPointStatement_ == nullptr) {
+        const int rc =
+            sqlite3_prepare_v2(db_, kInsertPointPrepared, -1, &insertPointStatement_, nullptr);
+        if (rc != SQLITE_OK) {
+            throw CppSQLite3Exception(rc, sqlite3_errmsg(db_));
+        }
+    }
+    sqlite3_stmt* statement = insertPointStatement_;
+    const sql::Arg values[] = {point.tkid, point.sdate, point.lat, point.lng,
+                               point.alt,  point.bar,   point.tmp, point.dist};
+    std::string text;
+    for (int i = 0; i < 8; ++i) {
+        if (values[i].isNull()) {
+            sqlite3_bind_null(statement, i + 1);
+        } else {
+            text.clear();
+            values[i].appendTo(text);
+            sqlite3_bind_text(statement, i + 1, text.data(), static_cast<int>(text.size()),
+                              SQLITE_TRANSIENT);
+        }
+    }
+    sqlite3_bind_text(statement, 9, point.pho.data(), static_cast<int>(point.pho.size()),
+                      SQLITE_STATIC);
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE) {
+        CppSQLite3Exception error(rc, sqlite3_errmsg(db_));
+        sqlite3_reset(statement);
+        throw error;
+    }
+    sqlite3_reset(statement);
     point.objid = lastRowId();
     return 1;
+}
+
+void TrackDatabase::finalizeCachedStatements() noexcept {
+    if (insertPointStatement_ != nullptr) {
+        sqlite3_finalize(insertPointStatement_);
+        insertPointStatement_ = nullptr;
+    }
 }
 
 void TrackDatabase::updatePoint(const TrackPoint& point) {
@@ -171,13 +228,44 @@ std::vector<TrackHeader> TrackDatabase::readTracksBetween(double from, double to
         return tracks;
     }
     for (TrackHeader& track : tracks) {
-        SqlQuery points = selectPoints(track.objid);
-        while (!points.eof()) {
-            readPointRow(points, track.points.emplace_back());
-        }
-        points.finalize();
+        track.points = readTrackPoints(track.objid);
     }
     return tracks;
+}
+
+// Reads what readPointRow reads, with the columns looked up once per track rather than once
+// per value: that lookup was most of the time of reading a long track.
+std::vector<TrackPoint> TrackDatabase::readTrackPoints(int tkid) {
+    std::vector<TrackPoint> points;
+    SqlQuery rows = selectPoints(tkid);
+    if (rows.eof()) {
+        return points;
+    }
+    const int objid = rows.fieldIndex("objid");
+    const int track = rows.fieldIndex("tkid");
+    const int sdate = rows.fieldIndex("sdate");
+    const int lat = rows.fieldIndex("lat");
+    const int lng = rows.fieldIndex("lng");
+    const int alt = rows.fieldIndex("alt");
+    const int bar = rows.fieldIndex("bar");
+    const int tmp = rows.fieldIndex("tmp");
+    const int dist = rows.fieldIndex("dist");
+    const int pho = rows.fieldIndex("pho");
+    for (; !rows.eof(); rows.nextRow()) {
+        TrackPoint& p = points.emplace_back();
+        p.objid = rows.intField(objid, 0);
+        p.tkid = rows.intField(track, 0);
+        p.sdate = rows.floatField(sdate, 0.0);
+        p.lat = static_cast<float>(rows.floatField(lat, 0.0));
+        p.lng = static_cast<float>(rows.floatField(lng, 0.0));
+        p.alt = static_cast<float>(rows.floatField(alt, 0.0));
+        p.bar = static_cast<float>(rows.floatField(bar, 0.0));
+        p.tmp = static_cast<float>(rows.floatField(tmp, 0.0));
+        p.dist = static_cast<float>(rows.floatField(dist, 0.0));
+        p.pho = rows.stringField(pho, "");
+    }
+    rows.finalize();
+    return points;
 }
 
 }  // namespace vandrel

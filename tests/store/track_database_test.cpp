@@ -177,21 +177,64 @@ TEST_F(TrackStore, StatementsAreTheFixedTemplates) {
         "begin transaction;",
         "insert into TK (trail,dist,stime,etime,avgalt,avgbar,avgtmp,tzome) values "
         "(7,1234.500000,45000.500000,45000.750000,100.250000,1013.000000,21.500000,-60);",
+        // Points run the template prepared once, with each value bound as its text.
         "insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) values "
-        "(1,45000.500000,47.500000,8.250000,410.500000,96000.000000,-3.250000,12.500000,'');",
+        "(?,?,?,?,?,?,?,?,?);",
         "commit transaction;",
         "update TKPT set tkid\t\t= 1,sdate\t\t= 45000.500000,lat\t\t= 47.500000,lng\t\t= "
         "8.250000,alt\t\t= 410.500000,bar\t\t= 96000.000000,tmp\t\t= -3.250000,dist\t\t= "
         "12.500000,pho\t\t= '/photos/a.jpg' where objid =  1;",
         "select objid from TK where stime>45000.499988 and stime<45000.500012;",
         "select * from TK where stime>=45000.000000 and stime<45001.000000 order by stime;",
-        "select * from TKPT where tkid=1;",
-        "select * from TK;",
-        "select count(*) from TKPT where tkid=1;",
-        "delete from TK where objid = 1;",
-        "delete from TKPT where tkid = 1;",
-        "rollback transaction;"};
+        "select * from TKPT where tkid=1;", "select * from TK;",
+        "select count(*) from TKPT where tkid=1;", "delete from TK where objid = 1;",
+        "delete from TKPT where tkid = 1;", "rollback transaction;"};
     EXPECT_EQ(log.statements(), expected);
+    EXPECT_EQ(TrackDatabase::insertPointText(p),
+              "insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) values "
+              "(1,45000.500000,47.500000,8.250000,410.500000,96000.000000,-3.250000,12.500000,"
+              "'/photos/a.jpg');");
+}
+
+// insertPoint binds the template's texts instead of running the complete statement; what it
+// stores must be exactly what the complete statement text stores, bit for bit.
+TEST_F(TrackStore, PreparedPointsStoreWhatTheStatementTextStores) {
+    const int tkid = addTrack(kMay1, 0);
+    std::vector<TrackPoint> points;
+    uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<double>(seed) / 4294967296.0;
+    };
+    for (int i = 0; i < 500; ++i) {
+        TrackPoint p = samplePoint(tkid, i % 7 == 0 ? "/p/it's " + std::to_string(i) : "");
+        p.sdate = 45000 + next() * 30000;
+        p.lat = static_cast<float>(next() * 180 - 90);
+        p.lng = static_cast<float>(next() * 360 - 180);
+        p.alt = static_cast<float>(next() * 9000 - 500);
+        p.bar = static_cast<float>(next() * 1e6);
+        p.tmp = i == 3 ? std::numeric_limits<float>::quiet_NaN() : static_cast<float>(-next());
+        p.dist = i == 5 ? -0.0f : static_cast<float>(next() * 1e7);
+        points.push_back(p);
+    }
+    for (TrackPoint& p : points) {
+        db.insertPoint(p);
+        db.execute(TrackDatabase::insertPointText(p).c_str());
+    }
+    // Rows come in pairs: the prepared insert, then the complete text.
+    SqlQuery rows = db.query(
+        "select quote(tkid)||quote(sdate)||quote(lat)||quote(lng)||quote(alt)||quote(bar)||"
+        "quote(tmp)||quote(dist)||quote(pho)||typeof(sdate) from TKPT order by objid;");
+    int pairs = 0;
+    while (!rows.eof()) {
+        const std::string prepared = rows.fieldValue(0);
+        rows.nextRow();
+        ASSERT_FALSE(rows.eof());
+        EXPECT_EQ(prepared, rows.fieldValue(0)) << pairs;
+        rows.nextRow();
+        ++pairs;
+    }
+    EXPECT_EQ(pairs, 500);
 }
 
 TEST_F(TrackStore, RowsComeBackAsWrittenWithSixDecimals) {
@@ -228,9 +271,9 @@ TEST_F(TrackStore, RowsComeBackAsWrittenWithSixDecimals) {
 TEST_F(TrackStore, PhotoPathsWithQuotesAreStoredIntact) {
     const int tkid = addTrack(kMay1, 0);
     TrackPoint p = samplePoint(tkid, "/home/o'brien/photos/it's.jpg");
-    StatementLog log(db.handle());
+    EXPECT_NE(TrackDatabase::insertPointText(p).find("'/home/o''brien/photos/it''s.jpg'"),
+              std::string::npos);
     db.insertPoint(p);
-    EXPECT_NE(log.statements().at(0).find("'/home/o''brien/photos/it''s.jpg'"), std::string::npos);
 
     p.pho = "x'); drop table TK; --";
     db.updatePoint(p);
