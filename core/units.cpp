@@ -1,5 +1,7 @@
 #include "core/units.h"
 
+#include <locale.h>
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -12,8 +14,25 @@ namespace {
 
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 
+// The GUI toolkit switches the process to the user's locale, whose decimal separator may be a
+// comma; the texts here (and the numbers handed to page scripts above all) always use a point.
+class CLocaleScope {
+  public:
+    CLocaleScope() {
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+        previous_ = uselocale(cLocale);
+    }
+    ~CLocaleScope() { uselocale(previous_); }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+  private:
+    locale_t previous_;
+};
+
 std::string format(const char* pattern, ...) {
     char buffer[4096];
+    CLocaleScope cLocale;
     va_list args;
     va_start(args, pattern);
     std::vsnprintf(buffer, sizeof buffer, pattern, args);
@@ -131,6 +150,7 @@ std::string FormatUtcOffset(int hourValue, int minutes) {
 
 std::string FormatScriptNumber(double value, int decimals, const std::string& suffix) {
     char buffer[64];
+    CLocaleScope cLocale;
     std::snprintf(buffer, sizeof buffer, "%.*f%s", decimals, value, suffix.c_str());
     buffer[63] = '\0';
     return buffer;

@@ -7,6 +7,11 @@ build=${VANDREL_TEST_BUILD:-build/test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANDREL_SANITIZE=ON -DVANDREL_BENCH=ON
 cmake --build "$build" -j"$(nproc)"
 scripts/format-check.sh
+# A locale with a decimal comma, made inside the build folder, so that the tests can check that
+# no file or text the program writes follows the desktop's number format.
+mkdir -p "$build/locale"
+localedef -i de_DE -f UTF-8 "$build/locale/de_DE.UTF-8" 2>/dev/null || true
+export LOCPATH="$PWD/$build/locale"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

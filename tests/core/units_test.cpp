@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "core/ole_date.h"
 
 namespace vandrel {
@@ -63,6 +65,26 @@ TEST(Units, CoordinatesLabelsAndScriptNumbers) {
     EXPECT_EQ(FormatPressure(1013.4), "1013hPa");
     EXPECT_EQ(FormatScriptNumber(121.123456, 5), "121.12346");
     EXPECT_EQ(FormatScriptNumber(1e80, 2).size(), 63u);
+}
+
+// The desktop's locale may write a decimal comma; none of these texts may.
+TEST(Units, NumbersKeepTheirDecimalPointInAnyLocale) {
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    bool switched = false;
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE.utf8", "fr_FR.utf8"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr) {
+            switched = true;
+            break;
+        }
+    }
+    if (!switched) {
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    }
+    const std::string distance = FormatDistance(1500, units(0));
+    const std::string script = FormatScriptNumber(47.5, 5);
+    std::setlocale(LC_ALL, before.c_str());
+    EXPECT_EQ(distance, "1.50 km");
+    EXPECT_EQ(script, "47.50000");
 }
 
 }  // namespace
