@@ -32,6 +32,9 @@ void Canvas::fillRect(const Rect& rect, Color color) {
 void Canvas::frameRect(const Rect& rect, Color color, int width) {
     // The stroke is centred on its path, so the path runs half a pen inside the rectangle.
     double half = width / 2.0;
+    if (rect.width() < width * 2 || rect.height() < width * 2) {
+        return;
+    }
     char buffer[160];
     std::snprintf(
         buffer, sizeof buffer, "<rect x=\"%g\" y=\"%g\" width=\"%g\" height=\"%g\" fill=\"none\" ",

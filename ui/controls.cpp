@@ -184,19 +184,7 @@ std::string readProgramFile(const std::string& address) {
 
 std::unique_ptr<Window> createFrame(HtmlWindow& parent, Element& element, const ControlSpec& spec) {
     auto frame = std::make_unique<HtmlWindow>(parent.loop(), &parent, spec.id);
-    frame->loadHtml(kFramePlaceholder);
-    std::string src = element.attribute("src").substr(0, 2047);
-    if (!src.empty()) {
-        LoadData data = resolveLoadData(src);
-        if (data.outcome == LoadData::Outcome::Delivered) {
-            frame->loadHtml(data.bytes, src);
-        } else if (src.find(':') == std::string::npos) {
-            std::string markup = readProgramFile(src);
-            if (!markup.empty()) {
-                frame->loadHtml(markup, src);
-            }
-        }
-    }
+    startFrame(*frame, element);
     if ((spec.style & WS_DISABLED) != 0) {
         frame->enable(false);
     }
@@ -230,6 +218,23 @@ ControlSpec controlSpec(std::string_view tag, const Attributes& attributes) {
     spec.exStyle = bitsOf(attributes, kExtendedStyles);
     spec.id = decimalId(attributeOf(attributes, "id"));
     return spec;
+}
+
+void startFrame(HtmlWindow& frame, const Element& element) {
+    frame.loadHtml(kFramePlaceholder);
+    std::string src = element.attribute("src").substr(0, 2047);
+    if (src.empty()) {
+        return;
+    }
+    LoadData data = resolveLoadData(src);
+    if (data.outcome == LoadData::Outcome::Delivered) {
+        frame.loadHtml(data.bytes, src);
+    } else if (src.find(':') == std::string::npos) {
+        std::string markup = readProgramFile(src);
+        if (!markup.empty()) {
+            frame.loadHtml(markup, src);
+        }
+    }
 }
 
 Control::Control(HtmlWindow& owner, const Element& element, ControlSpec spec)

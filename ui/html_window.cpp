@@ -27,6 +27,9 @@ HtmlWindow::HtmlWindow(EventLoop& loop, Window* parent, int controlId)
 }
 
 HtmlWindow::~HtmlWindow() {
+    if (link_ != nullptr) {
+        link_->windowDestroyed(*this);
+    }
     document_->setObserver(nullptr);
     document_.reset();
     controls_.clear();

@@ -29,6 +29,8 @@ class RenderLink {
     virtual void changed(HtmlWindow& window, const Change& change) = 0;
     virtual void controlCreated(HtmlWindow&, Element&, Window&) {}
     virtual void controlDestroyed(HtmlWindow&, Window&) {}
+    // The window is being destroyed; the renderer forgets it and its child windows.
+    virtual void windowDestroyed(HtmlWindow&) {}
 };
 
 // Popup placements, as on a numeric keypad around the anchor: 2 below, 8 above, 4 left,

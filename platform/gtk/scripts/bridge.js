@@ -1,0 +1,276 @@
+// The bridge between the program's page model and the rendered page. It runs in the isolated
+// script world "vandrel" of every frame served by the program: page script cannot see it or
+// reach its message handler.
+//
+// In a window page (address vandrel://app/?w=KEY) it reports input and layout and applies the
+// model's changes, addressed by the data-vuid of each element. In a page shown by a browser
+// host it forwards the page's window.external calls (dispatched as DOM events by the page-world
+// shim) and the end of the load, naming the host by the data-vhost of its frame element.
+(() => {
+    'use strict';
+    const handler = window.webkit && window.webkit.messageHandlers &&
+        window.webkit.messageHandlers.vandrel;
+    if (!handler || location.protocol !== 'vandrel:') {
+        return;
+    }
+    const post = (message) => handler.postMessage(message);
+    const match = /^\?w=(\d+)/.exec(location.search);
+    const isWindow = location.pathname === '/' && match !== null;
+
+    const hostUid = () => {
+        for (let w = window; w !== w.parent; w = w.parent) {
+            const frame = w.frameElement;
+            if (!frame) {
+                return 0;
+            }
+            const host = frame.getAttribute('data-vhost');
+            if (host) {
+                return Number(host);
+            }
+        }
+        return 0;
+    };
+
+    if (!isWindow) {
+        const host = hostUid();
+        if (!host) {
+            return;
+        }
+        document.addEventListener('vandrel-external', (event) => {
+            if (typeof event.detail !== 'string') {
+                return;
+            }
+            let call;
+            try {
+                call = JSON.parse(event.detail);
+            } catch (e) {
+                return;
+            }
+            if (typeof call.method !== 'string' || !Array.isArray(call.args)) {
+                return;
+            }
+            post({t: 'external', host, method: call.method, args: call.args.map(String)});
+        });
+        window.addEventListener('load', () => post({t: 'loaded', host, href: location.href}));
+        return;
+    }
+
+    const key = Number(match[1]);
+    const byUid = (uid) => document.querySelector('[data-vuid="' + Number(uid) + '"]');
+    const uidOf = (node) => {
+        for (let e = node; e && e.nodeType === 1; e = e.parentElement) {
+            const uid = e.getAttribute('data-vuid');
+            if (uid) {
+                return Number(uid);
+            }
+        }
+        return 0;
+    };
+    const rectOf = (el) => {
+        const r = el.getBoundingClientRect();
+        return [Math.round(r.left), Math.round(r.top), Math.round(r.right), Math.round(r.bottom)];
+    };
+    const chainRects = (node, into) => {
+        for (let e = node; e && e.nodeType === 1; e = e.parentElement) {
+            const uid = e.getAttribute('data-vuid');
+            if (uid && !(uid in into)) {
+                into[uid] = rectOf(e);
+            }
+        }
+    };
+    const modifiers = (e) => (e.ctrlKey ? 1 : 0) | (e.shiftKey ? 2 : 0) | (e.altKey ? 4 : 0);
+    const buttonBits = (b) => (b === 2 ? 2 : b === 1 ? 4 : 1);
+
+    // Mouse: element rectangles travel with each event, so the behaviours compare the point
+    // with the layout of that moment. The second press of a double click is the double click.
+    let pressed = null;
+    const mouse = (kind, e) => {
+        const rects = {};
+        chainRects(e.target, rects);
+        if (pressed) {
+            chainRects(pressed, rects);
+        }
+        post({t: 'mouse', w: key, kind, uid: uidOf(e.target), x: Math.round(e.clientX),
+              y: Math.round(e.clientY), buttons: buttonBits(e.button), mods: modifiers(e), rects});
+    };
+    document.addEventListener('mousedown', (e) => {
+        pressed = e.target;
+        mouse(e.detail === 2 ? 'dbl' : 'down', e);
+    }, true);
+    document.addEventListener('mouseup', (e) => {
+        mouse('up', e);
+        pressed = null;
+    }, true);
+    // The model decides checked states and follows no links; the page must not do either.
+    document.addEventListener('click', (e) => {
+        const t = e.target;
+        if ((t.tagName === 'INPUT' && (t.type === 'checkbox' || t.type === 'radio')) ||
+            (t.closest && t.closest('a[href]'))) {
+            e.preventDefault();
+        }
+    }, true);
+    document.addEventListener('contextmenu', (e) => e.preventDefault(), true);
+    document.addEventListener('dragover', (e) => e.preventDefault(), true);
+    document.addEventListener('drop', (e) => e.preventDefault(), true);
+
+    const valueChanged = (e) => {
+        const t = e.target;
+        const uid = uidOf(t);
+        if (!uid || !('value' in t) || t.type === 'checkbox' || t.type === 'radio') {
+            return;
+        }
+        post({t: 'value', w: key, uid, value: String(t.value)});
+    };
+    document.addEventListener('input', valueChanged, true);
+    document.addEventListener('change', valueChanged, true);
+    document.addEventListener('focusin', (e) => post({t: 'focus', w: key, uid: uidOf(e.target)}), true);
+    const keys = new Set([9, 13, 27, 32, 33, 34, 35, 36, 37, 38, 39, 40]);
+    document.addEventListener('keydown', (e) => {
+        if (keys.has(e.keyCode)) {
+            post({t: 'key', w: key, code: e.keyCode, mods: modifiers(e),
+                  uid: uidOf(document.activeElement)});
+        }
+    }, true);
+    document.addEventListener('scroll', (e) => {
+        const t = e.target;
+        if (t.nodeType === 1 && t.hasAttribute('data-vlist')) {
+            post({t: 'scroll', w: key, uid: uidOf(t), top: Math.round(t.scrollTop)});
+        }
+    }, true);
+
+    // Layout: every addressed element's border box (only those with an id, and the widgets and
+    // frames, in a very large page), and the document's minimum size.
+    const layout = () => {
+        const rects = {};
+        const all = document.body ? document.body.querySelectorAll('[data-vuid]') : [];
+        const many = all.length > 2000;
+        for (const el of all) {
+            if (many && !el.id && el.tagName !== 'WIDGET' && el.tagName !== 'IFRAME') {
+                continue;
+            }
+            rects[el.getAttribute('data-vuid')] = rectOf(el);
+        }
+        const root = document.documentElement;
+        post({t: 'layout', w: key, rects, minW: root.scrollWidth, minH: root.scrollHeight});
+    };
+    let layoutPending = false;
+    const scheduleLayout = () => {
+        if (!layoutPending) {
+            layoutPending = true;
+            requestAnimationFrame(() => {
+                layoutPending = false;
+                layout();
+            });
+        }
+    };
+    window.addEventListener('resize', scheduleLayout);
+
+    const placePopup = (el) => {
+        const at = el.getAttribute('data-vpopup');
+        if (!at) {
+            return;
+        }
+        const [x, y] = at.split(',');
+        el.style.position = 'fixed';
+        el.style.left = x + 'px';
+        el.style.top = y + 'px';
+        el.style.display = 'block';
+        el.style.zIndex = '1000';
+    };
+    const drawWidget = (el, op) => {
+        if (op.name !== 'list') {
+            el.innerHTML = op.value;
+            return;
+        }
+        let spacer = el.querySelector(':scope > .vlist-spacer');
+        if (!spacer) {
+            el.setAttribute('data-vlist', '');
+            el.style.overflowY = 'auto';
+            el.innerHTML = '<div class="vlist-spacer" style="position:relative">' +
+                '<div class="vlist-view" style="position:sticky;top:0"></div></div>';
+            spacer = el.firstChild;
+        }
+        spacer.style.height = op.number + 'px';
+        spacer.firstChild.innerHTML = op.value;
+        if (op.y >= 0) {
+            el.scrollTop = op.y;
+        }
+    };
+    const ops = {
+        attr: (el, op) => {
+            el.setAttribute(op.name, op.value);
+            if (op.name === 'style') {
+                placePopup(el);
+            }
+        },
+        rmattr: (el, op) => el.removeAttribute(op.name),
+        state: (el, op) => {
+            el.setAttribute('data-vstate', String(op.number));
+            if (el.tagName === 'INPUT') {
+                el.checked = (op.number & 0x40) !== 0;
+            }
+            if (el.tagName === 'INPUT' || el.tagName === 'BUTTON' || el.tagName === 'SELECT' ||
+                el.tagName === 'TEXTAREA') {
+                el.disabled = (op.number & 0x80) !== 0;
+            }
+        },
+        content: (el, op) => {
+            el.innerHTML = op.value;
+        },
+        value: (el, op) => {
+            if (el.value !== op.value) {
+                el.value = op.value;
+            }
+        },
+        popup: (el, op) => {
+            if (op.number) {
+                el.setAttribute('data-vpopup', op.x + ',' + op.y);
+                placePopup(el);
+            } else {
+                el.removeAttribute('data-vpopup');
+                el.style.display = 'none';
+            }
+        },
+        scroll: (el) => el.scrollIntoView({block: 'nearest'}),
+        focus: (el) => el.focus(),
+        widget: drawWidget,
+        frame: (el, op) => {
+            el.src = op.value;
+        },
+        browse: (el, op) => {
+            let frame = el.querySelector(':scope > iframe[data-vhost]');
+            if (!frame) {
+                frame = document.createElement('iframe');
+                frame.setAttribute('data-vhost', String(op.uid));
+                frame.style.cssText = 'border:0;width:100%;height:100%;display:block';
+                el.appendChild(frame);
+            }
+            frame.src = op.value;
+        },
+    };
+    // A batch is a JSON array of operations, applied in order.
+    const apply = (batch) => {
+        const list = JSON.parse(batch);
+        for (const op of list) {
+            const el = byUid(op.uid);
+            const run = ops[op.k];
+            if (el && run) {
+                run(el, op);
+            }
+        }
+        scheduleLayout();
+        return list.length;
+    };
+    // Reached only from this world, by the program, walking the frames by their uids.
+    window.__vandrel = {
+        apply,
+        frame: (uid) => {
+            const f = byUid(uid);
+            return f && f.tagName === 'IFRAME' ? f.contentWindow : null;
+        },
+    };
+    document.addEventListener('DOMContentLoaded', () => {
+        post({t: 'ready', w: key});
+        layout();
+    });
+})();

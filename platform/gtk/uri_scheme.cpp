@@ -1,0 +1,187 @@
+// The program's scheme, vandrel://app/. It serves each HTML window's document from the model
+// (?w=KEY), the compiled resources (res/NAME.TYPE) and the files of the folders beside the
+// program (Html/, images/, pois/, matched without regard to case as the pages write them).
+// Nothing outside those folders is ever served: no "..", no absolute path, no link that
+// resolves elsewhere.
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/program_path.h"
+#include "platform/gtk/web_renderer.h"
+#include "ui/element.h"
+#include "ui/resources.h"
+
+namespace vandrel::gtk {
+namespace fs = std::filesystem;
+
+namespace {
+
+WebRenderer*& current() {
+    static WebRenderer* renderer = nullptr;
+    return renderer;
+}
+
+std::string mimeFor(const std::string& name) {
+    static constexpr std::pair<const char*, const char*> kTypes[] = {
+        {".html", "text/html; charset=utf-8"},
+        {".htm", "text/html; charset=utf-8"},
+        {".css", "text/css"},
+        {".js", "text/javascript"},
+        {".png", "image/png"},
+        {".jpg", "image/jpeg"},
+        {".jpeg", "image/jpeg"},
+        {".gif", "image/gif"},
+        {".svg", "image/svg+xml"},
+        {".json", "application/json"},
+    };
+    std::string ext = fs::path(name).extension().string();
+    for (char& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (auto [e, mime] : kTypes) {
+        if (ext == e) {
+            return mime;
+        }
+    }
+    return "application/octet-stream";
+}
+
+void finish(WebKitURISchemeRequest* request, std::string bytes, const std::string& mime) {
+    GBytes* data = g_bytes_new(bytes.data(), bytes.size());
+    GInputStream* stream = g_memory_input_stream_new_from_bytes(data);
+    g_bytes_unref(data);
+    WebKitURISchemeResponse* response =
+        webkit_uri_scheme_response_new(stream, static_cast<gint64>(bytes.size()));
+    webkit_uri_scheme_response_set_content_type(response, mime.c_str());
+    webkit_uri_scheme_request_finish_with_response(request, response);
+    g_object_unref(response);
+    g_object_unref(stream);
+}
+
+void fail(WebKitURISchemeRequest* request) {
+    GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "Not found");
+    webkit_uri_scheme_request_finish_error(request, error);
+    g_error_free(error);
+}
+
+void handleRequest(WebKitURISchemeRequest* request, gpointer) {
+    WebRenderer* renderer = current();
+    const char* uri = webkit_uri_scheme_request_get_uri(request);
+    GUri* parsed = uri != nullptr ? g_uri_parse(uri, G_URI_FLAGS_NONE, nullptr) : nullptr;
+    if (renderer == nullptr || parsed == nullptr || g_strcmp0(g_uri_get_host(parsed), "app") != 0) {
+        if (parsed != nullptr) {
+            g_uri_unref(parsed);
+        }
+        fail(request);
+        return;
+    }
+    std::string path = g_uri_get_path(parsed);
+    const char* query = g_uri_get_query(parsed);
+    std::string q = query != nullptr ? query : "";
+    g_uri_unref(parsed);
+    if (path == "/" && q.rfind("w=", 0) == 0) {
+        std::string page = renderer->serveWindow(std::atoi(q.c_str() + 2));
+        if (page.empty()) {
+            fail(request);
+        } else {
+            finish(request, std::move(page), "text/html; charset=utf-8");
+        }
+        return;
+    }
+    std::string bytes;
+    std::string mime;
+    if (renderer->serveFile(path, bytes, mime)) {
+        finish(request, std::move(bytes), mime);
+    } else {
+        fail(request);
+    }
+}
+
+}  // namespace
+
+void setSchemeRenderer(WebRenderer* renderer) {
+    current() = renderer;
+}
+
+void registerProgramScheme(WebKitWebContext* context) {
+    webkit_web_context_register_uri_scheme(context, "vandrel", handleRequest, nullptr, nullptr);
+    WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
+    webkit_security_manager_register_uri_scheme_as_secure(security, "vandrel");
+}
+
+std::string WebRenderer::serveWindow(int key) {
+    WindowState* state = stateByKey(key);
+    if (state == nullptr) {
+        return {};
+    }
+    // The page is the model as it is now; changes queued before this moment are in it.
+    state->batch.clear();
+    state->deferred.clear();
+    state->batchOps = 0;
+    state->ready = false;
+    return state->window->document().serialize(true);
+}
+
+bool WebRenderer::serveFile(const std::string& path, std::string& bytes, std::string& mime) const {
+    char* decoded = g_uri_unescape_string(path.c_str(), nullptr);
+    if (decoded == nullptr) {
+        return false;
+    }
+    std::string name = decoded;
+    g_free(decoded);
+    if (name.find('\0') != std::string::npos || name.find('\\') != std::string::npos) {
+        return false;
+    }
+    fs::path relative = fs::path(name).relative_path();
+    if (relative.empty()) {
+        return false;
+    }
+    for (const auto& part : relative) {
+        if (part == ".." || part == ".") {
+            return false;
+        }
+    }
+    std::string first = relative.begin()->string();
+    fs::path rest = relative.lexically_relative(*relative.begin());
+    if (first == "res") {
+        ui::LoadData data = ui::resolveLoadData("res:" + rest.generic_string());
+        if (data.outcome != ui::LoadData::Outcome::Delivered) {
+            return false;
+        }
+        bytes = std::string(data.bytes);
+        mime = mimeFor("x." + data.type);
+        return true;
+    }
+    fs::path base;
+    for (const char* folder : {"Html", "images", "pois"}) {
+        if (ui::equalsIgnoreCase(first, folder)) {
+            base = resourceFolder() / folder;
+        }
+    }
+    auto served = folders_.find(first);
+    if (base.empty() && served != folders_.end()) {
+        base = served->second;
+    }
+    if (base.empty() || rest.empty() || rest == ".") {
+        return false;
+    }
+    std::error_code ec;
+    fs::path canonicalBase = fs::canonical(base, ec);
+    fs::path file = fs::canonical(base / rest, ec);
+    if (ec || !fs::is_regular_file(file, ec)) {
+        return false;
+    }
+    auto within = file.lexically_relative(canonicalBase);
+    if (within.empty() || *within.begin() == "..") {
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    mime = mimeFor(file.string());
+    return true;
+}
+
+}  // namespace vandrel::gtk

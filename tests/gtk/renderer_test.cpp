@@ -1,0 +1,360 @@
+// The view layer in the real renderer: WebKitGTK under Xvfb showing the demonstration page,
+// driven by pointer and key events sent to the GTK window, checked in the model and in the
+// page. One window serves every case.
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <thread>
+
+#include "platform/gtk/glib_event_loop.h"
+#include "platform/gtk/web_renderer.h"
+#include "tests/gtk/demo_page.h"
+#include "ui/form_values.h"
+#include "ui/resources.h"
+
+std::span<const vandrel::ui::Resource> demoResources();
+
+// JavaScriptCore releases its own shared pointers through the std::shared_ptr code of this
+// program. This file is built without the vptr check (which cannot see JavaScriptCore's types)
+// and linked first, so its copy of that code is the one used.
+template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
+
+namespace vandrel::demo {
+namespace {
+
+struct Stage {
+    gtk::GlibEventLoop loop;
+    gtk::WebRenderer renderer;
+    DemoPage page{loop};
+    GtkWidget* window = nullptr;
+    GtkWidget* view = nullptr;
+};
+Stage* stage = nullptr;
+
+bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        if (!g_main_context_iteration(nullptr, FALSE)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    return true;
+}
+
+void pump(int ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+// Runs script in the page world of the top frame and returns its result as text.
+std::string evalJs(const std::string& script) {
+    struct Result {
+        bool done = false;
+        std::string text;
+    } result;
+    webkit_web_view_evaluate_javascript(
+        WEBKIT_WEB_VIEW(stage->view), script.c_str(), -1, nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* res, gpointer data) {
+            auto* r = static_cast<Result*>(data);
+            GError* error = nullptr;
+            JSCValue* value =
+                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), res, &error);
+            if (value != nullptr) {
+                char* s = jsc_value_to_string(value);
+                r->text = s != nullptr ? s : "";
+                g_free(s);
+                g_object_unref(value);
+            } else {
+                r->text = std::string("error: ") + (error != nullptr ? error->message : "");
+                g_clear_error(&error);
+            }
+            r->done = true;
+        },
+        &result);
+    pumpUntil([&] { return result.done; });
+    return result.text;
+}
+
+// The centre of an element in view coordinates; `frame` names an iframe holding it.
+std::pair<int, int> centre(const std::string& selector, const std::string& frame = {}) {
+    std::string script = "(() => { let dx = 0, dy = 0, doc = document;";
+    if (!frame.empty()) {
+        script += "const f = document.querySelector('" + frame +
+                  "'); const fr = f.getBoundingClientRect(); dx = fr.left + f.clientLeft;"
+                  " dy = fr.top + f.clientTop; doc = f.contentDocument;";
+    }
+    script += "const r = doc.querySelector('" + selector +
+              "').getBoundingClientRect(); return Math.round(dx + r.left + r.width / 2) + ',' +"
+              " Math.round(dy + r.top + r.height / 2); })()";
+    std::string text = evalJs(script);
+    auto comma = text.find(',');
+    return {std::atoi(text.c_str()), std::atoi(text.c_str() + comma + 1)};
+}
+
+// A pointer event as GTK delivers it to the view, with the seat's pointer as its device.
+void button(std::pair<int, int> at, GdkEventType type, guint which = 1) {
+    GdkWindow* window = gtk_widget_get_window(stage->view);
+    GdkEvent* event = gdk_event_new(type);
+    event->button.window = GDK_WINDOW(g_object_ref(window));
+    event->button.send_event = TRUE;
+    event->button.time = GDK_CURRENT_TIME;
+    event->button.x = at.first;
+    event->button.y = at.second;
+    event->button.button = which;
+    event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(window, &ox, &oy);
+    event->button.x_root = ox + at.first;
+    event->button.y_root = oy + at.second;
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+    pump(30);
+}
+
+void key(guint keyval) {
+    GdkWindow* window = gtk_widget_get_window(stage->view);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->key.window = GDK_WINDOW(g_object_ref(window));
+        event->key.send_event = TRUE;
+        event->key.time = GDK_CURRENT_TIME;
+        event->key.keyval = keyval;
+        GdkKeymapKey* keys = nullptr;
+        gint count = 0;
+        if (gdk_keymap_get_entries_for_keyval(
+                gdk_keymap_get_for_display(gdk_window_get_display(window)), keyval, &keys,
+                &count) &&
+            count > 0) {
+            event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        }
+        g_free(keys);
+        gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+    pump(10);
+}
+
+void clickAt(std::pair<int, int> at) {
+    button(at, GDK_BUTTON_PRESS);
+    button(at, GDK_BUTTON_RELEASE);
+}
+
+class Renderer : public ::testing::Test {
+  protected:
+    DemoPage& page() { return stage->page; }
+    ui::Element& byId(const std::string& id) {
+        return *page().document().selectFirst("[id='" + id + "']");
+    }
+};
+
+TEST_F(Renderer, ThePageComesUpWithItsFramesAndControls) {
+    EXPECT_TRUE(pumpUntil([] { return stage->renderer.isReady(stage->page); }));
+    EXPECT_TRUE(pumpUntil([] {
+        return stage->page.child() != nullptr && stage->renderer.isReady(*stage->page.child());
+    }));
+    EXPECT_TRUE(pumpUntil([] { return !stage->page.externalCalls.empty(); }));
+    ASSERT_FALSE(page().externalCalls.empty());
+    EXPECT_EQ(page().externalCalls[0].first, "Ready");
+    EXPECT_TRUE(page().host()->isLoaded());
+    EXPECT_EQ(stage->renderer.batchesFailed(), 0u);
+    EXPECT_GT(page().document().minHeight(), 0);
+}
+
+TEST_F(Renderer, ACommandElementSendsOneCommandOnlyWhenReleasedOverIt) {
+    page().commands.clear();
+    auto detail = centre("#funcpage2");
+    clickAt(detail);
+    EXPECT_TRUE(pumpUntil([&] { return !page().commands.empty(); }));
+    pump(200);
+    EXPECT_EQ(page().commands, (std::vector<std::string>{"funcpage2"}));
+
+    page().commands.clear();
+    button(detail, GDK_BUTTON_PRESS);
+    button(centre("#status"), GDK_BUTTON_RELEASE);
+    pump(300);
+    EXPECT_TRUE(page().commands.empty());
+    EXPECT_FALSE(byId("funcpage2").hasState(ui::STATE_CURRENT));
+}
+
+TEST_F(Renderer, ACommandInTheChildWindowGoesToTheChildWindow) {
+    page().childCommands.clear();
+    clickAt(centre("#inner", "#child"));
+    EXPECT_TRUE(pumpUntil([&] { return !page().childCommands.empty(); }));
+    EXPECT_EQ(page().childCommands, (std::vector<std::string>{"inner"}));
+}
+
+TEST_F(Renderer, WhatTheUserTypesIsWhatCollectFormValuesReads) {
+    clickAt(centre("#address"));
+    for (char c : std::string("Main St 5")) {
+        key(c == ' ' ? GDK_KEY_space : gdk_unicode_to_keyval(static_cast<guint32>(c)));
+    }
+    ui::FormValues values;
+    EXPECT_TRUE(pumpUntil([&] {
+        values = ui::FormValues();
+        ui::collectFormValues(byId("settings"), values);
+        return values.find("address") != nullptr &&
+               values.find("address")->toString() == "Main St 5";
+    }));
+    EXPECT_EQ(values.find("address")->toString(), "Main St 5");
+    EXPECT_EQ(*values.find("lhtype"), ui::Value(1));
+    // A check box the user clicks is checked by the model, and the page shows the model.
+    clickAt(centre("#single"));
+    EXPECT_TRUE(pumpUntil([&] { return byId("single").hasState(ui::STATE_CHECKED); }));
+    EXPECT_TRUE(
+        pumpUntil([] { return evalJs("document.getElementById('single').checked") == "true"; }));
+}
+
+TEST_F(Renderer, APopupAppearsAtThePointAndHidesAfterAClickInside) {
+    page().commands.clear();
+    ui::Element& menu = byId("menu");
+    page().showPopupAt(menu, ui::Point{420, 60});
+    EXPECT_TRUE(pumpUntil([] {
+        return evalJs(
+                   "(() => { const r = document.getElementById('menu').getBoundingClientRect();"
+                   " return r.left + ',' + r.top + ',' + (r.width > 0); })()") == "420,60,true";
+    }));
+    clickAt(centre("#menuitem"));
+    EXPECT_TRUE(pumpUntil([&] { return !page().commands.empty(); }));
+    EXPECT_EQ(page().commands, (std::vector<std::string>{"menuitem"}));
+    EXPECT_FALSE(menu.hasState(ui::STATE_POPUP));
+    EXPECT_TRUE(pumpUntil([] {
+        return evalJs("getComputedStyle(document.getElementById('menu')).display") == "none";
+    }));
+}
+
+TEST_F(Renderer, ScrollingTheVirtualListShowsTheRowsAtThatPlace) {
+    ui::ListView* list = page().list();
+    ASSERT_NE(list, nullptr);
+    evalJs("document.querySelector('[id=\"6001\"]').scrollTop = " +
+           std::to_string(30000 * DemoPage::kRowHeight));
+    EXPECT_TRUE(pumpUntil([&] { return list->visibleRows().first == 30000; }));
+    auto shown = [] { return evalJs("document.querySelector('[id=\"6001\"] svg').textContent"); };
+    EXPECT_TRUE(pumpUntil([&] { return shown().rfind("Row 30000Row 30001", 0) == 0; }));
+    EXPECT_EQ(shown().find("Row 0"), std::string::npos);
+    EXPECT_LE(list->lastPaintedRows(), 12);
+    // A double click on a row reaches the page window as NM_DBLCLK with that row.
+    page().notifications.clear();
+    auto row = centre("[id=\"6001\"]");
+    clickAt(row);
+    button(row, GDK_2BUTTON_PRESS);
+    button(row, GDK_BUTTON_RELEASE);
+    EXPECT_TRUE(pumpUntil([&] { return !page().notifications.empty(); }));
+    ASSERT_FALSE(page().notifications.empty());
+    EXPECT_EQ(page().notifications[0].first, ui::NM_DBLCLK);
+    EXPECT_GE(page().notifications[0].second, 30000);
+}
+
+TEST_F(Renderer, StringsReachThePageUnchangedAndRunNoScript) {
+    const std::string hostile =
+        "'); window.external.Injected(); (' \" </script><img src=x onerror=\"window.external."
+        "Injected()\"> \\ \xE2\x80\xA8 line";
+    page().externalCalls.clear();
+    bool found = false;
+    std::string result;
+    bool done = false;
+    ASSERT_TRUE(page().host()->callFunction("echo", {hostile}, [&](bool f, std::string r) {
+        found = f;
+        result = std::move(r);
+        done = true;
+    }));
+    EXPECT_TRUE(pumpUntil([&] { return done && !page().externalCalls.empty(); }));
+    EXPECT_TRUE(found);
+    EXPECT_EQ(result, "length " + std::to_string(g_utf8_strlen(hostile.c_str(), -1)));
+    ASSERT_FALSE(page().externalCalls.empty());
+    EXPECT_EQ(page().externalCalls[0].first, "Echo");
+    EXPECT_EQ(page().externalCalls[0].second, (std::vector<std::string>{hostile}));
+    // The same text set into the model shows as text in the page.
+    byId("status").setText(hostile);
+    EXPECT_TRUE(pumpUntil(
+        [&] { return evalJs("document.getElementById('status').textContent") == hostile; }));
+    pump(300);
+    for (const auto& call : page().externalCalls) {
+        EXPECT_NE(call.first, "Injected");
+    }
+    done = false;
+    page().host()->callFunction("noSuchFunction", {}, [&](bool f, std::string) {
+        found = f;
+        done = true;
+    });
+    EXPECT_TRUE(pumpUntil([&] { return done; }));
+    EXPECT_FALSE(found);
+}
+
+TEST_F(Renderer, MessagesFromScriptTheProgramDidNotLoadAreIgnored) {
+    page().externalCalls.clear();
+    std::string result;
+    bool done = false;
+    page().host()->callFunction("forge", {}, [&](bool, std::string r) {
+        result = std::move(r);
+        done = true;
+    });
+    EXPECT_TRUE(pumpUntil([&] { return done; }));
+    EXPECT_EQ(result, "refused");
+    EXPECT_EQ(evalJs("typeof (window.webkit && window.webkit.messageHandlers &&"
+                     " window.webkit.messageHandlers.vandrel)"),
+              "undefined");
+    // A navigation away from the program's pages is refused.
+    evalJs("document.getElementById('child').src = 'data:text/html,<b>x</b>'; 1");
+    pump(500);
+    EXPECT_EQ(evalJs("document.getElementById('child').contentWindow.location.protocol"),
+              "vandrel:");
+    pump(200);
+    EXPECT_TRUE(page().externalCalls.empty());
+}
+
+TEST_F(Renderer, AScreenshotOfThePageIsSaved) {
+    std::filesystem::path out = std::filesystem::path(VANDREL_TEST_OUTPUT) / "demo-page.png";
+    std::filesystem::create_directories(out.parent_path());
+    std::filesystem::remove(out);
+    bool done = false;
+    webkit_web_view_get_snapshot(
+        WEBKIT_WEB_VIEW(stage->view), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE,
+        nullptr,
+        [](GObject* source, GAsyncResult* res, gpointer data) {
+            auto* args = static_cast<std::pair<bool*, std::string*>*>(data);
+            cairo_surface_t* surface =
+                webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), res, nullptr);
+            if (surface != nullptr) {
+                cairo_surface_write_to_png(surface, args->second->c_str());
+                cairo_surface_destroy(surface);
+            }
+            *args->first = true;
+        },
+        new std::pair<bool*, std::string*>(&done, new std::string(out.string())));
+    EXPECT_TRUE(pumpUntil([&] { return done; }));
+    EXPECT_GT(std::filesystem::file_size(out), 1000u);
+}
+
+}  // namespace
+}  // namespace vandrel::demo
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    gtk_init(&argc, &argv);
+    vandrel::ui::setResourceTable(demoResources());
+    vandrel::demo::Stage stage;
+    vandrel::demo::stage = &stage;
+    std::filesystem::path folder = VANDREL_DEMO_DIR;
+    stage.renderer.serveFolder("demo", folder);
+    stage.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(stage.window), 1000, 640);
+    stage.view = stage.renderer.show(stage.page);
+    gtk_container_add(GTK_CONTAINER(stage.window), stage.view);
+    stage.page.start(folder / "hosted.html");
+    gtk_widget_show_all(stage.window);
+    int result = RUN_ALL_TESTS();
+    gtk_widget_destroy(stage.window);
+    return result;
+}
