@@ -67,6 +67,17 @@ void fail(WebKitURISchemeRequest* request) {
     g_error_free(error);
 }
 
+// res:NAME.TYPE in a page: a compiled resource, or nothing.
+void handleResource(WebKitURISchemeRequest* request, gpointer) {
+    const char* uri = webkit_uri_scheme_request_get_uri(request);
+    ui::LoadData data = ui::resolveLoadData(uri != nullptr ? uri : "");
+    if (data.outcome != ui::LoadData::Outcome::Delivered) {
+        fail(request);
+        return;
+    }
+    finish(request, std::string(data.bytes), mimeFor("x." + data.type));
+}
+
 void handleRequest(WebKitURISchemeRequest* request, gpointer) {
     WebRenderer* renderer = current();
     const char* uri = webkit_uri_scheme_request_get_uri(request);
@@ -108,6 +119,7 @@ void setSchemeRenderer(WebRenderer* renderer) {
 
 void registerProgramScheme(WebKitWebContext* context) {
     webkit_web_context_register_uri_scheme(context, "vandrel", handleRequest, nullptr, nullptr);
+    webkit_web_context_register_uri_scheme(context, "res", handleResource, nullptr, nullptr);
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
     webkit_security_manager_register_uri_scheme_as_secure(security, "vandrel");
 }

@@ -48,11 +48,28 @@ gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPoli
     return TRUE;
 }
 
+// High contrast, as the desktop reports it: a theme whose name says so.
+bool desktopHighContrast() {
+    GtkSettings* settings = gtk_settings_get_default();
+    if (settings == nullptr) {
+        return false;
+    }
+    gchar* theme = nullptr;
+    g_object_get(settings, "gtk-theme-name", &theme, nullptr);
+    bool contrast = theme != nullptr && g_strrstr(theme, "HighContrast") != nullptr;
+    g_free(theme);
+    return contrast;
+}
+
 WebKitWebContext* programContext() {
     static WebKitWebContext* context = [] {
         WebKitWebContext* c = webkit_web_context_get_default();
-        webkit_web_context_set_sandbox_enabled(c, TRUE);
+        // The web process runs sandboxed wherever bubblewrap is there to do it.
+        gchar* bwrap = g_find_program_in_path("bwrap");
+        webkit_web_context_set_sandbox_enabled(c, bwrap != nullptr);
+        g_free(bwrap);
         registerProgramScheme(c);
+        ui::setHighContrastQuery(desktopHighContrast);
         return c;
     }();
     return context;
