@@ -76,11 +76,80 @@ void convertChildren(Document& document, const GumboVector& children, Element& i
     }
 }
 
+constexpr std::pair<std::uint32_t, std::string_view> kStateNames[] = {
+    {STATE_CURRENT, "current"},       {STATE_CHECKED, "checked"},     {STATE_DISABLED, "disabled"},
+    {STATE_EXPANDED, "expanded"},     {STATE_COLLAPSED, "collapsed"}, {STATE_ANCHOR, "anchor"},
+    {STATE_OWNS_POPUP, "owns-popup"}, {STATE_PRESSED, "pressed"},     {STATE_POPUP, "popup"},
+};
+
+bool isNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
+}
+
+// Translates the pseudo-classes of one selector prelude.
+void translatePrelude(std::string_view prelude, std::string& out) {
+    for (std::size_t i = 0; i < prelude.size(); ++i) {
+        if (prelude[i] != ':' || (i > 0 && prelude[i - 1] == ':')) {
+            out += prelude[i];
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < prelude.size() && isNameChar(prelude[end])) {
+            ++end;
+        }
+        std::string_view name = prelude.substr(i + 1, end - i - 1);
+        bool known = false;
+        for (const auto& [bit, state] : kStateNames) {
+            known = known || name == state;
+        }
+        if (!known) {
+            out += prelude[i];
+            continue;
+        }
+        std::string test = "[data-vs~=\"" + std::string(name) + "\"]";
+        if (name == "checked" || name == "disabled") {
+            out += ":is(:" + std::string(name) + "," + test + ")";
+        } else {
+            out += test;
+        }
+        i = end - 1;
+    }
+}
+
 bool isRawText(const Element& element) {
     return element.tag() == "style" || element.tag() == "script";
 }
 
 }  // namespace
+
+std::string stateNames(std::uint32_t state) {
+    std::string out;
+    for (const auto& [bit, name] : kStateNames) {
+        if ((state & bit) != 0) {
+            out += out.empty() ? "" : " ";
+            out += name;
+        }
+    }
+    return out;
+}
+
+std::string translateStateSelectors(std::string_view css) {
+    // Text before a '{' is a selector prelude; text before a '}' is declarations, left alone.
+    std::string out;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < css.size(); ++i) {
+        if (css[i] == '{') {
+            translatePrelude(css.substr(start, i - start), out);
+            out += '{';
+            start = i + 1;
+        } else if (css[i] == '}') {
+            out.append(css.substr(start, i - start + 1));
+            start = i + 1;
+        }
+    }
+    out.append(css.substr(start));
+    return out;
+}
 
 std::unique_ptr<Element> parseHtmlDocument(Document& document, std::string_view markup) {
     GumboOutput* output =
@@ -129,7 +198,8 @@ void writeHtml(const Element& element, bool outer, bool withUids, std::string& o
     if (element.isText()) {
         const Element* parent = element.parent();
         if (parent != nullptr && isRawText(*parent)) {
-            out += element.data();
+            out += withUids && parent->tag() == "style" ? translateStateSelectors(element.data())
+                                                        : element.data();
         } else {
             appendEscaped(element.data(), false, out);
         }
@@ -147,8 +217,8 @@ void writeHtml(const Element& element, bool outer, bool withUids, std::string& o
         }
         if (withUids) {
             out += " data-vuid=\"" + std::to_string(element.uid()) + '"';
-            if (element.state() != 0) {
-                out += " data-vstate=\"" + std::to_string(element.state()) + '"';
+            if (std::string names = stateNames(element.state()); !names.empty()) {
+                out += " data-vs=\"" + names + '"';
             }
         }
         out += '>';

@@ -2,6 +2,7 @@
 // Markup in and out of the model. Parsing uses Gumbo (the HTML5 algorithm, so any input gives
 // a tree); writing produces markup that parses back to the same tree.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,8 +20,16 @@ std::vector<std::unique_ptr<Element>> parseHtmlFragment(Document& document,
                                                         std::string_view markup);
 
 // Appends the markup of the element (outer) or of its children (inner). With uids, every
-// element carries a data-vuid attribute and its state bits as data-vstate.
+// element carries a data-vuid attribute and its states as data-vs, and style sheets have their
+// state pseudo-classes translated.
 void writeHtml(const Element& element, bool outer, bool withUids, std::string& out);
+
+// The state bits a renderer shows as names in data-vs (current, checked, anchor, ...).
+std::string stateNames(std::uint32_t state);
+// Rewrites the state pseudo-classes a browser does not know (:current, :anchor, ...) in the
+// selectors of a style sheet into tests of data-vs; :checked and :disabled also keep their
+// own meaning for form controls.
+std::string translateStateSelectors(std::string_view css);
 
 // Escapes text for an element's content or an attribute value in double quotes.
 void appendEscaped(std::string_view text, bool attribute, std::string& out);

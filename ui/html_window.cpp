@@ -328,6 +328,39 @@ void HtmlWindow::hideOtherPopups(const Element* target) {
     }
 }
 
+std::intptr_t HtmlWindow::notify(Notification& n) {
+    switch (n.code) {
+        case HLN_CREATE_CONTROL:
+            if (n.element != nullptr && control(*n.element) == nullptr) {
+                elementAdded(*n.element);
+            }
+            n.control = n.element != nullptr ? control(*n.element) : nullptr;
+            return 0;
+        case HLN_LOAD_DATA:
+            n.data = resolveLoadData(n.text);
+            return n.data.outcome == LoadData::Outcome::Discard ? 1 : 0;
+        case HLN_ATTACH_BEHAVIOR:
+            n.behavior = findBehavior(n.text);
+            return 0;
+        case HLN_CONTROL_CREATED:
+        case HLN_DATA_LOADED:
+        case HLN_DOCUMENT_COMPLETE:
+        case HLN_DESTROY_CONTROL:
+        case 0xB08:
+        case 0xB09:
+        case 0xB0F:
+            return 0;
+        case HLN_WINDOW_SPECIFIC:
+            return onWindowNotification(n);
+        default:
+            if (parent() == nullptr) {
+                return 0;
+            }
+            return parent()->send(WM_NOTIFY, static_cast<std::uintptr_t>(controlId()),
+                                  reinterpret_cast<std::intptr_t>(&n));
+    }
+}
+
 Window* HtmlWindow::control(const Element& element) const {
     auto it = controls_.find(element.uid());
     return it != controls_.end() ? it->second.get() : nullptr;

@@ -15,10 +15,12 @@
 
 #include "ui/document.h"
 #include "ui/events.h"
+#include "ui/resources.h"
 #include "ui/window.h"
 
 namespace vandrel::ui {
 
+class Behavior;
 class HtmlWindow;
 
 // What a renderer learns from the windows it shows.
@@ -31,6 +33,29 @@ class RenderLink {
     virtual void controlDestroyed(HtmlWindow&, Window&) {}
     // The window is being destroyed; the renderer forgets it and its child windows.
     virtual void windowDestroyed(HtmlWindow&) {}
+};
+
+// Notifications of an HTML window, by code. Each window answers them the same way: create
+// control makes the element's native window, load data resolves the address, attach behaviour
+// looks the name up, 0xB0A goes to the window's own handler, a few need nothing, and any other
+// goes unchanged to the parent window (as WM_NOTIFY with the record) or is answered 0 without
+// one.
+inline constexpr unsigned HLN_CREATE_CONTROL = 0xB00;
+inline constexpr unsigned HLN_LOAD_DATA = 0xB01;
+inline constexpr unsigned HLN_CONTROL_CREATED = 0xB02;
+inline constexpr unsigned HLN_DATA_LOADED = 0xB03;
+inline constexpr unsigned HLN_DOCUMENT_COMPLETE = 0xB04;
+inline constexpr unsigned HLN_DESTROY_CONTROL = 0xB06;
+inline constexpr unsigned HLN_ATTACH_BEHAVIOR = 0xB07;
+inline constexpr unsigned HLN_WINDOW_SPECIFIC = 0xB0A;
+
+struct Notification {
+    unsigned code = 0;
+    Element* element = nullptr;  // create control, attach behaviour
+    std::string text;            // load data: the address; attach behaviour: the name
+    Window* control = nullptr;   // create control: the window made, if any
+    Behavior* behavior = nullptr;
+    LoadData data;  // load data: the answer
 };
 
 // Popup placements, as on a numeric keypad around the anchor: 2 below, 8 above, 4 left,
@@ -86,6 +111,11 @@ class HtmlWindow : public Window, private DocumentObserver {
     }
     // The control factory: the standard one gives each widget type its control.
     virtual std::unique_ptr<Window> createControl(Element& element);
+
+    // Answers a notification by its code (see HLN_*); the result is the notification's result.
+    std::intptr_t notify(Notification& notification);
+    // The window-specific notification; nothing by default.
+    virtual std::intptr_t onWindowNotification(Notification&) { return 0; }
 
     // The renderer showing this window (children inherit it).
     void setRenderLink(RenderLink* link);

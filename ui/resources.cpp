@@ -10,7 +10,7 @@ namespace vandrel::ui {
 namespace {
 
 std::span<const Resource>& table() {
-    static std::span<const Resource> resources;
+    static std::span<const Resource> resources = programResources();
     return resources;
 }
 

@@ -4,7 +4,7 @@
 //
 // Resources are generated at build time from a folder of files (see
 // cmake/embed_resources.cmake): `201.html` becomes the resource named "201" of type HTML.
-// The program installs its table once at start with setResourceTable.
+// The program's own table (from resources/) is in use until setResourceTable installs another.
 
 #include <cstddef>
 #include <functional>
@@ -24,6 +24,9 @@ struct Resource {
 
     std::string_view data() const { return {reinterpret_cast<const char*>(bytes), size}; }
 };
+
+// The resources compiled from the folder resources/ of the source tree.
+std::span<const Resource> programResources();
 
 void setResourceTable(std::span<const Resource> table);
 // The resource of that name and type (type compared without regard to case), or null.

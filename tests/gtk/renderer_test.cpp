@@ -82,6 +82,31 @@ std::string evalJs(const std::string& script) {
     return result.text;
 }
 
+// Runs a function body (which may await) in the page world of the top frame.
+std::string callJs(const std::string& body) {
+    struct Result {
+        bool done = false;
+        std::string text;
+    } result;
+    webkit_web_view_call_async_javascript_function(
+        WEBKIT_WEB_VIEW(stage->view), body.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* res, gpointer data) {
+            auto* r = static_cast<Result*>(data);
+            JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
+                WEBKIT_WEB_VIEW(source), res, nullptr);
+            if (value != nullptr) {
+                char* s = jsc_value_to_string(value);
+                r->text = s != nullptr ? s : "";
+                g_free(s);
+                g_object_unref(value);
+            }
+            r->done = true;
+        },
+        &result);
+    pumpUntil([&] { return result.done; });
+    return result.text;
+}
+
 // The centre of an element in view coordinates; `frame` names an iframe holding it.
 std::pair<int, int> centre(const std::string& selector, const std::string& frame = {}) {
     std::string script = "(() => { let dx = 0, dy = 0, doc = document;";
@@ -312,6 +337,61 @@ TEST_F(Renderer, MessagesFromScriptTheProgramDidNotLoadAreIgnored) {
               "vandrel:");
     pump(200);
     EXPECT_TRUE(page().externalCalls.empty());
+}
+
+TEST_F(Renderer, OnlyFilesInsideTheServedFoldersAreServed) {
+    std::string bytes;
+    std::string mime;
+    EXPECT_TRUE(stage->renderer.serveFile("/demo/hosted.html", bytes, mime));
+    EXPECT_EQ(mime, "text/html; charset=utf-8");
+    for (const char* path : {"/demo/../CMakeLists.txt", "/demo/%2e%2e/CMakeLists.txt",
+                             "/demo//etc/passwd", "/etc/passwd", "/demo", "/demo/", "/nothing/x",
+                             "/demo/missing.html", "/demo/..%2Fdemo_page.cpp"}) {
+        EXPECT_FALSE(stage->renderer.serveFile(path, bytes, mime)) << path;
+    }
+    // A link inside a served folder that leads out of it is not followed.
+    std::filesystem::path folder = std::filesystem::path(VANDREL_TEST_OUTPUT) / "served";
+    std::filesystem::create_directories(folder);
+    std::filesystem::remove(folder / "out.txt");
+    std::filesystem::create_symlink("/etc/hostname", folder / "out.txt");
+    stage->renderer.serveFolder("served", folder);
+    EXPECT_FALSE(stage->renderer.serveFile("/served/out.txt", bytes, mime));
+    // The page cannot fetch such a path either.
+    for (const char* url :
+         {"vandrel://app/demo/%2e%2e/CMakeLists.txt", "vandrel://app/demo/../CMakeLists.txt"}) {
+        EXPECT_EQ(callJs(std::string("return await fetch('") + url +
+                         "').then(r => r.ok ? 'got' : 'refused', () => 'refused');"),
+                  "refused")
+            << url;
+    }
+    EXPECT_EQ(callJs("return await fetch('vandrel://app/demo/hosted.html')"
+                     ".then(r => r.ok ? 'got' : 'refused', () => 'refused');"),
+              "got");
+}
+
+TEST_F(Renderer, WindowTimersAndPostedMessagesRunOnTheGlibLoop) {
+    class Ticker : public ui::Window {
+      public:
+        using Window::Window;
+        std::intptr_t handleMessage(const ui::Message& m) override {
+            if (m.id == ui::WM_TIMER && ++ticks == 3) {
+                killTimer(1000);
+            } else if (m.id == ui::MSG_DATE_CHANGED) {
+                ++posted;
+            }
+            return 0;
+        }
+        int ticks = 0;
+        int posted = 0;
+    } ticker(stage->loop, nullptr);
+    ticker.post(ui::MSG_DATE_CHANGED);
+    ticker.setTimer(1000, std::chrono::milliseconds(20));
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(pumpUntil([&] { return ticker.ticks == 3; }));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(55));
+    pump(100);
+    EXPECT_EQ(ticker.ticks, 3);
+    EXPECT_EQ(ticker.posted, 1);
 }
 
 TEST_F(Renderer, AScreenshotOfThePageIsSaved) {

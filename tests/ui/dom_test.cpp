@@ -2,6 +2,7 @@
 
 #include "platform/headless/headless_renderer.h"
 #include "ui/document.h"
+#include "ui/html_io.h"
 #include "ui/html_window.h"
 
 namespace vandrel::ui {
@@ -114,7 +115,17 @@ TEST(Model, SerialisedMarkupParsesBackToTheSameTree) {
     b.load(a.serialize(false));
     EXPECT_EQ(a.serialize(false), b.serialize(false));
     std::string withUids = a.serialize(true);
-    EXPECT_NE(withUids.find("data-vstate=\"64\""), std::string::npos);  // the checked radio
+    EXPECT_NE(withUids.find("data-vs=\"checked\""), std::string::npos);  // the checked radio
+}
+
+TEST(Model, StatePseudoClassesOfStyleSheetsBecomeAttributeTestsForTheRenderer) {
+    EXPECT_EQ(
+        translateStateSelectors("div.tab:current, tr:checked > td::before { color: a:current }"),
+        "div.tab[data-vs~=\"current\"], tr:is(:checked,[data-vs~=\"checked\"]) > "
+        "td::before { color: a:current }");
+    EXPECT_EQ(translateStateSelectors("@media screen { a:hover, p:anchor {x:y} }"),
+              "@media screen { a:hover, p[data-vs~=\"anchor\"] {x:y} }");
+    EXPECT_EQ(stateNames(STATE_CURRENT | STATE_POPUP), "current popup");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ class Resources : public ::testing::Test {
   protected:
     void SetUp() override { setResourceTable(uiTestResources()); }
     void TearDown() override {
-        setResourceTable({});
+        setResourceTable(programResources());
         setHighContrastQuery({});
     }
 };
@@ -57,6 +57,54 @@ TEST_F(Resources, TheMediaTypeFollowsHighContrastAtEachLoad) {
     setHighContrastQuery([&] { return contrast; });
     loadHtmlResource(page, 201);
     EXPECT_EQ(page.document().mediaType(), "contrast-screen");
+}
+
+Notification note(unsigned code) {
+    Notification n;
+    n.code = code;
+    return n;
+}
+
+class Notified : public HtmlWindow {
+  public:
+    using HtmlWindow::HtmlWindow;
+    std::intptr_t handleMessage(const Message& m) override {
+        if (m.id == WM_NOTIFY) {
+            forwarded.push_back(reinterpret_cast<const Notification*>(m.lParam)->code);
+            return 7;
+        }
+        return 0;
+    }
+    std::intptr_t onWindowNotification(Notification&) override { return 42; }
+    std::vector<unsigned> forwarded;
+};
+
+TEST_F(Resources, NotificationsAreAnsweredByCode) {
+    ManualEventLoop loop;
+    Notified parent(loop);
+    parent.loadHtml("<iframe id=3></iframe><div id=d></div>");
+    auto* child = dynamic_cast<HtmlWindow*>(testing::byId(parent, "3").window());
+    ASSERT_NE(child, nullptr);
+    Notification load = note(HLN_LOAD_DATA);
+    load.text = "res:201.html";
+    EXPECT_EQ(child->notify(load), 0);
+    EXPECT_EQ(load.data.outcome, LoadData::Outcome::Delivered);
+    load.text = "";
+    EXPECT_EQ(child->notify(load), 1);
+    Notification attach = note(HLN_ATTACH_BEHAVIOR);
+    attach.text = "popup";
+    child->notify(attach);
+    EXPECT_EQ(attach.behavior, findBehavior("popup"));
+    Notification own = note(HLN_WINDOW_SPECIFIC);
+    EXPECT_EQ(parent.notify(own), 42);
+    Notification other = note(0xC01);
+    EXPECT_EQ(child->notify(other), 7);  // to the parent, unchanged
+    EXPECT_EQ(parent.forwarded, (std::vector<unsigned>{0xC01}));
+    EXPECT_EQ(parent.notify(other), 0);  // no parent
+    Notification create = note(HLN_CREATE_CONTROL);
+    create.element = &testing::byId(parent, "d");
+    EXPECT_EQ(parent.notify(create), 0);
+    EXPECT_EQ(create.control, nullptr);
 }
 
 }  // namespace

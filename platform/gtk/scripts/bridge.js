@@ -196,6 +196,10 @@
             el.scrollTop = op.y;
         }
     };
+    // The same names as the program writes into the served page.
+    const stateNames = [[0x20, 'current'], [0x40, 'checked'], [0x80, 'disabled'],
+        [0x200, 'expanded'], [0x400, 'collapsed'], [0x4000, 'anchor'], [0x10000, 'owns-popup'],
+        [0x4000000, 'pressed'], [0x8000000, 'popup']];
     const ops = {
         attr: (el, op) => {
             el.setAttribute(op.name, op.value);
@@ -205,7 +209,12 @@
         },
         rmattr: (el, op) => el.removeAttribute(op.name),
         state: (el, op) => {
-            el.setAttribute('data-vstate', String(op.number));
+            const names = stateNames.filter(([bit]) => (op.number & bit) !== 0).map(([, n]) => n);
+            if (names.length) {
+                el.setAttribute('data-vs', names.join(' '));
+            } else {
+                el.removeAttribute('data-vs');
+            }
             if (el.tagName === 'INPUT') {
                 el.checked = (op.number & 0x40) !== 0;
             }
