@@ -67,8 +67,9 @@ double median(std::vector<double> v) {
 }
 
 std::string page() {
-    std::string html = "<html><body><widget id=6001 type=sys-listview OWNERDATA REPORT "
-                       "style='width:260px;height:400px'></widget><div>";
+    std::string html =
+        "<html><body><widget id=6001 type=sys-listview OWNERDATA REPORT "
+        "style='width:260px;height:400px'></widget><div>";
     for (int i = 0; i < 1000; ++i) {
         html += "<span id=s" + std::to_string(i) + ">x</span> ";
     }
@@ -129,8 +130,8 @@ int main(int argc, char** argv) {
     auto start = Clock::now();
     for (int step = 1; step <= steps; ++step) {
         int top = step * 10 * 20;
-        evalJs(WEBKIT_WEB_VIEW(view), "document.querySelector('widget').scrollTop = " +
-                                          std::to_string(top) + "; 1");
+        evalJs(WEBKIT_WEB_VIEW(view),
+               "document.querySelector('widget').scrollTop = " + std::to_string(top) + "; 1");
         pumpUntil([&] { return list->scrollTop() == top; });
         std::uint64_t target = renderer.operationsSent();
         renderer.flush();
@@ -139,10 +140,11 @@ int main(int argc, char** argv) {
         painted.push_back(list->lastPaintedRows());
     }
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("virtual list of 50000 rows: %d steps in %.2f s = %.1f steps/s, %d rows drawn per "
-                "step (of %d visible)\n",
-                steps, seconds, steps / seconds, painted.back(),
-                list->visibleRows().second - list->visibleRows().first);
+    std::printf(
+        "virtual list of 50000 rows: %d steps in %.2f s = %.1f steps/s, %d rows drawn per "
+        "step (of %d visible)\n",
+        steps, seconds, steps / seconds, painted.back(),
+        list->visibleRows().second - list->visibleRows().first);
     gtk_widget_destroy(top);
     return 0;
 }
