@@ -283,8 +283,9 @@ TEST_F(Renderer, ScrollingTheVirtualListShowsTheRowsAtThatPlace) {
 
 TEST_F(Renderer, StringsReachThePageUnchangedAndRunNoScript) {
     const std::string hostile =
-        "'); window.external.Injected(); (' \" </script><img src=x onerror=\"window.external."
-        "Injected()\"> \\ \xE2\x80\xA8 line";
+        "'); window.external.Injected(); document.title = 'owned'; (' \" </script>"
+        "<img src=x onerror=\"document.title = 'owned'; window.external.Injected()\"> \\ "
+        "\xE2\x80\xA8 line";
     page().externalCalls.clear();
     bool found = false;
     std::string result;
@@ -308,6 +309,9 @@ TEST_F(Renderer, StringsReachThePageUnchangedAndRunNoScript) {
     for (const auto& call : page().externalCalls) {
         EXPECT_NE(call.first, "Injected");
     }
+    EXPECT_EQ(evalJs("document.title"), "View layer demonstration");
+    EXPECT_EQ(evalJs("document.querySelector('[id=\"2000\"] iframe').contentDocument.title"),
+              "Hosted page");
     done = false;
     page().host()->callFunction("noSuchFunction", {}, [&](bool f, std::string) {
         found = f;
@@ -337,6 +341,27 @@ TEST_F(Renderer, MessagesFromScriptTheProgramDidNotLoadAreIgnored) {
               "vandrel:");
     pump(200);
     EXPECT_TRUE(page().externalCalls.empty());
+}
+
+TEST_F(Renderer, GridRowsSelectedInThePageShowTheirState) {
+    clickAt(centre("#people tr:nth-child(3) td"));
+    ui::Element* bob = page().document().selectFirst("#people tr:last-child");
+    ASSERT_NE(bob, nullptr);
+    EXPECT_TRUE(pumpUntil([&] { return bob->hasState(ui::STATE_CURRENT | ui::STATE_CHECKED); }));
+    EXPECT_TRUE(pumpUntil([] {
+        return evalJs(
+                   "document.querySelector('#people tr:nth-child(3)').getAttribute('data-vs')") ==
+               "current checked anchor";
+    }));
+    // The style sheet's :checked rule reaches the row through the translated selector.
+    EXPECT_EQ(evalJs("getComputedStyle(document.querySelector('#people tr:nth-child(3) td'))"
+                     ".fontWeight"),
+              "700");
+    // A header click of the sortable grid sorts it in the model and the page.
+    clickAt(centre("#hsize"));
+    EXPECT_TRUE(pumpUntil([] {
+        return evalJs("document.querySelector('#sizes tr:nth-child(2) td').textContent") == "a";
+    }));
 }
 
 TEST_F(Renderer, OnlyFilesInsideTheServedFoldersAreServed) {
