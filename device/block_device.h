@@ -15,7 +15,7 @@ namespace vandrel {
 constexpr size_t kBlockSize = 4096;
 
 class BlockDevice {
-public:
+  public:
     virtual ~BlockDevice() = default;
 
     // Opens and locks the volume. On failure returns false and error() says why.
