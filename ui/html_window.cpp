@@ -1,6 +1,7 @@
 #include "ui/html_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "ui/behavior.h"
 #include "ui/controls.h"
@@ -200,6 +201,19 @@ void HtmlWindow::controlValueReported(Element& element, Value value) {
             return;
         default:
             break;
+    }
+    // A number field reports its text; the model keeps numbers as numbers.
+    if (element.controlType() == ControlType::Numeric) {
+        std::string text = value.toString();
+        char* end = nullptr;
+        double number = std::strtod(text.c_str(), &end);
+        if (text.empty() || end == nullptr || *end != '\0') {
+            value = Value();
+        } else if (text.find_first_of(".eE") != std::string::npos) {
+            value = Value(number);
+        } else {
+            value = Value(static_cast<std::int64_t>(number));
+        }
     }
     element.setControlValue(std::move(value), true);
     unsigned type = element.controlType() == ControlType::SelectSingle ||

@@ -91,9 +91,15 @@ TEST_F(Forms, ApplyNeverWritesHiddenInputsOrButtons) {
 
 TEST_F(Forms, ValuesTypedInThePageAreWhatCollectReads) {
     page.controlValueReported(byId(page, "name1"), Value("from the user"));
+    page.controlValueReported(byId(page, "n"), Value("42"));
+    page.controlValueReported(byId(page, "t1"), Value("on"));  // checked states are the model's
     FormValues table;
     collectFormValues(page.document().root(), table);
     EXPECT_EQ(*table.find("name"), Value("from the user"));
+    EXPECT_EQ(*table.find("count"), Value(42));
+    EXPECT_EQ(*table.find("lhtype"), Value(1));
+    page.controlValueReported(byId(page, "n"), Value("2.5"));
+    EXPECT_EQ(getValue(byId(page, "n")), Value(2.5));
 }
 
 TEST_F(Forms, FindWindowByNameCountsInDocumentOrder) {
