@@ -138,6 +138,20 @@
         }
     }, true);
 
+    // The document's minimum size: its narrowest width without overflow, and the height of its
+    // content at the present width (a message box is sized to these).
+    const minimumSize = () => {
+        const root = document.documentElement;
+        const saved = root.style.width;
+        root.style.width = 'min-content';
+        const minW = Math.ceil(root.getBoundingClientRect().width);
+        root.style.width = saved;
+        const body = document.body;
+        const minH = body ? Math.ceil(body.getBoundingClientRect().bottom + window.scrollY +
+            parseFloat(getComputedStyle(body).marginBottom || '0')) : root.scrollHeight;
+        return {minW, minH};
+    };
+
     // Layout: every addressed element's border box (only those with an id, and the widgets and
     // frames, in a very large page), and the document's minimum size.
     const layout = () => {
@@ -150,8 +164,7 @@
             }
             rects[el.getAttribute('data-vuid')] = rectOf(el);
         }
-        const root = document.documentElement;
-        post({t: 'layout', w: key, rects, minW: root.scrollWidth, minH: root.scrollHeight});
+        post({t: 'layout', w: key, rects, ...minimumSize()});
     };
     let layoutPending = false;
     const scheduleLayout = () => {
