@@ -3,6 +3,7 @@
 #include <span>
 
 #include "platform/gtk/json_text.h"
+#include "ui/controls.h"
 #include "ui/resources.h"
 
 std::span<const vandrel::ui::Resource> gtkScripts();
@@ -242,9 +243,42 @@ void WebRenderer::changed(ui::HtmlWindow& window, const ui::Change& change) {
     if (it == keys_.end()) {
         return;
     }
+    WindowState& state = windows_[it->second];
     std::string op;
     appendChangeJson(change, op);
-    queue(windows_[it->second], std::move(op));
+    queue(state, std::move(op));
+    if (change.kind == ui::Change::Kind::Content && state.ready) {
+        resyncControls(state, change.uid);
+    }
+}
+
+// New markup of an element rebuilds its part of the page: the frames, browser hosts and drawn
+// controls inside it get their content again.
+void WebRenderer::resyncControls(WindowState& state, std::uint64_t uid) {
+    ui::Element* changed = state.window->document().findByUid(uid);
+    if (changed == nullptr) {
+        return;
+    }
+    for (auto& [controlUid, control] : state.window->controls()) {
+        ui::Element* host = state.window->document().findByUid(controlUid);
+        if (host == nullptr || host == changed || !host->isInside(*changed)) {
+            continue;
+        }
+        if (auto* frame = dynamic_cast<ui::HtmlWindow*>(control.get())) {
+            auto child = keys_.find(frame);
+            if (child != keys_.end()) {
+                std::string frameOp;
+                appendOpJson("frame", controlUid, windowAddress(windows_[child->second]), frameOp);
+                queue(state, std::move(frameOp), true);
+            }
+        } else if (auto* browser = dynamic_cast<ui::BrowserHost*>(control.get())) {
+            if (!browser->address().empty()) {
+                browse(*browser, browser->address());
+            }
+        } else if (auto* drawn = dynamic_cast<ui::Control*>(control.get())) {
+            drawn->resized();
+        }
+    }
 }
 
 void WebRenderer::queue(WindowState& state, std::string op, bool deferred) {

@@ -88,6 +88,7 @@ class WebRenderer : public ui::RenderLink {
     void scheduleFlush();
     void sendBatch(WindowState& state);
     void windowReady(WindowState& state);
+    void resyncControls(WindowState& state, std::uint64_t uid);
     void handleWindowMessage(WindowState& state, const std::string& type, JSCValue* message);
     void handleMouse(WindowState& state, JSCValue* message);
     void applyRects(WindowState& state, JSCValue* rects);

@@ -367,6 +367,19 @@ TEST_F(Renderer, GridRowsSelectedInThePageShowTheirState) {
     }));
 }
 
+TEST_F(Renderer, ControlsInsideReplacedMarkupKeepTheirContent) {
+    // Sorting the column that holds the canvas and the list rebuilds that part of the page.
+    ui::Element* column = page().document().selectFirst("[id='5000']")->parent();
+    column->sortChildren(0, column->childCount(), [](const ui::Element& a, const ui::Element& b) {
+        return a.tag() < b.tag();
+    });
+    EXPECT_TRUE(pumpUntil([] {
+        return evalJs(
+                   "document.querySelector('[id=\"5000\"] svg') !== null && "
+                   "document.querySelector('[id=\"6001\"] svg') !== null") == "true";
+    }));
+}
+
 TEST_F(Renderer, OnlyFilesInsideTheServedFoldersAreServed) {
     std::string bytes;
     std::string mime;
