@@ -273,14 +273,19 @@
     // A batch is a JSON array of operations, applied in order.
     const apply = (batch) => {
         const list = JSON.parse(batch);
+        let moved = false;
         for (const op of list) {
             const el = byUid(op.uid);
             const run = ops[op.k];
             if (el && run) {
                 run(el, op);
+                // A control's drawing never changes the layout (see pages.css).
+                moved = moved || op.k !== 'widget';
             }
         }
-        scheduleLayout();
+        if (moved) {
+            scheduleLayout();
+        }
         return list.length;
     };
     // Reached only from this world, by the program, walking the frames by their uids.
