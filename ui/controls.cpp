@@ -210,7 +210,7 @@ ControlSpec controlSpec(std::string_view tag, const Attributes& attributes) {
                      bitsOf(attributes, widget->keywords);
     } else if (tag == "iframe") {
         spec.kind = ControlSpec::Kind::Frame;
-        spec.className = "HTMLayout";
+        spec.className = "HtmlWindow";
         spec.style = kBaseControlStyle | bitsOf(attributes, kWindowStyles);
     } else {
         return spec;
