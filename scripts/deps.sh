@@ -9,6 +9,7 @@ packages=(
   libgumbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev xvfb xauth fonts-dejavu-core
   libminizip-dev zlib1g-dev librsvg2-bin
   gpsbabel gdal-bin unzip
+  libsoup-3.0-dev libjs-leaflet
 )
 missing=()
 for p in "${packages[@]}"; do
