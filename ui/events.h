@@ -43,14 +43,21 @@ inline constexpr int VK_DOWN = 0x28;
 
 enum class MouseEventType { Enter, Leave, Move, Up, Down, DoubleClick, Wheel };
 
+// Enter and Leave are the window's own: it sends them to each element the pointer comes onto or
+// goes off (the element's behaviours and the window's handler see them; its ancestors do not),
+// as the moves report where the pointer is. A Leave whose target is null from the renderer
+// means the pointer left the window. A Wheel carries the turn in `wheelDelta`.
 struct MouseEvent {
     MouseEventType type = MouseEventType::Move;
-    Point pos;  // document coordinates
-    unsigned buttons = MAIN_MOUSE_BUTTON;
+    Point pos;                             // document coordinates
+    unsigned buttons = MAIN_MOUSE_BUTTON;  // for a move or a wheel: the buttons held, or 0
     unsigned modifiers = 0;
     Element* target = nullptr;
+    int wheelDelta = 0;  // WHEEL_DELTA (120) per notch, positive away from the user
     bool handled = false;
 };
+
+inline constexpr int WHEEL_DELTA = 120;
 
 // The point relative to the element's border box, and whether it lies inside it.
 Point pointIn(const MouseEvent& event, const Element& element);

@@ -40,6 +40,7 @@ void HtmlWindow::loadHtml(std::string_view markup, std::string address) {
     setMediaType(*this);
     capture_ = 0;
     focus_ = 0;
+    hover_.clear();
     popups_.clear();
     address_ = std::move(address);
     document_->load(markup);
@@ -87,6 +88,15 @@ bool HtmlWindow::dispatchMouse(MouseEvent event) {
     if (!isEnabled()) {
         return false;
     }
+    // Hover follows the element really under the pointer, captured or not.
+    if (event.type == MouseEventType::Leave || event.type == MouseEventType::Enter) {
+        updateHover(event.type == MouseEventType::Leave ? nullptr : event.target, event);
+        return false;
+    }
+    std::uint64_t targetUid = event.target != nullptr ? event.target->uid() : 0;
+    updateHover(event.target != nullptr ? event.target : &document_->root(), event);
+    // An Enter or Leave handler may have taken the target out of the page.
+    event.target = targetUid != 0 ? document_->findByUid(targetUid) : nullptr;
     if (Element* captured = capture()) {
         event.target = captured;
     }
@@ -96,18 +106,88 @@ bool HtmlWindow::dispatchMouse(MouseEvent event) {
     if (event.type == MouseEventType::Down || event.type == MouseEventType::DoubleClick) {
         hideOtherPopups(event.target);
     }
+    // A handler may replace the target; the control is looked up by uid afterwards.
+    targetUid = event.target->uid();
     travel(event.target, HANDLE_MOUSE, event,
            [&](EventHandler& h, Element& self) { return h.onMouse(*this, self, event); });
-    forwardToControl(event);
+    forwardToControl(event, targetUid);
     return event.handled;
 }
 
-// Native controls take their mouse input as messages with control-relative points.
-void HtmlWindow::forwardToControl(const MouseEvent& event) {
-    Element* target = event.target;
-    if (target == nullptr || document_->findByUid(target->uid()) != target) {
+Element* HtmlWindow::hover() const {
+    for (std::uint64_t uid : hover_) {
+        if (Element* e = document_->findByUid(uid)) {
+            return e;
+        }
+    }
+    return nullptr;
+}
+
+// The elements the pointer went off get Leave (innermost first), then those it came onto get
+// Enter (outermost first). The chains are kept by uid: a handler may change the page.
+void HtmlWindow::updateHover(Element* under, const MouseEvent& event) {
+    std::vector<std::uint64_t> chain;
+    for (Element* e = under; e != nullptr; e = e->parent()) {
+        chain.push_back(e->uid());
+    }
+    std::vector<std::uint64_t> old = std::move(hover_);
+    hover_ = chain;
+    auto has = [](const std::vector<std::uint64_t>& list, std::uint64_t uid) {
+        return std::find(list.begin(), list.end(), uid) != list.end();
+    };
+    for (std::uint64_t uid : old) {
+        if (!has(chain, uid)) {
+            sendHoverEvent(uid, MouseEventType::Leave, event);
+        }
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!has(old, *it)) {
+            sendHoverEvent(*it, MouseEventType::Enter, event);
+        }
+    }
+}
+
+void HtmlWindow::sendHoverEvent(std::uint64_t uid, MouseEventType type, const MouseEvent& event) {
+    Element* e = document_->findByUid(uid);
+    if (e == nullptr) {
         return;
     }
+    bool entering = type == MouseEventType::Enter;
+    // Gone off the chain while an earlier handler ran: no Enter for it any more.
+    if (entering && std::find(hover_.begin(), hover_.end(), uid) == hover_.end()) {
+        return;
+    }
+    if (entering) {
+        e->setState(STATE_HOVER);
+    } else {
+        e->setState(0, STATE_HOVER);
+    }
+    MouseEvent sent = event;
+    sent.type = type;
+    sent.target = e;
+    sent.handled = false;
+    if (!e->hasState(STATE_DISABLED)) {
+        auto behaviors = e->behaviors();
+        for (Behavior* b : behaviors) {
+            if ((b->mask() & HANDLE_MOUSE) != 0 && document_->findByUid(uid) == e &&
+                b->onMouse(*this, *e, sent)) {
+                sent.handled = true;
+            }
+        }
+    }
+    if (handler_ != nullptr && document_->findByUid(uid) == e) {
+        handler_->onMouse(*this, document_->root(), sent);
+    }
+    forwardToControl(sent, uid);
+}
+
+// Native controls take their mouse input as messages with control-relative points.
+void HtmlWindow::forwardToControl(MouseEvent event, std::uint64_t targetUid) {
+    Element* target = document_->findByUid(targetUid);
+    if (target == nullptr) {
+        return;
+    }
+    event.target = target;
     auto* control = dynamic_cast<Control*>(target->window());
     if (control == nullptr) {
         return;
@@ -127,11 +207,25 @@ void HtmlWindow::forwardToControl(const MouseEvent& event) {
         case MouseEventType::Move:
             id = WM_MOUSEMOVE;
             break;
+        case MouseEventType::Wheel:
+            id = WM_MOUSEWHEEL;
+            break;
+        case MouseEventType::Leave:
+            control->send(WM_MOUSELEAVE);
+            return;
         default:
             return;
     }
     std::uintptr_t flags = ((event.modifiers & CONTROL_KEY_PRESSED) != 0 ? MK_CONTROL : 0) |
                            ((event.modifiers & SHIFT_KEY_PRESSED) != 0 ? MK_SHIFT : 0);
+    if (event.type == MouseEventType::Move || event.type == MouseEventType::Wheel) {
+        flags |= ((event.buttons & MAIN_MOUSE_BUTTON) != 0 ? MK_LBUTTON : 0) |
+                 ((event.buttons & PROP_MOUSE_BUTTON) != 0 ? MK_RBUTTON : 0);
+    }
+    if (event.type == MouseEventType::Wheel) {
+        flags |= static_cast<std::uintptr_t>(static_cast<std::uint16_t>(event.wheelDelta)) << 16;
+    }
+    // Points are the control's own, the wheel's too, so an owner reads every message alike.
     Point p = pointIn(event, *target);
     control->send(id, flags, makePointParam(p.x, p.y));
 }

@@ -90,6 +90,9 @@ class HtmlWindow : public Window, private DocumentObserver {
     // The renderer laid the element out; a control whose size changed repaints.
     void reportLocation(Element& element, const Rect& rect);
 
+    // The innermost element under the pointer (it and its ancestors have STATE_HOVER), or null.
+    Element* hover() const;
+
     void setCapture(Element* element);
     void releaseCapture() { setCapture(nullptr); }
     Element* capture() const;
@@ -127,7 +130,9 @@ class HtmlWindow : public Window, private DocumentObserver {
     void elementAdded(Element& element) override;
     void elementRemoved(Element& element) override;
     void hideOtherPopups(const Element* target);
-    void forwardToControl(const MouseEvent& event);
+    void forwardToControl(MouseEvent event, std::uint64_t targetUid);
+    void updateHover(Element* under, const MouseEvent& event);
+    void sendHoverEvent(std::uint64_t uid, MouseEventType type, const MouseEvent& event);
     template <typename Event, typename Call>
     void travel(Element* target, unsigned group, Event& event, Call call);
 
@@ -137,6 +142,7 @@ class HtmlWindow : public Window, private DocumentObserver {
     RenderLink* link_ = nullptr;
     std::uint64_t capture_ = 0;
     std::uint64_t focus_ = 0;
+    std::vector<std::uint64_t> hover_;  // the hovered chain, innermost first
     std::vector<std::uint64_t> popups_;
     std::unordered_map<std::uint64_t, std::unique_ptr<Window>> controls_;
 };

@@ -26,6 +26,8 @@ inline constexpr MessageId WM_LBUTTONUP = 0x0202;
 inline constexpr MessageId WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr MessageId WM_RBUTTONDOWN = 0x0204;
 inline constexpr MessageId WM_RBUTTONUP = 0x0205;
+inline constexpr MessageId WM_MOUSEWHEEL = 0x020A;  // wParam: key flags, delta in the high word
+inline constexpr MessageId WM_MOUSELEAVE = 0x02A3;
 
 // Private messages of the program.
 inline constexpr MessageId WM_ELEMENT_COMMAND = 1124;

@@ -31,7 +31,8 @@ void StaticControl::invalidate() {
 }
 
 std::intptr_t StaticControl::handleMessage(const Message& message) {
-    if (message.id >= WM_MOUSEMOVE && message.id <= WM_RBUTTONUP) {
+    if ((message.id >= WM_MOUSEMOVE && message.id <= WM_RBUTTONUP) || message.id == WM_MOUSEWHEEL ||
+        message.id == WM_MOUSELEAVE) {
         if (mouse_ && isEnabled()) {
             mouse_(message);
         }

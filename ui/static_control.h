@@ -13,7 +13,8 @@ namespace vandrel::ui {
 class StaticControl : public Control {
   public:
     using Painter = std::function<void(Canvas&)>;
-    // The mouse message (WM_LBUTTONDOWN and the others) with the point relative to the control.
+    // The mouse message (WM_LBUTTONDOWN and the others, WM_MOUSEMOVE, WM_MOUSEWHEEL,
+    // WM_MOUSELEAVE) with the point relative to the control.
     using MouseHandler = std::function<void(const Message&)>;
 
     StaticControl(HtmlWindow& owner, const Element& element, ControlSpec spec);

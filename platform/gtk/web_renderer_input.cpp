@@ -1,6 +1,7 @@
 // The bridge's side of the renderer: messages from the pages (input, layout, the end of a
 // load, window.external calls) and the calls into browser-hosted pages.
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/program_path.h"
@@ -76,6 +77,12 @@ ui::MouseEventType mouseType(const std::string& kind) {
     }
     if (kind == "dbl") {
         return ui::MouseEventType::DoubleClick;
+    }
+    if (kind == "wheel") {
+        return ui::MouseEventType::Wheel;
+    }
+    if (kind == "leave") {
+        return ui::MouseEventType::Leave;
     }
     return ui::MouseEventType::Move;
 }
@@ -215,8 +222,14 @@ void WebRenderer::handleMouse(WindowState& state, JSCValue* message) {
     event.pos = {static_cast<int>(number(message, "x")), static_cast<int>(number(message, "y"))};
     event.buttons = static_cast<unsigned>(number(message, "buttons"));
     event.modifiers = static_cast<unsigned>(number(message, "mods"));
-    event.target =
-        state.window->document().findByUid(static_cast<std::uint64_t>(number(message, "uid")));
+    event.wheelDelta =
+        static_cast<int>(std::clamp<std::int64_t>(number(message, "delta"), -32768, 32767));
+    // A leave names no element: the pointer went off the window.
+    std::uint64_t uid = static_cast<std::uint64_t>(number(message, "uid"));
+    event.target = uid != 0 ? state.window->document().findByUid(uid) : nullptr;
+    if (event.type != ui::MouseEventType::Leave && event.target == nullptr) {
+        event.target = &state.window->document().root();
+    }
     state.window->dispatchMouse(event);
 }
 

@@ -55,6 +55,9 @@ void DemoPage::start(const std::filesystem::path& hosted) {
             if (m.id == ui::WM_LBUTTONDOWN) {
                 clicks.push_back("canvas " + std::to_string(ui::pointParamX(m.lParam)) + "," +
                                  std::to_string(ui::pointParamY(m.lParam)));
+            } else if (m.id == ui::WM_MOUSEMOVE || m.id == ui::WM_MOUSEWHEEL ||
+                       m.id == ui::WM_MOUSELEAVE) {
+                canvasPointer.push_back(m);
             }
         });
     }

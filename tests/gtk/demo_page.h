@@ -37,6 +37,8 @@ class DemoPage : public ui::HtmlWindow, private ui::EventHandler {
     std::vector<std::pair<int, int>> notifications;
     std::vector<std::pair<std::string, std::vector<std::string>>> externalCalls;
     std::vector<std::string> clicks;
+    // Moves, wheel turns and leaves the canvas's owner received.
+    std::vector<ui::Message> canvasPointer;
 
   private:
     bool onBehaviorEvent(HtmlWindow& window, ui::Element& self, ui::BehaviorEvent& e) override;

@@ -146,6 +146,42 @@ void button(std::pair<int, int> at, GdkEventType type, guint which = 1) {
     pump(30);
 }
 
+void pointerEvent(GdkEvent* event, GdkWindow* window, std::pair<int, int> at, double* x, double* y,
+                  double* xRoot, double* yRoot) {
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(window, &ox, &oy);
+    *x = at.first;
+    *y = at.second;
+    *xRoot = ox + at.first;
+    *yRoot = oy + at.second;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+void motion(std::pair<int, int> at) {
+    GdkWindow* window = gtk_widget_get_window(stage->view);
+    GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
+    event->motion.window = GDK_WINDOW(g_object_ref(window));
+    event->motion.send_event = TRUE;
+    event->motion.time = GDK_CURRENT_TIME;
+    pointerEvent(event, window, at, &event->motion.x, &event->motion.y, &event->motion.x_root,
+                 &event->motion.y_root);
+}
+
+void scrollDown(std::pair<int, int> at) {
+    GdkWindow* window = gtk_widget_get_window(stage->view);
+    GdkEvent* event = gdk_event_new(GDK_SCROLL);
+    event->scroll.window = GDK_WINDOW(g_object_ref(window));
+    event->scroll.send_event = TRUE;
+    event->scroll.time = GDK_CURRENT_TIME;
+    event->scroll.direction = GDK_SCROLL_DOWN;
+    pointerEvent(event, window, at, &event->scroll.x, &event->scroll.y, &event->scroll.x_root,
+                 &event->scroll.y_root);
+}
+
 void key(guint keyval) {
     GdkWindow* window = gtk_widget_get_window(stage->view);
     GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
@@ -282,6 +318,40 @@ TEST_F(Renderer, ScrollingTheVirtualListShowsTheRowsAtThatPlace) {
     ASSERT_FALSE(page().notifications.empty());
     EXPECT_EQ(page().notifications[0].first, ui::NM_DBLCLK);
     EXPECT_GE(page().notifications[0].second, 30000);
+}
+
+TEST_F(Renderer, TheCanvasOwnerSeesMovesWheelTurnsAndTheLeave) {
+    auto& pointer = page().canvasPointer;
+    ui::Element& canvas = byId("5000");
+    auto mid = centre("[id=\"5000\"]");
+    motion(centre("#status"));
+    pump(100);
+    pointer.clear();
+    // A burst of moves within one frame is reported as fewer moves, the last one last.
+    for (int i = 0; i < 20; ++i) {
+        motion({mid.first - 20 + i, mid.second});
+    }
+    EXPECT_TRUE(pumpUntil([&] { return canvas.hasState(ui::STATE_HOVER) && !pointer.empty(); }));
+    pump(100);
+    ASSERT_FALSE(pointer.empty());
+    EXPECT_LT(pointer.size(), 20u);
+    ui::Rect r = canvas.location();
+    EXPECT_EQ(pointer.back().id, ui::WM_MOUSEMOVE);
+    EXPECT_EQ(ui::pointParamX(pointer.back().lParam), mid.first - 1 - r.left);
+    EXPECT_EQ(ui::pointParamY(pointer.back().lParam), mid.second - r.top);
+    pointer.clear();
+    scrollDown(mid);
+    EXPECT_TRUE(pumpUntil([&] { return !pointer.empty(); }));
+    ASSERT_FALSE(pointer.empty());
+    EXPECT_EQ(pointer[0].id, ui::WM_MOUSEWHEEL);
+    EXPECT_LT(static_cast<std::int16_t>(pointer[0].wParam >> 16), 0);
+    pointer.clear();
+    motion(centre("#status"));
+    EXPECT_TRUE(pumpUntil([&] { return !pointer.empty(); }));
+    ASSERT_FALSE(pointer.empty());
+    EXPECT_EQ(pointer[0].id, ui::WM_MOUSELEAVE);
+    EXPECT_FALSE(canvas.hasState(ui::STATE_HOVER));
+    EXPECT_TRUE(byId("status").hasState(ui::STATE_HOVER));
 }
 
 TEST_F(Renderer, StringsReachThePageUnchangedAndRunNoScript) {

@@ -124,6 +124,9 @@ TEST_F(Behaviours, DropdownShowsItsPopupBelowAndAPressInsideDoesNotReopenIt) {
 class Spy : public EventHandler {
   public:
     bool onMouse(HtmlWindow&, Element&, MouseEvent& e) override {
+        if (e.type == MouseEventType::Enter || e.type == MouseEventType::Leave) {
+            return false;  // the hover changes, counted in the pointer tests
+        }
         seenHandled = e.handled;
         ++calls;
         return false;

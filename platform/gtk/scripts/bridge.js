@@ -83,21 +83,81 @@
 
     // Mouse: element rectangles travel with each event, so the behaviours compare the point
     // with the layout of that moment. The second press of a double click is the double click.
+    // Moves and wheel turns are coalesced to one report per animation frame; a press, a release
+    // or the pointer leaving sends the pending one first, so the model sees them in order.
     let pressed = null;
-    const mouse = (kind, e) => {
+    const mouse = (kind, e, extra) => {
         const rects = {};
         chainRects(e.target, rects);
         if (pressed) {
             chainRects(pressed, rects);
         }
+        const held = kind === 'move' || kind === 'wheel';
         post({t: 'mouse', w: key, kind, uid: uidOf(e.target), x: Math.round(e.clientX),
-              y: Math.round(e.clientY), buttons: buttonBits(e.button), mods: modifiers(e), rects});
+              y: Math.round(e.clientY), buttons: held ? e.buttons & 7 : buttonBits(e.button),
+              mods: modifiers(e), rects, ...extra});
     };
+    let moved = null;
+    let wheel = null;
+    let wheelDelta = 0;
+    let frame = 0;
+    const sendPending = () => {
+        if (frame) {
+            cancelAnimationFrame(frame);
+            frame = 0;
+        }
+        if (moved) {
+            const e = moved;
+            moved = null;
+            mouse('move', e);
+        }
+        if (wheel) {
+            const e = wheel;
+            const delta = Math.round(wheelDelta);
+            wheel = null;
+            wheelDelta = 0;
+            if (delta) {
+                mouse('wheel', e, {delta});
+            }
+        }
+    };
+    const later = () => {
+        if (!frame) {
+            frame = requestAnimationFrame(() => {
+                frame = 0;
+                sendPending();
+            });
+        }
+    };
+    document.addEventListener('mousemove', (e) => {
+        moved = e;
+        later();
+    }, true);
+    // One notch is 120, as the program's owners count it: three lines, or about 120 pixels.
+    const notch = (e) => (e.deltaMode === 1 ? -e.deltaY * 40 : e.deltaMode === 2 ?
+        -e.deltaY * 120 : -e.deltaY * 1.2);
+    document.addEventListener('wheel', (e) => {
+        if (wheel && wheel.target !== e.target) {
+            sendPending();
+        }
+        wheel = e;
+        wheelDelta += notch(e);
+        later();
+    }, {capture: true, passive: true});
+    document.addEventListener('mouseout', (e) => {
+        if (!e.relatedTarget) {
+            sendPending();
+            post({t: 'mouse', w: key, kind: 'leave', uid: 0, x: Math.round(e.clientX),
+                  y: Math.round(e.clientY), buttons: e.buttons & 7, mods: modifiers(e)});
+        }
+    }, true);
     document.addEventListener('mousedown', (e) => {
+        sendPending();
         pressed = e.target;
         mouse(e.detail === 2 ? 'dbl' : 'down', e);
     }, true);
     document.addEventListener('mouseup', (e) => {
+        sendPending();
         mouse('up', e);
         pressed = null;
     }, true);
