@@ -2,14 +2,11 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <span>
 
-#include "core/program_path.h"
 #include "ui/browser_host.h"
 #include "ui/element.h"
+#include "ui/frame_source.h"
 #include "ui/html_window.h"
 #include "ui/list_view.h"
 #include "ui/resources.h"
@@ -172,16 +169,6 @@ int decimalId(const std::string& text) {
     return std::atoi(text.c_str());
 }
 
-std::string readProgramFile(const std::string& address) {
-    std::filesystem::path path = programPath(address);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        return {};
-    }
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::unique_ptr<Window> createFrame(HtmlWindow& parent, Element& element, const ControlSpec& spec) {
     auto frame = std::make_unique<HtmlWindow>(parent.loop(), &parent, spec.id);
     startFrame(*frame, element);
@@ -222,18 +209,28 @@ ControlSpec controlSpec(std::string_view tag, const Attributes& attributes) {
 
 void startFrame(HtmlWindow& frame, const Element& element) {
     frame.loadHtml(kFramePlaceholder);
-    std::string src = element.attribute("src").substr(0, 2047);
-    if (src.empty()) {
+    auto* parent = dynamic_cast<HtmlWindow*>(frame.parent());
+    std::string base = parent != nullptr ? parent->address() : std::string();
+    std::string address = resolveFrameAddress(base, element.attribute("src"));
+    if (address.empty()) {
         return;
     }
-    LoadData data = resolveLoadData(src);
-    if (data.outcome == LoadData::Outcome::Delivered) {
-        frame.loadHtml(data.bytes, src);
-    } else if (src.find(':') == std::string::npos) {
-        std::string markup = readProgramFile(src);
-        if (!markup.empty()) {
-            frame.loadHtml(markup, src);
+    // In a resource, or a document without an address, a bare name is a resource first.
+    bool besideResource = base.empty() || equalsIgnoreCase(base.substr(0, 4), "res:");
+    bool isResource = equalsIgnoreCase(address.substr(0, 4), "res:");
+    if (isResource || (besideResource && address.find('/') == std::string::npos)) {
+        LoadData data = resolveLoadData(address);
+        if (data.outcome == LoadData::Outcome::Delivered) {
+            frame.loadHtml(data.bytes, isResource ? address : "res:" + address);
+            return;
         }
+        if (isResource) {
+            return;
+        }
+    }
+    std::optional<std::string> markup = readProgramFile(address);
+    if (markup && !markup->empty()) {
+        frame.loadHtml(*markup, address);
     }
 }
 

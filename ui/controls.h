@@ -72,9 +72,10 @@ class Control : public Window {
 // The standard factory: null for an element that gets no window.
 std::unique_ptr<Window> createStandardControl(HtmlWindow& parent, Element& element);
 
-// Starts an iframe's window: the placeholder document, then the element's `src` when it names
-// a compiled resource or a file beside the program. A page object that subclasses its iframe
-// windows creates them itself and calls this.
+// Starts an iframe's window: the placeholder document, then the element's `src`, resolved
+// against the address of the document holding the iframe (see frame_source.h), when it names a
+// compiled resource or a file inside the program's folders. A page object that subclasses its
+// iframe windows creates them itself and calls this.
 void startFrame(HtmlWindow& frame, const Element& element);
 
 // The document an iframe window starts with, before its `src` or its page object's resource.
