@@ -107,8 +107,9 @@ void Document::load(std::string_view markup) {
 
 void Document::collectStyleSheets() {
     styles_.clear();
+    styles_.setMediaType(mediaType_);
     root_->visit([&](Element& e) {
-        if (e.tag() == "style") {
+        if (e.tag() == "style" && mediaQueryMatches(e.attribute("media"), mediaType_)) {
             styles_.add(e.text());
         }
         return true;

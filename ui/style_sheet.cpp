@@ -111,6 +111,38 @@ std::string writeDeclarations(const std::vector<std::pair<std::string, std::stri
     return out;
 }
 
+bool mediaQueryMatches(std::string_view queries, std::string_view mediaType) {
+    if (trim(queries).empty()) {
+        return true;
+    }
+    while (!queries.empty()) {
+        std::size_t comma = queries.find(',');
+        std::string_view query = trim(queries.substr(0, comma));
+        queries = comma == std::string_view::npos ? std::string_view() : queries.substr(comma + 1);
+        auto word = [&query]() {
+            std::size_t end = 0;
+            while (end < query.size() && (std::isalnum(static_cast<unsigned char>(query[end])) ||
+                                          query[end] == '-' || query[end] == '_')) {
+                ++end;
+            }
+            std::string_view w = query.substr(0, end);
+            query = trim(query.substr(end));
+            return w;
+        };
+        std::string_view type = word();
+        bool negated = equalsIgnoreCase(type, "not");
+        if (negated || equalsIgnoreCase(type, "only")) {
+            type = word();
+        }
+        bool matches =
+            type.empty() || equalsIgnoreCase(type, "all") || equalsIgnoreCase(type, mediaType);
+        if (matches != negated) {
+            return true;
+        }
+    }
+    return false;
+}
+
 StyleSheet::StyleSheet() {
     addBlock(kBuiltInSheet);
 }
@@ -143,7 +175,8 @@ void StyleSheet::addBlock(std::string_view css) {
         pos = close + 1;
         if (!prelude.empty() && prelude.front() == '@') {
             // Media blocks hold ordinary rules; other at-rules hold nothing the model reads.
-            if (prelude.substr(0, 6) == "@media") {
+            if (prelude.substr(0, 6) == "@media" &&
+                mediaQueryMatches(prelude.substr(6), mediaType_)) {
                 addBlock(body);
             }
             continue;

@@ -18,9 +18,16 @@ class Element;
 std::vector<std::pair<std::string, std::string>> parseDeclarations(std::string_view text);
 std::string writeDeclarations(const std::vector<std::pair<std::string, std::string>>& decls);
 
+// Whether a media query list ("screen", "only contrast-screen, print", "not screen and (...)")
+// holds for the media type. Only the types are weighed: the model knows no viewport, so a
+// query's features count as true. An empty list holds.
+bool mediaQueryMatches(std::string_view queries, std::string_view mediaType);
+
 class StyleSheet {
   public:
     StyleSheet();
+    // The media type `@media` blocks are weighed against; set before the blocks are added.
+    void setMediaType(std::string type) { mediaType_ = std::move(type); }
     // Adds the rules of a style block; returns false when nothing in it could be read.
     bool add(std::string_view css);
     void clear();
@@ -42,6 +49,7 @@ class StyleSheet {
 
     std::vector<Rule> rules_;
     std::size_t order_ = 0;
+    std::string mediaType_ = "screen";
 };
 
 }  // namespace vandrel::ui

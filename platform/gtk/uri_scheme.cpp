@@ -134,7 +134,16 @@ std::string WebRenderer::serveWindow(int key) {
     state->deferred.clear();
     state->batchOps = 0;
     state->ready = false;
-    return state->window->document().serialize(true);
+    std::string page = state->window->document().serialize(true);
+    // The bridge rewrites the page's media queries for the media type the model keeps.
+    std::string media = state->window->document().mediaType();
+    bool plain = !media.empty() &&
+                 media.find_first_not_of("abcdefghijklmnopqrstuvwxyz-") == std::string::npos;
+    static constexpr std::string_view kStart = "<!DOCTYPE html><html";
+    if (plain && page.compare(0, kStart.size(), kStart) == 0) {
+        page.insert(kStart.size(), " data-vmedia=\"" + media + "\"");
+    }
+    return page;
 }
 
 bool WebRenderer::serveFile(const std::string& path, std::string& bytes, std::string& mime) const {

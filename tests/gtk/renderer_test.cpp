@@ -437,6 +437,31 @@ TEST_F(Renderer, GridRowsSelectedInThePageShowTheirState) {
     }));
 }
 
+TEST_F(Renderer, ThePageFollowsTheMediaTypeOfTheModel) {
+    auto shown = [] {
+        return evalJs(
+            "(() => { const d = document.getElementById('child').contentDocument;"
+            " const s = getComputedStyle(d.getElementById('inner'));"
+            " return s.color + ' ' + s.backgroundColor; })()");
+    };
+    EXPECT_TRUE(pumpUntil([&] { return shown() == "rgb(0, 0, 128) rgba(0, 0, 0, 0)"; }));
+    ui::HtmlWindow* child = page().child();
+    const ui::Resource* markup = ui::findResource("child", "HTML");
+    ASSERT_TRUE(child != nullptr && markup != nullptr);
+    for (bool contrast : {true, false}) {
+        ui::setHighContrastQuery([contrast] { return contrast; });
+        child->loadHtml(markup->data(), "res:child.html");
+        EXPECT_EQ(child->document().mediaType(), contrast ? "contrast-screen" : "screen");
+        EXPECT_TRUE(pumpUntil([&] {
+            return shown() ==
+                   (contrast ? "rgb(255, 255, 0) rgb(0, 0, 0)" : "rgb(0, 0, 128) rgba(0, 0, 0, 0)");
+        })) << shown();
+        // The top page keeps the type it was served with.
+        EXPECT_EQ(evalJs("document.documentElement.getAttribute('data-vmedia')"), "screen");
+    }
+    EXPECT_TRUE(pumpUntil([] { return stage->renderer.isReady(*stage->page.child()); }));
+}
+
 TEST_F(Renderer, ControlsInsideReplacedMarkupKeepTheirContent) {
     // Sorting the column that holds the canvas and the list rebuilds that part of the page.
     ui::Element* column = page().document().selectFirst("[id='5000']")->parent();

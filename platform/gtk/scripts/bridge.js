@@ -198,6 +198,56 @@
         }
     }, true);
 
+    // The media type the model keeps ("screen", or "contrast-screen" under high contrast)
+    // comes with the served page. The browser knows no "contrast-screen", so each media query
+    // of the page's style sheets is rewritten: the program's type in force becomes "all", the
+    // other one "print" (never true on screen), and the rest of each query keeps its meaning.
+    const mediaOriginals = new WeakMap();
+    const translateMedia = (text, type) => text.split(',').map((query) => query.replace(
+        /^(\s*(?:only\s+|not\s+)?)(contrast-screen|screen)(?![\w-])/i,
+        (all, lead, name) => lead + (name.toLowerCase() === type ? 'all' : 'print'))).join(',');
+    const applyMediaTo = (list, type) => {
+        if (!list) {
+            return;
+        }
+        if (!mediaOriginals.has(list)) {
+            mediaOriginals.set(list, list.mediaText);
+        }
+        const wanted = translateMedia(mediaOriginals.get(list), type);
+        if (list.mediaText !== wanted) {
+            list.mediaText = wanted;
+        }
+    };
+    const applyMediaRules = (rules, type) => {
+        for (const rule of rules) {
+            applyMediaTo(rule.media, type);
+            if (rule.styleSheet) {
+                applyMediaTo(rule.styleSheet.media, type);
+                applyMediaRules(rule.styleSheet.cssRules, type);
+            } else if (rule.cssRules) {
+                applyMediaRules(rule.cssRules, type);
+            }
+        }
+    };
+    const applyMedia = () => {
+        const type = (document.documentElement.getAttribute('data-vmedia') || 'screen')
+            .toLowerCase();
+        for (const sheet of document.styleSheets) {
+            applyMediaTo(sheet.media, type);
+            try {
+                applyMediaRules(sheet.cssRules, type);
+            } catch (e) {
+                // A sheet of another origin cannot be read; the program serves none.
+            }
+        }
+    };
+    // Sheets that load later, linked or imported, are rewritten as they arrive.
+    document.addEventListener('load', (e) => {
+        if (e.target && e.target.tagName === 'LINK') {
+            applyMedia();
+        }
+    }, true);
+
     // The document's minimum size: its narrowest width without overflow, and the height of its
     // content at the present width (a message box is sized to these).
     const minimumSize = () => {
@@ -334,6 +384,7 @@
     const apply = (batch) => {
         const list = JSON.parse(batch);
         let moved = false;
+        let styled = false;
         for (const op of list) {
             const el = byUid(op.uid);
             const run = ops[op.k];
@@ -341,7 +392,11 @@
                 run(el, op);
                 // A control's drawing never changes the layout (see pages.css).
                 moved = moved || op.k !== 'widget';
+                styled = styled || op.k === 'content' || op.k === 'attr';
             }
+        }
+        if (styled) {
+            applyMedia();  // new markup may bring style blocks
         }
         if (moved) {
             scheduleLayout();
@@ -357,6 +412,7 @@
         },
     };
     document.addEventListener('DOMContentLoaded', () => {
+        applyMedia();
         post({t: 'ready', w: key});
         layout();
     });
