@@ -1,0 +1,53 @@
+#pragma once
+// The desktop's answer to a command's questions: the HTML message boxes, the platform's file
+// chooser and the busy window, with the owner window insensitive while the busy window shows.
+
+#include <optional>
+#include <string>
+
+#include "app/message_boxes.h"
+#include "core/user_prompt.h"
+#include "ui/window.h"
+
+namespace vandrel::app {
+
+class FileChooser {
+  public:
+    virtual ~FileChooser() = default;
+    virtual std::optional<std::string> open(const FileFilter& filter, ui::Window* owner) = 0;
+    // Asks before an existing file is replaced.
+    virtual std::optional<std::string> save(const FileFilter& filter, ui::Window* owner) = 0;
+};
+
+class BusyIndicator {
+  public:
+    virtual ~BusyIndicator() = default;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+};
+
+class GuiPrompt final : public UserPrompt {
+  public:
+    GuiPrompt(BoxRunner& boxes, FileChooser& files, BusyIndicator& busy)
+        : boxes_(boxes), files_(files), busy_(busy) {}
+
+    // The window that owns the boxes and goes insensitive while busy (the main frame).
+    void setOwner(ui::Window* owner) { owner_ = owner; }
+
+    bool askYesNo(const std::string& line1, const std::string& line2) override;
+    void notice(const std::string& line1, const std::string& line2 = {}) override;
+    void error(const std::string& message) override;
+    OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) override;
+    std::optional<std::string> chooseOpenFile(const FileFilter& filter) override;
+    std::optional<std::string> chooseSaveFile(const FileFilter& filter) override;
+    void beginBusy() override;
+    void endBusy() override;
+
+  private:
+    BoxRunner& boxes_;
+    FileChooser& files_;
+    BusyIndicator& busy_;
+    ui::Window* owner_ = nullptr;
+};
+
+}  // namespace vandrel::app

@@ -1,0 +1,132 @@
+#include "app/page_host.h"
+
+#include "core/app_data.h"
+#include "core/program_path.h"
+#include "device/device_settings.h"
+#include "ui/behavior.h"
+#include "ui/controls.h"
+#include "ui/element.h"
+#include "ui/messages.h"
+#include "ui/resources.h"
+
+namespace vandrel::app {
+
+PageHost::PageHost(ui::EventLoop& loop, ui::Window* parent, int controlId, ShellServices& services)
+    : ui::HtmlWindow(loop, parent, controlId), services_(services) {}
+
+std::unique_ptr<ui::Window> PageHost::createControl(ui::Element& element) {
+    // The page iframes are the page objects' own windows; anything else is standard.
+    if (element.tag() == "iframe") {
+        const std::string name = element.attribute("name");
+        std::unique_ptr<PageWindow> page;
+        if (name == "page1") {
+            page = std::make_unique<PoiPage>(loop(), this, 0, services_);
+            poi_ = static_cast<PoiPage*>(page.get());
+        } else if (name == "page2") {
+            page = std::make_unique<CPageTrack>(loop(), this, 0, services_);
+            track_ = static_cast<CPageTrack*>(page.get());
+        } else if (name == "page3") {
+            page = std::make_unique<SettingsPage>(loop(), this, 0, services_);
+            settings_ = static_cast<SettingsPage*>(page.get());
+        }
+        if (page) {
+            ui::startFrame(*page, element);
+            return page;
+        }
+    }
+    return ui::HtmlWindow::createControl(element);
+}
+
+void PageHost::init() {
+    setHandler(this);
+    ui::loadHtmlResource(*this, 201);
+    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
+    for (PageWindow* page : std::initializer_list<PageWindow*>{poi_, track_, settings_}) {
+        if (page != nullptr) {
+            page->init();
+        }
+    }
+    setTimer(CONNECTIVITY_TIMER, kConnectivityPeriod);
+}
+
+void PageHost::setDisplay(const std::string& id, const char* display) {
+    if (ui::Element* e = document().selectFirst("#" + id)) {
+        e->setStyle("display", display);
+    }
+}
+
+void PageHost::switchPage(int n) {
+    const std::string c = std::to_string(current_);
+    setDisplay("tab" + c + "-s", "none");
+    setDisplay("tab" + c, "block");
+    setDisplay("menu" + c, "none");
+    setDisplay("framepage" + c, "none");
+    current_ = n;
+    const std::string s = std::to_string(n);
+    setDisplay("tab" + s + "-s", "block");
+    setDisplay("tab" + s, "none");
+    setDisplay("menu" + s, "block");
+    setDisplay("framepage" + s, "block");
+}
+
+bool PageHost::onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,
+                               ui::BehaviorEvent& event) {
+    // The menus of the tab bar belong to the pages: each sees every event, in page order.
+    for (PageWindow* page : std::initializer_list<PageWindow*>{poi_, track_, settings_}) {
+        if (page != nullptr) {
+            page->onBehaviorEvent(window, self, event);
+        }
+    }
+    return false;
+}
+
+std::intptr_t PageHost::handleMessage(const ui::Message& message) {
+    if (message.id == ui::WM_ELEMENT_COMMAND && message.lParam != 0) {
+        const auto* command = reinterpret_cast<const ui::ElementCommand*>(message.lParam);
+        for (int n = 1; n <= 3; ++n) {
+            if (command->id == "tab" + std::to_string(n)) {
+                switchPage(n);
+            }
+        }
+        return 0;
+    }
+    if (message.id == ui::WM_TIMER && message.wParam == CONNECTIVITY_TIMER) {
+        connectivityTick();
+        return 0;
+    }
+    return ui::HtmlWindow::handleMessage(message);
+}
+
+void PageHost::connectivityTick() {
+    // One question at a time: the probe answers later, so a slow answer never piles up ticks
+    // nor holds the window.
+    if (AppData::instance().MapsLoaded || probing_ || services_.probe == nullptr) {
+        return;
+    }
+    probing_ = true;
+    services_.probe->probe(services_.probeAddress, [this, alive = aliveToken()](bool reached) {
+        if (alive.expired()) {
+            return;
+        }
+        probing_ = false;
+        if (reached) {
+            mapServiceAnswered();
+        }
+    });
+}
+
+void PageHost::mapServiceAnswered() {
+    if (AppData::instance().MapsLoaded) {
+        return;
+    }
+    killTimer(CONNECTIVITY_TIMER);
+    if (poi_ != nullptr) {
+        poi_->navigateMap("Html/pmaps.html");
+    }
+    if (track_ != nullptr) {
+        track_->navigateMap("Html/tmaps.html");
+    }
+    AppData::instance().MapsLoaded = true;
+}
+
+}  // namespace vandrel::app
