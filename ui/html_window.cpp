@@ -247,8 +247,17 @@ bool HtmlWindow::dispatchKey(KeyEvent event) {
     if (event.target == nullptr) {
         event.target = focus() != nullptr ? focus() : &document_->root();
     }
+    std::uint64_t targetUid = event.target->uid();
     travel(event.target, HANDLE_KEY, event,
            [&](EventHandler& h, Element& self) { return h.onKey(*this, self, event); });
+    // A native control with the focus takes its keys as messages (a list moves its rows).
+    Element* target = document_->findByUid(targetUid);
+    auto* control = target != nullptr ? dynamic_cast<Control*>(target->window()) : nullptr;
+    if (control != nullptr && event.type == KeyEventType::Down &&
+        control->send(WM_KEYDOWN, static_cast<std::uintptr_t>(event.keyCode),
+                      static_cast<std::intptr_t>(event.modifiers)) != 0) {
+        event.handled = true;
+    }
     return event.handled;
 }
 

@@ -11,21 +11,53 @@ namespace vandrel::ui {
 ListView::ListView(HtmlWindow& owner, const Element& element, ControlSpec spec)
     : Control(owner, element, std::move(spec)) {}
 
-void ListView::insertColumn(int index, int width) {
+void ListView::insertColumn(int index, int width, std::string title) {
     index = std::clamp(index, 0, columnCount());
-    columns_.insert(columns_.begin() + index, width);
+    columns_.insert(columns_.begin() + index, Column{width, std::move(title)});
+    clampScroll();
     invalidate();
 }
 
 void ListView::setColumnWidth(int index, int width) {
     if (index >= 0 && index < columnCount()) {
-        columns_[static_cast<std::size_t>(index)] = width;
+        columns_[static_cast<std::size_t>(index)].width = width;
         invalidate();
     }
 }
 
 int ListView::columnWidth(int index) const {
-    return index >= 0 && index < columnCount() ? columns_[static_cast<std::size_t>(index)] : 0;
+    return index >= 0 && index < columnCount() ? columns_[static_cast<std::size_t>(index)].width
+                                               : 0;
+}
+
+const std::string& ListView::columnTitle(int index) const {
+    static const std::string none;
+    return index >= 0 && index < columnCount() ? columns_[static_cast<std::size_t>(index)].title
+                                               : none;
+}
+
+// Only a report list with columns to head has a header.
+int ListView::headerHeight() const {
+    std::uint32_t style = spec().style;
+    bool report = (style & 0x3) == 1;
+    return report && !columns_.empty() && (style & LVS_NOCOLUMNHEADER) == 0 ? kHeaderHeight : 0;
+}
+
+Rect ListView::columnRect(int index) const {
+    if (index < 0 || index >= columnCount()) {
+        return {};
+    }
+    int left = 0;
+    for (int i = 0; i < index; ++i) {
+        left += columnWidth(i);
+    }
+    return Rect{left, 0, left + columnWidth(index), headerHeight()};
+}
+
+// The height the rows are shown in, below the header.
+int ListView::visibleHeight() const {
+    Element* e = element();
+    return std::max(0, (e != nullptr ? e->location().height() : 0) - headerHeight());
 }
 
 int ListView::insertRow(int index, std::intptr_t data) {
@@ -43,6 +75,9 @@ int ListView::insertRow(int index, std::intptr_t data) {
     if (mark_ >= index) {
         ++mark_;
     }
+    if (focus_ >= index) {
+        ++focus_;
+    }
     invalidate();
     return index;
 }
@@ -52,6 +87,7 @@ void ListView::deleteAllRows() {
     virtualCount_ = 0;
     selected_.clear();
     mark_ = -1;
+    focus_ = -1;
     scrollTop_ = 0;
     invalidate();
 }
@@ -70,6 +106,9 @@ void ListView::setVirtualRowCount(int count) {
     std::erase_if(selected_, [&](int s) { return s >= virtualCount_; });
     if (mark_ >= virtualCount_) {
         mark_ = -1;
+    }
+    if (focus_ >= virtualCount_) {
+        focus_ = -1;
     }
     clampScroll();
     invalidate();
@@ -108,6 +147,7 @@ void ListView::click(int row, unsigned modifiers) {
         selected_ = {row};
         mark_ = row;
     }
+    focus_ = row;
     invalidate();
 }
 
@@ -132,8 +172,7 @@ void ListView::clearSelection() {
 }
 
 void ListView::clampScroll() {
-    Element* e = element();
-    int visible = e != nullptr ? e->location().height() : 0;
+    int visible = visibleHeight();
     int maxTop = std::max(0, rowCount() * rowHeight_ - visible);
     scrollTop_ = std::clamp(scrollTop_, 0, maxTop);
 }
@@ -145,8 +184,7 @@ void ListView::scrollTo(int top) {
 }
 
 void ListView::ensureVisible(int row) {
-    Element* e = element();
-    int visible = e != nullptr ? e->location().height() : 0;
+    int visible = visibleHeight();
     int top = row * rowHeight_;
     if (top < scrollTop_) {
         scrollTop_ = top;
@@ -159,6 +197,7 @@ void ListView::ensureVisible(int row) {
 }
 
 int ListView::rowAt(int y) const {
+    y -= headerHeight();
     if (y < 0) {
         return -1;
     }
@@ -167,8 +206,7 @@ int ListView::rowAt(int y) const {
 }
 
 std::pair<int, int> ListView::visibleRows() const {
-    Element* e = element();
-    int height = e != nullptr ? e->location().height() : 0;
+    int height = visibleHeight();
     int first = scrollTop_ / rowHeight_;
     int last = (scrollTop_ + height + rowHeight_ - 1) / rowHeight_;
     return {std::min(first, rowCount()), std::min(last, rowCount())};
@@ -185,33 +223,52 @@ void ListView::invalidate() {
     lastPainted_ = 0;
     if (painter_) {
         for (int row = first; row < last; ++row) {
-            int top = row * rowHeight_ - scrollTop_;
+            int top = headerHeight() + row * rowHeight_ - scrollTop_;
             painter_(canvas, row, Rect{0, top, box.width(), top + rowHeight_}, isSelected(row));
             ++lastPainted_;
         }
     }
+    // Over the rows, so a row partly scrolled under the header is hidden by it.
+    paintHeader(canvas);
     // The renderer keeps a scroller as tall as all rows (number) over which the drawing of
     // the visible ones sits; y asks it to scroll there, -1 leaves the user's position.
     Change change{Change::Kind::WidgetContent, e->uid(), "list", canvas.svg()};
-    change.number = static_cast<std::int64_t>(rowCount()) * rowHeight_;
+    change.number = static_cast<std::int64_t>(rowCount()) * rowHeight_ + headerHeight();
     change.y = requestScroll_ ? scrollTop_ : -1;
     requestScroll_ = false;
     e->document().notify(change);
 }
 
-void ListView::notifyParent(int code, int row) {
-    ListNotify notify{this, controlId(), code, row};
+void ListView::notifyParent(int code, int row, int column) {
+    ListNotify notify{this, controlId(), code, row, column};
     owner().send(WM_NOTIFY, static_cast<std::uintptr_t>(controlId()),
                  reinterpret_cast<std::intptr_t>(&notify));
 }
 
 std::intptr_t ListView::handleMessage(const Message& message) {
-    if (!isEnabled() && message.id >= WM_MOUSEMOVE && message.id <= WM_RBUTTONUP) {
+    bool input =
+        (message.id >= WM_MOUSEMOVE && message.id <= WM_RBUTTONUP) || message.id == WM_KEYDOWN;
+    if (!isEnabled() && input) {
         return 0;
     }
+    if (message.id == WM_KEYDOWN) {
+        return keyDown(static_cast<int>(message.wParam), static_cast<unsigned>(message.lParam)) ? 1
+                                                                                                : 0;
+    }
+    int x = pointParamX(message.lParam);
     int y = pointParamY(message.lParam);
     unsigned modifiers = ((message.wParam & MK_CONTROL) != 0 ? CONTROL_KEY_PRESSED : 0) |
                          ((message.wParam & MK_SHIFT) != 0 ? SHIFT_KEY_PRESSED : 0);
+    bool onHeader = y >= 0 && y < headerHeight();
+    if (onHeader && (message.id == WM_LBUTTONDOWN || message.id == WM_LBUTTONDBLCLK)) {
+        for (int i = 0; i < columnCount(); ++i) {
+            Rect r = columnRect(i);
+            if (x >= r.left && x < r.right && (spec().style & LVS_NOSORTHEADER) == 0) {
+                notifyParent(LVN_COLUMNCLICK, -1, i);
+            }
+        }
+        return 0;
+    }
     switch (message.id) {
         case WM_LBUTTONDOWN:
             click(rowAt(y), modifiers);

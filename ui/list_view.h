@@ -7,10 +7,18 @@
 // Mouse: a press selects (Ctrl toggles, Shift extends from the selection mark; a SINGLESEL
 // list selects one row only); a double click sends NM_DBLCLK and a right press NM_RCLICK to
 // the parent window as WM_NOTIFY with a ListNotify record.
+//
+// A report list with columns shows their header above the rows, unless NOCOLUMNHEADER; a
+// press on a header item sends LVN_COLUMNCLICK with its column (not with NOSORTHEADER).
+//
+// Keys (WM_KEYDOWN while the list has the focus) move the focused row: up, down, Home, End,
+// Page Up and Page Down. Alone they select that row; with Shift they select the range from the
+// selection mark; with Ctrl they move the focus only, and Ctrl+Space toggles the focused row.
 
 #include <cstdint>
 #include <functional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "ui/canvas.h"
@@ -22,11 +30,16 @@ struct ListNotify {
     Window* from = nullptr;
     int idFrom = 0;
     int code = 0;
-    int item = -1;  // the row under the pointer, or -1
+    int item = -1;     // the row under the pointer, or -1
+    int subItem = -1;  // LVN_COLUMNCLICK: the column
 };
+
+inline constexpr int LVN_COLUMNCLICK = -108;
 
 inline constexpr std::uint32_t LVS_SINGLESEL = 0x4;
 inline constexpr std::uint32_t LVS_OWNERDATA = 0x1000;
+inline constexpr std::uint32_t LVS_NOCOLUMNHEADER = 0x4000;
+inline constexpr std::uint32_t LVS_NOSORTHEADER = 0x8000;
 
 class ListView : public Control {
   public:
@@ -37,10 +50,16 @@ class ListView : public Control {
 
     bool isVirtual() const { return (spec().style & LVS_OWNERDATA) != 0; }
 
-    void insertColumn(int index, int width);
+    void insertColumn(int index, int width, std::string title = {});
     void setColumnWidth(int index, int width);
     int columnWidth(int index) const;
     int columnCount() const { return static_cast<int>(columns_.size()); }
+    const std::string& columnTitle(int index) const;
+    // The header item of the column, in control coordinates (cells lie below it); the header
+    // is headerHeight() tall, 0 when none is shown.
+    Rect columnRect(int index) const;
+    int headerHeight() const;
+    static constexpr int kHeaderHeight = 24;
 
     // Rows of a list that keeps them; returns the index, or -1 for a virtual list.
     int insertRow(int index, std::intptr_t data);
@@ -59,6 +78,8 @@ class ListView : public Control {
     bool isSelected(int row) const { return selected_.count(row) != 0; }
     std::vector<int> selectedRows() const { return {selected_.begin(), selected_.end()}; }
     int selectionMark() const { return mark_; }
+    // The row the keys move from: the last one clicked or reached by a key, or -1.
+    int focusedRow() const { return focus_; }
     void clearSelection();
 
     // Scrolling, in pixels from the top of the first row.
@@ -74,16 +95,25 @@ class ListView : public Control {
     void resized() override { invalidate(); }
 
   private:
-    void notifyParent(int code, int row);
+    void notifyParent(int code, int row, int column = -1);
     void clampScroll();
+    int visibleHeight() const;
+    void paintHeader(Canvas& canvas) const;
+    bool keyDown(int keyCode, unsigned modifiers);
+    int keyTarget(int keyCode) const;
 
-    std::vector<int> columns_;
+    struct Column {
+        int width = 0;
+        std::string title;
+    };
+    std::vector<Column> columns_;
     std::vector<std::intptr_t> rows_;
     int virtualCount_ = 0;
     int rowHeight_ = 20;
     int scrollTop_ = 0;
     std::set<int> selected_;
     int mark_ = -1;
+    int focus_ = -1;
     RowPainter painter_;
     int lastPainted_ = 0;
     bool requestScroll_ = false;

@@ -19,6 +19,9 @@ inline constexpr MessageId WM_DESTROY = 0x0002;
 inline constexpr MessageId WM_SIZE = 0x0005;
 inline constexpr MessageId WM_ENABLE = 0x000A;
 inline constexpr MessageId WM_NOTIFY = 0x004E;
+// wParam: the virtual key code; lParam: the modifier bits (CONTROL_KEY_PRESSED and the others
+// of ui/events.h), as the model reports them.
+inline constexpr MessageId WM_KEYDOWN = 0x0100;
 inline constexpr MessageId WM_TIMER = 0x0113;
 inline constexpr MessageId WM_MOUSEMOVE = 0x0200;
 inline constexpr MessageId WM_LBUTTONDOWN = 0x0201;

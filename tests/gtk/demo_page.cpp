@@ -62,7 +62,7 @@ void DemoPage::start(const std::filesystem::path& hosted) {
         });
     }
     if (auto* l = list()) {
-        l->insertColumn(0, 260);
+        l->insertColumn(0, 260, "Row");
         l->setRowHeight(kRowHeight);
         l->setRowPainter([](ui::Canvas& canvas, int row, const ui::Rect& r, bool selected) {
             canvas.fillRect(r, selected ? ui::rgb(51, 153, 255) : ui::rgb(255, 255, 255));

@@ -320,6 +320,27 @@ TEST_F(Renderer, ScrollingTheVirtualListShowsTheRowsAtThatPlace) {
     EXPECT_GE(page().notifications[0].second, 30000);
 }
 
+TEST_F(Renderer, KeysMoveTheListSelectionAndScrollThePage) {
+    ui::ListView* list = page().list();
+    ASSERT_NE(list, nullptr);
+    clickAt(centre("[id=\"6001\"]"));
+    EXPECT_TRUE(pumpUntil([] { return evalJs("document.activeElement.id") == "6001"; }));
+    ASSERT_FALSE(list->selectedRows().empty());
+    int start = list->selectedRows()[0];
+    key(GDK_KEY_Down);
+    EXPECT_TRUE(pumpUntil([&] { return list->selectedRows() == std::vector<int>{start + 1}; }));
+    key(GDK_KEY_End);
+    EXPECT_TRUE(
+        pumpUntil([&] { return list->selectedRows() == std::vector<int>{DemoPage::kRows - 1}; }));
+    // The page scrolled to the end, but for the list's border, which the model counts in.
+    EXPECT_TRUE(pumpUntil([] {
+        return evalJs(
+                   "(() => { const e = document.querySelector('[id=\"6001\"]');"
+                   " return e.scrollHeight - e.scrollTop - e.clientHeight <= 2; })()") == "true";
+    }));
+    EXPECT_TRUE(pumpUntil([&] { return list->visibleRows().second == DemoPage::kRows; }));
+}
+
 TEST_F(Renderer, TheCanvasOwnerSeesMovesWheelTurnsAndTheLeave) {
     auto& pointer = page().canvasPointer;
     ui::Element& canvas = byId("5000");

@@ -189,6 +189,12 @@
         if (keys.has(e.keyCode)) {
             post({t: 'key', w: key, code: e.keyCode, mods: modifiers(e),
                   uid: uidOf(document.activeElement)});
+            // A list moves its rows and scrolls itself; the page must not scroll it too.
+            const t = e.target;
+            if (t.nodeType === 1 && t.hasAttribute('data-vlist') && e.keyCode >= 32 &&
+                e.keyCode <= 40) {
+                e.preventDefault();
+            }
         }
     }, true);
     document.addEventListener('scroll', (e) => {
@@ -309,6 +315,9 @@
         if (!spacer) {
             el.setAttribute('data-vlist', '');
             el.style.overflowY = 'auto';
+            if (!el.hasAttribute('tabindex')) {
+                el.tabIndex = 0;  // a list takes the focus, and with it its keys
+            }
             el.innerHTML = '<div class="vlist-spacer" style="position:relative">' +
                 '<div class="vlist-view" style="position:sticky;top:0"></div></div>';
             spacer = el.firstChild;
