@@ -209,6 +209,11 @@ void writeHtml(const Element& element, bool outer, bool withUids, std::string& o
         out += '<';
         out += element.tag();
         for (const auto& [name, value] : element.attributes()) {
+            // The renderer's frames show their windows' documents, which the renderer
+            // addresses itself; the page must not start loading the src on its own.
+            if (withUids && element.tag() == "iframe" && equalsIgnoreCase(name, "src")) {
+                continue;
+            }
             out += ' ';
             out += name;
             out += "=\"";

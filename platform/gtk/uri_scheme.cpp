@@ -143,6 +143,19 @@ std::string WebRenderer::serveWindow(int key) {
     if (plain && page.compare(0, kStart.size(), kStart) == 0) {
         page.insert(kStart.size(), " data-vmedia=\"" + media + "\"");
     }
+    // A document loaded from a file of the program's folders resolves its relative addresses
+    // beside that file, as a browser would; the others resolve against the program's root.
+    const std::string& address = state->window->address();
+    std::string base = address.empty() || address.find(':') != std::string::npos
+                           ? std::string()
+                           : addressFor(address);
+    std::size_t head = page.find("<head");
+    std::size_t headEnd = head != std::string::npos ? page.find('>', head) : std::string::npos;
+    if (!base.empty() && headEnd != std::string::npos) {
+        char* escaped = g_uri_escape_string(base.c_str(), "/:", TRUE);
+        page.insert(headEnd + 1, std::string("<base href=\"") + escaped + "\">");
+        g_free(escaped);
+    }
     return page;
 }
 

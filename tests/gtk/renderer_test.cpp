@@ -483,6 +483,26 @@ TEST_F(Renderer, ThePageFollowsTheMediaTypeOfTheModel) {
     EXPECT_TRUE(pumpUntil([] { return stage->renderer.isReady(*stage->page.child()); }));
 }
 
+TEST_F(Renderer, AFileDocumentResolvesItsAddressesBesideTheFile) {
+    ui::HtmlWindow* child = page().child();
+    ASSERT_NE(child, nullptr);
+    std::string file = std::string(VANDREL_DEMO_DIR) + "/hosted.html";
+    child->loadHtml("<p id=inner>beside</p>", file);
+    auto base = [] {
+        return evalJs(
+            "(() => { const d = document.getElementById('child').contentDocument;"
+            " return d.getElementById('inner') ? d.baseURI : ''; })()");
+    };
+    EXPECT_TRUE(pumpUntil([&] { return base() == "vandrel://app/demo/hosted.html"; })) << base();
+    // The page holding the frame never loads the src itself; the renderer addresses it.
+    EXPECT_EQ(evalJs("document.getElementById('child').hasAttribute('data-vuid') &&"
+                     " document.getElementById('child').src.indexOf('?w=') > 0"),
+              "true");
+    const ui::Resource* markup = ui::findResource("child", "HTML");
+    child->loadHtml(markup->data(), "res:child.html");
+    EXPECT_TRUE(pumpUntil([&] { return base().find("?w=") != std::string::npos; })) << base();
+}
+
 TEST_F(Renderer, ControlsInsideReplacedMarkupKeepTheirContent) {
     // Sorting the column that holds the canvas and the list rebuilds that part of the page.
     ui::Element* column = page().document().selectFirst("[id='5000']")->parent();

@@ -103,5 +103,13 @@ TEST_F(Frames, ResourcesByNameAndNothingOutsideTheProgramFolders) {
     EXPECT_TRUE(readProgramFile("pages/other.html").has_value());
 }
 
+TEST_F(Frames, TheRenderedPageLeavesTheFramesToTheRenderer) {
+    HtmlWindow page(loop);
+    page.loadHtml("<iframe id=1 SRC='pages/other.html' name=f></iframe>");
+    EXPECT_EQ(page.document().serialize(true).find("pages/other.html"), std::string::npos);
+    EXPECT_NE(page.document().serialize(true).find("name=\"f\""), std::string::npos);
+    EXPECT_NE(page.document().serialize(false).find("pages/other.html"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vandrel::ui
