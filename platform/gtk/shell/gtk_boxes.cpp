@@ -1,0 +1,171 @@
+// Message boxes and file choosers of the desktop program.
+#include <gdk/gdkkeysyms.h>
+
+#include <filesystem>
+
+#include "platform/gtk/shell/gtk_parts.h"
+#include "ui/element.h"
+
+namespace vandrel::gtk {
+
+namespace {
+
+struct BoxState {
+    ui::HtmlWindow* view = nullptr;
+};
+
+gboolean boxKey(GtkWidget*, GdkEventKey* event, gpointer data) {
+    auto* state = static_cast<BoxState*>(data);
+    int key = 0;
+    switch (event->keyval) {
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter:
+            key = ui::VK_RETURN;
+            break;
+        case GDK_KEY_Escape:
+            key = ui::VK_ESCAPE;
+            break;
+        default:
+            return FALSE;
+    }
+    ui::KeyEvent e;
+    e.type = ui::KeyEventType::Down;
+    e.keyCode = key;
+    state->view->dispatchKey(e);
+    return TRUE;
+}
+
+// Closing the box from the desktop is its Esc.
+gboolean boxDelete(GtkWidget*, GdkEvent*, gpointer data) {
+    auto* state = static_cast<BoxState*>(data);
+    ui::KeyEvent e;
+    e.type = ui::KeyEventType::Down;
+    e.keyCode = ui::VK_ESCAPE;
+    state->view->dispatchKey(e);
+    return TRUE;
+}
+
+void centreOver(GtkWidget* window, GtkWidget* parent, int width, int height) {
+    int x = 0;
+    int y = 0;
+    int pw = 0;
+    int ph = 0;
+    if (parent != nullptr && gtk_widget_get_realized(parent)) {
+        gtk_window_get_position(GTK_WINDOW(parent), &x, &y);
+        gtk_window_get_size(GTK_WINDOW(parent), &pw, &ph);
+    } else {
+        GdkRectangle area{};
+        gdk_monitor_get_geometry(gdk_display_get_primary_monitor(gdk_display_get_default()), &area);
+        x = area.x;
+        y = area.y;
+        pw = area.width;
+        ph = area.height;
+    }
+    gtk_window_move(GTK_WINDOW(window), x + (pw - width) / 2, y + (ph - height) / 2);
+}
+
+}  // namespace
+
+int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
+    auto view = std::make_unique<ui::HtmlWindow>(loop_, nullptr);
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window), "Vandrel Message");
+    gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
+    gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
+    gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window), TRUE);
+    gtk_window_set_modal(GTK_WINDOW(window), TRUE);
+    if (parent_ != nullptr) {
+        gtk_window_set_transient_for(GTK_WINDOW(window), GTK_WINDOW(parent_));
+    }
+    gtk_container_add(GTK_CONTAINER(window), renderer_.show(*view));
+    int result = -1;
+    bool ended = false;
+    if (!box.attach(*view, [&](int r) {
+            result = r;
+            ended = true;
+        })) {
+        view.reset();
+        gtk_widget_destroy(window);
+        return -1;
+    }
+    BoxState state{view.get()};
+    g_signal_connect(window, "key-press-event", G_CALLBACK(boxKey), &state);
+    g_signal_connect(window, "delete-event", G_CALLBACK(boxDelete), &state);
+    int width = 320;
+    int height = 140;
+    gtk_window_set_default_size(GTK_WINDOW(window), width, height);
+    centreOver(window, parent_, width, height);
+    gtk_widget_show_all(window);
+    gdk_display_beep(gdk_display_get_default());
+    window_ = window;
+    box_ = &box;
+    view_ = view.get();
+    // The box takes the page's minimum size as soon as the page reports it.
+    while (!ended) {
+        g_main_context_iteration(nullptr, TRUE);
+        const ui::Document& doc = view->document();
+        if (!ended && doc.minWidth() > 0 && doc.minHeight() > 0 &&
+            (doc.minWidth() != width || doc.minHeight() != height)) {
+            width = doc.minWidth();
+            height = doc.minHeight();
+            gtk_widget_set_size_request(window, width, height);
+            gtk_window_resize(GTK_WINDOW(window), width, height);
+            centreOver(window, parent_, width, height);
+        }
+    }
+    window_ = nullptr;
+    box_ = nullptr;
+    view_ = nullptr;
+    view.reset();
+    gtk_widget_destroy(window);
+    return result;
+}
+
+std::optional<std::string> GtkFiles::open(const FileFilter& filter, ui::Window*) {
+    return choose(filter, false);
+}
+
+std::optional<std::string> GtkFiles::save(const FileFilter& filter, ui::Window*) {
+    return choose(filter, true);
+}
+
+std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save) {
+    GtkFileChooserNative* dialog = gtk_file_chooser_native_new(
+        save ? "Save As" : "Open", parent_ != nullptr ? GTK_WINDOW(parent_) : nullptr,
+        save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr);
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    GtkFileFilter* own = gtk_file_filter_new();
+    gtk_file_filter_set_name(own, filter.description.c_str());
+    gtk_file_filter_add_pattern(own, filter.pattern.c_str());
+    gtk_file_chooser_add_filter(chooser, own);
+    GtkFileFilter* all = gtk_file_filter_new();
+    gtk_file_filter_set_name(all, "All Files (*.*)");
+    gtk_file_filter_add_pattern(all, "*");
+    gtk_file_chooser_add_filter(chooser, all);
+    if (save) {
+        gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
+        if (!filter.defaultExtension.empty()) {
+            gtk_file_chooser_set_current_name(chooser,
+                                              ("Untitled." + filter.defaultExtension).c_str());
+        }
+    }
+    std::optional<std::string> chosen;
+    if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+        char* name = gtk_file_chooser_get_filename(chooser);
+        if (name != nullptr) {
+            std::string path = name;
+            g_free(name);
+            // A name typed without an extension gets the default one.
+            const std::string ext = "." + filter.defaultExtension;
+            if (save && !filter.defaultExtension.empty() &&
+                std::filesystem::path(path).extension().empty()) {
+                path += ext;
+            }
+            chosen = path;
+        }
+    }
+    g_object_unref(dialog);
+    return chosen;
+}
+
+}  // namespace vandrel::gtk

@@ -1,0 +1,126 @@
+#pragma once
+// The GTK pieces of the desktop program, each answering one interface of the shell.
+
+#include <gtk/gtk.h>
+#include <libsoup/soup.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/busy_indicator.h"
+#include "app/gui_prompt.h"
+#include "app/main_frame.h"
+#include "app/message_boxes.h"
+#include "app/shell_services.h"
+#include "platform/gtk/glib_event_loop.h"
+#include "platform/gtk/web_renderer.h"
+
+namespace vandrel::gtk {
+
+// Each box is a modal undecorated window over the main window with its own web view, sized to
+// the page's minimum size once the page reports it, run in a nested loop until a button or
+// Enter/Esc ends it.
+class GtkBoxRunner final : public app::BoxRunner {
+  public:
+    GtkBoxRunner(GlibEventLoop& loop, WebRenderer& renderer) : loop_(loop), renderer_(renderer) {}
+    void setParent(GtkWidget* parent) { parent_ = parent; }
+    int run(app::MessageBox& box, ui::Window* owner) override;
+
+    GtkWidget* window() const { return window_; }
+    app::MessageBox* box() const { return box_; }
+    ui::HtmlWindow* view() const { return view_; }
+
+  private:
+    GlibEventLoop& loop_;
+    WebRenderer& renderer_;
+    GtkWidget* parent_ = nullptr;
+    GtkWidget* window_ = nullptr;
+    app::MessageBox* box_ = nullptr;
+    ui::HtmlWindow* view_ = nullptr;
+};
+
+class GtkFiles final : public app::FileChooser {
+  public:
+    void setParent(GtkWidget* parent) { parent_ = parent; }
+    std::optional<std::string> open(const FileFilter& filter, ui::Window* owner) override;
+    std::optional<std::string> save(const FileFilter& filter, ui::Window* owner) override;
+
+  private:
+    std::optional<std::string> choose(const FileFilter& filter, bool save);
+    GtkWidget* parent_ = nullptr;
+};
+
+// The small "Loading" window: the background artwork with the animated text, centred over the
+// main window, which is insensitive while it shows.
+class GtkBusyWindow final : public app::BusyIndicator {
+  public:
+    explicit GtkBusyWindow(GlibEventLoop& loop);
+    ~GtkBusyWindow() override;
+    void setParent(GtkWidget* parent) { parent_ = parent; }
+    void start() override;
+    void stop() override;
+    GtkWidget* window() const { return window_; }
+    const std::string& text() const { return animation_.text(); }
+
+  private:
+    static gboolean draw(GtkWidget* widget, cairo_t* cr, gpointer self);
+    app::BusyAnimation animation_;
+    GtkWidget* parent_ = nullptr;
+    GtkWidget* window_ = nullptr;
+    cairo_surface_t* background_ = nullptr;
+};
+
+// Runs a command flow on a worker thread while the UI thread keeps its loop turning (the busy
+// window animates, the page repaints); every question of the flow is asked on the UI thread,
+// which the worker waits for. Nothing of GTK is touched off the UI thread.
+class GtkCommandRunner final : public app::CommandRunner {
+  public:
+    explicit GtkCommandRunner(UserPrompt& prompt) : prompt_(prompt) {}
+    void run(const std::function<void(UserPrompt&)>& command) override;
+    void onUi(const std::function<void()>& step) override;
+    bool running() const { return running_; }
+
+  private:
+    UserPrompt& prompt_;
+    std::atomic<bool> running_{false};
+};
+
+// Asks whether an address answers within a second with libsoup, without blocking the loop.
+class SoupProbe final : public app::ConnectivityProbe {
+  public:
+    SoupProbe();
+    ~SoupProbe() override;
+    void probe(const std::string& address, std::function<void(bool)> done) override;
+
+  private:
+    SoupSession* session_;
+    std::shared_ptr<bool> alive_;
+};
+
+// The borderless main window and its dealings with the desktop.
+class FrameWindow final : public app::FrameHost {
+  public:
+    explicit FrameWindow(app::MainFrame& frame, std::function<void()> closeRequested);
+    GtkWidget* window() const { return window_; }
+    void attach(GtkWidget* view);
+
+    void minimize() override;
+    void moveTo(const app::ScreenRect& rect) override;
+    void close() override;
+    app::ScreenRect desktop() const override;
+    std::optional<app::ScreenRect> panel() const override;
+
+  private:
+    static gboolean pressed(GtkWidget* widget, GdkEventButton* event, gpointer self);
+    static gboolean configured(GtkWidget* widget, GdkEventConfigure* event, gpointer self);
+    GdkMonitor* monitor() const;
+
+    app::MainFrame& frame_;
+    std::function<void()> closeRequested_;
+    GtkWidget* window_;
+};
+
+}  // namespace vandrel::gtk

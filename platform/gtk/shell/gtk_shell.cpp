@@ -1,0 +1,95 @@
+#include "platform/gtk/shell/gtk_shell.h"
+
+#include <cstdlib>
+
+#include "platform/gtk/shell/gtk_parts.h"
+#include "ui/element.h"
+#include "ui/messages.h"
+
+namespace vandrel::gtk {
+
+GtkShell::GtkShell()
+    : boxes_(std::make_unique<GtkBoxRunner>(loop_, renderer_)),
+      files_(std::make_unique<GtkFiles>()),
+      busy_(std::make_unique<GtkBusyWindow>(loop_)),
+      prompt_(std::make_unique<app::GuiPrompt>(*boxes_, *files_, *busy_)),
+      commands_(std::make_unique<GtkCommandRunner>(*prompt_)),
+      probe_(std::make_unique<SoupProbe>()) {
+    services_.commands = commands_.get();
+    services_.probe = probe_.get();
+    if (const char* service = std::getenv("VANDREL_MAP_SERVICE"); service != nullptr && *service) {
+        services_.probeAddress = service;
+    }
+    frame_ = std::make_unique<app::MainFrame>(loop_, services_);
+    frameWindow_ = std::make_unique<FrameWindow>(*frame_, [this] { close(); });
+    services_.frame = frameWindow_.get();
+    prompt_->setOwner(frame_.get());
+    boxes_->setParent(frameWindow_->window());
+    files_->setParent(frameWindow_->window());
+    busy_->setParent(frameWindow_->window());
+}
+
+GtkShell::~GtkShell() {
+    if (!closed_) {
+        frame_->destroy();
+    }
+    // The frame's windows go before the renderer that shows them.
+    frame_.reset();
+}
+
+GtkWidget* GtkShell::window() const {
+    return frameWindow_->window();
+}
+
+GtkWidget* GtkShell::busyWindow() const {
+    return busy_->window();
+}
+
+GtkWidget* GtkShell::boxWindow() const {
+    return boxes_->window();
+}
+
+app::MessageBox* GtkShell::box() const {
+    return boxes_->box();
+}
+
+ui::HtmlWindow* GtkShell::boxView() const {
+    return boxes_->view();
+}
+
+void GtkShell::start() {
+    frameWindow_->attach(renderer_.show(*frame_));
+    frame_->create();
+    GtkWindow* window = GTK_WINDOW(frameWindow_->window());
+    // 920 x 720 in the middle of the desktop: the rectangle that restore returns to.
+    const app::ScreenRect desktop = frameWindow_->desktop();
+    const int left = desktop.left + (desktop.width() - app::kFrameWidth) / 2;
+    const int top = desktop.top + (desktop.height() - app::kFrameHeight) / 2;
+    gtk_window_set_default_size(window, app::kFrameWidth, app::kFrameHeight);
+    gtk_window_move(window, left, top);
+    frame_->windowMoved({left, top, left + app::kFrameWidth, top + app::kFrameHeight});
+    gtk_widget_show_all(frameWindow_->window());
+    frame_->post(ui::WM_FRAME_MAXRESTORE, 0,
+                 reinterpret_cast<std::intptr_t>(frame_->document().selectFirst("#maximize")));
+}
+
+void GtkShell::run() {
+    while (!closed_) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+}
+
+void GtkShell::present() {
+    gtk_window_present(GTK_WINDOW(frameWindow_->window()));
+}
+
+void GtkShell::close() {
+    if (closed_ || commands_->running()) {
+        return;  // a command in progress finishes first
+    }
+    closed_ = true;
+    frame_->destroy();
+    gtk_widget_hide(frameWindow_->window());
+}
+
+}  // namespace vandrel::gtk

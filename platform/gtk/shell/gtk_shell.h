@@ -1,0 +1,71 @@
+#pragma once
+// The desktop program: the borderless main window showing MainFrame, with GTK's message
+// boxes, file chooser, busy window, connectivity probe and the worker that keeps the window
+// alive while a command runs. main() parses the options and runs it; the Xvfb tests run it in
+// their own process.
+
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <string>
+
+#include "app/gui_prompt.h"
+#include "app/main_frame.h"
+#include "app/message_boxes.h"
+#include "platform/gtk/glib_event_loop.h"
+#include "platform/gtk/web_renderer.h"
+
+namespace vandrel::gtk {
+
+class GtkBoxRunner;
+class GtkFiles;
+class GtkBusyWindow;
+class GtkCommandRunner;
+class SoupProbe;
+class FrameWindow;
+
+class GtkShell {
+  public:
+    // The probe address: the map service's home page unless the environment names another
+    // (VANDREL_MAP_SERVICE, for a test's local stand-in).
+    GtkShell();
+    ~GtkShell();
+    GtkShell(const GtkShell&) = delete;
+    GtkShell& operator=(const GtkShell&) = delete;
+
+    // Creates the frame and shows the window centred at 920 x 720, then maximised.
+    void start();
+    // Runs until the window closes; the settings are saved and the database closed then.
+    void run();
+    // Brings the window forward (a second start asked for it).
+    void present();
+
+    app::MainFrame& frame() { return *frame_; }
+    WebRenderer& renderer() { return renderer_; }
+    GlibEventLoop& loop() { return loop_; }
+    GtkWidget* window() const;
+    GtkWidget* busyWindow() const;
+    // The top-level window of the box shown now, or null.
+    GtkWidget* boxWindow() const;
+    app::MessageBox* box() const;
+    ui::HtmlWindow* boxView() const;
+    bool closed() const { return closed_; }
+    void setProbeAddress(std::string address) { services_.probeAddress = std::move(address); }
+    void close();
+
+  private:
+    GlibEventLoop loop_;
+    WebRenderer renderer_;
+    std::unique_ptr<GtkBoxRunner> boxes_;
+    std::unique_ptr<GtkFiles> files_;
+    std::unique_ptr<GtkBusyWindow> busy_;
+    std::unique_ptr<app::GuiPrompt> prompt_;
+    std::unique_ptr<GtkCommandRunner> commands_;
+    std::unique_ptr<SoupProbe> probe_;
+    std::unique_ptr<FrameWindow> frameWindow_;
+    app::ShellServices services_;
+    std::unique_ptr<app::MainFrame> frame_;
+    bool closed_ = false;
+};
+
+}  // namespace vandrel::gtk

@@ -1,0 +1,59 @@
+// vandrel: the desktop program. Options as the command-line tool has them: --device names the
+// logger (a block device, a mount point or a volume image), --data-dir the folder of the
+// database and settings.
+#include <gtk/gtk.h>
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+
+#include "core/program_path.h"
+#include "device/device_volume.h"
+#include "platform/gtk/shell/gtk_shell.h"
+#include "platform/gtk/shell/single_instance.h"
+
+// JavaScriptCore's shared pointers go through this copy (see the renderer tests).
+template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
+
+int main(int argc, char** argv) {
+    std::string dataDir;
+    std::string device;
+    CLI::App options{"Vandrel: the desktop companion of the GPS data logger", "vandrel"};
+    options.add_option("--data-dir", dataDir, "Folder of Vandrel.db and settings.xml");
+    options.add_option("--device", device,
+                       "Logger to use: a block device, a mount point holding Id.txt, or an image");
+    CLI11_PARSE(options, argc, argv);
+
+    if (!gtk_init_check(&argc, &argv)) {
+        std::cerr << "vandrel: cannot open the display" << std::endl;
+        return 1;
+    }
+    if (!dataDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(dataDir, ec);
+        if (ec) {
+            std::cerr << "Cannot use the program folder " << dataDir << ": " << ec.message()
+                      << std::endl;
+            return 1;
+        }
+        vandrel::setProgramFolder(std::filesystem::absolute(dataDir));
+    }
+    vandrel::gtk::GtkShell* running = nullptr;
+    vandrel::gtk::SingleInstance instance(vandrel::programFolder(), [&running] {
+        if (running != nullptr) {
+            running->present();
+        }
+    });
+    if (!instance.isFirst()) {
+        return 0;
+    }
+    if (!device.empty()) {
+        vandrel::DeviceVolume::instance().setDevicePath(device);
+    }
+    vandrel::gtk::GtkShell shell;
+    running = &shell;
+    shell.start();
+    shell.run();
+    running = nullptr;
+    return 0;
+}

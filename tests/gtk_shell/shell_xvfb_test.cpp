@@ -1,0 +1,352 @@
+// The desktop program under Xvfb: the real shell with GTK and WebKit, a simulated logger image
+// on disk, input sent as GDK events, the model, the database and screenshots checked.
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <libsoup/soup.h>
+
+#include <chrono>
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "core/app_data.h"
+#include "core/program_path.h"
+#include "device/device_volume.h"
+#include "platform/gtk/shell/gtk_shell.h"
+#include "platform/gtk/shell/single_instance.h"
+#include "store/sqlite_db.h"
+#include "test_support.h"
+#include "tools/sim/logger_image.h"
+#include "ui/element.h"
+
+// JavaScriptCore's shared pointers go through this copy (see the renderer tests).
+template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
+
+namespace vandrel::gtk {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Stage {
+    testing::TempDir dir;
+    std::unique_ptr<GtkShell> shell;
+    int raised = 0;
+};
+Stage* stage = nullptr;
+
+bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        if (!g_main_context_iteration(nullptr, FALSE)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    return true;
+}
+
+void pump(int ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+app::MainFrame& frame() {
+    return stage->shell->frame();
+}
+app::PageHost& host() {
+    return *frame().pageHost();
+}
+
+// The screen as the X server shows it, saved with the test output.
+GdkPixbuf* screenshot(const std::string& name) {
+    GdkWindow* root = gdk_get_default_root_window();
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root),
+                                                 gdk_window_get_height(root));
+    fs::path out = fs::path(VANDREL_TEST_OUTPUT) / (name + ".png");
+    fs::create_directories(out.parent_path());
+    if (shot != nullptr) {
+        gdk_pixbuf_save(shot, out.c_str(), "png", nullptr, nullptr);
+    }
+    return shot;
+}
+
+struct Rgb {
+    int r, g, b;
+};
+Rgb pixel(GdkPixbuf* p, int x, int y) {
+    const guchar* px = gdk_pixbuf_get_pixels(p) + y * gdk_pixbuf_get_rowstride(p) +
+                       x * gdk_pixbuf_get_n_channels(p);
+    return {px[0], px[1], px[2]};
+}
+bool near(Rgb a, Rgb b) {
+    return std::abs(a.r - b.r) < 12 && std::abs(a.g - b.g) < 12 && std::abs(a.b - b.b) < 12;
+}
+// How many distinct colours a rectangle holds (a blank area has one).
+size_t colours(GdkPixbuf* p, int x0, int y0, int x1, int y1) {
+    std::set<int> seen;
+    for (int y = y0; y < y1; y += 3) {
+        for (int x = x0; x < x1; x += 3) {
+            Rgb c = pixel(p, x, y);
+            seen.insert((c.r << 16) | (c.g << 8) | c.b);
+        }
+    }
+    return seen.size();
+}
+
+// The element's centre in the main window: its place in its page plus the frames' places.
+std::pair<int, int> centreOf(ui::HtmlWindow& page, const std::string& id) {
+    ui::Rect r = page.document().selectFirst("#" + id)->location();
+    int x = (r.left + r.right) / 2;
+    int y = (r.top + r.bottom) / 2;
+    ui::Rect main = frame().document().selectFirst("#framepage")->location();
+    x += main.left;
+    y += main.top;
+    if (&page != &host()) {
+        const std::string frameId = &page == host().poiPage()     ? "framepage1"
+                                    : &page == host().trackPage() ? "framepage2"
+                                                                  : "framepage3";
+        ui::Rect f = host().document().selectFirst("#" + frameId)->location();
+        x += f.left;
+        y += f.top;
+    }
+    return {x, y};
+}
+
+void button(GtkWidget* widget, std::pair<int, int> at, GdkEventType type) {
+    GdkWindow* window = gtk_widget_get_window(widget);
+    GdkEvent* event = gdk_event_new(type);
+    event->button.window = GDK_WINDOW(g_object_ref(window));
+    event->button.send_event = TRUE;
+    event->button.time = GDK_CURRENT_TIME;
+    event->button.x = at.first;
+    event->button.y = at.second;
+    event->button.button = 1;
+    event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(window, &ox, &oy);
+    event->button.x_root = ox + at.first;
+    event->button.y_root = oy + at.second;
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+GtkWidget* viewOf(GtkWidget* window) {
+    return gtk_bin_get_child(GTK_BIN(window));
+}
+
+void clickAt(std::pair<int, int> at) {
+    GtkWidget* view = viewOf(stage->shell->window());
+    button(view, at, GDK_BUTTON_PRESS);
+    pump(30);
+    button(view, at, GDK_BUTTON_RELEASE);
+    pump(30);
+}
+
+void pressKey(GtkWidget* window, guint keyval) {
+    GdkWindow* gdkWindow = gtk_widget_get_window(window);
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(gdkWindow));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.keyval = keyval;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(gdkWindow));
+    gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+bool pagesReady() {
+    WebRenderer& r = stage->shell->renderer();
+    return frame().pageHost() != nullptr && r.isReady(frame()) && r.isReady(host()) &&
+           r.isReady(*host().poiPage()) && r.isReady(*host().trackPage()) &&
+           r.isReady(*host().settingsPage());
+}
+
+TEST(DesktopProgram, StartsMaximisedWithItsThreePages) {
+    ASSERT_TRUE(pumpUntil(pagesReady));
+    GdkWindow* root = gdk_get_default_root_window();
+    ASSERT_TRUE(pumpUntil([&] {
+        int w = 0;
+        int h = 0;
+        gtk_window_get_size(GTK_WINDOW(stage->shell->window()), &w, &h);
+        return w == gdk_window_get_width(root) && h == gdk_window_get_height(root);
+    }));
+    EXPECT_TRUE(frame().maximised());
+    EXPECT_EQ(frame().document().selectFirst("#maximize")->style("display"), "none");
+    // Wait for the layout of the tab bar to come back, then look at the screen.
+    ASSERT_TRUE(pumpUntil([] {
+        return host().document().selectFirst("#lfromdevtrack") != nullptr &&
+               !host().document().selectFirst("#tab2")->location().isEmpty();
+    }));
+    pump(500);
+    GdkPixbuf* shot = screenshot("page-pois");
+    ASSERT_NE(shot, nullptr);
+    // The caption bar is black, the tab bar dark grey, the POI bar white, and the tabs drawn.
+    EXPECT_TRUE(near(pixel(shot, 600, 2), {0, 0, 0}));
+    auto [tx, ty] = centreOf(host(), "tab2");
+    EXPECT_GT(colours(shot, tx - 50, ty - 15, tx + 50, ty + 15), 3u);
+    ui::Rect bar = host().document().selectFirst("#bar")->location();
+    ui::Rect main = frame().document().selectFirst("#framepage")->location();
+    EXPECT_TRUE(near(pixel(shot, main.left + 700, main.top + bar.top + 2), {32, 32, 32}));
+    g_object_unref(shot);
+}
+
+TEST(DesktopProgram, TheTabBarSwitchesPages) {
+    clickAt(centreOf(host(), "tab2"));
+    ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
+    pump(400);
+    GdkPixbuf* tracks = screenshot("page-tracklogs");
+    clickAt(centreOf(host(), "tab3"));
+    ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));
+    pump(400);
+    GdkPixbuf* settings = screenshot("page-settings");
+    ASSERT_NE(tracks, nullptr);
+    ASSERT_NE(settings, nullptr);
+    // The settings page is white with its form; the track page's left column is dark.
+    auto [sx, sy] = centreOf(*host().settingsPage(), "onsetssave");
+    EXPECT_GT(colours(settings, sx - 30, sy - 10, sx + 30, sy + 10), 2u);
+    ui::Rect main = frame().document().selectFirst("#framepage")->location();
+    ui::Rect page2 = host().document().selectFirst("#framepage2")->location();
+    EXPECT_TRUE(near(pixel(tracks, main.left + page2.left + 130, main.top + page2.top + 250),
+                     {32, 32, 32}));
+    g_object_unref(tracks);
+    g_object_unref(settings);
+}
+
+TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) {
+    clickAt(centreOf(host(), "tab2"));
+    ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
+    pump(300);
+    // The click's handling runs the download in nested loops; the test watches from a timer.
+    struct Watch {
+        bool sawBusy = false;
+        bool answered = false;
+        std::string busyText;
+        std::string notice;
+        bool mainInsensitive = false;
+    } watch;
+    guint timer = g_timeout_add(
+        5,
+        [](gpointer data) -> gboolean {
+            auto* w = static_cast<Watch*>(data);
+            GtkShell& shell = *stage->shell;
+            if (shell.busyWindow() != nullptr && !w->sawBusy) {
+                w->sawBusy = true;
+                w->busyText = "Loading";
+                w->mainInsensitive = !gtk_widget_get_sensitive(shell.window());
+                pump(50);
+                if (GdkPixbuf* shot = screenshot("busy-window")) {
+                    g_object_unref(shot);
+                }
+            }
+            if (shell.boxWindow() != nullptr && !w->answered) {
+                ui::HtmlWindow* view = shell.boxView();
+                ui::Element* text = view->document().selectFirst("#MsgText");
+                if (stage->shell->renderer().isReady(*view) && view->document().minWidth() > 0) {
+                    pump(300);
+                    if (GdkPixbuf* shot = screenshot("message-box")) {
+                        g_object_unref(shot);
+                    }
+                    w->notice = text != nullptr ? text->text() : "";
+                    w->answered = true;
+                    pressKey(shell.boxWindow(), GDK_KEY_Return);
+                }
+            }
+            return G_SOURCE_CONTINUE;
+        },
+        &watch);
+    clickAt(centreOf(host(), "lfromdevtrack"));
+    EXPECT_TRUE(
+        pumpUntil([&] { return watch.answered && stage->shell->boxWindow() == nullptr; }, 60000));
+    g_source_remove(timer);
+    EXPECT_TRUE(watch.sawBusy);
+    EXPECT_TRUE(watch.mainInsensitive);
+    EXPECT_EQ(watch.notice, "Download Complete!");
+    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), 6);
+    EXPECT_TRUE(gtk_widget_get_sensitive(stage->shell->window()));
+    EXPECT_TRUE(frame().isEnabled());
+}
+
+TEST(DesktopProgram, ASecondStartLeavesOneWindow) {
+    const std::string program = std::string(VANDREL_BIN_DIR) + "/vandrel";
+    const std::string folder = stage->dir.path().string();
+    const gchar* argv[] = {program.c_str(), "--data-dir", folder.c_str(), nullptr};
+    GPid pid = 0;
+    ASSERT_TRUE(g_spawn_async(nullptr, const_cast<gchar**>(argv), nullptr,
+                              G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid, nullptr));
+    int status = -1;
+    bool ended = false;
+    g_child_watch_add(
+        pid,
+        [](GPid, gint s, gpointer data) {
+            auto* p = static_cast<std::pair<int*, bool*>*>(data);
+            *p->first = s;
+            *p->second = true;
+        },
+        new std::pair<int*, bool*>(&status, &ended));
+    EXPECT_TRUE(pumpUntil([&] { return ended; }, 30000));
+    EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr));
+    EXPECT_TRUE(pumpUntil([] { return stage->raised == 1; }));
+}
+
+TEST(DesktopProgram, MapsAppearOnceTheMapServiceAnswers) {
+    // Nothing answers at first: the placeholders stay and the timer keeps asking.
+    stage->shell->setProbeAddress("http://127.0.0.1:9/");
+    pump(2500);
+    EXPECT_FALSE(AppData::instance().MapsLoaded);
+    EXPECT_TRUE(host().hasTimer(app::CONNECTIVITY_TIMER));
+    // A local server stands in for the map service.
+    SoupServer* server = soup_server_new(nullptr, nullptr);
+    soup_server_add_handler(
+        server, nullptr,
+        [](SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, gpointer) {
+            soup_server_message_set_status(msg, 200, nullptr);
+            soup_server_message_set_response(msg, "text/html", SOUP_MEMORY_STATIC, "ok", 2);
+        },
+        nullptr, nullptr);
+    ASSERT_TRUE(soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr));
+    GSList* uris = soup_server_get_uris(server);
+    char* address = g_uri_to_string(static_cast<GUri*>(uris->data));
+    stage->shell->setProbeAddress(address);
+    g_free(address);
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+    EXPECT_TRUE(pumpUntil([] { return AppData::instance().MapsLoaded; }, 5000));
+    EXPECT_FALSE(host().hasTimer(app::CONNECTIVITY_TIMER));
+    EXPECT_EQ(fs::path(host().poiPage()->map()->address()).filename(), "pmaps.html");
+    EXPECT_EQ(fs::path(host().trackPage()->map()->address()).filename(), "tmaps.html");
+    // The map page reports its load through window.external.
+    EXPECT_TRUE(pumpUntil([] {
+        const auto& reached = host().trackPage()->reached();
+        return std::find(reached.begin(), reached.end(), "message 4025") != reached.end();
+    }));
+    g_object_unref(server);
+}
+
+}  // namespace
+}  // namespace vandrel::gtk
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    gtk_init(&argc, &argv);
+    vandrel::gtk::Stage stage;
+    vandrel::gtk::stage = &stage;
+    vandrel::setProgramFolder(stage.dir.path());
+    // A logger with six tracks, as an image file the program opens by its path.
+    vandrel::sim::LoggerImage image;
+    image.writeLog(vandrel::sim::generateTracks(6, 720, 1780000000, 5, 0));
+    const auto device = stage.dir / "logger.img";
+    vandrel::testing::writeFile(device, std::string(image.bytes().begin(), image.bytes().end()));
+    vandrel::DeviceVolume::instance().setDevicePath(device.string());
+    vandrel::gtk::SingleInstance instance(stage.dir.path(), [&stage] { ++stage.raised; });
+    stage.shell = std::make_unique<vandrel::gtk::GtkShell>();
+    stage.shell->start();
+    int result = RUN_ALL_TESTS();
+    stage.shell.reset();
+    return result;
+}
