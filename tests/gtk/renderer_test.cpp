@@ -365,7 +365,8 @@ TEST_F(Renderer, TheCanvasOwnerSeesMovesWheelTurnsAndTheLeave) {
     EXPECT_TRUE(pumpUntil([&] { return !pointer.empty(); }));
     ASSERT_FALSE(pointer.empty());
     EXPECT_EQ(pointer[0].id, ui::WM_MOUSEWHEEL);
-    EXPECT_LT(static_cast<std::int16_t>(pointer[0].wParam >> 16), 0);
+    // One notch towards the user.
+    EXPECT_EQ(static_cast<std::int16_t>(pointer[0].wParam >> 16), -ui::WHEEL_DELTA);
     pointer.clear();
     motion(centre("#status"));
     EXPECT_TRUE(pumpUntil([&] { return !pointer.empty(); }));

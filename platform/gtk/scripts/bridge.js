@@ -133,9 +133,11 @@
         moved = e;
         later();
     }, true);
-    // One notch is 120, as the program's owners count it: three lines, or about 120 pixels.
-    const notch = (e) => (e.deltaMode === 1 ? -e.deltaY * 40 : e.deltaMode === 2 ?
-        -e.deltaY * 120 : -e.deltaY * 1.2);
+    // One notch is 120, positive away from the user, as the program's owners count it: the
+    // engine's own wheelDeltaY counts that way; else three lines, or about 120 pixels.
+    const notch = (e) => (typeof e.wheelDeltaY === 'number' && e.wheelDeltaY !== 0 ?
+        e.wheelDeltaY : e.deltaMode === 1 ? -e.deltaY * 40 : e.deltaMode === 2 ?
+        -e.deltaY * 120 : -e.deltaY);
     document.addEventListener('wheel', (e) => {
         if (wheel && wheel.target !== e.target) {
             sendPending();
