@@ -66,8 +66,15 @@
         }
         return 0;
     };
+    // An element's border box; for a control, its client area inside the border and without
+    // the scroll bar, which is where it draws and what its points are relative to.
     const rectOf = (el) => {
         const r = el.getBoundingClientRect();
+        if (el.tagName === 'WIDGET' && el.clientWidth > 0) {
+            const left = Math.round(r.left) + el.clientLeft;
+            const top = Math.round(r.top) + el.clientTop;
+            return [left, top, left + el.clientWidth, top + el.clientHeight];
+        }
         return [Math.round(r.left), Math.round(r.top), Math.round(r.right), Math.round(r.bottom)];
     };
     const chainRects = (node, into) => {
