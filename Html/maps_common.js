@@ -1,15 +1,10 @@
 // The map both map pages share: an OpenStreetMap layer and the global map object that the
-// page functions of the POI and track pages work on. The tile address can be replaced by the
-// program (a test's local service) through the query "?tiles=" of the page address.
+// page functions of the POI and track pages work on. The page tells the program once it has
+// loaded, so that the program can draw on it.
 var map;
 (function () {
-  var tiles = 'https://tile.openstreetmap.org/{z}/{x}/{y}.png';
-  var match = /[?&]tiles=([^&]+)/.exec(location.search);
-  if (match) {
-    tiles = decodeURIComponent(match[1]);
-  }
   map = L.map('map', {worldCopyJump: true}).setView([0, 0], 2);
-  L.tileLayer(tiles, {
+  L.tileLayer('https://tile.openstreetmap.org/{z}/{x}/{y}.png', {
     maxZoom: 19,
     attribution: '&copy; OpenStreetMap contributors'
   }).addTo(map);
