@@ -5,8 +5,8 @@
 #include <gtk/gtk.h>
 #include <libsoup/soup.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -230,6 +230,8 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
         std::string busyText;
         std::string notice;
         bool mainInsensitive = false;
+        bool boxSizedToPage = false;
+        bool boxLooksRight = false;
     } watch;
     guint timer = g_timeout_add(
         5,
@@ -250,7 +252,18 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
                 ui::Element* text = view->document().selectFirst("#MsgText");
                 if (stage->shell->renderer().isReady(*view) && view->document().minWidth() > 0) {
                     pump(300);
+                    int x = 0;
+                    int y = 0;
+                    int width = 0;
+                    int height = 0;
+                    gtk_window_get_position(GTK_WINDOW(shell.boxWindow()), &x, &y);
+                    gtk_window_get_size(GTK_WINDOW(shell.boxWindow()), &width, &height);
+                    w->boxSizedToPage = width == view->document().minWidth() &&
+                                        height == view->document().minHeight();
                     if (GdkPixbuf* shot = screenshot("message-box")) {
+                        // A dark face with the picture and the texts on it.
+                        w->boxLooksRight = near(pixel(shot, x + 3, y + 3), {0, 0, 0}) &&
+                                           colours(shot, x, y, x + width, y + height) > 8;
                         g_object_unref(shot);
                     }
                     w->notice = text != nullptr ? text->text() : "";
@@ -268,6 +281,8 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
     EXPECT_TRUE(watch.sawBusy);
     EXPECT_TRUE(watch.mainInsensitive);
     EXPECT_EQ(watch.notice, "Download Complete!");
+    EXPECT_TRUE(watch.boxSizedToPage);
+    EXPECT_TRUE(watch.boxLooksRight);
     EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), 6);
     EXPECT_TRUE(gtk_widget_get_sensitive(stage->shell->window()));
     EXPECT_TRUE(frame().isEnabled());
