@@ -32,7 +32,7 @@ void FrameWindow::attach(GtkWidget* view) {
 
 gboolean FrameWindow::pressed(GtkWidget*, GdkEventButton* event, gpointer data) {
     auto* self = static_cast<FrameWindow*>(data);
-    if (event->type != GDK_BUTTON_PRESS || event->button != 1 || event->send_event) {
+    if (event->type != GDK_BUTTON_PRESS || event->button != 1) {
         return FALSE;
     }
     const app::FrameHit hit =

@@ -1,6 +1,7 @@
 // vandrel: the desktop program. Options as the command-line tool has them: --device names the
 // logger (a block device, a mount point or a volume image), --data-dir the folder of the
 // database and settings.
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <CLI/CLI.hpp>
@@ -52,6 +53,14 @@ int main(int argc, char** argv) {
     }
     vandrel::gtk::GtkShell shell;
     running = &shell;
+    // Asked to end from outside (a session ending, Ctrl+C in a terminal): close as the close
+    // button does, so that the settings are saved and the database closed.
+    auto closeShell = +[](gpointer data) -> gboolean {
+        static_cast<vandrel::gtk::GtkShell*>(data)->close();
+        return G_SOURCE_CONTINUE;
+    };
+    g_unix_signal_add(SIGTERM, closeShell, &shell);
+    g_unix_signal_add(SIGINT, closeShell, &shell);
     shell.start();
     shell.run();
     running = nullptr;
