@@ -11,7 +11,6 @@ trap 'rm -f "$runs"' EXIT
 for _ in 1 2 3 4 5 6 7; do
   xvfb-run -a -s "-screen 0 1280x800x24" "$build/vandrel_startup_bench" 2>/dev/null | tee -a "$runs"
 done
-awk '{ f[NR] = $2; a[NR] = $4; r[NR] = $6; t[NR] = $8 }
-     END { n = asort(f); asort(a); asort(r); asort(t); m = int((n + 1) / 2);
-           printf "median: first page %d ms, all pages %d ms, RSS %d kB, with web processes %d kB\n",
-                  f[m], a[m], r[m], t[m] }' "$runs"
+median() { awk -v c="$1" '{ print $c }' "$runs" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+echo "median: first page $(median 2) ms, all pages $(median 4) ms," \
+  "RSS $(median 6) kB, with web processes $(median 8) kB"
