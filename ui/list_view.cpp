@@ -21,6 +21,7 @@ void ListView::insertColumn(int index, int width, std::string title) {
 void ListView::setColumnWidth(int index, int width) {
     if (index >= 0 && index < columnCount()) {
         columns_[static_cast<std::size_t>(index)].width = width;
+        clampScroll();
         invalidate();
     }
 }
@@ -51,7 +52,16 @@ Rect ListView::columnRect(int index) const {
     for (int i = 0; i < index; ++i) {
         left += columnWidth(i);
     }
+    left -= scrollLeft_;
     return Rect{left, 0, left + columnWidth(index), headerHeight()};
+}
+
+int ListView::contentWidth() const {
+    int width = 0;
+    for (const Column& c : columns_) {
+        width += c.width;
+    }
+    return width;
 }
 
 // The height the rows are shown in, below the header.
@@ -175,10 +185,18 @@ void ListView::clampScroll() {
     int visible = visibleHeight();
     int maxTop = std::max(0, rowCount() * rowHeight_ - visible);
     scrollTop_ = std::clamp(scrollTop_, 0, maxTop);
+    Element* e = element();
+    int width = e != nullptr ? e->location().width() : 0;
+    scrollLeft_ = std::clamp(scrollLeft_, 0, std::max(0, contentWidth() - width));
 }
 
 void ListView::scrollTo(int top) {
+    scrollTo(top, scrollLeft_);
+}
+
+void ListView::scrollTo(int top, int left) {
     scrollTop_ = top;
+    scrollLeft_ = left;
     clampScroll();
     invalidate();
 }
@@ -235,6 +253,7 @@ void ListView::invalidate() {
     Change change{Change::Kind::WidgetContent, e->uid(), "list", canvas.svg()};
     change.number = static_cast<std::int64_t>(rowCount()) * rowHeight_ + headerHeight();
     change.y = requestScroll_ ? scrollTop_ : -1;
+    change.x = contentWidth();  // the width the renderer scrolls sideways over
     requestScroll_ = false;
     e->document().notify(change);
 }

@@ -55,8 +55,8 @@ class ListView : public Control {
     int columnWidth(int index) const;
     int columnCount() const { return static_cast<int>(columns_.size()); }
     const std::string& columnTitle(int index) const;
-    // The header item of the column, in control coordinates (cells lie below it); the header
-    // is headerHeight() tall, 0 when none is shown.
+    // The header item of the column, in control coordinates after the sideways scroll (cells
+    // lie below it); the header is headerHeight() tall, 0 when none is shown.
     Rect columnRect(int index) const;
     int headerHeight() const;
     static constexpr int kHeaderHeight = 24;
@@ -82,9 +82,13 @@ class ListView : public Control {
     int focusedRow() const { return focus_; }
     void clearSelection();
 
-    // Scrolling, in pixels from the top of the first row.
+    // Scrolling, in pixels from the top of the first row and from the left of the first
+    // column; columns wider together than the list scroll sideways under the header.
     void scrollTo(int top);
+    void scrollTo(int top, int left);
     int scrollTop() const { return scrollTop_; }
+    int scrollLeft() const { return scrollLeft_; }
+    int contentWidth() const;
     void ensureVisible(int row);
     int rowAt(int y) const;                   // y in control coordinates; -1 below the last row
     std::pair<int, int> visibleRows() const;  // [first, last)
@@ -111,6 +115,7 @@ class ListView : public Control {
     int virtualCount_ = 0;
     int rowHeight_ = 20;
     int scrollTop_ = 0;
+    int scrollLeft_ = 0;
     std::set<int> selected_;
     int mark_ = -1;
     int focus_ = -1;

@@ -142,7 +142,8 @@ void WebRenderer::handleWindowMessage(WindowState& state, const std::string& typ
         window.dispatchKey(key);
     } else if (type == "scroll" && element != nullptr) {
         if (auto* list = dynamic_cast<ui::ListView*>(element->window())) {
-            list->scrollTo(static_cast<int>(number(message, "top")));
+            list->scrollTo(static_cast<int>(number(message, "top")),
+                           static_cast<int>(number(message, "left")));
         }
     }
 }

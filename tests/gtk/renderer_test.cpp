@@ -339,6 +339,15 @@ TEST_F(Renderer, KeysMoveTheListSelectionAndScrollThePage) {
                    " return e.scrollHeight - e.scrollTop - e.clientHeight; })()") == "0";
     }));
     EXPECT_TRUE(pumpUntil([&] { return list->visibleRows().second == DemoPage::kRows; }));
+    // Wider columns scroll sideways in the page, and the model follows.
+    list->insertColumn(1, 300, "Wide");
+    const std::string list6001 = "document.querySelector('[id=\"6001\"]')";
+    EXPECT_TRUE(pumpUntil([&] { return evalJs(list6001 + ".scrollWidth") == "560"; }));
+    evalJs(list6001 + ".scrollLeft = 120");
+    EXPECT_TRUE(pumpUntil([&] { return list->scrollLeft() == 120; }));
+    EXPECT_EQ(list->columnRect(1).left, 140);
+    list->setColumnWidth(1, 0);
+    EXPECT_TRUE(pumpUntil([&] { return evalJs(list6001 + ".scrollWidth") == "260"; }));
 }
 
 TEST_F(Renderer, TheCanvasOwnerSeesMovesWheelTurnsAndTheLeave) {

@@ -65,6 +65,7 @@ TEST_F(ListKeys, AReportListHeadsItsColumnsAndReportsHeaderClicks) {
     mouse(page, *el, MouseEventType::Down, Point{100, 10});
     mouse(page, *el, MouseEventType::Up, Point{100, 10});
     EXPECT_EQ(page.notifications, (std::vector<std::pair<int, int>>{{LVN_COLUMNCLICK, -1}}));
+    EXPECT_EQ(page.columns, (std::vector<int>{1}));
     EXPECT_TRUE(list->selectedRows().empty());
     mouse(page, *el, MouseEventType::Down, Point{100, 30});
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{0}));
@@ -81,6 +82,27 @@ TEST_F(ListKeys, AReportListHeadsItsColumnsAndReportsHeaderClicks) {
     page.notifications.clear();
     mouse(page, byId(page, "6002"), MouseEventType::Down, Point{10, 310});
     EXPECT_TRUE(page.notifications.empty());
+}
+
+TEST_F(ListKeys, ColumnsWiderThanTheListScrollSidewaysUnderTheHeader) {
+    list->insertColumn(2, 300, "wide");
+    EXPECT_EQ(list->contentWidth(), 512);
+    EXPECT_EQ(renderer.changes.back().x, 512);  // the renderer's scroller is that wide
+    list->scrollTo(0, 100);
+    EXPECT_EQ(list->scrollLeft(), 100);
+    EXPECT_EQ(list->columnRect(1), (Rect{-38, 0, 112, ListView::kHeaderHeight}));
+    // A header press hits the column under the pointer after the scroll.
+    mouse(page, *el, MouseEventType::Down, Point{150, 10});
+    ASSERT_EQ(page.notifications.size(), 1u);
+    EXPECT_EQ(page.notifications[0].first, LVN_COLUMNCLICK);
+    EXPECT_EQ(page.columns[0], 2);
+    list->scrollTo(40, 10000);  // no further than the last column's right edge
+    EXPECT_EQ(list->scrollLeft(), 512 - 300);
+    EXPECT_EQ(list->scrollTop(), 40);
+    list->scrollTo(0);  // the sideways position stays
+    EXPECT_EQ(list->scrollLeft(), 212);
+    list->setColumnWidth(2, 10);
+    EXPECT_EQ(list->scrollLeft(), 0);
 }
 
 TEST_F(ListKeys, KeysMoveTheFocusedRowAndSelectAsTheMouseDoes) {

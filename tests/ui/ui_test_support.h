@@ -21,6 +21,7 @@ class RecordingPage : public ui::HtmlWindow {
         } else if (m.id == ui::WM_NOTIFY) {
             auto* n = reinterpret_cast<const ui::ListNotify*>(m.lParam);
             notifications.push_back({n->code, n->item});
+            columns.push_back(n->subItem);
         } else {
             messages.push_back(m.id);
         }
@@ -28,6 +29,7 @@ class RecordingPage : public ui::HtmlWindow {
     }
     std::vector<std::string> commands;
     std::vector<std::pair<int, int>> notifications;
+    std::vector<int> columns;  // the column of each notification, or -1
     std::vector<ui::MessageId> messages;
 };
 

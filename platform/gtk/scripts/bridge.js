@@ -209,7 +209,8 @@
     document.addEventListener('scroll', (e) => {
         const t = e.target;
         if (t.nodeType === 1 && t.hasAttribute('data-vlist')) {
-            post({t: 'scroll', w: key, uid: uidOf(t), top: Math.round(t.scrollTop)});
+            post({t: 'scroll', w: key, uid: uidOf(t), top: Math.round(t.scrollTop),
+                  left: Math.round(t.scrollLeft)});
         }
     }, true);
 
@@ -315,27 +316,34 @@
         el.style.display = 'block';
         el.style.zIndex = '1000';
     };
+    // A list is a scroller as tall as its rows and as wide as its columns (op.number, op.x),
+    // over which the drawing of what is visible stays in place. Returns whether the list's
+    // client area changed (a scroll bar came or went), which the model must learn.
     const drawWidget = (el, op) => {
         if (op.name !== 'list') {
             el.innerHTML = op.value;
-            return;
+            return false;
         }
+        const before = el.clientWidth + 'x' + el.clientHeight;
         let spacer = el.querySelector(':scope > .vlist-spacer');
         if (!spacer) {
             el.setAttribute('data-vlist', '');
-            el.style.overflowY = 'auto';
+            el.style.overflow = 'auto';
             if (!el.hasAttribute('tabindex')) {
                 el.tabIndex = 0;  // a list takes the focus, and with it its keys
             }
             el.innerHTML = '<div class="vlist-spacer" style="position:relative">' +
-                '<div class="vlist-view" style="position:sticky;top:0"></div></div>';
+                '<div class="vlist-view" style="position:sticky;top:0;left:0;' +
+                'width:max-content"></div></div>';
             spacer = el.firstChild;
         }
         spacer.style.height = op.number + 'px';
+        spacer.style.width = op.x > 0 ? op.x + 'px' : '';
         spacer.firstChild.innerHTML = op.value;
         if (op.y >= 0) {
             el.scrollTop = op.y;
         }
+        return before !== el.clientWidth + 'x' + el.clientHeight;
     };
     // The same names as the program writes into the served page.
     const stateNames = [[0x20, 'current'], [0x40, 'checked'], [0x80, 'disabled'],
@@ -407,9 +415,10 @@
             const el = byUid(op.uid);
             const run = ops[op.k];
             if (el && run) {
-                run(el, op);
-                // A control's drawing never changes the layout (see pages.css).
-                moved = moved || op.k !== 'widget';
+                const resized = run(el, op) === true;
+                // A control's drawing never changes the layout (see pages.css), but a list's
+                // scroll bars change its client area.
+                moved = moved || op.k !== 'widget' || resized;
                 styled = styled || op.k === 'content' || op.k === 'attr';
             }
         }
