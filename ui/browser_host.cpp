@@ -2,8 +2,8 @@
 
 namespace vandrel::ui {
 
-BrowserHost::BrowserHost(HtmlWindow& owner, const Element& element, ControlSpec spec)
-    : Control(owner, element, std::move(spec)) {}
+BrowserHost::BrowserHost(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec)
+    : Control(owner, element, std::move(widgetSpec)) {}
 
 void BrowserHost::setBackend(BrowserBackend* backend) {
     backend_ = backend;

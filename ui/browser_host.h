@@ -27,7 +27,7 @@ class BrowserHost : public Control {
         std::function<std::string(const std::string& method, const std::vector<std::string>& args)>;
     using LoadedHandler = std::function<void(const std::string& address)>;
 
-    BrowserHost(HtmlWindow& owner, const Element& element, ControlSpec spec);
+    BrowserHost(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec);
 
     void setBackend(BrowserBackend* backend);
     BrowserBackend* backend() const { return backend_; }

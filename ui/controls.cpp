@@ -169,10 +169,11 @@ int decimalId(const std::string& text) {
     return std::atoi(text.c_str());
 }
 
-std::unique_ptr<Window> createFrame(HtmlWindow& parent, Element& element, const ControlSpec& spec) {
-    auto frame = std::make_unique<HtmlWindow>(parent.loop(), &parent, spec.id);
+std::unique_ptr<Window> createFrame(HtmlWindow& parent, Element& element,
+                                    const ControlSpec& widgetSpec) {
+    auto frame = std::make_unique<HtmlWindow>(parent.loop(), &parent, widgetSpec.id);
     startFrame(*frame, element);
-    if ((spec.style & WS_DISABLED) != 0) {
+    if ((widgetSpec.style & WS_DISABLED) != 0) {
         frame->enable(false);
     }
     return frame;
@@ -181,7 +182,7 @@ std::unique_ptr<Window> createFrame(HtmlWindow& parent, Element& element, const 
 }  // namespace
 
 ControlSpec controlSpec(std::string_view tag, const Attributes& attributes) {
-    ControlSpec spec;
+    ControlSpec widgetSpec;
     std::string type = attributeOf(attributes, "type");
     const WidgetType* widget = nullptr;
     for (const WidgetType& w : kWidgetTypes) {
@@ -191,20 +192,20 @@ ControlSpec controlSpec(std::string_view tag, const Attributes& attributes) {
         }
     }
     if (widget != nullptr) {
-        spec.kind = widget->kind;
-        spec.className = widget->className;
-        spec.style = kBaseControlStyle | bitsOf(attributes, kWindowStyles) |
-                     bitsOf(attributes, widget->keywords);
+        widgetSpec.kind = widget->kind;
+        widgetSpec.className = widget->className;
+        widgetSpec.style = kBaseControlStyle | bitsOf(attributes, kWindowStyles) |
+                           bitsOf(attributes, widget->keywords);
     } else if (tag == "iframe") {
-        spec.kind = ControlSpec::Kind::Frame;
-        spec.className = "HtmlWindow";
-        spec.style = kBaseControlStyle | bitsOf(attributes, kWindowStyles);
+        widgetSpec.kind = ControlSpec::Kind::Frame;
+        widgetSpec.className = "HtmlWindow";
+        widgetSpec.style = kBaseControlStyle | bitsOf(attributes, kWindowStyles);
     } else {
-        return spec;
+        return widgetSpec;
     }
-    spec.exStyle = bitsOf(attributes, kExtendedStyles);
-    spec.id = decimalId(attributeOf(attributes, "id"));
-    return spec;
+    widgetSpec.exStyle = bitsOf(attributes, kExtendedStyles);
+    widgetSpec.id = decimalId(attributeOf(attributes, "id"));
+    return widgetSpec;
 }
 
 void startFrame(HtmlWindow& frame, const Element& element) {
@@ -234,39 +235,39 @@ void startFrame(HtmlWindow& frame, const Element& element) {
     }
 }
 
-Control::Control(HtmlWindow& owner, const Element& element, ControlSpec spec)
-    : Window(owner.loop(), &owner, spec.id),
+Control::Control(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec)
+    : Window(owner.loop(), &owner, widgetSpec.id),
       owner_(owner),
       uid_(element.uid()),
-      spec_(std::move(spec)) {}
+      spec_(std::move(widgetSpec)) {}
 
 Element* Control::element() const {
     return owner_.document().findByUid(uid_);
 }
 
 std::unique_ptr<Window> createStandardControl(HtmlWindow& parent, Element& element) {
-    ControlSpec spec = controlSpec(element.tag(), element.attributes());
+    ControlSpec widgetSpec = controlSpec(element.tag(), element.attributes());
     std::unique_ptr<Window> window;
-    switch (spec.kind) {
+    switch (widgetSpec.kind) {
         case ControlSpec::Kind::None:
             return nullptr;
         case ControlSpec::Kind::Frame:
-            return createFrame(parent, element, spec);
+            return createFrame(parent, element, widgetSpec);
         case ControlSpec::Kind::Browser:
-            window = std::make_unique<BrowserHost>(parent, element, spec);
+            window = std::make_unique<BrowserHost>(parent, element, widgetSpec);
             break;
         case ControlSpec::Kind::Static:
-            window = std::make_unique<StaticControl>(parent, element, spec);
+            window = std::make_unique<StaticControl>(parent, element, widgetSpec);
             break;
         case ControlSpec::Kind::ListView:
-            window = std::make_unique<ListView>(parent, element, spec);
+            window = std::make_unique<ListView>(parent, element, widgetSpec);
             break;
         default:
             // The remaining types are used by no page; a plain control stands in for them.
-            window = std::make_unique<Control>(parent, element, spec);
+            window = std::make_unique<Control>(parent, element, widgetSpec);
             break;
     }
-    if ((spec.style & WS_DISABLED) != 0) {
+    if ((widgetSpec.style & WS_DISABLED) != 0) {
         window->enable(false);
     }
     return window;

@@ -53,9 +53,9 @@ ControlSpec controlSpec(std::string_view tag, const Attributes& attributes);
 // A native control's window. It knows its element by uid and the HTML window it lives in.
 class Control : public Window {
   public:
-    Control(HtmlWindow& owner, const Element& element, ControlSpec spec);
+    Control(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec);
 
-    const ControlSpec& spec() const { return spec_; }
+    const ControlSpec& widgetSpec() const { return spec_; }
     HtmlWindow& owner() const { return owner_; }
     std::uint64_t elementUid() const { return uid_; }
     // The element, or null when it left the page.

@@ -8,8 +8,8 @@
 
 namespace vandrel::ui {
 
-ListView::ListView(HtmlWindow& owner, const Element& element, ControlSpec spec)
-    : Control(owner, element, std::move(spec)) {}
+ListView::ListView(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec)
+    : Control(owner, element, std::move(widgetSpec)) {}
 
 void ListView::insertColumn(int index, int width, std::string title) {
     index = std::clamp(index, 0, columnCount());
@@ -39,7 +39,7 @@ const std::string& ListView::columnTitle(int index) const {
 
 // Only a report list with columns to head has a header.
 int ListView::headerHeight() const {
-    std::uint32_t style = spec().style;
+    std::uint32_t style = widgetSpec().style;
     bool report = (style & 0x3) == 1;
     return report && !columns_.empty() && (style & LVS_NOCOLUMNHEADER) == 0 ? kHeaderHeight : 0;
 }
@@ -142,7 +142,7 @@ void ListView::click(int row, unsigned modifiers) {
     if (row < 0 || row >= rowCount()) {
         return;
     }
-    bool single = (spec().style & LVS_SINGLESEL) != 0;
+    bool single = (widgetSpec().style & LVS_SINGLESEL) != 0;
     if (!single && (modifiers & SHIFT_KEY_PRESSED) != 0 && mark_ >= 0) {
         selected_.clear();
         for (int r = std::min(mark_, row); r <= std::max(mark_, row); ++r) {
@@ -166,7 +166,7 @@ void ListView::setSelected(int row, bool selected) {
         return;
     }
     if (selected) {
-        if ((spec().style & LVS_SINGLESEL) != 0) {
+        if ((widgetSpec().style & LVS_SINGLESEL) != 0) {
             selected_.clear();
         }
         selected_.insert(row);
@@ -282,7 +282,7 @@ std::intptr_t ListView::handleMessage(const Message& message) {
     if (onHeader && (message.id == WM_LBUTTONDOWN || message.id == WM_LBUTTONDBLCLK)) {
         for (int i = 0; i < columnCount(); ++i) {
             Rect r = columnRect(i);
-            if (x >= r.left && x < r.right && (spec().style & LVS_NOSORTHEADER) == 0) {
+            if (x >= r.left && x < r.right && (widgetSpec().style & LVS_NOSORTHEADER) == 0) {
                 notifyParent(LVN_COLUMNCLICK, -1, i);
             }
         }

@@ -46,9 +46,9 @@ class ListView : public Control {
     // Draws one row into its rectangle (control coordinates).
     using RowPainter = std::function<void(Canvas&, int row, const Rect& rect, bool selected)>;
 
-    ListView(HtmlWindow& owner, const Element& element, ControlSpec spec);
+    ListView(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec);
 
-    bool isVirtual() const { return (spec().style & LVS_OWNERDATA) != 0; }
+    bool isVirtual() const { return (widgetSpec().style & LVS_OWNERDATA) != 0; }
 
     void insertColumn(int index, int width, std::string title = {});
     void setColumnWidth(int index, int width);

@@ -56,7 +56,7 @@ bool ListView::keyDown(int keyCode, unsigned modifiers) {
     if (count == 0) {
         return false;
     }
-    bool single = (spec().style & LVS_SINGLESEL) != 0;
+    bool single = (widgetSpec().style & LVS_SINGLESEL) != 0;
     bool ctrl = !single && (modifiers & CONTROL_KEY_PRESSED) != 0;
     bool shift = !single && (modifiers & SHIFT_KEY_PRESSED) != 0;
     if (keyCode == VK_SPACE) {

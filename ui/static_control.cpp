@@ -5,8 +5,8 @@
 
 namespace vandrel::ui {
 
-StaticControl::StaticControl(HtmlWindow& owner, const Element& element, ControlSpec spec)
-    : Control(owner, element, std::move(spec)) {}
+StaticControl::StaticControl(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec)
+    : Control(owner, element, std::move(widgetSpec)) {}
 
 void StaticControl::setPainter(Painter painter) {
     painter_ = std::move(painter);

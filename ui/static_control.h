@@ -17,7 +17,7 @@ class StaticControl : public Control {
     // WM_MOUSELEAVE) with the point relative to the control.
     using MouseHandler = std::function<void(const Message&)>;
 
-    StaticControl(HtmlWindow& owner, const Element& element, ControlSpec spec);
+    StaticControl(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec);
 
     void setPainter(Painter painter);
     void setMouseHandler(MouseHandler handler) { mouse_ = std::move(handler); }
