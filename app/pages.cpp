@@ -84,9 +84,7 @@ bool PageWindow::onBehaviorEvent(ui::HtmlWindow&, ui::Element&, ui::BehaviorEven
     if (id.empty()) {
         return false;
     }
-    // Copied: a handler may add routes (never does today, but the loop must not care).
-    const auto routes = clicks_;
-    for (const auto& [known, handler] : routes) {
+    for (const auto& [known, handler] : clicks_) {
         if (known == id) {
             reach(id, handler);
         }
@@ -95,8 +93,7 @@ bool PageWindow::onBehaviorEvent(ui::HtmlWindow&, ui::Element&, ui::BehaviorEven
 }
 
 std::intptr_t PageWindow::handleElementCommand(const std::string& id) {
-    const auto routes = commands_;
-    for (const auto& [known, handler] : routes) {
+    for (const auto& [known, handler] : commands_) {
         if (known == id) {
             reach("command " + id, handler);
         }
@@ -134,10 +131,6 @@ PoiPage::PoiPage(ui::EventLoop& loop, ui::Window* parent, int controlId, ShellSe
     addCommand("cmdicon");
     addCommand("seticon");
     addMessage(ui::MSG_MAP_FOUND);
-}
-
-void PoiPage::init() {
-    PageWindow::init();
 }
 
 CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
@@ -255,10 +248,6 @@ SettingsPage::SettingsPage(ui::EventLoop& loop, ui::Window* parent, int controlI
                            "onupdate", "mtype", "etype"}) {
         addClick(id);
     }
-}
-
-void SettingsPage::init() {
-    PageWindow::init();
 }
 
 }  // namespace vandrel::app

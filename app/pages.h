@@ -65,7 +65,6 @@ class PageWindow : public ui::HtmlWindow, public ui::EventHandler {
 class PoiPage final : public PageWindow {
   public:
     PoiPage(ui::EventLoop& loop, ui::Window* parent, int controlId, ShellServices& services);
-    void init() override;
 };
 
 // Page 2: the track logs (resource 203).
@@ -99,7 +98,6 @@ class CPageTrack final : public PageWindow {
 class SettingsPage final : public PageWindow {
   public:
     SettingsPage(ui::EventLoop& loop, ui::Window* parent, int controlId, ShellServices& services);
-    void init() override;
 };
 
 }  // namespace vandrel::app

@@ -229,6 +229,21 @@ TEST_F(Shell, CaptionButtonsMaximiseToTheWorkAreaAndRestoreTheLastRectangle) {
     EXPECT_EQ(desktop.closed, 1);
 }
 
+TEST_F(Shell, HitTestUsesTheFramePagesLayout) {
+    elementById(frame, "body")->setLocation({0, 0, 920, 720});
+    elementById(frame, "caption")->setLocation({26, 3, 840, 25});
+    elementById(frame, "icon")->setLocation({3, 3, 23, 23});
+    EXPECT_EQ(frame.hitTest({300, 10}), FrameHit::Caption);
+    EXPECT_EQ(frame.hitTest({10, 10}), FrameHit::SystemMenu);
+    EXPECT_EQ(frame.hitTest({1, 8}), FrameHit::TopLeft);
+    EXPECT_EQ(frame.hitTest({1, 18}), FrameHit::Left);
+    EXPECT_EQ(frame.hitTest({400, 400}), FrameHit::Client);
+    clickId(frame, "maximize");
+    loop.runPending();
+    EXPECT_EQ(frame.hitTest({300, 10}), FrameHit::Client);
+    EXPECT_EQ(frame.hitTest({1, 8}), FrameHit::Client);
+}
+
 TEST_F(Shell, MapsReplaceThePlaceholdersAtTheFirstAnswerOfTheMapService) {
     loop.advance(ui::Milliseconds{1000});
     ASSERT_EQ(probe.asked.size(), 1u);
