@@ -2,7 +2,10 @@
 // Shared test fixtures: a temporary folder that is removed afterwards, and the paths of the
 // built programs and the shared recorded tracks.
 
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
@@ -50,6 +53,29 @@ inline std::string readFile(const std::filesystem::path& path) {
 inline void writeFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+// What a built program printed and how it ended.
+struct ProcessResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a built program with arguments (shell words, quoted by the caller) as a user would, with
+// no standard input; its output is caught in files of the scratch folder.
+inline ProcessResult runProgram(const std::string& program, const std::string& arguments,
+                                const std::filesystem::path& scratch) {
+    const std::filesystem::path out = scratch / "program-out.txt";
+    const std::filesystem::path err = scratch / "program-err.txt";
+    const std::string command = "'" + builtProgram(program).string() + "' " + arguments + " >'" +
+                                out.string() + "' 2>'" + err.string() + "' </dev/null";
+    const int status = std::system(command.c_str());
+    ProcessResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = readFile(out);
+    result.err = readFile(err);
+    return result;
 }
 
 }  // namespace vandrel::testing

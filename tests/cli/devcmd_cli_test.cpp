@@ -16,24 +16,12 @@ namespace {
 
 using testing::TempDir;
 
-struct ProcessResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using testing::ProcessResult;
 
 class CliDeviceCommands : public ::testing::Test {
   protected:
     ProcessResult run(const std::string& program, const std::string& arguments) {
-        const std::string command = "'" + testing::builtProgram(program).string() + "' " +
-                                    arguments + " >'" + (dir_ / "out").string() + "' 2>'" +
-                                    (dir_ / "err").string() + "' </dev/null";
-        const int status = std::system(command.c_str());
-        ProcessResult r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = testing::readFile(dir_ / "out");
-        r.err = testing::readFile(dir_ / "err");
-        return r;
+        return testing::runProgram(program, arguments, dir_.path());
     }
     ProcessResult cli(const std::string& arguments) {
         return run("vandrel-cli", "--data-dir '" + program().string() + "' --device '" + image() +

@@ -16,24 +16,12 @@ namespace {
 
 using namespace testing;
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using ProgramRun = testing::ProcessResult;
 
 class CliExchange : public ::testing::Test {
   protected:
     ProgramRun run(const std::string& program, const std::string& arguments) {
-        const std::string command = builtProgram(program).string() + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string() +
-                                    " </dev/null";
-        const int status = std::system(command.c_str());
-        ProgramRun r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = readFile(dir_ / "out");
-        r.err = readFile(dir_ / "err");
-        return r;
+        return runProgram(program, arguments, dir_.path());
     }
     ProgramRun cli(const std::string& arguments, const std::string& program = "program") {
         return run("vandrel-cli", "--data-dir " + (dir_ / program).string() + " " + arguments);

@@ -28,11 +28,9 @@ std::string poiFile(const std::vector<SimPoi>& pois) {
 }
 
 int runSim(const testing::TempDir& dir, const std::string& arguments, std::string& out) {
-    const std::string command = "'" + testing::builtProgram("vandrel-sim").string() + "' " +
-                                arguments + " >'" + (dir / "out.txt").string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    out = testing::readFile(dir / "out.txt");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const testing::ProcessResult run = testing::runProgram("vandrel-sim", arguments, dir.path());
+    out = run.out + run.err;
+    return run.exitCode;
 }
 
 bool hasLine(const std::string& text, const std::string& line) {

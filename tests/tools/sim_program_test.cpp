@@ -11,22 +11,10 @@
 namespace vandrel::sim {
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using ProgramRun = testing::ProcessResult;
 
 ProgramRun runSim(const testing::TempDir& dir, const std::string& arguments) {
-    const std::string command = "'" + testing::builtProgram("vandrel-sim").string() + "' " +
-                                arguments + " >'" + (dir / "out.txt").string() + "' 2>'" +
-                                (dir / "err.txt").string() + "'";
-    const int status = std::system(command.c_str());
-    ProgramRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = testing::readFile(dir / "out.txt");
-    run.err = testing::readFile(dir / "err.txt");
-    return run;
+    return testing::runProgram("vandrel-sim", arguments, dir.path());
 }
 
 TEST(SimProgram, CreateThenInspect) {
