@@ -2,6 +2,8 @@
 
 #include "device/device_settings.h"
 
+#include "core/number_text.h"
+
 #include <tinyxml2.h>
 #include <unistd.h>
 
@@ -30,20 +32,6 @@ class SettingsPrinter : public tinyxml2::XMLPrinter {
     }
 };
 
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    if (text.size() > 1 && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    return text;
-}
-
 // Numbers are read and written without the locale: the GUI toolkit sets LC_NUMERIC from the
 // user's locale, and a decimal comma would make the file unreadable elsewhere.
 void readInt(const tinyxml2::XMLElement& params, const char* name, int32_t& field) {
@@ -51,11 +39,8 @@ void readInt(const tinyxml2::XMLElement& params, const char* name, int32_t& fiel
     if (value == nullptr) {
         return;
     }
-    const std::string_view text = trimmed(value);
-    int32_t parsed = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (ec == std::errc() && end == text.data() + text.size()) {
-        field = parsed;
+    if (const auto parsed = parseNumber<int32_t>(value)) {
+        field = *parsed;
     }
 }
 
@@ -66,12 +51,10 @@ void readFloat(const tinyxml2::XMLElement& params, const char* name, float& fiel
     if (value == nullptr) {
         return;
     }
-    const std::string_view text = trimmed(value);
-    double parsed = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (ec == std::errc() && end == text.data() + text.size() && std::isfinite(parsed) &&
-        std::fabs(parsed) <= std::numeric_limits<float>::max()) {
-        field = static_cast<float>(parsed);
+    const auto parsed = parseNumber<double>(value);
+    if (parsed && std::isfinite(*parsed) &&
+        std::fabs(*parsed) <= std::numeric_limits<float>::max()) {
+        field = static_cast<float>(*parsed);
     }
 }
 

@@ -1,12 +1,11 @@
 // Reading the PC track archive into the database (track_archive.h).
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string_view>
-#include <system_error>
 
 #include "core/ground_distance.h"
+#include "core/number_text.h"
 #include "core/program_path.h"
 #include "core/units.h"
 #include "exchange/track_archive.h"
@@ -19,20 +18,6 @@ const char* const kOverwriteLine2 = "record, do you want to overwrite?";
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    if (text.size() > 1 && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    return text;
-}
-
 // Numbers are read without the locale, as they were written. An absent or unreadable value
 // is 0, as a program reading the file has always taken it.
 template <typename T>
@@ -41,10 +26,7 @@ T number(const tinyxml2::XMLElement& element, const char* name) {
     if (value == nullptr) {
         return 0;
     }
-    const std::string_view text = trimmed(value);
-    T parsed = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    return ec == std::errc() && end == text.data() + text.size() ? parsed : 0;
+    return parseNumber<T>(value).value_or(0);
 }
 
 // NaN when the value has no 32-bit float.
