@@ -14,6 +14,7 @@
 #include "platform/gtk/glib_event_loop.h"
 #include "platform/gtk/web_renderer.h"
 #include "tests/gtk/demo_page.h"
+#include "tests/gtk/glib_pump.h"
 #include "ui/form_values.h"
 #include "ui/resources.h"
 
@@ -37,21 +38,9 @@ struct Stage {
 Stage* stage = nullptr;
 
 bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        if (!g_main_context_iteration(nullptr, FALSE)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    }
-    return true;
+    return testing::pumpUntil(done, timeoutMs);
 }
-
-void pump(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
+using testing::pump;
 
 // Runs script in the page world of the top frame and returns its result as text.
 std::string evalJs(const std::string& script) {

@@ -18,6 +18,7 @@
 #include "platform/gtk/shell/single_instance.h"
 #include "store/sqlite_db.h"
 #include "test_support.h"
+#include "tests/gtk/glib_pump.h"
 #include "tools/sim/logger_image.h"
 #include "ui/element.h"
 
@@ -37,21 +38,9 @@ struct Stage {
 Stage* stage = nullptr;
 
 bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        if (!g_main_context_iteration(nullptr, FALSE)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    }
-    return true;
+    return testing::pumpUntil(done, timeoutMs);
 }
-
-void pump(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
+using testing::pump;
 
 app::MainFrame& frame() {
     return stage->shell->frame();
