@@ -114,24 +114,7 @@ std::pair<int, int> centre(const std::string& selector, const std::string& frame
 
 // A pointer event as GTK delivers it to the view, with the seat's pointer as its device.
 void button(std::pair<int, int> at, GdkEventType type, guint which = 1) {
-    GdkWindow* window = gtk_widget_get_window(stage->view);
-    GdkEvent* event = gdk_event_new(type);
-    event->button.window = GDK_WINDOW(g_object_ref(window));
-    event->button.send_event = TRUE;
-    event->button.time = GDK_CURRENT_TIME;
-    event->button.x = at.first;
-    event->button.y = at.second;
-    event->button.button = which;
-    event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
-    int ox = 0;
-    int oy = 0;
-    gdk_window_get_origin(window, &ox, &oy);
-    event->button.x_root = ox + at.first;
-    event->button.y_root = oy + at.second;
-    gtk_main_do_event(event);
-    gdk_event_free(event);
+    testing::sendButton(stage->view, at, type, which);
     pump(30);
 }
 

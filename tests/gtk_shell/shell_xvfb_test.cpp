@@ -120,24 +120,7 @@ std::pair<int, int> centreOf(ui::HtmlWindow& page, const std::string& id) {
 }
 
 void button(GtkWidget* widget, std::pair<int, int> at, GdkEventType type) {
-    GdkWindow* window = gtk_widget_get_window(widget);
-    GdkEvent* event = gdk_event_new(type);
-    event->button.window = GDK_WINDOW(g_object_ref(window));
-    event->button.send_event = TRUE;
-    event->button.time = GDK_CURRENT_TIME;
-    event->button.x = at.first;
-    event->button.y = at.second;
-    event->button.button = 1;
-    event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
-    int ox = 0;
-    int oy = 0;
-    gdk_window_get_origin(window, &ox, &oy);
-    event->button.x_root = ox + at.first;
-    event->button.y_root = oy + at.second;
-    gtk_main_do_event(event);
-    gdk_event_free(event);
+    testing::sendButton(widget, at, type);
 }
 
 GtkWidget* viewOf(GtkWidget* window) {
