@@ -1,8 +1,8 @@
 #include "app/main_frame.h"
 
-#include "core/app_data.h"
 #include "core/program_path.h"
-#include "device/device_settings.h"
+#include "device/settings_file.h"
+#include "flows/app_data.h"
 #include "store/sqlite_db.h"
 #include "ui/behavior.h"
 #include "ui/controls.h"

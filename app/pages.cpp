@@ -1,9 +1,9 @@
 #include "app/pages.h"
 
-#include "core/app_data.h"
 #include "core/program_path.h"
-#include "core/refresh_listeners.h"
-#include "device/download_device_logs.h"
+#include "flows/app_data.h"
+#include "flows/download_device_logs.h"
+#include "flows/refresh_listeners.h"
 #include "store/sqlite_db.h"
 #include "ui/behavior.h"
 #include "ui/element.h"

@@ -37,9 +37,10 @@ struct FullLog {
 
 size_t decodeAll(const FullLog& full) {
     size_t points = 0;
-    for (const vandrel::LogRun& run : vandrel::scanLogIndex(full.index.data(), full.index.size())) {
+    for (const vandrel::LogRun& run :
+         vandrel::parseLogIndex(full.index.data(), full.index.size())) {
         vandrel::TrackHeader header;
-        vandrel::decodeLogRun(full.log.data(), full.log.size(), run, header);
+        vandrel::parseLogRun(full.log.data(), full.log.size(), run, header);
         points += header.points.size();
         benchmark::DoNotOptimize(header.points.data());
     }

@@ -10,11 +10,11 @@
 #include <fstream>
 
 #include "core/user_prompt.h"
-#include "exchange/exchange_flows.h"
 #include "exchange/gpx_export.h"
 #include "exchange/kmz_export.h"
 #include "exchange/track_archive.h"
-#include "store/store_downloaded_tracks.h"
+#include "flows/exchange_flows.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "core/program_path.h"
 #include "device/log_layout.h"
-#include "store/store_downloaded_tracks.h"
+#include "flows/download_device_logs.h"
 #include "tools/sim/logger_image.h"
 
 namespace vandrel {

@@ -3,9 +3,10 @@
 #include <system_error>
 
 #include "cli/commands.h"
-#include "core/app_data.h"
 #include "core/program_path.h"
 #include "device/device_volume.h"
+#include "device/settings_file.h"
+#include "flows/app_data.h"
 
 namespace vandrel::cli {
 

@@ -8,8 +8,8 @@
 #include "cli/commands.h"
 #include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
-#include "device/erase_logs.h"
-#include "device/firmware.h"
+#include "flows/erase_logs.h"
+#include "flows/update_firmware.h"
 
 namespace vandrel::cli {
 namespace {

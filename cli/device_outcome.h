@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
-#include "device/device_command.h"
+#include "flows/device_command.h"
 
 namespace vandrel::cli {
 

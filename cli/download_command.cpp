@@ -5,8 +5,8 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_prompt.h"
-#include "core/app_data.h"
-#include "device/download_device_logs.h"
+#include "flows/app_data.h"
+#include "flows/download_device_logs.h"
 
 namespace vandrel::cli {
 

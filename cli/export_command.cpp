@@ -7,7 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_prompt.h"
-#include "exchange/exchange_flows.h"
+#include "flows/exchange_flows.h"
 
 namespace vandrel::cli {
 namespace {

@@ -9,9 +9,9 @@
 #include "cli/commands.h"
 #include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
-#include "core/app_data.h"
-#include "device/poi_commands.h"
 #include "device/poi_file.h"
+#include "flows/app_data.h"
+#include "flows/poi_commands.h"
 
 namespace vandrel::cli {
 namespace {

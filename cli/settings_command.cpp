@@ -12,9 +12,10 @@
 #include "cli/commands.h"
 #include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
-#include "core/app_data.h"
 #include "core/program_path.h"
-#include "device/save_device_settings.h"
+#include "device/settings_file.h"
+#include "flows/app_data.h"
+#include "flows/save_device_settings.h"
 
 namespace vandrel::cli {
 namespace {

@@ -6,7 +6,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "core/app_data.h"
 #include "core/ole_date.h"
 
 namespace vandrel {
@@ -62,8 +61,17 @@ std::string metricLength(double metres) {
 
 }  // namespace
 
+namespace {
+const DeviceSettings* shownSettings = nullptr;
+}  // namespace
+
 const DeviceSettings& currentSettings() {
-    return AppData::instance().settings;
+    static const DeviceSettings defaults;
+    return shownSettings != nullptr ? *shownSettings : defaults;
+}
+
+void setCurrentSettings(const DeviceSettings* settings) {
+    shownSettings = settings;
 }
 
 DmsAngle DmsAngle::fromDegrees(double value) {

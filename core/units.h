@@ -6,12 +6,14 @@
 
 #include <string>
 
-#include "device/device_settings.h"
+#include "core/device_settings.h"
 
 namespace vandrel {
 
-// The settings the formatters read when none are given: the program's shared copy.
+// The settings the formatters read when none are given: the program's shared copy once the
+// program has named it, built-in defaults before that.
 const DeviceSettings& currentSettings();
+void setCurrentSettings(const DeviceSettings* settings);
 
 // A coordinate split for display; the sign is carried by the degrees only.
 struct DmsAngle {

@@ -9,6 +9,8 @@
 
 #include "device/device_volume.h"
 
+#include "device/byte_order.h"
+
 #include <sys/stat.h>
 
 #include <array>
@@ -57,16 +59,6 @@ std::string unescapeOctal(const std::string& text) {
         out.push_back(text[i]);
     }
     return out;
-}
-
-uint32_t loadLittleEndian(const uint8_t* p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-void storeLittleEndian(uint8_t* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<uint8_t>(value >> (8 * i));
-    }
 }
 
 // A later entry on the same mount point covers this one: the path shows the later file system.
@@ -324,7 +316,7 @@ bool DeviceVolume::Connect() {
     if (!ReadBlocks(kChallengeBlock, block.data(), 1)) {
         return false;
     }
-    storeLittleEndian(block.data(), handshakeResponse(loadLittleEndian(block.data())));
+    byte_order::putU32(block.data(), handshakeResponse(byte_order::getU32(block.data())));
     return WriteBlocks(kResponseBlock, block.data(), 1);
 }
 

@@ -9,18 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "core/user_prompt.h"
-#include "device/device_command.h"
-
 namespace vandrel {
 
 constexpr uint32_t kFirmwareFirstBlock = 16;
 constexpr uint32_t kFirmwareMostBlocks = 512 - kFirmwareFirstBlock;        // 496
 constexpr size_t kFirmwareMostBytes = size_t{kFirmwareMostBlocks} * 4096;  // 2031616
-
-inline constexpr const char* kSelectUpdateFileText = "Please select a update file!";
-inline constexpr const char* kUpdateFileErrorText = "Update file error!";
-inline constexpr const char* kUpdateCompleteText = "Update Complete!";
 
 // An image read whole and cut into blocks; the last block is filled up with 0xFF (the value
 // of unprogrammed flash) after the end of the file.
@@ -34,10 +27,5 @@ struct FirmwareImage {
 // larger than the firmware area: such an image would overwrite the settings, the POIs and
 // the log.
 bool loadFirmwareImage(const std::filesystem::path& path, FirmwareImage& image, std::string& error);
-
-// Connects, reads the image whole, then writes it from block 16 under the busy indicator and
-// says "Update Complete!". Nothing is written to the firmware area unless the whole image was
-// read and fits; a failed write is reported with how far the update came.
-CommandReport UpdateFirmware(UserPrompt& prompt, const std::string& imagePath);
 
 }  // namespace vandrel

@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <string>
 
-#include "device/device_settings.h"
+#include "core/device_settings.h"
 
 namespace vandrel::settings_block {
 

@@ -15,6 +15,7 @@
 #include "core/ground_distance.h"
 #include "core/ole_date.h"
 #include "core/program_path.h"
+#include "device/byte_order.h"
 #include "device/device_volume.h"
 #include "device/log_layout.h"
 
@@ -23,13 +24,6 @@ namespace fs = std::filesystem;
 namespace layout = log_layout;
 
 namespace {
-
-template <typename T>
-T loadField(const uint8_t* bytes, size_t offset) {
-    T value;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
 
 bool readWholeFile(const fs::path& path, std::vector<uint8_t>& bytes) {
     std::ifstream in(path, std::ios::binary);
@@ -119,22 +113,22 @@ bool plausibleAfter(const TrackPoint& last, const TrackPoint& next) {
 
 LogIndexEntry LogIndexEntry::parse(const uint8_t* bytes) {
     LogIndexEntry entry;
-    entry.key = loadField<int32_t>(bytes, 0);
-    entry.word1 = loadField<uint16_t>(bytes, 4);
-    entry.word2 = loadField<uint16_t>(bytes, 6);
-    entry.sequence = loadField<int32_t>(bytes, 8);
+    entry.key = byte_order::getS32(bytes + 0);
+    entry.word1 = byte_order::getU16(bytes + 4);
+    entry.word2 = byte_order::getU16(bytes + 6);
+    entry.sequence = byte_order::getS32(bytes + 8);
     return entry;
 }
 
 LogRecord LogRecord::parse(const uint8_t* bytes) {
     LogRecord record;
-    record.latitude = loadField<int32_t>(bytes, 0);
-    record.longitude = loadField<int32_t>(bytes, 4);
-    record.time = loadField<uint32_t>(bytes, 8);
-    record.offset = loadField<int16_t>(bytes, 12);
-    record.altitude = loadField<int16_t>(bytes, 14);
-    record.pressure = loadField<int32_t>(bytes, 16);
-    record.temperature = loadField<float>(bytes, 20);
+    record.latitude = byte_order::getS32(bytes + 0);
+    record.longitude = byte_order::getS32(bytes + 4);
+    record.time = byte_order::getU32(bytes + 8);
+    record.offset = byte_order::getS16(bytes + 12);
+    record.altitude = byte_order::getS16(bytes + 14);
+    record.pressure = byte_order::getS32(bytes + 16);
+    record.temperature = byte_order::getF32(bytes + 20);
     record.status1 = bytes[24];
     record.status2 = bytes[25];
     return record;
@@ -149,7 +143,7 @@ bool HasLogRecords() {
     }
     const bool read = handle.readBlock(block.data());
     volume.Release(handle);
-    return read && loadField<uint32_t>(block.data(), layout::kPresentOffset) != 0;
+    return read && byte_order::getU32(block.data() + layout::kPresentOffset) != 0;
 }
 
 // Both files are written under a ".part" name and renamed only when both are complete, so a
@@ -189,7 +183,7 @@ CopyResult CopyLogAreas() {
 // count their sequence numbers up by one. A run ends where either breaks. The scan stops at
 // the first erased entry, after closing the run before it; a log whose 998 entries all belong
 // to tracks has no such entry, so its last run is closed at the end of the index.
-std::vector<LogRun> scanLogIndex(const uint8_t* index, size_t size) {
+std::vector<LogRun> parseLogIndex(const uint8_t* index, size_t size) {
     std::vector<LogRun> runs;
     if (index == nullptr || size < layout::kEntryCount * layout::kEntrySize) {
         return runs;
@@ -218,15 +212,15 @@ std::vector<LogRun> scanLogIndex(const uint8_t* index, size_t size) {
     return runs;
 }
 
-std::vector<LogRun> ScanLogIndex() {
+std::vector<LogRun> readLogIndex() {
     std::vector<uint8_t> index;
     if (!readWholeFile(programPath("temp.hdr"), index)) {
         return {};
     }
-    return scanLogIndex(index.data(), index.size());
+    return parseLogIndex(index.data(), index.size());
 }
 
-void decodeLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header) {
+void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header) {
     header.trail = run.key;
     if (log == nullptr || run.first < 0 || run.last < run.first) {
         return;
@@ -249,7 +243,7 @@ void decodeLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeade
     }
 }
 
-void DecodeLogRun(const LogRun& run, TrackHeader& header) {
+void readLogRun(const LogRun& run, TrackHeader& header) {
     header.trail = run.key;
     if (run.first < 0 || run.last < run.first) {
         return;
@@ -264,7 +258,7 @@ void DecodeLogRun(const LogRun& run, TrackHeader& header) {
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(in.gcount()));
-    decodeLogRun(bytes.data(), bytes.size(), LogRun{run.key, 0, run.last - run.first}, header);
+    parseLogRun(bytes.data(), bytes.size(), LogRun{run.key, 0, run.last - run.first}, header);
 }
 
 }  // namespace vandrel

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "store/track_records.h"
+#include "core/track_records.h"
 
 namespace vandrel {
 
@@ -57,13 +57,14 @@ bool HasLogRecords();
 // Copies the index and data areas into "temp.hdr" and "temp.log". Every transfer is checked:
 // on failure the files are not left looking like a complete copy and the result says why.
 CopyResult CopyLogAreas();
-// Splits "temp.hdr" into runs. A run still open after the last entry (a full log) is emitted.
-std::vector<LogRun> ScanLogIndex();
-// Decodes one run of "temp.log" into header.points and sets header.trail.
-void DecodeLogRun(const LogRun& run, TrackHeader& header);
+// Reads "temp.hdr" and splits it into runs. A run still open after the last entry (a full log)
+// is emitted.
+std::vector<LogRun> readLogIndex();
+// Reads one run of "temp.log" and decodes it into header.points; sets header.trail.
+void readLogRun(const LogRun& run, TrackHeader& header);
 
 // The same on bytes in memory (the files above are read whole).
-std::vector<LogRun> scanLogIndex(const uint8_t* index, size_t size);
-void decodeLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header);
+std::vector<LogRun> parseLogIndex(const uint8_t* index, size_t size);
+void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header);
 
 }  // namespace vandrel

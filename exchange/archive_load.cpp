@@ -9,7 +9,7 @@
 #include "core/program_path.h"
 #include "core/units.h"
 #include "exchange/track_archive.h"
-#include "store/store_downloaded_tracks.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 

@@ -25,8 +25,8 @@
 #include <filesystem>
 #include <string>
 
+#include "core/track_records.h"
 #include "exchange/exchange_result.h"
-#include "store/track_records.h"
 
 namespace vandrel {
 

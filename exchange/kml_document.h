@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "core/track_records.h"
 #include "exchange/photo_files.h"
-#include "store/track_records.h"
 
 namespace vandrel {
 

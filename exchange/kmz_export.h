@@ -15,8 +15,8 @@
 #include <string>
 
 #include "core/ole_date.h"
+#include "core/track_records.h"
 #include "exchange/exchange_result.h"
-#include "store/track_records.h"
 
 namespace vandrel {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/track_records.h"
 #include "store/sqlite_db.h"
-#include "store/track_records.h"
 
 namespace vandrel {
 

@@ -24,12 +24,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/track_records.h"
 #include "core/user_prompt.h"
 #include "exchange/atomic_file.h"
 #include "exchange/exchange_result.h"
 #include "exchange/photo_files.h"
 #include "store/sqlite_db.h"
-#include "store/track_records.h"
 
 namespace vandrel {
 

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "store/track_records.h"
+#include "core/track_records.h"
 
 namespace vandrel {
 

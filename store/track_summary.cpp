@@ -1,6 +1,6 @@
+#include "store/track_summary.h"
 #include "core/ground_distance.h"
 #include "core/ole_date.h"
-#include "store/store_downloaded_tracks.h"
 
 namespace vandrel {
 

@@ -5,10 +5,11 @@
 #include <filesystem>
 
 #include "app/main_frame.h"
-#include "core/app_data.h"
 #include "core/program_path.h"
-#include "core/refresh_listeners.h"
 #include "device/device_volume.h"
+#include "device/settings_file.h"
+#include "flows/app_data.h"
+#include "flows/refresh_listeners.h"
 #include "shell_test_support.h"
 #include "store/sqlite_db.h"
 #include "test_support.h"

@@ -1,6 +1,6 @@
 // "settings.xml": its exact text, what a load takes from it and what it leaves alone, and the
 // default time zone.
-#include "device/device_settings.h"
+#include "device/settings_file.h"
 
 #include <gtest/gtest.h>
 

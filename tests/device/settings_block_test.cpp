@@ -6,12 +6,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/refresh_listeners.h"
 #include "core/units.h"
-#include "device/save_device_settings.h"
 #include "device/settings_block.h"
+#include "device/settings_file.h"
 #include "device/settings_form_values.h"
-#include "device_flow_fixture.h"
+#include "flows/device_flow_fixture.h"
+#include "flows/refresh_listeners.h"
+#include "flows/save_device_settings.h"
 
 namespace vandrel {
 namespace {

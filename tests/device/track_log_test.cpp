@@ -25,22 +25,22 @@ using testing::LogBytes;
 constexpr int32_t kLogEnd = 998 * 1300 - 1;
 
 std::vector<LogRun> scan(const LogBytes& bytes) {
-    return scanLogIndex(bytes.index.data(), bytes.index.size());
+    return parseLogIndex(bytes.index.data(), bytes.index.size());
 }
 
 TrackHeader decode(const LogBytes& bytes, const LogRun& run) {
     TrackHeader header;
-    decodeLogRun(bytes.log.data(), bytes.log.size(), run, header);
+    parseLogRun(bytes.log.data(), bytes.log.size(), run, header);
     return header;
 }
 
-TEST(ScanLogIndex, ErasedFirstEntriesGiveOneEmptyRun) {
+TEST(LogIndex, ErasedFirstEntriesGiveOneEmptyRun) {
     LogBytes bytes;
     EXPECT_EQ(scan(bytes), (std::vector<LogRun>{{-1, 0, 1299}}));
     EXPECT_TRUE(decode(bytes, {-1, 0, 1299}).points.empty());
 }
 
-TEST(ScanLogIndex, ChainBrokenByErasedEntryKeyOrGap) {
+TEST(LogIndex, ChainBrokenByErasedEntryKeyOrGap) {
     LogBytes oneTrack;
     for (int i = 0; i < 3; ++i) {
         oneTrack.entry(i, 7, 40 + i);
@@ -58,14 +58,14 @@ TEST(ScanLogIndex, ChainBrokenByErasedEntryKeyOrGap) {
     EXPECT_EQ(scan(newKey), (std::vector<LogRun>{{7, 0, 1299}, {8, 1300, 2599}}));
 }
 
-TEST(ScanLogIndex, StopsAtFirstErasedEntry) {
+TEST(LogIndex, StopsAtFirstErasedEntry) {
     LogBytes bytes;
     bytes.entry(0, 7, 40);
     bytes.entry(2, 9, 1);  // after the erased entry 1: never reached
     EXPECT_EQ(scan(bytes), (std::vector<LogRun>{{7, 0, 1299}}));
 }
 
-TEST(ScanLogIndex, FullLogEmitsItsLastRun) {
+TEST(LogIndex, FullLogEmitsItsLastRun) {
     LogBytes bytes;
     for (int i = 0; i < 998; ++i) {
         bytes.entry(i, i < 500 ? 1 : 2, i);
@@ -77,16 +77,16 @@ TEST(ScanLogIndex, FullLogEmitsItsLastRun) {
     EXPECT_EQ(scan(bytes).back(), (LogRun{3, 997 * 1300, kLogEnd}));
 }
 
-TEST(ScanLogIndex, ShortOrMissingIndexGivesNoRuns) {
+TEST(LogIndex, ShortOrMissingIndexGivesNoRuns) {
     LogBytes bytes;
-    EXPECT_TRUE(scanLogIndex(bytes.index.data(), 998 * 12 - 1).empty());
+    EXPECT_TRUE(parseLogIndex(bytes.index.data(), 998 * 12 - 1).empty());
     testing::TempDir dir;
     setProgramFolder(dir.path());
-    EXPECT_TRUE(ScanLogIndex().empty());
+    EXPECT_TRUE(readLogIndex().empty());
     setProgramFolder({});
 }
 
-TEST(DecodeLogRun, ReadsOnlyTheRunsRecordsUpToTheFirstErased) {
+TEST(LogRun, ReadsOnlyTheRunsRecordsUpToTheFirstErased) {
     LogBytes full;
     full.walk(0, 51);  // the 51st record lies in the next chunk
     const TrackHeader header = decode(full, {5, 0, 1299});
@@ -99,7 +99,7 @@ TEST(DecodeLogRun, ReadsOnlyTheRunsRecordsUpToTheFirstErased) {
     EXPECT_EQ(decode(partial, {5, 0, 2599}).points.size(), 12u);
 }
 
-TEST(DecodeLogRun, ConvertsEveryField) {
+TEST(LogRun, ConvertsEveryField) {
     LogBytes bytes;
     bytes.record(0, 0, {-33500000, 151250000, 0, 60, 1000, 101325, -4.25f});
     const TrackHeader header = decode(bytes, {1, 0, 1299});
@@ -126,7 +126,7 @@ bool keptAfter(int32_t latitudeStep, int seconds) {
     return decode(bytes, {1, 0, 1299}).points.size() == 2;
 }
 
-TEST(DecodeLogRun, DropsJumpsFasterThan100MetresPerSecond) {
+TEST(LogRun, DropsJumpsFasterThan100MetresPerSecond) {
     // 1 millionth of a degree of latitude is about 0.111 m.
     ASSERT_NEAR(GroundDistance(47.0, 8.0, 47.0015, 8.0), 166.8, 0.5);
     EXPECT_FALSE(keptAfter(1500, 1));  // 167 m in 1 s: limit 100 m
@@ -137,7 +137,7 @@ TEST(DecodeLogRun, DropsJumpsFasterThan100MetresPerSecond) {
     EXPECT_TRUE(keptAfter(800, -5));
 }
 
-TEST(DecodeLogRun, ComparesWithTheLastKeptFixOnly) {
+TEST(LogRun, ComparesWithTheLastKeptFixOnly) {
     LogBytes bytes;
     Fix fix;
     bytes.record(0, 0, fix);  // the first is kept wherever it is
@@ -157,7 +157,7 @@ TEST(DecodeLogRun, ComparesWithTheLastKeptFixOnly) {
     EXPECT_FLOAT_EQ(header.points[1].lat, 47.00001f);
 }
 
-TEST(DecodeLogRun, StopsAtTheEndOfAShortLog) {
+TEST(LogRun, StopsAtTheEndOfAShortLog) {
     LogBytes bytes;
     bytes.walk(0, 50);
     bytes.log.resize(1300 + 30);  // chunk 1 holds one whole record and a piece of the next
@@ -275,12 +275,12 @@ TEST_F(LogCopy, SimulatedFullLogRoundTrip) {
     image.writeLog(tracks, 11);
     volume_->bytes = image.bytes();
     ASSERT_TRUE(CopyLogAreas().ok);
-    const std::vector<LogRun> runs = ScanLogIndex();
+    const std::vector<LogRun> runs = readLogIndex();
     ASSERT_EQ(runs.size(), 4u);
     EXPECT_EQ(runs.back().last, kLogEnd);
     for (size_t t = 0; t < runs.size(); ++t) {
         TrackHeader header;
-        DecodeLogRun(runs[t], header);
+        readLogRun(runs[t], header);
         EXPECT_EQ(header.trail, static_cast<int32_t>(11 + t));
         ASSERT_EQ(header.points.size(), tracks[t].fixes.size());
         const sim::SimFix& last = tracks[t].fixes.back();

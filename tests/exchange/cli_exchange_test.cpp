@@ -8,7 +8,7 @@
 #include <map>
 #include <sstream>
 
-#include "device/device_settings.h"
+#include "device/settings_file.h"
 #include "exchange_support.h"
 
 namespace vandrel {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/ole_date.h"
-#include "store/track_records.h"
+#include "core/track_records.h"
 #include "test_support.h"
 
 namespace vandrel::testing {

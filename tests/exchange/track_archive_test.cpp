@@ -7,7 +7,7 @@
 #include "exchange/track_archive.h"
 #include "exchange_support.h"
 #include "scripted_prompt.h"
-#include "store/store_downloaded_tracks.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 namespace {

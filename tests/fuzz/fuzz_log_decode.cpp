@@ -17,14 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (index.size() < log_layout::kHeaderFileSize) {
         index.resize(log_layout::kHeaderFileSize, 0xFF);
     }
-    const std::vector<LogRun> runs = scanLogIndex(index.data(), index.size());
+    const std::vector<LogRun> runs = parseLogIndex(index.data(), index.size());
     for (const LogRun& run : runs) {
         if (run.first < 0 || run.last < run.first ||
             run.last >= static_cast<int32_t>(log_layout::kChunkSize * log_layout::kEntryCount)) {
             __builtin_trap();  // the scan only ever yields runs inside the log
         }
         TrackHeader header;
-        decodeLogRun(data, size, run, header);
+        parseLogRun(data, size, run, header);
         if (header.points.size() > static_cast<size_t>(run.last - run.first + 1) / 26) {
             __builtin_trap();
         }
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memcpy(&run.first, data, 4);
         std::memcpy(&run.last, data + 4, 4);
         TrackHeader header;
-        decodeLogRun(data, size, run, header);
+        parseLogRun(data, size, run, header);
         if (header.points.size() > size / log_layout::kRecordSize) {
             __builtin_trap();
         }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "device/device_settings.h"
+#include "device/settings_file.h"
 
 using namespace vandrel;
 

@@ -5,9 +5,9 @@
 #include <span>
 
 #include "core/program_path.h"
+#include "gtk/demo_page.h"
 #include "platform/gtk/glib_event_loop.h"
 #include "platform/gtk/web_renderer.h"
-#include "tests/gtk/demo_page.h"
 #include "ui/resources.h"
 
 std::span<const vandrel::ui::Resource> demoResources();

@@ -1,4 +1,4 @@
-#include "tests/gtk/demo_page.h"
+#include "gtk/demo_page.h"
 
 #include "ui/behavior.h"
 #include "ui/controls.h"

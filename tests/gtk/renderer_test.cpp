@@ -11,10 +11,10 @@
 #include <span>
 #include <thread>
 
+#include "gtk/demo_page.h"
+#include "gtk/glib_pump.h"
 #include "platform/gtk/glib_event_loop.h"
 #include "platform/gtk/web_renderer.h"
-#include "tests/gtk/demo_page.h"
-#include "tests/gtk/glib_pump.h"
 #include "ui/form_values.h"
 #include "ui/resources.h"
 

@@ -11,14 +11,14 @@
 #include <set>
 #include <thread>
 
-#include "core/app_data.h"
 #include "core/program_path.h"
 #include "device/device_volume.h"
+#include "flows/app_data.h"
+#include "gtk/glib_pump.h"
 #include "platform/gtk/shell/gtk_shell.h"
 #include "platform/gtk/shell/single_instance.h"
 #include "store/sqlite_db.h"
 #include "test_support.h"
-#include "tests/gtk/glib_pump.h"
 #include "tools/sim/logger_image.h"
 #include "ui/element.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/ground_distance.h"
-#include "store/store_downloaded_tracks.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 namespace {

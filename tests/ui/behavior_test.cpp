@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/ui/ui_test_support.h"
+#include "ui/ui_test_support.h"
 
 namespace vandrel::ui {
 namespace {

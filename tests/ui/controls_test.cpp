@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/headless_renderer.h"
-#include "tests/ui/ui_test_support.h"
 #include "ui/browser_host.h"
 #include "ui/static_control.h"
+#include "ui/ui_test_support.h"
 
 namespace vandrel::ui {
 namespace {

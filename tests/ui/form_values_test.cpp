@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tests/ui/ui_test_support.h"
 #include "ui/form_values.h"
+#include "ui/ui_test_support.h"
 
 namespace vandrel::ui {
 namespace {

@@ -7,10 +7,10 @@
 #include <span>
 
 #include "core/program_path.h"
-#include "tests/test_support.h"
-#include "tests/ui/ui_test_support.h"
+#include "test_support.h"
 #include "ui/frame_source.h"
 #include "ui/resources.h"
+#include "ui/ui_test_support.h"
 
 std::span<const vandrel::ui::Resource> uiTestResources();
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/headless_renderer.h"
-#include "tests/ui/ui_test_support.h"
 #include "ui/list_view.h"
+#include "ui/ui_test_support.h"
 
 namespace vandrel::ui {
 namespace {

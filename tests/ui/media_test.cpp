@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/ui/ui_test_support.h"
 #include "ui/resources.h"
 #include "ui/style_sheet.h"
+#include "ui/ui_test_support.h"
 
 namespace vandrel::ui {
 namespace {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/headless_renderer.h"
-#include "tests/ui/ui_test_support.h"
 #include "ui/behavior.h"
 #include "ui/static_control.h"
+#include "ui/ui_test_support.h"
 
 namespace vandrel::ui {
 namespace {

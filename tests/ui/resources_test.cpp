@@ -2,8 +2,8 @@
 
 #include <span>
 
-#include "tests/ui/ui_test_support.h"
 #include "ui/resources.h"
+#include "ui/ui_test_support.h"
 
 std::span<const vandrel::ui::Resource> uiTestResources();
 

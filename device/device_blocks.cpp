@@ -1,4 +1,4 @@
-#include "device/device_command.h"
+#include "device/device_blocks.h"
 
 #include "device/block_device.h"
 #include "device/device_volume.h"
@@ -24,34 +24,6 @@ bool transferDeviceBlock(uint32_t block, uint8_t* buffer, bool write, std::strin
 }
 
 }  // namespace
-
-bool connectOrTell(UserPrompt& prompt, const char* unconnectText, CommandReport& report) {
-    DeviceVolume& volume = DeviceVolume::instance();
-    if (volume.Connect()) {
-        return true;
-    }
-    prompt.notice(unconnectText);
-    if (!volume.lastError().empty()) {
-        prompt.error(volume.lastError());
-    }
-    report.outcome = CommandOutcome::NoDevice;
-    report.error = volume.lastError();
-    return false;
-}
-
-CommandReport commandFailed(UserPrompt& prompt, std::string message) {
-    prompt.error(message);
-    CommandReport report;
-    report.outcome = CommandOutcome::Failed;
-    report.error = std::move(message);
-    return report;
-}
-
-CommandReport commandDone(CommandOutcome outcome) {
-    CommandReport report;
-    report.outcome = outcome;
-    return report;
-}
 
 bool readDeviceBlock(uint32_t block, uint8_t* buffer, std::string& error) {
     return transferDeviceBlock(block, buffer, false, error);

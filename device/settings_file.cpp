@@ -1,6 +1,4 @@
-// The program's copy of the logger settings and "settings.xml".
-
-#include "device/device_settings.h"
+#include "device/settings_file.h"
 
 #include "core/number_text.h"
 
@@ -11,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -69,12 +66,6 @@ std::string twoDecimals(float value) {
 }
 
 }  // namespace
-
-int32_t systemTimeZoneBias() {
-    // timezone: seconds west of UTC of the zone's standard time, daylight saving left out.
-    ::tzset();
-    return static_cast<int32_t>(timezone / 60);
-}
 
 std::string settingsXmlText(const DeviceSettings& settings) {
     tinyxml2::XMLDocument doc;

@@ -8,7 +8,7 @@
 
 #include "core/user_prompt.h"
 #include "store/sqlite_db.h"
-#include "store/store_downloaded_tracks.h"
+#include "store/store_decoded_tracks.h"
 
 namespace vandrel {
 
@@ -37,6 +37,10 @@ struct DownloadReport {
 inline constexpr const char* kDeviceUnconnectText = "Device unconnect !";
 inline constexpr const char* kNoLogRecordsText = "No log records!";
 inline constexpr const char* kDownloadCompleteText = "Download Complete!";
+
+// Reads the copied log ("temp.hdr", "temp.log"), decodes each of its runs and stores the
+// tracks in one transaction (see storeDecodedTracks).
+StoreResult storeDownloadedTracks(TrackDatabase& db, int32_t timeZone);
 
 // Connect, test for log records, copy the log areas and store the tracks (time zone from
 // timeZone) in one transaction, then refresh the track page. Tells the user the outcome.

@@ -1,12 +1,10 @@
 #pragma once
 // What the device commands (settings save, POI upload and download, firmware update, log
-// erase) share: their outcome, the missing-logger notice, and single-block transfers that say
-// why they failed.
+// erase) share: their outcome and the missing-logger notice.
 //
 // Every transfer after Connect is checked. A command that fails part-way tells the user what
 // was and was not written through UserPrompt::error and never shows its completion text.
 
-#include <cstdint>
 #include <string>
 
 #include "core/user_prompt.h"
@@ -37,10 +35,5 @@ bool connectOrTell(UserPrompt& prompt, const char* unconnectText, CommandReport&
 // Shows `message` as an error and returns the Failed report carrying it.
 CommandReport commandFailed(UserPrompt& prompt, std::string message);
 CommandReport commandDone(CommandOutcome outcome);
-
-// One whole block through OpenAt and Release. False with `error` naming the block and the
-// cause when the volume cannot be opened or the transfer is short.
-bool readDeviceBlock(uint32_t block, uint8_t* buffer, std::string& error);
-bool writeDeviceBlock(uint32_t block, const uint8_t* buffer, std::string& error);
 
 }  // namespace vandrel

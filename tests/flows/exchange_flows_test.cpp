@@ -2,10 +2,10 @@
 // the busy indicator and the selection rule of the save button.
 #include <gtest/gtest.h>
 
-#include "exchange/exchange_flows.h"
-#include "exchange_support.h"
+#include "exchange/exchange_support.h"
+#include "flows/exchange_flows.h"
 #include "scripted_prompt.h"
-#include "store/store_downloaded_tracks.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 namespace {

@@ -1,7 +1,7 @@
-#include "device/download_device_logs.h"
+#include "flows/download_device_logs.h"
 
-#include "device/device_volume.h"
 #include "device/track_log.h"
+#include "flows/device_command.h"
 
 namespace vandrel {
 namespace {
@@ -16,18 +16,21 @@ DownloadReport failed(UserPrompt& prompt, std::string message) {
 
 }  // namespace
 
+StoreResult storeDownloadedTracks(TrackDatabase& db, int32_t timeZone) {
+    std::vector<TrackHeader> tracks;
+    for (const LogRun& run : readLogIndex()) {
+        readLogRun(run, tracks.emplace_back());
+    }
+    return storeDecodedTracks(db, tracks, timeZone);
+}
+
 DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db, int32_t timeZone,
                                   const DownloadHooks& hooks) {
-    DeviceVolume& volume = DeviceVolume::instance();
     DownloadReport report;
-    if (!volume.Connect()) {
-        prompt.notice(kDeviceUnconnectText);
-        // A logger that was found but could not be opened (permissions) is worth a reason.
-        if (!volume.lastError().empty()) {
-            prompt.error(volume.lastError());
-        }
+    CommandReport connect;
+    if (!connectOrTell(prompt, kDeviceUnconnectText, connect)) {
         report.outcome = DownloadOutcome::NoDevice;
-        report.error = volume.lastError();
+        report.error = connect.error;
         return report;
     }
     if (!HasLogRecords()) {

@@ -1,14 +1,12 @@
-#include "store/store_downloaded_tracks.h"
+#include "store/store_decoded_tracks.h"
 
-#include "device/track_log.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 namespace {
 
-// Decodes one run and stores it unless it is too short or already stored.
-void storeRun(TrackDatabase& db, const LogRun& run, int32_t timeZone, StoreResult& result) {
-    TrackHeader header;
-    DecodeLogRun(run, header);
+// Stores one track unless it is too short or already stored.
+void storeTrack(TrackDatabase& db, TrackHeader& header, int32_t timeZone, StoreResult& result) {
     if (header.points.size() < 2) {
         return;
     }
@@ -33,13 +31,13 @@ void storeRun(TrackDatabase& db, const LogRun& run, int32_t timeZone, StoreResul
 // The whole download is one transaction. Should anything fail on the way, the transaction is
 // rolled back before the failure travels on, so the database never keeps half a download and
 // the connection is not left inside an open transaction.
-StoreResult storeDownloadedTracks(TrackDatabase& db, int32_t timeZone) {
-    const std::vector<LogRun> runs = ScanLogIndex();
+StoreResult storeDecodedTracks(TrackDatabase& db, std::vector<TrackHeader>& tracks,
+                               int32_t timeZone) {
     StoreResult result;
     db.beginTransaction();
     try {
-        for (const LogRun& run : runs) {
-            storeRun(db, run, timeZone, result);
+        for (TrackHeader& header : tracks) {
+            storeTrack(db, header, timeZone, result);
         }
         db.commitTransaction();
     } catch (...) {

@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "core/device_settings.h"
 #include "core/poi_slot.h"
-#include "device/device_settings.h"
-#include "store/track_records.h"
+#include "core/track_records.h"
 
 namespace vandrel {
 

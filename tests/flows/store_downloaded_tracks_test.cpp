@@ -9,7 +9,7 @@
 #include "core/ole_date.h"
 #include "core/program_path.h"
 #include "device/log_layout.h"
-#include "store/store_downloaded_tracks.h"
+#include "flows/download_device_logs.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
 

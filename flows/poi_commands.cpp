@@ -1,8 +1,9 @@
-#include "device/poi_commands.h"
+#include "flows/poi_commands.h"
 
 #include <array>
 
 #include "device/block_device.h"
+#include "device/device_blocks.h"
 #include "device/poi_block.h"
 #include "device/poi_file.h"
 

@@ -1,6 +1,6 @@
 // The settings change notification: every listener, in the order added, and a listener that
 // changes the list while it is being notified.
-#include "core/refresh_listeners.h"
+#include "flows/refresh_listeners.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/refresh_listeners.h"
+#include "flows/refresh_listeners.h"
 
 namespace vandrel {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "core/track_records.h"
 #include "core/user_prompt.h"
 #include "exchange/kmz_export.h"
 #include "exchange/stored_tracks.h"
 #include "exchange/track_archive.h"
 #include "store/sqlite_db.h"
-#include "store/track_records.h"
 
 namespace vandrel {
 

@@ -1,11 +1,13 @@
-#include "device/save_device_settings.h"
+#include "flows/save_device_settings.h"
 
 #include <array>
 
 #include "core/program_path.h"
-#include "core/refresh_listeners.h"
 #include "device/block_device.h"
+#include "device/device_blocks.h"
 #include "device/settings_block.h"
+#include "device/settings_file.h"
+#include "flows/refresh_listeners.h"
 
 namespace vandrel {
 

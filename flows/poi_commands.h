@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "core/app_data.h"
 #include "core/user_prompt.h"
-#include "device/device_command.h"
+#include "flows/app_data.h"
+#include "flows/device_command.h"
 
 namespace vandrel {
 

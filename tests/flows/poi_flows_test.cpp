@@ -4,9 +4,9 @@
 
 #include "device/byte_order.h"
 #include "device/poi_block.h"
-#include "device/poi_commands.h"
 #include "device/poi_file.h"
 #include "device_flow_fixture.h"
+#include "flows/poi_commands.h"
 
 namespace vandrel {
 namespace {

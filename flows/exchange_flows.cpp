@@ -1,4 +1,4 @@
-#include "exchange/exchange_flows.h"
+#include "flows/exchange_flows.h"
 
 #include "exchange/gpx_export.h"
 

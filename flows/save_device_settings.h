@@ -3,9 +3,9 @@
 // settings block. The flow is written once; the settings page and the command-line tool
 // differ only in their UserPrompt.
 
+#include "core/device_settings.h"
 #include "core/user_prompt.h"
-#include "device/device_command.h"
-#include "device/device_settings.h"
+#include "flows/device_command.h"
 
 namespace vandrel {
 

@@ -1,5 +1,5 @@
 #pragma once
-// The erase of the logger's logs: blocks 512 to 1023 (settings, POIs, log index, log data)
+// The erase image of the logger's logs: blocks 512 to 1023 (settings, POIs, log index, log data)
 // are rewritten from the erase image "erase.bin" in the program folder, after its start was
 // overwritten with what must survive:
 //
@@ -19,9 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "core/user_prompt.h"
-#include "device/device_command.h"
-
 namespace vandrel {
 
 constexpr uint32_t kEraseFirstBlock = 512;
@@ -29,10 +26,6 @@ constexpr uint32_t kEraseBlockCount = 512;
 constexpr size_t kEraseImageSize = size_t{kEraseBlockCount} * 4096;  // 2097152
 // Bytes of erase.bin the erase overwrites with the logger's settings and POI areas.
 constexpr size_t kEraseKeptBytes = 4096 + 546;
-
-inline constexpr const char* kEraseQuestion1 = "Are you sure delete logs data";
-inline constexpr const char* kEraseQuestion2 = "from device?";
-inline constexpr const char* kEraseCompleteText = "Delete Device Logs Complete!";
 
 // The erase image the build ships beside the executable (or in the resource folder when
 // installed); empty when there is none.
@@ -48,12 +41,19 @@ bool ensureEraseImage(const std::filesystem::path& shipped, std::filesystem::pat
 void keepSettingsAndPois(std::vector<uint8_t>& image, const uint8_t* settingsBlock,
                          const uint8_t* poiBlock);
 
-// Asks, connects, reads erase.bin whole (refused when missing or shorter than 2097152 bytes),
-// reads blocks 512 and 513, updates the start of erase.bin and writes the 512 blocks under the
-// busy indicator: "Delete Device Logs Complete!". Nothing is written to the logger unless
-// everything before the first write succeeded; a failed write is reported with how far the
-// erase came.
-CommandReport EraseDeviceLogs(UserPrompt& prompt,
-                              const std::filesystem::path& shipped = shippedEraseImage());
+// The first kEraseImageSize bytes of the image; a shorter file has no data for the end of the
+// erased range and is refused.
+bool readEraseImage(const std::filesystem::path& path, std::vector<uint8_t>& image,
+                    std::string& error);
+// Rewrites the start of the image file with the kept areas; the rest of the file stays.
+bool writeKeptBytes(const std::filesystem::path& path, const std::vector<uint8_t>& image,
+                    std::string& error);
+// Blocks 512 and 513 as the logger holds them now.
+bool readKeptBlocks(uint8_t* settingsBlock, uint8_t* poiBlock, std::string& error);
+// The 512 blocks of the image from block 512 on; the message says how far it came.
+bool writeErasedBlocks(const std::vector<uint8_t>& image, std::string& error);
+
+// Appended to every failure that left the logger untouched.
+inline constexpr const char* kNothingErased = " Nothing was erased.";
 
 }  // namespace vandrel

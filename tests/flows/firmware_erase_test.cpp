@@ -2,11 +2,11 @@
 // what is refused before anything is written, and how a failure part-way is reported.
 #include <gtest/gtest.h>
 
-#include "device/erase_logs.h"
-#include "device/firmware.h"
 #include "device/log_layout.h"
 #include "device/track_log.h"
 #include "device_flow_fixture.h"
+#include "flows/erase_logs.h"
+#include "flows/update_firmware.h"
 
 namespace vandrel {
 namespace {

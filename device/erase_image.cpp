@@ -1,4 +1,4 @@
-#include "device/erase_logs.h"
+#include "device/erase_image.h"
 
 #include <array>
 #include <cerrno>
@@ -22,10 +22,8 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-constexpr const char* kNothingErased = " Nothing was erased.";
+}  // namespace
 
-// The first kEraseImageSize bytes of the image; a shorter file has no data for the end of the
-// erased range and is refused.
 bool readEraseImage(const fs::path& path, std::vector<uint8_t>& image, std::string& error) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (file == nullptr) {
@@ -46,7 +44,6 @@ bool readEraseImage(const fs::path& path, std::vector<uint8_t>& image, std::stri
     return true;
 }
 
-// Rewrites the start of the image file with the kept areas; the rest of the file stays.
 bool writeKeptBytes(const fs::path& path, const std::vector<uint8_t>& image, std::string& error) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r+b"));
     if (file == nullptr) {
@@ -63,7 +60,6 @@ bool writeKeptBytes(const fs::path& path, const std::vector<uint8_t>& image, std
     return true;
 }
 
-// Blocks 512 and 513 as the logger holds them now.
 bool readKeptBlocks(uint8_t* settingsBlock, uint8_t* poiBlock, std::string& error) {
     DeviceVolume& volume = DeviceVolume::instance();
     VolumeHandle handle = volume.OpenAt(kEraseFirstBlock * kBlockSize);
@@ -79,7 +75,6 @@ bool readKeptBlocks(uint8_t* settingsBlock, uint8_t* poiBlock, std::string& erro
     return ok;
 }
 
-// The 512 blocks of the image from block 512 on; the message says how far it came.
 bool writeErasedBlocks(const std::vector<uint8_t>& image, std::string& error) {
     DeviceVolume& volume = DeviceVolume::instance();
     VolumeHandle handle = volume.OpenAt(kEraseFirstBlock * kBlockSize);
@@ -101,8 +96,6 @@ bool writeErasedBlocks(const std::vector<uint8_t>& image, std::string& error) {
     volume.Release(handle);
     return true;
 }
-
-}  // namespace
 
 fs::path shippedEraseImage() {
     std::error_code ec;
@@ -147,41 +140,6 @@ void keepSettingsAndPois(std::vector<uint8_t>& image, const uint8_t* settingsBlo
     std::memset(image.data() + settings_block::kEraseClearedAt, 0,
                 settings_block::kEraseClearedCount);
     std::memcpy(image.data() + kBlockSize, poiBlock, poi_block::kKeptByErase);
-}
-
-CommandReport EraseDeviceLogs(UserPrompt& prompt, const fs::path& shipped) {
-    if (!prompt.askYesNo(kEraseQuestion1, kEraseQuestion2)) {
-        return commandDone(CommandOutcome::AnsweredNo);
-    }
-    CommandReport report;
-    if (!connectOrTell(prompt, kUnconnectText, report)) {
-        return report;
-    }
-    // Everything that can fail before the first block is written is done first, so that a
-    // refused erase leaves the logger as it was.
-    fs::path path;
-    std::vector<uint8_t> image;
-    std::string error;
-    if (!ensureEraseImage(shipped, path, error) || !readEraseImage(path, image, error)) {
-        return commandFailed(prompt, error + kNothingErased);
-    }
-    std::array<uint8_t, kBlockSize> settingsBlock{};
-    std::array<uint8_t, kBlockSize> poiBlock{};
-    if (!readKeptBlocks(settingsBlock.data(), poiBlock.data(), error)) {
-        return commandFailed(prompt, error + kNothingErased);
-    }
-    keepSettingsAndPois(image, settingsBlock.data(), poiBlock.data());
-    if (!writeKeptBytes(path, image, error)) {
-        return commandFailed(prompt, error + kNothingErased);
-    }
-    BusyScope busy(prompt);
-    if (!writeErasedBlocks(image, error)) {
-        busy.stop();
-        return commandFailed(prompt, error);
-    }
-    busy.stop();
-    prompt.notice(kEraseCompleteText);
-    return commandDone(CommandOutcome::Complete);
 }
 
 }  // namespace vandrel

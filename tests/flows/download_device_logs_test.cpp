@@ -1,6 +1,6 @@
 // The download flow from a simulated logger into a database, with the prompt scripted and the
 // volume failing where a real one can.
-#include "device/download_device_logs.h"
+#include "flows/download_device_logs.h"
 
 #include <gtest/gtest.h>
 

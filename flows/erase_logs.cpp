@@ -1,0 +1,47 @@
+#include "flows/erase_logs.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "device/block_device.h"
+
+namespace vandrel {
+namespace fs = std::filesystem;
+
+CommandReport EraseDeviceLogs(UserPrompt& prompt, const fs::path& shipped) {
+    if (!prompt.askYesNo(kEraseQuestion1, kEraseQuestion2)) {
+        return commandDone(CommandOutcome::AnsweredNo);
+    }
+    CommandReport report;
+    if (!connectOrTell(prompt, kUnconnectText, report)) {
+        return report;
+    }
+    // Everything that can fail before the first block is written is done first, so that a
+    // refused erase leaves the logger as it was.
+    fs::path path;
+    std::vector<uint8_t> image;
+    std::string error;
+    if (!ensureEraseImage(shipped, path, error) || !readEraseImage(path, image, error)) {
+        return commandFailed(prompt, error + kNothingErased);
+    }
+    std::array<uint8_t, kBlockSize> settingsBlock{};
+    std::array<uint8_t, kBlockSize> poiBlock{};
+    if (!readKeptBlocks(settingsBlock.data(), poiBlock.data(), error)) {
+        return commandFailed(prompt, error + kNothingErased);
+    }
+    keepSettingsAndPois(image, settingsBlock.data(), poiBlock.data());
+    if (!writeKeptBytes(path, image, error)) {
+        return commandFailed(prompt, error + kNothingErased);
+    }
+    BusyScope busy(prompt);
+    if (!writeErasedBlocks(image, error)) {
+        busy.stop();
+        return commandFailed(prompt, error);
+    }
+    busy.stop();
+    prompt.notice(kEraseCompleteText);
+    return commandDone(CommandOutcome::Complete);
+}
+
+}  // namespace vandrel

@@ -1,0 +1,48 @@
+#include "flows/update_firmware.h"
+
+#include "device/block_device.h"
+#include "device/device_volume.h"
+
+namespace vandrel {
+
+CommandReport UpdateFirmware(UserPrompt& prompt, const std::string& imagePath) {
+    if (imagePath.empty()) {
+        prompt.notice(kSelectUpdateFileText);
+        return commandDone(CommandOutcome::Cancelled);
+    }
+    CommandReport report;
+    if (!connectOrTell(prompt, kUnconnectText, report)) {
+        return report;
+    }
+    FirmwareImage image;
+    std::string error;
+    if (!loadFirmwareImage(imagePath, image, error)) {
+        prompt.notice(kUpdateFileErrorText);
+        return commandFailed(prompt, error + " Nothing was written to the logger.");
+    }
+    DeviceVolume& volume = DeviceVolume::instance();
+    VolumeHandle handle = volume.OpenAt(kFirmwareFirstBlock * kBlockSize);
+    if (!handle.valid()) {
+        return commandFailed(prompt, "Cannot open the logger: " + volume.lastError() +
+                                         ". Nothing was written to the logger.");
+    }
+    BusyScope busy(prompt);
+    for (uint32_t n = 0; n < image.blockCount; ++n) {
+        if (!handle.writeBlock(image.blocks.data() + size_t{n} * kBlockSize)) {
+            error = "Writing block " + std::to_string(kFirmwareFirstBlock + n) +
+                    " of the logger failed after " + std::to_string(n) + " of " +
+                    std::to_string(image.blockCount) + " blocks: " + handle.error() +
+                    ". The logger's firmware is incomplete; run the update again before "
+                    "unplugging the logger.";
+            volume.Release(handle);
+            busy.stop();
+            return commandFailed(prompt, error);
+        }
+    }
+    volume.Release(handle);
+    busy.stop();
+    prompt.notice(kUpdateCompleteText);
+    return commandDone(CommandOutcome::Complete);
+}
+
+}  // namespace vandrel
