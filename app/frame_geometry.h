@@ -8,16 +8,8 @@
 
 namespace vandrel::app {
 
-// A rectangle in screen coordinates, edges inclusive-exclusive as the desktop reports them.
-struct ScreenRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    bool operator==(const ScreenRect&) const = default;
-};
+// Rectangles in screen coordinates, edges inclusive-exclusive as the desktop reports them.
+using ScreenRect = ui::Rect;
 
 // The desktop (0, 0, width, height) less the panel when the panel lies along one whole edge.
 // Coordinates within 2 pixels count as equal, so a panel a pixel or two off the edge still

@@ -33,7 +33,6 @@ class MainFrame final : public ui::HtmlWindow, public ui::EventHandler {
     FrameHit hitTest(ui::Point clientPoint) const;
 
     bool maximised() const { return maximised_; }
-    const ScreenRect& restoreRect() const { return restore_; }
     PageHost* pageHost() const { return host_; }
 
     bool onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,

@@ -39,7 +39,6 @@ Behavior* findBehavior(std::string_view name);
 void registerBehavior(Behavior& behavior);
 // Removes that behaviour object from the registry.
 void unregisterBehavior(Behavior& behavior);
-std::vector<std::string> registeredBehaviorNames();
 
 // The record whose address WM_ELEMENT_COMMAND carries in lParam; it lives only for the
 // synchronous send. The id is at most 2047 characters.

@@ -181,14 +181,6 @@ void unregisterBehavior(Behavior& behavior) {
     list.erase(std::remove(list.begin(), list.end(), &behavior), list.end());
 }
 
-std::vector<std::string> registeredBehaviorNames() {
-    std::vector<std::string> names;
-    for (Behavior* b : registry()) {
-        names.push_back(b->name());
-    }
-    return names;
-}
-
 void sendElementCommand(HtmlWindow& window, Element& element, std::string id) {
     // The receiving side kept the id in a buffer of 2048 wide characters with its terminator.
     if (id.size() > 2047) {

@@ -71,7 +71,6 @@ class Document {
     // The markup of the whole page; with uids each element carries data-vuid for the renderer.
     std::string serialize(bool withUids) const;
 
-    const StyleSheet& styleSheet() const { return styles_; }
     // Computed value of a cascaded property (style sheets, then the inline style).
     std::string computedStyle(const Element& element, std::string_view property) const;
     // Attaches behaviours to the element and its descendants from the cascade.
@@ -88,7 +87,6 @@ class Document {
     void setWindow(HtmlWindow* window) { window_ = window; }
 
     void setObserver(DocumentObserver* observer) { observer_ = observer; }
-    DocumentObserver* observer() const { return observer_; }
     void notify(const Change& change);
     // Counts every change since the document was made; the renderer batches by it.
     std::uint64_t changeCount() const { return changeCount_; }

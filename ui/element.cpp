@@ -185,12 +185,6 @@ std::string Element::html() const {
     return out;
 }
 
-std::string Element::outerHtml() const {
-    std::string out;
-    writeHtml(*this, true, false, out);
-    return out;
-}
-
 void Element::setHtml(std::string_view markup) {
     replaceNodes(parseHtmlFragment(document_, markup));
 }

@@ -107,9 +107,8 @@ class Element {
     // Text of all descendant text nodes; setting it replaces the children by one text node.
     std::string text() const;
     void setText(std::string_view text);
-    // Markup of the children, and of the element itself; setting the inner markup parses it.
+    // Markup of the children; setting it parses it.
     std::string html() const;
-    std::string outerHtml() const;
     void setHtml(std::string_view markup);
 
     // Border box in the coordinates of the window's document, as last laid out.

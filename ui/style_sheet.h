@@ -34,7 +34,6 @@ class StyleSheet {
     // The cascaded value of the property for the element, before its inline style; empty
     // when no rule sets it.
     std::string value(const Element& element, std::string_view property) const;
-    std::size_t ruleCount() const { return rules_.size(); }
 
   private:
     struct Rule {

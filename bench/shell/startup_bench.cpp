@@ -18,8 +18,6 @@
 #include "platform/gtk/shell/gtk_shell.h"
 #include "ui/element.h"
 
-template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
-
 namespace {
 
 namespace fs = std::filesystem;

@@ -16,9 +16,6 @@
 #include "ui/html_window.h"
 #include "ui/list_view.h"
 
-// JavaScriptCore's shared pointers go through this copy, built without the vptr check.
-template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;

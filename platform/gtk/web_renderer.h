@@ -46,10 +46,6 @@ class WebRenderer : public ui::RenderLink {
     std::uint64_t operationsSent() const { return opsSent_; }
     std::uint64_t operationsApplied() const { return opsApplied_; }
     std::uint64_t batchesFailed() const { return batchesFailed_; }
-    // Sees every message the bridge delivered, by its type, after it was handled.
-    void setMessageListener(std::function<void(const std::string&)> listener) {
-        listener_ = std::move(listener);
-    }
 
     void documentLoaded(ui::HtmlWindow& window) override;
     void changed(ui::HtmlWindow& window, const ui::Change& change) override;
@@ -105,7 +101,6 @@ class WebRenderer : public ui::RenderLink {
     std::uint64_t opsSent_ = 0;
     std::uint64_t opsApplied_ = 0;
     std::uint64_t batchesFailed_ = 0;
-    std::function<void(const std::string&)> listener_;
     std::shared_ptr<bool> alive_;
 };
 

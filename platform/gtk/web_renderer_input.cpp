@@ -111,9 +111,6 @@ void WebRenderer::handleMessage(JSCValue* message) {
         }
         handleWindowMessage(*state, type, message);
     }
-    if (listener_) {
-        listener_(type);
-    }
 }
 
 void WebRenderer::handleWindowMessage(WindowState& state, const std::string& type,

@@ -12,9 +12,6 @@
 
 std::span<const vandrel::ui::Resource> demoResources();
 
-// See renderer_test.cpp: JavaScriptCore's shared pointers go through this copy.
-template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
-
 int main(int argc, char** argv) {
     gtk_init(&argc, &argv);
     vandrel::ui::setResourceTable(demoResources());

@@ -20,11 +20,6 @@
 
 std::span<const vandrel::ui::Resource> demoResources();
 
-// JavaScriptCore releases its own shared pointers through the std::shared_ptr code of this
-// program. This file is built without the vptr check (which cannot see JavaScriptCore's types)
-// and linked first, so its copy of that code is the one used.
-template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
-
 namespace vandrel::demo {
 namespace {
 

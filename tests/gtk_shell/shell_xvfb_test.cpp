@@ -22,9 +22,6 @@
 #include "tools/sim/logger_image.h"
 #include "ui/element.h"
 
-// JavaScriptCore's shared pointers go through this copy (see the renderer tests).
-template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
-
 namespace vandrel::gtk {
 namespace {
 

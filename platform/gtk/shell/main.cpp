@@ -13,9 +13,6 @@
 #include "platform/gtk/shell/gtk_shell.h"
 #include "platform/gtk/shell/single_instance.h"
 
-// JavaScriptCore's shared pointers go through this copy (see the renderer tests).
-template class std::_Sp_counted_base<__gnu_cxx::_S_atomic>;
-
 int main(int argc, char** argv) {
     std::string dataDir;
     std::string device;
