@@ -1,6 +1,6 @@
 #pragma once
 // Shared test fixtures: a temporary folder that is removed afterwards, and the paths of the
-// built programs and the shared recorded tracks.
+// built programs and of the test data (tests/data).
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,8 +37,8 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-inline std::filesystem::path sharedData(const std::string& name) {
-    return std::filesystem::path(VANDREL_SHARED_DATA) / name;
+inline std::filesystem::path testData(const std::string& name) {
+    return std::filesystem::path(VANDREL_TEST_DATA) / name;
 }
 
 inline std::filesystem::path builtProgram(const std::string& name) {

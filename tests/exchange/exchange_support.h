@@ -92,11 +92,6 @@ inline std::string quotedPath(const std::filesystem::path& path) {
         GTEST_SKIP() << name << " is not installed; this independent check is skipped"; \
     }
 
-#define SKIP_WITHOUT_SCHEMA(file)                                                               \
-    if (!std::filesystem::exists(::vandrel::testing::sharedData("schema/" file))) {             \
-        GTEST_SKIP() << "the schemas beside the repository (../shared/data/schema) are absent"; \
-    }
-
 struct ZipEntry {
     std::string name;
     unz_file_info64 info{};

@@ -191,10 +191,9 @@ TEST_F(KmzReaders, UnzipListsTheEntriesInOrder) {
 TEST_F(KmzReaders, TheKmlSchemaAcceptsTheDocument) {
     SKIP_WITHOUT_TOOL("unzip");
     SKIP_WITHOUT_TOOL("xmllint");
-    SKIP_WITHOUT_SCHEMA("ogckml22.xsd");
     const ToolRun run =
         runTool("unzip -p " + quotedPath(exportSample()) + " doc.kml | xmllint --noout --schema " +
-                quotedPath(sharedData("schema/ogckml22.xsd")) + " -");
+                quotedPath(testData("schema/ogckml22.xsd")) + " -");
     EXPECT_EQ(run.exitCode, 0) << run.out;
 }
 
