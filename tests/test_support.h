@@ -1,6 +1,6 @@
 #pragma once
-// Shared test fixtures: a temporary folder that is removed afterwards, and the paths of the
-// built programs and the shared recorded tracks.
+// Shared test fixtures: a temporary folder that is removed afterwards, the paths of the built
+// programs and of the test data (tests/data), and the rule for a missing test tool.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,9 +37,24 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-inline std::filesystem::path sharedData(const std::string& name) {
-    return std::filesystem::path(VANDREL_SHARED_DATA) / name;
+inline std::filesystem::path testData(const std::string& name) {
+    return std::filesystem::path(VANDREL_TEST_DATA) / name;
 }
+
+// On (VANDREL_REQUIRE_TEST_TOOLS, set for continuous integration) every test has to run, so a
+// test whose tool is missing fails; off, it skips and says which tool it lacks.
+inline constexpr bool kTestToolsRequired = VANDREL_REQUIRE_TEST_TOOLS != 0;
+
+#define VANDREL_SKIP_UNLESS(available, what)                                 \
+    do {                                                                     \
+        if (!(available)) {                                                  \
+            if (::vandrel::testing::kTestToolsRequired) {                    \
+                FAIL() << what << " is missing, and this build requires it"; \
+            } else {                                                         \
+                GTEST_SKIP() << what << " is missing; this test is skipped"; \
+            }                                                                \
+        }                                                                    \
+    } while (false)
 
 inline std::filesystem::path builtProgram(const std::string& name) {
     return std::filesystem::path(VANDREL_BIN_DIR) / name;

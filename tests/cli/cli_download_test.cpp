@@ -90,15 +90,23 @@ TEST_F(CliDownload, ALoggerCutShortStoresNothing) {
 }
 
 TEST_F(CliDownload, RealRecordingsSurviveTheRoundTrip) {
-    const auto gpx = testing::sharedData("tracks/mtk_logger_m241_multiple_tracks.gpx");
-    if (!std::filesystem::exists(gpx)) {
-        GTEST_SKIP() << "the shared recorded tracks are not beside the repository";
-    }
-    ASSERT_EQ(run("vandrel-sim", "create " + image() + " --gpx " + gpx.string()).exitCode, 0);
+    // A long track over months, then three trk whose times go backwards.
+    ASSERT_EQ(run("vandrel-sim", "create " + image() + " --gpx " +
+                                     testing::testData("tracks/dg100.gpx").string() + " --gpx " +
+                                     testing::testData("tracks/blue-hills.gpx").string())
+                  .exitCode,
+              0);
     ProcessResult download = cli("--device " + image() + " download");
     ASSERT_EQ(download.exitCode, 0) << download.err;
     ProcessResult list = cli("tracks");
-    EXPECT_EQ(lineCount(list.out), 6) << list.out;
+    EXPECT_EQ(lineCount(list.out), 4) << list.out;
+    // Of the 12,027 fixes, one that jumps 135 m in a second is dropped.
+    EXPECT_TRUE(std::regex_search(
+        list.out, std::regex("2020-02-14 18:04:30  2020-05-08 15:34:22 .*points:12026\\n")))
+        << list.out;
+    for (const char* points : {"points:309\n", "points:498\n", "points:436\n"}) {
+        EXPECT_NE(list.out.find(points), std::string::npos) << points << list.out;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <clocale>
 
 #include "core/ole_date.h"
+#include "test_support.h"
 
 namespace vandrel {
 namespace {
@@ -77,9 +78,7 @@ TEST(Units, NumbersKeepTheirDecimalPointInAnyLocale) {
             break;
         }
     }
-    if (!switched) {
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
-    }
+    VANDREL_SKIP_UNLESS(switched, "A locale with a decimal comma (scripts/test.sh makes one)");
     const std::string distance = FormatDistance(1500, units(0));
     const std::string script = FormatScriptNumber(47.5, 5);
     std::setlocale(LC_ALL, before.c_str());

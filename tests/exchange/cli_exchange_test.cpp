@@ -189,11 +189,7 @@ std::vector<GpxPoint> readGpx(const std::filesystem::path& file) {
 
 std::vector<std::filesystem::path> recordedTracks() {
     std::vector<std::filesystem::path> files;
-    const auto folder = sharedData("tracks");
-    if (!std::filesystem::is_directory(folder)) {
-        return files;
-    }
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    for (const auto& entry : std::filesystem::directory_iterator(testData("tracks"))) {
         if (entry.path().extension() == ".gpx") {
             files.push_back(entry.path());
         }
@@ -204,9 +200,7 @@ std::vector<std::filesystem::path> recordedTracks() {
 
 TEST_F(CliExchange, RecordedTracksComeBackFromTheLoggerAsTheyWereRecorded) {
     const std::vector<std::filesystem::path> files = recordedTracks();
-    if (files.empty()) {
-        GTEST_SKIP() << "the shared recorded tracks are not beside the repository";
-    }
+    ASSERT_FALSE(files.empty()) << testData("tracks");
     int fileNumber = 0;
     for (const auto& file : files) {
         SCOPED_TRACE(file.string());

@@ -87,15 +87,8 @@ inline std::string quotedPath(const std::filesystem::path& path) {
     return "'" + path.string() + "'";
 }
 
-#define SKIP_WITHOUT_TOOL(name)                                                         \
-    if (!::vandrel::testing::hasTool(name)) {                                           \
-        GTEST_SKIP() << name << " is not installed; this independent check is skipped"; \
-    }
-
-#define SKIP_WITHOUT_SCHEMA(file)                                                               \
-    if (!std::filesystem::exists(::vandrel::testing::sharedData("schema/" file))) {             \
-        GTEST_SKIP() << "the schemas beside the repository (../shared/data/schema) are absent"; \
-    }
+// The independent readers: scripts/deps.sh installs them.
+#define SKIP_WITHOUT_TOOL(name) VANDREL_SKIP_UNLESS(::vandrel::testing::hasTool(name), name)
 
 struct ZipEntry {
     std::string name;
