@@ -13,6 +13,7 @@
 
 #include "gtk/demo_page.h"
 #include "gtk/glib_pump.h"
+#include "gtk/shared_renderer.h"
 #include "platform/gtk/glib_event_loop.h"
 #include "platform/gtk/web_renderer.h"
 #include "ui/form_values.h"
@@ -573,6 +574,15 @@ TEST_F(Renderer, AScreenshotOfThePageIsSaved) {
 
 }  // namespace
 }  // namespace vandrel::demo
+
+namespace vandrel::testing {
+gtk::WebRenderer& sharedRenderer() {
+    return demo::stage->renderer;
+}
+gtk::GlibEventLoop& sharedLoop() {
+    return demo::stage->loop;
+}
+}  // namespace vandrel::testing
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

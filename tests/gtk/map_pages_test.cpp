@@ -1,0 +1,304 @@
+// The map pages beside the program (Html/tmaps.html, Html/pmaps.html) in the real engine: a
+// browser host in its own window loads each page, calls its functions by name with text
+// arguments as the program does, and hears its window.external calls. A local server stands
+// in for the search and tile services.
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <libsoup/soup.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/program_path.h"
+#include "gtk/glib_pump.h"
+#include "gtk/shared_renderer.h"
+#include "platform/gtk/glib_event_loop.h"
+#include "platform/gtk/web_renderer.h"
+#include "ui/browser_host.h"
+#include "ui/element.h"
+#include "ui/html_window.h"
+
+namespace vandrel::demo {
+namespace {
+
+using testing::pump;
+using testing::pumpUntil;
+using Call = std::pair<std::string, std::vector<std::string>>;
+
+// Answers searches as the search service does ("Nowhere" is found nowhere) and tiles with a
+// plain PNG once `tilesUp`, else 503; each answer may be read by any origin.
+struct Services {
+    SoupServer* server = nullptr;
+    std::string base;
+    std::map<std::string, std::string> lastSearch;
+    bool tilesUp = false;
+    int tilesServed = 0;
+    std::string png;
+
+    Services() {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 256, 256);
+        cairo_surface_write_to_png_stream(
+            surface,
+            [](void* out, const unsigned char* data, unsigned int length) {
+                static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
+                return CAIRO_STATUS_SUCCESS;
+            },
+            &png);
+        cairo_surface_destroy(surface);
+        server = soup_server_new(nullptr, nullptr);
+        soup_server_add_handler(server, nullptr, &Services::answer, this, nullptr);
+        GError* error = nullptr;
+        soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &error);
+        GSList* uris = soup_server_get_uris(server);
+        if (uris != nullptr) {
+            base = "http://127.0.0.1:" +
+                   std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data)));
+        }
+        g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+        g_clear_error(&error);
+    }
+    ~Services() { g_object_unref(server); }
+
+    static void answer(SoupServer*, SoupServerMessage* msg, const char* path, GHashTable* query,
+                       gpointer self) {
+        auto* s = static_cast<Services*>(self);
+        soup_message_headers_append(soup_server_message_get_response_headers(msg),
+                                    "Access-Control-Allow-Origin", "*");
+        std::string where = path;
+        if (where == "/search") {
+            s->lastSearch.clear();
+            if (query != nullptr) {
+                GHashTableIter it;
+                gpointer key;
+                gpointer value;
+                g_hash_table_iter_init(&it, query);
+                while (g_hash_table_iter_next(&it, &key, &value)) {
+                    s->lastSearch[static_cast<char*>(key)] = static_cast<char*>(value);
+                }
+            }
+            std::string body = s->lastSearch["q"] == "Nowhere"
+                                   ? "[]"
+                                   : R"([{"lat":"47.5","lon":"8.25","display_name":"Main St 5"}])";
+            soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
+            soup_server_message_set_response(msg, "application/json", SOUP_MEMORY_COPY, body.data(),
+                                             body.size());
+        } else if (where.rfind("/tiles/", 0) == 0 && s->tilesUp) {
+            ++s->tilesServed;
+            soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
+            soup_server_message_set_response(msg, "image/png", SOUP_MEMORY_COPY, s->png.data(),
+                                             s->png.size());
+        } else {
+            soup_server_message_set_status(msg, SOUP_STATUS_SERVICE_UNAVAILABLE, nullptr);
+        }
+    }
+};
+
+struct MapStage {
+    ui::HtmlWindow window{testing::sharedLoop()};
+    GtkWidget* top = nullptr;
+    ui::BrowserHost* host = nullptr;
+    std::vector<Call> calls;
+    Services services;
+};
+MapStage* maps = nullptr;
+
+class MapPages : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        maps = new MapStage;
+        maps->top = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        gtk_window_set_default_size(GTK_WINDOW(maps->top), 820, 620);
+        gtk_container_add(GTK_CONTAINER(maps->top), testing::sharedRenderer().show(maps->window));
+        maps->window.loadHtml(
+            "<html><body style='margin:0'><widget id='2000' type='sys-ie'"
+            " style='width:800px; height:600px'></widget></body></html>");
+        maps->host =
+            dynamic_cast<ui::BrowserHost*>(maps->window.document().selectFirst("widget")->window());
+        maps->host->setExternalHandler(
+            [](const std::string& method, const std::vector<std::string>& args) {
+                maps->calls.emplace_back(method, args);
+                return std::string();
+            });
+        gtk_widget_show_all(maps->top);
+    }
+    static void TearDownTestSuite() {
+        gtk_widget_destroy(maps->top);
+        delete maps;
+        maps = nullptr;
+    }
+
+    // Loads the page and waits until it says it is ready.
+    bool open(const std::string& page) {
+        maps->calls.clear();
+        maps->host->navigate(programPath("Html/" + page).string());
+        return heard("onmaploadcomplete").has_value();
+    }
+
+    // The arguments of the first call of that name since the last clear, once it came.
+    std::optional<std::vector<std::string>> heard(const std::string& method) {
+        auto find = [&] {
+            return std::find_if(maps->calls.begin(), maps->calls.end(),
+                                [&](const Call& c) { return c.first == method; });
+        };
+        if (!pumpUntil([&] { return find() != maps->calls.end(); })) {
+            return std::nullopt;
+        }
+        return find()->second;
+    }
+
+    // The page function's result as text; nothing when it is missing or threw. The answer may
+    // come after a time-out, so it lands in state of its own.
+    std::optional<std::string> call(const std::string& name,
+                                    const std::vector<std::string>& args = {}) {
+        auto answer = std::make_shared<std::optional<std::optional<std::string>>>();
+        if (!maps->host->callFunction(name, args, [answer](bool found, std::string result) {
+                *answer = found ? std::optional<std::string>(result) : std::nullopt;
+            })) {
+            return std::nullopt;
+        }
+        pumpUntil([&] { return answer->has_value(); });
+        return answer->value_or(std::nullopt);
+    }
+
+    // Script run in the page's global scope, through the page's own global eval.
+    std::string eval(const std::string& script) { return call("eval", {script}).value_or("!"); }
+};
+
+double number(const std::string& text) {
+    return std::strtod(text.c_str(), nullptr);
+}
+
+TEST_F(MapPages, TheTrackPageDrawsTheTrackItIsGivenAsData) {
+    ASSERT_TRUE(open("tmaps.html"));
+    // The world outline comes with the program: no service is needed to see where a track lies.
+    EXPECT_TRUE(pumpUntil([&] {
+        return eval("document.querySelector('.leaflet-control-attribution').textContent")
+                   .find("Natural Earth") != std::string::npos;
+    }));
+    const std::string line =
+        R"(<?xml version="1.0"?><track><point id="0" lat="47.10" lng="8.10"/>)"
+        R"(<point id="1" lat="47.15" lng="8.15"/><point id="2" lat="47.20" lng="8.20"/></track>)";
+    EXPECT_EQ(call("putTKLine", {line}), "3");
+    EXPECT_EQ(call("trackPointCount"), "3");
+    // A click on the line reports the clicked place.
+    maps->calls.clear();
+    eval(
+        "(() => { const p = map.latLngToContainerPoint([47.15, 8.15]);"
+        " const r = map.getContainer().getBoundingClientRect();"
+        " document.querySelector('.leaflet-overlay-pane canvas').dispatchEvent(new MouseEvent("
+        "'click', {bubbles: true, clientX: r.left + p.x, clientY: r.top + p.y})); })()");
+    auto clicked = heard("onlineclick");
+    ASSERT_TRUE(clicked.has_value());
+    ASSERT_EQ(clicked->size(), 2u);
+    EXPECT_NEAR(number((*clicked)[0]), 47.15, 0.001);
+    EXPECT_NEAR(number((*clicked)[1]), 8.15, 0.001);
+    // The bubble's add-photo element asks the program for a photo.
+    ASSERT_TRUE(call("showInfo", {"47.15", "8.15", "<b>Point 2</b> <a class='addphoto'>Add</a>"}));
+    eval("document.querySelector('.leaflet-popup .addphoto').click()");
+    EXPECT_TRUE(heard("onaddphoto"));
+    for (const auto& [name, args] : std::vector<Call>{
+             {"closeInfo", {}},
+             {"setCenter", {"47.15", "8.15", "0"}},
+             {"setCenter", {"47.15", "8.15", "12"}},
+             {"setCar", {"47.12", "8.12", "/opt/vandrel/images/car.png", "800", "600"}},
+             {"showAnimationPoint", {"47.12", "8.12"}},
+             {"clrCar", {}}}) {
+        EXPECT_TRUE(call(name, args).has_value()) << name;
+    }
+    // The bubble fades out and the zoom eases in.
+    EXPECT_TRUE(pumpUntil([&] {
+        return eval("map.getZoom() + ' ' + document.querySelectorAll('.leaflet-popup').length") ==
+               "12 0";
+    }));
+
+    // A photo path that looks like markup stays a path: nothing in it runs.
+    const std::string hostile =
+        R"(<?xml version="1.0"?><track><point id="0" lat="47.1" lng="8.1"/>)"
+        R"(<point id="7" lat="47.2" lng="8.2" pho="&quot;&gt;&lt;script&gt;)"
+        R"(window.external.Injected()&lt;/script&gt;&lt;img src=x )"
+        R"(onerror=&quot;window.external.Injected()&quot;&gt;"/></track>)";
+    EXPECT_EQ(call("putTKLine", {hostile}), "2");
+    EXPECT_EQ(eval("document.querySelectorAll('.photo-marker').length"), "1");
+    // The photo marker answers with the index of its point.
+    eval("document.querySelector('.photo-marker').click()");
+    auto photo = heard("onphotolick");
+    ASSERT_TRUE(photo.has_value());
+    EXPECT_EQ(*photo, std::vector<std::string>{"7"});
+    pump(300);
+    for (const Call& c : maps->calls) {
+        EXPECT_NE(c.first, "Injected");
+    }
+    EXPECT_TRUE(call("clrTKLine").has_value());
+    EXPECT_EQ(call("trackPointCount"), "0");
+    EXPECT_EQ(eval("document.querySelectorAll('.photo-marker').length"), "0");
+}
+
+TEST_F(MapPages, ThePoiPageKeepsItsMarkersFindsPlacesAndTellsWhenTilesAreOffline) {
+    ASSERT_FALSE(maps->services.base.empty());
+    ASSERT_TRUE(open("pmaps.html"));
+    const std::string icons =
+        "Array.from(document.querySelectorAll('.leaflet-marker-icon'),"
+        " e => e.getAttribute('src')).sort().join(' ')";
+    ASSERT_TRUE(call("addWPMarker", {"3", "47.1", "8.2", "/usr/share/vandrel/pois/3.png"}));
+    ASSERT_TRUE(call("addWPMarker", {"3", "47.2", "8.3", "/usr/share/vandrel/pois/4.png"}));
+    ASSERT_TRUE(call("addWPMarker", {"5", "47.3", "8.4", "/usr/share/vandrel/pois/5.png"}));
+    EXPECT_EQ(eval(icons), "../pois/4.png ../pois/5.png");
+    // A right click on a marker names the marker and the pointer's place in the map.
+    maps->calls.clear();
+    std::string at = eval(
+        "(() => { const e = document.querySelector('.leaflet-marker-icon[src=\"../pois/5.png\"]');"
+        " const r = e.getBoundingClientRect(), m = map.getContainer().getBoundingClientRect();"
+        " const x = Math.round(r.left + 3), y = Math.round(r.top + 4);"
+        " e.dispatchEvent(new MouseEvent('contextmenu', {bubbles: true, clientX: x, clientY: y}));"
+        " return (x - Math.round(m.left)) + ' ' + (y - Math.round(m.top)); })()");
+    auto rclick = heard("onwpmarkerrclick");
+    ASSERT_TRUE(rclick.has_value());
+    ASSERT_EQ(rclick->size(), 3u);
+    EXPECT_EQ((*rclick)[0], "5");
+    EXPECT_EQ((*rclick)[1] + " " + (*rclick)[2], at);
+    EXPECT_FALSE(std::any_of(maps->calls.begin(), maps->calls.end(),
+                             [](const Call& c) { return c.first == "onrclickevent"; }));
+    ASSERT_TRUE(call("clrWPMarker"));
+    EXPECT_EQ(eval(icons), "");
+
+    // Found: the place goes to the program. Not found: the user reads why.
+    ASSERT_TRUE(call("useGeocoder", {maps->services.base + "/search"}));
+    maps->calls.clear();
+    ASSERT_TRUE(call("findAddress", {"Main St 5"}));
+    auto found = heard("onfind");
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(*found, (std::vector<std::string>{"47.5", "8.25"}));
+    EXPECT_EQ(maps->services.lastSearch,
+              (std::map<std::string, std::string>{
+                  {"format", "json"}, {"limit", "1"}, {"q", "Main St 5"}}));
+    ASSERT_TRUE(call("findAddress", {"Nowhere"}));
+    const std::string message =
+        "(() => { const e = document.querySelector('.find-message');"
+        " return e.hidden ? '' : e.textContent; })()";
+    EXPECT_TRUE(pumpUntil([&] { return eval(message) == "No place found for \"Nowhere\""; }))
+        << eval(message);
+
+    // Tiles that fail leave the world outline and a note; the note goes when they come back.
+    const std::string note = "document.querySelector('.offline-note').hidden";
+    EXPECT_EQ(eval(note), "true");
+    ASSERT_TRUE(
+        call("useTiles", {maps->services.base + "/tiles/{z}/{x}/{y}.png", "Tiles & <b>x</b>"}));
+    EXPECT_TRUE(pumpUntil([&] { return eval(note) == "false"; }));
+    EXPECT_NE(eval("document.querySelector('.leaflet-control-attribution').textContent")
+                  .find("Tiles & <b>x</b>"),
+              std::string::npos);
+    maps->services.tilesUp = true;
+    ASSERT_TRUE(call("tilesOnline"));
+    EXPECT_TRUE(pumpUntil([&] { return maps->services.tilesServed > 0; }));
+    pump(300);
+    EXPECT_EQ(eval(note), "true");
+}
+
+}  // namespace
+}  // namespace vandrel::demo
