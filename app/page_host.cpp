@@ -1,5 +1,8 @@
 #include "app/page_host.h"
 
+#include "map/map_bridge.h"
+#include "map/map_widget.h"
+
 #include "core/program_path.h"
 #include "device/settings_file.h"
 #include "flows/app_data.h"
@@ -18,15 +21,15 @@ std::unique_ptr<ui::Window> PageHost::createControl(ui::Element& element) {
     // The page iframes are the page objects' own windows; anything else is standard.
     if (element.tag() == "iframe") {
         const std::string name = element.attribute("name");
-        std::unique_ptr<PageWindow> page;
+        std::unique_ptr<ui::PageWindow> page;
         if (name == "page1") {
-            page = std::make_unique<PoiPage>(loop(), this, 0, services_);
-            poi_ = static_cast<PoiPage*>(page.get());
+            page = std::make_unique<poi::PoiPage>(loop(), this, 0, services_.commands);
+            poi_ = static_cast<poi::PoiPage*>(page.get());
         } else if (name == "page2") {
-            page = std::make_unique<CPageTrack>(loop(), this, 0, services_);
-            track_ = static_cast<CPageTrack*>(page.get());
+            page = std::make_unique<tracks::CPageTrack>(loop(), this, 0, services_.commands);
+            track_ = static_cast<tracks::CPageTrack*>(page.get());
         } else if (name == "page3") {
-            page = std::make_unique<SettingsPage>(loop(), this, 0, services_);
+            page = std::make_unique<SettingsPage>(loop(), this, 0, services_.commands);
             settings_ = static_cast<SettingsPage*>(page.get());
         }
         if (page) {
@@ -41,12 +44,16 @@ void PageHost::init() {
     setHandler(this);
     ui::loadHtmlResource(*this, 201);
     loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
-    for (PageWindow* page : std::initializer_list<PageWindow*>{poi_, track_, settings_}) {
+    for (ui::PageWindow* page : pages()) {
         if (page != nullptr) {
             page->init();
         }
     }
     setTimer(CONNECTIVITY_TIMER, kConnectivityPeriod);
+}
+
+std::array<ui::PageWindow*, 3> PageHost::pages() const {
+    return {poi_, track_, settings_};
 }
 
 void PageHost::setDisplay(const std::string& id, const char* display) {
@@ -72,7 +79,7 @@ void PageHost::switchPage(int n) {
 bool PageHost::onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,
                                ui::BehaviorEvent& event) {
     // The menus of the tab bar belong to the pages: each sees every event, in page order.
-    for (PageWindow* page : std::initializer_list<PageWindow*>{poi_, track_, settings_}) {
+    for (ui::PageWindow* page : pages()) {
         if (page != nullptr) {
             page->onBehaviorEvent(window, self, event);
         }
@@ -100,7 +107,7 @@ std::intptr_t PageHost::handleMessage(const ui::Message& message) {
 void PageHost::connectivityTick() {
     // One question at a time: the probe answers later, so a slow answer never piles up ticks
     // nor holds the window.
-    if (AppData::instance().MapsLoaded || probing_ || services_.probe == nullptr) {
+    if (tilesOnline_ || probing_ || services_.probe == nullptr) {
         return;
     }
     probing_ = true;
@@ -109,24 +116,33 @@ void PageHost::connectivityTick() {
             return;
         }
         probing_ = false;
-        if (reached) {
-            mapServiceAnswered();
-        }
+        mapServiceAnswered(reached);
     });
 }
 
-void PageHost::mapServiceAnswered() {
-    if (AppData::instance().MapsLoaded) {
+void PageHost::mapServiceAnswered(bool reached) {
+    if (!mapPagesLoaded_) {
+        mapPagesLoaded_ = true;
+        if (poi_ != nullptr) {
+            map::navigateMap(*poi_, map::kPoiMapPage);
+        }
+        if (track_ != nullptr) {
+            map::navigateMap(*track_, map::kTrackMapPage);
+        }
+    }
+    if (!reached || tilesOnline_) {
         return;
     }
+    tilesOnline_ = true;
     killTimer(CONNECTIVITY_TIMER);
-    if (poi_ != nullptr) {
-        poi_->navigateMap("Html/pmaps.html");
+    // Pages loaded while the service could not be reached draw their tiles now; a page still
+    // loading asks for them itself.
+    for (ui::PageWindow* page :
+         {static_cast<ui::PageWindow*>(poi_), static_cast<ui::PageWindow*>(track_)}) {
+        if (page != nullptr) {
+            map::MapBridge::tilesOnline(map::mapWidget(*page));
+        }
     }
-    if (track_ != nullptr) {
-        track_->navigateMap("Html/tmaps.html");
-    }
-    AppData::instance().MapsLoaded = true;
 }
 
 }  // namespace vandrel::app

@@ -2,12 +2,17 @@
 // The window of the main frame's iframe `main` (resource 201): the tab bar with its menus, the
 // three page windows and the footer. It switches pages, hands every click of its document to
 // the pages (POI, track, settings, in that order), and checks once a second whether the map
-// service answers, to replace the map placeholders by the map pages.
+// service answers. At the first answer, or the first failure, the map pages replace the
+// placeholders (offline they draw their built-in world outline); once the service answers,
+// the map pages are told that their tiles can load.
 
+#include <array>
 #include <memory>
 
-#include "app/pages.h"
+#include "app/settings_page.h"
 #include "app/shell_services.h"
+#include "poi/poi_page.h"
+#include "tracks/track_page.h"
 #include "ui/html_window.h"
 
 namespace vandrel::app {
@@ -26,8 +31,8 @@ class PageHost final : public ui::HtmlWindow, public ui::EventHandler {
     void switchPage(int n);
     int currentPage() const { return current_; }
 
-    PoiPage* poiPage() const { return poi_; }
-    CPageTrack* trackPage() const { return track_; }
+    poi::PoiPage* poiPage() const { return poi_; }
+    tracks::CPageTrack* trackPage() const { return track_; }
     SettingsPage* settingsPage() const { return settings_; }
 
     bool onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,
@@ -37,15 +42,18 @@ class PageHost final : public ui::HtmlWindow, public ui::EventHandler {
 
   private:
     void connectivityTick();
-    void mapServiceAnswered();
+    void mapServiceAnswered(bool reached);
     void setDisplay(const std::string& id, const char* display);
+    std::array<ui::PageWindow*, 3> pages() const;
 
     ShellServices& services_;
-    PoiPage* poi_ = nullptr;
-    CPageTrack* track_ = nullptr;
+    poi::PoiPage* poi_ = nullptr;
+    tracks::CPageTrack* track_ = nullptr;
     SettingsPage* settings_ = nullptr;
     int current_ = 1;
     bool probing_ = false;
+    bool mapPagesLoaded_ = false;
+    bool tilesOnline_ = false;
 };
 
 }  // namespace vandrel::app

@@ -89,6 +89,7 @@ int ListView::insertRow(int index, std::intptr_t data) {
         ++focus_;
     }
     invalidate();
+    frameChanged();
     return index;
 }
 
@@ -100,6 +101,7 @@ void ListView::deleteAllRows() {
     focus_ = -1;
     scrollTop_ = 0;
     invalidate();
+    frameChanged();
 }
 
 std::intptr_t ListView::rowData(int row) const {
@@ -122,6 +124,7 @@ void ListView::setVirtualRowCount(int count) {
     }
     clampScroll();
     invalidate();
+    frameChanged();
 }
 
 int ListView::rowCount() const {
@@ -258,8 +261,23 @@ void ListView::invalidate() {
     e->document().notify(change);
 }
 
-void ListView::notifyParent(int code, int row, int column) {
-    ListNotify notify{this, controlId(), code, row, column};
+bool ListView::showsVerticalScrollBar() const {
+    return rowCount() * rowHeight_ > visibleHeight();
+}
+
+void ListView::resized() {
+    invalidate();
+    frameChanged();
+}
+
+void ListView::frameChanged() {
+    if (frameChanged_) {
+        frameChanged_();
+    }
+}
+
+void ListView::notifyParent(int code, int row, int column, Point point) {
+    ListNotify notify{this, controlId(), code, row, column, point};
     owner().send(WM_NOTIFY, static_cast<std::uintptr_t>(controlId()),
                  reinterpret_cast<std::intptr_t>(&notify));
 }
@@ -294,14 +312,14 @@ std::intptr_t ListView::handleMessage(const Message& message) {
             return 0;
         case WM_LBUTTONDBLCLK:
             click(rowAt(y), modifiers);
-            notifyParent(NM_DBLCLK, rowAt(y));
+            notifyParent(NM_DBLCLK, rowAt(y), -1, {x, y});
             return 0;
         case WM_RBUTTONDOWN: {
             int row = rowAt(y);
             if (row >= 0 && !isSelected(row)) {
                 click(row, 0);
             }
-            notifyParent(NM_RCLICK, row);
+            notifyParent(NM_RCLICK, row, -1, {x, y});
             return 0;
         }
         default:

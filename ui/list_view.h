@@ -32,6 +32,7 @@ struct ListNotify {
     int code = 0;
     int item = -1;     // the row under the pointer, or -1
     int subItem = -1;  // LVN_COLUMNCLICK: the column
+    Point point;       // mouse notifications: the pointer in control coordinates
 };
 
 inline constexpr int LVN_COLUMNCLICK = -108;
@@ -94,12 +95,20 @@ class ListView : public Control {
     std::pair<int, int> visibleRows() const;  // [first, last)
     int lastPaintedRows() const { return lastPainted_; }
 
+    // Whether the rows are taller than the list, so that it shows a vertical scroll bar.
+    bool showsVerticalScrollBar() const;
+    // Runs whenever the list recalculates its frame: a new size or a new row count.
+    void setFrameChangedHandler(std::function<void()> handler) {
+        frameChanged_ = std::move(handler);
+    }
+
     void invalidate();
     std::intptr_t handleMessage(const Message& message) override;
-    void resized() override { invalidate(); }
+    void resized() override;
 
   private:
-    void notifyParent(int code, int row, int column = -1);
+    void notifyParent(int code, int row, int column = -1, Point point = {});
+    void frameChanged();
     void clampScroll();
     int visibleHeight() const;
     void paintHeader(Canvas& canvas) const;
@@ -120,6 +129,7 @@ class ListView : public Control {
     int mark_ = -1;
     int focus_ = -1;
     RowPainter painter_;
+    std::function<void()> frameChanged_;
     int lastPainted_ = 0;
     bool requestScroll_ = false;
 };

@@ -45,7 +45,6 @@ class Window {
     int controlId() const { return controlId_; }
     EventLoop& loop() const { return loop_; }
 
-  protected:
     // Expires when the window is destroyed; queued work holds it to know.
     std::weak_ptr<bool> aliveToken() const { return alive_; }
 

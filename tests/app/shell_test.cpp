@@ -5,17 +5,20 @@
 #include <filesystem>
 
 #include "app/main_frame.h"
+#include "core/ole_date.h"
 #include "core/program_path.h"
 #include "device/device_volume.h"
 #include "device/settings_file.h"
 #include "flows/app_data.h"
 #include "flows/refresh_listeners.h"
+#include "map/map_widget.h"
 #include "shell_test_support.h"
 #include "store/sqlite_db.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
 #include "tools/sim/memory_block_device.h"
 #include "ui/behavior.h"
+#include "ui/browser_host.h"
 #include "ui/list_view.h"
 #include "ui/resources.h"
 
@@ -54,7 +57,9 @@ class Shell : public ::testing::Test {
     void command(ui::HtmlWindow& w, const std::string& id) {
         ui::sendElementCommand(w, *elementById(w, id), id);
     }
-    headless::FakeBrowser* mapOf(PageWindow& page) { return renderer.browser(*page.map()); }
+    headless::FakeBrowser* mapOf(ui::PageWindow& page) {
+        return renderer.browser(*map::mapWidget(page));
+    }
 
     testing::TempDir dir;
     ui::ManualEventLoop loop;
@@ -81,8 +86,8 @@ TEST_F(Shell, StartsWithTheDatabaseThePagesThePlaceholdersAndTheTimer) {
     EXPECT_NE(elementById(*host->poiPage(), "iconseltable"), nullptr);
     EXPECT_NE(elementById(*host->trackPage(), "tkmenu"), nullptr);
     EXPECT_NE(elementById(*host->settingsPage(), "onsetssave"), nullptr);
-    for (PageWindow* page :
-         {static_cast<PageWindow*>(host->poiPage()), static_cast<PageWindow*>(host->trackPage())}) {
+    for (ui::PageWindow* page : {static_cast<ui::PageWindow*>(host->poiPage()),
+                                 static_cast<ui::PageWindow*>(host->trackPage())}) {
         ASSERT_NE(mapOf(*page), nullptr);
         ASSERT_EQ(mapOf(*page)->navigations.size(), 1u);
         EXPECT_EQ(std::filesystem::path(mapOf(*page)->navigations[0]).filename(), "load.html");
@@ -102,51 +107,31 @@ TEST_F(Shell, ShutdownSavesTheSettingsAndClosesTheDatabase) {
     TrackDatabase::instance().openStore();  // TearDown closes it again
 }
 
-TEST_F(Shell, EveryClickReachesThePageThatKnowsItsId) {
-    const std::vector<std::string> tabBarPoi = {"s2devpois", "lfromdevpois", "s2pcpois",
-                                                "lfrompcpois"};
-    const std::vector<std::string> tabBarTrack = {"lfrompctrack", "s2pctrack", "deltrack"};
-    // The POI menu is hidden while the settings page shows; its buttons still reach the POI page.
+TEST_F(Shell, TabBarAndPageClicksRunTheTrackPagesCommands) {
+    // The track menu is hidden while the settings page shows; its buttons still reach the page.
     host->switchPage(3);
-    for (const auto& id : tabBarPoi) {
-        clickId(*host, id);
-    }
-    for (const auto& id : tabBarTrack) {
-        clickId(*host, id);
-    }
-    clickId(*host, "comport");
-    clickId(*host->poiPage(), "search");
-    const std::vector<std::string> trackIds = {"lastmon", "nextmon",   "today",  "tkkmz",
-                                               "tkgpx",   "tkdel",     "onback", "onplay",
-                                               "onpause", "onforward", "onstop"};
-    for (const auto& id : trackIds) {
-        clickId(*host->trackPage(), id);
-    }
-    const std::vector<std::string> settingsIds = {"onsetssave", "tzhour", "tzmin",
-                                                  "bkfsel",     "bksave", "onbinfile",
-                                                  "onupdate",   "mtype",  "etype"};
-    for (const auto& id : settingsIds) {
-        clickId(*host->settingsPage(), id);
-    }
-    std::vector<std::string> poi = tabBarPoi;
-    poi.push_back("search");
-    EXPECT_EQ(host->poiPage()->reached(), poi);
-    std::vector<std::string> track = tabBarTrack;
-    track.insert(track.end(), trackIds.begin(), trackIds.end());
-    EXPECT_EQ(host->trackPage()->reached(), track);
-    EXPECT_EQ(host->settingsPage()->reached(), settingsIds);
+    clickId(*host, "deltrack");
+    EXPECT_EQ(boxes.shown,
+              (std::vector<std::string>{"Are you sure delete logs data|from device?"}));
+    clickId(*host, "lfrompctrack");
+    EXPECT_EQ(files.opened, 1);
+    ui::PageWindow& track = *host->trackPage();
+    const std::string month = elementById(track, "calendardate")->text();
+    clickId(track, "lastmon");
+    EXPECT_NE(elementById(track, "calendardate")->text(), month);
+    clickId(track, "today");
+    EXPECT_EQ(elementById(track, "calendardate")->text(), month);
 }
 
 TEST_F(Shell, IdsDifferingInCaseAndPagesOwnIdsElsewhereDoNothing) {
-    elementById(*host, "s2devpois")->setAttribute("id", "S2devpois");
-    clickId(*host, "S2devpois");
+    elementById(*host, "deltrack")->setAttribute("id", "Deltrack");
+    clickId(*host, "Deltrack");
+    EXPECT_TRUE(boxes.shown.empty());
     elementById(*host->trackPage(), "funcpage2")->setAttribute("id", "Funcpage2");
     command(*host->trackPage(), "Funcpage2");
+    EXPECT_NE(display(*host->trackPage(), "list2"), "block");
     elementById(*host, "tab2")->setAttribute("id", "Tab2");
     command(*host, "Tab2");
-    EXPECT_TRUE(host->poiPage()->reached().empty());
-    EXPECT_TRUE(host->trackPage()->reached().empty());
-    EXPECT_EQ(host->trackPage()->currentView(), 1);
     EXPECT_EQ(host->currentPage(), 1);
 }
 
@@ -154,7 +139,7 @@ TEST_F(Shell, TabCommandsSwitchPagesInTheTabBarAndChartsInTheTrackPage) {
     EXPECT_EQ(display(*host, "framepage1"), "");  // as the markup has it: shown
     command(*host, "tab2");
     EXPECT_EQ(host->currentPage(), 2);
-    EXPECT_EQ(host->trackPage()->currentChart(), 1);
+    EXPECT_EQ(display(*host->trackPage(), "tab2-s"), "");  // as the markup has it: hidden
     for (auto [id, shown] :
          std::vector<std::pair<std::string, std::string>>{{"tab1", "block"},
                                                           {"tab1-s", "none"},
@@ -168,7 +153,6 @@ TEST_F(Shell, TabCommandsSwitchPagesInTheTabBarAndChartsInTheTrackPage) {
     }
     command(*host->trackPage(), "tab2");
     EXPECT_EQ(host->currentPage(), 2);
-    EXPECT_EQ(host->trackPage()->currentChart(), 2);
     EXPECT_EQ(display(*host->trackPage(), "tab2-s"), "block");
     EXPECT_EQ(display(*host->trackPage(), "tab1-s"), "none");
     // Switching to the page shown leaves it shown.
@@ -181,9 +165,8 @@ TEST_F(Shell, TabCommandsSwitchPagesInTheTabBarAndChartsInTheTrackPage) {
 }
 
 TEST_F(Shell, TheViewTabsMoveTheSelectionAndShowTheirList) {
-    CPageTrack& track = *host->trackPage();
+    ui::PageWindow& track = *host->trackPage();
     command(track, "funcpage2");
-    EXPECT_EQ(track.currentView(), 2);
     EXPECT_FALSE(elementById(track, "funcpage1")->hasAttribute("class"));
     EXPECT_EQ(elementById(track, "funcpage2")->attribute("class"), "selected");
     EXPECT_EQ(display(track, "list1"), "none");
@@ -194,18 +177,12 @@ TEST_F(Shell, TheViewTabsMoveTheSelectionAndShowTheirList) {
     EXPECT_EQ(elementById(track, "funcpage1")->attribute("class"), "selected");
 }
 
-TEST_F(Shell, PageMessagesReachTheirPages) {
-    host->poiPage()->send(ui::MSG_MAP_FOUND);
-    command(*host->poiPage(), "cmdicon");
-    host->trackPage()->send(ui::MSG_CHART_CLICK);
-    ui::ListNotify rclick{nullptr, 6000, ui::NM_RCLICK, 0};
+TEST_F(Shell, OnlyTheTrackListsRightClickWithASelectedRowOpensTheTrackMenu) {
+    ui::ListNotify rclick{nullptr, 6000, ui::NM_RCLICK, 0, -1, {}};
     host->trackPage()->send(ui::WM_NOTIFY, 6000, reinterpret_cast<std::intptr_t>(&rclick));
-    ui::ListNotify other{nullptr, 6001, ui::NM_RCLICK, 0};
+    ui::ListNotify other{nullptr, 6001, ui::NM_RCLICK, 0, -1, {}};
     host->trackPage()->send(ui::WM_NOTIFY, 6001, reinterpret_cast<std::intptr_t>(&other));
-    EXPECT_EQ(host->poiPage()->reached(),
-              (std::vector<std::string>{"message 2026", "command cmdicon"}));
-    EXPECT_EQ(host->trackPage()->reached(),
-              (std::vector<std::string>{"message 3024", "track menu"}));
+    EXPECT_TRUE(host->trackPage()->shownPopups().empty());
 }
 
 TEST_F(Shell, CaptionButtonsMaximiseToTheWorkAreaAndRestoreTheLastRectangle) {
@@ -245,30 +222,37 @@ TEST_F(Shell, HitTestUsesTheFramePagesLayout) {
     EXPECT_EQ(frame.hitTest({1, 8}), FrameHit::Client);
 }
 
-TEST_F(Shell, MapsReplaceThePlaceholdersAtTheFirstAnswerOfTheMapService) {
+TEST_F(Shell, MapPagesReplaceThePlaceholdersAtTheFirstAnswerAndTilesFollowTheService) {
     loop.advance(ui::Milliseconds{1000});
     ASSERT_EQ(probe.asked.size(), 1u);
-    EXPECT_EQ(probe.asked[0], kMapServiceProbe);
+    EXPECT_EQ(probe.asked[0], "https://tile.openstreetmap.org/");
     // A question still open holds no further ones back... nor piles them up.
     loop.advance(ui::Milliseconds{3000});
     EXPECT_EQ(probe.asked.size(), 1u);
+    // Not reached: the map pages load all the same and draw offline; the timer keeps asking.
     probe.answer(false);
-    EXPECT_FALSE(AppData::instance().MapsLoaded);
-    EXPECT_TRUE(host->hasTimer(CONNECTIVITY_TIMER));
-    loop.advance(ui::Milliseconds{1000});
-    ASSERT_EQ(probe.asked.size(), 2u);
-    probe.answer(true);
-    EXPECT_TRUE(AppData::instance().MapsLoaded);
-    EXPECT_FALSE(host->hasTimer(CONNECTIVITY_TIMER));
     auto& poiNav = mapOf(*host->poiPage())->navigations;
     auto& trackNav = mapOf(*host->trackPage())->navigations;
     EXPECT_EQ(std::filesystem::path(poiNav.back()).filename(), "pmaps.html");
     EXPECT_EQ(std::filesystem::path(trackNav.back()).filename(), "tmaps.html");
-    // The map page reports its load; the page enables its map.
-    mapOf(*host->poiPage())->callExternal("onmaploadcomplete", {});
+    EXPECT_TRUE(host->hasTimer(CONNECTIVITY_TIMER));
+    EXPECT_FALSE(AppData::instance().MapsLoaded);
+    // The map page reports its load; the page enables its map and names the tiles.
+    headless::FakeBrowser& poiMap = *mapOf(*host->poiPage());
+    poiMap.finishLoad();
+    poiMap.callExternal("onmaploadcomplete", {});
     loop.runPending();
-    EXPECT_EQ(host->poiPage()->reached(), (std::vector<std::string>{"message 4025"}));
-    EXPECT_TRUE(host->poiPage()->map()->isEnabled());
+    EXPECT_TRUE(AppData::instance().MapsLoaded);
+    EXPECT_TRUE(map::mapWidget(*host->poiPage())->isEnabled());
+    ASSERT_FALSE(poiMap.calls.empty());
+    EXPECT_EQ(poiMap.calls[0].function, "useTiles");
+    EXPECT_EQ(poiMap.calls[0].args[0], "https://tile.openstreetmap.org/{z}/{x}/{y}.png");
+    // The service answers: the loaded page draws its tiles, and the questions end.
+    loop.advance(ui::Milliseconds{1000});
+    ASSERT_EQ(probe.asked.size(), 2u);
+    probe.answer(true);
+    EXPECT_FALSE(host->hasTimer(CONNECTIVITY_TIMER));
+    EXPECT_EQ(poiMap.calls.back().function, "tilesOnline");
     loop.advance(ui::Milliseconds{5000});
     EXPECT_EQ(probe.asked.size(), 2u);
     EXPECT_EQ(poiNav.size(), 2u);
@@ -293,7 +277,14 @@ TEST_F(Shell, DownloadFromTheTrackMenuStoresTheTracksAndSaysSo) {
     EXPECT_EQ(busy.texts.front(), "Loading");
     EXPECT_FALSE(busy.animation.running());
     EXPECT_TRUE(frame.isEnabled());
-    EXPECT_EQ(host->trackPage()->refreshes(), 1);
+    // The track page shows the new days in its calendar.
+    loop.runPending();
+    const tracks::CalendarDate day = tracks::dateOf(oleDateFromUnixSeconds(1780000000));
+    host->trackPage()->calendar().showMonth(day.year, day.month);
+    const auto& cells = host->trackPage()->calendar().cells();
+    EXPECT_TRUE(std::any_of(cells.begin(), cells.end(), [&](const tracks::CalendarCell& c) {
+        return c.date == day && c.hasTrack;
+    }));
 }
 
 TEST_F(Shell, DownloadWithoutALoggerSaysSo) {

@@ -82,10 +82,19 @@ inline ScriptedBoxes::Step clickOn(std::string id) {
     return [id](ui::HtmlWindow& view) { clickId(view, id); };
 }
 
+// Every file dialog is cancelled; the counts say how many were opened.
 class NoFiles final : public app::FileChooser {
   public:
-    std::optional<std::string> open(const FileFilter&, ui::Window*) override { return {}; }
-    std::optional<std::string> save(const FileFilter&, ui::Window*) override { return {}; }
+    std::optional<std::string> open(const FileFilter&, ui::Window*) override {
+        ++opened;
+        return {};
+    }
+    std::optional<std::string> save(const FileFilter&, ui::Window*) override {
+        ++saved;
+        return {};
+    }
+    int opened = 0;
+    int saved = 0;
 };
 
 // The busy window's animation on the manual loop, with every text it showed.

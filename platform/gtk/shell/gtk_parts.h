@@ -81,6 +81,7 @@ class GtkCommandRunner final : public app::CommandRunner {
     explicit GtkCommandRunner(UserPrompt& prompt) : prompt_(prompt) {}
     void run(const std::function<void(UserPrompt&)>& command) override;
     void onUi(const std::function<void()>& step) override;
+    UserPrompt& prompt() override { return prompt_; }
     bool running() const { return running_; }
 
   private:

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "map/map_service.h"
 #include "platform/gtk/shell/gtk_parts.h"
 #include "ui/element.h"
 #include "ui/messages.h"
@@ -17,9 +18,11 @@ GtkShell::GtkShell()
       probe_(std::make_unique<SoupProbe>()) {
     services_.commands = commands_.get();
     services_.probe = probe_.get();
+    // One setting names the tile service for the map pages and the probe alike.
     if (const char* service = std::getenv("VANDREL_MAP_SERVICE"); service != nullptr && *service) {
-        services_.probeAddress = service;
+        map::mapService() = map::MapService::fromSetting(service);
     }
+    services_.probeAddress = map::mapService().probeAddress();
     frame_ = std::make_unique<app::MainFrame>(loop_, services_);
     frameWindow_ = std::make_unique<FrameWindow>(*frame_, [this] { close(); });
     services_.frame = frameWindow_.get();

@@ -26,8 +26,8 @@ class FrameWindow;
 
 class GtkShell {
   public:
-    // The probe address: the map service's home page unless the environment names another
-    // (VANDREL_MAP_SERVICE, for a test's local stand-in).
+    // The map service: OpenStreetMap's tiles unless VANDREL_MAP_SERVICE names another tile
+    // address template (or a local stand-in's address); the probe asks its home page.
     GtkShell();
     ~GtkShell();
     GtkShell(const GtkShell&) = delete;

@@ -1,0 +1,33 @@
+#include "map/map_service.h"
+
+namespace vandrel::map {
+
+MapService MapService::fromSetting(const std::string& setting) {
+    MapService service;
+    if (setting.empty()) {
+        return service;
+    }
+    service.tiles = setting;
+    if (setting.find("{z}") == std::string::npos) {
+        service.tiles += setting.back() == '/' ? "{z}/{x}/{y}.png" : "/{z}/{x}/{y}.png";
+    }
+    // Another service's tiles are not OpenStreetMap's unless it says so.
+    if (service.tiles != kDefaultTiles) {
+        service.attribution = "Map tiles: " + service.probeAddress();
+    }
+    return service;
+}
+
+std::string MapService::probeAddress() const {
+    const std::size_t scheme = tiles.find("://");
+    const std::size_t start = scheme == std::string::npos ? 0 : scheme + 3;
+    const std::size_t end = tiles.find('/', start);
+    return (end == std::string::npos ? tiles : tiles.substr(0, end)) + "/";
+}
+
+MapService& mapService() {
+    static MapService service;
+    return service;
+}
+
+}  // namespace vandrel::map

@@ -1,0 +1,27 @@
+#pragma once
+// The tile service the map pages draw from. One setting names it: the tile address template
+// (VANDREL_MAP_SERVICE, "https://tile.openstreetmap.org/{z}/{x}/{y}.png" by default); the
+// connectivity probe asks the same service's home page.
+
+#include <string>
+
+namespace vandrel::map {
+
+inline constexpr const char* kDefaultTiles = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+inline constexpr const char* kDefaultAttribution = "\u00A9 OpenStreetMap contributors";
+
+struct MapService {
+    std::string tiles = kDefaultTiles;
+    std::string attribution = kDefaultAttribution;
+
+    // From a setting: a template with {z}, {x} and {y}, or the address of a service that
+    // serves its tiles as /{z}/{x}/{y}.png. Empty keeps the default.
+    static MapService fromSetting(const std::string& setting);
+    // The home page of the tile service: scheme, host and port of the template, then "/".
+    std::string probeAddress() const;
+};
+
+// The program's map service, set at start-up.
+MapService& mapService();
+
+}  // namespace vandrel::map

@@ -1,0 +1,207 @@
+// The track page on the headless backend: the day list a calendar click fills, a track shown
+// on the map with the calls in order, the track menu and deleting tracks.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/program_path.h"
+#include "exchange/exchange_support.h"
+#include "flows/app_data.h"
+#include "flows/refresh_listeners.h"
+#include "platform/headless/headless_renderer.h"
+#include "scripted_prompt.h"
+#include "store/sqlite_db.h"
+#include "store/track_summary.h"
+#include "test_support.h"
+#include "tracks/track_page.h"
+#include "ui/browser_host.h"
+#include "ui/element.h"
+#include "ui/list_view.h"
+#include "ui/messages.h"
+
+namespace vandrel::tracks {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vandrel::testing;
+
+void clickId(ui::HtmlWindow& w, const std::string& id) {
+    ui::BehaviorEvent e;
+    e.type = ui::BUTTON_CLICK;
+    e.target = w.document().selectFirst("#" + id);
+    w.sendBehaviorEvent(e);
+}
+
+class TrackPage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setProgramFolder(dir.path());
+        AppData::instance() = AppData{};
+        TrackDatabase::instance().openStore();
+        page.setRenderLink(&renderer);
+        page.init();
+        calendarElement = page.document().selectFirst("widget[id='5000']");
+        page.reportLocation(*calendarElement, {2, 26, 262, 227});
+        list = dynamic_cast<ui::ListView*>(
+            page.control(*page.document().selectFirst("widget[id='6000']")));
+        browser =
+            renderer.browser(*page.control(*page.document().selectFirst("widget[id='2000']")));
+        ASSERT_NE(list, nullptr);
+        ASSERT_NE(browser, nullptr);
+    }
+    void TearDown() override {
+        RefreshListeners::instance().clear();
+        TrackDatabase::instance().close();
+        setProgramFolder({});
+    }
+
+    int storeTrack(int day, int hour, std::vector<std::string> photos = {}) {
+        TrackHeader track = makeTrack(3, oleDate(2011, 3, day, hour, 0, 0));
+        for (std::size_t i = 0; i < photos.size(); ++i) {
+            track.points[i].pho = photos[i];
+        }
+        computeSummary(track);
+        TrackDatabase& db = TrackDatabase::instance();
+        db.insertTrack(track);
+        for (TrackPoint& p : track.points) {
+            p.tkid = track.objid;
+            db.insertPoint(p);
+        }
+        return track.objid;
+    }
+    // Shows March 2011 and clicks the day as the user does.
+    void openDay(int day) {
+        page.RefreshTrackPage();
+        page.calendar().showMonth(2011, 3);
+        const int cell = 1 + day;  // the grid starts on 27 February
+        const ui::Rect r = page.calendar().cells()[static_cast<std::size_t>(cell)].rect;
+        page.control(*calendarElement)
+            ->send(ui::WM_LBUTTONDOWN, 0, ui::makePointParam(r.left + 2, r.top + 2));
+        loop.runPending();
+    }
+    std::string trackCount() { return page.byId("tracknum")->text(); }
+    std::vector<std::string> mapCalls() {
+        std::vector<std::string> names;
+        for (const auto& call : browser->calls) {
+            names.push_back(call.function);
+        }
+        browser->calls.clear();
+        return names;
+    }
+    void doubleClick(int row) {
+        list->send(ui::WM_LBUTTONDBLCLK, 0, ui::makePointParam(5, row * 40 + 5));
+    }
+
+    TempDir dir;
+    ui::ManualEventLoop loop;
+    headless::HeadlessRenderer renderer;
+    ScriptedPrompt prompt;
+    ui::DirectCommandRunner runner{prompt};
+    CPageTrack page{loop, nullptr, 0, &runner};
+    ui::Element* calendarElement = nullptr;
+    ui::ListView* list = nullptr;
+    headless::FakeBrowser* browser = nullptr;
+};
+
+TEST_F(TrackPage, ADayClickListsTheDaysTracksAndCountsThem) {
+    openDay(9);
+    EXPECT_EQ(list->rowCount(), 0);
+    EXPECT_EQ(trackCount(), "Total 0 Track");
+    storeTrack(10, 8);
+    openDay(10);
+    EXPECT_EQ(list->rowCount(), 1);
+    EXPECT_EQ(trackCount(), "Total 1 Track");
+    storeTrack(11, 15);
+    storeTrack(11, 9);
+    storeTrack(11, 12);
+    openDay(11);
+    ASSERT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(trackCount(), "Total 3 Tracks");
+    const auto& tracks = AppData::instance().dayTracks;
+    EXPECT_LT(tracks[0].stime, tracks[1].stime);
+    EXPECT_EQ(tracks[2].points.size(), 3u);
+    EXPECT_TRUE(page.calendar().cells()[1 + 11].hasTrack);
+}
+
+TEST_F(TrackPage, ShowTrackWaitsForTheMapThenDrawsTheTrackAfterClearingTheOldOne) {
+    storeTrack(10, 8);
+    openDay(10);
+    browser->finishLoad();
+    list->click(0, 0);
+    doubleClick(0);
+    EXPECT_TRUE(mapCalls().empty());  // the map page has not loaded
+    EXPECT_EQ(page.shownTrack(), -1);
+
+    browser->callExternal("onmaploadcomplete", {});
+    loop.runPending();
+    EXPECT_TRUE(AppData::instance().MapsLoaded);
+    ASSERT_EQ(browser->calls.size(), 2u);
+    EXPECT_EQ(browser->calls[0].function, "useTiles");
+    EXPECT_EQ(browser->calls[1].function, "setCenter");
+    EXPECT_EQ(browser->calls[1].args, (std::vector<std::string>{"0.00000", "0.00000", "2"}));
+    browser->calls.clear();
+    doubleClick(0);
+    ASSERT_EQ(browser->calls.size(), 5u);
+    EXPECT_EQ(browser->calls[4].args[0].rfind(
+                  "<?xml version=\"1.0\"?><track><point id=\"0\" lat=\"22.50000\"", 0),
+              0u);
+    EXPECT_EQ(mapCalls(), (std::vector<std::string>{"closeInfo", "clrTKLine", "clrPhoto", "clrCar",
+                                                    "putTKLine"}));
+    EXPECT_EQ(page.shownTrack(), 0);
+    EXPECT_EQ(prompt.busyBegun, 1);
+    EXPECT_EQ(prompt.busyEnded, 1);
+}
+
+TEST_F(TrackPage, RightClickOpensTheTrackMenuAndGpxSavesTheSelectedTrack) {
+    storeTrack(10, 8);
+    openDay(10);
+    ui::Element* menu = page.byId("tkmenu");
+    list->send(ui::WM_RBUTTONDOWN, 0, ui::makePointParam(5, 5));
+    ASSERT_EQ(page.shownPopups(), std::vector<ui::Element*>{menu});
+    const fs::path gpx = dir.path() / "out.gpx";
+    prompt.files.push_back(gpx.string());
+    clickId(page, "tkgpx");
+    EXPECT_TRUE(page.shownPopups().empty());
+    std::ifstream in(gpx);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(text.find("<trkpt"), std::string::npos);
+}
+
+TEST_F(TrackPage, DeletingTwoAdjacentRowsKeepsTheShownTrackAndOnlyPhotosOfTheProgram) {
+    const fs::path photos = programPath("photos");
+    fs::create_directories(photos);
+    const fs::path inside = photos / "a.jpg";
+    const fs::path outside = dir.path() / "precious.jpg";
+    std::ofstream(inside) << "x";
+    std::ofstream(outside) << "x";
+    storeTrack(10, 8);
+    storeTrack(10, 9, {inside.string(), (photos / "gone.jpg").string()});
+    storeTrack(10, 10, {outside.string(), (photos / ".." / "precious.jpg").string()});
+    const int kept = storeTrack(10, 11);
+    openDay(10);
+    AppData::instance().MapsLoaded = true;
+    browser->finishLoad();
+    list->click(3, 0);
+    doubleClick(3);
+    list->click(1, 0);
+    list->click(2, ui::CONTROL_KEY_PRESSED);
+
+    prompt.yesNoAnswers = {false};
+    clickId(page, "tkdel");
+    EXPECT_EQ(list->rowCount(), 4);
+    prompt.yesNoAnswers = {true};
+    clickId(page, "tkdel");
+    EXPECT_EQ(prompt.said.back(), "ask: Are you sure delete logs data?|");
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(trackCount(), "Total 2 Tracks");
+    EXPECT_EQ(AppData::instance().dayTracks[1].objid, kept);
+    EXPECT_EQ(page.shownTrack(), 1);
+    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), 2);
+    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TKPT;"), 6);
+    EXPECT_FALSE(fs::exists(inside));
+    EXPECT_TRUE(fs::exists(outside));
+}
+
+}  // namespace
+}  // namespace vandrel::tracks

@@ -1,0 +1,51 @@
+#include "tracks/track_list_row.h"
+
+#include "core/units.h"
+
+namespace vandrel::tracks {
+namespace {
+
+constexpr unsigned kLine = ui::kAlignMiddle;
+
+}  // namespace
+
+void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect& r, bool selected,
+                   bool marked) {
+    canvas.fillRect(r, ui::rgb(255, 255, 255));
+    if (selected) {
+        const ui::Rect outer{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+        const ui::Rect inner{outer.left + 1, outer.top + 1, outer.right - 1, outer.bottom - 1};
+        const ui::Rect fill{inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1};
+        canvas.roundRect(outer, 5, ui::rgb(255, 255, 255), ui::rgb(170, 200, 245));
+        canvas.roundRect(inner, 2, ui::rgb(255, 255, 255), ui::rgb(230, 250, 250));
+        canvas.verticalGradient(fill, ui::rgb(235, 245, 245), ui::rgb(225, 235, 245));
+    }
+    const ui::Color black = ui::rgb(0, 0, 0);
+    canvas.text({2, r.top, r.right, r.top + 20},
+                FormatShortDateTime(track.stime) + "~" + FormatShortDateTime(track.etime), black,
+                kLine | ui::kAlignLeft);
+    canvas.text({2, r.bottom - 20, r.right, r.bottom}, "dist:" + FormatDistance(track.dist), black,
+                kLine | ui::kAlignLeft);
+    canvas.text({r.left, r.bottom - 20, r.right - 2, r.bottom},
+                "average alt:" + FormatAltitude(track.avgalt), black, kLine | ui::kAlignRight);
+    canvas.line({r.left, r.bottom - 1}, {r.right, r.bottom - 1}, ui::rgb(200, 200, 200));
+    if (marked) {
+        canvas.bitmap({r.right - 18, r.top + 4, r.right - 2, r.top + 20}, kShownTrackMarker);
+    }
+}
+
+int trackColumnWidth(int width, bool verticalScrollBar) {
+    if (verticalScrollBar && width == kTrackColumnWide) {
+        return kTrackColumnNarrow;
+    }
+    if (!verticalScrollBar && width == kTrackColumnNarrow) {
+        return kTrackColumnWide;
+    }
+    return width;
+}
+
+std::string trackCountText(int count) {
+    return "Total " + std::to_string(count) + " Track" + (count > 1 ? "s" : "");
+}
+
+}  // namespace vandrel::tracks

@@ -1,0 +1,25 @@
+#pragma once
+// How the track page's day list draws a track: two lines of texts in a 40-pixel row, the
+// selection as a soft rounded highlight, the shown track with a marker.
+
+#include "core/track_records.h"
+#include "ui/canvas.h"
+
+namespace vandrel::tracks {
+
+inline constexpr int kTrackRowHeight = 40;
+inline constexpr int kTrackColumnWide = 260;
+inline constexpr int kTrackColumnNarrow = 243;  // beside a vertical scroll bar
+inline constexpr const char* kShownTrackMarker = "images/track16.png";
+
+void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect& row, bool selected,
+                   bool marked);
+
+// The list's column width after its frame changed: 260 becomes 243 when a vertical scroll bar
+// shows, 243 becomes 260 when none does; any other width stays.
+int trackColumnWidth(int width, bool verticalScrollBar);
+
+// "Total %d Track%s", with "s" only for more than one track.
+std::string trackCountText(int count);
+
+}  // namespace vandrel::tracks

@@ -1,0 +1,449 @@
+#include "tracks/track_page.h"
+
+#include "flows/app_data.h"
+#include "flows/delete_tracks.h"
+#include "flows/download_device_logs.h"
+#include "flows/erase_logs.h"
+#include "flows/exchange_flows.h"
+#include "flows/refresh_listeners.h"
+#include "map/map_bridge.h"
+#include "map/map_service.h"
+#include "map/map_widget.h"
+#include "store/sqlite_db.h"
+#include "tracks/track_list_row.h"
+#include "ui/browser_host.h"
+#include "ui/element.h"
+#include "ui/list_view.h"
+#include "ui/messages.h"
+#include "ui/static_control.h"
+
+namespace vandrel::tracks {
+namespace {
+
+constexpr unsigned kPlaybackTimer = 1000;
+constexpr int kCalendar = 5000;
+constexpr int kTrackList = 6000;
+
+template <typename Control>
+Control* widget(const ui::HtmlWindow& page, int id) {
+    ui::Element* e = page.document().selectFirst("widget[id='" + std::to_string(id) + "']");
+    return e != nullptr ? dynamic_cast<Control*>(page.control(*e)) : nullptr;
+}
+
+std::vector<TrackHeader>& dayTracks() {
+    return AppData::instance().dayTracks;
+}
+
+}  // namespace
+
+CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
+                       ui::CommandRunner* commands)
+    : ui::PageWindow(loop, parent, controlId, commands, 203),
+      dispatch_(map::MapExternalDispatch::Page::Track, map::TrackMapEvents::instance()) {
+    addClick("lfromdevtrack", [this] { downloadDeviceLogs(); });
+    addClick("lfrompctrack", [this] { loadTracksFromPc(); });
+    addClick("s2pctrack", [this] { saveTracksToPc(); });
+    addClick("deltrack", [this] { eraseDeviceLogs(); });
+    addClick("lastmon", [this] { lastMonth(); });
+    addClick("nextmon", [this] { nextMonth(); });
+    addClick("today", [this] { today(); });
+    addClick("tkkmz", [this] { exportSelectedTrack(true); });
+    addClick("tkgpx", [this] { exportSelectedTrack(false); });
+    addClick("tkdel", [this] { DeleteSelectedTracks(); });
+    addCommand("funcpage1", [this] { selectView(1); });
+    addCommand("funcpage2", [this] { selectView(2); });
+    addCommand("tab1", [this] { selectChart(1); });
+    addCommand("tab2", [this] { selectChart(2); });
+    addCommand("tab3", [this] { selectChart(3); });
+    addMessage(ui::MSG_DATE_CHANGED, [this](const ui::Message&) { LoadDayTracks(); });
+    addMessage(ui::MSG_MAP_LOADED, [this](const ui::Message&) { mapLoaded(); });
+}
+
+void CPageTrack::init() {
+    ui::PageWindow::init();
+    map::TrackMapEvents::instance().setWindow(this);
+    if (ui::BrowserHost* host = map()) {
+        dispatch_.attach(*host);
+        map::navigateMap(*this, map::kPlaceholderPage);
+    }
+    if (ui::StaticControl* control = calendarControl()) {
+        control->setPainter([this, control](ui::Canvas& canvas) {
+            calendar_.layout(control->clientRect());
+            calendar_.paint(canvas, localToday());
+        });
+        control->setMouseHandler([this](const ui::Message& message) { onCalendarMouse(message); });
+    }
+    loadTrackDates();
+    calendar_.goToday(localToday());
+    repaintCalendar();
+    writeMonthLabel();
+    if (ui::ListView* list = trackList()) {
+        list->insertColumn(0, kTrackColumnWide);
+        list->setRowHeight(kTrackRowHeight);
+        list->setRowPainter([this](ui::Canvas& canvas, int row, const ui::Rect& rect, bool sel) {
+            if (row >= 0 && row < static_cast<int>(dayTracks().size())) {
+                paintTrackRow(canvas, dayTracks()[static_cast<std::size_t>(row)], rect, sel,
+                              row == markedRow_);
+            }
+        });
+        list->setFrameChangedHandler([this] { applyColumnRule(); });
+    }
+    RefreshListeners::instance().add([this, alive = aliveToken()] {
+        if (!alive.expired()) {
+            RefreshTrackPage();
+        }
+    });
+}
+
+ui::StaticControl* CPageTrack::calendarControl() const {
+    return widget<ui::StaticControl>(*this, kCalendar);
+}
+
+ui::ListView* CPageTrack::trackList() const {
+    return widget<ui::ListView>(*this, kTrackList);
+}
+
+ui::BrowserHost* CPageTrack::map() const {
+    return map::mapWidget(*this);
+}
+
+std::intptr_t CPageTrack::handleMessage(const ui::Message& message) {
+    if (message.id == ui::WM_NOTIFY && message.lParam != 0) {
+        const auto* notify = reinterpret_cast<const ui::ListNotify*>(message.lParam);
+        if (notify->idFrom == kTrackList) {
+            onTrackListNotify(notify->code, notify->point);
+            return 0;
+        }
+    }
+    return ui::PageWindow::handleMessage(message);
+}
+
+void CPageTrack::mapLoaded() {
+    AppData::instance().MapsLoaded = true;
+    if (ui::BrowserHost* host = map()) {
+        host->enable(true);
+        const map::MapService& service = map::mapService();
+        map::MapBridge::useTiles(host, service.tiles, service.attribution);
+        map::MapBridge::setCenter(host, 0, 0, 2);
+    }
+}
+
+// Calendar ---------------------------------------------------------------------------------
+
+void CPageTrack::loadTrackDates() {
+    std::vector<CalendarDate> dates;
+    TrackDatabase& db = TrackDatabase::instance();
+    SqlQuery rows = db.selectAllTracks();
+    while (!rows.eof()) {
+        TrackHeader header;
+        TrackDatabase::readTrackRow(rows, header);
+        dates.push_back(dateOf(header.stime));
+    }
+    rows.finalize();
+    calendar_.setTrackDates(std::move(dates));
+}
+
+void CPageTrack::repaintCalendar() {
+    if (ui::StaticControl* control = calendarControl()) {
+        control->invalidate();
+    }
+}
+
+void CPageTrack::writeMonthLabel() {
+    if (ui::Element* label = byId("calendardate")) {
+        label->setText(calendar_.label());
+    }
+}
+
+void CPageTrack::lastMonth() {
+    calendar_.lastMonth();
+    repaintCalendar();
+    writeMonthLabel();
+}
+
+void CPageTrack::nextMonth() {
+    calendar_.nextMonth();
+    repaintCalendar();
+    writeMonthLabel();
+}
+
+void CPageTrack::today() {
+    calendar_.goToday(localToday());
+    repaintCalendar();
+    writeMonthLabel();
+    post(ui::MSG_DATE_CHANGED);
+}
+
+void CPageTrack::onCalendarMouse(const ui::Message& message) {
+    if (message.id != ui::WM_LBUTTONDOWN) {
+        return;
+    }
+    const ui::Point at{ui::pointParamX(message.lParam), ui::pointParamY(message.lParam)};
+    if (calendar_.click(at)) {
+        repaintCalendar();
+        post(ui::MSG_DATE_CHANGED);
+    }
+}
+
+void CPageTrack::RefreshTrackPage() {
+    loadTrackDates();
+    calendar_.rebuild();
+    repaintCalendar();
+    post(ui::MSG_DATE_CHANGED);
+}
+
+// Day list ---------------------------------------------------------------------------------
+
+void CPageTrack::LoadDayTracks() {
+    shownTrack_ = -1;
+    ClearTrackDisplay();
+    dayTracks().clear();
+    const std::optional<CalendarDate> date = calendar_.selectedDate();
+    const double day = date ? oleDateOf(*date) : 0;
+    dayTracks() = TrackDatabase::instance().readTracksBetween(day, day + 1);
+    fillTrackList();
+}
+
+void CPageTrack::fillTrackList() {
+    markedRow_ = -1;
+    if (ui::ListView* list = trackList()) {
+        list->deleteAllRows();
+        for (std::size_t i = 0; i < dayTracks().size(); ++i) {
+            list->insertRow(static_cast<int>(i), static_cast<std::intptr_t>(i));
+        }
+    }
+    writeTrackCount();
+}
+
+void CPageTrack::writeTrackCount() {
+    if (ui::Element* label = byId("tracknum")) {
+        label->setText(trackCountText(static_cast<int>(dayTracks().size())));
+    }
+}
+
+void CPageTrack::applyColumnRule() {
+    ui::ListView* list = trackList();
+    if (list == nullptr) {
+        return;
+    }
+    const int now = list->columnWidth(0);
+    const int wanted = trackColumnWidth(now, list->showsVerticalScrollBar());
+    if (wanted != now) {
+        // Applied after the list has finished recalculating its frame.
+        loop().post([list, wanted, alive = aliveToken()] {
+            if (!alive.expired()) {
+                list->setColumnWidth(0, wanted);
+            }
+        });
+    }
+}
+
+void CPageTrack::onTrackListNotify(int code, ui::Point point) {
+    if (code == ui::NM_DBLCLK) {
+        ShowTrack();
+    } else if (code == ui::NM_RCLICK) {
+        ui::ListView* list = trackList();
+        ui::Element* menu = byId("tkmenu");
+        if (list == nullptr || menu == nullptr || list->selectedRows().empty()) {
+            return;
+        }
+        const ui::Rect box = list->element() != nullptr ? list->element()->location() : ui::Rect{};
+        showPopupAt(*menu, {box.left + point.x, box.top + point.y});
+    }
+}
+
+void CPageTrack::hideTrackMenu() {
+    if (ui::Element* menu = byId("tkmenu")) {
+        hidePopup(*menu);
+    }
+}
+
+void CPageTrack::stopPlayback() {
+    killTimer(kPlaybackTimer);
+}
+
+void CPageTrack::ShowTrack() {
+    if (!AppData::instance().MapsLoaded) {
+        return;
+    }
+    ui::ListView* list = trackList();
+    const int row = list != nullptr ? list->selectionMark() : -1;
+    if (row < 0 || row >= static_cast<int>(dayTracks().size())) {
+        return;
+    }
+    std::optional<BusyScope> busy;
+    if (commands_ != nullptr) {
+        busy.emplace(commands_->prompt());
+    }
+    shownTrack_ = row;
+    markedRow_ = row;
+    list->invalidate();
+    stopPlayback();
+    ui::BrowserHost* host = map();
+    map::MapBridge::closeInfo(host);
+    map::MapBridge::clrTKLine(host);
+    map::MapBridge::clrPhoto(host);
+    map::MapBridge::clrCar(host);
+    map::MapBridge::putTKLine(host, dayTracks()[static_cast<std::size_t>(row)].points);
+}
+
+void CPageTrack::ClearTrackDisplay() {
+    ui::BrowserHost* host = map();
+    map::MapBridge::closeInfo(host);
+    map::MapBridge::clrTKLine(host);
+    map::MapBridge::clrPhoto(host);
+    map::MapBridge::clrCar(host);
+    stopPlayback();
+}
+
+void CPageTrack::DeleteSelectedTracks() {
+    hideTrackMenu();
+    ui::ListView* list = trackList();
+    if (list == nullptr || commands_ == nullptr ||
+        !commands_->prompt().askYesNo(kDeleteTracksQuestion, {})) {
+        return;
+    }
+    std::vector<TrackHeader>& tracks = dayTracks();
+    const int shownObjid =
+        shownTrack_ >= 0 ? tracks[static_cast<std::size_t>(shownTrack_)].objid : 0;
+    std::vector<TrackHeader> kept;
+    for (std::size_t row = 0; row < tracks.size(); ++row) {
+        if (!list->isSelected(static_cast<int>(row))) {
+            kept.push_back(std::move(tracks[row]));
+            continue;
+        }
+        if (static_cast<int>(row) == shownTrack_) {
+            ClearTrackDisplay();
+            shownTrack_ = -1;
+        }
+        try {
+            deleteStoredTrack(TrackDatabase::instance(), tracks[row]);
+        } catch (const CppSQLite3Exception& e) {
+            // What was deleted so far stays deleted; the list shows the day as it is now.
+            commands_->prompt().error(std::string("Deleting the track failed: ") +
+                                      e.errorMessage());
+            LoadDayTracks();
+            loadTrackDates();
+            calendar_.rebuild();
+            repaintCalendar();
+            return;
+        }
+    }
+    tracks = std::move(kept);
+    fillTrackList();
+    shownTrack_ = -1;
+    for (std::size_t row = 0; row < tracks.size(); ++row) {
+        if (shownObjid != 0 && tracks[row].objid == shownObjid) {
+            shownTrack_ = markedRow_ = static_cast<int>(row);
+        }
+    }
+    list->invalidate();
+    loadTrackDates();
+    calendar_.rebuild();
+    repaintCalendar();
+}
+
+void CPageTrack::exportSelectedTrack(bool kmz) {
+    hideTrackMenu();
+    ui::ListView* list = trackList();
+    const int row = list != nullptr ? list->selectionMark() : -1;
+    if (commands_ == nullptr || row < 0 || row >= static_cast<int>(dayTracks().size())) {
+        return;
+    }
+    // A copy: the day may change while the file dialog is open.
+    const TrackHeader track = dayTracks()[static_cast<std::size_t>(row)];
+    commands_->run([&track, kmz](UserPrompt& prompt) {
+        ExportTrack(prompt, track, kmz ? ExportFormat::Kmz : ExportFormat::Gpx);
+    });
+}
+
+// Commands of the tab bar ------------------------------------------------------------------
+
+void CPageTrack::downloadDeviceLogs() {
+    if (commands_ == nullptr) {
+        return;
+    }
+    ui::CommandRunner& runner = *commands_;
+    DownloadHooks hooks;
+    hooks.stopPlayback = [this, &runner] {
+        runner.onUi([this] {
+            // The list's rows stand for the day's tracks, which go now.
+            stopPlayback();
+            ClearTrackDisplay();
+            shownTrack_ = -1;
+            dayTracks().clear();
+            fillTrackList();
+        });
+    };
+    hooks.refreshTrackPage = [this, &runner] { runner.onUi([this] { RefreshTrackPage(); }); };
+    runner.run([&hooks](UserPrompt& prompt) {
+        DownloadDeviceLogs(prompt, TrackDatabase::instance(), AppData::instance().settings.TimeZone,
+                           hooks);
+    });
+}
+
+void CPageTrack::loadTracksFromPc() {
+    if (commands_ == nullptr) {
+        return;
+    }
+    ui::CommandRunner& runner = *commands_;
+    bool loaded = false;
+    runner.run([&loaded](UserPrompt& prompt) {
+        loaded = LoadTracksFromPc(prompt, TrackDatabase::instance()).has_value();
+    });
+    if (loaded) {
+        RefreshTrackPage();
+    }
+}
+
+void CPageTrack::saveTracksToPc() {
+    ui::ListView* list = trackList();
+    if (commands_ == nullptr || list == nullptr) {
+        return;
+    }
+    const std::vector<TrackHeader> rows = dayTracks();
+    std::vector<bool> selected(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        selected[i] = list->isSelected(static_cast<int>(i));
+    }
+    commands_->run(
+        [&rows, &selected](UserPrompt& prompt) { SaveTracksToPc(prompt, rows, selected); });
+}
+
+void CPageTrack::eraseDeviceLogs() {
+    if (commands_ != nullptr) {
+        commands_->run([](UserPrompt& prompt) { EraseDeviceLogs(prompt); });
+    }
+}
+
+// Views ------------------------------------------------------------------------------------
+
+void CPageTrack::selectView(int n) {
+    if (ui::Element* bar = byId("funcpage")) {
+        if (ui::Element* selected = bar->selectFirst("div.selected")) {
+            selected->removeAttribute("class");
+        }
+    }
+    if (ui::Element* tab = byId("funcpage" + std::to_string(n))) {
+        tab->setAttribute("class", "selected");
+    }
+    for (const char* word : {"list", "menu"}) {
+        setDisplay(word + std::to_string(view_), "none");
+    }
+    view_ = n;
+    for (const char* word : {"list", "menu"}) {
+        setDisplay(word + std::to_string(view_), "block");
+    }
+}
+
+void CPageTrack::selectChart(int n) {
+    const std::string old = "tab" + std::to_string(chart_);
+    setDisplay(old + "-s", "none");
+    setDisplay(old, "block");
+    chart_ = n;
+    const std::string now = "tab" + std::to_string(chart_);
+    setDisplay(now + "-s", "block");
+    setDisplay(now, "none");
+}
+
+}  // namespace vandrel::tracks

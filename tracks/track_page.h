@@ -1,0 +1,77 @@
+#pragma once
+// Page 2: the track logs (resource 203). The calendar (widget 5000) marks the days on which a
+// stored track starts; a click on a day lists its tracks (6000); a double-click shows a track
+// on the map (2000); the list's menu saves a track as KMZ or GPX or deletes the selected ones.
+
+#include "map/map_external_dispatch.h"
+#include "tracks/month_calendar.h"
+#include "ui/page_window.h"
+
+namespace vandrel::ui {
+class BrowserHost;
+class ListView;
+class StaticControl;
+}  // namespace vandrel::ui
+
+namespace vandrel::tracks {
+
+class CPageTrack final : public ui::PageWindow {
+  public:
+    CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId, ui::CommandRunner* commands);
+    void init() override;
+
+    // Map or detail list, 1 or 2; altitude, air pressure or temperature chart, 1 to 3.
+    void selectView(int n);
+    void selectChart(int n);
+
+    // Reloads the track days, rebuilds the calendar and reloads the selected day.
+    void RefreshTrackPage();
+    void LoadDayTracks();
+    void ShowTrack();
+    void ClearTrackDisplay();
+    void DeleteSelectedTracks();
+
+    // Track-page commands.
+    void downloadDeviceLogs();
+    void loadTracksFromPc();
+    void saveTracksToPc();
+    void eraseDeviceLogs();
+    void exportSelectedTrack(bool kmz);
+
+    // The calendar and its month commands.
+    MonthCalendar& calendar() { return calendar_; }
+    void lastMonth();
+    void nextMonth();
+    void today();
+
+    // The row of the track shown on the map, or -1.
+    int shownTrack() const { return shownTrack_; }
+
+  protected:
+    std::intptr_t handleMessage(const ui::Message& message) override;
+
+  private:
+    ui::StaticControl* calendarControl() const;
+    ui::ListView* trackList() const;
+    ui::BrowserHost* map() const;
+    void loadTrackDates();
+    void repaintCalendar();
+    void writeMonthLabel();
+    void writeTrackCount();
+    void fillTrackList();
+    void applyColumnRule();
+    void stopPlayback();
+    void onCalendarMouse(const ui::Message& message);
+    void onTrackListNotify(int code, ui::Point point);
+    void mapLoaded();
+    void hideTrackMenu();
+
+    map::MapExternalDispatch dispatch_;
+    MonthCalendar calendar_;
+    int shownTrack_ = -1;
+    int markedRow_ = -1;
+    int view_ = 1;
+    int chart_ = 1;
+};
+
+}  // namespace vandrel::tracks
