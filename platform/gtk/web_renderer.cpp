@@ -64,7 +64,13 @@ bool desktopHighContrast() {
 
 WebKitWebContext* programContext() {
     static WebKitWebContext* context = [] {
-        WebKitWebContext* c = webkit_web_context_get_default();
+        // Map tiles seen once load again from the user's cache folder, without a new download.
+        const std::string cache = std::string(g_get_user_cache_dir()) + "/vandrel";
+        WebKitWebsiteDataManager* data =
+            webkit_website_data_manager_new("base-cache-directory", cache.c_str(), nullptr);
+        WebKitWebContext* c = webkit_web_context_new_with_website_data_manager(data);
+        g_object_unref(data);
+        webkit_web_context_set_cache_model(c, WEBKIT_CACHE_MODEL_WEB_BROWSER);
         // The web process runs sandboxed wherever bubblewrap is there to do it.
         gchar* bwrap = g_find_program_in_path("bwrap");
         webkit_web_context_set_sandbox_enabled(c, bwrap != nullptr);
@@ -145,6 +151,8 @@ GtkWidget* WebRenderer::show(ui::HtmlWindow& window) {
     WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
     WebKitSettings* settings = webkit_web_view_get_settings(view);
     webkit_settings_set_enable_developer_extras(settings, FALSE);
+    // Tile and search services ask the programs that use them to say who they are.
+    webkit_settings_set_user_agent_with_application_details(settings, "Vandrel", VANDREL_VERSION);
     webkit_settings_set_allow_file_access_from_file_urls(settings, FALSE);
     webkit_settings_set_allow_universal_access_from_file_urls(settings, FALSE);
     webkit_settings_set_enable_write_console_messages_to_stdout(
