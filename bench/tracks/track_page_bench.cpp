@@ -1,0 +1,123 @@
+// The track page's own work on the headless backend: loading a day of 3 tracks of 5,000 points
+// from a database of 5,000,000 points, and painting the calendar and a day list of 20 rows.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/program_path.h"
+#include "flows/app_data.h"
+#include "platform/headless/headless_renderer.h"
+#include "store/sqlite_db.h"
+#include "tracks/track_page.h"
+#include "ui/element.h"
+#include "ui/event_loop.h"
+#include "ui/list_view.h"
+
+namespace vandrel {
+namespace {
+
+constexpr double kFirstDay = 45413.0;  // 2024-05-01
+constexpr int kTracks = 1000;          // one a day...
+constexpr int kPointsEach = 5000;      // ...of 5,000 points: 5,000,000 points in all
+
+class Folder {
+  public:
+    Folder() {
+        std::string pattern = std::filesystem::temp_directory_path() / "vandrel-bench-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~Folder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// Tracks filled by SQL itself: 5,000,000 single inserts would take longer than the runs.
+void fillDatabase(TrackDatabase& db, int tracks, int points, int tracksOnFirstDay) {
+    db.beginTransaction();
+    for (int t = 0; t < tracks; ++t) {
+        const double start = t < tracksOnFirstDay ? kFirstDay + 0.1 * (t + 1) : kFirstDay + t + 0.4;
+        db.execute(("insert into TK (trail,dist,stime,etime,avgalt,avgbar,avgtmp,tzome) values "
+                    "(1,1000," +
+                    std::to_string(start) + "," + std::to_string(start + 0.05) + ",100,1000,20,0);")
+                       .c_str());
+        const int tkid = db.lastRowId();
+        db.execute(("with recursive n(i) as (select 0 union all select i + 1 from n where i < " +
+                    std::to_string(points - 1) +
+                    ") insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) select " +
+                    std::to_string(tkid) + "," + std::to_string(start) +
+                    " + i / 86400.0, 47 + i * 1e-5, 8 + i * 1e-5, 400, 1000, 20, i * 1.1, '' "
+                    "from n;")
+                       .c_str());
+    }
+    db.commitTransaction();
+}
+
+struct Page {
+    explicit Page(const std::filesystem::path& folder) {
+        setProgramFolder(folder);
+        AppData::instance().MapsLoaded = false;
+        page.setRenderLink(&renderer);
+        page.init();
+        ui::Element* calendar = page.document().selectFirst("widget[id='5000']");
+        page.reportLocation(*calendar, {2, 26, 262, 227});
+        ui::Element* list = page.document().selectFirst("widget[id='6000']");
+        page.reportLocation(*list, {2, 247, 262, 1047});  // 20 rows of 40 pixels
+        page.calendar().showMonth(2024, 5);
+        page.calendar().click(page.calendar().cells()[3].rect.origin());  // 1 May
+    }
+    ~Page() { setProgramFolder({}); }
+    ui::ManualEventLoop loop;
+    headless::HeadlessRenderer renderer;
+    tracks::CPageTrack page{loop, nullptr, 0, nullptr};
+};
+
+void BM_LoadDayTracks(benchmark::State& state) {
+    Folder dir;
+    setProgramFolder(dir.path());
+    TrackDatabase& db = TrackDatabase::instance();
+    db.openStore();
+    fillDatabase(db, kTracks, kPointsEach, 3);
+    Page p(dir.path());
+    for (auto _ : state) {
+        p.page.LoadDayTracks();
+        benchmark::DoNotOptimize(AppData::instance().dayTracks.data());
+    }
+    state.counters["tracks"] = static_cast<double>(AppData::instance().dayTracks.size());
+    state.counters["points"] =
+        static_cast<double>(AppData::instance().dayTracks.size() * kPointsEach);
+    AppData::instance().dayTracks.clear();
+    db.close();
+}
+BENCHMARK(BM_LoadDayTracks)->Unit(benchmark::kMillisecond);
+
+void BM_PaintCalendarAndDayList(benchmark::State& state) {
+    Folder dir;
+    setProgramFolder(dir.path());
+    TrackDatabase& db = TrackDatabase::instance();
+    db.openStore();
+    fillDatabase(db, 20, 10, 20);
+    Page p(dir.path());
+    p.page.LoadDayTracks();
+    auto* list = dynamic_cast<ui::ListView*>(
+        p.page.control(*p.page.document().selectFirst("widget[id='6000']")));
+    auto* calendar = p.page.control(*p.page.document().selectFirst("widget[id='5000']"));
+    for (auto _ : state) {
+        calendar->send(ui::WM_LBUTTONDOWN, 0, ui::makePointParam(40, 60));
+        list->invalidate();
+    }
+    state.counters["rows"] = static_cast<double>(list->lastPaintedRows());
+    AppData::instance().dayTracks.clear();
+    db.close();
+}
+BENCHMARK(BM_PaintCalendarAndDayList)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace vandrel
