@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <source_location>
 #include <span>
 #include <thread>
 
@@ -37,8 +38,9 @@ struct Stage {
 };
 Stage* stage = nullptr;
 
-bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
-    return testing::pumpUntil(done, timeoutMs);
+::testing::AssertionResult pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000,
+                                     std::source_location where = std::source_location::current()) {
+    return testing::pumpUntil(done, timeoutMs, where);
 }
 using testing::pump;
 
@@ -67,7 +69,7 @@ std::string evalJs(const std::string& script) {
             r->done = true;
         },
         &result);
-    pumpUntil([&] { return result.done; });
+    EXPECT_TRUE(pumpUntil([&] { return result.done; })) << "the result of " << script;
     return result.text;
 }
 
@@ -92,7 +94,7 @@ std::string callJs(const std::string& body) {
             r->done = true;
         },
         &result);
-    pumpUntil([&] { return result.done; });
+    EXPECT_TRUE(pumpUntil([&] { return result.done; })) << "the result of " << body;
     return result.text;
 }
 

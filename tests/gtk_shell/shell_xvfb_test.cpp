@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <set>
+#include <source_location>
 #include <thread>
 
 #include "core/app_data.h"
@@ -37,8 +38,9 @@ struct Stage {
 };
 Stage* stage = nullptr;
 
-bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
-    return testing::pumpUntil(done, timeoutMs);
+::testing::AssertionResult pumpUntil(const std::function<bool()>& done, int timeoutMs = 20000,
+                                     std::source_location where = std::source_location::current()) {
+    return testing::pumpUntil(done, timeoutMs, where);
 }
 using testing::pump;
 
@@ -87,7 +89,8 @@ size_t colours(GdkPixbuf* p, int x0, int y0, int x1, int y1) {
 
 // Takes screenshots until one passes the check (the screen catches up with the model some
 // time after it), for up to five seconds; the last one stays saved.
-bool screenUntil(const std::string& name, const std::function<bool(GdkPixbuf*)>& check) {
+::testing::AssertionResult screenUntil(const std::string& name,
+                                       const std::function<bool(GdkPixbuf*)>& check) {
     for (int attempt = 0; attempt < 50; ++attempt) {
         pump(100);
         GdkPixbuf* shot = screenshot(name);
@@ -96,10 +99,10 @@ bool screenUntil(const std::string& name, const std::function<bool(GdkPixbuf*)>&
             g_object_unref(shot);
         }
         if (ok) {
-            return true;
+            return ::testing::AssertionSuccess();
         }
     }
-    return false;
+    return ::testing::AssertionFailure() << "the screen " << name << ".png did not pass its check";
 }
 
 // The element's centre in the main window: its place in its page plus the frames' places.
