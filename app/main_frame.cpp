@@ -40,7 +40,9 @@ void MainFrame::destroy() {
 }
 
 ui::Element* MainFrame::element(const char* id) const {
-    return document().selectFirst("#" + std::string(id));
+    std::string selector = "#";
+    selector += id;
+    return document().selectFirst(selector);
 }
 
 void MainFrame::windowMoved(const ScreenRect& rect) {

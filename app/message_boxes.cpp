@@ -8,7 +8,9 @@ namespace vandrel::app {
 namespace {
 
 ui::Element* byId(ui::HtmlWindow& view, std::string_view id) {
-    return view.document().selectFirst("#" + std::string(id));
+    std::string selector = "#";
+    selector += id;
+    return view.document().selectFirst(selector);
 }
 
 }  // namespace

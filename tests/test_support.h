@@ -83,8 +83,9 @@ inline ProcessResult runProgram(const std::string& program, const std::string& a
                                 const std::filesystem::path& scratch) {
     const std::filesystem::path out = scratch / "program-out.txt";
     const std::filesystem::path err = scratch / "program-err.txt";
-    const std::string command = "'" + builtProgram(program).string() + "' " + arguments + " >'" +
-                                out.string() + "' 2>'" + err.string() + "' </dev/null";
+    const std::string path = builtProgram(program).string();
+    const std::string command = "'" + path + "' " + arguments + " >'" + out.string() + "' 2>'" +
+                                err.string() + "' </dev/null";
     const int status = std::system(command.c_str());
     ProcessResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

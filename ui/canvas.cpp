@@ -60,7 +60,8 @@ void Canvas::roundRect(const Rect& rect, int radius, Color fill, Color border) {
 }
 
 void Canvas::verticalGradient(const Rect& rect, Color top, Color bottom) {
-    std::string id = "g" + std::to_string(nextId_++);
+    std::string id = "g";
+    id += std::to_string(nextId_++);
     defs_ += "<linearGradient id=\"" + id + "\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">" +
              "<stop offset=\"0\" stop-color=\"" + colour(top) + "\"/><stop offset=\"1\" " +
              "stop-color=\"" + colour(bottom) + "\"/></linearGradient>";
@@ -69,7 +70,8 @@ void Canvas::verticalGradient(const Rect& rect, Color top, Color bottom) {
 }
 
 void Canvas::text(const Rect& rect, std::string_view text, Color color, unsigned align) {
-    std::string id = "c" + std::to_string(nextId_++);
+    std::string id = "c";
+    id += std::to_string(nextId_++);
     defs_ += "<clipPath id=\"" + id + "\"><rect " + rectAttrs(rect) + "/></clipPath>";
     int x = rect.left;
     const char* anchor = "start";

@@ -220,7 +220,10 @@ std::string WebRenderer::pathJson(const WindowState& state) const {
     }
     std::string out = "[";
     for (std::size_t i = 0; i < uids.size(); ++i) {
-        out += (i != 0 ? "," : "") + std::to_string(uids[i]);
+        if (i != 0) {
+            out += ',';
+        }
+        out += std::to_string(uids[i]);
     }
     return out + "]";
 }

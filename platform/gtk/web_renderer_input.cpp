@@ -297,7 +297,9 @@ void WebRenderer::callPageFunction(ui::BrowserHost& host, const std::string& fun
     }
     WindowState& state = windows_[it->second];
     std::string path = pathJson(state);
-    path.insert(path.size() - 1, (path.size() > 2 ? "," : "") + std::to_string(host.elementUid()));
+    std::string uid = path.size() > 2 ? "," : "";
+    uid += std::to_string(host.elementUid());
+    path.insert(path.size() - 1, uid);
     // Arguments go as a dictionary of strings with a count: the call accepts no arrays.
     GVariantBuilder list;
     g_variant_builder_init(&list, G_VARIANT_TYPE("a{sv}"));

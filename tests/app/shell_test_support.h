@@ -52,7 +52,10 @@ class ScriptedBoxes final : public app::BoxRunner {
         std::string text;
         for (const char* id : {"MsgText", "MsgText2"}) {
             if (ui::Element* e = elementById(view, id)) {
-                text += (text.empty() ? "" : "|") + e->text();
+                if (!text.empty()) {
+                    text += '|';
+                }
+                text += e->text();
             }
         }
         shown.push_back(text);

@@ -84,7 +84,8 @@ inline bool hasTool(const std::string& name) {
 }
 
 inline std::string quotedPath(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
+    const std::string name = path.string();
+    return "'" + name + "'";
 }
 
 // The independent readers: scripts/deps.sh installs them.

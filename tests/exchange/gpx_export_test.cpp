@@ -97,7 +97,8 @@ TEST(GpxExportReaders, TheGpxSchemaAcceptsTheFile) {
     SKIP_WITHOUT_TOOL("xmllint");
     TempDir dir;
     for (int n : {0, 1, 50}) {
-        const auto path = dir / ("t" + std::to_string(n) + ".gpx");
+        const std::string number = std::to_string(n);
+        const auto path = dir / ("t" + number + ".gpx");
         TrackHeader track = makeTrack(n, oleDate(2016, 6, 1, 8, 0, 0), -45.0f, -170.0f, -600);
         ASSERT_TRUE(exportGpx(path, track).ok);
         const ToolRun run =

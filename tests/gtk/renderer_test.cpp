@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <source_location>
 #include <span>
 #include <thread>
 
@@ -33,8 +34,9 @@ struct Stage {
 };
 Stage* stage = nullptr;
 
-bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
-    return testing::pumpUntil(done, timeoutMs);
+::testing::AssertionResult pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000,
+                                     std::source_location where = std::source_location::current()) {
+    return testing::pumpUntil(done, timeoutMs, where);
 }
 using testing::pump;
 
@@ -63,7 +65,7 @@ std::string evalJs(const std::string& script) {
             r->done = true;
         },
         &result);
-    pumpUntil([&] { return result.done; });
+    EXPECT_TRUE(pumpUntil([&] { return result.done; })) << "the result of " << script;
     return result.text;
 }
 
@@ -88,7 +90,7 @@ std::string callJs(const std::string& body) {
             r->done = true;
         },
         &result);
-    pumpUntil([&] { return result.done; });
+    EXPECT_TRUE(pumpUntil([&] { return result.done; })) << "the result of " << body;
     return result.text;
 }
 

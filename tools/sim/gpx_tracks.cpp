@@ -70,8 +70,9 @@ std::optional<SimFix> readPoint(const tinyxml2::XMLElement* point, int16_t tzOff
                                 Skipped& skipped) {
     const char* lat = point->Attribute("lat");
     const char* lon = point->Attribute("lon");
-    const auto latitude = lat ? parseMicroDegrees(lat) : std::nullopt;
-    const auto longitude = lon ? parseMicroDegrees(lon) : std::nullopt;
+    // A missing attribute reads as an empty one, which is no number.
+    const auto latitude = parseMicroDegrees(lat != nullptr ? lat : "");
+    const auto longitude = parseMicroDegrees(lon != nullptr ? lon : "");
     if (!latitude || !longitude || std::abs(*latitude) > 90000000 ||
         std::abs(*longitude) > 180000000) {
         ++skipped.noPosition;

@@ -19,15 +19,22 @@ void onUiThread(const std::function<void()>& call) {
         std::promise<void> done;
     } job{&call, {}};
     std::future<void> finished = job.done.get_future();
-    g_main_context_invoke(
-        nullptr,
+    // An idle source rather than g_main_context_invoke: that runs the call on this very thread
+    // whenever it can acquire the default context, as it can between two iterations of the UI
+    // thread's loop, and a box would then be built off the UI thread.
+    GSource* source = g_idle_source_new();
+    g_source_set_priority(source, G_PRIORITY_DEFAULT);
+    g_source_set_callback(
+        source,
         [](gpointer data) -> gboolean {
             auto* j = static_cast<Job*>(data);
             (*j->call)();
             j->done.set_value();
             return G_SOURCE_REMOVE;
         },
-        &job);
+        &job, nullptr);
+    g_source_attach(source, g_main_context_default());
+    g_source_unref(source);
     finished.wait();
 }
 
