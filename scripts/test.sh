@@ -26,6 +26,7 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 # An optimised build changes the timing between a command's worker thread and the windows (a
 # download ends within milliseconds), so the suites that drive the real windows run there too.
 release=${VANDREL_RELEASE_BUILD:-build/release}
-cmake -S . -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANDREL_BENCH=OFF -DVANDREL_TESTS=ON
+cmake -S . -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANDREL_BENCH=OFF -DVANDREL_TESTS=ON \
+  -DVANDREL_REQUIRE_TEST_TOOLS=$require_tools
 cmake --build "$release" -j"$(nproc)" --target vandrel gtk_tests shell_xvfb_tests
 ctest --test-dir "$release" --output-on-failure -j"$(nproc)" -R '^gtk_'
