@@ -43,7 +43,8 @@ class Folder {
 void fillDatabase(TrackDatabase& db, int tracks, int points, int tracksOnFirstDay) {
     db.beginTransaction();
     for (int t = 0; t < tracks; ++t) {
-        const double start = t < tracksOnFirstDay ? kFirstDay + 0.1 * (t + 1) : kFirstDay + t + 0.4;
+        const double start =
+            t < tracksOnFirstDay ? kFirstDay + 0.01 + 0.04 * t : kFirstDay + t + 0.4;
         db.execute(("insert into TK (trail,dist,stime,etime,avgalt,avgbar,avgtmp,tzome) values "
                     "(1,1000," +
                     std::to_string(start) + "," + std::to_string(start + 0.05) + ",100,1000,20,0);")
