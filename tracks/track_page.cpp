@@ -22,6 +22,7 @@ namespace {
 
 constexpr unsigned kPlaybackTimer = 1000;
 constexpr int kCalendar = 5000;
+constexpr int kChart = 5001;
 constexpr int kTrackList = 6000;
 
 template <typename Control>
@@ -57,6 +58,9 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
     addCommand("tab3", [this] { selectChart(3); });
     addMessage(ui::MSG_DATE_CHANGED, [this](const ui::Message&) { LoadDayTracks(); });
     addMessage(ui::MSG_MAP_LOADED, [this](const ui::Message&) { mapLoaded(); });
+    addMessage(ui::MSG_CHART_CLICK, [this](const ui::Message& message) {
+        chartClicked(static_cast<int>(message.wParam));
+    });
 }
 
 void CPageTrack::init() {
@@ -72,6 +76,10 @@ void CPageTrack::init() {
             calendar_.paint(canvas, localToday());
         });
         control->setMouseHandler([this](const ui::Message& message) { onCalendarMouse(message); });
+    }
+    if (ui::StaticControl* control = chartControl()) {
+        control->setPainter([this](ui::Canvas& canvas) { chart_.paint(canvas); });
+        control->setMouseHandler([this](const ui::Message& message) { onChartMouse(message); });
     }
     loadTrackDates();
     calendar_.goToday(localToday());
@@ -97,6 +105,10 @@ void CPageTrack::init() {
 
 ui::StaticControl* CPageTrack::calendarControl() const {
     return widget<ui::StaticControl>(*this, kCalendar);
+}
+
+ui::StaticControl* CPageTrack::chartControl() const {
+    return widget<ui::StaticControl>(*this, kChart);
 }
 
 ui::ListView* CPageTrack::trackList() const {
@@ -279,6 +291,7 @@ void CPageTrack::ShowTrack() {
     markedRow_ = row;
     list->invalidate();
     stopPlayback();
+    buildChart();
     ui::BrowserHost* host = map();
     map::MapBridge::closeInfo(host);
     map::MapBridge::clrTKLine(host);
@@ -293,6 +306,12 @@ void CPageTrack::ClearTrackDisplay() {
     map::MapBridge::clrTKLine(host);
     map::MapBridge::clrPhoto(host);
     map::MapBridge::clrCar(host);
+    chart_.Clear();
+    chartTip_.hide();
+    chartHotSpot_ = -1;
+    if (ui::StaticControl* control = chartControl()) {
+        control->invalidate();
+    }
     stopPlayback();
 }
 
@@ -437,13 +456,86 @@ void CPageTrack::selectView(int n) {
 }
 
 void CPageTrack::selectChart(int n) {
-    const std::string old = "tab" + std::to_string(chart_);
+    const std::string old = "tab" + std::to_string(static_cast<int>(chartKind_));
     setDisplay(old + "-s", "none");
     setDisplay(old, "block");
-    chart_ = n;
-    const std::string now = "tab" + std::to_string(chart_);
+    chartKind_ = static_cast<ChartKind>(n);
+    const std::string now = "tab" + std::to_string(n);
     setDisplay(now + "-s", "block");
     setDisplay(now, "none");
+    if (shownTrack_ >= 0) {
+        buildChart();
+    }
+}
+
+// Profile chart ----------------------------------------------------------------------------
+
+void CPageTrack::buildChart() {
+    chartTip_.hide();
+    chartHotSpot_ = -1;
+    if (shownTrack_ < 0 || shownTrack_ >= static_cast<int>(dayTracks().size())) {
+        return;
+    }
+    chart_.Build(chartKind_, dayTracks()[static_cast<std::size_t>(shownTrack_)]);
+    if (ui::StaticControl* control = chartControl()) {
+        control->invalidate();
+    }
+}
+
+void CPageTrack::onChartMouse(const ui::Message& message) {
+    ui::StaticControl* control = chartControl();
+    if (control == nullptr) {
+        return;
+    }
+    const ui::Rect client = control->clientRect();
+    const ui::Point at{ui::pointParamX(message.lParam), ui::pointParamY(message.lParam)};
+    const ui::Rect plot = ProfileChart::plotArea(client.width(), client.height());
+    const bool inPlot = plot.contains(at);
+    const int hot = inPlot ? chart_.pointAt(at.x, client.width()) : -1;
+    switch (message.id) {
+        case ui::WM_MOUSEMOVE: {
+            // Dragging or a held modifier is no hover.
+            constexpr std::uintptr_t kHeld =
+                ui::MK_LBUTTON | ui::MK_RBUTTON | ui::MK_SHIFT | ui::MK_CONTROL;
+            if ((message.wParam & kHeld) != 0) {
+                chartTip_.hide();
+                chartHotSpot_ = -1;
+                return;
+            }
+            if (hot == chartHotSpot_) {
+                return;
+            }
+            chartHotSpot_ = hot;
+            const ui::Element* e = control->element();
+            const ui::Point origin = e != nullptr ? e->location().origin() : ui::Point{};
+            chartTip_.show(chart_.tooltipText(hot), {origin.x + at.x, origin.y + at.y}, true);
+            return;
+        }
+        case ui::WM_MOUSELEAVE:
+            chartTip_.hide();
+            chartHotSpot_ = -1;
+            return;
+        case ui::WM_LBUTTONDOWN:
+            chartPressed_ = inPlot;
+            return;
+        case ui::WM_LBUTTONUP:
+            if (chartPressed_ && hot >= 0) {
+                post(ui::MSG_CHART_CLICK, static_cast<std::uintptr_t>(hot));
+            }
+            chartPressed_ = false;
+            return;
+        default:
+            return;
+    }
+}
+
+void CPageTrack::chartClicked(int index) {
+    if (index < 0 || index >= chart_.pointCount()) {
+        return;
+    }
+    const TrackPoint& p = chart_.point(index);
+    map::MapBridge::setCenter(map(), p.lat, p.lng, 0);
+    map::MapBridge::showAnimationPoint(map(), p.lat, p.lng);
 }
 
 }  // namespace vandrel::tracks

@@ -5,7 +5,9 @@
 
 #include "map/map_external_dispatch.h"
 #include "tracks/month_calendar.h"
+#include "tracks/profile_chart.h"
 #include "ui/page_window.h"
+#include "ui/tooltip.h"
 
 namespace vandrel::ui {
 class BrowserHost;
@@ -46,6 +48,7 @@ class CPageTrack final : public ui::PageWindow {
 
     // The row of the track shown on the map, or -1.
     int shownTrack() const { return shownTrack_; }
+    const ProfileChart& chart() const { return chart_; }
 
   protected:
     std::intptr_t handleMessage(const ui::Message& message) override;
@@ -65,13 +68,21 @@ class CPageTrack final : public ui::PageWindow {
     void onTrackListNotify(int code, ui::Point point);
     void mapLoaded();
     void hideTrackMenu();
+    ui::StaticControl* chartControl() const;
+    void buildChart();
+    void onChartMouse(const ui::Message& message);
+    void chartClicked(int index);
 
     map::MapExternalDispatch dispatch_;
     MonthCalendar calendar_;
     int shownTrack_ = -1;
     int markedRow_ = -1;
     int view_ = 1;
-    int chart_ = 1;
+    ChartKind chartKind_ = ChartKind::Altitude;
+    ProfileChart chart_;
+    ui::Tooltip chartTip_{*this, "charttip"};
+    int chartHotSpot_ = -1;
+    bool chartPressed_ = false;
 };
 
 }  // namespace vandrel::tracks

@@ -97,6 +97,35 @@ void Canvas::text(const Rect& rect, std::string_view text, Color color, unsigned
     ++operations_;
 }
 
+void Canvas::verticalText(const Rect& rect, std::string_view text, Color color) {
+    const int cx = (rect.left + rect.right) / 2;
+    const int cy = (rect.top + rect.bottom) / 2;
+    body_ += "<text x=\"" + std::to_string(cx) + "\" y=\"" +
+             std::to_string(cy + font_.size * 35 / 100) + "\" text-anchor=\"middle\" font-size=\"" +
+             std::to_string(font_.size) + "\" fill=\"" + colour(color) +
+             "\" transform=\"rotate(-90 " + std::to_string(cx) + " " + std::to_string(cy) + ")\">";
+    appendEscaped(text, false, body_);
+    body_ += "</text>";
+    ++operations_;
+}
+
+void Canvas::polyline(const std::vector<Point>& points, Color color, int width) {
+    if (points.empty()) {
+        return;
+    }
+    body_ += "<polyline fill=\"none\" stroke-linejoin=\"round\" stroke=\"" + colour(color) +
+             "\" stroke-width=\"" + std::to_string(width) + "\" points=\"";
+    for (const Point& p : points) {
+        body_ += std::to_string(p.x);
+        body_ += ',';
+        body_ += std::to_string(p.y);
+        body_ += ' ';
+    }
+    body_.back() = '"';
+    body_ += "/>";
+    ++operations_;
+}
+
 void Canvas::bitmap(const Rect& rect, std::string_view address) {
     body_ += "<image " + rectAttrs(rect) + " href=\"";
     appendEscaped(address, true, body_);

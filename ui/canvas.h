@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/geometry.h"
 
@@ -51,6 +52,10 @@ class Canvas {
     void verticalGradient(const Rect& rect, Color top, Color bottom);
     // UTF-8 text, clipped to the rectangle, aligned by the flags.
     void text(const Rect& rect, std::string_view text, Color color, unsigned align = 0);
+    // Text read from bottom to top, centred in the rectangle (an axis title).
+    void verticalText(const Rect& rect, std::string_view text, Color color);
+    // One stroke through the points, joined; as cheap to show as one line.
+    void polyline(const std::vector<Point>& points, Color color, int width = 1);
     // An image by address (a file beside the program, such as images/car.png).
     void bitmap(const Rect& rect, std::string_view address);
 

@@ -203,5 +203,38 @@ TEST_F(TrackPage, DeletingTwoAdjacentRowsKeepsTheShownTrackAndOnlyPhotosOfThePro
     EXPECT_TRUE(fs::exists(outside));
 }
 
+TEST_F(TrackPage, TheChartOfTheShownTrackTellsItsPointsAndAClickFindsThemOnTheMap) {
+    storeTrack(10, 8);
+    openDay(10);
+    AppData::instance().MapsLoaded = true;
+    browser->finishLoad();
+    list->click(0, 0);
+    doubleClick(0);
+    ASSERT_TRUE(page.chart().built());
+    ui::Element* chartElement = page.document().selectFirst("widget[id='5001']");
+    page.reportLocation(*chartElement, {30, 600, 630, 780});
+    ui::Window* chart = page.control(*chartElement);
+    ui::Element* tip = page.byId("charttip");
+    const ui::Rect plot = ProfileChart::plotArea(600, 180);
+    const auto at = ui::makePointParam(plot.left + 1, plot.top + 20);  // the first point
+    chart->send(ui::WM_MOUSEMOVE, ui::MK_LBUTTON, at);
+    EXPECT_NE(tip->style("display"), "block");
+    chart->send(ui::WM_MOUSEMOVE, 0, at);
+    EXPECT_EQ(tip->style("display"), "block");
+    EXPECT_EQ(tip->text().rfind("Distance:", 0), 0u);
+    chart->send(ui::WM_MOUSELEAVE);
+    EXPECT_EQ(tip->style("display"), "none");
+
+    browser->calls.clear();
+    chart->send(ui::WM_LBUTTONDOWN, ui::MK_LBUTTON, ui::makePointParam(5, 5));  // outside
+    chart->send(ui::WM_LBUTTONUP, 0, at);
+    loop.runPending();
+    EXPECT_TRUE(browser->calls.empty());
+    chart->send(ui::WM_LBUTTONDOWN, ui::MK_LBUTTON, at);
+    chart->send(ui::WM_LBUTTONUP, 0, at);
+    loop.runPending();
+    ASSERT_EQ(mapCalls(), (std::vector<std::string>{"setCenter", "showAnimationPoint"}));
+}
+
 }  // namespace
 }  // namespace vandrel::tracks

@@ -1,0 +1,267 @@
+#include "tracks/profile_chart.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace vandrel::tracks {
+namespace {
+
+constexpr std::array<int, 8> kStepTable = {10, 20, 50, 100, 200, 250, 500, 1000};
+constexpr std::array<int, 8> kMilesTable = {528, 1056, 2640, 5280, 10560, 13200, 26400, 52800};
+constexpr double kFeetPerMetre = 3.28;
+constexpr double kMilesFrom = 10560;  // feet: from two miles on, steps are tenths of miles
+
+constexpr ui::Color kWhite = ui::rgb(255, 255, 255);
+constexpr ui::Color kGrid = ui::rgb(0xCC, 0xCC, 0xCC);
+constexpr ui::Color kAxis = ui::rgb(0, 0, 0);
+constexpr ui::Color kText = ui::rgb(0, 0, 0);
+constexpr ui::Color kLine = ui::rgb(0x30, 0x42, 0xF1);
+
+// A round step for the y axis: 1, 2 or 5 times a power of ten, about six steps over the range.
+double roundStep(double range) {
+    const double raw = range / 6;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0}) {
+        if (m * magnitude >= raw) {
+            return m * magnitude;
+        }
+    }
+    return 10 * magnitude;
+}
+
+struct YScale {
+    double low = 0;
+    double high = 1;
+    double step = 1;
+};
+
+YScale yScaleOf(const std::vector<double>& values) {
+    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+    double low = *lo;
+    double high = *hi;
+    if (high - low < 1e-9) {
+        low -= 1;
+        high += 1;
+    }
+    YScale s;
+    s.step = roundStep(high - low);
+    s.low = std::floor(low / s.step) * s.step;
+    s.high = std::ceil(high / s.step) * s.step;
+    return s;
+}
+
+int decimalsOf(double step) {
+    return step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+}
+
+}  // namespace
+
+AxisStep FindAxisStep(double distance, int length) {
+    const bool miles = length != 0 && distance >= kMilesFrom;
+    const auto& table = miles ? kMilesTable : kStepTable;
+    if (!(distance > 0)) {
+        return {table[0], 11, miles};
+    }
+    AxisStep last{table[0], 20, miles};
+    for (int64_t m = 1; m * table.back() <= std::numeric_limits<int32_t>::max(); m *= 10) {
+        for (int t : table) {
+            const int64_t step = m * t;
+            if (step > std::numeric_limits<int32_t>::max()) {
+                break;
+            }
+            for (int labels = 11; labels <= 20; ++labels) {
+                if (static_cast<double>(labels - 1) * static_cast<double>(step) >= distance) {
+                    return {static_cast<int>(step), labels, miles};
+                }
+            }
+            last = {static_cast<int>(step), 20, miles};
+        }
+    }
+    // Longer than any step a 32-bit count holds: the largest, with the most labels.
+    return last;
+}
+
+void ProfileChart::Build(ChartKind kind, const TrackHeader& track, const DeviceSettings& settings) {
+    Clear();
+    if (track.points.empty()) {
+        return;
+    }
+    kind_ = kind;
+    settings_ = settings;
+    points_ = track.points;
+    const bool feet = settings.Length != 0;
+    const double distance = feet ? track.dist * kFeetPerMetre : track.dist;
+    const AxisStep axis = FindAxisStep(distance, settings.Length);
+    const double n = static_cast<double>(points_.size());
+    const double span = static_cast<double>(axis.step) * (axis.labels - 1);
+    xMax_ = distance > 0 ? static_cast<int>(std::min(span / distance * n, 2e9)) : 0;
+    // A track of no length spreads its points over the whole axis.
+    xMax_ = std::max(xMax_, static_cast<int>(points_.size()));
+    for (int i = 0; i < axis.labels; ++i) {
+        const double at = static_cast<double>(i) * axis.step;
+        if (axis.miles) {
+            xLabels_.push_back(FormatScriptNumber(at / 5280, axis.step >= 5280 ? 0 : 1));
+        } else if (!feet && axis.step >= 1000) {
+            xLabels_.push_back(FormatScriptNumber(at / 1000, 0));
+        } else {
+            xLabels_.push_back(FormatScriptNumber(at, 0));
+        }
+    }
+    xTitle_ = axis.miles          ? "Distance(mi)"
+              : feet              ? "Distance(ft)"
+              : axis.step >= 1000 ? "Distance(km)"
+                                  : "Distance(m)";
+    for (const TrackPoint& p : points_) {
+        switch (kind) {
+            case ChartKind::Altitude:
+                values_.push_back(feet ? p.alt * kFeetPerMetre : p.alt);
+                break;
+            case ChartKind::AirPressure:
+                values_.push_back(p.bar);
+                break;
+            case ChartKind::Temperature:
+                values_.push_back(settings.Temperature != 0 ? p.tmp * 1.8 + 32 : p.tmp);
+                break;
+        }
+    }
+    switch (kind) {
+        case ChartKind::Altitude:
+            yTitle_ = feet ? "Altitude(ft)" : "Altitude(m)";
+            break;
+        case ChartKind::AirPressure:
+            yTitle_ = "Air Pressure(hpa)";
+            break;
+        case ChartKind::Temperature:
+            yTitle_ = settings.Temperature != 0 ? "Temperature(\u00B0f)" : "Temperature(\u00B0c)";
+            break;
+    }
+}
+
+void ProfileChart::Clear() {
+    points_.clear();
+    values_.clear();
+    xLabels_.clear();
+    xTitle_.clear();
+    yTitle_.clear();
+    xMax_ = 0;
+}
+
+ui::Rect ProfileChart::plotArea(int width, int height) {
+    return {62, 10, 62 + std::max(0, width - 76), 10 + std::max(0, height - 50)};
+}
+
+double ProfileChart::xOf(double index, const ui::Rect& plot) const {
+    const double last = std::max(1, xMax_ - 1);
+    return plot.left + index / last * plot.width();
+}
+
+int ProfileChart::pointAt(int x, int width) const {
+    if (points_.empty()) {
+        return -1;
+    }
+    const ui::Rect plot = plotArea(width, 100);
+    if (plot.width() <= 0 || x < plot.left - 3 || x > plot.right + 3) {
+        return -1;
+    }
+    const double last = std::max(1, xMax_ - 1);
+    const long index = std::lround((x - plot.left) * last / plot.width());
+    if (index < 0 || index >= static_cast<long>(points_.size())) {
+        return -1;
+    }
+    return static_cast<int>(index);
+}
+
+std::string ProfileChart::tooltipText(int index) const {
+    if (index < 0 || index >= static_cast<int>(points_.size())) {
+        return {};
+    }
+    const TrackPoint& p = points_[static_cast<std::size_t>(index)];
+    std::string value;
+    switch (kind_) {
+        case ChartKind::Altitude:
+            value = " Altitude:" + FormatAltitude(p.alt, settings_);
+            break;
+        case ChartKind::AirPressure:
+            value = " Air Pressure:" + FormatPressure(p.bar);
+            break;
+        case ChartKind::Temperature:
+            value = " Temperature:" + FormatTemperature(p.tmp, settings_);
+            break;
+    }
+    return "Distance:" + FormatDistance(p.dist, settings_) + value +
+           "\r\nLat:" + FormatCoordinate(p.lat) + "  Lng:" + FormatCoordinate(p.lng);
+}
+
+void ProfileChart::paint(ui::Canvas& canvas) const {
+    const int w = canvas.width();
+    const int h = canvas.height();
+    canvas.fillRect({0, 0, w, h}, kWhite);
+    if (points_.empty()) {
+        return;
+    }
+    const ui::Rect plot = plotArea(w, h);
+    if (plot.width() < 2 || plot.height() < 2) {
+        return;
+    }
+    const YScale y = yScaleOf(values_);
+    auto yOf = [&](double v) {
+        return plot.bottom - (v - y.low) / (y.high - y.low) * plot.height();
+    };
+    canvas.setFont({10, false});
+    // Grid and labels.
+    const int labels = static_cast<int>(xLabels_.size());
+    for (int i = 0; i < labels; ++i) {
+        const int x = static_cast<int>(std::lround(
+            plot.left + static_cast<double>(i) / std::max(1, labels - 1) * plot.width()));
+        canvas.line({x, plot.top}, {x, plot.bottom}, kGrid);
+        canvas.text({x - 30, plot.bottom + 3, x + 30, plot.bottom + 17}, xLabels_[i], kText,
+                    ui::kAlignCenter | ui::kAlignMiddle);
+    }
+    const int decimals = decimalsOf(y.step);
+    for (double v = y.low; v <= y.high + y.step / 2; v += y.step) {
+        const int py = static_cast<int>(std::lround(yOf(v)));
+        canvas.line({plot.left, py}, {plot.right, py}, kGrid);
+        canvas.text({0, py - 7, plot.left - 5, py + 7}, FormatScriptNumber(v, decimals), kText,
+                    ui::kAlignRight | ui::kAlignMiddle);
+    }
+    canvas.line({plot.left, plot.top}, {plot.left, plot.bottom}, kAxis, 2);
+    canvas.line({plot.left, plot.bottom}, {plot.right, plot.bottom}, kAxis, 2);
+    canvas.setFont({12, false});
+    canvas.text({plot.left, h - 18, plot.right, h - 2}, xTitle_, kText,
+                ui::kAlignCenter | ui::kAlignMiddle);
+    canvas.verticalText({0, plot.top, 18, plot.bottom}, yTitle_, kText);
+    // The line, per pixel column: where it enters, its lowest and highest point there, and where
+    // it leaves. A long track draws as many segments as the chart is wide, with the same look.
+    std::vector<ui::Point> line;
+    int column = std::numeric_limits<int>::min();
+    int first = 0, low = 0, high = 0, last = 0;
+    auto flush = [&] {
+        if (column != std::numeric_limits<int>::min()) {
+            for (int py : {first, low, high, last}) {
+                if (line.empty() || line.back().x != column || line.back().y != py) {
+                    line.push_back({column, py});
+                }
+            }
+        }
+    };
+    for (std::size_t j = 0; j < values_.size(); ++j) {
+        const int px = static_cast<int>(std::lround(xOf(static_cast<double>(j), plot)));
+        const int py = static_cast<int>(std::lround(yOf(values_[j])));
+        if (px != column) {
+            flush();
+            column = px;
+            first = low = high = last = py;
+        } else {
+            low = std::max(low, py);  // screen y grows downwards: the lowest value
+            high = std::min(high, py);
+            last = py;
+        }
+    }
+    flush();
+    canvas.polyline(line, kLine, 2);
+}
+
+}  // namespace vandrel::tracks
