@@ -1,9 +1,187 @@
 #include "app/settings_page.h"
 
+#include <charconv>
+
+#include "core/units.h"
+#include "device/settings_form_values.h"
+#include "flows/app_data.h"
+#include "flows/exchange_flows.h"
+#include "flows/refresh_listeners.h"
+#include "flows/save_device_settings.h"
+#include "flows/update_firmware.h"
+#include "store/sqlite_db.h"
+#include "ui/element.h"
+#include "ui/form_values.h"
+
 namespace vandrel::app {
+namespace {
+
+// Selects hold their option's value as text; numbers come back as numbers.
+int64_t intOf(const ui::Value& value) {
+    if (value.kind() != ui::Value::Kind::String) {
+        return value.toInt();
+    }
+    const std::string text = value.toString();
+    int64_t n = 0;
+    std::from_chars(text.data(), text.data() + text.size(), n);
+    return n;
+}
+
+FileFilter firmwareFilter() {
+    return {"Bin Files (*.bin)", "*.bin", "bin"};
+}
+
+}  // namespace
 
 SettingsPage::SettingsPage(ui::EventLoop& loop, ui::Window* parent, int controlId,
                            ui::CommandRunner* commands)
-    : ui::PageWindow(loop, parent, controlId, commands, 204) {}
+    : ui::PageWindow(loop, parent, controlId, commands, 204) {
+    addClick("onsetssave", [this] { saveSettings(); });
+    addClick("mtype", [this] { setUnitLabel("m"); });
+    addClick("etype", [this] { setUnitLabel("ft"); });
+    addClick("bkfsel", [this] { chooseBackupFile(); });
+    addClick("bksave", [this] { backupTracks(); });
+    addClick("onbinfile", [this] { chooseFirmwareFile(); });
+    addClick("onupdate", [this] { updateFirmware(); });
+}
+
+void SettingsPage::init() {
+    ui::PageWindow::init();
+    FillSettingsForm();
+}
+
+bool SettingsPage::onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,
+                                   ui::BehaviorEvent& event) {
+    if ((event.type == ui::SELECT_SELECTION_CHANGED || event.type == ui::EDIT_VALUE_CHANGED) &&
+        event.target != nullptr) {
+        const std::string id = event.target->attribute("id");
+        if (id == "tzhour" || id == "tzmin") {
+            updateTimeZoneCell();
+        }
+    }
+    return ui::PageWindow::onBehaviorEvent(window, self, event);
+}
+
+void SettingsPage::FillSettingsForm() {
+    const DeviceSettings& s = AppData::instance().settings;
+    setUnitLabel(s.Length != 0 ? "ft" : "m");
+    const TimeZoneFields zone = splitTimeZone(s.TimeZone);
+    ui::FormValues values;
+    values.set("lhtype", ui::Value(s.Length));
+    values.set("tptype", ui::Value(s.Temperature));
+    values.set("logint", ui::Value(s.LogInterval));
+    values.set("tftype", ui::Value(s.TimeFormat));
+    values.set("poweroff", ui::Value(std::to_string(s.PowerOff)));
+    values.set("bklightoff", ui::Value(std::to_string(s.Backlight)));
+    values.set("inttbar", ui::Value(std::to_string(s.Tnttbar)));
+    values.set("altoffset", ui::Value(altitudeOffsetText(s.Refbar, s.Length)));
+    values.set("tzhour", ui::Value(std::to_string(zone.hours)));
+    values.set("tzmin", ui::Value(zone.minutes));
+    ui::applyFormValues(document().root(), values);
+    updateTimeZoneCell();
+    // The form stays hidden until it holds the program's settings, so that no frame shows
+    // values the program does not hold.
+    if (ui::Element* form = byId("settings")) {
+        form->setStyle("visibility", "visible");
+    }
+}
+
+DeviceSettings SettingsPage::readSettingsForm() const {
+    ui::FormValues values;
+    ui::collectFormValues(document().root(), values);
+    auto read = [&](const char* name) {
+        const ui::Value* v = values.find(name);
+        return v != nullptr ? static_cast<int32_t>(intOf(*v)) : 0;
+    };
+    DeviceSettings s = AppData::instance().settings;
+    s.Length = read("lhtype");
+    s.Temperature = read("tptype");
+    s.LogInterval = read("logint");
+    s.TimeFormat = read("tftype");
+    s.PowerOff = read("poweroff");
+    s.Backlight = read("bklightoff");
+    s.Tnttbar = read("inttbar");
+    s.Refbar = refbarFromAltitudeOffset(fieldText("altoffset"), s.Length);
+    s.TimeZone = joinTimeZone({read("tzhour"), read("tzmin")});
+    return s;
+}
+
+std::string SettingsPage::fieldText(const char* name) const {
+    ui::FormValues values;
+    ui::collectFormValues(document().root(), values);
+    const ui::Value* v = values.find(name);
+    return v != nullptr ? v->toString() : std::string();
+}
+
+void SettingsPage::setFieldText(const char* name, const std::string& text) {
+    ui::FormValues values;
+    values.set(name, ui::Value(text));
+    ui::applyFormValues(document().root(), values);
+}
+
+void SettingsPage::updateTimeZoneCell() {
+    ui::FormValues values;
+    ui::collectFormValues(document().root(), values);
+    const ui::Value* hours = values.find("tzhour");
+    const ui::Value* minutes = values.find("tzmin");
+    if (ui::Element* cell = byId("timezone")) {
+        cell->setText(FormatUtcOffset(hours != nullptr ? static_cast<int>(intOf(*hours)) : 0,
+                                      minutes != nullptr ? static_cast<int>(intOf(*minutes)) : 0));
+    }
+}
+
+void SettingsPage::setUnitLabel(const char* unit) {
+    if (ui::Element* label = byId("altoffset")) {
+        label->setText(unit);
+    }
+}
+
+void SettingsPage::saveSettings() {
+    if (commands_ == nullptr) {
+        return;
+    }
+    AppData::instance().settings = readSettingsForm();
+    const DeviceSettings settings = AppData::instance().settings;
+    ui::CommandRunner& runner = *commands_;
+    // The pages redraw in the new units on the UI thread, whichever thread the save runs on.
+    const auto notify = [&runner] { runner.onUi([] { RefreshListeners::instance().notify(); }); };
+    runner.run(
+        [&settings, &notify](UserPrompt& prompt) { SaveDeviceSettings(prompt, settings, notify); });
+}
+
+void SettingsPage::chooseBackupFile() {
+    if (commands_ == nullptr) {
+        return;
+    }
+    if (const auto file = commands_->prompt().chooseSaveFile(archiveFilter())) {
+        setFieldText("bkfile", *file);
+    }
+}
+
+void SettingsPage::backupTracks() {
+    if (commands_ == nullptr) {
+        return;
+    }
+    const std::string file = fieldText("bkfile");
+    commands_->run(
+        [&file](UserPrompt& prompt) { BackupTracks(prompt, TrackDatabase::instance(), file); });
+}
+
+void SettingsPage::chooseFirmwareFile() {
+    if (commands_ == nullptr) {
+        return;
+    }
+    if (const auto file = commands_->prompt().chooseOpenFile(firmwareFilter())) {
+        setFieldText("binfile", *file);
+    }
+}
+
+void SettingsPage::updateFirmware() {
+    if (commands_ == nullptr) {
+        return;
+    }
+    const std::string file = fieldText("binfile");
+    commands_->run([&file](UserPrompt& prompt) { UpdateFirmware(prompt, file); });
+}
 
 }  // namespace vandrel::app

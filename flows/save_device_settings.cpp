@@ -11,7 +11,8 @@
 
 namespace vandrel {
 
-CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& settings) {
+CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& settings,
+                                 const std::function<void()>& settingsSaved) {
     const std::string problem = settings_block::fieldsProblem(settings);
     if (!problem.empty()) {
         return commandFailed(prompt, "The settings were not saved: " + problem + ".");
@@ -21,7 +22,11 @@ CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& setti
         return commandFailed(prompt, "Cannot write " + file.string() +
                                          "; the settings were not saved or written to the logger.");
     }
-    RefreshListeners::instance().notify();
+    if (settingsSaved) {
+        settingsSaved();
+    } else {
+        RefreshListeners::instance().notify();
+    }
 
     CommandReport report;
     if (!connectOrTell(prompt, kUnconnectText, report)) {

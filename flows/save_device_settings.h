@@ -3,6 +3,8 @@
 // settings block. The flow is written once; the settings page and the command-line tool
 // differ only in their UserPrompt.
 
+#include <functional>
+
 #include "core/device_settings.h"
 #include "core/user_prompt.h"
 #include "flows/device_command.h"
@@ -11,11 +13,13 @@ namespace vandrel {
 
 inline constexpr const char* kSaveCompleteText = "Save Complete!";
 
-// Saves "settings.xml", tells RefreshListeners, then (when a logger answers) reads block 512,
-// patches the settings into it and writes it back, under the busy indicator, ending with
-// "Save Complete!". Without a logger: "Device unconnect!", the file already saved. A block
-// that could not be read is never written; a failed transfer is reported instead of the
-// completion text. Settings that do not fit the block are refused before anything is saved.
-CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& settings);
+// Saves "settings.xml", tells the pages through `settingsSaved` (by default RefreshListeners
+// at once; a page whose flow runs on a worker hands it to the UI thread), then (when a logger
+// answers) reads block 512, patches the settings into it and writes it back, under the busy
+// indicator, ending with "Save Complete!". Without a logger: "Device unconnect!", the file already
+// saved. A block that could not be read is never written; a failed transfer is reported instead of
+// the completion text. Settings that do not fit the block are refused before anything is saved.
+CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& settings,
+                                 const std::function<void()>& settingsSaved = {});
 
 }  // namespace vandrel

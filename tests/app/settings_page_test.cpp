@@ -1,0 +1,142 @@
+// The settings page on the headless backend: the form filled from the program's settings, the
+// time-zone cell and unit label following the form, Save, and the backup and firmware buttons.
+#include <gtest/gtest.h>
+
+#include "app/settings_page.h"
+#include "core/program_path.h"
+#include "core/units.h"
+#include "device/device_volume.h"
+#include "device/settings_file.h"
+#include "flows/app_data.h"
+#include "flows/refresh_listeners.h"
+#include "platform/headless/headless_renderer.h"
+#include "scripted_prompt.h"
+#include "store/sqlite_db.h"
+#include "test_support.h"
+#include "ui/element.h"
+#include "ui/form_values.h"
+
+namespace vandrel::app {
+namespace {
+
+using namespace vandrel::testing;
+
+class SettingsForm : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setProgramFolder(dir.path());
+        AppData::instance() = AppData{};
+        DeviceVolume::instance().reset();
+        DeviceVolume::instance().setDevicePath((dir.path() / "no-logger.img").string());
+    }
+    void TearDown() override {
+        RefreshListeners::instance().clear();
+        DeviceVolume::instance().reset();
+        setProgramFolder({});
+    }
+    void open(const DeviceSettings& settings) {
+        AppData::instance().settings = settings;
+        page.setRenderLink(&renderer);
+        page.init();
+    }
+    std::string field(const char* name) {
+        ui::FormValues values;
+        ui::collectFormValues(page.document().root(), values);
+        const ui::Value* v = values.find(name);
+        return v != nullptr ? v->toString() : "?";
+    }
+    ui::Element& named(const std::string& name) {
+        return *page.document().selectFirst("[name='" + name + "']");
+    }
+    std::string text(const char* id) { return page.byId(id)->text(); }
+    void click(const char* id) {
+        ui::BehaviorEvent e;
+        e.type = ui::BUTTON_CLICK;
+        e.target = page.byId(id);
+        page.sendBehaviorEvent(e);
+    }
+
+    TempDir dir;
+    ui::ManualEventLoop loop;
+    headless::HeadlessRenderer renderer;
+    ScriptedPrompt prompt;
+    ui::DirectCommandRunner runner{prompt};
+    SettingsPage page{loop, nullptr, 0, &runner};
+};
+
+TEST_F(SettingsForm, ShowsTheProgramsSettingsOnlyOnceFilled) {
+    DeviceSettings s;
+    s.TimeZone = -330;  // UTC+05:30
+    s.Length = 1;
+    s.Refbar = 30.48f;
+    s.Temperature = 0;
+    s.Tnttbar = 2;
+    s.LogInterval = 9999;
+    open(s);
+    EXPECT_EQ(page.byId("settings")->style("visibility"), "visible");
+    EXPECT_EQ(field("tzhour"), "-5");
+    EXPECT_EQ(field("tzmin"), "30");
+    EXPECT_EQ(text("timezone"), "UTC+05:30");
+    EXPECT_EQ(field("lhtype"), "1");
+    EXPECT_EQ(field("tptype"), "0");
+    EXPECT_EQ(field("inttbar"), "2");
+    EXPECT_EQ(field("logint"), "9999");
+    EXPECT_EQ(field("altoffset"), "100.0");
+    EXPECT_EQ(text("altoffset"), "ft");
+    EXPECT_EQ(page.readSettingsForm(), s);
+}
+
+TEST_F(SettingsForm, TheZoneCellFollowsTheSelectAndTheUnitLabelLeavesTheNumber) {
+    open(DeviceSettings{});
+    page.controlValueReported(named("tzhour"), ui::Value(std::string("3")));
+    page.controlValueReported(named("tzmin"), ui::Value(std::string("30")));
+    EXPECT_EQ(text("timezone"), "UTC-03:30");
+    EXPECT_EQ(page.readSettingsForm().TimeZone, 210);
+    page.controlValueReported(named("tzhour"), ui::Value(std::string("0")));
+    EXPECT_EQ(page.readSettingsForm().TimeZone, -30);
+    page.controlValueReported(named("altoffset"), ui::Value(std::string("100.0")));
+    click("etype");
+    EXPECT_EQ(text("altoffset"), "ft");
+    EXPECT_EQ(field("altoffset"), "100.0");
+    click("mtype");
+    EXPECT_EQ(text("altoffset"), "m");
+}
+
+TEST_F(SettingsForm, SaveKeepsTheFormInTheProgramAndFileAndTellsThePagesOnce) {
+    open(DeviceSettings{});
+    int refreshed = 0;
+    RefreshListeners::instance().add([&] { ++refreshed; });
+    ui::setValue(named("lhtype"), ui::Value(1));  // as the click on the radio does
+    click("etype");
+    page.controlValueReported(named("logint"), ui::Value(std::string("5")));
+    click("onsetssave");
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(prompt.said.front(), "Device unconnect!");
+    EXPECT_EQ(AppData::instance().settings.LogInterval, 5);
+    EXPECT_EQ(FormatDistance(1610), "1.00 mi");  // the track page draws in the new units
+    DeviceSettings saved;
+    ASSERT_TRUE(loadSettingsFile(dir.path() / "settings.xml", saved));
+    EXPECT_EQ(saved, AppData::instance().settings);
+}
+
+TEST_F(SettingsForm, BackupAndFirmwareButtonsAskForTheirFilesAndRunTheirCommands) {
+    TrackDatabase::instance().openStore();
+    open(DeviceSettings{});
+    click("bksave");
+    click("onupdate");
+    EXPECT_EQ(prompt.said, (std::vector<std::string>{"Please select a backup file!",
+                                                     "Please select a update file!"}));
+    click("onbinfile");  // cancelled: the field stays empty
+    EXPECT_EQ(field("binfile"), "");
+    const std::string archive = (dir.path() / "all.prg").string();
+    prompt.files.push_back(archive);
+    click("bkfsel");
+    EXPECT_EQ(field("bkfile"), archive);
+    click("bksave");
+    EXPECT_EQ(prompt.said.back(), "Backup Complete!");
+    EXPECT_TRUE(std::filesystem::exists(archive));
+    TrackDatabase::instance().close();
+}
+
+}  // namespace
+}  // namespace vandrel::app
