@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Release build of the benchmarks, then:
 #  - the decode, store and exchange benchmarks (Google Benchmark);
+#  - the pages' own work on the headless backend (track page, profile chart, settings form);
 #  - the whole `vandrel-cli download` of a full-log image as a process, against gpsbabel
 #    converting a GPX file of the same 49,900 points, timed in the same run.
 set -euo pipefail
@@ -17,6 +18,8 @@ build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANDREL_TESTS=OFF -DVANDREL_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 "$build/vandrel_bench" --benchmark_min_time=0.5 "$@"
+"$build/vandrel_tracks_bench" --benchmark_min_time=0.5 "$@"
+"$build/vandrel_app_bench" --benchmark_min_time=0.5 "$@"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
