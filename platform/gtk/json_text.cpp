@@ -1,10 +1,21 @@
 #include "platform/gtk/json_text.h"
 
 #include <cstdio>
+#include <string>
+
+#include "core/utf8.h"
 
 namespace vandrel::gtk {
 
-void appendJsonString(std::string_view text, std::string& out) {
+void appendJsonString(std::string_view input, std::string& out) {
+    // GLib and the page take UTF-8 only: a file name in another encoding would lose the whole
+    // batch it travels in, so bytes that are not UTF-8 become replacement characters here.
+    std::string repaired;
+    std::string_view text = input;
+    if (!isValidUtf8(input)) {
+        repaired = sanitizeUtf8(input);
+        text = repaired;
+    }
     out += '"';
     for (std::size_t i = 0; i < text.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/program_path.h"
+#include "core/utf8.h"
 #include "platform/gtk/json_text.h"
 #include "platform/gtk/web_renderer.h"
 #include "ui/controls.h"
@@ -305,7 +306,7 @@ void WebRenderer::callPageFunction(ui::BrowserHost& host, const std::string& fun
     g_variant_builder_init(&list, G_VARIANT_TYPE("a{sv}"));
     for (std::size_t i = 0; i < args.size(); ++i) {
         g_variant_builder_add(&list, "{sv}", std::to_string(i).c_str(),
-                              g_variant_new_string(args[i].c_str()));
+                              g_variant_new_string(sanitizeUtf8(args[i]).c_str()));
     }
     GVariantBuilder params;
     g_variant_builder_init(&params, G_VARIANT_TYPE("a{sv}"));

@@ -19,6 +19,8 @@ TEST(JsonText, QuotesBackslashesControlsAndScriptEndsAreEscaped) {
     EXPECT_EQ(json("x\ny\x01"), "\"x\\ny\\u0001\"");
     EXPECT_EQ(json("\xE2\x80\xA8\xE2\x80\xA9"), "\"\\u2028\\u2029\"");
     EXPECT_EQ(json("caf\xC3\xA9 & co"), "\"caf\xC3\xA9 \\u0026 co\"");
+    // A file name in Latin-1 would otherwise take the whole batch down with it.
+    EXPECT_EQ(json("caf\xE9.jpg"), "\"caf\xEF\xBF\xBD.jpg\"");
 }
 
 TEST(JsonText, ChangesCarryTheirFieldsAsData) {
