@@ -1,6 +1,7 @@
 // Message boxes and file choosers of the desktop program.
 #include <gdk/gdkkeysyms.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/gtk/shell/gtk_parts.h"
@@ -43,6 +44,14 @@ gboolean boxDelete(GtkWidget*, GdkEvent*, gpointer data) {
     e.keyCode = ui::VK_ESCAPE;
     state->view->dispatchKey(e);
     return TRUE;
+}
+
+GdkRectangle workArea() {
+    GdkRectangle area{0, 0, 1 << 15, 1 << 15};
+    if (GdkMonitor* monitor = gdk_display_get_primary_monitor(gdk_display_get_default())) {
+        gdk_monitor_get_workarea(monitor, &area);
+    }
+    return area;
 }
 
 void centreOver(GtkWidget* window, GtkWidget* parent, int width, int height) {
@@ -94,24 +103,46 @@ int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
     int width = 320;
     int height = 140;
     gtk_window_set_default_size(GTK_WINDOW(window), width, height);
+    // The box stays transparent until its page has laid out, so that it never shows as an
+    // empty rectangle (where the desktop composites windows); should the page not report within
+    // a second and a half, it shows as it is.
     centreOver(window, parent_, width, height);
+    gtk_widget_set_opacity(window, 0);
     gtk_widget_show_all(window);
-    gdk_display_beep(gdk_display_get_default());
     window_ = window;
     box_ = &box;
     view_ = view.get();
-    // The box takes the page's minimum size as soon as the page reports it.
+    bool placed = false;
+    bool late = false;
+    const guint lateSource = g_timeout_add(
+        1500,
+        +[](gpointer flag) {
+            *static_cast<bool*>(flag) = true;
+            return G_SOURCE_REMOVE;
+        },
+        &late);
+    // The box takes the page's minimum size as soon as the page reports it, within the work
+    // area (a long message wraps rather than growing wider than the screen).
     while (!ended) {
         g_main_context_iteration(nullptr, TRUE);
         const ui::Document& doc = view->document();
-        if (!ended && doc.minWidth() > 0 && doc.minHeight() > 0 &&
-            (doc.minWidth() != width || doc.minHeight() != height)) {
-            width = doc.minWidth();
-            height = doc.minHeight();
+        const bool reported = doc.minWidth() > 0 && doc.minHeight() > 0;
+        if (!ended && reported && (doc.minWidth() != width || doc.minHeight() != height)) {
+            const GdkRectangle area = workArea();
+            width = std::min(doc.minWidth(), area.width);
+            height = std::min(doc.minHeight(), area.height);
             gtk_widget_set_size_request(window, width, height);
             gtk_window_resize(GTK_WINDOW(window), width, height);
             centreOver(window, parent_, width, height);
         }
+        if (!ended && !placed && (reported || late)) {
+            placed = true;
+            gtk_widget_set_opacity(window, 1);
+            gdk_display_beep(gdk_display_get_default());
+        }
+    }
+    if (!late) {
+        g_source_remove(lateSource);
     }
     window_ = nullptr;
     box_ = nullptr;
