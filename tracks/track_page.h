@@ -3,8 +3,12 @@
 // stored track starts; a click on a day lists its tracks (6000); a double-click shows a track
 // on the map (2000); the list's menu saves a track as KMZ or GPX or deletes the selected ones.
 
+#include <vector>
+
+#include "core/track_records.h"
 #include "map/map_external_dispatch.h"
 #include "tracks/month_calendar.h"
+#include "tracks/playback.h"
 #include "ui/page_window.h"
 
 namespace vandrel::ui {
@@ -54,6 +58,11 @@ class CPageTrack final : public ui::PageWindow {
     ui::StaticControl* calendarControl() const;
     ui::ListView* trackList() const;
     ui::BrowserHost* map() const;
+    ui::ListView* pointList() const;
+    // The points of the track shown, or null.
+    const std::vector<TrackPoint>* shownPoints() const;
+    bool putCar(int index);
+    void playbackCommand(void (Playback::*command)());
     void loadTrackDates();
     void repaintCalendar();
     void writeMonthLabel();
@@ -67,6 +76,7 @@ class CPageTrack final : public ui::PageWindow {
     void hideTrackMenu();
 
     map::MapExternalDispatch dispatch_;
+    Playback playback_{*this, [this](int index) { return putCar(index); }};
     MonthCalendar calendar_;
     int shownTrack_ = -1;
     int markedRow_ = -1;
