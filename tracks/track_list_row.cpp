@@ -9,8 +9,7 @@ constexpr unsigned kLine = ui::kAlignMiddle;
 
 }  // namespace
 
-void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect& r, bool selected,
-                   bool marked) {
+void paintRowBackground(ui::Canvas& canvas, const ui::Rect& r, bool selected) {
     canvas.fillRect(r, ui::rgb(255, 255, 255));
     if (selected) {
         const ui::Rect outer{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
@@ -20,6 +19,11 @@ void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect&
         canvas.roundRect(inner, 2, ui::rgb(255, 255, 255), ui::rgb(230, 250, 250));
         canvas.verticalGradient(fill, ui::rgb(235, 245, 245), ui::rgb(225, 235, 245));
     }
+}
+
+void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect& r, bool selected,
+                   bool marked) {
+    paintRowBackground(canvas, r, selected);
     const ui::Color black = ui::rgb(0, 0, 0);
     canvas.text({2, r.top, r.right, r.top + 20},
                 FormatShortDateTime(track.stime) + "~" + FormatShortDateTime(track.etime), black,

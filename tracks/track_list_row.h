@@ -12,6 +12,10 @@ inline constexpr int kTrackColumnWide = 260;
 inline constexpr int kTrackColumnNarrow = 243;  // beside a vertical scroll bar
 inline constexpr const char* kShownTrackMarker = "images/track16.png";
 
+// The window colour, and for a selected row the soft rounded highlight; the point list's rows
+// share it.
+void paintRowBackground(ui::Canvas& canvas, const ui::Rect& row, bool selected);
+
 void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect& row, bool selected,
                    bool marked);
 

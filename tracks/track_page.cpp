@@ -1,5 +1,6 @@
 #include "tracks/track_page.h"
 
+#include "core/program_path.h"
 #include "flows/app_data.h"
 #include "flows/delete_tracks.h"
 #include "flows/download_device_logs.h"
@@ -10,6 +11,7 @@
 #include "map/map_service.h"
 #include "map/map_widget.h"
 #include "store/sqlite_db.h"
+#include "tracks/point_list.h"
 #include "tracks/track_list_row.h"
 #include "ui/browser_host.h"
 #include "ui/element.h"
@@ -20,10 +22,11 @@
 namespace vandrel::tracks {
 namespace {
 
-constexpr unsigned kPlaybackTimer = 1000;
 constexpr int kCalendar = 5000;
 constexpr int kChart = 5001;
 constexpr int kTrackList = 6000;
+constexpr int kPointList = 6001;
+constexpr const char* kCarImage = "images/car.png";
 
 template <typename Control>
 Control* widget(const ui::HtmlWindow& page, int id) {
@@ -51,6 +54,11 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
     addClick("tkkmz", [this] { exportSelectedTrack(true); });
     addClick("tkgpx", [this] { exportSelectedTrack(false); });
     addClick("tkdel", [this] { DeleteSelectedTracks(); });
+    addClick("onback", [this] { playbackCommand(&Playback::back); });
+    addClick("onplay", [this] { playbackCommand(&Playback::play); });
+    addClick("onpause", [this] { playbackCommand(&Playback::pause); });
+    addClick("onforward", [this] { playbackCommand(&Playback::forward); });
+    addClick("onstop", [this] { playbackCommand(&Playback::stop); });
     addCommand("funcpage1", [this] { selectView(1); });
     addCommand("funcpage2", [this] { selectView(2); });
     addCommand("tab1", [this] { selectChart(1); });
@@ -60,6 +68,11 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
     addMessage(ui::MSG_MAP_LOADED, [this](const ui::Message&) { mapLoaded(); });
     addMessage(ui::MSG_CHART_CLICK, [this](const ui::Message& message) {
         chartClicked(static_cast<int>(message.wParam));
+    });
+    addMessage(ui::WM_TIMER, [this](const ui::Message& message) {
+        if (message.wParam == Playback::kTimer) {
+            playback_.tick();
+        }
     });
 }
 
@@ -96,6 +109,9 @@ void CPageTrack::init() {
         });
         list->setFrameChangedHandler([this] { applyColumnRule(); });
     }
+    if (ui::ListView* points = pointList()) {
+        attachPointList(*points, [this] { return shownPoints(); });
+    }
     RefreshListeners::instance().add([this, alive = aliveToken()] {
         if (!alive.expired()) {
             RefreshTrackPage();
@@ -113,6 +129,10 @@ ui::StaticControl* CPageTrack::chartControl() const {
 
 ui::ListView* CPageTrack::trackList() const {
     return widget<ui::ListView>(*this, kTrackList);
+}
+
+ui::ListView* CPageTrack::pointList() const {
+    return widget<ui::ListView>(*this, kPointList);
 }
 
 ui::BrowserHost* CPageTrack::map() const {
@@ -271,7 +291,35 @@ void CPageTrack::hideTrackMenu() {
 }
 
 void CPageTrack::stopPlayback() {
-    killTimer(kPlaybackTimer);
+    playback_.reset(0);
+}
+
+const std::vector<TrackPoint>* CPageTrack::shownPoints() const {
+    const std::vector<TrackHeader>& tracks = dayTracks();
+    return shownTrack_ >= 0 && shownTrack_ < static_cast<int>(tracks.size())
+               ? &tracks[static_cast<std::size_t>(shownTrack_)].points
+               : nullptr;
+}
+
+void CPageTrack::playbackCommand(void (Playback::*command)()) {
+    if (shownPoints() != nullptr) {
+        (playback_.*command)();
+    }
+}
+
+// The map page is told the map's client size: the box of the widget element.
+bool CPageTrack::putCar(int index) {
+    const std::vector<TrackPoint>* points = shownPoints();
+    if (points == nullptr || index < 0 || index >= static_cast<int>(points->size())) {
+        return false;
+    }
+    const TrackPoint& point = (*points)[static_cast<std::size_t>(index)];
+    ui::BrowserHost* host = map();
+    const ui::Element* element = host != nullptr ? host->element() : nullptr;
+    const ui::Rect box = element != nullptr ? element->location() : ui::Rect{};
+    map::MapBridge::setCar(host, point.lat, point.lng, programPath(kCarImage).string(), box.width(),
+                           box.height());
+    return true;
 }
 
 void CPageTrack::ShowTrack() {
@@ -290,14 +338,16 @@ void CPageTrack::ShowTrack() {
     shownTrack_ = row;
     markedRow_ = row;
     list->invalidate();
-    stopPlayback();
+    const std::vector<TrackPoint>& points = dayTracks()[static_cast<std::size_t>(row)].points;
+    playback_.reset(static_cast<int>(points.size()));
+    showPointRows(pointList(), static_cast<int>(points.size()));
     buildChart();
     ui::BrowserHost* host = map();
     map::MapBridge::closeInfo(host);
     map::MapBridge::clrTKLine(host);
     map::MapBridge::clrPhoto(host);
     map::MapBridge::clrCar(host);
-    map::MapBridge::putTKLine(host, dayTracks()[static_cast<std::size_t>(row)].points);
+    map::MapBridge::putTKLine(host, points);
 }
 
 void CPageTrack::ClearTrackDisplay() {
@@ -312,6 +362,7 @@ void CPageTrack::ClearTrackDisplay() {
     if (ui::StaticControl* control = chartControl()) {
         control->invalidate();
     }
+    showPointRows(pointList(), 0);
     stopPlayback();
 }
 

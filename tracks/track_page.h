@@ -3,8 +3,12 @@
 // stored track starts; a click on a day lists its tracks (6000); a double-click shows a track
 // on the map (2000); the list's menu saves a track as KMZ or GPX or deletes the selected ones.
 
+#include <vector>
+
+#include "core/track_records.h"
 #include "map/map_external_dispatch.h"
 #include "tracks/month_calendar.h"
+#include "tracks/playback.h"
 #include "tracks/profile_chart.h"
 #include "ui/page_window.h"
 #include "ui/tooltip.h"
@@ -57,6 +61,11 @@ class CPageTrack final : public ui::PageWindow {
     ui::StaticControl* calendarControl() const;
     ui::ListView* trackList() const;
     ui::BrowserHost* map() const;
+    ui::ListView* pointList() const;
+    // The points of the track shown, or null.
+    const std::vector<TrackPoint>* shownPoints() const;
+    bool putCar(int index);
+    void playbackCommand(void (Playback::*command)());
     void loadTrackDates();
     void repaintCalendar();
     void writeMonthLabel();
@@ -74,6 +83,7 @@ class CPageTrack final : public ui::PageWindow {
     void chartClicked(int index);
 
     map::MapExternalDispatch dispatch_;
+    Playback playback_{*this, [this](int index) { return putCar(index); }};
     MonthCalendar calendar_;
     int shownTrack_ = -1;
     int markedRow_ = -1;

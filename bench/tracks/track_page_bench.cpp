@@ -1,5 +1,6 @@
 // The track page's own work on the headless backend: loading a day of 3 tracks of 5,000 points
-// from a database of 5,000,000 points, and painting the calendar and a day list of 20 rows.
+// from a database of 5,000,000 points, painting the calendar and a day list of 20 rows, and
+// scrolling the point list of a track of 49,900 points.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -119,6 +120,39 @@ void BM_PaintCalendarAndDayList(benchmark::State& state) {
     db.close();
 }
 BENCHMARK(BM_PaintCalendarAndDayList)->Unit(benchmark::kMicrosecond);
+
+// Each step scrolls the Detail list 37 rows on (round to the top at the end) and draws the
+// rows then in view, and only those: a track of 49,900 points costs what one of 1,000 does.
+void BM_ScrollPointList(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    Folder dir;
+    setProgramFolder(dir.path());
+    TrackDatabase& db = TrackDatabase::instance();
+    db.openStore();
+    fillDatabase(db, 1, count, 1);
+    Page p(dir.path());
+    p.page.LoadDayTracks();
+    ui::Element* element = p.page.document().selectFirst("widget[id='6001']");
+    p.page.reportLocation(*element, {265, 28, 1065, 652});  // the header and 30 rows
+    auto* days = dynamic_cast<ui::ListView*>(
+        p.page.control(*p.page.document().selectFirst("widget[id='6000']")));
+    auto* points = dynamic_cast<ui::ListView*>(p.page.control(*element));
+    AppData::instance().MapsLoaded = true;
+    days->click(0, 0);
+    p.page.ShowTrack();
+    int top = 0;
+    for (auto _ : state) {
+        top = (top + 37 * 20) % (count * 20);
+        points->scrollTo(top);
+        p.renderer.changes.clear();
+    }
+    state.counters["list rows"] = static_cast<double>(points->rowCount());
+    state.counters["rows"] = static_cast<double>(points->lastPaintedRows());
+    AppData::instance().dayTracks.clear();
+    AppData::instance().MapsLoaded = false;
+    db.close();
+}
+BENCHMARK(BM_ScrollPointList)->Arg(1'000)->Arg(49'900)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace vandrel

@@ -1,5 +1,6 @@
 // The track page on the headless backend: the day list a calendar click fills, a track shown
-// on the map with the calls in order, the track menu and deleting tracks.
+// on the map with the calls in order, the track menu and deleting tracks, the point list and
+// the playback buttons.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -91,6 +92,29 @@ class TrackPage : public ::testing::Test {
     }
     void doubleClick(int row) {
         list->send(ui::WM_LBUTTONDBLCLK, 0, ui::makePointParam(5, row * 40 + 5));
+    }
+    void showFirstTrack() {
+        AppData::instance().MapsLoaded = true;
+        browser->finishLoad();
+        list->click(0, 0);
+        doubleClick(0);
+        browser->calls.clear();
+    }
+    // The texts the control last drew, in drawing order.
+    std::vector<std::string> drawnTexts(const ui::Element& widget) {
+        for (auto c = renderer.changes.rbegin(); c != renderer.changes.rend(); ++c) {
+            if (c->kind != ui::Change::Kind::WidgetContent || c->uid != widget.uid()) {
+                continue;
+            }
+            std::vector<std::string> texts;
+            for (std::size_t at = c->value.find("<text "); at != std::string::npos;
+                 at = c->value.find("<text ", at + 1)) {
+                const std::size_t from = c->value.find('>', at) + 1;
+                texts.push_back(c->value.substr(from, c->value.find("</text>", from) - from));
+            }
+            return texts;
+        }
+        return {};
     }
 
     TempDir dir;
@@ -234,6 +258,66 @@ TEST_F(TrackPage, TheChartOfTheShownTrackTellsItsPointsAndAClickFindsThemOnTheMa
     chart->send(ui::WM_LBUTTONUP, 0, at);
     loop.runPending();
     ASSERT_EQ(mapCalls(), (std::vector<std::string>{"setCenter", "showAnimationPoint"}));
+}
+
+TEST_F(TrackPage, TheDetailListDrawsThePointsOfTheShownTrackAndOnlyTheRowsInView) {
+    storeTrack(10, 8);
+    openDay(10);
+    ui::Element* element = page.document().selectFirst("widget[id='6001']");
+    auto* points = dynamic_cast<ui::ListView*>(page.control(*element));
+    page.reportLocation(*element, {265, 28, 1065, 452});  // the header and 20 rows
+    showFirstTrack();
+    ASSERT_EQ(points->rowCount(), 3);
+    std::vector<std::string> texts = drawnTexts(*element);
+    ASSERT_EQ(texts.size(), 4u * 7u);  // three rows, then the header
+    EXPECT_EQ(
+        std::vector<std::string>(texts.begin(), texts.begin() + 7),
+        (std::vector<std::string>{"1", "2011-03-10 08:00:00", "22\u00B0 30' 0.00\"",
+                                  "114\u00B0 15' 0.00\"", "100.0 m", "1013hPa", "68.90\u00B0F"}));
+
+    auto& track = AppData::instance().dayTracks[0];
+    track.points.resize(49'900, track.points[0]);
+    doubleClick(0);
+    ASSERT_EQ(points->rowCount(), 49'900);
+    points->scrollTo(30'000 * 20);
+    EXPECT_EQ(points->lastPaintedRows(), 20);
+    texts = drawnTexts(*element);
+    ASSERT_EQ(texts.size(), 21u * 7u);
+    EXPECT_EQ(texts[0], "30001");
+    EXPECT_EQ(texts[19 * 7], "30020");
+
+    openDay(11);
+    EXPECT_EQ(points->rowCount(), 0);
+}
+
+TEST_F(TrackPage, PlaybackButtonsMoveTheCarOverTheShownTrackUntilAnotherTrackOrDayComes) {
+    storeTrack(10, 8);
+    openDay(10);
+    page.reportLocation(*page.document().selectFirst("widget[id='2000']"), {265, 28, 1065, 628});
+    browser->finishLoad();
+    for (const char* id : {"onstop", "onback", "onforward", "onpause", "onplay"}) {
+        clickId(page, id);
+    }
+    EXPECT_EQ(loop.activeTimers(), 0u);  // no track shown
+    EXPECT_TRUE(mapCalls().empty());
+
+    showFirstTrack();
+    clickId(page, "onstop");
+    ASSERT_EQ(mapCalls(), std::vector<std::string>{"setCar"});
+    clickId(page, "onplay");
+    loop.advance(ui::Milliseconds(500));
+    ASSERT_EQ(browser->calls.size(), 2u);
+    EXPECT_EQ(browser->calls[1].args,
+              (std::vector<std::string>{"22.50010", "114.25000",
+                                        programPath("images/car.png").string(), "800", "600"}));
+
+    doubleClick(0);  // shown again: stopped at the first point
+    EXPECT_EQ(loop.activeTimers(), 0u);
+    clickId(page, "onplay");
+    openDay(11);
+    EXPECT_EQ(loop.activeTimers(), 0u);
+    clickId(page, "onplay");
+    EXPECT_EQ(loop.activeTimers(), 0u);
 }
 
 }  // namespace
