@@ -5,6 +5,7 @@
 
 #include "map/map_external_dispatch.h"
 #include "tracks/month_calendar.h"
+#include "tracks/track_photos.h"
 #include "ui/page_window.h"
 
 namespace vandrel::ui {
@@ -65,9 +66,11 @@ class CPageTrack final : public ui::PageWindow {
     void onTrackListNotify(int code, ui::Point point);
     void mapLoaded();
     void hideTrackMenu();
+    TrackHeader* shownTrackHeader();
 
     map::MapExternalDispatch dispatch_;
     MonthCalendar calendar_;
+    TrackPhotos photos_;
     int shownTrack_ = -1;
     int markedRow_ = -1;
     int view_ = 1;
