@@ -36,13 +36,17 @@ function indexKey(text) {
   return n >= 0 ? String(n) : null;
 }
 
-// The page may read only the program's folders beside it, so an image of images/ or pois/ is
-// addressed by its folder and name. Other paths (photos) are used as they come.
+// The page may read only the program's folders beside it, so an image of images/ or pois/, or
+// a photo of the photos folder (served from wherever the program keeps its photos), is
+// addressed by its folder and name. Other paths are used as they come.
 function imageAddress(path) {
   var parts = String(path).split(/[\\/]/);
   var folder = parts.length > 1 ? parts[parts.length - 2].toLowerCase() : '';
   if (folder === 'images' || folder === 'pois') {
     return '../' + folder + '/' + encodeURIComponent(parts[parts.length - 1]);
+  }
+  if (parts[parts.length - 2] === 'photos') {
+    return '../photos/' + encodeURIComponent(parts[parts.length - 1]);
   }
   return String(path);
 }

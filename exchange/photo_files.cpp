@@ -139,29 +139,38 @@ std::string PhotoStamps::next() {
 }
 
 CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                        SourceLinks links) {
+                        SourceLinks links, std::error_code* error) {
+    // errno is taken before the clean-up below can change it.
+    auto failed = [error](int code) {
+        if (error != nullptr) {
+            *error = std::error_code(code, std::generic_category());
+        }
+        return CopyOutcome::Failed;
+    };
     const int noFollow = links == SourceLinks::Refuse ? O_NOFOLLOW : 0;
     const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | noFollow);
     if (from < 0) {
-        return CopyOutcome::Failed;
+        return failed(errno);
     }
     struct stat info {};
     if (::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(from);
-        return CopyOutcome::Failed;
+        return failed(EINVAL);
     }
     const int to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (to < 0) {
-        const bool exists = errno == EEXIST;
+        const int code = errno;
         ::close(from);
-        return exists ? CopyOutcome::TargetExists : CopyOutcome::Failed;
+        return code == EEXIST ? CopyOutcome::TargetExists : failed(code);
     }
-    const bool copied = copyData(from, to);
-    const bool closed = ::close(to) == 0;
+    int code = copyData(from, to) ? 0 : (errno != 0 ? errno : EIO);
+    if (::close(to) != 0 && code == 0) {
+        code = errno;
+    }
     ::close(from);
-    if (!copied || !closed) {
+    if (code != 0) {
         ::unlink(target.c_str());
-        return CopyOutcome::Failed;
+        return failed(code);
     }
     return CopyOutcome::Copied;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "core/ole_date.h"
 
@@ -48,7 +49,8 @@ enum class SourceLinks { Follow, Refuse };
 
 // Copies a plain file (a device or a pipe is refused, and so is a symbolic link when links
 // are refused) to target, which must not exist yet; a failed copy leaves no target behind.
+// When error is given, it receives the reason of a failed copy.
 CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                        SourceLinks links);
+                        SourceLinks links, std::error_code* error = nullptr);
 
 }  // namespace vandrel

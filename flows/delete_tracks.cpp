@@ -31,7 +31,9 @@ bool liesInside(const fs::path& path, const fs::path& folder) {
     return t != target.end();
 }
 
-void deletePhoto(const std::string& pho) {
+}  // namespace
+
+void deletePhotoFile(const std::string& pho) {
     const fs::path photo = fs::u8path(pho);
     if (photo.empty() || !photo.is_absolute() || !liesInside(photo, programPath("photos"))) {
         return;
@@ -43,12 +45,10 @@ void deletePhoto(const std::string& pho) {
     }
 }
 
-}  // namespace
-
 void deleteStoredTrack(TrackDatabase& db, const TrackHeader& track) {
     for (const TrackPoint& point : track.points) {
         if (!point.pho.empty()) {
-            deletePhoto(point.pho);
+            deletePhotoFile(point.pho);
         }
     }
     db.beginTransaction();

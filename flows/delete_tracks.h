@@ -1,6 +1,7 @@
 #pragma once
 // Deleting stored tracks from the track list, with the photos attached to their points.
 
+#include <string>
 #include <vector>
 
 #include "core/track_records.h"
@@ -9,6 +10,11 @@
 namespace vandrel {
 
 inline constexpr const char* kDeleteTracksQuestion = "Are you sure delete logs data?";
+
+// Deletes the photo file a point's `pho` names (the path in UTF-8), when it is a plain file
+// inside the program's "photos" folder; anything else, and a photo that is gone already, is
+// left alone without a word.
+void deletePhotoFile(const std::string& pho);
 
 // Deletes the track's photo files, then the track and its points in one transaction. Only
 // files inside the program's "photos" folder are deleted, whatever a point's `pho` holds (a

@@ -8,6 +8,7 @@
 #include "flows/exchange_flows.h"
 #include "flows/refresh_listeners.h"
 #include "map/map_bridge.h"
+#include "map/map_events.h"
 #include "map/map_service.h"
 #include "map/map_widget.h"
 #include "store/sqlite_db.h"
@@ -43,7 +44,8 @@ std::vector<TrackHeader>& dayTracks() {
 CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
                        ui::CommandRunner* commands)
     : ui::PageWindow(loop, parent, controlId, commands, 203),
-      dispatch_(map::MapExternalDispatch::Page::Track, map::TrackMapEvents::instance()) {
+      dispatch_(map::MapExternalDispatch::Page::Track, map::TrackMapEvents::instance()),
+      photos_({[this] { return map(); }, [this] { return shownTrackHeader(); }, commands}) {
     addClick("lfromdevtrack", [this] { downloadDeviceLogs(); });
     addClick("lfrompctrack", [this] { loadTracksFromPc(); });
     addClick("s2pctrack", [this] { saveTracksToPc(); });
@@ -73,6 +75,18 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
         if (message.wParam == Playback::kTimer) {
             playback_.tick();
         }
+    });
+    addMessage(ui::MSG_TRACK_LINE_CLICK, [this](const ui::Message& m) {
+        if (const auto* at = reinterpret_cast<const map::MapPosition*>(m.lParam)) {
+            photos_.ShowPointInfo(at->lat, at->lng);
+        }
+    });
+    addMessage(ui::MSG_ADD_PHOTO, [this](const ui::Message&) { photos_.AttachPhoto(); });
+    addMessage(ui::MSG_PHOTO_CLICK, [this](const ui::Message& m) {
+        photos_.ShowPhoto(static_cast<int>(static_cast<std::intptr_t>(m.wParam)));
+    });
+    addMessage(ui::MSG_REMOVE_PHOTO, [this](const ui::Message& m) {
+        photos_.RemovePhoto(static_cast<int>(static_cast<std::intptr_t>(m.wParam)));
     });
 }
 
@@ -320,6 +334,13 @@ bool CPageTrack::putCar(int index) {
     map::MapBridge::setCar(host, point.lat, point.lng, programPath(kCarImage).string(), box.width(),
                            box.height());
     return true;
+}
+
+TrackHeader* CPageTrack::shownTrackHeader() {
+    std::vector<TrackHeader>& tracks = dayTracks();
+    return shownTrack_ >= 0 && shownTrack_ < static_cast<int>(tracks.size())
+               ? &tracks[static_cast<std::size_t>(shownTrack_)]
+               : nullptr;
 }
 
 void CPageTrack::ShowTrack() {

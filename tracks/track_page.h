@@ -10,6 +10,7 @@
 #include "tracks/month_calendar.h"
 #include "tracks/playback.h"
 #include "tracks/profile_chart.h"
+#include "tracks/track_photos.h"
 #include "ui/page_window.h"
 #include "ui/tooltip.h"
 
@@ -81,10 +82,12 @@ class CPageTrack final : public ui::PageWindow {
     void buildChart();
     void onChartMouse(const ui::Message& message);
     void chartClicked(int index);
+    TrackHeader* shownTrackHeader();
 
     map::MapExternalDispatch dispatch_;
     Playback playback_{*this, [this](int index) { return putCar(index); }};
     MonthCalendar calendar_;
+    TrackPhotos photos_;
     int shownTrack_ = -1;
     int markedRow_ = -1;
     int view_ = 1;

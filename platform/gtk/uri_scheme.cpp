@@ -1,8 +1,9 @@
 // The program's scheme, vandrel://app/. It serves each HTML window's document from the model
-// (?w=KEY), the compiled resources (res/NAME.TYPE) and the files of the folders beside the
-// program (Html/, images/, pois/, matched without regard to case as the pages write them).
-// Nothing outside those folders is ever served: no "..", no absolute path, no link that
-// resolves elsewhere.
+// (?w=KEY), the compiled resources (res/NAME.TYPE), the files of the folders beside the
+// program (Html/, images/, pois/, matched without regard to case as the pages write them) and
+// the photos attached to track points (photos/NAME, only files directly in the program's
+// photos folder, which the track map shows as ../photos/NAME). Nothing outside those folders
+// is ever served: no "..", no absolute path, no link that resolves elsewhere.
 
 #include <cstring>
 #include <filesystem>
@@ -34,6 +35,8 @@ std::string mimeFor(const std::string& name) {
         {".jpg", "image/jpeg"},
         {".jpeg", "image/jpeg"},
         {".gif", "image/gif"},
+        {".bmp", "image/bmp"},
+        {".webp", "image/webp"},
         {".svg", "image/svg+xml"},
         {".json", "application/json"},
     };
@@ -195,11 +198,18 @@ bool WebRenderer::serveFile(const std::string& path, std::string& bytes, std::st
             base = resourceFolder() / folder;
         }
     }
+    // The photos are the user's files, kept with the database rather than with the pages; the
+    // folder holds no subfolders of its own, so none is served.
+    const bool photos = first == "photos";
+    if (photos) {
+        base = programPath("photos");
+    }
     auto served = folders_.find(first);
     if (base.empty() && served != folders_.end()) {
         base = served->second;
     }
-    if (base.empty() || rest.empty() || rest == ".") {
+    if (base.empty() || rest.empty() || rest == "." ||
+        (photos && std::distance(rest.begin(), rest.end()) != 1)) {
         return false;
     }
     std::error_code ec;
@@ -209,7 +219,8 @@ bool WebRenderer::serveFile(const std::string& path, std::string& bytes, std::st
         return false;
     }
     auto within = file.lexically_relative(canonicalBase);
-    if (within.empty() || *within.begin() == "..") {
+    if (within.empty() || *within.begin() == ".." ||
+        (photos && std::distance(within.begin(), within.end()) != 1)) {
         return false;
     }
     std::ifstream in(file, std::ios::binary);

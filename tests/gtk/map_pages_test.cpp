@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,6 +21,7 @@
 #include "gtk/glib_pump.h"
 #include "gtk/shared_renderer.h"
 #include "platform/gtk/glib_event_loop.h"
+#include "platform/gtk/image_size_reader.h"
 #include "platform/gtk/web_renderer.h"
 #include "ui/browser_host.h"
 #include "ui/element.h"
@@ -237,6 +240,61 @@ TEST_F(MapPages, TheTrackPageDrawsTheTrackItIsGivenAsData) {
     EXPECT_TRUE(call("clrTKLine").has_value());
     EXPECT_EQ(call("trackPointCount"), "0");
     EXPECT_EQ(eval("document.querySelectorAll('.photo-marker').length"), "0");
+}
+
+// Photos live with the user's files, not beside the pages: the page reads a photo of the
+// program's photos folder as ../photos/NAME, and nothing but the files directly in it.
+TEST_F(MapPages, TheTrackPageShowsPhotosOfTheProgramsPhotosFolderOnly) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(VANDREL_TEST_OUTPUT) / "photo-program";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "photos" / "sub");
+    setProgramFolder(folder);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 30, 50);
+    for (const fs::path& png : {folder / "photos" / "p.png", folder / "photos" / "sub" / "q.png",
+                                folder / "outside.png"}) {
+        cairo_surface_write_to_png(surface, png.c_str());
+    }
+    cairo_surface_destroy(surface);
+    fs::create_symlink(folder / "outside.png", folder / "photos" / "out.png");
+    std::ofstream(folder / "photos" / "text.jpg") << "not an image";
+    const std::optional<ui::ImageSize> size = gtk::pixbufImageSize(folder / "photos" / "p.png");
+    ASSERT_TRUE(size.has_value());
+    EXPECT_EQ(size->width, 30);
+    EXPECT_EQ(size->height, 50);
+    EXPECT_FALSE(gtk::pixbufImageSize(folder / "photos" / "text.jpg").has_value());
+
+    ASSERT_TRUE(open("tmaps.html"));
+    const std::string line =
+        R"(<?xml version="1.0"?><track><point id="4" lat="47.1" lng="8.1" pho=")" +
+        (folder / "photos" / "p.png").string() + R"("/></track>)";
+    EXPECT_EQ(call("putTKLine", {line}), "1");
+    EXPECT_NE(eval("document.querySelector('.photo-marker div').style.backgroundImage")
+                  .find("../photos/p.png"),
+              std::string::npos);
+    eval(
+        "window.fetched = null; Promise.all(['p.png', 'sub/q.png', 'out.png', '%2e%2e/outside.png',"
+        " '../outside.png', ''].map(n => fetch('../photos/' + n).then(r => r.ok ? 'got' : 'no',"
+        " () => 'no'))).then(a => { window.fetched = a.join(' '); })");
+    EXPECT_TRUE(pumpUntil([&] { return eval("window.fetched") != "null"; }));
+    EXPECT_EQ(eval("window.fetched"), "got no no no no no");
+
+    // The bubble's remove link names the point.
+    ASSERT_TRUE(
+        call("showInfo", {"47.1", "8.1",
+                          "<img src=\"../photos/p.png\" style=\"height:320px;\" />"
+                          "<a href=\"#\" class=\"removephoto\" data-index=\"4\">remove</a>"}));
+    EXPECT_TRUE(pumpUntil([&] {
+        return eval("document.querySelector('.leaflet-popup img').naturalHeight") == "50";
+    }));
+    maps->calls.clear();
+    eval("document.querySelector('.leaflet-popup .removephoto').click()");
+    auto removed = heard("onremovephoto");
+    ASSERT_TRUE(removed.has_value());
+    EXPECT_EQ(*removed, std::vector<std::string>{"4"});
+    EXPECT_TRUE(call("closeInfo").has_value());
+    EXPECT_TRUE(call("clrTKLine").has_value());
+    setProgramFolder({});
 }
 
 TEST_F(MapPages, ThePoiPageKeepsItsMarkersFindsPlacesAndTellsWhenTilesAreOffline) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "map/map_service.h"
+#include "platform/gtk/image_size_reader.h"
 #include "platform/gtk/shell/gtk_parts.h"
 #include "ui/element.h"
 #include "ui/messages.h"
@@ -16,6 +17,7 @@ GtkShell::GtkShell()
       prompt_(std::make_unique<app::GuiPrompt>(*boxes_, *files_, *busy_)),
       commands_(std::make_unique<GtkCommandRunner>(*prompt_)),
       probe_(std::make_unique<SoupProbe>()) {
+    installImageSizeReader();
     services_.commands = commands_.get();
     services_.probe = probe_.get();
     // One setting names the tile service for the map pages and the probe alike.
