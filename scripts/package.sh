@@ -23,8 +23,10 @@ build="$root/build/package"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANDREL_TESTS=OFF \
   -DVANDREL_SANITIZE=OFF >/dev/null
 cmake --build "$build"
+rm -f "$build"/vandrel_*.deb
 (cd "$build" && cpack -G DEB)
-deb=$(ls -t "$build"/vandrel_*.deb | head -1)
+debs=("$build"/vandrel_*.deb)
+deb=${debs[0]}
 dpkg-deb --info "$deb"
 echo "lintian $deb:"
 # lintian exits non-zero on errors only; warnings are listed for the reader.
