@@ -19,16 +19,15 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VANDREL_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The long description, one leading space a line as the control file wants it.
+# The long description below the summary; CPack indents its lines and marks the empty one.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Vandrel downloads the tracks a handheld GPS data logger recorded (time,
- position, altitude, air pressure and temperature of every fix) into a local
- database and shows them day by day on a map, with a profile chart and the
- list of points. Tracks are exported as GPX or KMZ or saved in archives; the
- logger's points of interest and settings are edited, its firmware updated
- and its log erased.
- .
- The package holds the desktop program vandrel, the command-line tool
- vandrel-cli and the logger simulator vandrel-sim.")
+    "Vandrel downloads the tracks a handheld GPS data logger recorded (time,
+position, altitude, air pressure and temperature of every fix) into a local
+database and shows them day by day on a map, with a profile chart and the
+list of points. Tracks are exported as GPX or KMZ or saved in archives; the
+logger's points of interest and settings are edited, its firmware updated
+and its log erased.
+
+The package holds the desktop program vandrel, the command-line tool
+vandrel-cli and the logger simulator vandrel-sim.")
 include(CPack)
