@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     using namespace vandrel::cli;
     CLI::App app{"Vandrel: download and manage the tracks of a GPS data logger"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "vandrel-cli " VANDREL_VERSION);
     Context context;
     app.add_option("--data-dir", context.dataDir,
                    "Program folder (Vandrel.db, settings.xml, temp.hdr, temp.log)");

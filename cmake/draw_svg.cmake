@@ -19,3 +19,23 @@ function(vandrel_draw_svgs folder target)
   endforeach()
   add_custom_target(${target} ALL DEPENDS ${pngs})
 endfunction()
+
+# vandrel_draw_icon(SVG NAME FOLDER OUTPUTS SIZE...): draws SVG as the square PNG
+# FOLDER/hicolor/SIZExSIZE/apps/NAME.png of the build folder for each size, the layout of the
+# icon theme; OUTPUTS names the variable that receives the PNGs.
+function(vandrel_draw_icon svg name folder outputs)
+  set(pngs)
+  foreach(size ${ARGN})
+    set(dir ${CMAKE_BINARY_DIR}/${folder}/hicolor/${size}x${size}/apps)
+    add_custom_command(
+      OUTPUT ${dir}/${name}.png
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+      COMMAND ${RSVG_CONVERT} --format=png --width=${size} --height=${size}
+              --output=${dir}/${name}.png ${svg}
+      DEPENDS ${svg}
+      COMMENT "Drawing the ${size} x ${size} icon"
+      VERBATIM)
+    list(APPEND pngs ${dir}/${name}.png)
+  endforeach()
+  set(${outputs} ${pngs} PARENT_SCOPE)
+endfunction()

@@ -35,9 +35,14 @@ std::string describeOpenError(const std::string& path, int error) {
     switch (error) {
         case EACCES:
         case EPERM:
+            // The rule lets the logged-in user at the logger alone; the group opens every disk.
             return "No permission to open " + path +
-                   " for reading and writing. Add your user to the group 'disk' or install a "
-                   "udev rule for the logger, then plug it in again.";
+                   " for reading and writing. Install the udev rule for the logger "
+                   "(/usr/share/doc/vandrel/examples/70-vandrel-logger.rules: fill in the "
+                   "vendor and product id that 'udevadm info --attribute-walk --name=" +
+                   path +
+                   "' shows, copy it to /etc/udev/rules.d/), or add your user to the group "
+                   "'disk' and log in again; then plug the logger in again.";
         case ENOENT:
             return path + ": no such device";
         case ENXIO:

@@ -10,6 +10,7 @@ packages=(
   libminizip-dev zlib1g-dev librsvg2-bin
   gpsbabel gdal-bin unzip
   libsoup-3.0-dev libjs-leaflet
+  desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -192,6 +192,7 @@ void addCreateOptions(CLI::App& create, CreateOptions& o) {
 int main(int argc, char** argv) {
     CLI::App app{"vandrel-sim: writes and describes logger volume images"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "vandrel-sim " VANDREL_VERSION);
     CreateOptions createOptions;
     CLI::App* create = app.add_subcommand("create", "write a new logger volume image");
     addCreateOptions(*create, createOptions);

@@ -6,6 +6,12 @@
 #include "platform/gtk/shell/gtk_parts.h"
 
 namespace vandrel::gtk {
+namespace {
+
+// The name of the program's icon in the hicolor theme, as vandrel.desktop names it.
+constexpr const char* kIconName = "vandrel";
+
+}  // namespace
 
 FrameWindow::FrameWindow(app::MainFrame& frame, std::function<void()> closeRequested)
     : frame_(frame),
@@ -13,8 +19,14 @@ FrameWindow::FrameWindow(app::MainFrame& frame, std::function<void()> closeReque
       window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)) {
     gtk_window_set_title(GTK_WINDOW(window_), "Vandrel");
     gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
-    gtk_window_set_icon_from_file(GTK_WINDOW(window_),
-                                  programPath("images/icon.png").string().c_str(), nullptr);
+    // An installed program has its icon in the icon theme, at every size the desktop asks
+    // for; a portable folder has only the picture beside the program.
+    if (gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), kIconName)) {
+        gtk_window_set_icon_name(GTK_WINDOW(window_), kIconName);
+    } else {
+        gtk_window_set_icon_from_file(GTK_WINDOW(window_),
+                                      programPath("images/icon.png").string().c_str(), nullptr);
+    }
     g_signal_connect(window_, "configure-event", G_CALLBACK(configured), this);
     g_signal_connect(window_, "delete-event",
                      G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {

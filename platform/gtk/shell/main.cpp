@@ -17,11 +17,17 @@ int main(int argc, char** argv) {
     std::string dataDir;
     std::string device;
     CLI::App options{"Vandrel: the desktop companion of the GPS data logger", "vandrel"};
+    options.set_version_flag("--version", "vandrel " VANDREL_VERSION);
     options.add_option("--data-dir", dataDir, "Folder of Vandrel.db and settings.xml");
     options.add_option("--device", device,
                        "Logger to use: a block device, a mount point holding Id.txt, or an image");
     CLI11_PARSE(options, argc, argv);
 
+    // The window's class (WM_CLASS "vandrel", "Vandrel"; the Wayland app id "vandrel") is what
+    // the desktop matches against vandrel.desktop to group the window under its launcher and
+    // show its icon: fixed here rather than taken from argv[0], which a link may rename.
+    g_set_prgname("vandrel");
+    gdk_set_program_class("Vandrel");
     if (!gtk_init_check(&argc, &argv)) {
         std::cerr << "vandrel: cannot open the display" << std::endl;
         return 1;
