@@ -15,6 +15,7 @@
 #include "core/program_path.h"
 #include "device/settings_file.h"
 #include "flows/app_data.h"
+#include "flows/folder_lock.h"
 #include "flows/save_device_settings.h"
 
 namespace vandrel::cli {
@@ -102,6 +103,16 @@ int runSet(const Context& context, const std::vector<std::string>& assignments) 
     if (!prepare(context)) {
         return kExitFailure;
     }
+    // The file is read again under the lock, so that a change made by another command while
+    // this one waited is kept.
+    TerminalPrompt prompt(std::cin, std::cerr, false, false);
+    std::string lockError;
+    const auto folderLock = holdProgramFolder(prompt, lockError);
+    if (!folderLock) {
+        std::cerr << lockError << "\nsettings.xml was not changed." << std::endl;
+        return kExitFailure;
+    }
+    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
     // All or nothing: one bad assignment leaves the file as it was.
     DeviceSettings settings = AppData::instance().settings;
     for (const std::string& assignment : assignments) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -99,6 +100,12 @@ TrackPoint pointOf(const LogRecord& record) {
     point.bar = static_cast<float>(record.pressure);
     point.tmp = record.temperature;
     return point;
+}
+
+// A latitude beyond the poles or a longitude beyond the date line is no place on earth: what
+// lies in the log there is not a fix (an unwritten or damaged record).
+bool onEarth(const TrackPoint& point) {
+    return std::fabs(point.lat) <= 90.0f && std::fabs(point.lng) <= 180.0f;
 }
 
 // A fix 100 m or more from the last kept one that would need 100 m/s or more to get there is
@@ -220,6 +227,42 @@ std::vector<LogRun> readLogIndex() {
     return parseLogIndex(index.data(), index.size());
 }
 
+namespace {
+
+bool readCopy(const char* name, size_t size, std::vector<uint8_t>& bytes, std::string& error) {
+    const fs::path path = programPath(name);
+    std::error_code ec;
+    if (!fs::exists(path, ec)) {
+        error = "the log copy " + path.string() + " is missing";
+        return false;
+    }
+    if (!readWholeFile(path, bytes)) {
+        error = "cannot read the log copy " + path.string();
+        return false;
+    }
+    if (bytes.size() < size) {
+        error = "the log copy " + path.string() + " is cut short (" + std::to_string(bytes.size()) +
+                " of " + std::to_string(size) + " bytes)";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readLogCopy(std::vector<TrackHeader>& tracks, std::string& error) {
+    std::vector<uint8_t> index;
+    std::vector<uint8_t> log;
+    if (!readCopy("temp.hdr", layout::kHeaderFileSize, index, error) ||
+        !readCopy("temp.log", layout::kLogFileSize, log, error)) {
+        return false;
+    }
+    for (const LogRun& run : parseLogIndex(index.data(), index.size())) {
+        parseLogRun(log.data(), log.size(), run, tracks.emplace_back());
+    }
+    return true;
+}
+
 void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header) {
     header.trail = run.key;
     if (log == nullptr || run.first < 0 || run.last < run.first) {
@@ -237,7 +280,8 @@ void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader
         }
         const TrackPoint point = pointOf(record);
         // A dropped fix is not compared with later ones: they are measured from the last kept.
-        if (header.points.empty() || plausibleAfter(header.points.back(), point)) {
+        if (onEarth(point) &&
+            (header.points.empty() || plausibleAfter(header.points.back(), point))) {
             header.points.push_back(point);
         }
     }

@@ -161,11 +161,10 @@ void ArchiveLoader::removeCopiedPhotos() {
     copiedForTrack_.clear();
 }
 
-// The replaced track is deleted inside the same transaction, so that a failure leaves the
-// stored track as it was.
+// Runs inside the track's transaction (see loadItem); the replaced track is deleted in it too,
+// so that a failure leaves the stored track as it was.
 bool ArchiveLoader::store(TrackHeader& track, int replacing) {
     try {
-        db_.beginTransaction();
         if (replacing != 0) {
             db_.deleteTrack(replacing);
         }
@@ -197,10 +196,16 @@ bool ArchiveLoader::loadItem(const tinyxml2::XMLElement& item, int32_t timezone)
         return true;
     }
     computeSummary(track);
+    // The look-up and the write that depends on it are one write transaction: a track found
+    // missing cannot be stored by another program before this one stores it, which would
+    // leave it stored twice. The overwrite question is asked inside it; other programs can
+    // still read the database meanwhile.
     int stored = 0;
     try {
+        db_.beginImmediateTransaction();
         stored = db_.findTrackByStart(track.stime);
     } catch (const CppSQLite3Exception& e) {
+        db_.rollbackTransaction();
         result.ok = false;
         result.error = std::string("Database error: ") + e.errorMessage() + ". The load stopped.";
         return false;
@@ -208,6 +213,7 @@ bool ArchiveLoader::loadItem(const tinyxml2::XMLElement& item, int32_t timezone)
     if (stored != 0 && !alwaysOverwrite_) {
         const OverwriteAnswer answer = prompt_.askOverwrite(kOverwriteLine1, kOverwriteLine2);
         if (answer == OverwriteAnswer::Ok) {
+            db_.rollbackTransaction();
             ++result.kept;
             return true;
         }

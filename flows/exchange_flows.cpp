@@ -1,6 +1,7 @@
 #include "flows/exchange_flows.h"
 
 #include "exchange/gpx_export.h"
+#include "flows/folder_lock.h"
 
 namespace vandrel {
 
@@ -138,7 +139,12 @@ ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, TrackDatabase& db,
                                  const std::filesystem::path& path,
                                  const ArchiveLoadOptions& options) {
     ArchiveLoadResult result;
-    {
+    std::string lockError;
+    const auto folderLock = holdProgramFolder(prompt, lockError);
+    if (!folderLock) {
+        result.ok = false;
+        result.error = lockError + ". Nothing was loaded.";
+    } else {
         BusyScope busy(prompt);
         result = loadArchive(path, db, prompt, options);
     }

@@ -103,6 +103,8 @@ class TrackDatabase {
     void openStore(const std::filesystem::path& path);
     void ensureTables();
     void beginTransaction();
+    // A transaction that holds the write lock from its start (see track_database.cpp).
+    void beginImmediateTransaction();
     void commitTransaction();
     // Ends an open transaction without keeping its changes; never throws.
     void rollbackTransaction() noexcept;
