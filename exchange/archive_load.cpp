@@ -179,7 +179,7 @@ bool ArchiveLoader::store(TrackHeader& track, int replacing) {
         removeCopiedPhotos();
         result.ok = false;
         result.error = "Database error while storing the track starting " +
-                       FormatDateTime(track.stime) + ": " + e.errorMessage() +
+                       FormatDateTime(track.stime) + ": " + db_.describe(e) +
                        ". That track was not stored and the load stopped.";
         return false;
     }
@@ -207,7 +207,7 @@ bool ArchiveLoader::loadItem(const tinyxml2::XMLElement& item, int32_t timezone)
     } catch (const CppSQLite3Exception& e) {
         db_.rollbackTransaction();
         result.ok = false;
-        result.error = std::string("Database error: ") + e.errorMessage() + ". The load stopped.";
+        result.error = "Database error: " + db_.describe(e) + ". The load stopped.";
         return false;
     }
     if (stored != 0 && !alwaysOverwrite_) {

@@ -64,8 +64,7 @@ DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db, int32_t
         report.stored = storeDownloadedTracks(db, timeZone);
     } catch (const CppSQLite3Exception& e) {
         busy.stop();
-        return failed(prompt,
-                      std::string("Download failed, nothing was stored: ") + e.errorMessage());
+        return failed(prompt, "Download failed, nothing was stored: " + db.describe(e));
     } catch (const LogCopyError& e) {
         busy.stop();
         return failed(prompt, std::string("Download failed, nothing was stored: ") + e.what());

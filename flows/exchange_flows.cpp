@@ -105,8 +105,7 @@ ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, TrackDatabase& db,
         result = saveStoredTracks(path, db, headers);
     } catch (const CppSQLite3Exception& e) {
         result.ok = false;
-        result.error =
-            std::string("Database error: ") + e.errorMessage() + ". The archive was not written.";
+        result.error = "Database error: " + db.describe(e) + ". The archive was not written.";
     }
     tellSaveResult(prompt, path, result);
     return result;
@@ -122,10 +121,10 @@ std::optional<ArchiveSaveResult> BackupTracks(UserPrompt& prompt, TrackDatabase&
     try {
         headers = readStoredHeaders(db);
     } catch (const CppSQLite3Exception& e) {
-        prompt.error(std::string("Database error: ") + e.errorMessage());
+        prompt.error("Database error: " + db.describe(e));
         ArchiveSaveResult failed;
         failed.ok = false;
-        failed.error = e.errorMessage();
+        failed.error = db.describe(e);
         return failed;
     }
     ArchiveSaveResult result = backupStoredTracks(prompt, db, backupFile, headers);

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "core/program_folder_lock.h"
+#include "store/sqlite_db.h"
 #include "test_support.h"
 
 namespace vandrel {
@@ -135,6 +136,44 @@ TEST_F(TwoPrograms, ASecondCommandWaitsForTheFolderAndSaysSo) {
     EXPECT_EQ(testing::readFile(rc), "0\n");
     EXPECT_NE(testing::readFile(folder / "settings.xml").find("Length=\"1\""), std::string::npos);
     EXPECT_TRUE(other.tryLock());
+}
+
+// A database that is not one, and one that another program holds locked: the message names
+// the file and SQLite's reason, and the wait is told at once.
+TEST_F(TwoPrograms, DatabaseTroubleNamesTheFileAndTheReason) {
+    const auto garbage = dir_ / "garbage";
+    std::filesystem::create_directories(garbage);
+    testing::writeFile(garbage / "Vandrel.db", std::string(4096, 'x'));
+    const ProcessResult bad = testing::runProgram(
+        "vandrel-cli", "--data-dir '" + garbage.string() + "' tracks", dir_.path());
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("Database error: UNKNOWN_ERROR[26]: "), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find((garbage / "Vandrel.db").string() + ": file is not a database"),
+              std::string::npos)
+        << bad.err;
+
+    const auto folder = dir_ / "program";
+    std::filesystem::create_directories(folder);
+    const std::string dbPath = (folder / "Vandrel.db").string();
+    TrackDatabase holder;
+    holder.openStore(dbPath);
+    holder.execute("begin exclusive transaction;");
+    const auto err = dir_ / "tracks.err";
+    const auto rc = dir_ / "tracks.rc";
+    const std::string command = "( " + cli(folder) + "tracks 2>'" + err.string() +
+                                "' </dev/null; echo $? >'" + rc.string() + "' ) &";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string expected =
+        "Waiting for the database " + dbPath + ": database is locked by another program...\n";
+    for (int i = 0; i < 600 && testing::readFile(err) != expected; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(testing::readFile(err), expected);
+    holder.commitTransaction();
+    for (int i = 0; i < 600 && testing::readFile(rc).empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(testing::readFile(rc), "0\n");
 }
 
 }  // namespace
