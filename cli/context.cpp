@@ -22,7 +22,11 @@ bool prepare(const Context& context) {
         }
         setProgramFolder(std::filesystem::absolute(context.dataDir));
     }
-    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
+    std::vector<std::string> warnings;
+    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings, &warnings);
+    for (const std::string& warning : warnings) {
+        std::cerr << warning << std::endl;
+    }
     // The database waits up to a minute for another program's lock; without a word the tool
     // would look hung.
     TrackDatabase::instance().setBusyNotice([] {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -103,9 +103,11 @@ TrackPoint pointOf(const LogRecord& record) {
 }
 
 // A latitude beyond the poles or a longitude beyond the date line is no place on earth: what
-// lies in the log there is not a fix (an unwritten or damaged record).
-bool onEarth(const TrackPoint& point) {
-    return std::fabs(point.lat) <= 90.0f && std::fabs(point.lng) <= 180.0f;
+// lies in the log there is not a fix (an unwritten or damaged record). The test is on the
+// logged integers: a float would round 90.000001 down to 90.
+bool onEarth(const LogRecord& record) {
+    return std::llabs(int64_t{record.latitude}) <= 90000000 &&
+           std::llabs(int64_t{record.longitude}) <= 180000000;
 }
 
 // A fix 100 m or more from the last kept one that would need 100 m/s or more to get there is
@@ -280,7 +282,7 @@ void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader
         }
         const TrackPoint point = pointOf(record);
         // A dropped fix is not compared with later ones: they are measured from the last kept.
-        if (onEarth(point) &&
+        if (onEarth(record) &&
             (header.points.empty() || plausibleAfter(header.points.back(), point))) {
             header.points.push_back(point);
         }
