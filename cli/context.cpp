@@ -7,6 +7,7 @@
 #include "device/device_volume.h"
 #include "device/settings_file.h"
 #include "flows/app_data.h"
+#include "store/sqlite_db.h"
 
 namespace vandrel::cli {
 
@@ -21,7 +22,17 @@ bool prepare(const Context& context) {
         }
         setProgramFolder(std::filesystem::absolute(context.dataDir));
     }
-    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
+    std::vector<std::string> warnings;
+    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings, &warnings);
+    for (const std::string& warning : warnings) {
+        std::cerr << warning << std::endl;
+    }
+    // The database waits up to a minute for another program's lock; without a word the tool
+    // would look hung.
+    TrackDatabase::instance().setBusyNotice([] {
+        std::cerr << "Waiting for the database " << TrackDatabase::instance().path()
+                  << ": database is locked by another program..." << std::endl;
+    });
     if (!context.device.empty()) {
         DeviceVolume::instance().setDevicePath(context.device);
     }

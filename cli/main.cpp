@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
         // Help ends well; every usage error is a plain failure.
         return app.exit(e) == 0 ? kExitOk : kExitFailure;
     } catch (const vandrel::CppSQLite3Exception& e) {
-        std::cerr << "Database error: " << e.errorMessage() << std::endl;
+        std::cerr << "Database error: " << vandrel::TrackDatabase::instance().describe(e)
+                  << std::endl;
         return kExitFailure;
     }
     return context.exitCode;

@@ -13,34 +13,17 @@
 #include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
 #include "core/program_path.h"
+#include "device/settings_block.h"
 #include "device/settings_file.h"
 #include "flows/app_data.h"
+#include "flows/folder_lock.h"
 #include "flows/save_device_settings.h"
 
 namespace vandrel::cli {
 namespace {
 
-// The integer fields by their keys in "settings.xml", in the file's order, with the values
-// the settings page offers for each.
-struct IntegerField {
-    const char* key;
-    int32_t DeviceSettings::*field;
-    int32_t least;
-    int32_t most;
-};
-
-constexpr IntegerField kIntegerFields[] = {
-    {"Length", &DeviceSettings::Length, 0, 1},
-    {"Temperature", &DeviceSettings::Temperature, 0, 1},
-    // The page takes any interval its field holds; the logger's field is 16 bits.
-    {"LogInterval", &DeviceSettings::LogInterval, 0, 32767},
-    // Minutes to add to local time for UTC; no zone is a day or more away.
-    {"TimeZone", &DeviceSettings::TimeZone, -1439, 1439},
-    {"TimeFormat", &DeviceSettings::TimeFormat, 0, 1},
-    {"PowerOff", &DeviceSettings::PowerOff, 0, 4},
-    {"Backlight", &DeviceSettings::Backlight, 0, 4},
-    {"Tnttbar", &DeviceSettings::Tnttbar, 0, 3},
-};
+using settings_block::IntegerField;
+using settings_block::kIntegerFields;
 
 template <typename T>
 bool parseWhole(const std::string& text, T& value) {
@@ -102,6 +85,17 @@ int runSet(const Context& context, const std::vector<std::string>& assignments) 
     if (!prepare(context)) {
         return kExitFailure;
     }
+    // The file is read again under the lock, so that a change made by another command while
+    // this one waited is kept.
+    TerminalPrompt prompt(std::cin, std::cerr, false, false);
+    std::string lockError;
+    const auto folderLock = holdProgramFolder(prompt, lockError);
+    if (!folderLock) {
+        std::cerr << lockError << "\nsettings.xml was not changed." << std::endl;
+        return kExitFailure;
+    }
+    // Values out of range fall back to their defaults here too; prepare has told them.
+    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
     // All or nothing: one bad assignment leaves the file as it was.
     DeviceSettings settings = AppData::instance().settings;
     for (const std::string& assignment : assignments) {

@@ -42,6 +42,10 @@ void TerminalPrompt::error(const std::string& message) {
     err_ << message << std::endl;
 }
 
+void TerminalPrompt::waiting(const std::string& message) {
+    err_ << message << std::endl;
+}
+
 OverwriteAnswer TerminalPrompt::askOverwrite(const std::string& line1, const std::string& line2) {
     if (!interactive_) {
         return OverwriteAnswer::Ok;

@@ -16,6 +16,7 @@ class TerminalPrompt : public UserPrompt {
     bool askYesNo(const std::string& line1, const std::string& line2) override;
     void notice(const std::string& line1, const std::string& line2) override;
     void error(const std::string& message) override;
+    void waiting(const std::string& message) override;
     OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) override;
     std::optional<std::string> chooseOpenFile(const FileFilter& filter) override;
     std::optional<std::string> chooseSaveFile(const FileFilter& filter) override;

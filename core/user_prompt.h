@@ -28,6 +28,9 @@ class UserPrompt {
     // A failure the fixed texts do not cover (an unreadable device, a database error): the
     // GUI shows it like a notice, the command-line tool writes it to stderr.
     virtual void error(const std::string& message) = 0;
+    // The command waits for another one to finish (the program folder is in use); says what it
+    // waits for. Nothing by default: a prompt that shows nothing lets the wait be silent.
+    virtual void waiting(const std::string& /*message*/) {}
     virtual OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) = 0;
     virtual std::optional<std::string> chooseOpenFile(const FileFilter& filter) = 0;
     virtual std::optional<std::string> chooseSaveFile(const FileFilter& filter) = 0;

@@ -63,6 +63,15 @@ std::string fieldsProblem(const DeviceSettings& s) {
     if (!std::isfinite(s.Refbar)) {
         return "Refbar is not a number";
     }
+    // A value that fits its byte but is none of the logger's choices would leave the logger
+    // with a setting it cannot show.
+    for (const IntegerField& f : kIntegerFields) {
+        const int32_t value = s.*f.field;
+        if (value < f.least || value > f.most) {
+            return std::string(f.key) + " " + std::to_string(value) + " is not from " +
+                   std::to_string(f.least) + " to " + std::to_string(f.most);
+        }
+    }
     return {};
 }
 

@@ -42,12 +42,34 @@ constexpr size_t kTnttbarAt = 81;
 constexpr size_t kEraseClearedAt = 193;
 constexpr size_t kEraseClearedCount = 2;
 
+// The integer settings by their keys in "settings.xml", in the file's order, with the values
+// each may take: the choices the settings page offers, the interval its field holds (16 bits
+// in the logger) and a time zone less than a day away.
+struct IntegerField {
+    const char* key;
+    int32_t DeviceSettings::*field;
+    int32_t least;
+    int32_t most;
+};
+
+inline constexpr IntegerField kIntegerFields[] = {
+    {"Length", &DeviceSettings::Length, 0, 1},
+    {"Temperature", &DeviceSettings::Temperature, 0, 1},
+    {"LogInterval", &DeviceSettings::LogInterval, 0, 32767},
+    {"TimeZone", &DeviceSettings::TimeZone, -1439, 1439},
+    {"TimeFormat", &DeviceSettings::TimeFormat, 0, 1},
+    {"PowerOff", &DeviceSettings::PowerOff, 0, 4},
+    {"Backlight", &DeviceSettings::Backlight, 0, 4},
+    {"Tnttbar", &DeviceSettings::Tnttbar, 0, 3},
+};
+
 // Puts the settings into a block read from the logger; every other byte stays as it is.
 // The settings must pass fieldsProblem.
 void patch(uint8_t* block, const DeviceSettings& settings);
 
 // Why a value cannot be stored in its field without being cut (a time zone or interval beyond
-// 16 bits, a choice beyond a byte, an altitude offset that is not a number), or empty.
+// 16 bits, a choice beyond a byte, an altitude offset that is not a number) or lies outside
+// the values its field may take (kIntegerFields), or empty.
 std::string fieldsProblem(const DeviceSettings& settings);
 
 }  // namespace vandrel::settings_block

@@ -1,6 +1,7 @@
 #include "device/settings_file.h"
 
 #include "core/number_text.h"
+#include "device/settings_block.h"
 
 #include <tinyxml2.h>
 #include <unistd.h>
@@ -88,7 +89,8 @@ std::string settingsXmlText(const DeviceSettings& settings) {
     return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
 }
 
-bool loadSettingsText(std::string_view text, DeviceSettings& settings) {
+bool loadSettingsText(std::string_view text, DeviceSettings& settings,
+                      std::vector<std::string>* warnings) {
     tinyxml2::XMLDocument doc;
     if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
         return false;
@@ -108,16 +110,32 @@ bool loadSettingsText(std::string_view text, DeviceSettings& settings) {
     readInt(*params, "Backlight", settings.Backlight);
     readInt(*params, "Tnttbar", settings.Tnttbar);
     readFloat(*params, "Refbar", settings.Refbar);
+    // A file edited by hand or written elsewhere may hold values the logger has no setting
+    // for; they are never taken, so they can never be written into the logger.
+    const DeviceSettings defaults;
+    for (const settings_block::IntegerField& f : settings_block::kIntegerFields) {
+        const int32_t value = settings.*f.field;
+        if (value < f.least || value > f.most) {
+            settings.*f.field = defaults.*f.field;
+            if (warnings != nullptr) {
+                warnings->push_back(
+                    "settings.xml: " + std::string(f.key) + " " + std::to_string(value) +
+                    " is not from " + std::to_string(f.least) + " to " + std::to_string(f.most) +
+                    "; the default " + std::to_string(defaults.*f.field) + " is used");
+            }
+        }
+    }
     return true;
 }
 
-bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings) {
+bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings,
+                      std::vector<std::string>* warnings) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return false;
     }
     const std::string text(std::istreambuf_iterator<char>(in), {});
-    return !in.bad() && loadSettingsText(text, settings);
+    return !in.bad() && loadSettingsText(text, settings, warnings);
 }
 
 // The new text goes to a file beside the old one and replaces it in one rename, so a full

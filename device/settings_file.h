@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/device_settings.h"
 
@@ -20,13 +21,17 @@ namespace vandrel {
 // Overwrites the fields the file holds; a missing or malformed file, or a missing or
 // non-numeric attribute, leaves the field as it was. Returns false when the file could not be
 // read as XML with a params element.
-bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings);
+// A value outside the values its field may take (settings_block::kIntegerFields) is replaced
+// by the field's default, and `warnings`, when given, gets a line naming it.
+bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings,
+                      std::vector<std::string>* warnings = nullptr);
 // Writes the whole file; false when it cannot be written. The old file stays whole until the
 // new one is complete.
 bool saveSettingsFile(const std::filesystem::path& path, const DeviceSettings& settings);
 
 // The same on text in memory: the file's exact text, and its reading.
 std::string settingsXmlText(const DeviceSettings& settings);
-bool loadSettingsText(std::string_view text, DeviceSettings& settings);
+bool loadSettingsText(std::string_view text, DeviceSettings& settings,
+                      std::vector<std::string>* warnings = nullptr);
 
 }  // namespace vandrel

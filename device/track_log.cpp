@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -99,6 +100,14 @@ TrackPoint pointOf(const LogRecord& record) {
     point.bar = static_cast<float>(record.pressure);
     point.tmp = record.temperature;
     return point;
+}
+
+// A latitude beyond the poles or a longitude beyond the date line is no place on earth: what
+// lies in the log there is not a fix (an unwritten or damaged record). The test is on the
+// logged integers: a float would round 90.000001 down to 90.
+bool onEarth(const LogRecord& record) {
+    return std::llabs(int64_t{record.latitude}) <= 90000000 &&
+           std::llabs(int64_t{record.longitude}) <= 180000000;
 }
 
 // A fix 100 m or more from the last kept one that would need 100 m/s or more to get there is
@@ -220,6 +229,42 @@ std::vector<LogRun> readLogIndex() {
     return parseLogIndex(index.data(), index.size());
 }
 
+namespace {
+
+bool readCopy(const char* name, size_t size, std::vector<uint8_t>& bytes, std::string& error) {
+    const fs::path path = programPath(name);
+    std::error_code ec;
+    if (!fs::exists(path, ec)) {
+        error = "the log copy " + path.string() + " is missing";
+        return false;
+    }
+    if (!readWholeFile(path, bytes)) {
+        error = "cannot read the log copy " + path.string();
+        return false;
+    }
+    if (bytes.size() < size) {
+        error = "the log copy " + path.string() + " is cut short (" + std::to_string(bytes.size()) +
+                " of " + std::to_string(size) + " bytes)";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readLogCopy(std::vector<TrackHeader>& tracks, std::string& error) {
+    std::vector<uint8_t> index;
+    std::vector<uint8_t> log;
+    if (!readCopy("temp.hdr", layout::kHeaderFileSize, index, error) ||
+        !readCopy("temp.log", layout::kLogFileSize, log, error)) {
+        return false;
+    }
+    for (const LogRun& run : parseLogIndex(index.data(), index.size())) {
+        parseLogRun(log.data(), log.size(), run, tracks.emplace_back());
+    }
+    return true;
+}
+
 void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header) {
     header.trail = run.key;
     if (log == nullptr || run.first < 0 || run.last < run.first) {
@@ -237,7 +282,8 @@ void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader
         }
         const TrackPoint point = pointOf(record);
         // A dropped fix is not compared with later ones: they are measured from the last kept.
-        if (header.points.empty() || plausibleAfter(header.points.back(), point)) {
+        if (onEarth(record) &&
+            (header.points.empty() || plausibleAfter(header.points.back(), point))) {
             header.points.push_back(point);
         }
     }

@@ -63,6 +63,11 @@ std::vector<LogRun> readLogIndex();
 // Reads one run of "temp.log" and decodes it into header.points; sets header.trail.
 void readLogRun(const LogRun& run, TrackHeader& header);
 
+// Reads "temp.hdr" and "temp.log" whole and decodes every run into tracks, one header a run.
+// A copy that is missing or shorter than its area is refused with the reason in `error`:
+// decoded, it would give no tracks or cut ones, and the download would end as if complete.
+bool readLogCopy(std::vector<TrackHeader>& tracks, std::string& error);
+
 // The same on bytes in memory (the files above are read whole).
 std::vector<LogRun> parseLogIndex(const uint8_t* index, size_t size);
 void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader& header);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 #include "core/ground_distance.h"
@@ -37,25 +38,55 @@ float narrowed(double value) {
     return static_cast<float>(value);
 }
 
-float measurement(const tinyxml2::XMLElement& element, const char* name) {
-    const float value = narrowed(number<double>(element, name));
-    return std::isnan(value) ? 0.0f : value;
+// A value the point must have: none when it is absent, unreadable ("abc", "1e309") or not
+// finite.
+std::optional<double> required(const tinyxml2::XMLElement& element, const char* name) {
+    const char* value = element.Attribute(name);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    const std::optional<double> parsed = parseNumber<double>(value);
+    if (!parsed || !std::isfinite(*parsed)) {
+        return std::nullopt;
+    }
+    return parsed;
 }
 
-// Reads one point; false when it has no usable position or time. pho keeps the archive's
-// name for now: the photo is copied only once the track is known to be stored.
-bool readPoint(const tinyxml2::XMLElement& element, TrackPoint& point) {
-    point.lat = narrowed(number<double>(element, "lat"));
-    point.lng = narrowed(number<double>(element, "lng"));
-    point.sdate = number<double>(element, "time");
-    SystemTime fields;
-    if (std::isnan(point.lat) || std::isnan(point.lng) || !std::isfinite(point.sdate) ||
-        !VariantTimeToSystemTime(point.sdate, fields)) {
+// A measurement the archive may leave out (0 then, as a program reading the file has always
+// taken it); false when it is there but unreadable or beyond a 32-bit float.
+bool measurement(const tinyxml2::XMLElement& element, const char* name, float& out) {
+    out = 0.0f;
+    if (element.Attribute(name) == nullptr) {
+        return true;
+    }
+    const std::optional<double> value = required(element, name);
+    if (!value) {
         return false;
     }
-    point.alt = measurement(element, "alt");
-    point.bar = measurement(element, "bar");
-    point.tmp = measurement(element, "tmp");
+    out = narrowed(*value);
+    return !std::isnan(out);
+}
+
+// Reads one point; false when it has no usable position or time, or a number it holds is
+// unreadable or impossible: such a point would be stored somewhere it never was (0,0 on
+// 1899-12-30 for an empty one). pho keeps the archive's name for now: the photo is copied only
+// once the track is known to be stored.
+bool readPoint(const tinyxml2::XMLElement& element, TrackPoint& point) {
+    const std::optional<double> lat = required(element, "lat");
+    const std::optional<double> lng = required(element, "lng");
+    const std::optional<double> time = required(element, "time");
+    SystemTime fields;
+    if (!lat || !lng || !time || std::fabs(*lat) > 90.0 || std::fabs(*lng) > 180.0 ||
+        !VariantTimeToSystemTime(*time, fields)) {
+        return false;
+    }
+    point.lat = static_cast<float>(*lat);
+    point.lng = static_cast<float>(*lng);
+    point.sdate = *time;
+    if (!measurement(element, "alt", point.alt) || !measurement(element, "bar", point.bar) ||
+        !measurement(element, "tmp", point.tmp)) {
+        return false;
+    }
     const char* photo = element.Attribute("pho");
     point.pho = photo != nullptr ? photo : "";
     return true;
@@ -161,11 +192,10 @@ void ArchiveLoader::removeCopiedPhotos() {
     copiedForTrack_.clear();
 }
 
-// The replaced track is deleted inside the same transaction, so that a failure leaves the
-// stored track as it was.
+// Runs inside the track's transaction (see loadItem); the replaced track is deleted in it too,
+// so that a failure leaves the stored track as it was.
 bool ArchiveLoader::store(TrackHeader& track, int replacing) {
     try {
-        db_.beginTransaction();
         if (replacing != 0) {
             db_.deleteTrack(replacing);
         }
@@ -180,7 +210,7 @@ bool ArchiveLoader::store(TrackHeader& track, int replacing) {
         removeCopiedPhotos();
         result.ok = false;
         result.error = "Database error while storing the track starting " +
-                       FormatDateTime(track.stime) + ": " + e.errorMessage() +
+                       FormatDateTime(track.stime) + ": " + db_.describe(e) +
                        ". That track was not stored and the load stopped.";
         return false;
     }
@@ -197,17 +227,24 @@ bool ArchiveLoader::loadItem(const tinyxml2::XMLElement& item, int32_t timezone)
         return true;
     }
     computeSummary(track);
+    // The look-up and the write that depends on it are one write transaction: a track found
+    // missing cannot be stored by another program before this one stores it, which would
+    // leave it stored twice. The overwrite question is asked inside it; other programs can
+    // still read the database meanwhile.
     int stored = 0;
     try {
+        db_.beginImmediateTransaction();
         stored = db_.findTrackByStart(track.stime);
     } catch (const CppSQLite3Exception& e) {
+        db_.rollbackTransaction();
         result.ok = false;
-        result.error = std::string("Database error: ") + e.errorMessage() + ". The load stopped.";
+        result.error = "Database error: " + db_.describe(e) + ". The load stopped.";
         return false;
     }
     if (stored != 0 && !alwaysOverwrite_) {
         const OverwriteAnswer answer = prompt_.askOverwrite(kOverwriteLine1, kOverwriteLine2);
         if (answer == OverwriteAnswer::Ok) {
+            db_.rollbackTransaction();
             ++result.kept;
             return true;
         }

@@ -74,7 +74,9 @@ void printGpx(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
     printEmpty(printer, "cmt");
     printer.OpenElement("trkseg");
     for (const TrackPoint& point : track.points) {
-        printPoint(printer, point, track.tzome);
+        if (hasFinitePosition(point)) {
+            printPoint(printer, point, track.tzome);
+        }
     }
     printer.CloseElement();  // trkseg
     printer.CloseElement();  // trk

@@ -1,5 +1,6 @@
 #include "exchange/kml_document.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/units.h"
@@ -101,6 +102,9 @@ void linePlacemark(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
     std::string coordinates;
     coordinates.reserve(track.points.size() * 22);
     for (const TrackPoint& point : track.points) {
+        if (!hasFinitePosition(point)) {
+            continue;
+        }
         coordinates += fixedText(point.lng, 5);
         coordinates += ',';
         coordinates += fixedText(point.lat, 5);
@@ -134,12 +138,16 @@ KmlDocument buildKml(const TrackHeader& track, const std::filesystem::path& star
         marks.push_back(std::move(mark));
     };
 
-    const TrackPoint& first = track.points.front();
-    const TrackPoint& last = track.points.back();
+    // The caller sees to it that at least one point has a position (see exportKmz).
+    const auto placed = std::find_if(track.points.begin(), track.points.end(), hasFinitePosition);
+    const auto lastPlaced =
+        std::find_if(track.points.rbegin(), track.points.rend(), hasFinitePosition);
+    const TrackPoint& first = placed != track.points.end() ? *placed : track.points.front();
+    const TrackPoint& last = lastPlaced != track.points.rend() ? *lastPlaced : track.points.back();
     addMark(startIcon, "files/s.png", {"start", "", "", first.lat, first.lng});
     for (const TrackPoint& point : track.points) {
         const std::string name = photoFileName(point.pho);
-        if (name.empty()) {
+        if (name.empty() || !hasFinitePosition(point)) {
             continue;
         }
         const std::string link = "files/" + name;

@@ -2,6 +2,7 @@
 
 #include <minizip/zip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -11,6 +12,7 @@
 #include "core/program_path.h"
 #include "exchange/atomic_file.h"
 #include "exchange/kml_document.h"
+#include "exchange/xml_output.h"
 
 namespace vandrel {
 
@@ -129,7 +131,7 @@ KmzOptions KmzOptions::programDefaults() {
 KmzResult exportKmz(const std::filesystem::path& path, const TrackHeader& track,
                     const KmzOptions& options) {
     KmzResult result;
-    if (track.points.empty()) {
+    if (std::none_of(track.points.begin(), track.points.end(), hasFinitePosition)) {
         result.ok = false;
         result.error = "The track has no points to export";
         return result;

@@ -4,8 +4,11 @@
 
 #include <tinyxml2.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
+
+#include "core/track_records.h"
 
 namespace vandrel {
 
@@ -44,6 +47,13 @@ class ExchangePrinter : public tinyxml2::XMLPrinter {
 
 // "%.<decimals>f" of value, always with a decimal point whatever the locale says.
 std::string fixedText(double value, int decimals);
+
+// A point whose latitude or longitude is not a finite number (a damaged database row) has no
+// place on a map; written out it would be "inf" or "nan", which no reader takes. The exports
+// leave such points out.
+inline bool hasFinitePosition(const TrackPoint& point) {
+    return std::isfinite(point.lat) && std::isfinite(point.lng);
+}
 // The whole part of value truncated toward zero, held to the range of a 32-bit integer
 // (0 for a value that is not a number).
 int truncatedInt(double value);

@@ -2,6 +2,7 @@
 
 #include "device/track_log.h"
 #include "flows/device_command.h"
+#include "flows/folder_lock.h"
 
 namespace vandrel {
 namespace {
@@ -16,10 +17,13 @@ DownloadReport failed(UserPrompt& prompt, std::string message) {
 
 }  // namespace
 
+LogCopyError::LogCopyError(const std::string& reason) : std::runtime_error(reason) {}
+
 StoreResult storeDownloadedTracks(TrackDatabase& db, int32_t timeZone) {
     std::vector<TrackHeader> tracks;
-    for (const LogRun& run : readLogIndex()) {
-        readLogRun(run, tracks.emplace_back());
+    std::string error;
+    if (!readLogCopy(tracks, error)) {
+        throw LogCopyError(error);
     }
     return storeDecodedTracks(db, tracks, timeZone);
 }
@@ -39,6 +43,13 @@ DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db, int32_t
         return report;
     }
 
+    // The copies and the database are the folder's: another download into it would delete
+    // this one's copies while they are read.
+    std::string lockError;
+    const auto folderLock = holdProgramFolder(prompt, lockError);
+    if (!folderLock) {
+        return failed(prompt, "Download failed: " + lockError);
+    }
     BusyScope busy(prompt);
     if (hooks.stopPlayback) {
         hooks.stopPlayback();
@@ -53,8 +64,10 @@ DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db, int32_t
         report.stored = storeDownloadedTracks(db, timeZone);
     } catch (const CppSQLite3Exception& e) {
         busy.stop();
-        return failed(prompt,
-                      std::string("Download failed, nothing was stored: ") + e.errorMessage());
+        return failed(prompt, "Download failed, nothing was stored: " + db.describe(e));
+    } catch (const LogCopyError& e) {
+        busy.stop();
+        return failed(prompt, std::string("Download failed, nothing was stored: ") + e.what());
     }
     if (hooks.refreshTrackPage) {
         hooks.refreshTrackPage();

@@ -4,6 +4,7 @@
 // UserPrompt and hooks.
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "core/user_prompt.h"
@@ -38,8 +39,15 @@ inline constexpr const char* kDeviceUnconnectText = "Device unconnect !";
 inline constexpr const char* kNoLogRecordsText = "No log records!";
 inline constexpr const char* kDownloadCompleteText = "Download Complete!";
 
+// A log copy that is missing or cut short; nothing of it is stored.
+class LogCopyError : public std::runtime_error {
+  public:
+    explicit LogCopyError(const std::string& reason);
+};
+
 // Reads the copied log ("temp.hdr", "temp.log"), decodes each of its runs and stores the
-// tracks in one transaction (see storeDecodedTracks).
+// tracks in one transaction (see storeDecodedTracks). Throws LogCopyError for a missing or
+// short copy, CppSQLite3Exception for a database failure.
 StoreResult storeDownloadedTracks(TrackDatabase& db, int32_t timeZone);
 
 // Connect, test for log records, copy the log areas and store the tracks (time zone from

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/block_device.h"
+#include "flows/folder_lock.h"
 
 namespace vandrel {
 namespace fs = std::filesystem;
@@ -22,6 +23,11 @@ CommandReport EraseDeviceLogs(UserPrompt& prompt, const fs::path& shipped) {
     fs::path path;
     std::vector<uint8_t> image;
     std::string error;
+    // The erase image in the program folder is rewritten below.
+    const auto folderLock = holdProgramFolder(prompt, error);
+    if (!folderLock) {
+        return commandFailed(prompt, error + kNothingErased);
+    }
     if (!ensureEraseImage(shipped, path, error) || !readEraseImage(path, image, error)) {
         return commandFailed(prompt, error + kNothingErased);
     }

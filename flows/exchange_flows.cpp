@@ -1,6 +1,7 @@
 #include "flows/exchange_flows.h"
 
 #include "exchange/gpx_export.h"
+#include "flows/folder_lock.h"
 
 namespace vandrel {
 
@@ -104,8 +105,7 @@ ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, TrackDatabase& db,
         result = saveStoredTracks(path, db, headers);
     } catch (const CppSQLite3Exception& e) {
         result.ok = false;
-        result.error =
-            std::string("Database error: ") + e.errorMessage() + ". The archive was not written.";
+        result.error = "Database error: " + db.describe(e) + ". The archive was not written.";
     }
     tellSaveResult(prompt, path, result);
     return result;
@@ -121,10 +121,10 @@ std::optional<ArchiveSaveResult> BackupTracks(UserPrompt& prompt, TrackDatabase&
     try {
         headers = readStoredHeaders(db);
     } catch (const CppSQLite3Exception& e) {
-        prompt.error(std::string("Database error: ") + e.errorMessage());
+        prompt.error("Database error: " + db.describe(e));
         ArchiveSaveResult failed;
         failed.ok = false;
-        failed.error = e.errorMessage();
+        failed.error = db.describe(e);
         return failed;
     }
     ArchiveSaveResult result = backupStoredTracks(prompt, db, backupFile, headers);
@@ -138,7 +138,12 @@ ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, TrackDatabase& db,
                                  const std::filesystem::path& path,
                                  const ArchiveLoadOptions& options) {
     ArchiveLoadResult result;
-    {
+    std::string lockError;
+    const auto folderLock = holdProgramFolder(prompt, lockError);
+    if (!folderLock) {
+        result.ok = false;
+        result.error = lockError + ". Nothing was loaded.";
+    } else {
         BusyScope busy(prompt);
         result = loadArchive(path, db, prompt, options);
     }

@@ -6,6 +6,7 @@
 #include "device/device_blocks.h"
 #include "device/poi_block.h"
 #include "device/poi_file.h"
+#include "flows/folder_lock.h"
 
 namespace vandrel {
 namespace {
@@ -60,6 +61,10 @@ CommandReport DownloadPois(UserPrompt& prompt, AppData& app, const PoiHooks& hoo
     }
     std::array<uint8_t, kBlockSize> block{};
     std::string error;
+    const auto folderLock = holdProgramFolder(prompt, error);
+    if (!folderLock) {
+        return commandFailed(prompt, error + ". No POI was changed.");
+    }
     if (!readDeviceBlock(poi_block::kBlock, block.data(), error)) {
         return commandFailed(prompt, error + ". No POI was changed.");
     }

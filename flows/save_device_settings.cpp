@@ -7,6 +7,7 @@
 #include "device/device_blocks.h"
 #include "device/settings_block.h"
 #include "device/settings_file.h"
+#include "flows/folder_lock.h"
 #include "flows/refresh_listeners.h"
 
 namespace vandrel {
@@ -16,6 +17,11 @@ CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& setti
     const std::string problem = settings_block::fieldsProblem(settings);
     if (!problem.empty()) {
         return commandFailed(prompt, "The settings were not saved: " + problem + ".");
+    }
+    std::string lockError;
+    const auto folderLock = holdProgramFolder(prompt, lockError);
+    if (!folderLock) {
+        return commandFailed(prompt, lockError + "; the settings were not saved.");
     }
     const auto file = programPath("settings.xml");
     if (!saveSettingsFile(file, settings)) {

@@ -1,6 +1,7 @@
 // The connection operations of TrackDatabase; the statements on the track tables are in
 // track_database.cpp.
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "store/sqlite_db.h"
@@ -29,6 +30,7 @@ TrackDatabase::~TrackDatabase() {
 // text, so it is closed before the failure is thrown and the object stays closed.
 void TrackDatabase::open(const char* path) {
     close();
+    path_ = path != nullptr ? path : "";
     sqlite3* db = nullptr;
     const int rc = sqlite3_open(path, &db);
     if (rc != SQLITE_OK) {
@@ -48,13 +50,52 @@ void TrackDatabase::close() {
     }
 }
 
-// While closed the value is only kept; open applies it.
+// While closed the value is only kept; open applies it. The handler waits as SQLite's own busy
+// timeout does, and gives the notice before its first wait.
 int TrackDatabase::setBusyTimeout(int milliseconds) {
     busyTimeoutMs_ = milliseconds;
     if (db_ == nullptr) {
         return SQLITE_OK;
     }
-    return sqlite3_busy_timeout(db_, milliseconds);
+    return sqlite3_busy_handler(db_, milliseconds > 0 ? &TrackDatabase::onBusy : nullptr, this);
+}
+
+void TrackDatabase::setBusyNotice(std::function<void()> notice) {
+    busyNotice_ = std::move(notice);
+    busyNoticeGiven_ = false;
+}
+
+int TrackDatabase::onBusy(void* self, int count) {
+    auto* db = static_cast<TrackDatabase*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0) {
+        db->busySince_ = now;
+        if (db->busyNotice_ && !db->busyNoticeGiven_) {
+            db->busyNoticeGiven_ = true;
+            db->busyNotice_();
+        }
+    }
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now - db->busySince_).count();
+    if (waited >= db->busyTimeoutMs_) {
+        return 0;
+    }
+    // Short steps first: most locks are held for a moment only.
+    const int step = count < 10 ? 5 : 50;
+    sqlite3_sleep(static_cast<int>(std::min<long long>(step, db->busyTimeoutMs_ - waited)));
+    return 1;
+}
+
+// SQLite's own text for the code (sqlite3_errstr) names the reason even where the exception's
+// detail is empty, as it is for a statement that could not be prepared.
+std::string TrackDatabase::describe(const CppSQLite3Exception& error) const {
+    std::string text = error.errorMessage();
+    if (error.errorCode() == kCppSqliteError) {
+        return text;
+    }
+    const std::string file = path_.empty() ? std::string("the database") : path_;
+    return text + (text.empty() || text.back() == ' ' ? "" : " ") + "(" + file + ": " +
+           sqlite3_errstr(error.errorCode()) + ")";
 }
 
 int TrackDatabase::execute(const char* sql) {

@@ -6,8 +6,11 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "core/track_records.h"
@@ -90,6 +93,13 @@ class TrackDatabase {
     void close();
     bool isOpen() const { return db_ != nullptr; }
     int setBusyTimeout(int milliseconds);
+    // Runs once per connection when a statement first has to wait for another program's lock,
+    // so that a user learns at once why nothing happens; the wait itself is the busy timeout.
+    void setBusyNotice(std::function<void()> notice);
+    // The exception's message with the database file and SQLite's reason for its code added:
+    // "SQLITE_BUSY[5]: (/data/Vandrel.db: database is locked)".
+    std::string describe(const CppSQLite3Exception& error) const;
+    const std::string& path() const { return path_; }
     int execute(const char* sql);
     SqlQuery query(const char* sql);
     int scalar(const char* sql);
@@ -103,6 +113,8 @@ class TrackDatabase {
     void openStore(const std::filesystem::path& path);
     void ensureTables();
     void beginTransaction();
+    // A transaction that holds the write lock from its start (see track_database.cpp).
+    void beginImmediateTransaction();
     void commitTransaction();
     // Ends an open transaction without keeping its changes; never throws.
     void rollbackTransaction() noexcept;
@@ -127,9 +139,14 @@ class TrackDatabase {
 
   private:
     void finalizeCachedStatements() noexcept;
+    static int onBusy(void* self, int count);
 
     sqlite3* db_ = nullptr;
+    std::string path_;  // as last given to open
     int busyTimeoutMs_ = 60000;
+    std::function<void()> busyNotice_;
+    bool busyNoticeGiven_ = false;
+    std::chrono::steady_clock::time_point busySince_;
     sqlite3_stmt* insertPointStatement_ = nullptr;  // prepared once per connection
 };
 

@@ -34,7 +34,7 @@ void storeTrack(TrackDatabase& db, TrackHeader& header, int32_t timeZone, StoreR
 StoreResult storeDecodedTracks(TrackDatabase& db, std::vector<TrackHeader>& tracks,
                                int32_t timeZone) {
     StoreResult result;
-    db.beginTransaction();
+    db.beginImmediateTransaction();
     try {
         for (TrackHeader& header : tracks) {
             storeTrack(db, header, timeZone, result);

@@ -35,12 +35,25 @@ void TrackDatabase::openStore(const std::filesystem::path& path) {
     ensureTables();
 }
 
+// Two programs starting on an empty folder at once would both find the tables missing and the
+// second create would fail. The tables are therefore made inside a write transaction, taken
+// before they are looked for again; a database that has them needs no transaction at all,
+// so that opening one never waits for another program's writing.
 void TrackDatabase::ensureTables() {
-    if (!tableExists("TK")) {
-        execute(kCreateTrackTable);
-    }
-    if (!tableExists("TKPT")) {
-        execute(kCreatePointTable);
+    if (!tableExists("TK") || !tableExists("TKPT")) {
+        beginImmediateTransaction();
+        try {
+            if (!tableExists("TK")) {
+                execute(kCreateTrackTable);
+            }
+            if (!tableExists("TKPT")) {
+                execute(kCreatePointTable);
+            }
+            commitTransaction();
+        } catch (...) {
+            rollbackTransaction();
+            throw;
+        }
     }
     // The index only speeds reading up: a database that cannot be written is still read
     // without it.
@@ -55,6 +68,12 @@ void TrackDatabase::ensureTables() {
 
 void TrackDatabase::beginTransaction() {
     execute("begin transaction;");
+}
+
+// Takes the write lock at once: what is read in the transaction (a track looked up by its
+// start) cannot change before the write that depends on it.
+void TrackDatabase::beginImmediateTransaction() {
+    execute("begin immediate transaction;");
 }
 
 void TrackDatabase::commitTransaction() {

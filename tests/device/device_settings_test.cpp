@@ -1,5 +1,6 @@
 // "settings.xml": its exact text, what a load takes from it and what it leaves alone, and the
 // default time zone.
+#include "device/settings_block.h"
 #include "device/settings_file.h"
 
 #include <gtest/gtest.h>
@@ -65,10 +66,34 @@ TEST(SettingsFile, TakesWhatItHoldsAndLeavesTheRest) {
     EXPECT_EQ(settings, expected);
 
     settings = defaults();
-    EXPECT_TRUE(
-        loadSettingsText("<root><params Refbar=\"1e300\" Backlight=\"-2\"/></root>", settings));
+    EXPECT_TRUE(loadSettingsText("<root><params Refbar=\"1e300\"/></root>", settings));
     EXPECT_EQ(settings.Refbar, 0.0f);
-    EXPECT_EQ(settings.Backlight, -2);
+}
+
+// Numbers outside the values a field may take fall back to the field's default, each named in
+// a warning, so that they can never reach the logger.
+TEST(SettingsFile, OutOfRangeValuesTakeTheDefaultsWithAWarning) {
+    DeviceSettings settings = defaults();
+    settings.PowerOff = 3;
+    std::vector<std::string> warnings;
+    EXPECT_TRUE(loadSettingsText(
+        "<root><params Backlight=\"-2\" PowerOff=\"200\" Length=\"1\" TimeZone=\"5000\" "
+        "LogInterval=\"-1\" Tnttbar=\"4\" Temperature=\"0\"/></root>",
+        settings, &warnings));
+    DeviceSettings expected = defaults();
+    expected.Length = 1;
+    expected.Temperature = 0;
+    expected.TimeZone = DeviceSettings{}.TimeZone;
+    EXPECT_EQ(settings, expected);
+    EXPECT_EQ(settings_block::fieldsProblem(settings), "");
+    const std::vector<std::string> told = {
+        "settings.xml: LogInterval -1 is not from 0 to 32767; the default 3 is used",
+        "settings.xml: TimeZone 5000 is not from -1439 to 1439; the default " +
+            std::to_string(DeviceSettings{}.TimeZone) + " is used",
+        "settings.xml: PowerOff 200 is not from 0 to 4; the default 0 is used",
+        "settings.xml: Backlight -2 is not from 0 to 4; the default 0 is used",
+        "settings.xml: Tnttbar 4 is not from 0 to 3; the default 1 is used"};
+    EXPECT_EQ(warnings, told);
 }
 
 TEST(SettingsFile, MissingOrMalformedFileLeavesTheDefaults) {

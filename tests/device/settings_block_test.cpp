@@ -122,6 +122,13 @@ TEST(SettingsBlock, ValuesThatWouldBeCutAreNamed) {
     s = {};
     s.Refbar = std::nanf("");
     EXPECT_NE(settings_block::fieldsProblem(s).find("Refbar"), std::string::npos);
+    // Values that fit their bytes but are none of the logger's choices are refused too.
+    s = {};
+    s.PowerOff = 200;
+    EXPECT_EQ(settings_block::fieldsProblem(s), "PowerOff 200 is not from 0 to 4");
+    s = {};
+    s.TimeZone = 5000;
+    EXPECT_EQ(settings_block::fieldsProblem(s), "TimeZone 5000 is not from -1439 to 1439");
 }
 
 class SaveSettingsFlow : public testing::DeviceFlow {

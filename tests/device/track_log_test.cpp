@@ -157,6 +157,37 @@ TEST(LogRun, ComparesWithTheLastKeptFixOnly) {
     EXPECT_FLOAT_EQ(header.points[1].lat, 47.00001f);
 }
 
+// Garbage records decode to latitudes of thousands of degrees; they are no fix, not even as
+// the first of a run, and the next fix on earth starts the track.
+TEST(LogRun, PositionsOffTheEarthAreDropped) {
+    LogBytes bytes;
+    const int32_t far[][2] = {{2147000000, 8000000},
+                              {-90000001, 8000000},
+                              {47000000, 180000001},
+                              {47000000, -2000000000}};
+    int n = 0;
+    for (const auto& [lat, lng] : far) {
+        Fix garbage;
+        garbage.latitude = lat;
+        garbage.longitude = lng;
+        garbage.time += n;
+        bytes.record(0, n++, garbage);
+    }
+    Fix pole;
+    pole.latitude = 89999000;
+    pole.longitude = -180000000;
+    pole.time += n;
+    bytes.record(0, n++, pole);
+    Fix near = pole;
+    near.latitude -= 100;
+    near.time += 1;
+    bytes.record(0, n++, near);
+    const TrackHeader header = decode(bytes, {1, 0, 1299});
+    ASSERT_EQ(header.points.size(), 2u);
+    EXPECT_FLOAT_EQ(header.points[0].lat, 89.999f);
+    EXPECT_FLOAT_EQ(header.points[0].lng, -180.0f);
+}
+
 TEST(LogRun, StopsAtTheEndOfAShortLog) {
     LogBytes bytes;
     bytes.walk(0, 50);

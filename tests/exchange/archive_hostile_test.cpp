@@ -103,24 +103,36 @@ TEST_F(HostileArchive, PhotoNamesNeverLeadOutOfThePhotoFolder) {
     EXPECT_EQ(withPhoto, 2);
 }
 
-TEST_F(HostileArchive, MissingAndUnreadableValuesTakeTheirDefaults) {
+// A point whose position or time is missing, unreadable or impossible is skipped and counted:
+// taken as 0 it would be stored at 0,0 on 1899-12-30. Measurements left out are 0.
+TEST_F(HostileArchive, PointsWithMissingOrImpossibleNumbersAreSkippedAndCounted) {
+    const std::string time = std::to_string(t0_);
+    const std::string at = "time=\"" + time + "\"";
     const ArchiveLoadResult result =
         load("defaults.prg",
-             "<anything><item><point/><point lat=\"0.0001\" lng=\"abc\" alt=\"inf\" bar=\"1e400\" "
-             "tmp=\" 7.5 \"/><point lat=\"nan\"/><point time=\"1e300\"/></item></anything>");
+             "<anything><item><point/><point lat=\"0.0001\" lng=\"abc\" " + at +
+                 "/><point lat=\"nan\"/><point time=\"1e300\"/><point lat=\"1\" lng=\"1e309\" " +
+                 at + "/><point lat=\"90.5\" lng=\"1\" " + at + "/><point lat=\"1\" lng=\"-181\" " +
+                 at + "/><point lat=\"1\" lng=\"1\"/><point lat=\"1\" lng=\"1\" " + at +
+                 " alt=\"inf\"/><point lat=\"1\" lng=\"1\" " + at +
+                 " bar=\"1e400\"/><point lat=\"1\" lng=\"1\" " + at +
+                 " tmp=\"x\"/><point lat=\"-90\" lng=\"180\" " + at +
+                 " tmp=\" 7.5 \"/></item></anything>");
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.stored, 1);
-    EXPECT_EQ(result.pointsDropped, 2);
+    EXPECT_EQ(result.pointsDropped, 11);
     const std::vector<TrackHeader> back = db_.readTracksBetween(-1e9, 1e9);
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].trail, 0);
     EXPECT_EQ(back[0].tzome, 0);
-    EXPECT_EQ(back[0].stime, 0.0);
-    ASSERT_EQ(back[0].points.size(), 2u);
-    EXPECT_EQ(back[0].points[1].alt, 0.0f);
-    EXPECT_EQ(back[0].points[1].bar, 0.0f);
-    EXPECT_EQ(back[0].points[1].tmp, 7.5f);
-    EXPECT_EQ(back[0].points[1].pho, "");
+    ASSERT_EQ(back[0].points.size(), 1u);
+    EXPECT_EQ(back[0].points[0].lat, -90.0f);
+    EXPECT_EQ(back[0].points[0].lng, 180.0f);
+    EXPECT_NEAR(back[0].points[0].sdate, t0_, 1e-6);
+    EXPECT_EQ(back[0].points[0].alt, 0.0f);
+    EXPECT_EQ(back[0].points[0].bar, 0.0f);
+    EXPECT_EQ(back[0].points[0].tmp, 7.5f);
+    EXPECT_EQ(back[0].points[0].pho, "");
 }
 
 TEST_F(HostileArchive, ItemsWithoutPointsAreSkippedAndCounted) {

@@ -3,7 +3,11 @@
 
 #include <sstream>
 
+#include <limits>
+
 #include "exchange/gpx_export.h"
+#include "exchange/kml_document.h"
+#include "exchange/kmz_export.h"
 #include "exchange_support.h"
 
 namespace vandrel {
@@ -38,6 +42,48 @@ TEST(GpxExport, WritesTheDocumentLineByLineWithItsNumberForms) {
                                   "        </trkseg>\r\n"
                                   "    </trk>\r\n"
                                   "</gpx>\r\n");
+}
+
+// A damaged database row may hold an infinite or missing coordinate; written out it would
+// make the file invalid ("inf", "nan"). GPX and KMZ leave such points out.
+TEST(GpxExport, PointsWithoutAFinitePositionAreLeftOutOfBothExports) {
+    TrackHeader track;
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const auto& [lat, lng] : {std::pair{inf, 8.0f},
+                                   {47.0f, 8.0f},
+                                   {47.0f, std::numeric_limits<float>::quiet_NaN()},
+                                   {47.001f, 8.0f},
+                                   {-47.0f, -inf}}) {
+        TrackPoint point;
+        point.lat = lat;
+        point.lng = lng;
+        point.sdate = 40897.5;
+        track.points.push_back(point);
+    }
+    const std::string gpx = gpxText(track);
+    EXPECT_EQ(gpx.find("inf"), std::string::npos) << gpx;
+    EXPECT_EQ(gpx.find("nan"), std::string::npos) << gpx;
+    EXPECT_NE(gpx.find("<trkpt lat=\"47.000000\" lon=\"8.000000\">"), std::string::npos) << gpx;
+    EXPECT_NE(gpx.find("<trkpt lat=\"47.000999\""), std::string::npos) << gpx;
+    size_t points = 0;
+    for (size_t at = gpx.find("<trkpt"); at != std::string::npos; at = gpx.find("<trkpt", at + 1)) {
+        ++points;
+    }
+    EXPECT_EQ(points, 2u);
+
+    const std::string kml = buildKml(track, "s.png", "e.png").text;
+    EXPECT_EQ(kml.find("inf"), std::string::npos) << kml;
+    EXPECT_EQ(kml.find("nan"), std::string::npos) << kml;
+    EXPECT_NE(kml.find("<coordinates>8.00000,47.00000 8.00000,47.00100 </coordinates>"),
+              std::string::npos)
+        << kml;
+
+    TempDir dir;
+    TrackHeader unplaced;
+    unplaced.points = {track.points[0], track.points[2]};
+    const KmzResult none = exportKmz(dir / "none.kmz", unplaced);
+    EXPECT_FALSE(none.ok);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.kmz"));
 }
 
 TEST(GpxExport, ATrackWithoutPointsHasAnEmptySegment) {

@@ -165,6 +165,23 @@ TEST_F(StoreDownload, DatabaseFailureMidwayKeepsNoTrackOfTheDownload) {
     EXPECT_EQ(count("TKPT"), 41);
 }
 
+// Another program removing the copies, or a copy cut short, must not read as an empty log.
+TEST_F(StoreDownload, AMissingOrShortCopyIsRefusedAndStoresNothing) {
+    writeLog({straightTrack(5, kMay1Utc)});
+    std::filesystem::resize_file(dir / "temp.log", log_layout::kLogFileSize - 1);
+    EXPECT_THROW(storeDownloadedTracks(db, 0), LogCopyError);
+    std::filesystem::remove(dir / "temp.log");
+    try {
+        storeDownloadedTracks(db, 0);
+        ADD_FAILURE() << "a missing copy was stored";
+    } catch (const LogCopyError& e) {
+        EXPECT_NE(std::string(e.what()).find("temp.log is missing"), std::string::npos) << e.what();
+    }
+    std::filesystem::remove(dir / "temp.hdr");
+    EXPECT_THROW(storeDownloadedTracks(db, 0), LogCopyError);
+    EXPECT_EQ(count("TK"), 0);
+}
+
 TEST_F(StoreDownload, FailureToStartTheTransactionLeavesAnOuterOneAlone) {
     writeLog({straightTrack(5, kMay1Utc)});
     db.beginTransaction();

@@ -90,9 +90,20 @@ TEST(TrackStoreOpen, FreshFolderGetsBothTablesWithTheirExactTextsAndTheIndex) {
     db.ensureTables();
     setProgramFolder({});
 
+    // The tables are looked for again, and made, inside one write transaction, so that two
+    // programs starting at once on an empty folder do not both create them.
+    const std::string findTk =
+        "select count(*) from sqlite_master where type='table' and name='TK'";
+    const std::string findTkpt =
+        "select count(*) from sqlite_master where type='table' and name='TKPT'";
     const std::vector<std::string> expected = {
-        "select count(*) from sqlite_master where type='table' and name='TK'", kTrackTable,
-        "select count(*) from sqlite_master where type='table' and name='TKPT'", kPointTable,
+        findTk,
+        "begin immediate transaction;",
+        findTk,
+        kTrackTable,
+        findTkpt,
+        kPointTable,
+        "commit transaction;",
         "create index if not exists TKPT_tkid on TKPT(tkid);"};
     EXPECT_EQ(log.statements(), expected);
     // SQLite keeps the text from the table name on, behind its own "CREATE TABLE".
