@@ -21,7 +21,12 @@ bool prepare(const Context& context) {
         }
         setProgramFolder(std::filesystem::absolute(context.dataDir));
     }
-    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
+    // An unreadable settings file is told, and the command goes on with the defaults.
+    std::string problem;
+    if (!loadSettingsFile(programPath("settings.xml"), AppData::instance().settings, problem) &&
+        !problem.empty()) {
+        std::cerr << problem << ". The default settings are used." << std::endl;
+    }
     if (!context.device.empty()) {
         DeviceVolume::instance().setDevicePath(context.device);
     }

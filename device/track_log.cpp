@@ -9,9 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "core/file_reading.h"
 #include "core/ground_distance.h"
 #include "core/ole_date.h"
 #include "core/program_path.h"
@@ -25,13 +24,11 @@ namespace layout = log_layout;
 
 namespace {
 
-bool readWholeFile(const fs::path& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// The index file holds the index area and no more; a larger file is read as far as that.
+bool readIndexFile(const fs::path& path, std::vector<uint8_t>& bytes) {
+    FileRead read = readRegularFile(path, layout::kHeaderFileSize);
+    bytes = std::move(read.bytes);
+    return read.ok;
 }
 
 // One area of the volume: the tail of its first block from firstByte, then whole blocks.
@@ -214,7 +211,7 @@ std::vector<LogRun> parseLogIndex(const uint8_t* index, size_t size) {
 
 std::vector<LogRun> readLogIndex() {
     std::vector<uint8_t> index;
-    if (!readWholeFile(programPath("temp.hdr"), index)) {
+    if (!readIndexFile(programPath("temp.hdr"), index)) {
         return {};
     }
     return parseLogIndex(index.data(), index.size());
@@ -249,15 +246,15 @@ void readLogRun(const LogRun& run, TrackHeader& header) {
         return;
     }
     // Only the run's own bytes are read; a file shorter than the run gives what it holds.
-    std::ifstream in(programPath("temp.log"), std::ios::binary);
-    if (!in.seekg(run.first)) {
+    std::string error;
+    const FileHandle in = openRegularFile(programPath("temp.log"), error);
+    if (in == nullptr || std::fseek(in.get(), run.first, SEEK_SET) != 0) {
         return;
     }
     const int64_t length =
         std::min<int64_t>(int64_t{run.last} - run.first + 1, int64_t{layout::kLogFileSize});
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
     parseLogRun(bytes.data(), bytes.size(), LogRun{run.key, 0, run.last - run.first}, header);
 }
 
