@@ -5,15 +5,12 @@
 #include <cstring>
 #include <memory>
 
+#include "core/file_reading.h"
 #include "device/byte_order.h"
 #include "device/poi_block.h"
 
 namespace vandrel {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::string degreesText(int32_t micro) {
     char text[32];
@@ -98,23 +95,20 @@ PoiFileResult WritePoiFile(const std::filesystem::path& path, const PoiSlots& sl
 
 PoiFileResult ReadPoiFile(const std::filesystem::path& path, PoiSlots& slots) {
     PoiFileResult result;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (file == nullptr) {
-        result.message = "Cannot open " + path.string() + ": " + std::strerror(errno);
+    // The largest file that can be read: 20 records and the rest of a 21st.
+    const FileRead read = readRegularFile(path, kPoiFileSize + kPoiRecordSize - 1);
+    if (!read.ok) {
+        result.message = read.error;
         return result;
     }
-    // One byte more than a file that can be read tells a longer one apart without reading it.
-    std::array<uint8_t, kPoiFileSize + kPoiRecordSize> bytes{};
-    const size_t size = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get()) != 0) {
-        result.message = "Reading " + path.string() + " failed: " + std::strerror(errno);
+    if (read.longer) {
+        result.message =
+            path.string() + " is not a POI file: it is longer than a POI file of 200 bytes";
         return result;
     }
-    result = decodePoiFile(bytes.data(), size, slots);
+    result = decodePoiFile(read.bytes.data(), read.bytes.size(), slots);
     if (!result.ok) {
-        const bool tooLong = size == bytes.size();
-        result.message = path.string() + " is not a POI file: " +
-                         (tooLong ? "it is longer than a POI file of 200 bytes" : result.message);
+        result.message = path.string() + " is not a POI file: " + result.message;
     }
     return result;
 }

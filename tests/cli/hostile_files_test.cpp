@@ -40,19 +40,67 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// The settings file is read by every command before anything else.
+// Puts something that is not a regular file at `path`; the reason vandrel-cli gives for it.
+enum class Hostile { Folder, Fifo, EndlessDevice };
+
+std::string makeHostile(Hostile kind, const fs::path& path) {
+    switch (kind) {
+        case Hostile::Folder:
+            fs::create_directories(path);
+            return "it is a folder";
+        case Hostile::Fifo:
+            EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            return "it is a FIFO, not a regular file";
+        case Hostile::EndlessDevice:
+            fs::create_symlink("/dev/zero", path);
+            return "it is a device, not a regular file";
+    }
+    return {};
+}
+
+// The settings file is read by every command before anything else: one that cannot be read
+// (or would block, or never end) is told, and the command goes on with the default settings.
 TEST_F(CliHostileFiles, UnreadableSettingsFileIsToldAndTheDefaultsServe) {
     createImage("--tracks 2 --points 30");
     const fs::path settings = program() / "settings.xml";
-    fs::create_directories(settings);
-    for (const char* command : {"settings show", "tracks", "download"}) {
-        const ProcessResult r = cli(command);
-        EXPECT_EQ(r.exitCode, 0) << command << ": " << r.err;
-        EXPECT_TRUE(contains(r.err, "Cannot read " + settings.string() + ": it is a folder"))
-            << command << ": " << r.err;
+    for (Hostile kind : {Hostile::Folder, Hostile::Fifo, Hostile::EndlessDevice}) {
+        fs::remove_all(program());
+        fs::create_directories(program());
+        const std::string reason = makeHostile(kind, settings);
+        for (const char* command : {"settings show", "tracks", "download"}) {
+            const ProcessResult r = cli(command);
+            EXPECT_EQ(r.exitCode, 0) << command << ": " << r.err;
+            EXPECT_TRUE(contains(r.err, "Cannot read " + settings.string() + ": " + reason))
+                << command << ": " << r.err;
+        }
+        EXPECT_TRUE(contains(cli("settings show").out, "Length=0\nTemperature=1\nLogInterval=3\n"));
     }
-    EXPECT_TRUE(contains(cli("settings show").out, "Length=0\nTemperature=1\nLogInterval=3\n"));
-    EXPECT_TRUE(contains(cli("tracks").out, "\n"));
+}
+
+// Files the user names (firmware image, .poi file, archive) and the program's erase image are
+// refused unless regular files, with the reason.
+TEST_F(CliHostileFiles, InputsThatAreNotRegularFilesAreRefused) {
+    createImage("--tracks 1 --points 10");
+    fs::create_directories(program());
+    for (Hostile kind : {Hostile::Fifo, Hostile::EndlessDevice}) {
+        const fs::path given = dir_ / "given";
+        fs::remove(given);
+        const std::string reason = makeHostile(kind, given);
+        const std::string told = "Cannot read " + given.string() + ": " + reason;
+        for (const std::string& command :
+             {"firmware '" + given.string() + "'", "poi upload '" + given.string() + "' --yes",
+              "poi show '" + given.string() + "'", "archive load '" + given.string() + "'"}) {
+            const ProcessResult r = cli(command);
+            EXPECT_EQ(r.exitCode, 1) << command << ": " << r.err;
+            EXPECT_TRUE(contains(r.err, told)) << command << ": " << r.err;
+        }
+        const fs::path erase = program() / "erase.bin";
+        fs::remove(erase);
+        makeHostile(kind, erase);
+        const ProcessResult r = cli("erase --yes");
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_TRUE(contains(r.err, "Cannot read " + erase.string() + ": " + reason)) << r.err;
+    }
 }
 
 }  // namespace
