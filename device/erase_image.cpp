@@ -82,7 +82,12 @@ bool writeErasedBlocks(const std::vector<uint8_t>& image, std::string& error) {
             return false;
         }
     }
-    volume.Release(handle);
+    if (!volume.Release(handle)) {
+        error = "Flushing the erased blocks to the logger failed: " + volume.lastError() +
+                ". The logger may be partly erased; run the erase again. Its settings and POIs "
+                "as they were are kept at the start of erase.bin.";
+        return false;
+    }
     return true;
 }
 
