@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
+#include "core/atomic_file.h"
 #include "core/file_reading.h"
 #include "device/byte_order.h"
 #include "device/poi_block.h"
@@ -75,18 +75,20 @@ PoiFileResult decodePoiFile(const uint8_t* data, size_t size, PoiSlots& slots) {
     return result;
 }
 
+// Written as every export is: the chosen name shows the old file or the whole new one, never
+// an empty or half one (a full disk, a killed program).
 PoiFileResult WritePoiFile(const std::filesystem::path& path, const PoiSlots& slots) {
     PoiFileResult result;
     const auto bytes = encodePoiFile(slots);
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (file == nullptr) {
-        result.message = "Cannot create " + path.string() + ": " + std::strerror(errno);
+    AtomicFile file(path);
+    if (!file.create(true, result.message)) {
         return result;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const int closed = std::fclose(file.release());
-    if (!written || closed != 0) {
-        result.message = "Writing " + path.string() + " failed: " + std::strerror(errno);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.stream()) != bytes.size()) {
+        result.message = cannotWrite(path, std::strerror(errno));
+        return result;
+    }
+    if (!file.commit(result.message)) {
         return result;
     }
     result.ok = true;

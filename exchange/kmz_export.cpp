@@ -8,9 +8,9 @@
 #include <ctime>
 #include <vector>
 
+#include "core/atomic_file.h"
 #include "core/file_reading.h"
 #include "core/program_path.h"
-#include "exchange/atomic_file.h"
 #include "exchange/kml_document.h"
 
 namespace vandrel {

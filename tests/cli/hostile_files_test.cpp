@@ -3,6 +3,11 @@
 // instead of hanging it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 #include <filesystem>
 #include <string>
@@ -101,6 +106,39 @@ TEST_F(CliHostileFiles, InputsThatAreNotRegularFilesAreRefused) {
         EXPECT_EQ(r.exitCode, 1) << r.err;
         EXPECT_TRUE(contains(r.err, "Cannot read " + erase.string() + ": " + reason)) << r.err;
     }
+}
+
+// A .poi file is written whole under a temporary and renamed, and only then is the download
+// told complete: on a full disk the command fails, the old file stays and nothing else is left.
+TEST_F(CliHostileFiles, PoiDownloadOnAFullDiskFailsAndKeepsTheOldFile) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to mount a small tmpfs; this test is skipped";
+    }
+    createImage("--no-log");
+    const fs::path disk = dir_ / "disk";
+    fs::create_directories(disk);
+    if (std::system(
+            ("mount -t tmpfs -o size=4k tmpfs '" + disk.string() + "' 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "cannot mount a tmpfs here; this test is skipped";
+    }
+    const std::string old(200, '\0');
+    testing::writeFile(disk / "old.poi", old);
+    // Fills what is left of the file system.
+    testing::writeFile(disk / "filler", std::string(64 * 1024, 'x'));
+    for (const char* name : {"old.poi", "new.poi"}) {
+        const ProcessResult r = cli("poi download '" + (disk / name).string() + "' --yes");
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_FALSE(contains(r.err, "Download Complete!")) << r.err;
+        EXPECT_TRUE(contains(r.err, "Cannot write " + (disk / name).string())) << r.err;
+    }
+    EXPECT_TRUE(testing::readFile(disk / "old.poi") == old);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(disk)) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"filler", "old.poi"}));
+    EXPECT_EQ(std::system(("umount '" + disk.string() + "'").c_str()), 0);
 }
 
 }  // namespace
