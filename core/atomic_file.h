@@ -8,6 +8,8 @@
 // rename, so a process killed part-way leaves nothing behind. Where the file system cannot make
 // such files, the temporary is a hidden ".NAME.vandrel-XXXXXX" locked by its writer; the next
 // write into that folder removes the ones no running writer holds any more.
+//
+// A target that is one of the program's own files (programFileAt) is refused.
 
 #include <cstdio>
 #include <filesystem>

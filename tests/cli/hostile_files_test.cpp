@@ -141,5 +141,33 @@ TEST_F(CliHostileFiles, PoiDownloadOnAFullDiskFailsAndKeepsTheOldFile) {
     EXPECT_EQ(std::system(("umount '" + disk.string() + "'").c_str()), 0);
 }
 
+// No export, archive or .poi file goes over a file the program keeps, however it is named: the
+// command fails, says why, and the file is as it was.
+TEST_F(CliHostileFiles, WritesOverTheProgramsOwnFilesAreRefused) {
+    createImage("--tracks 1 --points 20");
+    ASSERT_EQ(cli("download").exitCode, 0);
+    ASSERT_EQ(cli("settings set PowerOff=1").exitCode, 0);
+    fs::create_directories(program() / "photos");
+    testing::writeFile(program() / "photos" / "1.jpg", "photo");
+    fs::create_symlink(program() / "Vandrel.db", dir_ / "link.gpx");
+    const std::string db = testing::readFile(program() / "Vandrel.db");
+    const std::string settings = testing::readFile(program() / "settings.xml");
+    const std::string dataDir = program().string();
+    for (const std::string& command :
+         {"export gpx 1 '" + dataDir + "/Vandrel.db'",
+          "export kmz 1 '" + dataDir + "/../" + program().filename().string() + "/settings.xml'",
+          "export gpx 1 '" + (dir_ / "link.gpx").string() + "'",
+          "archive save '" + dataDir + "/Vandrel.db'", "archive save '" + dataDir + "/temp.log'",
+          "poi download '" + dataDir + "/photos/1.jpg' --yes"}) {
+        const ProcessResult r = cli(command);
+        EXPECT_EQ(r.exitCode, 1) << command << ": " << r.err;
+        EXPECT_TRUE(contains(r.err, "the program's own file")) << command << ": " << r.err;
+    }
+    EXPECT_TRUE(testing::readFile(program() / "Vandrel.db") == db);
+    EXPECT_TRUE(testing::readFile(program() / "settings.xml") == settings);
+    EXPECT_EQ(testing::readFile(program() / "photos" / "1.jpg"), "photo");
+    EXPECT_EQ(cli("tracks").exitCode, 0);
+}
+
 }  // namespace
 }  // namespace vandrel
