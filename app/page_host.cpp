@@ -43,7 +43,12 @@ std::unique_ptr<ui::Window> PageHost::createControl(ui::Element& element) {
 void PageHost::init() {
     setHandler(this);
     ui::loadHtmlResource(*this, 201);
-    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
+    // An unreadable settings file leaves the default settings; the user is told why.
+    std::string problem;
+    if (!loadSettingsFile(programPath("settings.xml"), AppData::instance().settings, problem) &&
+        !problem.empty() && services_.commands != nullptr) {
+        services_.commands->prompt().error(problem + ". The default settings are used.");
+    }
     for (ui::PageWindow* page : pages()) {
         if (page != nullptr) {
             page->init();

@@ -22,8 +22,14 @@ bool prepare(const Context& context) {
         }
         setProgramFolder(std::filesystem::absolute(context.dataDir));
     }
+    // An unreadable settings file is told, and the command goes on with the defaults.
+    std::string problem;
     std::vector<std::string> warnings;
-    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings, &warnings);
+    if (!loadSettingsFile(programPath("settings.xml"), AppData::instance().settings, problem,
+                          &warnings) &&
+        !problem.empty()) {
+        std::cerr << problem << ". The default settings are used." << std::endl;
+    }
     for (const std::string& warning : warnings) {
         std::cerr << warning << std::endl;
     }

@@ -1,5 +1,6 @@
 // vandrel-cli: the logger commands without a window.
 #include <CLI/CLI.hpp>
+#include <exception>
 #include <iostream>
 
 #include "cli/commands.h"
@@ -32,6 +33,10 @@ int main(int argc, char** argv) {
     } catch (const vandrel::CppSQLite3Exception& e) {
         std::cerr << "Database error: " << vandrel::TrackDatabase::instance().describe(e)
                   << std::endl;
+        return kExitFailure;
+    } catch (const std::exception& e) {
+        // Whatever a flow did not handle ends the command, told, never the process by abort.
+        std::cerr << "The command failed: " << e.what() << std::endl;
         return kExitFailure;
     }
     return context.exitCode;

@@ -54,16 +54,14 @@ int runDownload(const Context& context, const PoiOptions& o) {
     }
     AppData& app = AppData::instance();
     TerminalPrompt prompt(std::cin, std::cerr, interactive(), o.yes);
-    const CommandReport report = DownloadPois(prompt, app);
-    if (report.outcome != CommandOutcome::Complete) {
-        return exitCodeForConfirmed(report.outcome, interactive(), o.yes);
-    }
-    const PoiFileResult written = WritePoiFile(o.file, app.pois);
-    if (!written.ok) {
-        std::cerr << written.message << std::endl;
-        return kExitFailure;
-    }
-    return kExitOk;
+    // The file is written before "Download Complete!" is told.
+    PoiHooks hooks;
+    hooks.keepDownloaded = [&o](const PoiSlots& slots) {
+        const PoiFileResult written = WritePoiFile(o.file, slots);
+        return written.ok ? std::string() : written.message;
+    };
+    const CommandReport report = DownloadPois(prompt, app, hooks);
+    return exitCodeForConfirmed(report.outcome, interactive(), o.yes);
 }
 
 int runShow(const PoiOptions& o) {

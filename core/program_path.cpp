@@ -1,6 +1,9 @@
 #include "core/program_path.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdlib>
 #include <string>
@@ -86,6 +89,37 @@ fs::path programPath(std::string_view name) {
         return resourceFolder() / normalised;
     }
     return programFolder() / normalised;
+}
+
+std::string programFileAt(const fs::path& path) {
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    if (ec) {
+        return {};
+    }
+    struct stat targetStat {};
+    const bool exists = ::stat(path.c_str(), &targetStat) == 0;
+    for (const char* name : {"Vandrel.db", "Vandrel.db-journal", "Vandrel.db-wal", "Vandrel.db-shm",
+                             "settings.xml", "temp.hdr", "temp.log"}) {
+        const fs::path own = programPath(name);
+        if (fs::weakly_canonical(own, ec) == target) {
+            return name;
+        }
+        struct stat ownStat {};
+        if (exists && ::stat(own.c_str(), &ownStat) == 0 && ownStat.st_dev == targetStat.st_dev &&
+            ownStat.st_ino == targetStat.st_ino) {
+            return name;
+        }
+    }
+    const fs::path photos = fs::weakly_canonical(programPath("photos"), ec);
+    if (!ec && target != photos) {
+        const auto [photoEnd, targetAt] =
+            std::mismatch(photos.begin(), photos.end(), target.begin(), target.end());
+        if (photoEnd == photos.end()) {
+            return "photos/" + target.filename().string();
+        }
+    }
+    return {};
 }
 
 void setProgramFolder(const fs::path& folder) {

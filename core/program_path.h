@@ -11,6 +11,7 @@
 // tests move the user's files elsewhere with setProgramFolder.
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace vandrel {
@@ -28,6 +29,11 @@ std::filesystem::path resourceFolder();
 // A name below the program folder; names under Html/, images/ and pois/ resolve to the
 // resource folder. Backslashes in the name are taken as folder separators.
 std::filesystem::path programPath(std::string_view name);
+
+// When `path` names one of the program's own files (Vandrel.db and its journals, settings.xml,
+// temp.hdr, temp.log, or a file in photos/), by any spelling, link or hard link: that file's
+// name, else empty. An export written there would destroy what the program keeps.
+std::string programFileAt(const std::filesystem::path& path);
 
 // Overrides the folder of the user's files (empty path: back to the rule above).
 void setProgramFolder(const std::filesystem::path& folder);

@@ -25,8 +25,10 @@ class BlockDevice {
     // Transfers exactly one block at the current position and advances by one block.
     virtual bool readBlock(uint8_t* block) = 0;
     virtual bool writeBlock(const uint8_t* block) = 0;
-    // Flushes what was written, unlocks and closes; harmless when not open.
-    virtual void close() = 0;
+    // Flushes what was written, unlocks and closes; harmless (true) when not open. False when
+    // the flush failed, with the reason in error(): what was written may not have reached the
+    // volume, so a write is only done once close() said so.
+    virtual bool close() = 0;
 
     // The path or name shown to the user.
     virtual std::string name() const = 0;

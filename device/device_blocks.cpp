@@ -15,11 +15,17 @@ bool transferDeviceBlock(uint32_t block, uint8_t* buffer, bool write, std::strin
         return false;
     }
     const bool ok = write ? handle.writeBlock(buffer) : handle.readBlock(buffer);
+    const std::string what = std::string(write ? "Writing" : "Reading") + " block " +
+                             std::to_string(block) + " of the logger failed: ";
     if (!ok) {
-        error = std::string(write ? "Writing" : "Reading") + " block " + std::to_string(block) +
-                " of the logger failed: " + handle.error();
+        error = what + handle.error();
     }
-    volume.Release(handle);
+    const bool released = volume.Release(handle);
+    // A written block is only on the logger once the flush went through.
+    if (ok && !released && write) {
+        error = what + volume.lastError();
+        return false;
+    }
     return ok;
 }
 

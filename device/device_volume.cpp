@@ -257,18 +257,23 @@ VolumeHandle DeviceVolume::OpenAt(uint32_t position) {
     }
     if (!device->seek(position)) {
         lastError_ = device->error();
-        device->close();
+        (void)device->close();
         return handle;
     }
     handle.device_ = std::move(device);
     return handle;
 }
 
-void DeviceVolume::Release(VolumeHandle& handle) {
-    if (handle.device_ != nullptr) {
-        handle.device_->close();
-        handle.device_.reset();
+bool DeviceVolume::Release(VolumeHandle& handle) {
+    if (handle.device_ == nullptr) {
+        return true;
     }
+    const bool flushed = handle.device_->close();
+    if (!flushed) {
+        lastError_ = handle.device_->error();
+    }
+    handle.device_.reset();
+    return flushed;
 }
 
 // Opens the volume at firstBlock, moves count blocks one call each, and releases it whatever
@@ -289,9 +294,10 @@ bool DeviceVolume::transferBlocks(uint32_t firstBlock, int count, MoveBlock move
     }
     if (moved < count) {
         lastError_ = handle.error();
+        Release(handle);
+        return false;
     }
-    Release(handle);
-    return moved == count;
+    return Release(handle);
 }
 
 bool DeviceVolume::ReadBlocks(uint32_t firstBlock, uint8_t* buffer, int count) {

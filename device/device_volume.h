@@ -61,8 +61,9 @@ class DeviceVolume {
     bool FindDrive();
     // Opens, locks and positions the volume found last; the invalid handle on failure.
     VolumeHandle OpenAt(uint32_t position);
-    // Flushes, unlocks and closes.
-    void Release(VolumeHandle& handle);
+    // Flushes, unlocks and closes. False when the flush failed (lastError() says why): blocks
+    // written through the handle may not be on the logger.
+    bool Release(VolumeHandle& handle);
     // True only when exactly count blocks were transferred.
     bool ReadBlocks(uint32_t firstBlock, uint8_t* buffer, int count);
     bool WriteBlocks(uint32_t firstBlock, const uint8_t* buffer, int count);

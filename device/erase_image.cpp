@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "core/file_reading.h"
 #include "core/program_path.h"
 #include "device/block_device.h"
 #include "device/device_volume.h"
@@ -16,31 +17,19 @@
 namespace vandrel {
 namespace fs = std::filesystem;
 
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-}  // namespace
-
 bool readEraseImage(const fs::path& path, std::vector<uint8_t>& image, std::string& error) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (file == nullptr) {
-        error = "Cannot open " + path.string() + ": " + std::strerror(errno) + ".";
+    FileRead read = readRegularFile(path, kEraseImageSize);
+    if (!read.ok) {
+        error = read.error + ".";
         return false;
     }
-    image.assign(kEraseImageSize, 0);
-    const size_t size = std::fread(image.data(), 1, image.size(), file.get());
-    if (std::ferror(file.get()) != 0) {
-        error = "Reading " + path.string() + " failed: " + std::strerror(errno) + ".";
-        return false;
-    }
+    const size_t size = read.bytes.size();
     if (size < kEraseImageSize) {
         error = path.string() + " holds " + std::to_string(size) + " bytes; the erase needs " +
                 std::to_string(kEraseImageSize) + ".";
         return false;
     }
+    image = std::move(read.bytes);
     return true;
 }
 
@@ -93,7 +82,12 @@ bool writeErasedBlocks(const std::vector<uint8_t>& image, std::string& error) {
             return false;
         }
     }
-    volume.Release(handle);
+    if (!volume.Release(handle)) {
+        error = "Flushing the erased blocks to the logger failed: " + volume.lastError() +
+                ". The logger may be partly erased; run the erase again. Its settings and POIs "
+                "as they were are kept at the start of erase.bin.";
+        return false;
+    }
     return true;
 }
 

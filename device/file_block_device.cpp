@@ -61,7 +61,7 @@ std::string describeOpenError(const std::string& path, int error) {
 class FileBlockDevice final : public BlockDevice {
   public:
     explicit FileBlockDevice(std::string path) : path_(std::move(path)) {}
-    ~FileBlockDevice() override { close(); }
+    ~FileBlockDevice() override { (void)close(); }
     FileBlockDevice(const FileBlockDevice&) = delete;
     FileBlockDevice& operator=(const FileBlockDevice&) = delete;
 
@@ -69,7 +69,7 @@ class FileBlockDevice final : public BlockDevice {
     bool seek(uint64_t offset) override;
     bool readBlock(uint8_t* block) override;
     bool writeBlock(const uint8_t* block) override;
-    void close() override;
+    bool close() override;
 
     std::string name() const override { return path_; }
     std::string error() const override { return error_; }
@@ -189,19 +189,25 @@ bool FileBlockDevice::writeBlock(const uint8_t* block) {
     return true;
 }
 
-void FileBlockDevice::close() {
+bool FileBlockDevice::close() {
     if (fd_ < 0) {
-        return;
+        return true;
     }
-    (void)::fsync(fd_);
+    bool ok = true;
+    if (::fsync(fd_) != 0) {
+        ok = failErrno("Flushing", errno);
+    }
     if (rawDevice_) {
         // Needs CAP_SYS_ADMIN; without it the direct I/O above already bypassed the cache.
         (void)::ioctl(fd_, BLKFLSBUF, 0);
     }
     (void)::flock(fd_, LOCK_UN);
-    ::close(fd_);
+    if (::close(fd_) != 0 && ok) {
+        ok = failErrno("Closing", errno);
+    }
     fd_ = -1;
     bounce_.reset();
+    return ok;
 }
 
 }  // namespace

@@ -1,41 +1,26 @@
 #include "device/firmware.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 
+#include "core/file_reading.h"
 #include "device/block_device.h"
 
 namespace vandrel {
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-}  // namespace
-
 bool loadFirmwareImage(const std::filesystem::path& path, FirmwareImage& image,
                        std::string& error) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (file == nullptr) {
-        error = "Cannot open " + path.string() + ": " + std::strerror(errno);
+    // Read no further than the area holds: the rest only tells that the image is too large.
+    FileRead read = readRegularFile(path, kFirmwareMostBytes);
+    if (!read.ok) {
+        error = read.error;
         return false;
     }
-    // One byte more than the area holds tells a too large image without reading all of it.
-    std::vector<uint8_t> bytes(kFirmwareMostBytes + 1);
-    const size_t size = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get()) != 0) {
-        error = "Reading " + path.string() + " failed: " + std::strerror(errno);
-        return false;
-    }
+    std::vector<uint8_t> bytes = std::move(read.bytes);
+    const size_t size = bytes.size();
     if (size == 0) {
         error = path.string() + " is empty; it is not a firmware image.";
         return false;
     }
-    if (size > kFirmwareMostBytes) {
+    if (read.longer) {
         error = path.string() + " is larger than the logger's firmware area of " +
                 std::to_string(kFirmwareMostBytes) + " bytes (" +
                 std::to_string(kFirmwareMostBlocks) +

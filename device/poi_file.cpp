@@ -3,17 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
+#include "core/atomic_file.h"
+#include "core/file_reading.h"
 #include "device/byte_order.h"
 #include "device/poi_block.h"
 
 namespace vandrel {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::string degreesText(int32_t micro) {
     char text[32];
@@ -78,18 +75,20 @@ PoiFileResult decodePoiFile(const uint8_t* data, size_t size, PoiSlots& slots) {
     return result;
 }
 
+// Written as every export is: the chosen name shows the old file or the whole new one, never
+// an empty or half one (a full disk, a killed program).
 PoiFileResult WritePoiFile(const std::filesystem::path& path, const PoiSlots& slots) {
     PoiFileResult result;
     const auto bytes = encodePoiFile(slots);
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (file == nullptr) {
-        result.message = "Cannot create " + path.string() + ": " + std::strerror(errno);
+    AtomicFile file(path);
+    if (!file.create(true, result.message)) {
         return result;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const int closed = std::fclose(file.release());
-    if (!written || closed != 0) {
-        result.message = "Writing " + path.string() + " failed: " + std::strerror(errno);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.stream()) != bytes.size()) {
+        result.message = cannotWrite(path, std::strerror(errno));
+        return result;
+    }
+    if (!file.commit(result.message)) {
         return result;
     }
     result.ok = true;
@@ -98,23 +97,20 @@ PoiFileResult WritePoiFile(const std::filesystem::path& path, const PoiSlots& sl
 
 PoiFileResult ReadPoiFile(const std::filesystem::path& path, PoiSlots& slots) {
     PoiFileResult result;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (file == nullptr) {
-        result.message = "Cannot open " + path.string() + ": " + std::strerror(errno);
+    // The largest file that can be read: 20 records and the rest of a 21st.
+    const FileRead read = readRegularFile(path, kPoiFileSize + kPoiRecordSize - 1);
+    if (!read.ok) {
+        result.message = read.error;
         return result;
     }
-    // One byte more than a file that can be read tells a longer one apart without reading it.
-    std::array<uint8_t, kPoiFileSize + kPoiRecordSize> bytes{};
-    const size_t size = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get()) != 0) {
-        result.message = "Reading " + path.string() + " failed: " + std::strerror(errno);
+    if (read.longer) {
+        result.message =
+            path.string() + " is not a POI file: it is longer than a POI file of 200 bytes";
         return result;
     }
-    result = decodePoiFile(bytes.data(), size, slots);
+    result = decodePoiFile(read.bytes.data(), read.bytes.size(), slots);
     if (!result.ok) {
-        const bool tooLong = size == bytes.size();
-        result.message = path.string() + " is not a POI file: " +
-                         (tooLong ? "it is longer than a POI file of 200 bytes" : result.message);
+        result.message = path.string() + " is not a POI file: " + result.message;
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "device/settings_file.h"
 
+#include "core/file_reading.h"
 #include "core/number_text.h"
 #include "device/settings_block.h"
 
@@ -10,8 +11,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <system_error>
 
@@ -130,12 +129,28 @@ bool loadSettingsText(std::string_view text, DeviceSettings& settings,
 
 bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings,
                       std::vector<std::string>* warnings) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string problem;
+    return loadSettingsFile(path, settings, problem, warnings);
+}
+
+bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings,
+                      std::string& problem, std::vector<std::string>* warnings) {
+    const FileRead read = readRegularFile(path, kSettingsFileMostBytes);
+    if (!read.ok) {
+        // No file yet is the first start, not a problem.
+        if (!read.missing) {
+            problem = read.error;
+        }
         return false;
     }
-    const std::string text(std::istreambuf_iterator<char>(in), {});
-    return !in.bad() && loadSettingsText(text, settings, warnings);
+    if (read.longer) {
+        problem = cannotRead(path, "it is larger than " + std::to_string(kSettingsFileMostBytes) +
+                                       " bytes; a settings file is a few hundred");
+        return false;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()),
+                                read.bytes.size());
+    return loadSettingsText(text, settings, warnings);
 }
 
 // The new text goes to a file beside the old one and replaces it in one rename, so a full

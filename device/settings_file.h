@@ -9,6 +9,7 @@
 //
 // (the params element stands on one line in the file).
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,6 +19,9 @@
 
 namespace vandrel {
 
+// The file is a few hundred bytes; anything past this is not a settings file.
+inline constexpr size_t kSettingsFileMostBytes = 1024 * 1024;
+
 // Overwrites the fields the file holds; a missing or malformed file, or a missing or
 // non-numeric attribute, leaves the field as it was. Returns false when the file could not be
 // read as XML with a params element.
@@ -25,6 +29,11 @@ namespace vandrel {
 // by the field's default, and `warnings`, when given, gets a line naming it.
 bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings,
                       std::vector<std::string>* warnings = nullptr);
+// The same; a file that exists but cannot be read (a folder, a FIFO, a device, a read error,
+// more than kSettingsFileMostBytes) also leaves the settings as they were, and `problem` says
+// why ("Cannot read PATH: reason"). A missing file leaves `problem` empty.
+bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings,
+                      std::string& problem, std::vector<std::string>* warnings = nullptr);
 // Writes the whole file; false when it cannot be written. The old file stays whole until the
 // new one is complete.
 bool saveSettingsFile(const std::filesystem::path& path, const DeviceSettings& settings);

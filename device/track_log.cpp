@@ -10,9 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "core/file_reading.h"
 #include "core/ground_distance.h"
 #include "core/ole_date.h"
 #include "core/program_path.h"
@@ -26,13 +25,11 @@ namespace layout = log_layout;
 
 namespace {
 
-bool readWholeFile(const fs::path& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// The index file holds the index area and no more; a larger file is read as far as that.
+bool readIndexFile(const fs::path& path, std::vector<uint8_t>& bytes) {
+    FileRead read = readRegularFile(path, layout::kHeaderFileSize);
+    bytes = std::move(read.bytes);
+    return read.ok;
 }
 
 // One area of the volume: the tail of its first block from firstByte, then whole blocks.
@@ -223,7 +220,7 @@ std::vector<LogRun> parseLogIndex(const uint8_t* index, size_t size) {
 
 std::vector<LogRun> readLogIndex() {
     std::vector<uint8_t> index;
-    if (!readWholeFile(programPath("temp.hdr"), index)) {
+    if (!readIndexFile(programPath("temp.hdr"), index)) {
         return {};
     }
     return parseLogIndex(index.data(), index.size());
@@ -233,15 +230,16 @@ namespace {
 
 bool readCopy(const char* name, size_t size, std::vector<uint8_t>& bytes, std::string& error) {
     const fs::path path = programPath(name);
-    std::error_code ec;
-    if (!fs::exists(path, ec)) {
+    FileRead read = readRegularFile(path, size);
+    if (read.missing) {
         error = "the log copy " + path.string() + " is missing";
         return false;
     }
-    if (!readWholeFile(path, bytes)) {
-        error = "cannot read the log copy " + path.string();
+    if (!read.ok) {
+        error = read.error;
         return false;
     }
+    bytes = std::move(read.bytes);
     if (bytes.size() < size) {
         error = "the log copy " + path.string() + " is cut short (" + std::to_string(bytes.size()) +
                 " of " + std::to_string(size) + " bytes)";
@@ -295,15 +293,15 @@ void readLogRun(const LogRun& run, TrackHeader& header) {
         return;
     }
     // Only the run's own bytes are read; a file shorter than the run gives what it holds.
-    std::ifstream in(programPath("temp.log"), std::ios::binary);
-    if (!in.seekg(run.first)) {
+    std::string error;
+    const FileHandle in = openRegularFile(programPath("temp.log"), error);
+    if (in == nullptr || std::fseek(in.get(), run.first, SEEK_SET) != 0) {
         return;
     }
     const int64_t length =
         std::min<int64_t>(int64_t{run.last} - run.first + 1, int64_t{layout::kLogFileSize});
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
     parseLogRun(bytes.data(), bytes.size(), LogRun{run.key, 0, run.last - run.first}, header);
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "core/file_reading.h"
 #include "core/ground_distance.h"
 #include "core/number_text.h"
 #include "core/program_path.h"
@@ -298,8 +299,18 @@ ArchiveLoadResult loadDocument(const tinyxml2::XMLDocument& document,
 
 ArchiveLoadResult loadArchive(const std::filesystem::path& archive, TrackDatabase& db,
                               UserPrompt& prompt, const ArchiveLoadOptions& options) {
+    // Opened without blocking and refused unless a regular file: a FIFO or a device would
+    // stall the load for ever.
+    std::string error;
+    const FileHandle file = openRegularFile(archive, error);
+    if (file == nullptr) {
+        ArchiveLoadResult result;
+        result.ok = false;
+        result.error = error;
+        return result;
+    }
     tinyxml2::XMLDocument document;
-    document.LoadFile(archive.c_str());
+    document.LoadFile(file.get());
     return loadDocument(document, archive, db, prompt, options);
 }
 

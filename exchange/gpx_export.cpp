@@ -2,8 +2,8 @@
 
 #include <charconv>
 
+#include "core/atomic_file.h"
 #include "core/ole_date.h"
-#include "exchange/atomic_file.h"
 #include "exchange/xml_output.h"
 
 namespace vandrel {

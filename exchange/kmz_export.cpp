@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <vector>
 
+#include "core/atomic_file.h"
+#include "core/file_reading.h"
 #include "core/program_path.h"
-#include "exchange/atomic_file.h"
 #include "exchange/kml_document.h"
 #include "exchange/xml_output.h"
 
@@ -103,17 +104,16 @@ class ZipWriter {
 // Packs one file under files/; false when it could not be read (the entry stays, shorter).
 bool packFile(ZipWriter& zip, const std::filesystem::path& source, const std::string& name) {
     zip.open(name);
-    std::error_code ec;
     bool read = false;
     // Only a plain file: a device or a pipe named by a stored path must not stall the export.
-    if (std::filesystem::is_regular_file(source, ec)) {
-        std::ifstream in(source, std::ios::binary);
+    std::string error;
+    if (const FileHandle in = openRegularFile(source, error)) {
         std::vector<char> buffer(kChunk);
-        while (in && zip.ok()) {
-            in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-            zip.write(buffer.data(), static_cast<size_t>(in.gcount()));
+        size_t n = 0;
+        while (zip.ok() && (n = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) {
+            zip.write(buffer.data(), n);
         }
-        read = in.eof() && !in.bad();
+        read = std::feof(in.get()) != 0 && std::ferror(in.get()) == 0;
     }
     zip.close();
     return read;

@@ -24,9 +24,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/atomic_file.h"
 #include "core/track_records.h"
 #include "core/user_prompt.h"
-#include "exchange/atomic_file.h"
 #include "exchange/exchange_result.h"
 #include "exchange/photo_files.h"
 #include "store/sqlite_db.h"

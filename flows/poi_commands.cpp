@@ -68,6 +68,14 @@ CommandReport DownloadPois(UserPrompt& prompt, AppData& app, const PoiHooks& hoo
     if (!readDeviceBlock(poi_block::kBlock, block.data(), error)) {
         return commandFailed(prompt, error + ". No POI was changed.");
     }
+    if (hooks.keepDownloaded) {
+        PoiSlots downloaded = app.pois;
+        poi_block::apply(block.data(), downloaded);
+        const std::string failure = hooks.keepDownloaded(downloaded);
+        if (!failure.empty()) {
+            return commandFailed(prompt, failure + ". No POI was changed.");
+        }
+    }
     // The notice comes first: the slots change once the user has closed it.
     prompt.notice(kPoiDownloadCompleteText);
     poi_block::apply(block.data(), app.pois);

@@ -17,6 +17,9 @@ struct PoiHooks {
     std::function<void()> redrawAllPois;
     // Fills the POI bar from one slot.
     std::function<void(int slot)> showPoiDetails;
+    // Keeps the downloaded slots (in a .poi file) before the completion is told; a message
+    // back is the failure, told instead, and no slot changes.
+    std::function<std::string(const PoiSlots& slots)> keepDownloaded;
 };
 
 inline constexpr const char* kUploadQuestion1 = "Are you sure you want download";

@@ -39,7 +39,13 @@ CommandReport UpdateFirmware(UserPrompt& prompt, const std::string& imagePath) {
             return commandFailed(prompt, error);
         }
     }
-    volume.Release(handle);
+    if (!volume.Release(handle)) {
+        busy.stop();
+        return commandFailed(prompt,
+                             "Flushing the firmware to the logger failed: " + volume.lastError() +
+                                 ". The logger's firmware may be incomplete; run the "
+                                 "update again before unplugging the logger.");
+    }
     busy.stop();
     prompt.notice(kUpdateCompleteText);
     return commandDone(CommandOutcome::Complete);

@@ -78,14 +78,18 @@ struct ProcessResult {
 };
 
 // Runs a built program with arguments (shell words, quoted by the caller) as a user would, with
-// no standard input; its output is caught in files of the scratch folder.
+// no standard input; its output is caught in files of the scratch folder. With a limit, a
+// program still running after that many seconds is killed (exit code 124 or 137), so that a
+// test of a program that would hang fails instead of hanging.
 inline ProcessResult runProgram(const std::string& program, const std::string& arguments,
-                                const std::filesystem::path& scratch) {
+                                const std::filesystem::path& scratch, int limitSeconds = 0) {
     const std::filesystem::path out = scratch / "program-out.txt";
     const std::filesystem::path err = scratch / "program-err.txt";
     const std::string path = builtProgram(program).string();
-    const std::string command = "'" + path + "' " + arguments + " >'" + out.string() + "' 2>'" +
-                                err.string() + "' </dev/null";
+    const std::string limit =
+        limitSeconds > 0 ? "timeout -k 5 " + std::to_string(limitSeconds) + " " : "";
+    const std::string command = limit + "'" + path + "' " + arguments + " >'" + out.string() +
+                                "' 2>'" + err.string() + "' </dev/null";
     const int status = std::system(command.c_str());
     ProcessResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -3,7 +3,9 @@
 // (the busy window animates) while the flow runs; the headless one just calls it. `onUi` runs
 // a step that touches the pages on the UI thread and returns when it is done.
 
+#include <exception>
 #include <functional>
+#include <string>
 
 #include "core/user_prompt.h"
 
@@ -19,11 +21,23 @@ class CommandRunner {
     virtual UserPrompt& prompt() = 0;
 };
 
+// Runs the command; whatever it did not handle is told through the prompt, and the program
+// goes on.
+inline void runTellingFailure(const std::function<void(UserPrompt&)>& command, UserPrompt& prompt) {
+    try {
+        command(prompt);
+    } catch (const std::exception& e) {
+        prompt.error(std::string("The command failed: ") + e.what());
+    }
+}
+
 // Runs everything at once on the caller's thread.
 class DirectCommandRunner final : public CommandRunner {
   public:
     explicit DirectCommandRunner(UserPrompt& prompt) : prompt_(prompt) {}
-    void run(const std::function<void(UserPrompt&)>& command) override { command(prompt_); }
+    void run(const std::function<void(UserPrompt&)>& command) override {
+        runTellingFailure(command, prompt_);
+    }
     void onUi(const std::function<void()>& step) override { step(); }
     UserPrompt& prompt() override { return prompt_; }
 

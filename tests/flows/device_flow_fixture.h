@@ -66,6 +66,8 @@ class DeviceFlow : public ::testing::Test {
         volume_->transfers = 0;
         volume_->failAtTransfer = n;
     }
+    // The close with this number (1-based, counted from now) reports a failed flush.
+    void failFlushAtClose(int n) { volume_->failFlushAtClose = volume_->closes + n; }
     bool said(const std::string& text) const {
         return std::find(prompt_.said.begin(), prompt_.said.end(), text) != prompt_.said.end();
     }

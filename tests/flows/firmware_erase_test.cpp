@@ -5,7 +5,9 @@
 #include "device/log_layout.h"
 #include "device/track_log.h"
 #include "device_flow_fixture.h"
+#include "flows/app_data.h"
 #include "flows/erase_logs.h"
+#include "flows/poi_commands.h"
 #include "flows/update_firmware.h"
 
 namespace vandrel {
@@ -104,6 +106,25 @@ TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
     refuseFromOpen(3);
     volume_->failAtTransfer = 0;
     EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome, CommandOutcome::Failed);
+}
+
+// Written blocks are only on the logger once the flush at the close went through: a failed
+// flush fails the command with the reason, and no completion is told.
+TEST_F(FirmwareFlow, AFailedFlushOfWrittenBlocksFailsTheCommand) {
+    testing::writeFile(dir_ / "fw.bin", firmwareBytes(2 * 4096));
+    failFlushAtClose(3);  // after Connect's two: the close of the firmware area
+    CommandReport report = UpdateFirmware(prompt_, (dir_ / "fw.bin").string());
+    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    EXPECT_NE(report.error.find("the flush failed"), std::string::npos) << report.error;
+    EXPECT_FALSE(said("Update Complete!"));
+
+    prompt_.said.clear();
+    prompt_.yesNoAnswers = {true};
+    failFlushAtClose(4);  // Connect's two, the read of the POI block, its write
+    report = UploadPois(prompt_, AppData::instance());
+    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    EXPECT_NE(report.error.find("the flush failed"), std::string::npos) << report.error;
+    EXPECT_FALSE(said("Upload Complete!"));
 }
 
 TEST(EraseImage, TheBuiltImageIsErasedFlashWithNoLogPresent) {

@@ -10,6 +10,7 @@
 #include <limits>
 #include <string>
 
+#include "core/file_reading.h"
 #include "tools/sim/logger_image.h"
 
 namespace vandrel::sim {
@@ -122,8 +123,12 @@ SimTrack readTrack(const tinyxml2::XMLElement* trk, int16_t tzOffset, Skipped& s
 
 std::vector<SimTrack> readGpxTracks(const std::filesystem::path& path, int16_t tzOffset,
                                     std::string& error, std::vector<std::string>& warnings) {
+    const FileHandle file = openRegularFile(path, error);
+    if (file == nullptr) {
+        return {};
+    }
     tinyxml2::XMLDocument document;
-    if (document.LoadFile(path.string().c_str()) != tinyxml2::XML_SUCCESS) {
+    if (document.LoadFile(file.get()) != tinyxml2::XML_SUCCESS) {
         error = "cannot read " + path.string() + ": " + document.ErrorStr();
         return {};
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/file_reading.h"
 #include "device/log_layout.h"
 #include "tools/sim/sim_bytes.h"
 #include "tools/sim/sim_random.h"
@@ -221,25 +222,18 @@ bool LoggerImage::save(const std::filesystem::path& path, std::string& error) co
 
 std::optional<LoggerImage> LoggerImage::load(const std::filesystem::path& path,
                                              std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path.string() + ": " + std::strerror(errno);
-        return std::nullopt;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff end = in.tellg();
-    in.seekg(0);
-    if (end < 0 || !in) {
-        error = "cannot read " + path.string();
-        return std::nullopt;
-    }
-    const size_t size = static_cast<size_t>(end);
     // Images are held in memory whole; a logger volume is a few MiB.
     constexpr size_t kLargestImage = size_t{1} << 30;
-    if (size > kLargestImage) {
+    FileRead read = readRegularFile(path, kLargestImage);
+    if (!read.ok) {
+        error = read.error;
+        return std::nullopt;
+    }
+    if (read.longer) {
         error = path.string() + " is too large for a logger volume image";
         return std::nullopt;
     }
+    const size_t size = read.bytes.size();
     if (size % kBlockSize != 0 || size < kMinBlocks * kBlockSize) {
         error = path.string() + " is not a logger volume: " + std::to_string(size) +
                 " bytes, expected a whole number of 4096-byte blocks, at least " +
@@ -247,12 +241,7 @@ std::optional<LoggerImage> LoggerImage::load(const std::filesystem::path& path,
         return std::nullopt;
     }
     LoggerImage image{Unfilled{}};
-    image.bytes_.resize(size);
-    if (!in.read(reinterpret_cast<char*>(image.bytes_.data()),
-                 static_cast<std::streamsize>(size))) {
-        error = "cannot read " + path.string() + ": " + std::strerror(errno);
-        return std::nullopt;
-    }
+    image.bytes_ = std::move(read.bytes);
     return image;
 }
 

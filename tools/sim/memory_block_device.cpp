@@ -13,7 +13,7 @@ namespace {
 class MemoryBlockDevice final : public BlockDevice {
   public:
     explicit MemoryBlockDevice(std::shared_ptr<MemoryVolume> volume) : volume_(std::move(volume)) {}
-    ~MemoryBlockDevice() override { close(); }
+    ~MemoryBlockDevice() override { (void)close(); }
     MemoryBlockDevice(const MemoryBlockDevice&) = delete;
     MemoryBlockDevice& operator=(const MemoryBlockDevice&) = delete;
 
@@ -57,11 +57,17 @@ class MemoryBlockDevice final : public BlockDevice {
         return true;
     }
 
-    void close() override {
-        if (open_) {
-            open_ = false;
-            ++volume_->closes;
+    bool close() override {
+        if (!open_) {
+            return true;
         }
+        open_ = false;
+        ++volume_->closes;
+        if (volume_->failFlushAtClose != 0 && volume_->closes == volume_->failFlushAtClose) {
+            error_ = name() + ": the flush failed";
+            return false;
+        }
+        return true;
     }
 
     std::string name() const override { return "memory volume"; }

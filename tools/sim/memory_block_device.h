@@ -19,6 +19,8 @@ struct MemoryVolume {
     int failAtTransfer = 0;
     bool failForever = false;
     int transfers = 0;
+    // The close with this number (1-based, counted across opens) reports a failed flush.
+    int failFlushAtClose = 0;
     int opens = 0;
     int closes = 0;
 };

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/file_reading.h"
 #include "tools/sim/logger_image.h"
 #include "tools/sim/sim_bytes.h"
 
@@ -50,25 +51,20 @@ void LoggerImage::writePois(const std::vector<SimPoi>& pois) {
 }
 
 std::vector<SimPoi> readPoiFile(const std::filesystem::path& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path.string() + ": " + std::strerror(errno);
+    const FileRead read = readRegularFile(path, kPoiSlots * kRecordSize + kRecordSize);
+    if (!read.ok) {
+        error = read.error;
         return {};
     }
-    char bytes[kPoiSlots * kRecordSize + kRecordSize] = {};
-    in.read(bytes, sizeof bytes);
-    const size_t size = static_cast<size_t>(in.gcount());
-    if (in.bad()) {
-        error = "cannot read " + path.string();
-        return {};
-    }
+    const size_t size = read.bytes.size();
+    const uint8_t* bytes = read.bytes.data();
     if (size / kRecordSize != kPoiSlots) {
         error = path.string() + " is not a POI file of 200 bytes (20 records of 10)";
         return {};
     }
     std::vector<SimPoi> pois(kPoiSlots);
     for (int i = 0; i < kPoiSlots; ++i) {
-        const uint8_t* r = reinterpret_cast<const uint8_t*>(bytes) + kRecordSize * i;
+        const uint8_t* r = bytes + kRecordSize * i;
         pois[i].number = r[0];
         pois[i].latitude = le::getS32(r + 1);
         pois[i].longitude = le::getS32(r + 5);

@@ -89,7 +89,7 @@ void GtkCommandRunner::run(const std::function<void(UserPrompt&)>& command) {
     std::atomic<bool> finished{false};
     WorkerPrompt prompt(prompt_);
     std::thread worker([&] {
-        command(prompt);
+        ui::runTellingFailure(command, prompt);
         finished = true;
         g_main_context_wakeup(g_main_context_default());
     });

@@ -3,6 +3,13 @@
 // temporary file in the same folder, which is flushed to disk and renamed over the chosen name
 // at the end. A failure at any step removes the temporary file and leaves the chosen name as it
 // was (absent, or the previous file).
+//
+// The temporary file has no name while it is written (O_TMPFILE) and gets one only for the
+// rename, so a process killed part-way leaves nothing behind. Where the file system cannot make
+// such files, the temporary is a hidden ".NAME.vandrel-XXXXXX" locked by its writer; the next
+// write into that folder removes the ones no running writer holds any more.
+//
+// A target that is one of the program's own files (programFileAt) is refused.
 
 #include <cstdio>
 #include <filesystem>
@@ -18,7 +25,8 @@ class AtomicFile {
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Creates the temporary file. With openStream the file stays open for writing through
-    // stream(); without, it is closed again and another writer may open it by tempPath().
+    // stream(); without, another writer may open it by tempPath() (which may be a
+    // /proc/self/fd path of the unnamed file) until commit.
     bool create(bool openStream, std::string& error);
     FILE* stream() const { return stream_; }
     const std::filesystem::path& tempPath() const { return temp_; }
@@ -29,11 +37,14 @@ class AtomicFile {
     bool commit(std::string& error);
 
   private:
+    bool createNamed(const std::filesystem::path& folder, std::string& error);
     void discard() noexcept;
 
     std::filesystem::path target_;
     std::filesystem::path temp_;
     FILE* stream_ = nullptr;
+    int fd_ = -1;           // the temporary, open until commit or discard
+    bool unnamed_ = false;  // made with O_TMPFILE: no name until commit
     bool created_ = false;
 };
 

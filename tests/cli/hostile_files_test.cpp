@@ -1,0 +1,173 @@
+// vandrel-cli given files that are not what they seem: folders, FIFOs, devices, files of the
+// program itself. Every run has a time limit, so a command that would block fails the test
+// instead of hanging it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include <filesystem>
+#include <string>
+
+#include "test_support.h"
+
+namespace vandrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProcessResult;
+using testing::TempDir;
+
+constexpr int kLimitSeconds = 60;
+
+class CliHostileFiles : public ::testing::Test {
+  protected:
+    ProcessResult run(const std::string& program, const std::string& arguments) {
+        return testing::runProgram(program, arguments, dir_.path(), kLimitSeconds);
+    }
+    ProcessResult cli(const std::string& arguments) {
+        return run("vandrel-cli", "--data-dir '" + program().string() + "' --device '" + image() +
+                                      "' " + arguments);
+    }
+    void createImage(const std::string& options) {
+        ASSERT_EQ(run("vandrel-sim", "create '" + image() + "' --seed 3 " + options).exitCode, 0);
+    }
+    fs::path program() const { return dir_ / "program"; }
+    std::string image() const { return (dir_ / "logger.img").string(); }
+
+    TempDir dir_;
+};
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Puts something that is not a regular file at `path`; the reason vandrel-cli gives for it.
+enum class Hostile { Folder, Fifo, EndlessDevice };
+
+std::string makeHostile(Hostile kind, const fs::path& path) {
+    switch (kind) {
+        case Hostile::Folder:
+            fs::create_directories(path);
+            return "it is a folder";
+        case Hostile::Fifo:
+            EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            return "it is a FIFO, not a regular file";
+        case Hostile::EndlessDevice:
+            fs::create_symlink("/dev/zero", path);
+            return "it is a device, not a regular file";
+    }
+    return {};
+}
+
+// The settings file is read by every command before anything else: one that cannot be read
+// (or would block, or never end) is told, and the command goes on with the default settings.
+TEST_F(CliHostileFiles, UnreadableSettingsFileIsToldAndTheDefaultsServe) {
+    createImage("--tracks 2 --points 30");
+    const fs::path settings = program() / "settings.xml";
+    for (Hostile kind : {Hostile::Folder, Hostile::Fifo, Hostile::EndlessDevice}) {
+        fs::remove_all(program());
+        fs::create_directories(program());
+        const std::string reason = makeHostile(kind, settings);
+        for (const char* command : {"settings show", "tracks", "download"}) {
+            const ProcessResult r = cli(command);
+            EXPECT_EQ(r.exitCode, 0) << command << ": " << r.err;
+            EXPECT_TRUE(contains(r.err, "Cannot read " + settings.string() + ": " + reason))
+                << command << ": " << r.err;
+        }
+        EXPECT_TRUE(contains(cli("settings show").out, "Length=0\nTemperature=1\nLogInterval=3\n"));
+    }
+}
+
+// Files the user names (firmware image, .poi file, archive) and the program's erase image are
+// refused unless regular files, with the reason.
+TEST_F(CliHostileFiles, InputsThatAreNotRegularFilesAreRefused) {
+    createImage("--tracks 1 --points 10");
+    fs::create_directories(program());
+    for (Hostile kind : {Hostile::Fifo, Hostile::EndlessDevice}) {
+        const fs::path given = dir_ / "given";
+        fs::remove(given);
+        const std::string reason = makeHostile(kind, given);
+        const std::string told = "Cannot read " + given.string() + ": " + reason;
+        for (const std::string& command :
+             {"firmware '" + given.string() + "'", "poi upload '" + given.string() + "' --yes",
+              "poi show '" + given.string() + "'", "archive load '" + given.string() + "'"}) {
+            const ProcessResult r = cli(command);
+            EXPECT_EQ(r.exitCode, 1) << command << ": " << r.err;
+            EXPECT_TRUE(contains(r.err, told)) << command << ": " << r.err;
+        }
+        const fs::path erase = program() / "erase.bin";
+        fs::remove(erase);
+        makeHostile(kind, erase);
+        const ProcessResult r = cli("erase --yes");
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_TRUE(contains(r.err, "Cannot read " + erase.string() + ": " + reason)) << r.err;
+    }
+}
+
+// A .poi file is written whole under a temporary and renamed, and only then is the download
+// told complete: on a full disk the command fails, the old file stays and nothing else is left.
+TEST_F(CliHostileFiles, PoiDownloadOnAFullDiskFailsAndKeepsTheOldFile) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to mount a small tmpfs; this test is skipped";
+    }
+    createImage("--no-log");
+    const fs::path disk = dir_ / "disk";
+    fs::create_directories(disk);
+    if (std::system(
+            ("mount -t tmpfs -o size=4k tmpfs '" + disk.string() + "' 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "cannot mount a tmpfs here; this test is skipped";
+    }
+    const std::string old(200, '\0');
+    testing::writeFile(disk / "old.poi", old);
+    // Fills what is left of the file system.
+    testing::writeFile(disk / "filler", std::string(64 * 1024, 'x'));
+    for (const char* name : {"old.poi", "new.poi"}) {
+        const ProcessResult r = cli("poi download '" + (disk / name).string() + "' --yes");
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_FALSE(contains(r.err, "Download Complete!")) << r.err;
+        EXPECT_TRUE(contains(r.err, "Cannot write " + (disk / name).string())) << r.err;
+    }
+    EXPECT_TRUE(testing::readFile(disk / "old.poi") == old);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(disk)) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"filler", "old.poi"}));
+    EXPECT_EQ(std::system(("umount '" + disk.string() + "'").c_str()), 0);
+}
+
+// No export, archive or .poi file goes over a file the program keeps, however it is named: the
+// command fails, says why, and the file is as it was.
+TEST_F(CliHostileFiles, WritesOverTheProgramsOwnFilesAreRefused) {
+    createImage("--tracks 1 --points 20");
+    ASSERT_EQ(cli("download").exitCode, 0);
+    ASSERT_EQ(cli("settings set PowerOff=1").exitCode, 0);
+    fs::create_directories(program() / "photos");
+    testing::writeFile(program() / "photos" / "1.jpg", "photo");
+    fs::create_symlink(program() / "Vandrel.db", dir_ / "link.gpx");
+    const std::string db = testing::readFile(program() / "Vandrel.db");
+    const std::string settings = testing::readFile(program() / "settings.xml");
+    const std::string dataDir = program().string();
+    for (const std::string& command :
+         {"export gpx 1 '" + dataDir + "/Vandrel.db'",
+          "export kmz 1 '" + dataDir + "/../" + program().filename().string() + "/settings.xml'",
+          "export gpx 1 '" + (dir_ / "link.gpx").string() + "'",
+          "archive save '" + dataDir + "/Vandrel.db'", "archive save '" + dataDir + "/temp.log'",
+          "poi download '" + dataDir + "/photos/1.jpg' --yes"}) {
+        const ProcessResult r = cli(command);
+        EXPECT_EQ(r.exitCode, 1) << command << ": " << r.err;
+        EXPECT_TRUE(contains(r.err, "the program's own file")) << command << ": " << r.err;
+    }
+    EXPECT_TRUE(testing::readFile(program() / "Vandrel.db") == db);
+    EXPECT_TRUE(testing::readFile(program() / "settings.xml") == settings);
+    EXPECT_EQ(testing::readFile(program() / "photos" / "1.jpg"), "photo");
+    EXPECT_EQ(cli("tracks").exitCode, 0);
+}
+
+}  // namespace
+}  // namespace vandrel
