@@ -37,16 +37,20 @@ CommandReport UploadPois(UserPrompt& prompt, const AppData& app) {
         return report;
     }
     // The logger keeps data of its own after the 314 bytes: the block goes back only as read.
+    BusyScope busy(prompt);
     std::array<uint8_t, kBlockSize> block{};
     std::string error;
     if (!readDeviceBlock(poi_block::kBlock, block.data(), error)) {
+        busy.stop();
         return commandFailed(prompt, error + ". The POIs were not uploaded.");
     }
     poi_block::encode(app.pois, block.data());
     if (!writeDeviceBlock(poi_block::kBlock, block.data(), error)) {
+        busy.stop();
         return commandFailed(prompt,
                              error + ". The logger's POIs may be incomplete; upload them again.");
     }
+    busy.stop();
     prompt.notice(kUploadCompleteText);
     return commandDone(CommandOutcome::Complete);
 }
@@ -65,7 +69,10 @@ CommandReport DownloadPois(UserPrompt& prompt, AppData& app, const PoiHooks& hoo
     if (!folderLock) {
         return commandFailed(prompt, error + ". No POI was changed.");
     }
-    if (!readDeviceBlock(poi_block::kBlock, block.data(), error)) {
+    BusyScope busy(prompt);
+    const bool read = readDeviceBlock(poi_block::kBlock, block.data(), error);
+    busy.stop();
+    if (!read) {
         return commandFailed(prompt, error + ". No POI was changed.");
     }
     if (hooks.keepDownloaded) {

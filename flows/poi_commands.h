@@ -1,7 +1,8 @@
 #pragma once
 // The four POI commands of the POI page's tab bar: the 20 slots of AppData to the logger
 // (UploadPois), from the logger (DownloadPois), to a .poi file (SavePoiFile) and from one
-// (LoadPoiFile). Written once against UserPrompt; the page fills the hooks.
+// (LoadPoiFile). Written once against UserPrompt; the page fills the hooks. The busy
+// indicator runs while the logger is read or written and ends before any message.
 
 #include <functional>
 

@@ -107,6 +107,10 @@ void MapBridge::tilesOnline(ui::BrowserHost* map) {
     callScript(map, "tilesOnline");
 }
 
+void MapBridge::useGeocoder(ui::BrowserHost* map, const std::string& address) {
+    callScript(map, "useGeocoder", {address});
+}
+
 std::string trackDocument(const std::vector<TrackPoint>& points) {
     tinyxml2::XMLPrinter printer(nullptr, true);
     printer.PushDeclaration("xml version=\"1.0\"");

@@ -39,6 +39,8 @@ struct MapBridge {
     static void useTiles(ui::BrowserHost* map, const std::string& tiles,
                          const std::string& attribution);
     static void tilesOnline(ui::BrowserHost* map);
+    // The address search service of the POI map page.
+    static void useGeocoder(ui::BrowserHost* map, const std::string& address);
 };
 
 // The document putTKLine passes: <?xml version="1.0"?><track><point id="0" lat=".." lng=".."

@@ -1,7 +1,8 @@
 #pragma once
-// The tile service the map pages draw from. One setting names it: the tile address template
-// (VANDREL_MAP_SERVICE, "https://tile.openstreetmap.org/{z}/{x}/{y}.png" by default); the
-// connectivity probe asks the same service's home page.
+// The services the map pages use. One setting names the tile service: the tile address
+// template (VANDREL_MAP_SERVICE, "https://tile.openstreetmap.org/{z}/{x}/{y}.png" by default);
+// the connectivity probe asks the same service's home page. Another names the address search
+// (VANDREL_GEOCODER, a search address that answers as OpenStreetMap's does).
 
 #include <string>
 
@@ -9,10 +10,13 @@ namespace vandrel::map {
 
 inline constexpr const char* kDefaultTiles = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
 inline constexpr const char* kDefaultAttribution = "\u00A9 OpenStreetMap contributors";
+inline constexpr const char* kDefaultGeocoder = "https://nominatim.openstreetmap.org/search";
 
 struct MapService {
     std::string tiles = kDefaultTiles;
     std::string attribution = kDefaultAttribution;
+    // The search address the POI page's address search asks (?format=json&limit=1&q=...).
+    std::string geocoder = kDefaultGeocoder;
 
     // From a setting: a template with {z}, {x} and {y}, or the address of a service that
     // serves its tiles as /{z}/{x}/{y}.png. Empty keeps the default.

@@ -24,6 +24,10 @@ GtkShell::GtkShell()
     if (const char* service = std::getenv("VANDREL_MAP_SERVICE"); service != nullptr && *service) {
         map::mapService() = map::MapService::fromSetting(service);
     }
+    // The address search may be another service (a local stand-in, one's own instance).
+    if (const char* geocoder = std::getenv("VANDREL_GEOCODER"); geocoder != nullptr && *geocoder) {
+        map::mapService().geocoder = geocoder;
+    }
     services_.probeAddress = map::mapService().probeAddress();
     frame_ = std::make_unique<app::MainFrame>(loop_, services_);
     frameWindow_ = std::make_unique<FrameWindow>(*frame_, [this] { close(); });

@@ -27,7 +27,8 @@ class FrameWindow;
 class GtkShell {
   public:
     // The map service: OpenStreetMap's tiles unless VANDREL_MAP_SERVICE names another tile
-    // address template (or a local stand-in's address); the probe asks its home page.
+    // address template (or a local stand-in's address); the probe asks its home page. The
+    // address search asks OpenStreetMap's search unless VANDREL_GEOCODER names another.
     GtkShell();
     ~GtkShell();
     GtkShell(const GtkShell&) = delete;
