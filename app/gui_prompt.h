@@ -37,6 +37,8 @@ class GuiPrompt final : public UserPrompt {
     bool askYesNo(const std::string& line1, const std::string& line2) override;
     void notice(const std::string& line1, const std::string& line2 = {}) override;
     void error(const std::string& message) override;
+    // Another program holds the program folder: the user learns why nothing happens yet.
+    void waiting(const std::string& message) override { notice(message); }
     OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) override;
     std::optional<std::string> chooseOpenFile(const FileFilter& filter) override;
     std::optional<std::string> chooseSaveFile(const FileFilter& filter) override;

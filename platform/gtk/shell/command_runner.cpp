@@ -74,6 +74,9 @@ class WorkerPrompt final : public UserPrompt {
     void endBusy() override {
         onUiThread([&] { ui_.endBusy(); });
     }
+    void waiting(const std::string& m) override {
+        onUiThread([&] { ui_.waiting(m); });
+    }
 
   private:
     UserPrompt& ui_;
