@@ -207,6 +207,9 @@ TEST(DesktopProgram, TheTabBarSwitchesPages) {
 }
 
 TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) {
+    // The map pages replace the placeholders about a second after the start; a person clicks
+    // the tab once the window has settled.
+    ASSERT_TRUE(pumpUntil([] { return AppData::instance().MapsLoaded; }, 20000));
     clickAt(centreOf(host(), "tab2"));
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
     pump(300);
