@@ -308,6 +308,7 @@ std::intptr_t ListView::handleMessage(const Message& message) {
     }
     switch (message.id) {
         case WM_LBUTTONDOWN:
+            rightPressed_ = false;
             click(rowAt(y), modifiers);
             return 0;
         case WM_LBUTTONDBLCLK:
@@ -319,9 +320,18 @@ std::intptr_t ListView::handleMessage(const Message& message) {
             if (row >= 0 && !isSelected(row)) {
                 click(row, 0);
             }
-            notifyParent(NM_RCLICK, row, -1, {x, y});
+            rightPressed_ = true;
             return 0;
         }
+        case WM_RBUTTONUP:
+            // The click ends with the release: a menu the owner shows at the pointer would
+            // otherwise be under the pointer when the button comes up, and take the release
+            // as a click inside it that closes it.
+            if (rightPressed_) {
+                rightPressed_ = false;
+                notifyParent(NM_RCLICK, rowAt(y), -1, {x, y});
+            }
+            return 0;
         default:
             return Control::handleMessage(message);
     }

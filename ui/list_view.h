@@ -5,8 +5,9 @@
 // are painted, so a list of 50,000 rows costs what a screenful does.
 //
 // Mouse: a press selects (Ctrl toggles, Shift extends from the selection mark; a SINGLESEL
-// list selects one row only); a double click sends NM_DBLCLK and a right press NM_RCLICK to
-// the parent window as WM_NOTIFY with a ListNotify record.
+// list selects one row only; a right press selects an unselected row); a double click sends
+// NM_DBLCLK, and a right click NM_RCLICK once its button is released, to the parent window as
+// WM_NOTIFY with a ListNotify record.
 //
 // A report list with columns shows their header above the rows, unless NOCOLUMNHEADER; a
 // press on a header item sends LVN_COLUMNCLICK with its column (not with NOSORTHEADER).
@@ -128,6 +129,7 @@ class ListView : public Control {
     std::set<int> selected_;
     int mark_ = -1;
     int focus_ = -1;
+    bool rightPressed_ = false;
     RowPainter painter_;
     std::function<void()> frameChanged_;
     int lastPainted_ = 0;

@@ -1,161 +1,22 @@
 // The desktop program under Xvfb: the real shell with GTK and WebKit, a simulated logger image
 // on disk, input sent as GDK events, the model, the database and screenshots checked.
 
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-#include <libsoup/soup.h>
-
-#include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <set>
-#include <source_location>
-#include <thread>
+#include <cstdio>
+#include <string_view>
 
 #include "core/program_path.h"
 #include "device/device_volume.h"
 #include "flows/app_data.h"
-#include "gtk/glib_pump.h"
+#include "gtk_shell/shell_stage.h"
+#include "map/map_service.h"
 #include "map/map_widget.h"
-#include "platform/gtk/shell/gtk_shell.h"
 #include "platform/gtk/shell/single_instance.h"
 #include "store/sqlite_db.h"
-#include "test_support.h"
-#include "tools/sim/logger_image.h"
 #include "ui/browser_host.h"
 #include "ui/element.h"
 
 namespace vandrel::gtk {
 namespace {
-
-namespace fs = std::filesystem;
-
-struct Stage {
-    testing::TempDir dir;
-    std::unique_ptr<GtkShell> shell;
-    int raised = 0;
-};
-Stage* stage = nullptr;
-
-::testing::AssertionResult pumpUntil(const std::function<bool()>& done, int timeoutMs = 20000,
-                                     std::source_location where = std::source_location::current()) {
-    return testing::pumpUntil(done, timeoutMs, where);
-}
-using testing::pump;
-
-app::MainFrame& frame() {
-    return stage->shell->frame();
-}
-app::PageHost& host() {
-    return *frame().pageHost();
-}
-
-// The screen as the X server shows it, saved with the test output.
-GdkPixbuf* screenshot(const std::string& name) {
-    GdkWindow* root = gdk_get_default_root_window();
-    GdkPixbuf* shot = gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root),
-                                                 gdk_window_get_height(root));
-    fs::path out = fs::path(VANDREL_TEST_OUTPUT) / (name + ".png");
-    fs::create_directories(out.parent_path());
-    if (shot != nullptr) {
-        gdk_pixbuf_save(shot, out.c_str(), "png", nullptr, nullptr);
-    }
-    return shot;
-}
-
-struct Rgb {
-    int r, g, b;
-};
-Rgb pixel(GdkPixbuf* p, int x, int y) {
-    const guchar* px = gdk_pixbuf_get_pixels(p) + y * gdk_pixbuf_get_rowstride(p) +
-                       x * gdk_pixbuf_get_n_channels(p);
-    return {px[0], px[1], px[2]};
-}
-bool near(Rgb a, Rgb b) {
-    return std::abs(a.r - b.r) < 12 && std::abs(a.g - b.g) < 12 && std::abs(a.b - b.b) < 12;
-}
-// How many distinct colours a rectangle holds (a blank area has one).
-size_t colours(GdkPixbuf* p, int x0, int y0, int x1, int y1) {
-    std::set<int> seen;
-    for (int y = y0; y < y1; y += 3) {
-        for (int x = x0; x < x1; x += 3) {
-            Rgb c = pixel(p, x, y);
-            seen.insert((c.r << 16) | (c.g << 8) | c.b);
-        }
-    }
-    return seen.size();
-}
-
-// Takes screenshots until one passes the check (the screen catches up with the model some
-// time after it), for up to five seconds; the last one stays saved.
-::testing::AssertionResult screenUntil(const std::string& name,
-                                       const std::function<bool(GdkPixbuf*)>& check) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        pump(100);
-        GdkPixbuf* shot = screenshot(name);
-        const bool ok = shot != nullptr && check(shot);
-        if (shot != nullptr) {
-            g_object_unref(shot);
-        }
-        if (ok) {
-            return ::testing::AssertionSuccess();
-        }
-    }
-    return ::testing::AssertionFailure() << "the screen " << name << ".png did not pass its check";
-}
-
-// The element's centre in the main window: its place in its page plus the frames' places.
-std::pair<int, int> centreOf(ui::HtmlWindow& page, const std::string& id) {
-    ui::Rect r = page.document().selectFirst("#" + id)->location();
-    int x = (r.left + r.right) / 2;
-    int y = (r.top + r.bottom) / 2;
-    ui::Rect main = frame().document().selectFirst("#framepage")->location();
-    x += main.left;
-    y += main.top;
-    if (&page != &host()) {
-        // The three page frames fill the same area, whichever of them is shown.
-        ui::Rect pages = host().document().selectFirst("#pages")->location();
-        x += pages.left;
-        y += pages.top;
-    }
-    return {x, y};
-}
-
-void button(GtkWidget* widget, std::pair<int, int> at, GdkEventType type) {
-    testing::sendButton(widget, at, type);
-}
-
-GtkWidget* viewOf(GtkWidget* window) {
-    return gtk_bin_get_child(GTK_BIN(window));
-}
-
-void clickAt(std::pair<int, int> at) {
-    GtkWidget* view = viewOf(stage->shell->window());
-    button(view, at, GDK_BUTTON_PRESS);
-    pump(30);
-    button(view, at, GDK_BUTTON_RELEASE);
-    pump(30);
-}
-
-void pressKey(GtkWidget* window, guint keyval) {
-    GdkWindow* gdkWindow = gtk_widget_get_window(window);
-    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-    event->key.window = GDK_WINDOW(g_object_ref(gdkWindow));
-    event->key.send_event = TRUE;
-    event->key.time = GDK_CURRENT_TIME;
-    event->key.keyval = keyval;
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(gdkWindow));
-    gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-}
-
-bool pagesReady() {
-    WebRenderer& r = stage->shell->renderer();
-    return frame().pageHost() != nullptr && r.isReady(frame()) && r.isReady(host()) &&
-           r.isReady(*host().poiPage()) && r.isReady(*host().trackPage()) &&
-           r.isReady(*host().settingsPage());
-}
 
 TEST(DesktopProgram, StartsMaximisedWithItsThreePages) {
     ASSERT_TRUE(pumpUntil(pagesReady));
@@ -185,7 +46,7 @@ TEST(DesktopProgram, StartsMaximisedWithItsThreePages) {
 }
 
 TEST(DesktopProgram, TheTabBarSwitchesPages) {
-    clickAt(centreOf(host(), "tab2"));
+    ASSERT_TRUE(clickOn(host(), "tab2"));
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
     // The track page's left column is dark around the calendar, which is drawn on white.
     EXPECT_TRUE(screenUntil("page-tracklogs", [&](GdkPixbuf* shot) {
@@ -196,7 +57,7 @@ TEST(DesktopProgram, TheTabBarSwitchesPages) {
         return !page2.isEmpty() && near(pixel(shot, x + 200, y + 237), {32, 32, 32}) &&
                colours(shot, x + 2, y + 26, x + 262, y + 227) > 3;
     }));
-    clickAt(centreOf(host(), "tab3"));
+    ASSERT_TRUE(clickOn(host(), "tab3"));
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));
     // The settings page is white with its form.
     EXPECT_TRUE(screenUntil("page-settings", [&](GdkPixbuf* shot) {
@@ -210,7 +71,7 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
     // The map pages replace the placeholders about a second after the start; a person clicks
     // the tab once the window has settled.
     ASSERT_TRUE(pumpUntil([] { return AppData::instance().MapsLoaded; }, 20000));
-    clickAt(centreOf(host(), "tab2"));
+    ASSERT_TRUE(clickOn(host(), "tab2"));
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
     pump(300);
     // The click's handling runs the download and then its notice in nested loops of the
@@ -269,22 +130,30 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
             gtk_window_get_size(GTK_WINDOW(shell.boxWindow()), &width, &height);
             w->boxSizedToPage =
                 width == view->document().minWidth() && height == view->document().minHeight();
-            if (GdkPixbuf* shot = screenshot("message-box")) {
+            // Only the screen the answer is given on is saved: writing a picture on every tick
+            // would keep the loop from drawing the box.
+            GdkPixbuf* shot = grabScreen();
+            if (shot != nullptr) {
                 // A dark face with the picture and the texts on it.
                 w->boxLooksRight = near(pixel(shot, x + 3, y + 3), {0, 0, 0}) &&
                                    colours(shot, x, y, x + width, y + height) > 8;
-                g_object_unref(shot);
             }
             if ((w->boxLooksRight && w->boxSizedToPage) || ++w->looks == 100) {
+                if (shot != nullptr) {
+                    saveScreen(shot, "message-box");
+                }
                 ui::Element* text = view->document().selectFirst("#MsgText");
                 w->notice = text != nullptr ? text->text() : "";
                 w->answered = true;
                 pressKey(shell.boxWindow(), GDK_KEY_Return);
             }
+            if (shot != nullptr) {
+                g_object_unref(shot);
+            }
             return G_SOURCE_CONTINUE;
         },
         &watch);
-    clickAt(centreOf(host(), "lfromdevtrack"));
+    EXPECT_TRUE(clickOn(host(), "lfromdevtrack"));
     EXPECT_TRUE(pumpUntil([&] { return watch.answered && stage->shell->boxWindow() == nullptr; }));
     g_source_remove(timer);
     g_signal_remove_emission_hook(mapSignal, hook);
@@ -356,13 +225,31 @@ TEST(DesktopProgram, MapPagesLoadOfflineAndTheTilesFollowOnceTheMapServiceAnswer
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // The file chooser keeps its settings in memory: a test machine has no session bus.
+    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
     gtk_init(&argc, &argv);
     vandrel::gtk::Stage stage;
     vandrel::gtk::stage = &stage;
     vandrel::setProgramFolder(stage.dir.path());
+    // The run decides the map service, whatever the environment names: with
+    // "--map-service=local" a local server stands in for it; without, it is a local address
+    // where nothing answers, so that no run asks the outside world.
+    g_unsetenv("VANDREL_MAP_SERVICE");
+    std::string service = "http://127.0.0.1:9/";
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--map-service=local") {
+            stage.tiles = std::make_unique<vandrel::gtk::TileServer>();
+            service = stage.tiles->address();
+        }
+    }
+    if (service.empty()) {
+        std::fprintf(stderr, "The local tile server could not listen\n");
+        return 1;
+    }
+    vandrel::map::mapService() = vandrel::map::MapService::fromSetting(service);
     // A logger with six tracks, as an image file the program opens by its path.
     vandrel::sim::LoggerImage image;
-    image.writeLog(vandrel::sim::generateTracks(6, 720, 1780000000, 5, 0));
+    image.writeLog(vandrel::gtk::loggedTracks());
     const auto device = stage.dir / "logger.img";
     vandrel::testing::writeFile(device, std::string(image.bytes().begin(), image.bytes().end()));
     vandrel::DeviceVolume::instance().setDevicePath(device.string());

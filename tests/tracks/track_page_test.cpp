@@ -182,6 +182,7 @@ TEST_F(TrackPage, RightClickOpensTheTrackMenuAndGpxSavesTheSelectedTrack) {
     openDay(10);
     ui::Element* menu = page.byId("tkmenu");
     list->send(ui::WM_RBUTTONDOWN, 0, ui::makePointParam(5, 5));
+    list->send(ui::WM_RBUTTONUP, 0, ui::makePointParam(5, 5));
     ASSERT_EQ(page.shownPopups(), std::vector<ui::Element*>{menu});
     const fs::path gpx = dir.path() / "out.gpx";
     prompt.files.push_back(gpx.string());

@@ -1,0 +1,332 @@
+#pragma once
+// What the Xvfb suites of the desktop program share: the one shell of the process with its
+// program folder and logger image, the stand-in tile service of the runs that have one, and
+// the helpers that send input, look at the screen and wait with a deadline.
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <libsoup/soup.h>
+
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <source_location>
+#include <string>
+#include <vector>
+
+#include "app/page_host.h"
+#include "gtk/glib_pump.h"
+#include "platform/gtk/shell/gtk_shell.h"
+#include "test_support.h"
+#include "tools/sim/logger_image.h"
+#include "ui/element.h"
+
+namespace vandrel::gtk {
+
+namespace fs = std::filesystem;
+
+// Answers every request with a plain grey tile and keeps the User-Agent of each tile request.
+// The connectivity probe asks for "/", which counts as an answer too.
+class TileServer {
+  public:
+    TileServer() {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 256, 256);
+        cairo_t* cr = cairo_create(surface);
+        cairo_set_source_rgb(cr, 0.8, 0.8, 0.8);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_write_to_png_stream(
+            surface,
+            [](void* out, const unsigned char* data, unsigned int length) {
+                static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
+                return CAIRO_STATUS_SUCCESS;
+            },
+            &png_);
+        cairo_surface_destroy(surface);
+        server_ = soup_server_new(nullptr, nullptr);
+        soup_server_add_handler(server_, nullptr, &TileServer::answer, this, nullptr);
+        if (soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
+            GSList* uris = soup_server_get_uris(server_);
+            address_ = "http://127.0.0.1:" +
+                       std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data))) + "/";
+            g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+        }
+    }
+    ~TileServer() { g_object_unref(server_); }
+    TileServer(const TileServer&) = delete;
+    TileServer& operator=(const TileServer&) = delete;
+
+    // "http://127.0.0.1:PORT/", or empty when the server could not listen.
+    const std::string& address() const { return address_; }
+    const std::vector<std::string>& tileAgents() const { return tileAgents_; }
+
+  private:
+    static void answer(SoupServer*, SoupServerMessage* msg, const char* path, GHashTable*,
+                       gpointer self) {
+        auto* s = static_cast<TileServer*>(self);
+        const std::string where = path;
+        if (where.size() > 4 && where.compare(where.size() - 4, 4, ".png") == 0) {
+            const char* agent = soup_message_headers_get_one(
+                soup_server_message_get_request_headers(msg), "User-Agent");
+            s->tileAgents_.emplace_back(agent != nullptr ? agent : "");
+            soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
+            soup_server_message_set_response(msg, "image/png", SOUP_MEMORY_COPY, s->png_.data(),
+                                             s->png_.size());
+            return;
+        }
+        soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
+        soup_server_message_set_response(msg, "text/html", SOUP_MEMORY_STATIC, "ok", 2);
+    }
+
+    SoupServer* server_ = nullptr;
+    std::string address_;
+    std::string png_;
+    std::vector<std::string> tileAgents_;
+};
+
+// The logger's log: one track a day at 10:00 UTC from the 10th of last month for five days, of
+// 720 points 5 s apart, and a second track of 600 points on the first day at 13:00 UTC: six
+// tracks in all, on days of a month the calendar does not open on.
+inline constexpr int kLoggedTracks = 6;
+inline constexpr int kFirstLoggedDay = 10;
+inline constexpr int kLoggedDays = 5;
+inline constexpr int kTracksOnFirstDay = 2;
+
+struct YearMonth {
+    int year = 0;
+    int month = 0;  // 1 to 12
+};
+inline YearMonth loggedMonth() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local.tm_mon == 0 ? YearMonth{local.tm_year + 1900 - 1, 12}
+                             : YearMonth{local.tm_year + 1900, local.tm_mon};
+}
+
+inline std::vector<sim::SimTrack> loggedTracks() {
+    const YearMonth month = loggedMonth();
+    std::tm first{};
+    first.tm_year = month.year - 1900;
+    first.tm_mon = month.month - 1;
+    first.tm_mday = kFirstLoggedDay;
+    first.tm_hour = 10;
+    const std::int64_t start = timegm(&first);
+    std::vector<sim::SimTrack> tracks = sim::generateTracks(kLoggedDays, 720, start, 5, 0);
+    tracks.insert(tracks.begin() + 1, sim::generateTracks(1, 600, start + 3 * 3600, 5, 0, 11)[0]);
+    return tracks;
+}
+
+struct Stage {
+    testing::TempDir dir;
+    std::unique_ptr<GtkShell> shell;
+    int raised = 0;
+    // The stand-in tile service, in the runs that have one; else the map service is a local
+    // address where nothing answers.
+    std::unique_ptr<TileServer> tiles;
+};
+inline Stage* stage = nullptr;
+
+inline ::testing::AssertionResult pumpUntil(
+    const std::function<bool()>& done, int timeoutMs = 20000,
+    std::source_location where = std::source_location::current()) {
+    return testing::pumpUntil(done, timeoutMs, where);
+}
+using testing::pump;
+
+inline app::MainFrame& frame() {
+    return stage->shell->frame();
+}
+inline app::PageHost& host() {
+    return *frame().pageHost();
+}
+
+// The screen as the X server shows it.
+inline GdkPixbuf* grabScreen() {
+    GdkWindow* root = gdk_get_default_root_window();
+    return gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root),
+                                      gdk_window_get_height(root));
+}
+
+// Saves a screen with the test output, as NAME.png.
+inline void saveScreen(GdkPixbuf* shot, const std::string& name) {
+    fs::path out = fs::path(VANDREL_TEST_OUTPUT) / (name + ".png");
+    fs::create_directories(out.parent_path());
+    gdk_pixbuf_save(shot, out.c_str(), "png", nullptr, nullptr);
+}
+
+// The screen, saved with the test output.
+inline GdkPixbuf* screenshot(const std::string& name) {
+    GdkPixbuf* shot = grabScreen();
+    if (shot != nullptr) {
+        saveScreen(shot, name);
+    }
+    return shot;
+}
+
+struct Rgb {
+    int r, g, b;
+};
+inline Rgb pixel(GdkPixbuf* p, int x, int y) {
+    const guchar* px = gdk_pixbuf_get_pixels(p) + y * gdk_pixbuf_get_rowstride(p) +
+                       x * gdk_pixbuf_get_n_channels(p);
+    return {px[0], px[1], px[2]};
+}
+inline bool near(Rgb a, Rgb b) {
+    return std::abs(a.r - b.r) < 12 && std::abs(a.g - b.g) < 12 && std::abs(a.b - b.b) < 12;
+}
+// How many distinct colours a rectangle holds (a blank area has one).
+inline size_t colours(GdkPixbuf* p, int x0, int y0, int x1, int y1) {
+    std::set<int> seen;
+    for (int y = y0; y < y1; y += 3) {
+        for (int x = x0; x < x1; x += 3) {
+            Rgb c = pixel(p, x, y);
+            seen.insert((c.r << 16) | (c.g << 8) | c.b);
+        }
+    }
+    return seen.size();
+}
+
+// Takes screenshots until one passes the check (the screen catches up with the model some
+// time after it), for up to five seconds; the last one stays saved.
+inline ::testing::AssertionResult screenUntil(const std::string& name,
+                                              const std::function<bool(GdkPixbuf*)>& check) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        pump(100);
+        GdkPixbuf* shot = screenshot(name);
+        const bool ok = shot != nullptr && check(shot);
+        if (shot != nullptr) {
+            g_object_unref(shot);
+        }
+        if (ok) {
+            return ::testing::AssertionSuccess();
+        }
+    }
+    return ::testing::AssertionFailure() << "the screen " << name << ".png did not pass its check";
+}
+
+// A point of an element of a page in the main window: the element's place in its page plus
+// the frames' places, then the offset from the element's top-left corner.
+inline std::pair<int, int> pointIn(ui::HtmlWindow& page, const ui::Element& element, int dx,
+                                   int dy) {
+    ui::Rect r = element.location();
+    int x = r.left + dx;
+    int y = r.top + dy;
+    ui::Rect main = frame().document().selectFirst("#framepage")->location();
+    x += main.left;
+    y += main.top;
+    if (&page != &host()) {
+        // The three page frames fill the same area, whichever of them is shown.
+        ui::Rect pages = host().document().selectFirst("#pages")->location();
+        x += pages.left;
+        y += pages.top;
+    }
+    return {x, y};
+}
+
+// The element's centre in the main window.
+inline std::pair<int, int> centreOf(ui::HtmlWindow& page, const std::string& id) {
+    const ui::Element& e = *page.document().selectFirst("#" + id);
+    return pointIn(page, e, e.location().width() / 2, e.location().height() / 2);
+}
+
+inline void button(GtkWidget* widget, std::pair<int, int> at, GdkEventType type, guint which = 1) {
+    testing::sendButton(widget, at, type, which);
+}
+
+inline GtkWidget* viewOf(GtkWidget* window) {
+    return gtk_bin_get_child(GTK_BIN(window));
+}
+
+inline void clickAt(std::pair<int, int> at, guint which = 1) {
+    GtkWidget* view = viewOf(stage->shell->window());
+    button(view, at, GDK_BUTTON_PRESS, which);
+    pump(30);
+    button(view, at, GDK_BUTTON_RELEASE, which);
+    pump(30);
+}
+
+// Clicks the element's centre once its page has laid it out: an element just shown has no
+// place until the page reports one.
+inline ::testing::AssertionResult clickOn(
+    ui::HtmlWindow& page, const std::string& id,
+    std::source_location where = std::source_location::current()) {
+    ::testing::AssertionResult placed = pumpUntil(
+        [&] {
+            ui::Element* e = page.document().selectFirst("#" + id);
+            return e != nullptr && !e->location().isEmpty();
+        },
+        20000, where);
+    if (placed) {
+        clickAt(centreOf(page, id));
+    }
+    return placed;
+}
+
+// A key press as the X server delivers it to the window.
+inline void pressKey(GtkWidget* window, guint keyval) {
+    GdkWindow* gdkWindow = gtk_widget_get_window(window);
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(gdkWindow));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.keyval = keyval;
+    // GTK's key bindings (an entry's Enter) look the key up by its hardware code.
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(
+            gdk_keymap_get_for_display(gdk_window_get_display(gdkWindow)), keyval, &keys, &count) &&
+        count > 0) {
+        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        event->key.group = static_cast<guint8>(keys[0].group);
+    }
+    g_free(keys);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(gdkWindow));
+    gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+inline bool pagesReady() {
+    WebRenderer& r = stage->shell->renderer();
+    return frame().pageHost() != nullptr && r.isReady(frame()) && r.isReady(host()) &&
+           r.isReady(*host().poiPage()) && r.isReady(*host().trackPage()) &&
+           r.isReady(*host().settingsPage());
+}
+
+// Calls `tick` every 50 ms until it returns false or the ticker goes. A click's handling runs
+// commands, boxes and file dialogs in nested loops of the program while the test only
+// watches; the ticker acts in them and never turns the loop itself: a source does not fire
+// again while it is being dispatched, so a tick that pumped could have a box open inside it
+// and then never answer it.
+class Ticker {
+  public:
+    explicit Ticker(std::function<bool()> tick) : tick_(std::move(tick)) {
+        source_ = g_timeout_add(
+            50,
+            [](gpointer self) -> gboolean {
+                auto* t = static_cast<Ticker*>(self);
+                if (t->tick_()) {
+                    return G_SOURCE_CONTINUE;
+                }
+                t->source_ = 0;
+                return G_SOURCE_REMOVE;
+            },
+            this);
+    }
+    ~Ticker() {
+        if (source_ != 0) {
+            g_source_remove(source_);
+        }
+    }
+    Ticker(const Ticker&) = delete;
+    Ticker& operator=(const Ticker&) = delete;
+
+  private:
+    std::function<bool()> tick_;
+    guint source_ = 0;
+};
+
+}  // namespace vandrel::gtk
