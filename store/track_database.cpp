@@ -48,6 +48,8 @@ void TrackDatabase::ensureTables() {
             }
             if (!tableExists("TKPT")) {
                 execute(kCreatePointTable);
+                // In the same transaction: a new database costs one commit, not two.
+                execute(kCreatePointIndex);
             }
             commitTransaction();
         } catch (...) {

@@ -103,6 +103,7 @@ TEST(TrackStoreOpen, FreshFolderGetsBothTablesWithTheirExactTextsAndTheIndex) {
         kTrackTable,
         findTkpt,
         kPointTable,
+        "create index if not exists TKPT_tkid on TKPT(tkid);",
         "commit transaction;",
         "create index if not exists TKPT_tkid on TKPT(tkid);"};
     EXPECT_EQ(log.statements(), expected);
