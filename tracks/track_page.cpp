@@ -1,5 +1,6 @@
 #include "tracks/track_page.h"
 
+#include "core/program_folder_lock.h"
 #include "core/program_path.h"
 #include "flows/app_data.h"
 #include "flows/delete_tracks.h"
@@ -392,6 +393,17 @@ void CPageTrack::DeleteSelectedTracks() {
     ui::ListView* list = trackList();
     if (list == nullptr || commands_ == nullptr ||
         !commands_->prompt().askYesNo(kDeleteTracksQuestion, {})) {
+        return;
+    }
+    // Another command changing the program folder (a download from vandrel-cli) must not
+    // see tracks vanish under it; the user tries again once it has finished.
+    ProgramFolderLock folderLock(programFolder());
+    if (!folderLock.tryLock()) {
+        commands_->prompt().error(folderLock.error().empty()
+                                      ? "Another Vandrel command is using " +
+                                            programFolder().string() +
+                                            "; delete the tracks once it has finished."
+                                      : folderLock.error());
         return;
     }
     std::vector<TrackHeader>& tracks = dayTracks();

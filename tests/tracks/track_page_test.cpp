@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/program_folder_lock.h"
 #include "core/program_path.h"
 #include "exchange/exchange_support.h"
 #include "flows/app_data.h"
@@ -215,6 +216,14 @@ TEST_F(TrackPage, DeletingTwoAdjacentRowsKeepsTheShownTrackAndOnlyPhotosOfThePro
     prompt.yesNoAnswers = {false};
     clickId(page, "tkdel");
     EXPECT_EQ(list->rowCount(), 4);
+    {
+        ProgramFolderLock other(dir.path());  // a download of another program
+        ASSERT_TRUE(other.tryLock());
+        prompt.yesNoAnswers = {true};
+        clickId(page, "tkdel");
+        EXPECT_EQ(prompt.said.back().rfind("error: Another Vandrel command is using", 0), 0u);
+        EXPECT_EQ(list->rowCount(), 4);
+    }
     prompt.yesNoAnswers = {true};
     clickId(page, "tkdel");
     EXPECT_EQ(prompt.said.back(), "ask: Are you sure delete logs data?|");
