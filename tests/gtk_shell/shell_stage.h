@@ -265,14 +265,15 @@ inline ::testing::AssertionResult clickOn(
     return placed;
 }
 
-// A key press as the X server delivers it to the window.
-inline void pressKey(GtkWidget* window, guint keyval) {
+// A key press as the X server delivers it to the window, with modifiers held when given.
+inline void pressKey(GtkWidget* window, guint keyval, guint state = 0) {
     GdkWindow* gdkWindow = gtk_widget_get_window(window);
     GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
     event->key.window = GDK_WINDOW(g_object_ref(gdkWindow));
     event->key.send_event = TRUE;
     event->key.time = GDK_CURRENT_TIME;
     event->key.keyval = keyval;
+    event->key.state = state;
     // GTK's key bindings (an entry's Enter) look the key up by its hardware code.
     GdkKeymapKey* keys = nullptr;
     gint count = 0;

@@ -4,9 +4,14 @@
 // local server standing in for the tile service, and with none, where the map page draws its
 // built-in world outline only.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "flows/app_data.h"
 #include "gtk_shell/shell_stage.h"
@@ -15,6 +20,7 @@
 #include "tracks/track_page.h"
 #include "ui/browser_host.h"
 #include "ui/list_view.h"
+#include "ui/static_control.h"
 
 namespace vandrel::gtk {
 namespace {
@@ -309,6 +315,324 @@ TEST(TrackPage, DeletingTheShownTrackWithYesRemovesItEverywhere) {
     EXPECT_EQ(storedPoints(objid), 0);
     EXPECT_EQ(trackPage().shownTrack(), -1);
     EXPECT_TRUE(mapLineHolds(0));
+}
+
+// The display of a shown track, in the run without a tile service only: the profile chart,
+// the Detail list of its points, the playback's car and a photo on a point. These go on from
+// the day the tests above left, whose one track is the 10:00 one of 720 points.
+
+ui::StaticControl& chartControl() {
+    ui::HtmlWindow& page = trackPage();
+    return *dynamic_cast<ui::StaticControl*>(
+        page.control(*page.document().selectFirst("widget[id='5001']")));
+}
+
+ui::ListView& pointList() {
+    ui::HtmlWindow& page = trackPage();
+    return *dynamic_cast<ui::ListView*>(
+        page.control(*page.document().selectFirst("widget[id='6001']")));
+}
+
+const ui::Element& mapElement() {
+    return *trackPage().document().selectFirst("widget[id='2000']");
+}
+
+const std::vector<TrackPoint>& shownPoints() {
+    return AppData::instance().dayTracks[static_cast<std::size_t>(trackPage().shownTrack())].points;
+}
+
+// A point of the chart control in the main window.
+std::pair<int, int> inChart(int x, int y) {
+    return pointIn(trackPage(), *chartControl().element(), x, y);
+}
+
+// The pointer moved to a point of the main window, no button held.
+void moveTo(std::pair<int, int> at) {
+    GtkWidget* view = viewOf(stage->shell->window());
+    GdkWindow* window = gtk_widget_get_window(view);
+    GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
+    event->motion.window = GDK_WINDOW(g_object_ref(window));
+    event->motion.send_event = TRUE;
+    event->motion.time = GDK_CURRENT_TIME;
+    event->motion.x = at.first;
+    event->motion.y = at.second;
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(window, &ox, &oy);
+    event->motion.x_root = ox + at.first;
+    event->motion.y_root = oy + at.second;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+    pump(30);
+}
+
+// Asks the map page's function and waits for its answer, which `done` accepts; asks again
+// after each answer it does not. The last answer is kept in `said`.
+::testing::AssertionResult mapAnswers(
+    const std::string& function, const std::vector<std::string>& args,
+    const std::function<bool(const std::string&)>& done, std::string* said = nullptr,
+    std::source_location where = std::source_location::current()) {
+    struct Asking {
+        bool waiting = false;
+        bool answered = false;
+        std::string said = "nothing";
+    };
+    auto asking = std::make_shared<Asking>();
+    ::testing::AssertionResult held = pumpUntil(
+        [&] {
+            if (asking->answered && done(asking->said)) {
+                return true;
+            }
+            ui::BrowserHost* map = map::mapWidget(trackPage());
+            if (!asking->waiting && map != nullptr) {
+                asking->answered = false;
+                asking->waiting =
+                    map->callFunction(function, args, [asking](bool found, std::string result) {
+                        asking->said = found ? result : "no function";
+                        asking->waiting = false;
+                        asking->answered = true;
+                    });
+            }
+            return false;
+        },
+        20000, where);
+    if (said != nullptr) {
+        *said = asking->said;
+    }
+    if (!held) {
+        held << "; " << function << " said " << asking->said;
+    }
+    return held;
+}
+
+struct LatLng {
+    double lat = 0;
+    double lng = 0;
+};
+std::optional<LatLng> latLng(const std::string& text) {
+    LatLng at;
+    if (std::sscanf(text.c_str(), "%lf,%lf", &at.lat, &at.lng) != 2) {
+        return std::nullopt;
+    }
+    return at;
+}
+// Degrees within which two positions count as one: the map pans by whole pixels.
+constexpr double kSamePlace = 2e-4;
+bool samePlace(const std::string& text, double lat, double lng) {
+    const std::optional<LatLng> at = latLng(text);
+    return at && std::abs(at->lat - lat) < kSamePlace && std::abs(at->lng - lng) < kSamePlace;
+}
+
+// A place in the map page ("x,y" of its pixels) as a point of the main window.
+std::optional<std::pair<int, int>> mapPlace(const std::string& text) {
+    int x = 0;
+    int y = 0;
+    if (std::sscanf(text.c_str(), "%d,%d", &x, &y) != 2) {
+        return std::nullopt;
+    }
+    return pointIn(trackPage(), mapElement(), x, y);
+}
+
+// Clicks the place the map page names once it names one inside the map.
+::testing::AssertionResult clickMapPlace(
+    const std::string& function, const std::vector<std::string>& args,
+    std::source_location where = std::source_location::current()) {
+    const ui::Rect box = mapElement().location();
+    std::string said;
+    ::testing::AssertionResult placed = mapAnswers(
+        function, args,
+        [&](const std::string& text) {
+            int x = 0;
+            int y = 0;
+            return std::sscanf(text.c_str(), "%d,%d", &x, &y) == 2 && x > 0 && y > 0 &&
+                   x < box.width() && y < box.height();
+        },
+        &said, where);
+    if (placed) {
+        clickAt(*mapPlace(said));
+    }
+    return placed;
+}
+
+// The element's box in the main window, within the screen.
+ui::Rect screenBox(GdkPixbuf* shot, const ui::Element& element) {
+    auto [x0, y0] = pointIn(trackPage(), element, 0, 0);
+    auto [x1, y1] =
+        pointIn(trackPage(), element, element.location().width(), element.location().height());
+    return {std::max(x0, 0), std::max(y0, 0), std::min(x1, gdk_pixbuf_get_width(shot)),
+            std::min(y1, gdk_pixbuf_get_height(shot))};
+}
+
+int pixelsNear(GdkPixbuf* shot, const ui::Element& element, Rgb colour) {
+    const ui::Rect box = screenBox(shot, element);
+    int found = 0;
+    for (int y = box.top; y < box.bottom; ++y) {
+        for (int x = box.left; x < box.right; ++x) {
+            found += near(pixel(shot, x, y), colour) ? 1 : 0;
+        }
+    }
+    return found;
+}
+
+TEST(TrackDisplay, TheShownTrackDrawsItsChartWhoseHoverTellsAndClickCentresTheMap) {
+    ASSERT_EQ(trackList().rowCount(), 1);
+    doubleClickAt(rowCentre(0));
+    ASSERT_TRUE(pumpUntil([] { return trackPage().shownTrack() == 0; }));
+    ASSERT_EQ(shownPoints().size(), 720u);
+    ASSERT_TRUE(mapLineHolds(720));
+    ASSERT_TRUE(pumpUntil([] { return trackPage().chart().pointCount() == 720; }));
+    const ui::Element& chart = *chartControl().element();
+    ASSERT_FALSE(chart.location().isEmpty());
+    // The profile's line, blue on the chart.
+    EXPECT_TRUE(screenUntil("track-chart-" + run(), [&](GdkPixbuf* shot) {
+        return pixelsNear(shot, chart, {0x30, 0x42, 0xF1}) > 50;
+    }));
+
+    // The pointer over the plot area: the tip tells the distance and value of the point there.
+    const ui::Rect plot =
+        tracks::ProfileChart::plotArea(chart.location().width(), chart.location().height());
+    const int x = plot.left + plot.width() / 4;
+    const int y = plot.top + plot.height() / 2;
+    moveTo(inChart(x - 10, y));
+    moveTo(inChart(x, y));
+    const ui::Element& tip = *trackPage().document().selectFirst("#charttip");
+    EXPECT_TRUE(pumpUntil([&] { return !tip.location().isEmpty(); }));
+    EXPECT_EQ(tip.text().rfind("Distance:", 0), 0u) << tip.text();
+
+    // A click there centres the map on that point.
+    const int index = trackPage().chart().pointAt(x, chart.location().width());
+    ASSERT_GE(index, 0);
+    const TrackPoint target = trackPage().chart().point(index);
+    std::string before;
+    ASSERT_TRUE(mapAnswers(
+        "mapCenter", {}, [](const std::string& s) { return latLng(s).has_value(); }, &before));
+    ASSERT_FALSE(samePlace(before, target.lat, target.lng)) << before;
+    clickAt(inChart(x, y));
+    EXPECT_TRUE(
+        mapAnswers("mapCenter", {},
+                   [&](const std::string& s) { return samePlace(s, target.lat, target.lng); }))
+        << "point " << index << " at " << target.lat << "," << target.lng;
+}
+
+TEST(TrackDisplay, TheDetailViewListsEveryPoint) {
+    ASSERT_EQ(trackPage().shownTrack(), 0);
+    ASSERT_TRUE(clickOn(trackPage(), "funcpage2"));
+    const ui::Element& list = *pointList().element();
+    ASSERT_TRUE(
+        pumpUntil([&] { return !list.location().isEmpty() && mapElement().location().isEmpty(); }));
+    EXPECT_EQ(pointList().rowCount(), static_cast<int>(shownPoints().size()));
+    // Rows of text over the list's white.
+    EXPECT_TRUE(screenUntil("point-list-" + run(), [&](GdkPixbuf* shot) {
+        const ui::Rect box = screenBox(shot, list);
+        return !box.isEmpty() &&
+               pixelsNear(shot, list, {255, 255, 255}) > box.width() * box.height() / 3 &&
+               colours(shot, box.left, box.top, box.right, box.bottom) > 3;
+    }));
+    ASSERT_TRUE(clickOn(trackPage(), "funcpage1"));
+    ASSERT_TRUE(pumpUntil([&] { return !mapElement().location().isEmpty(); }));
+}
+
+TEST(TrackDisplay, PlayMovesTheCarAndStopRewindsIt) {
+    ASSERT_EQ(trackPage().shownTrack(), 0);
+    ASSERT_TRUE(clickOn(trackPage(), "onplay"));
+    std::string first;
+    ASSERT_TRUE(mapAnswers(
+        "carPosition", {}, [](const std::string& s) { return latLng(s).has_value(); }, &first));
+    // Later the car is elsewhere, and later still elsewhere again.
+    std::string second;
+    EXPECT_TRUE(mapAnswers(
+        "carPosition", {}, [&](const std::string& s) { return latLng(s) && s != first; }, &second));
+    EXPECT_TRUE(mapAnswers("carPosition", {}, [&](const std::string& s) {
+        return latLng(s) && s != first && s != second;
+    }));
+    ASSERT_TRUE(clickOn(trackPage(), "onstop"));
+    const TrackPoint start = shownPoints().front();
+    EXPECT_TRUE(mapAnswers("carPosition", {}, [&](const std::string& s) {
+        return samePlace(s, start.lat, start.lng);
+    }));
+}
+
+TEST(TrackDisplay, APhotoIsAttachedToAPointOfTheLineShownAndRemoved) {
+    ASSERT_EQ(trackPage().shownTrack(), 0);
+    const int objid = AppData::instance().dayTracks[0].objid;
+    auto photosStored = [objid] {
+        return TrackDatabase::instance().scalar(("select count(*) from TKPT where tkid=" +
+                                                 std::to_string(objid) + " and length(pho)>0;")
+                                                    .c_str());
+    };
+    ASSERT_EQ(photosStored(), 0);
+    // A click on the line, at a point halfway along it, opens the bubble with its link.
+    const TrackPoint& middle = shownPoints()[shownPoints().size() / 2];
+    ASSERT_TRUE(
+        clickMapPlace("placeOfPosition", {std::to_string(middle.lat), std::to_string(middle.lng)}));
+    ASSERT_TRUE(mapAnswers("infoShown", {}, [](const std::string& s) { return s == "yes"; }));
+
+    // The photo: a small green JPEG, chosen in the file chooser by typing its path and Enter.
+    const fs::path picture = stage->dir / "picture.jpg";
+    GdkPixbuf* green = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 64, 48);
+    gdk_pixbuf_fill(green, 0x20A040FF);
+    ASSERT_TRUE(gdk_pixbuf_save(green, picture.c_str(), "jpeg", nullptr, nullptr));
+    g_object_unref(green);
+    bool typed = false;
+    int ticks = 0;
+    Ticker chooser([&] {
+        GtkWidget* dialog = shownFileChooser();
+        if (typed) {
+            // The entry's completion may take the first Enter.
+            if (dialog != nullptr) {
+                pressKey(dialog, GDK_KEY_Return);
+            }
+            return dialog != nullptr;
+        }
+        if (dialog == nullptr) {
+            return true;
+        }
+        GtkWidget* name = gtk_window_get_focus(GTK_WINDOW(dialog));
+        if (name == nullptr || !GTK_IS_ENTRY(name)) {
+            // The chooser opens on its list of files: Ctrl+L opens its location entry (a
+            // second Ctrl+L would close it again, so not before the first had a second).
+            if (ticks++ % 20 == 0) {
+                pressKey(dialog, GDK_KEY_l, GDK_CONTROL_MASK);
+            }
+            return true;
+        }
+        gtk_entry_set_text(GTK_ENTRY(name), picture.c_str());
+        pressKey(dialog, GDK_KEY_Return);
+        typed = true;
+        return true;
+    });
+    ASSERT_TRUE(clickMapPlace("placeInInfo", {"addphoto"}));
+    ASSERT_TRUE(pumpUntil([&] { return typed && shownFileChooser() == nullptr; }));
+    ASSERT_TRUE(pumpUntil([&] { return photosStored() == 1; }));
+    int index = -1;
+    for (std::size_t i = 0; i < shownPoints().size(); ++i) {
+        if (!shownPoints()[i].pho.empty()) {
+            index = static_cast<int>(i);
+        }
+    }
+    ASSERT_GE(index, 0);
+    const fs::path copy = shownPoints()[static_cast<std::size_t>(index)].pho;
+    EXPECT_TRUE(fs::exists(copy)) << copy;
+    EXPECT_EQ(testing::readFile(copy), testing::readFile(picture));
+
+    // Its marker, clicked, shows the picture in the bubble.
+    ASSERT_TRUE(clickMapPlace("placeOfPhoto", {std::to_string(index)}));
+    EXPECT_TRUE(mapAnswers("infoImageWidth", {},
+                           [](const std::string& s) { return std::atoi(s.c_str()) > 0; }));
+    EXPECT_TRUE(screenUntil("photo-bubble-" + run(), [](GdkPixbuf* shot) {
+        return pixelsNear(shot, mapElement(), {0x20, 0xA0, 0x40}) > 5000;
+    }));
+
+    // Its remove link takes it away: the marker, the row's photo and the copy.
+    ASSERT_TRUE(clickMapPlace("placeInInfo", {"removephoto"}));
+    EXPECT_TRUE(mapAnswers("placeOfPhoto", {std::to_string(index)},
+                           [](const std::string& s) { return s.empty(); }));
+    EXPECT_TRUE(pumpUntil([&] { return photosStored() == 0; }));
+    EXPECT_TRUE(shownPoints()[static_cast<std::size_t>(index)].pho.empty());
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_TRUE(mapAnswers("infoShown", {}, [](const std::string& s) { return s == "no"; }));
 }
 
 }  // namespace
