@@ -86,6 +86,52 @@ class TileServer {
     std::vector<std::string> tileAgents_;
 };
 
+// Answers every address search with one place, as the search service does, and keeps what was
+// searched for.
+class GeocoderServer {
+  public:
+    static constexpr double kLat = 47.3769;
+    static constexpr double kLng = 8.5417;
+
+    GeocoderServer() {
+        server_ = soup_server_new(nullptr, nullptr);
+        soup_server_add_handler(server_, nullptr, &GeocoderServer::answer, this, nullptr);
+        if (soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
+            GSList* uris = soup_server_get_uris(server_);
+            address_ = "http://127.0.0.1:" +
+                       std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data))) + "/search";
+            g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+        }
+    }
+    ~GeocoderServer() { g_object_unref(server_); }
+    GeocoderServer(const GeocoderServer&) = delete;
+    GeocoderServer& operator=(const GeocoderServer&) = delete;
+
+    // "http://127.0.0.1:PORT/search", or empty when the server could not listen.
+    const std::string& address() const { return address_; }
+    const std::vector<std::string>& queries() const { return queries_; }
+
+  private:
+    static void answer(SoupServer*, SoupServerMessage* msg, const char*, GHashTable* query,
+                       gpointer self) {
+        auto* s = static_cast<GeocoderServer*>(self);
+        const char* q =
+            query != nullptr ? static_cast<const char*>(g_hash_table_lookup(query, "q")) : nullptr;
+        s->queries_.emplace_back(q != nullptr ? q : "");
+        // The map page is a local file; the service lets any page read its answers.
+        soup_message_headers_replace(soup_server_message_get_response_headers(msg),
+                                     "Access-Control-Allow-Origin", "*");
+        static const char kPlace[] = R"([{"lat":"47.3769","lon":"8.5417"}])";
+        soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
+        soup_server_message_set_response(msg, "application/json", SOUP_MEMORY_STATIC, kPlace,
+                                         sizeof kPlace - 1);
+    }
+
+    SoupServer* server_ = nullptr;
+    std::string address_;
+    std::vector<std::string> queries_;
+};
+
 // The logger's log: one track a day at 10:00 UTC from the 10th of last month for five days, of
 // 720 points 5 s apart, and a second track of 600 points on the first day at 13:00 UTC: six
 // tracks in all, on days of a month the calendar does not open on.
@@ -126,6 +172,8 @@ struct Stage {
     // The stand-in tile service, in the runs that have one; else the map service is a local
     // address where nothing answers.
     std::unique_ptr<TileServer> tiles;
+    // The stand-in address search service, in the runs that have one.
+    std::unique_ptr<GeocoderServer> geocoder;
 };
 inline Stage* stage = nullptr;
 

@@ -6,6 +6,7 @@
 
 #include "core/program_path.h"
 #include "device/device_volume.h"
+#include "device/settings_file.h"
 #include "flows/app_data.h"
 #include "gtk_shell/shell_stage.h"
 #include "map/map_service.h"
@@ -247,6 +248,36 @@ int main(int argc, char** argv) {
         return 1;
     }
     vandrel::map::mapService() = vandrel::map::MapService::fromSetting(service);
+    // "--geocoder=local": a local server stands in for the address search; else the search
+    // asks a local address where nothing answers.
+    vandrel::map::mapService().geocoder = "http://127.0.0.1:9/search";
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--geocoder=local") {
+            stage.geocoder = std::make_unique<vandrel::gtk::GeocoderServer>();
+            if (stage.geocoder->address().empty()) {
+                std::fprintf(stderr, "The local address search server could not listen\n");
+                return 1;
+            }
+            vandrel::map::mapService().geocoder = stage.geocoder->address();
+        }
+        // "--settings=own": a settings.xml beside the program that differs from the defaults
+        // in every field the settings page shows.
+        if (std::string_view(argv[i]) == "--settings=own") {
+            vandrel::DeviceSettings own;
+            own.TimeZone = -120;
+            own.Length = 1;
+            own.Temperature = 0;
+            own.TimeFormat = 0;
+            own.LogInterval = 7;
+            own.PowerOff = 2;
+            own.Backlight = 3;
+            own.Tnttbar = 2;
+            if (!vandrel::saveSettingsFile(stage.dir / "settings.xml", own)) {
+                std::fprintf(stderr, "settings.xml could not be written\n");
+                return 1;
+            }
+        }
+    }
     // A logger with six tracks, as an image file the program opens by its path.
     vandrel::sim::LoggerImage image;
     image.writeLog(vandrel::gtk::loggedTracks());

@@ -1,0 +1,476 @@
+// The POI page and the settings page of the desktop program under Xvfb, driven as a user does:
+// the 20 markers on the map, a marker dragged, the POIs loaded from a
+// .poi file and saved to the logger, an address search, and the settings form shown and saved
+// to the logger. CTest runs this suite with local servers standing in for the tile and the
+// address search services, and with a settings.xml of its own beside the program.
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/poi_file.h"
+#include "flows/app_data.h"
+#include "gtk_shell/shell_stage.h"
+#include "map/map_widget.h"
+#include "poi/poi_page.h"
+#include "ui/browser_host.h"
+#include "ui/form_values.h"
+
+namespace vandrel::gtk {
+namespace {
+
+poi::PoiPage& poiPage() {
+    return *host().poiPage();
+}
+
+ui::PageWindow& settingsPage() {
+    return *host().settingsPage();
+}
+
+const ui::Element& mapElement() {
+    return *poiPage().document().selectFirst("widget[id='2000']");
+}
+
+// Asks the map page a function's answer, asking again after each answer until `done` accepts
+// one; the last answer is left in `said`.
+::testing::AssertionResult mapSays(const std::string& function,
+                                   const std::vector<std::string>& args,
+                                   const std::function<bool(const std::string&)>& done,
+                                   std::string* said = nullptr) {
+    struct Asking {
+        bool waiting = false;
+        bool answered = false;
+        std::string said = "nothing";
+    };
+    auto asking = std::make_shared<Asking>();
+    ::testing::AssertionResult ok = pumpUntil([&] {
+        ui::BrowserHost* map = map::mapWidget(poiPage());
+        if (!asking->waiting && map != nullptr) {
+            asking->waiting =
+                map->callFunction(function, args, [asking](bool found, std::string result) {
+                    asking->said = found ? result : "no function";
+                    asking->answered = true;
+                    asking->waiting = false;
+                });
+        }
+        return asking->answered && done(asking->said);
+    });
+    if (said != nullptr) {
+        *said = asking->said;
+    }
+    if (!ok) {
+        ok << "; " << function << " said " << asking->said;
+    }
+    return ok;
+}
+
+// Two numbers "a,b" as the map page writes them.
+std::pair<double, double> pairOf(const std::string& text) {
+    double a = NAN;
+    double b = NAN;
+    if (std::sscanf(text.c_str(), "%lf,%lf", &a, &b) != 2) {
+        return {NAN, NAN};
+    }
+    return {a, b};
+}
+
+// The marker's place in the main window: the middle of its picture, which stands on its point.
+::testing::AssertionResult markerAt(int slot, std::pair<int, int>& at) {
+    std::string said;
+    ::testing::AssertionResult placed = mapSays(
+        "markerPoint", {std::to_string(slot)},
+        [](const std::string& s) { return !std::isnan(pairOf(s).first); }, &said);
+    if (placed) {
+        const auto [x, y] = pairOf(said);
+        at = pointIn(poiPage(), mapElement(), static_cast<int>(x), static_cast<int>(y) - 17);
+    }
+    return placed;
+}
+
+std::string barText(const char* id) {
+    return poiPage().document().selectFirst(std::string("#") + id)->text();
+}
+
+void motionTo(std::pair<int, int> at) {
+    GtkWidget* view = viewOf(stage->shell->window());
+    GdkWindow* window = gtk_widget_get_window(view);
+    GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
+    event->motion.window = GDK_WINDOW(g_object_ref(window));
+    event->motion.send_event = TRUE;
+    event->motion.time = GDK_CURRENT_TIME;
+    event->motion.x = at.first;
+    event->motion.y = at.second;
+    event->motion.state = GDK_BUTTON1_MASK;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(window, &ox, &oy);
+    event->motion.x_root = ox + at.first;
+    event->motion.y_root = oy + at.second;
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+// A key pressed and released in the main window's view, where the focused field takes it.
+void typeKey(guint keyval) {
+    GtkWidget* view = viewOf(stage->shell->window());
+    GdkWindow* window = gtk_widget_get_window(view);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->key.window = GDK_WINDOW(g_object_ref(window));
+        event->key.send_event = TRUE;
+        event->key.time = GDK_CURRENT_TIME;
+        event->key.keyval = keyval;
+        GdkKeymapKey* keys = nullptr;
+        gint count = 0;
+        if (gdk_keymap_get_entries_for_keyval(
+                gdk_keymap_get_for_display(gdk_window_get_display(window)), keyval, &keys,
+                &count) &&
+            count > 0) {
+            event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        }
+        g_free(keys);
+        gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+    pump(10);
+}
+
+void typeText(const std::string& text) {
+    for (char c : text) {
+        typeKey(c == ' ' ? GDK_KEY_space : gdk_unicode_to_keyval(static_cast<guint32>(c)));
+    }
+}
+
+// Answers each box the program shows, in turn, and keeps its text: a question with a press and
+// a release of its Yes button, a notice with Enter.
+class BoxAnswers {
+  public:
+    BoxAnswers() : ticker_([this] { return tick(); }) {}
+    const std::vector<std::string>& texts() const { return texts_; }
+    // Every box answered and gone, `count` of them.
+    bool done(size_t count) const {
+        return texts_.size() == count && !answering_ && stage->shell->boxWindow() == nullptr;
+    }
+
+  private:
+    // The box's lines, as one.
+    static std::string boxText() {
+        ui::Document& box = stage->shell->boxView()->document();
+        std::string text;
+        for (const char* id : {"#MsgText", "#MsgText2"}) {
+            const ui::Element* line = box.selectFirst(id);
+            if (line != nullptr && !line->text().empty()) {
+                text += (text.empty() ? "" : " ") + line->text();
+            }
+        }
+        return text;
+    }
+
+    bool tick() {
+        GtkShell& shell = *stage->shell;
+        // Once the box's page has laid out, as a person answers the box they see.
+        if (shell.boxWindow() == nullptr || answering_ ||
+            !shell.renderer().isReady(*shell.boxView()) ||
+            shell.boxView()->document().minWidth() <= 0) {
+            return true;
+        }
+        const ui::Element* yes = shell.boxView()->document().selectFirst("#MsgYes");
+        const std::string text = boxText();
+        if (yes != nullptr && !yes->location().isEmpty()) {
+            const ui::Rect r = yes->location();
+            const std::pair<int, int> at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            if (!pressed_) {
+                testing::sendButton(viewOf(shell.boxWindow()), at, GDK_BUTTON_PRESS);
+                pressed_ = true;
+                return true;
+            }
+            texts_.push_back(text);
+            testing::sendButton(viewOf(shell.boxWindow()), at, GDK_BUTTON_RELEASE);
+        } else {
+            texts_.push_back(text);
+            pressKey(shell.boxWindow(), GDK_KEY_Return);
+        }
+        // The next box may follow at once, in a window of its own.
+        answering_ = true;
+        pressed_ = false;
+        g_signal_connect(shell.boxWindow(), "destroy", G_CALLBACK(+[](GtkWidget*, gpointer self) {
+                             static_cast<BoxAnswers*>(self)->answering_ = false;
+                         }),
+                         this);
+        return true;
+    }
+
+    std::vector<std::string> texts_;
+    bool answering_ = false;
+    bool pressed_ = false;
+    Ticker ticker_;
+};
+
+// A key with Ctrl held, as the X server delivers it to the window.
+void pressControlKey(GtkWidget* window, guint keyval) {
+    GdkWindow* gdkWindow = gtk_widget_get_window(window);
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(gdkWindow));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.keyval = keyval;
+    event->key.state = GDK_CONTROL_MASK;
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(
+            gdk_keymap_get_for_display(gdk_window_get_display(gdkWindow)), keyval, &keys, &count) &&
+        count > 0) {
+        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        event->key.group = static_cast<guint8>(keys[0].group);
+    }
+    g_free(keys);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(gdkWindow));
+    gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+// The file chooser the program shows now, or null.
+GtkWidget* shownFileChooser() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* w = windows; w != nullptr; w = w->next) {
+        if (GTK_IS_FILE_CHOOSER(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) {
+            found = GTK_WIDGET(w->data);
+        }
+    }
+    g_list_free(windows);
+    return found;
+}
+
+// The image's description by the simulator.
+std::string inspectLogger() {
+    const fs::path image = stage->dir / "logger.img";
+    testing::ProcessResult r = testing::runProgram(
+        "vandrel-sim", "inspect '" + image.string() + "'", stage->dir.path(), 60);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return r.out;
+}
+
+// Where the .poi file loaded from the PC puts the POIs: from the north-west to the south-east,
+// far enough apart that no marker covers another at the first zoom, every icon 3.
+PoiSlots filePois() {
+    PoiSlots slots = initialPoiSlots();
+    for (int i = 0; i < kPoiSlotCount; ++i) {
+        slots[i].latitude = 30.0f - 3.0f * static_cast<float>(i);
+        slots[i].longitude = -171.0f + 18.0f * static_cast<float>(i);
+        slots[i].icon = 3;
+    }
+    return slots;
+}
+
+TEST(PoiPage, TheTwentyMarkersShowAndAFileFromThePcMovesThem) {
+    ASSERT_TRUE(pumpUntil(pagesReady));
+    ASSERT_TRUE(pumpUntil([] {
+        ui::BrowserHost* map = map::mapWidget(poiPage());
+        return AppData::instance().MapsLoaded && map != nullptr && map->isEnabled() &&
+               map->isLoaded() && fs::path(map->address()).filename() == "pmaps.html";
+    }));
+    EXPECT_TRUE(mapSays("markerCount", {}, [](const std::string& s) { return s == "20"; }));
+    // Before anything is loaded, the slots lie round the equator; the bar shows the first.
+    EXPECT_EQ(barText("poiname"), "#0001");
+    EXPECT_EQ(barText("poilat"), "0.00000");
+    EXPECT_EQ(barText("poilng"), "-180.00000");
+    EXPECT_TRUE(mapSays("markerIcon", {"4"},
+                        [](const std::string& s) { return s.ends_with("pois/5.png"); }));
+
+    const fs::path file = stage->dir / "spread.poi";
+    ASSERT_TRUE(WritePoiFile(file, filePois()).ok);
+    // The question is answered Yes, then the file's whole path is typed in the chooser.
+    BoxAnswers boxes;
+    bool typed = false;
+    int ticks = 0;
+    Ticker chooser([&] {
+        GtkWidget* dialog = shownFileChooser();
+        if (dialog == nullptr) {
+            return !typed;
+        }
+        GtkWidget* name = gtk_window_get_focus(GTK_WINDOW(dialog));
+        if (name == nullptr || !GTK_IS_ENTRY(name)) {
+            // Ctrl+L opens the chooser's location field.
+            pressControlKey(dialog, GDK_KEY_l);
+            return true;
+        }
+        if (!typed) {
+            gtk_entry_set_text(GTK_ENTRY(name), file.c_str());
+            gtk_editable_set_position(GTK_EDITABLE(name), -1);
+            typed = true;
+            return true;
+        }
+        // Enter, and Enter again while the chooser stays: the first may only close the list of
+        // names that completes the typed one.
+        if (ticks++ % 10 == 0) {
+            pressKey(dialog, GDK_KEY_Return);
+        }
+        return true;
+    });
+    ASSERT_TRUE(clickOn(host(), "lfrompcpois"));
+    ASSERT_TRUE(pumpUntil([&] { return typed && shownFileChooser() == nullptr; }));
+    ASSERT_TRUE(pumpUntil([&] { return boxes.done(1); }));
+    EXPECT_EQ(boxes.texts()[0], "Are you sure load POI from PC?");
+    EXPECT_TRUE(pumpUntil([] { return barText("poilat") == "30.00000"; }));
+    EXPECT_EQ(barText("poilng"), "-171.00000");
+    EXPECT_TRUE(mapSays("markerIcon", {"4"},
+                        [](const std::string& s) { return s.ends_with("pois/3.png"); }));
+    EXPECT_TRUE(mapSays("markerCount", {}, [](const std::string& s) { return s == "20"; }));
+    // Every marker is on the map where the file put it: the first at its west, the last east.
+    std::pair<int, int> first;
+    std::pair<int, int> last;
+    ASSERT_TRUE(markerAt(0, first));
+    ASSERT_TRUE(markerAt(19, last));
+    EXPECT_LT(first.first, last.first);
+    EXPECT_LT(first.second, last.second);
+}
+
+TEST(PoiPage, ADraggedMarkerShowsItsNewPlaceInTheBar) {
+    // Slot 10 sits in the middle of the map, on the equator.
+    std::pair<int, int> from;
+    ASSERT_TRUE(markerAt(10, from));
+    GtkWidget* view = viewOf(stage->shell->window());
+    motionTo(from);
+    pump(50);
+    button(view, from, GDK_BUTTON_PRESS);
+    pump(50);
+    for (int step = 1; step <= 8; ++step) {
+        motionTo({from.first + 10 * step, from.second + 8 * step});
+        pump(50);
+    }
+    const std::pair<int, int> to{from.first + 80, from.second + 64};
+    button(view, to, GDK_BUTTON_RELEASE);
+    // The bar names the dragged POI at its new place: east and south of where it was.
+    ASSERT_TRUE(pumpUntil([] { return barText("poiname") == "#0011"; }));
+    const PoiSlot was = filePois()[10];
+    EXPECT_TRUE(pumpUntil([&] {
+        return std::stod(barText("poilat")) < was.latitude - 1 &&
+               std::stod(barText("poilng")) > was.longitude + 1;
+    })) << barText("poilat")
+        << " " << barText("poilng");
+    const PoiSlot& moved = AppData::instance().pois[10];
+    char lat[32];
+    std::snprintf(lat, sizeof lat, "%.5f", static_cast<double>(moved.latitude));
+    EXPECT_EQ(barText("poilat"), lat);
+
+    // The markers on the stand-in service's grey tiles.
+    EXPECT_TRUE(screenUntil("poi-markers", [](GdkPixbuf* shot) {
+        const ui::Element& map = mapElement();
+        auto [x0, y0] = pointIn(poiPage(), map, 0, 0);
+        auto [x1, y1] = pointIn(poiPage(), map, map.location().width(), map.location().height());
+        return near(pixel(shot, x0 + 5, y1 - 40), {204, 204, 204}) &&
+               colours(shot, x0, y0, x1, y1) > 10;
+    }));
+}
+
+TEST(PoiPage, SaveToDeviceWritesTheShownPoisToTheLogger) {
+    BoxAnswers boxes;
+    ASSERT_TRUE(clickOn(host(), "s2devpois"));
+    ASSERT_TRUE(pumpUntil([&] { return boxes.done(2); }));
+    EXPECT_EQ(boxes.texts()[0], "Are you sure you want download POIs to your device?");
+    EXPECT_EQ(boxes.texts()[1], "Upload Complete!");
+    const std::string report = inspectLogger();
+    EXPECT_NE(report.find("poi block: written\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("poi header: ok\n"), std::string::npos) << report;
+    // The file's first POI as it came, and the dragged one at its new place.
+    EXPECT_NE(
+        report.find("poi 0: index 0 number 1 latitude 30.000000 longitude -171.000000 icon 3"),
+        std::string::npos)
+        << report;
+    const PoiSlot& moved = AppData::instance().pois[10];
+    const size_t at = report.find("poi 10: ");
+    ASSERT_NE(at, std::string::npos) << report;
+    const std::string poi10 = report.substr(at, report.find('\n', at) - at);
+    EXPECT_NE(poi10.find(" icon 3"), std::string::npos) << poi10;
+    double lat = NAN;
+    double lng = NAN;
+    ASSERT_EQ(std::sscanf(poi10.c_str(), "poi 10: index %*d number %*u latitude %lf longitude %lf",
+                          &lat, &lng),
+              2)
+        << poi10;
+    EXPECT_NEAR(lat, moved.latitude, 1e-4);
+    EXPECT_NEAR(lng, moved.longitude, 1e-4);
+}
+
+TEST(PoiPage, ASearchMovesTheMapAndTheSelectedPoiToThePlaceFound) {
+    ASSERT_NE(stage->geocoder, nullptr);
+    ASSERT_TRUE(clickOn(poiPage(), "addfind"));
+    typeText("Lake Town");
+    // The field shows the whole text before the button is pressed.
+    ASSERT_TRUE(pumpUntil([] {
+        ui::FormValues values;
+        ui::collectFormValues(*poiPage().document().selectFirst("#searchmaps"), values);
+        const ui::Value* typed = values.find("addfind");
+        return typed != nullptr && typed->toString() == "Lake Town";
+    }));
+    ASSERT_TRUE(clickOn(poiPage(), "search"));
+    ASSERT_TRUE(pumpUntil([] { return !stage->geocoder->queries().empty(); }));
+    EXPECT_EQ(stage->geocoder->queries().back(), "Lake Town");
+    std::string said;
+    EXPECT_TRUE(mapSays(
+        "mapCenter", {},
+        [](const std::string& s) {
+            const auto [lat, lng] = pairOf(s);
+            return std::abs(lat - GeocoderServer::kLat) < 1e-3 &&
+                   std::abs(lng - GeocoderServer::kLng) < 1e-3;
+        },
+        &said));
+    // The selected POI, the dragged one, now stands on the place.
+    EXPECT_TRUE(pumpUntil([] { return barText("poilat") == "47.37690"; }));
+    EXPECT_EQ(barText("poilng"), "8.54170");
+    EXPECT_EQ(barText("poiname"), "#0011");
+}
+
+TEST(SettingsPage, ShowsTheProgramsSettingsAndSaveWritesThemToTheLogger) {
+    ASSERT_TRUE(clickOn(host(), "tab3"));
+    ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));
+    // settings.xml beside the program: feet, Celsius, 12-hour, 7 s, UTC+02:00, power off after
+    // 10 min, backlight after 15 min, barometer every 30 min.
+    ui::FormValues values;
+    ui::collectFormValues(settingsPage().document().root(), values);
+    auto value = [&](const char* name) {
+        const ui::Value* v = values.find(name);
+        return v != nullptr ? v->toString() : std::string("none");
+    };
+    EXPECT_EQ(value("lhtype"), "1");
+    EXPECT_EQ(value("tptype"), "0");
+    EXPECT_EQ(value("tftype"), "0");
+    EXPECT_EQ(value("logint"), "7");
+    EXPECT_EQ(value("poweroff"), "2");
+    EXPECT_EQ(value("bklightoff"), "3");
+    EXPECT_EQ(value("inttbar"), "2");
+    EXPECT_EQ(value("tzhour"), "-2");
+    EXPECT_EQ(settingsPage().document().selectFirst("#timezone")->text(), "UTC+02:00");
+    EXPECT_EQ(settingsPage().document().selectFirst("#altoffset")->text(), "ft");
+    EXPECT_TRUE(screenUntil("settings-filled", [](GdkPixbuf* shot) {
+        auto [sx, sy] = centreOf(settingsPage(), "onsetssave");
+        return sx > 0 && near(pixel(shot, sx + 300, sy), {255, 255, 255}) &&
+               colours(shot, sx - 30, sy - 300, sx + 300, sy) > 8;
+    }));
+
+    // Save writes them to the logger as they are shown.
+    BoxAnswers boxes;
+    ASSERT_TRUE(clickOn(settingsPage(), "onsetssave"));
+    ASSERT_TRUE(pumpUntil([&] { return boxes.done(1); }));
+    EXPECT_EQ(boxes.texts()[0], "Save Complete!");
+    EXPECT_EQ(AppData::instance().settings.LogInterval, 7);
+    const std::string report = inspectLogger();
+    for (const char* line :
+         {"settings TimeZone offset east: 120 min\n", "settings Temperature: 1 (C)\n",
+          "settings TimeFormat: 1 (12-hour)\n", "settings Length: 2 (imperial)\n",
+          "settings PowerOff: 2 (10 min)\n", "settings Backlight: 3 (15 min)\n",
+          "settings LogInterval: 7 s\n", "settings Tnttbar: 2 (30 min)\n"}) {
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+    }
+}
+
+}  // namespace
+}  // namespace vandrel::gtk
