@@ -18,6 +18,17 @@ function tellProgram(name) {
 }
 
 // Numbers arrive as text; anything that is not a finite number is NaN.
+// A click of the first button. A right click reaches the page as a press, the context menu
+// event, a release and a click, all but the menu event as of the first button; without this a
+// right click on a marker would close the menu it just opened.
+var contextMenuSincePress = false;
+document.addEventListener('mousedown', function () { contextMenuSincePress = false; }, true);
+document.addEventListener('contextmenu', function () { contextMenuSincePress = true; }, true);
+
+function primaryClick(e) {
+  return !contextMenuSincePress && (!e.originalEvent || e.originalEvent.button === 0);
+}
+
 function num(text) {
   var n = typeof text === 'number' ? text : parseFloat(text);
   return isFinite(n) ? n : NaN;

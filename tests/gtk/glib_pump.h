@@ -134,7 +134,8 @@ inline void sendButton(GtkWidget* widget, std::pair<int, int> at, GdkEventType t
     event->button.x = at.first;
     event->button.y = at.second;
     event->button.button = which;
-    event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+    // A release carries the button that was held until then, as the X server reports it.
+    event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK << (which - 1) : 0;
     GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
     gdk_event_set_device(event, gdk_seat_get_pointer(seat));
     int ox = 0;

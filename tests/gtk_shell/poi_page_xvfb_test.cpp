@@ -93,7 +93,8 @@ std::string barText(const char* id) {
     return poiPage().document().selectFirst(std::string("#") + id)->text();
 }
 
-void motionTo(std::pair<int, int> at) {
+// The pointer moved to `at`, with the first button held or not.
+void motionTo(std::pair<int, int> at, bool held = true) {
     GtkWidget* view = viewOf(stage->shell->window());
     GdkWindow* window = gtk_widget_get_window(view);
     GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
@@ -102,7 +103,7 @@ void motionTo(std::pair<int, int> at) {
     event->motion.time = GDK_CURRENT_TIME;
     event->motion.x = at.first;
     event->motion.y = at.second;
-    event->motion.state = GDK_BUTTON1_MASK;
+    event->motion.state = held ? GDK_BUTTON1_MASK : 0;
     GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
     gdk_event_set_device(event, gdk_seat_get_pointer(seat));
     int ox = 0;
@@ -371,6 +372,38 @@ TEST(PoiPage, ADraggedMarkerShowsItsNewPlaceInTheBar) {
     }));
 }
 
+TEST(PoiPage, TheIconMenuOfAMarkerChangesItsIcon) {
+    std::pair<int, int> at;
+    ASSERT_TRUE(markerAt(4, at));
+    GtkWidget* view = viewOf(stage->shell->window());
+    motionTo(at, false);
+    pump(50);
+    button(view, at, GDK_BUTTON_PRESS, 3);
+    pump(50);
+    button(view, at, GDK_BUTTON_RELEASE, 3);
+    // The menu opens beside the marker, naming its POI in the bar.
+    const ui::Element* cell = nullptr;
+    ASSERT_TRUE(pumpUntil([&] {
+        const ui::Element* menu = poiPage().document().selectFirst("#iconseltable");
+        cell = poiPage().document().selectFirst("#iconseltable td[value='7']");
+        return menu != nullptr && menu->isVisible() && cell != nullptr &&
+               !cell->location().isEmpty();
+    }));
+    EXPECT_EQ(barText("poiname"), "#0005");
+    const ui::Rect r = cell->location();
+    const std::pair<int, int> pick = pointIn(poiPage(), *cell, r.width() / 2, r.height() / 2);
+    motionTo(pick, false);
+    pump(50);
+    button(view, pick, GDK_BUTTON_PRESS);
+    pump(50);
+    button(view, pick, GDK_BUTTON_RELEASE);
+    EXPECT_TRUE(mapSays("markerIcon", {"4"},
+                        [](const std::string& s) { return s.ends_with("pois/7.png"); }));
+    EXPECT_EQ(AppData::instance().pois[4].icon, 7);
+    EXPECT_TRUE(
+        pumpUntil([] { return !poiPage().document().selectFirst("#iconseltable")->isVisible(); }));
+}
+
 TEST(PoiPage, SaveToDeviceWritesTheShownPoisToTheLogger) {
     BoxAnswers boxes;
     ASSERT_TRUE(clickOn(host(), "s2devpois"));
@@ -385,6 +418,9 @@ TEST(PoiPage, SaveToDeviceWritesTheShownPoisToTheLogger) {
         report.find("poi 0: index 0 number 1 latitude 30.000000 longitude -171.000000 icon 3"),
         std::string::npos)
         << report;
+    // The icon chosen from the menu.
+    EXPECT_NE(report.find("poi 4: index 4 number 5 "), std::string::npos) << report;
+    EXPECT_NE(report.find(" icon 7\n"), std::string::npos) << report;
     const PoiSlot& moved = AppData::instance().pois[10];
     const size_t at = report.find("poi 10: ");
     ASSERT_NE(at, std::string::npos) << report;
@@ -423,10 +459,10 @@ TEST(PoiPage, ASearchMovesTheMapAndTheSelectedPoiToThePlaceFound) {
                    std::abs(lng - GeocoderServer::kLng) < 1e-3;
         },
         &said));
-    // The selected POI, the dragged one, now stands on the place.
+    // The selected POI, the one whose icon was chosen, now stands on the place.
     EXPECT_TRUE(pumpUntil([] { return barText("poilat") == "47.37690"; }));
     EXPECT_EQ(barText("poilng"), "8.54170");
-    EXPECT_EQ(barText("poiname"), "#0011");
+    EXPECT_EQ(barText("poiname"), "#0005");
 }
 
 TEST(SettingsPage, ShowsTheProgramsSettingsAndSaveWritesThemToTheLogger) {
@@ -456,18 +492,32 @@ TEST(SettingsPage, ShowsTheProgramsSettingsAndSaveWritesThemToTheLogger) {
                colours(shot, sx - 30, sy - 300, sx + 300, sy) > 8;
     }));
 
+    // The interval typed over, as a person changes it: click, select all, type.
+    const ui::Element& interval = *settingsPage().document().selectFirst("input[name='logint']");
+    clickAt(pointIn(settingsPage(), interval, interval.location().width() / 3,
+                    interval.location().height() / 2));
+    pump(50);
+    pressKey(stage->shell->window(), GDK_KEY_a, GDK_CONTROL_MASK);
+    typeText("15");
+    ASSERT_TRUE(pumpUntil([] {
+        ui::FormValues typed;
+        ui::collectFormValues(settingsPage().document().root(), typed);
+        const ui::Value* v = typed.find("logint");
+        return v != nullptr && v->toString() == "15";
+    }));
+
     // Save writes them to the logger as they are shown.
     BoxAnswers boxes;
     ASSERT_TRUE(clickOn(settingsPage(), "onsetssave"));
     ASSERT_TRUE(pumpUntil([&] { return boxes.done(1); }));
     EXPECT_EQ(boxes.texts()[0], "Save Complete!");
-    EXPECT_EQ(AppData::instance().settings.LogInterval, 7);
+    EXPECT_EQ(AppData::instance().settings.LogInterval, 15);
     const std::string report = inspectLogger();
     for (const char* line :
          {"settings TimeZone offset east: 120 min\n", "settings Temperature: 1 (C)\n",
           "settings TimeFormat: 1 (12-hour)\n", "settings Length: 2 (imperial)\n",
           "settings PowerOff: 2 (10 min)\n", "settings Backlight: 3 (15 min)\n",
-          "settings LogInterval: 7 s\n", "settings Tnttbar: 2 (30 min)\n"}) {
+          "settings LogInterval: 15 s\n", "settings Tnttbar: 2 (30 min)\n"}) {
         EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
     }
 }
