@@ -1,6 +1,7 @@
 #pragma once
 // The desktop program's reader of image sizes (ui/image_size.h): gdk-pixbuf reads the size from
-// the file's header, in every format its loaders know.
+// the file's header, in every format its loaders know; a photo tagged as turned a quarter gets
+// the size it is shown at, its width and height swapped.
 
 #include <filesystem>
 #include <optional>

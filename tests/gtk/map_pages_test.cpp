@@ -263,6 +263,28 @@ TEST_F(MapPages, TheTrackPageShowsPhotosOfTheProgramsPhotosFolderOnly) {
     EXPECT_EQ(size->width, 30);
     EXPECT_EQ(size->height, 50);
     EXPECT_FALSE(gtk::pixbufImageSize(folder / "photos" / "text.jpg").has_value());
+    // A landscape picture tagged as taken upright is shown, and so measured, upright.
+    GdkPixbuf* wide = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 40, 20);
+    gdk_pixbuf_fill(wide, 0x20a040ff);
+    gchar* jpeg = nullptr;
+    gsize length = 0;
+    ASSERT_TRUE(gdk_pixbuf_save_to_buffer(wide, &jpeg, &length, "jpeg", nullptr, nullptr));
+    g_object_unref(wide);
+    // An Exif segment with one entry, orientation 6 (turned right), after the start marker.
+    static const unsigned char kExif[] = {
+        0xFF, 0xE1, 0x00, 0x22, 'E',  'x',  'i', 'f', 0, 0, 'M',  'M',  0x00, 0x2A, 0, 0, 0, 8,
+        0x00, 0x01, 0x01, 0x12, 0x00, 0x03, 0,   0,   0, 1, 0x00, 0x06, 0,    0,    0, 0, 0, 0};
+    std::ofstream upright(folder / "photos" / "upright.jpg", std::ios::binary);
+    upright.write(jpeg, 2);
+    upright.write(reinterpret_cast<const char*>(kExif), sizeof kExif);
+    upright.write(jpeg + 2, static_cast<std::streamsize>(length - 2));
+    upright.close();
+    g_free(jpeg);
+    const std::optional<ui::ImageSize> turned =
+        gtk::pixbufImageSize(folder / "photos" / "upright.jpg");
+    ASSERT_TRUE(turned.has_value());
+    EXPECT_EQ(turned->width, 20);
+    EXPECT_EQ(turned->height, 40);
 
     ASSERT_TRUE(open("tmaps.html"));
     const std::string line =
