@@ -523,12 +523,18 @@ TEST(TrackDisplay, TheDetailViewListsEveryPoint) {
     ASSERT_TRUE(
         pumpUntil([&] { return !list.location().isEmpty() && mapElement().location().isEmpty(); }));
     EXPECT_EQ(pointList().rowCount(), static_cast<int>(shownPoints().size()));
-    // Rows of text over the list's white.
+    // Rows of black text over the list's white, below its header: ten rows' height of them.
     EXPECT_TRUE(screenUntil("point-list-" + run(), [&](GdkPixbuf* shot) {
         const ui::Rect box = screenBox(shot, list);
+        int black = 0;
+        for (int y = box.top + 20; y < std::min(box.top + 220, box.bottom); ++y) {
+            for (int x = box.left; x < box.right; ++x) {
+                black += near(pixel(shot, x, y), {0, 0, 0}) ? 1 : 0;
+            }
+        }
         return !box.isEmpty() &&
                pixelsNear(shot, list, {255, 255, 255}) > box.width() * box.height() / 3 &&
-               colours(shot, box.left, box.top, box.right, box.bottom) > 3;
+               black > 1000;
     }));
     ASSERT_TRUE(clickOn(trackPage(), "funcpage1"));
     ASSERT_TRUE(pumpUntil([&] { return !mapElement().location().isEmpty(); }));
