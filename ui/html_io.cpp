@@ -120,6 +120,11 @@ bool isRawText(const Element& element) {
     return element.tag() == "style" || element.tag() == "script";
 }
 
+bool isFormControl(const Element& element) {
+    const std::string& tag = element.tag();
+    return tag == "input" || tag == "button" || tag == "select" || tag == "textarea";
+}
+
 }  // namespace
 
 std::string stateNames(std::uint32_t state) {
@@ -208,10 +213,17 @@ void writeHtml(const Element& element, bool outer, bool withUids, std::string& o
     if (outer) {
         out += '<';
         out += element.tag();
+        // A control's checked and disabled states are the model's, which may have changed
+        // them since the markup was read: the served page starts from the model's.
+        const bool stateAttributes = withUids && isFormControl(element);
         for (const auto& [name, value] : element.attributes()) {
             // The renderer's frames show their windows' documents, which the renderer
             // addresses itself; the page must not start loading the src on its own.
             if (withUids && element.tag() == "iframe" && equalsIgnoreCase(name, "src")) {
+                continue;
+            }
+            if (stateAttributes &&
+                (equalsIgnoreCase(name, "checked") || equalsIgnoreCase(name, "disabled"))) {
                 continue;
             }
             out += ' ';
@@ -219,6 +231,14 @@ void writeHtml(const Element& element, bool outer, bool withUids, std::string& o
             out += "=\"";
             appendEscaped(value, true, out);
             out += '"';
+        }
+        if (stateAttributes) {
+            if (element.tag() == "input" && element.hasState(STATE_CHECKED)) {
+                out += " checked";
+            }
+            if (element.hasState(STATE_DISABLED)) {
+                out += " disabled";
+            }
         }
         if (withUids) {
             out += " data-vuid=\"" + std::to_string(element.uid()) + '"';

@@ -486,10 +486,20 @@ TEST(SettingsPage, ShowsTheProgramsSettingsAndSaveWritesThemToTheLogger) {
     EXPECT_EQ(value("tzhour"), "-2");
     EXPECT_EQ(settingsPage().document().selectFirst("#timezone")->text(), "UTC+02:00");
     EXPECT_EQ(settingsPage().document().selectFirst("#altoffset")->text(), "ft");
-    EXPECT_TRUE(screenUntil("settings-filled", [](GdkPixbuf* shot) {
+    // On screen too: the feet radio is filled round its centre, the metres one is white there.
+    const auto radioCentre = [](const char* id) {
+        const ui::Element& radio = *settingsPage().document().selectFirst(std::string("#") + id);
+        return pointIn(settingsPage(), radio, radio.location().width() / 2,
+                       radio.location().height() / 2);
+    };
+    EXPECT_TRUE(screenUntil("settings-filled", [&](GdkPixbuf* shot) {
         auto [sx, sy] = centreOf(settingsPage(), "onsetssave");
+        auto [fx, fy] = radioCentre("etype");
+        auto [mx, my] = radioCentre("mtype");
         return sx > 0 && near(pixel(shot, sx + 300, sy), {255, 255, 255}) &&
-               colours(shot, sx - 30, sy - 300, sx + 300, sy) > 8;
+               colours(shot, sx - 30, sy - 300, sx + 300, sy) > 8 &&
+               !near(pixel(shot, fx + 3, fy), {255, 255, 255}) &&
+               near(pixel(shot, mx + 3, my), {255, 255, 255});
     }));
 
     // The interval typed over, as a person changes it: click, select all, type.

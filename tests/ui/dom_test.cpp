@@ -118,6 +118,25 @@ TEST(Model, SerialisedMarkupParsesBackToTheSameTree) {
     EXPECT_NE(withUids.find("data-vs=\"checked\""), std::string::npos);  // the checked radio
 }
 
+// A page served after the program set its form shows the program's choices, not the markup's.
+TEST(Model, ServedControlsCarryTheModelsCheckedAndDisabledStates) {
+    Document d;
+    d.load(
+        "<input type=radio name=u id=m checked><input type=radio name=u id=f>"
+        "<button id=b disabled>Go</button>");
+    d.selectFirst("#m")->setState(0, STATE_CHECKED);
+    d.selectFirst("#f")->setState(STATE_CHECKED);
+    d.selectFirst("#b")->setState(0, STATE_DISABLED);
+    const std::string served = d.serialize(true);
+    const auto tagOf = [&](const char* id) {
+        const size_t at = served.rfind('<', served.find(std::string("id=\"") + id + '"'));
+        return served.substr(at, served.find('>', at) - at);
+    };
+    EXPECT_EQ(tagOf("m").find("checked"), std::string::npos) << tagOf("m");
+    EXPECT_NE(tagOf("f").find(" checked"), std::string::npos) << tagOf("f");
+    EXPECT_EQ(tagOf("b").find("disabled"), std::string::npos) << tagOf("b");
+}
+
 TEST(Model, StatePseudoClassesOfStyleSheetsBecomeAttributeTestsForTheRenderer) {
     EXPECT_EQ(
         translateStateSelectors("div.tab:current, tr:checked > td::before { color: a:current }"),
