@@ -88,6 +88,8 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
         bool mainInsensitive = false;
         bool boxSizedToPage = false;
         bool boxLooksRight = false;
+        bool boxShown = false;
+        bool boxLaidOutWhenShown = false;
     } watch;
     // The busy window may come and go between two ticks of a timer; its mapping cannot be missed.
     const guint mapSignal = g_signal_lookup("map", GTK_TYPE_WIDGET);
@@ -99,6 +101,11 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
             if (g_value_get_object(&params[0]) == G_OBJECT(shell.busyWindow())) {
                 w->sawBusy = true;
                 w->mainInsensitive = !gtk_widget_get_sensitive(shell.window());
+            }
+            // A box shows only once its page has laid out, never as an empty rectangle.
+            if (g_value_get_object(&params[0]) == G_OBJECT(shell.boxWindow())) {
+                w->boxShown = true;
+                w->boxLaidOutWhenShown = shell.boxView()->document().minWidth() > 0;
             }
             return TRUE;
         },
@@ -163,6 +170,8 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
     EXPECT_EQ(watch.notice, "Download Complete!");
     EXPECT_TRUE(watch.boxSizedToPage);
     EXPECT_TRUE(watch.boxLooksRight);
+    EXPECT_TRUE(watch.boxShown);
+    EXPECT_TRUE(watch.boxLaidOutWhenShown);
     EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), 6);
     EXPECT_TRUE(gtk_widget_get_sensitive(stage->shell->window()));
     EXPECT_TRUE(frame().isEnabled());

@@ -86,7 +86,12 @@ int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
     if (parent_ != nullptr) {
         gtk_window_set_transient_for(GTK_WINDOW(window), GTK_WINDOW(parent_));
     }
-    gtk_container_add(GTK_CONTAINER(window), renderer_.show(*view));
+    // The page is first loaded and laid out in a window off the screen, then moved into the
+    // box, which is shown only then: a box appears whole, never as an empty rectangle while
+    // its page loads (which takes about half a second).
+    GtkWidget* offscreen = gtk_offscreen_window_new();
+    GtkWidget* page = renderer_.show(*view);
+    gtk_container_add(GTK_CONTAINER(offscreen), page);
     int result = -1;
     bool ended = false;
     if (!box.attach(*view, [&](int r) {
@@ -94,6 +99,7 @@ int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
             ended = true;
         })) {
         view.reset();
+        gtk_widget_destroy(offscreen);
         gtk_widget_destroy(window);
         return -1;
     }
@@ -102,18 +108,13 @@ int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
     g_signal_connect(window, "delete-event", G_CALLBACK(boxDelete), &state);
     int width = 320;
     int height = 140;
-    gtk_window_set_default_size(GTK_WINDOW(window), width, height);
-    // The box stays transparent until its page has laid out, so that it never shows as an
-    // empty rectangle (where the desktop composites windows); should the page not report within
-    // a second and a half, it shows as it is.
-    centreOver(window, parent_, width, height);
-    gtk_widget_set_opacity(window, 0);
-    gtk_widget_show_all(window);
-    window_ = window;
+    gtk_widget_set_size_request(page, width, height);
+    gtk_widget_show_all(offscreen);
     box_ = &box;
     view_ = view.get();
     bool placed = false;
     bool late = false;
+    // Should the page not report its size within a second and a half, the box shows as it is.
     const guint lateSource = g_timeout_add(
         1500,
         +[](gpointer flag) {
@@ -131,15 +132,27 @@ int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
             const GdkRectangle area = workArea();
             width = std::min(doc.minWidth(), area.width);
             height = std::min(doc.minHeight(), area.height);
-            gtk_widget_set_size_request(window, width, height);
+            gtk_widget_set_size_request(page, width, height);
             gtk_window_resize(GTK_WINDOW(window), width, height);
             centreOver(window, parent_, width, height);
         }
         if (!ended && !placed && (reported || late)) {
             placed = true;
-            gtk_widget_set_opacity(window, 1);
+            g_object_ref(page);
+            gtk_container_remove(GTK_CONTAINER(offscreen), page);
+            gtk_container_add(GTK_CONTAINER(window), page);
+            g_object_unref(page);
+            gtk_widget_destroy(offscreen);
+            offscreen = nullptr;
+            gtk_window_set_default_size(GTK_WINDOW(window), width, height);
+            centreOver(window, parent_, width, height);
+            window_ = window;
+            gtk_widget_show_all(window);
             gdk_display_beep(gdk_display_get_default());
         }
+    }
+    if (offscreen != nullptr) {
+        gtk_widget_destroy(offscreen);
     }
     if (!late) {
         g_source_remove(lateSource);

@@ -22,7 +22,7 @@ namespace vandrel::gtk {
 
 // Each box is a modal undecorated window over the main window with its own web view, sized to
 // the page's minimum size once the page reports it, run in a nested loop until a button or
-// Enter/Esc ends it.
+// Enter/Esc ends it. The page loads off the screen first; window() is the box once shown.
 class GtkBoxRunner final : public app::BoxRunner {
   public:
     GtkBoxRunner(GlibEventLoop& loop, WebRenderer& renderer) : loop_(loop), renderer_(renderer) {}
