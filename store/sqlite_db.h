@@ -120,6 +120,9 @@ class TrackDatabase {
     void rollbackTransaction() noexcept;
     int insertTrack(TrackHeader& header);
     int insertPoint(TrackPoint& point);
+    // Inserts the points in their order as insertPoint inserts each, storing the same values
+    // and setting their objid, with many points a statement.
+    void insertPoints(std::vector<TrackPoint>& points);
     // The complete statement text insertPoint stands for.
     static std::string insertPointText(const TrackPoint& point);
     void updatePoint(const TrackPoint& point);
@@ -138,6 +141,11 @@ class TrackDatabase {
     std::vector<TrackHeader> readTracksBetween(double from, double to, bool withPoints = true);
 
   private:
+    // Points per statement of insertPoints: past a few dozen the statement's own cost no
+    // longer shows.
+    static constexpr int kPointsPerInsert = 64;
+
+    void insertPointRows(TrackPoint* points, int rows);
     void finalizeCachedStatements() noexcept;
     static int onBusy(void* self, int count);
 
@@ -147,7 +155,10 @@ class TrackDatabase {
     std::function<void()> busyNotice_;
     bool busyNoticeGiven_ = false;
     std::chrono::steady_clock::time_point busySince_;
-    sqlite3_stmt* insertPointStatement_ = nullptr;  // prepared once per connection
+    // Prepared once per connection: one point, and kPointsPerInsert points.
+    sqlite3_stmt* insertPointStatement_ = nullptr;
+    sqlite3_stmt* insertPointsStatement_ = nullptr;
+    std::string insertPointValues_;  // the texts bound to the last of them, back to back
 };
 
 }  // namespace vandrel

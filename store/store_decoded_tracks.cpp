@@ -20,8 +20,8 @@ void storeTrack(TrackDatabase& db, TrackHeader& header, int32_t timeZone, StoreR
     db.insertTrack(header);
     for (TrackPoint& point : header.points) {
         point.tkid = header.objid;
-        db.insertPoint(point);
     }
+    db.insertPoints(header.points);
     ++result.tracksStored;
     result.pointsStored += static_cast<int64_t>(header.points.size());
 }
