@@ -269,6 +269,13 @@ void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader
         return;
     }
     const int64_t count = (int64_t{run.last} - run.first + 1) / int64_t{layout::kRecordSize};
+    // Room for every fix the run can hold, at once: grown fix by fix, a full log's points were
+    // copied into new memory a dozen times.
+    if (uint64_t(run.first) < size) {
+        const uint64_t held = (size - uint64_t(run.first)) / layout::kRecordSize;
+        header.points.reserve(header.points.size() +
+                              static_cast<size_t>(std::min(uint64_t(count), held)));
+    }
     for (int64_t n = 0; n < count; ++n) {
         const uint64_t offset = uint64_t(run.first) + uint64_t(n) * layout::kRecordSize;
         if (offset + layout::kRecordSize > size) {
