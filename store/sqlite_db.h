@@ -109,9 +109,19 @@ class TrackDatabase {
 
     // Track operations. openStore opens "Vandrel.db" in the program folder (or the given
     // path) and creates what is missing: both tables and the index on TKPT(tkid).
-    void openStore();
-    void openStore(const std::filesystem::path& path);
-    void ensureTables();
+    //
+    // A command whose only write is a download may leave the tables of a new database to the
+    // download's transaction (storeDecodedTracks makes them there): a first download into a
+    // new folder then costs one commit, not two, each of which syncs the disk five times. A
+    // database that is no database, or is locked, still fails or waits at the open.
+    enum class MissingTables { MadeNow, MadeByTheDownload };
+    void openStore(MissingTables missing = MissingTables::MadeNow);
+    void openStore(const std::filesystem::path& path,
+                   MissingTables missing = MissingTables::MadeNow);
+    void ensureTables(MissingTables missing = MissingTables::MadeNow);
+    // Inside a write transaction: creates the tables a database lacks, and the index with
+    // the point table.
+    void createMissingTables();
     void beginTransaction();
     // A transaction that holds the write lock from its start (see track_database.cpp).
     void beginImmediateTransaction();

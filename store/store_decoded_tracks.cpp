@@ -36,6 +36,8 @@ StoreResult storeDecodedTracks(TrackDatabase& db, std::vector<TrackHeader>& trac
     StoreResult result;
     db.beginImmediateTransaction();
     try {
+        // Only a new database opened for a download lacks them (see openStore).
+        db.createMissingTables();
         for (TrackHeader& header : tracks) {
             storeTrack(db, header, timeZone, result);
         }

@@ -26,31 +26,27 @@ constexpr double kOneSecond = 1.0 / 86400.0;
 
 }  // namespace
 
-void TrackDatabase::openStore() {
-    openStore(programPath("Vandrel.db"));
+void TrackDatabase::openStore(MissingTables missing) {
+    openStore(programPath("Vandrel.db"), missing);
 }
 
-void TrackDatabase::openStore(const std::filesystem::path& path) {
+void TrackDatabase::openStore(const std::filesystem::path& path, MissingTables missing) {
     open(path.string().c_str());
-    ensureTables();
+    ensureTables(missing);
 }
 
 // Two programs starting on an empty folder at once would both find the tables missing and the
 // second create would fail. The tables are therefore made inside a write transaction, taken
 // before they are looked for again; a database that has them needs no transaction at all,
 // so that opening one never waits for another program's writing.
-void TrackDatabase::ensureTables() {
+void TrackDatabase::ensureTables(MissingTables missing) {
     if (!tableExists("TK") || !tableExists("TKPT")) {
+        if (missing == MissingTables::MadeByTheDownload) {
+            return;
+        }
         beginImmediateTransaction();
         try {
-            if (!tableExists("TK")) {
-                execute(kCreateTrackTable);
-            }
-            if (!tableExists("TKPT")) {
-                execute(kCreatePointTable);
-                // In the same transaction: a new database costs one commit, not two.
-                execute(kCreatePointIndex);
-            }
+            createMissingTables();
             commitTransaction();
         } catch (...) {
             rollbackTransaction();
@@ -65,6 +61,17 @@ void TrackDatabase::ensureTables() {
         if (e.errorCode() != SQLITE_READONLY) {
             throw;
         }
+    }
+}
+
+void TrackDatabase::createMissingTables() {
+    if (!tableExists("TK")) {
+        execute(kCreateTrackTable);
+    }
+    if (!tableExists("TKPT")) {
+        execute(kCreatePointTable);
+        // In the same transaction: a new database costs one commit, not two.
+        execute(kCreatePointIndex);
     }
 }
 
