@@ -17,7 +17,7 @@ int runDownload(const Context& context) {
         return kExitFailure;
     }
     TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
+    db.openStore(TrackDatabase::MissingTables::MadeByTheDownload);
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
     const DownloadReport report =
         DownloadDeviceLogs(prompt, db, AppData::instance().settings.TimeZone);

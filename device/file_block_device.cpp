@@ -6,9 +6,11 @@
 // 4096-byte bounce buffer serves every transfer, so callers may pass any buffer.
 //
 // The exclusive lock stands in for the volume lock of other platforms and, as there, its
-// failure does not stop the access. The flush at close (fsync, then BLKFLSBUF to drop the
-// kernel's buffers of the device) stands in for the dismount: whatever the kernel had cached of
-// the volume is read again afterwards.
+// failure does not stop the access. The flush at close (fsync of what this access wrote, then
+// BLKFLSBUF to drop the kernel's buffers of the device) stands in for the dismount: whatever the
+// kernel had cached of the volume is read again afterwards. An access that only read has
+// nothing to flush; its fsync would still wait for the device's write cache (and, on an image
+// file, for the file system's journal), and a download makes four such accesses.
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -88,6 +90,7 @@ class FileBlockDevice final : public BlockDevice {
     std::string error_;
     int fd_ = -1;
     bool rawDevice_ = false;
+    bool written_ = false;  // a write was tried since open
     std::unique_ptr<uint8_t, FreeDeleter> bounce_;
 };
 
@@ -167,6 +170,7 @@ bool FileBlockDevice::writeBlock(const uint8_t* block) {
     if (fd_ < 0) {
         return fail(path_ + " is not open");
     }
+    written_ = true;
     const uint8_t* source = block;
     if (rawDevice_) {
         std::memcpy(transferBuffer(), block, kBlockSize);
@@ -194,9 +198,10 @@ bool FileBlockDevice::close() {
         return true;
     }
     bool ok = true;
-    if (::fsync(fd_) != 0) {
+    if (written_ && ::fsync(fd_) != 0) {
         ok = failErrno("Flushing", errno);
     }
+    written_ = false;
     if (rawDevice_) {
         // Needs CAP_SYS_ADMIN; without it the direct I/O above already bypassed the cache.
         (void)::ioctl(fd_, BLKFLSBUF, 0);

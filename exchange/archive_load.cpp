@@ -203,8 +203,8 @@ bool ArchiveLoader::store(TrackHeader& track, int replacing) {
         db_.insertTrack(track);
         for (TrackPoint& point : track.points) {
             point.tkid = track.objid;
-            db_.insertPoint(point);
         }
+        db_.insertPoints(track.points);
         db_.commitTransaction();
     } catch (const CppSQLite3Exception& e) {
         db_.rollbackTransaction();

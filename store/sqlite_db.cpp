@@ -43,6 +43,11 @@ void TrackDatabase::open(const char* path) {
     // A full log's download is one transaction of about 6 MB of pages; with SQLite's default
     // 2 MB cache it spills to the journal half-way and syncs it twice more.
     sqlite3_exec(db_, "pragma cache_size=-16384;", nullptr, nullptr, nullptr);
+    // A transaction is committed when its rollback journal is deleted. SQLite's default (FULL)
+    // does not sync the folder after that delete, so a power cut in the seconds after a
+    // download said "Download Complete!" could bring the journal back and undo the download,
+    // while the user may already have erased the logger. EXTRA syncs the folder too.
+    sqlite3_exec(db_, "pragma synchronous=extra;", nullptr, nullptr, nullptr);
 }
 
 void TrackDatabase::close() {

@@ -109,9 +109,19 @@ class TrackDatabase {
 
     // Track operations. openStore opens "Vandrel.db" in the program folder (or the given
     // path) and creates what is missing: both tables and the index on TKPT(tkid).
-    void openStore();
-    void openStore(const std::filesystem::path& path);
-    void ensureTables();
+    //
+    // A command whose only write is a download may leave the tables of a new database to the
+    // download's transaction (storeDecodedTracks makes them there): a first download into a
+    // new folder then costs one commit, not two, each of which syncs the disk five times. A
+    // database that is no database, or is locked, still fails or waits at the open.
+    enum class MissingTables { MadeNow, MadeByTheDownload };
+    void openStore(MissingTables missing = MissingTables::MadeNow);
+    void openStore(const std::filesystem::path& path,
+                   MissingTables missing = MissingTables::MadeNow);
+    void ensureTables(MissingTables missing = MissingTables::MadeNow);
+    // Inside a write transaction: creates the tables a database lacks, and the index with
+    // the point table.
+    void createMissingTables();
     void beginTransaction();
     // A transaction that holds the write lock from its start (see track_database.cpp).
     void beginImmediateTransaction();
@@ -120,6 +130,9 @@ class TrackDatabase {
     void rollbackTransaction() noexcept;
     int insertTrack(TrackHeader& header);
     int insertPoint(TrackPoint& point);
+    // Inserts the points in their order as insertPoint inserts each, storing the same values
+    // and setting their objid, with many points a statement.
+    void insertPoints(std::vector<TrackPoint>& points);
     // The complete statement text insertPoint stands for.
     static std::string insertPointText(const TrackPoint& point);
     void updatePoint(const TrackPoint& point);
@@ -138,6 +151,11 @@ class TrackDatabase {
     std::vector<TrackHeader> readTracksBetween(double from, double to, bool withPoints = true);
 
   private:
+    // Points per statement of insertPoints: past a few dozen the statement's own cost no
+    // longer shows.
+    static constexpr int kPointsPerInsert = 64;
+
+    void insertPointRows(TrackPoint* points, int rows);
     void finalizeCachedStatements() noexcept;
     static int onBusy(void* self, int count);
 
@@ -147,7 +165,10 @@ class TrackDatabase {
     std::function<void()> busyNotice_;
     bool busyNoticeGiven_ = false;
     std::chrono::steady_clock::time_point busySince_;
-    sqlite3_stmt* insertPointStatement_ = nullptr;  // prepared once per connection
+    // Prepared once per connection: one point, and kPointsPerInsert points.
+    sqlite3_stmt* insertPointStatement_ = nullptr;
+    sqlite3_stmt* insertPointsStatement_ = nullptr;
+    std::string insertPointValues_;  // the texts bound to the last of them, back to back
 };
 
 }  // namespace vandrel

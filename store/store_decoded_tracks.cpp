@@ -20,8 +20,8 @@ void storeTrack(TrackDatabase& db, TrackHeader& header, int32_t timeZone, StoreR
     db.insertTrack(header);
     for (TrackPoint& point : header.points) {
         point.tkid = header.objid;
-        db.insertPoint(point);
     }
+    db.insertPoints(header.points);
     ++result.tracksStored;
     result.pointsStored += static_cast<int64_t>(header.points.size());
 }
@@ -36,6 +36,8 @@ StoreResult storeDecodedTracks(TrackDatabase& db, std::vector<TrackHeader>& trac
     StoreResult result;
     db.beginImmediateTransaction();
     try {
+        // Only a new database opened for a download lacks them (see openStore).
+        db.createMissingTables();
         for (TrackHeader& header : tracks) {
             storeTrack(db, header, timeZone, result);
         }

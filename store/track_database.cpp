@@ -26,31 +26,27 @@ constexpr double kOneSecond = 1.0 / 86400.0;
 
 }  // namespace
 
-void TrackDatabase::openStore() {
-    openStore(programPath("Vandrel.db"));
+void TrackDatabase::openStore(MissingTables missing) {
+    openStore(programPath("Vandrel.db"), missing);
 }
 
-void TrackDatabase::openStore(const std::filesystem::path& path) {
+void TrackDatabase::openStore(const std::filesystem::path& path, MissingTables missing) {
     open(path.string().c_str());
-    ensureTables();
+    ensureTables(missing);
 }
 
 // Two programs starting on an empty folder at once would both find the tables missing and the
 // second create would fail. The tables are therefore made inside a write transaction, taken
 // before they are looked for again; a database that has them needs no transaction at all,
 // so that opening one never waits for another program's writing.
-void TrackDatabase::ensureTables() {
+void TrackDatabase::ensureTables(MissingTables missing) {
     if (!tableExists("TK") || !tableExists("TKPT")) {
+        if (missing == MissingTables::MadeByTheDownload) {
+            return;
+        }
         beginImmediateTransaction();
         try {
-            if (!tableExists("TK")) {
-                execute(kCreateTrackTable);
-            }
-            if (!tableExists("TKPT")) {
-                execute(kCreatePointTable);
-                // In the same transaction: a new database costs one commit, not two.
-                execute(kCreatePointIndex);
-            }
+            createMissingTables();
             commitTransaction();
         } catch (...) {
             rollbackTransaction();
@@ -65,6 +61,17 @@ void TrackDatabase::ensureTables() {
         if (e.errorCode() != SQLITE_READONLY) {
             throw;
         }
+    }
+}
+
+void TrackDatabase::createMissingTables() {
+    if (!tableExists("TK")) {
+        execute(kCreateTrackTable);
+    }
+    if (!tableExists("TKPT")) {
+        execute(kCreatePointTable);
+        // In the same transaction: a new database costs one commit, not two.
+        execute(kCreatePointIndex);
     }
 }
 
@@ -105,9 +112,17 @@ namespace {
 constexpr const char* kInsertPointTemplate =
     "insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) "
     "values (%d,%f,%f,%f,%f,%f,%f,%f,'%s');";
-constexpr const char* kInsertPointPrepared =
-    "insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) "
-    "values (?,?,?,?,?,?,?,?,?);";
+
+constexpr int kPointColumns = 9;
+
+// The template with a parameter for each value, for `rows` rows.
+std::string insertPointsPrepared(int rows) {
+    std::string text = "insert into TKPT (tkid,sdate,lat,lng,alt,bar,tmp,dist,pho) values ";
+    for (int row = 0; row < rows; ++row) {
+        text += row == 0 ? "(?,?,?,?,?,?,?,?,?)" : ",(?,?,?,?,?,?,?,?,?)";
+    }
+    return text + ";";
+}
 
 }  // namespace
 
@@ -117,38 +132,80 @@ std::string TrackDatabase::insertPointText(const TrackPoint& point) {
                         point.tmp, point.dist, point.pho});
 }
 
-// A download inserts tens of thousands of points, and parsing each statement text anew cost
-// most of its time. The statement is therefore prepared once per connection and each value
-// is bound as the very text the template writes for it ("%d", "%f", the photo path): the
-// column's affinity converts that text exactly as it converts the same literal in the
-// statement text, so the stored values are those of the complete text.
 int TrackDatabase::insertPoint(TrackPoint& point) {
+    insertPointRows(&point, 1);
+    return 1;
+}
+
+// Most of a download's time went into running one statement a point: stepping, resetting
+// and halting it cost more than storing the row. Whole blocks of points therefore go in one
+// statement each; the few left over go one by one.
+void TrackDatabase::insertPoints(std::vector<TrackPoint>& points) {
+    size_t next = 0;
+    for (; points.size() - next >= kPointsPerInsert; next += kPointsPerInsert) {
+        insertPointRows(&points[next], kPointsPerInsert);
+    }
+    for (; next < points.size(); ++next) {
+        insertPointRows(&points[next], 1);
+    }
+}
+
+// Parsing each statement text anew cost most of a download's time, so the statements are
+// prepared once per connection and each value is bound as the very text the template writes
+// for it ("%d", "%f", the photo path): the column's affinity converts that text exactly as it
+// converts the same literal in the statement text, so the stored values are those of the
+// complete text. The texts go into one buffer the connection keeps and are bound without a
+// copy; it stays untouched until the next insert binds them anew.
+//
+// The rows of one statement are inserted in their order and, objid being an integer primary
+// key, each takes the row id after the largest one: the rows' ids are consecutive, ending at
+// the last one inserted.
+void TrackDatabase::insertPointRows(TrackPoint* points, int rows) {
     if (db_ == nullptr) {
         throw CppSQLite3Exception(kCppSqliteError, "Database not open");
     }
-    if (insertPointStatement_ == nullptr) {
+    sqlite3_stmt*& statement = rows == 1 ? insertPointStatement_ : insertPointsStatement_;
+    if (statement == nullptr) {
         const int rc =
-            sqlite3_prepare_v2(db_, kInsertPointPrepared, -1, &insertPointStatement_, nullptr);
+            sqlite3_prepare_v2(db_, insertPointsPrepared(rows).c_str(), -1, &statement, nullptr);
         if (rc != SQLITE_OK) {
             throw CppSQLite3Exception(rc, sqlite3_errmsg(db_));
         }
     }
-    sqlite3_stmt* statement = insertPointStatement_;
-    const sql::Arg values[] = {point.tkid, point.sdate, point.lat, point.lng,
-                               point.alt,  point.bar,   point.tmp, point.dist};
-    std::string text;
-    for (int i = 0; i < 8; ++i) {
-        if (values[i].isNull()) {
-            sqlite3_bind_null(statement, i + 1);
-        } else {
-            text.clear();
-            values[i].appendTo(text);
-            sqlite3_bind_text(statement, i + 1, text.data(), static_cast<int>(text.size()),
-                              SQLITE_TRANSIENT);
+    constexpr int kNumbers = kPointColumns - 1;
+    std::string& text = insertPointValues_;
+    text.clear();
+    size_t ends[kPointsPerInsert * kNumbers];
+    for (int row = 0; row < rows; ++row) {
+        const TrackPoint& p = points[row];
+        const sql::Arg values[kNumbers] = {p.tkid, p.sdate, p.lat, p.lng,
+                                           p.alt,  p.bar,   p.tmp, p.dist};
+        for (int i = 0; i < kNumbers; ++i) {
+            if (!values[i].isNull()) {
+                values[i].appendTo(text);
+            }
+            ends[row * kNumbers + i] = text.size();
         }
     }
-    sqlite3_bind_text(statement, 9, point.pho.data(), static_cast<int>(point.pho.size()),
-                      SQLITE_STATIC);
+    // Bound only once all are written: appending may move the buffer. A value without a text
+    // (not finite) is NULL, as the template writes it.
+    size_t begin = 0;
+    for (int row = 0; row < rows; ++row) {
+        const int first = row * kPointColumns + 1;
+        for (int i = 0; i < kNumbers; ++i) {
+            const size_t end = ends[row * kNumbers + i];
+            if (end == begin) {
+                sqlite3_bind_null(statement, first + i);
+            } else {
+                sqlite3_bind_text(statement, first + i, text.data() + begin,
+                                  static_cast<int>(end - begin), SQLITE_STATIC);
+            }
+            begin = end;
+        }
+        const std::string& pho = points[row].pho;
+        sqlite3_bind_text(statement, first + kNumbers, pho.data(), static_cast<int>(pho.size()),
+                          SQLITE_STATIC);
+    }
     const int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE) {
         CppSQLite3Exception error(rc, sqlite3_errmsg(db_));
@@ -156,14 +213,18 @@ int TrackDatabase::insertPoint(TrackPoint& point) {
         throw error;
     }
     sqlite3_reset(statement);
-    point.objid = lastRowId();
-    return 1;
+    const int last = lastRowId();
+    for (int row = 0; row < rows; ++row) {
+        points[row].objid = last - (rows - 1 - row);
+    }
 }
 
 void TrackDatabase::finalizeCachedStatements() noexcept {
-    if (insertPointStatement_ != nullptr) {
-        sqlite3_finalize(insertPointStatement_);
-        insertPointStatement_ = nullptr;
+    for (sqlite3_stmt** statement : {&insertPointStatement_, &insertPointsStatement_}) {
+        if (*statement != nullptr) {
+            sqlite3_finalize(*statement);
+            *statement = nullptr;
+        }
     }
 }
 

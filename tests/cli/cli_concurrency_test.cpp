@@ -59,7 +59,9 @@ class TwoPrograms : public ::testing::Test {
 };
 
 // Each round starts on an empty folder: two first starts, two downloads of one logger and two
-// loads of one archive, each pair at once. Every track ends up stored exactly once.
+// loads of one archive, each pair at once. Every other round the downloads come first, so that
+// both find a new database whose tables the download's own transaction makes. Every track ends
+// up stored exactly once.
 TEST_F(TwoPrograms, CommandsStartedAtOnceStoreEveryTrackOnce) {
     const std::string image = (dir_ / "logger.img").string();
     ASSERT_EQ(
@@ -78,10 +80,12 @@ TEST_F(TwoPrograms, CommandsStartedAtOnceStoreEveryTrackOnce) {
         const auto folder = dir_ / ("program" + std::to_string(round));
         std::filesystem::create_directories(folder);
 
-        const auto [listA, listB] =
-            together(cli(folder) + "tracks", cli(folder) + "tracks", tag + "t");
-        EXPECT_EQ(listA.exitCode, 0) << listA.err;
-        EXPECT_EQ(listB.exitCode, 0) << listB.err;
+        if (round % 2 == 0) {
+            const auto [listA, listB] =
+                together(cli(folder) + "tracks", cli(folder) + "tracks", tag + "t");
+            EXPECT_EQ(listA.exitCode, 0) << listA.err;
+            EXPECT_EQ(listB.exitCode, 0) << listB.err;
+        }
 
         const std::string download = cli(folder) + "--device '" + image + "' download";
         const auto [a, b] = together(download, download, tag + "d");

@@ -137,6 +137,35 @@ TEST(LogRun, DropsJumpsFasterThan100MetresPerSecond) {
     EXPECT_TRUE(keptAfter(800, -5));
 }
 
+// Fixes nearer than 99 m skip the trigonometry; around the limit, north, east and diagonally
+// and far from the equator, the decoder keeps exactly those GroundDistance puts under 100 m.
+TEST(LogRun, KeepsExactlyTheFixesNearerThan100MetresInOneSecond) {
+    LogBytes bytes;
+    int kept = 0;
+    for (const int32_t latitude : {0, 47000000, 80000000}) {
+        for (const auto& [north, east] : {std::pair{1, 0}, {0, 1}, {1, 1}, {-1, 1}}) {
+            for (int32_t step = 500; step <= 5000; step += 7) {
+                Fix first;
+                first.latitude = latitude;
+                Fix second = first;
+                second.latitude += north * step;
+                second.longitude += east * step;
+                second.time += 1;
+                bytes.record(0, 0, first);
+                bytes.record(0, 1, second);
+                const TrackHeader header = decode(bytes, {1, 0, 1299});
+                const TrackPoint a = header.points.front();
+                const TrackPoint b = decode(bytes, {1, 26, 1299}).points.front();
+                const bool near = GroundDistance(b.lat, b.lng, a.lat, a.lng) < 100;
+                ASSERT_EQ(header.points.size() == 2, near)
+                    << latitude << " " << north << " " << east << " " << step;
+                kept += near;
+            }
+        }
+    }
+    EXPECT_GT(kept, 0);
+}
+
 TEST(LogRun, ComparesWithTheLastKeptFixOnly) {
     LogBytes bytes;
     Fix fix;
