@@ -6,7 +6,8 @@
 #
 #   bench/archive_load_memory.sh [RUNS] [OTHER-VANDREL-CLI]
 #
-# Each load runs RUNS times (default 5); the median time and the largest peak are reported.
+# Each load runs RUNS times (default 5); the median wall and processor (user + system) times and
+# the largest peak are reported: on a shared machine the processor time varies less.
 # With OTHER-VANDREL-CLI (another build's program, say of the main branch) its loads of the same
 # archive run in turn with this build's, so that both meet the same machine load.
 # The build folder is $VANDREL_BENCH_BUILD (default build/bench), configured as Release.
@@ -30,21 +31,22 @@ for i in $(seq 0 20); do
   "$build/vandrel-sim" create "$work/log.img" --tracks 1 "${size[@]}" --start "$start" >/dev/null
   "$cli" --data-dir "$work/seed" --device "$work/log.img" download >/dev/null 2>&1
 done
-# One measured command: "SECONDS KIB" of its wall time and peak memory.
+# One measured command: "WALL-SECONDS KIB CPU-SECONDS" of its times and peak memory.
 measure() {
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" || {
+  /usr/bin/time -f "%e %M %U %S" -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" || {
     cat "$work/err.txt" >&2; exit 1; }
-  cat "$work/time.txt"
+  awk '{ print $1, $2, $3 + $4 }' "$work/time.txt"
 }
 save=$(measure "$cli" --data-dir "$work/seed" archive save "$work/million.prg")
 echo "archive of $(grep -c '<point' "$work/million.prg") points in" \
   "$(grep -c '<item' "$work/million.prg") tracks, $(du -m "$work/million.prg" | cut -f1) MB"
-echo "archive save: ${save% *} s, peak memory $((${save#* } / 1024)) MB"
+read -r wall peak cpu <<<"$save"
+echo "archive save: $wall s, processor $cpu s, peak memory $((peak / 1024)) MB"
 
-# Loads each program's runs into an empty folder; prints the median time and largest peak.
+# Loads each program's runs into an empty folder; prints the median times and largest peak.
 programs=("$cli")
 [ -n "$other" ] && programs+=("$other")
-for run in $(seq "$runs"); do
+for _ in $(seq "$runs"); do
   for p in "${!programs[@]}"; do
     rm -rf "$work/load"
     measure "${programs[$p]}" --data-dir "$work/load" archive load "$work/million.prg" \
@@ -52,8 +54,9 @@ for run in $(seq "$runs"); do
   done
 done
 for p in "${!programs[@]}"; do
-  sort -n "$work/load-$p.txt" | awk -v name="${programs[$p]}" -v runs="$runs" '
-    { t[NR] = $1; if ($2 > peak) peak = $2 }
-    END { printf "archive load (%s): median %.2f s of %d runs, peak memory %d MB\n",
-          name, t[int((NR + 1) / 2)], runs, peak / 1024 }'
+  wall=$(cut -d' ' -f1 "$work/load-$p.txt" | sort -n | sed -n "$(((runs + 1) / 2))p")
+  cpu=$(cut -d' ' -f3 "$work/load-$p.txt" | sort -n | sed -n "$(((runs + 1) / 2))p")
+  peak=$(cut -d' ' -f2 "$work/load-$p.txt" | sort -n | tail -n 1)
+  echo "archive load (${programs[$p]}), median of $runs runs: $wall s, processor $cpu s," \
+    "peak memory $((peak / 1024)) MB"
 done

@@ -364,6 +364,7 @@ class ParseMessages {
         }
     }
     bool failed() const { return !refused_.empty() || !fatal_.empty(); }
+    bool said() const { return failed() || !error_.empty(); }
 
     // Why the document was not read; element tells whether it had an element at all.
     std::string reason(bool element) const {
@@ -400,13 +401,48 @@ class ParseMessages {
             text.pop_back();
         }
         std::replace(text.begin(), text.end(), '\n', ' ');
-        kept = "line " + std::to_string(line) + ": " + text;
+        kept = line > 0 ? "line " + std::to_string(line) + ": " + text : text;
     }
 
     std::string refused_;
     std::string fatal_;  // the first fatal error
     int fatalCode_ = XML_ERR_OK;
     std::string error_;  // the first other error
+};
+
+// libxml2 tells some failures (of the conversion from a declared encoding, say) to the
+// thread's handlers instead of the parser's, and those print them. While an archive is read,
+// they are kept here instead; the thread's handlers come back afterwards.
+class ThreadMessages {
+  public:
+    ThreadMessages()
+        : generic_(xmlGenericError),
+          genericContext_(xmlGenericErrorContext),
+          structured_(xmlStructuredError),
+          structuredContext_(xmlStructuredErrorContext) {
+        xmlSetGenericErrorFunc(nullptr, &ignore);
+        xmlSetStructuredErrorFunc(&messages_, &ParseMessages::keep);
+    }
+    ~ThreadMessages() {
+        xmlSetGenericErrorFunc(genericContext_, generic_);
+        xmlSetStructuredErrorFunc(structuredContext_, structured_);
+    }
+    ThreadMessages(const ThreadMessages&) = delete;
+    ThreadMessages& operator=(const ThreadMessages&) = delete;
+
+    // What a pass says of a document it did not read, or else what the thread was told.
+    std::string reason(const ParseMessages& pass, bool element) const {
+        return pass.said() || !messages_.said() ? pass.reason(element) : messages_.reason(true);
+    }
+
+  private:
+    static void ignore(void*, const char*, ...) {}
+
+    xmlGenericErrorFunc generic_;
+    void* genericContext_;
+    xmlStructuredErrorFunc structured_;
+    void* structuredContext_;
+    ParseMessages messages_;
 };
 
 // No archive declares a document type, and what one declares (entities above all) only gives
@@ -459,7 +495,9 @@ class ArchiveReader {
         return status == 0 && (messages_.failed() || !element_) ? -1 : status;
     }
     xmlTextReaderPtr get() const { return reader_.get(); }
-    std::string reason() const { return messages_.reason(element_); }
+    std::string reason(const ThreadMessages& thread) const {
+        return thread.reason(messages_, element_);
+    }
 
     // The element's attribute by name, null when it has none.
     std::unique_ptr<xmlChar, XmlFree> attribute(const char* name) const {
@@ -498,7 +536,8 @@ class ArchiveReader {
 class FirstPass {
   public:
     // Reads the whole source; false with the reason when the loader must not read it.
-    static bool wellFormed(ArchiveSource& source, std::string& reason);
+    static bool wellFormed(ArchiveSource& source, const ThreadMessages& thread,
+                           std::string& reason);
 
   private:
     template <typename Error>
@@ -550,7 +589,8 @@ struct ParserFree {
     }
 };
 
-bool FirstPass::wellFormed(ArchiveSource& source, std::string& reason) {
+bool FirstPass::wellFormed(ArchiveSource& source, const ThreadMessages& thread,
+                           std::string& reason) {
     initialiseParser();
     xmlSAXHandler handler{};
     handler.initialized = XML_SAX2_MAGIC;
@@ -572,6 +612,9 @@ bool FirstPass::wellFormed(ArchiveSource& source, std::string& reason) {
     xmlCtxtUseOptions(context.get(), kParseOptions);
     source.rewind();
     std::vector<char> chunk(64 * 1024);
+    // The parser may stop without marking the document unreadable (on a failed conversion
+    // from its declared encoding, for one): only its return says so then.
+    bool stopped = false;
     for (;;) {
         const int count =
             ArchiveSource::read(&source, chunk.data(), static_cast<int>(chunk.size()));
@@ -579,15 +622,16 @@ bool FirstPass::wellFormed(ArchiveSource& source, std::string& reason) {
             reason = "the file cannot be read";
             return false;
         }
-        xmlParseChunk(context.get(), chunk.data(), count, count == 0 ? 1 : 0);
-        if (count == 0 || pass.messages_.failed() || context->wellFormed == 0) {
+        stopped = xmlParseChunk(context.get(), chunk.data(), count, count == 0 ? 1 : 0) != 0 ||
+                  context->wellFormed == 0 || context->disableSAX != 0 || pass.messages_.failed();
+        if (count == 0 || stopped) {
             break;
         }
     }
-    if (context->wellFormed != 0 && !pass.messages_.failed() && pass.element_) {
+    if (!stopped && pass.element_) {
         return true;
     }
-    reason = pass.messages_.reason(pass.element_);
+    reason = thread.reason(pass.messages_, pass.element_);
     return false;
 }
 
@@ -601,8 +645,9 @@ ArchiveLoadResult loadFrom(ArchiveSource& source, const std::filesystem::path& a
     // whole before the first track was stored: a first pass reads it through and stores
     // nothing. As it builds no node, both passes together take less time than building the
     // whole document did, in a few megabytes instead of seven times the file's size.
+    const ThreadMessages thread;
     std::string reason;
-    if (!FirstPass::wellFormed(source, reason)) {
+    if (!FirstPass::wellFormed(source, thread, reason)) {
         ArchiveLoadResult result;
         result.ok = false;
         result.error = source.error() != 0
@@ -646,7 +691,7 @@ ArchiveLoadResult loadFrom(ArchiveSource& source, const std::filesystem::path& a
         loader.result.error =
             (source.error() != 0 ? cannotRead(archive, std::strerror(source.error()))
                                  : "The track archive could not be read to its end: " +
-                                       archive.string() + " (" + reader.reason() + ")") +
+                                       archive.string() + " (" + reader.reason(thread) + ")") +
             ". The load stopped.";
     }
     return loader.result;

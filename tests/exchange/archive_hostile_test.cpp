@@ -175,9 +175,15 @@ TEST_F(HostileArchive, WhatIsNotAnArchiveLoadsNothing) {
          "<!DOCTYPE track [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY file SYSTEM \"/etc/passwd\">]>" +
              twoTracks + "<item>&c;&file;" + point(3, 3, t0_ + 2) + "</item></track>"},
+        // Bytes the declared encoding does not have, after whole tracks.
+        {"encoding-late.prg", "<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>" + twoTracks +
+                                  "<item>" + point(3, 3, t0_ + 2, "\xff\xfe") + "</item></track>"},
     };
     for (const auto& [name, text] : files) {
+        // What the parser says goes into the result; nothing is printed.
+        ::testing::internal::CaptureStderr();
         const ArchiveLoadResult result = load(name, text);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << name;
         EXPECT_FALSE(result.ok) << name;
         EXPECT_FALSE(result.isArchive) << name;
         EXPECT_EQ(result.error.rfind("Not a track archive: ", 0), 0u) << result.error;
