@@ -511,7 +511,9 @@ class ArchiveReader {
         while (xmlTextReaderMoveToNextAttribute(reader_.get()) == 1) {
             const char* name = reinterpret_cast<const char*>(xmlTextReaderConstName(reader_.get()));
             for (size_t field = 0; field < kPointFields; ++field) {
-                if (std::strcmp(name, kPointFieldNames[field]) == 0) {
+                // The first letter rules out most names before a comparison is called.
+                if (name[0] == kPointFieldNames[field][0] &&
+                    std::strcmp(name, kPointFieldNames[field]) == 0) {
                     const xmlChar* value = xmlTextReaderConstValue(reader_.get());
                     attributes.text[field] =
                         value != nullptr ? reinterpret_cast<const char*>(value) : "";
