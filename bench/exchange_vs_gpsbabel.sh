@@ -4,8 +4,8 @@
 #   vandrel-cli export gpx           vs  gpsbabel gpx->gpx   (aim: at most half its time)
 #   vandrel-cli export kmz           vs  gpsbabel gpx->kml   (aim: at most a fifth)
 #   vandrel-cli archive load (empty) vs  gpsbabel gpx->gpx   (aim: no slower)
-# With --memory, also the peak memory (maximum resident set) of an archive load and save of
-# 1,000,000 points.
+# With --memory, also the time and peak memory (maximum resident set) of an archive load and
+# save of 1,000,000 points (bench/archive_load_memory.sh).
 # The build folder is $VANDREL_BENCH_BUILD (default build/bench), configured as Release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,23 +48,6 @@ ratio "vandrel-cli export kmz" "gpsbabel gpx->kml" 0.2
 ratio "vandrel-cli archive load" "gpsbabel gpx->gpx" 1
 
 if [ "${1:-}" = "--memory" ]; then
-  # 20 tracks of 50,000 points a day apart, as the archive writer lays them out.
-  awk 'BEGIN {
-    printf "<?xml version=\"1.0\" ?>\r\n<track timezone=\"-120\">\r\n";
-    for (t = 0; t < 20; t++) {
-      printf "    <item trail=\"%d\">\r\n", t + 1;
-      for (i = 0; i < 50000; i++) {
-        printf "        <point lat=\"%.6f\" lng=\"%.6f\" time=\"%.6f\" alt=\"%.2f\" bar=\"%.2f\" tmp=\"%.2f\" pho=\"\" />\r\n",
-          46.5 + i * 0.00005, 7.25 + t * 0.01, 45000 + t + i * 1.0 / 86400, 800 + i % 300, 920.5, 12.25;
-      }
-      printf "    </item>\r\n";
-    }
-    printf "</track>\r\n";
-  }' > "$work/million.prg"
   echo
-  echo "archive of $(grep -c '<point' "$work/million.prg") points, $(du -h "$work/million.prg" | cut -f1)"
-  /usr/bin/time -f "archive load: %e s, peak memory %M KiB" \
-    "$cli" --data-dir "$work/million" archive load "$work/million.prg" 2>&1 | tail -n 1
-  /usr/bin/time -f "archive save: %e s, peak memory %M KiB" \
-    "$cli" --data-dir "$work/million" archive save "$work/million-again.prg" 2>&1 >/dev/null | tail -n 1
+  VANDREL_BENCH_BUILD="$build" bench/archive_load_memory.sh 3
 fi

@@ -91,7 +91,7 @@ struct ArchiveLoadOptions {
 };
 
 struct ArchiveLoadResult : ExchangeResult {
-    bool isArchive = false;     // false: the file gave no root element; nothing was loaded
+    bool isArchive = false;     // false: not a well-formed archive, or unreadable; nothing loaded
     int stored = 0;             // tracks that were not stored before
     int replaced = 0;           // stored tracks replaced at the overwrite question
     int kept = 0;               // stored tracks kept at the overwrite question
@@ -105,7 +105,8 @@ struct ArchiveLoadResult : ExchangeResult {
 // Stores the archive's tracks, asking through prompt before a stored track starting within
 // one second is replaced. Each track is stored whole or not at all: a database failure rolls
 // that track back, removes the photos copied for it and ends the load (result not ok); the
-// tracks stored before it stay.
+// tracks stored before it stay. The file is read as a stream, holding one track at a time;
+// one that is not well-formed XML, or declares a document type, stores nothing.
 ArchiveLoadResult loadArchive(
     const std::filesystem::path& archive, TrackDatabase& db, UserPrompt& prompt,
     const ArchiveLoadOptions& options = ArchiveLoadOptions::programDefaults());

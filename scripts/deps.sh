@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  libsqlite3-dev libtinyxml2-dev libcli11-dev
+  libsqlite3-dev libtinyxml2-dev libxml2-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format libxml2-utils locales dosfstools util-linux e2fsprogs
   libgumbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev xvfb xauth fonts-dejavu-core

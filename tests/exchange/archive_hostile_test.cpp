@@ -148,20 +148,42 @@ TEST_F(HostileArchive, ItemsWithoutPointsAreSkippedAndCounted) {
     EXPECT_EQ(db_.scalar("select tzome from TK;"), -60);
 }
 
+// The load reads the archive as a stream: what makes a document unreadable may come after whole
+// tracks, and still nothing is stored. Nor is anything a document type declares.
 TEST_F(HostileArchive, WhatIsNotAnArchiveLoadsNothing) {
     std::string deep;
+    std::string nested;
     for (int i = 0; i < 20000; ++i) {
         deep += "<item>";
     }
+    for (int i = 0; i < 300; ++i) {
+        nested = "<item>" + nested + "</item>";
+    }
+    const std::string twoTracks =
+        "<track><item>" + point(1, 1, t0_) + "</item><item>" + point(2, 2, t0_ + 1) + "</item>";
     const std::vector<std::pair<std::string, std::string>> files = {
         {"deep.prg", "<track>" + deep + point(1, 1, t0_)},
         {"text.prg", "this is not XML at all"},
         {"empty.prg", ""},
         {"binary.prg", std::string("\x89PNG\r\n\x1a\n\0\0\0", 11)},
         {"cut.prg", "<track><item>" + point(1, 1, t0_) + "<point lat=\"1"},
+        {"cut-late.prg", twoTracks + "<item>" + point(3, 3, t0_ + 2) + "<point lat=\"1"},
+        {"second-root.prg", twoTracks + "</track><track/>"},
+        {"deep-late.prg", twoTracks + nested + "</track>"},
+        {"long-text-late.prg", twoTracks + std::string(10'000'001, 'x') + "</track>"},
+        {"entities.prg",
+         "<!DOCTYPE track [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
+         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY file SYSTEM \"/etc/passwd\">]>" +
+             twoTracks + "<item>&c;&file;" + point(3, 3, t0_ + 2) + "</item></track>"},
+        // Bytes the declared encoding does not have, after whole tracks.
+        {"encoding-late.prg", "<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>" + twoTracks +
+                                  "<item>" + point(3, 3, t0_ + 2, "\xff\xfe") + "</item></track>"},
     };
     for (const auto& [name, text] : files) {
+        // What the parser says goes into the result; nothing is printed.
+        ::testing::internal::CaptureStderr();
         const ArchiveLoadResult result = load(name, text);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << name;
         EXPECT_FALSE(result.ok) << name;
         EXPECT_FALSE(result.isArchive) << name;
         EXPECT_EQ(result.error.rfind("Not a track archive: ", 0), 0u) << result.error;

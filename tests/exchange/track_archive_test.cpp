@@ -195,6 +195,24 @@ TEST_F(TrackArchive, EachOverwriteAnswerDoesWhatItSays) {
     EXPECT_EQ(db_.scalar("select count(*) from TKPT;"), 12);
 }
 
+// Text in memory is read twice as a file is, from its start each time.
+TEST_F(TrackArchive, TextInMemoryLoadsAsAFileDoes) {
+    const auto archive = dir_ / "mem.prg";
+    ASSERT_TRUE(saveArchive(archive, {makeTrack(5, oleDate(2020, 5, 1, 8, 0, 0)),
+                                      makeTrack(7, oleDate(2020, 5, 2, 8, 0, 0))})
+                    .ok);
+    const std::string text = readFile(archive);
+    const ArchiveLoadResult cut =
+        loadArchiveText(text.substr(0, text.size() - 12), archive, db_, prompt_, options_);
+    EXPECT_FALSE(cut.isArchive);
+    EXPECT_TRUE(stored().empty());
+    const ArchiveLoadResult result = loadArchiveText(text, archive, db_, prompt_, options_);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.stored, 2);
+    EXPECT_EQ(result.pointsStored, 12);
+    EXPECT_EQ(stored().size(), 2u);
+}
+
 TEST_F(TrackArchive, ImplausibleStepsAreDropped) {
     // 0.0045 degrees of latitude are about 500 m.
     const double t0 = oleDate(2020, 1, 1, 0, 0, 0);
