@@ -1,0 +1,263 @@
+#include "exchange/archive_xml.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace vandrel {
+
+namespace {
+
+// Nothing the document names is loaded and no entity is substituted (neither
+// XML_PARSE_DTDLOAD nor XML_PARSE_NOENT), there is no network access whatever it names
+// (XML_PARSE_NONET), and the parser's bounds on depth, names and text lengths stay (no
+// XML_PARSE_HUGE).
+constexpr int kParseOptions = XML_PARSE_NONET;
+// The reader's nodes: blank text between the elements is dropped unread, and short texts live
+// in their nodes instead of allocations of their own.
+constexpr int kReaderOptions = kParseOptions | XML_PARSE_NOBLANKS | XML_PARSE_COMPACT;
+
+// No archive declares a document type, and what one declares (entities above all) only gives
+// the parser work or points outside the file: both passes refuse such a document whole.
+constexpr const char* kDocumentTypeRefused =
+    "it declares a document type, which no track archive does";
+
+void initialiseParser() {
+    static const bool initialised = (xmlInitParser(), true);
+    (void)initialised;
+}
+
+void ignore(void*, const char*, ...) {}
+
+// The first pass: libxml2's parser with handlers that build nothing. Besides what the parser
+// refuses, it refuses what would stop the reader of the second pass, or more: a document type,
+// elements nested as deep as the parser's bound for the tree, and a run of text longer than
+// its bound for one text node.
+class FirstPass {
+  public:
+    static bool wellFormed(ArchiveSource& source, const ThreadMessages& thread,
+                           std::string& reason);
+
+  private:
+    template <typename Error>
+    static void error(void* pass, Error* error) {
+        ParseMessages::keep(&static_cast<FirstPass*>(pass)->messages_, error);
+    }
+    static void doctype(void* pass, const xmlChar*, const xmlChar*, const xmlChar*) {
+        static_cast<FirstPass*>(pass)->refuse(kDocumentTypeRefused);
+    }
+    static void start(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int,
+                      const xmlChar**, int, int, const xmlChar**) {
+        FirstPass& pass = *static_cast<FirstPass*>(context);
+        pass.element_ = true;
+        pass.text_ = 0;
+        if (++pass.depth_ >= xmlParserMaxDepth) {
+            pass.refuse("its elements nest too deep");
+        }
+    }
+    static void end(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+        FirstPass& pass = *static_cast<FirstPass*>(context);
+        pass.text_ = 0;
+        --pass.depth_;
+    }
+    static void text(void* context, const xmlChar*, int length) {
+        FirstPass& pass = *static_cast<FirstPass*>(context);
+        pass.text_ += static_cast<size_t>(length);
+        if (pass.text_ > XML_MAX_TEXT_LENGTH) {
+            pass.refuse("it holds a text longer than a track archive has");
+        }
+    }
+    void refuse(const char* reason) {
+        messages_.refuse(reason);
+        xmlStopParser(context_);
+    }
+
+    xmlParserCtxtPtr context_ = nullptr;
+    ParseMessages messages_;
+    unsigned depth_ = 0;
+    size_t text_ = 0;  // characters since the last tag
+    bool element_ = false;
+};
+
+struct ParserFree {
+    void operator()(xmlParserCtxt* context) const {
+        if (context->myDoc != nullptr) {
+            xmlFreeDoc(context->myDoc);
+        }
+        xmlFreeParserCtxt(context);
+    }
+};
+
+bool FirstPass::wellFormed(ArchiveSource& source, const ThreadMessages& thread,
+                           std::string& reason) {
+    initialiseParser();
+    xmlSAXHandler handler{};
+    handler.initialized = XML_SAX2_MAGIC;
+    handler.internalSubset = &FirstPass::doctype;
+    handler.startElementNs = &FirstPass::start;
+    handler.endElementNs = &FirstPass::end;
+    handler.characters = &FirstPass::text;
+    handler.ignorableWhitespace = &FirstPass::text;
+    handler.cdataBlock = &FirstPass::text;
+    handler.serror = &FirstPass::error;
+    FirstPass pass;
+    const std::unique_ptr<xmlParserCtxt, ParserFree> context(
+        xmlCreatePushParserCtxt(&handler, &pass, nullptr, 0, nullptr));
+    if (context == nullptr) {
+        reason = "out of memory";
+        return false;
+    }
+    pass.context_ = context.get();
+    xmlCtxtUseOptions(context.get(), kParseOptions);
+    source.rewind();
+    std::vector<char> chunk(64 * 1024);
+    // The parser may stop without marking the document unreadable (on a failed conversion
+    // from its declared encoding, for one): only its return says so then.
+    bool stopped = false;
+    for (;;) {
+        const int count =
+            ArchiveSource::read(&source, chunk.data(), static_cast<int>(chunk.size()));
+        if (count < 0) {
+            reason = "the file cannot be read";
+            return false;
+        }
+        stopped = xmlParseChunk(context.get(), chunk.data(), count, count == 0 ? 1 : 0) != 0 ||
+                  context->wellFormed == 0 || context->disableSAX != 0 || pass.messages_.failed();
+        if (count == 0 || stopped) {
+            break;
+        }
+    }
+    if (!stopped && pass.element_) {
+        return true;
+    }
+    reason = thread.reason(pass.messages_, pass.element_);
+    return false;
+}
+
+}  // namespace
+
+void ArchiveSource::rewind() {
+    offset_ = 0;
+    if (file_ != nullptr && std::fseek(file_, 0, SEEK_SET) != 0) {
+        error_ = errno;
+    }
+}
+
+int ArchiveSource::read(void* context, char* buffer, int size) {
+    ArchiveSource& source = *static_cast<ArchiveSource*>(context);
+    if (source.error_ != 0) {
+        return -1;
+    }
+    if (source.file_ == nullptr) {
+        const size_t count =
+            std::min(static_cast<size_t>(size), source.text_.size() - source.offset_);
+        if (count > 0) {
+            std::memcpy(buffer, source.text_.data() + source.offset_, count);
+            source.offset_ += count;
+        }
+        return static_cast<int>(count);
+    }
+    const size_t count = std::fread(buffer, 1, static_cast<size_t>(size), source.file_);
+    if (count == 0 && std::ferror(source.file_) != 0) {
+        source.error_ = errno != 0 ? errno : EIO;
+        return -1;
+    }
+    return static_cast<int>(count);
+}
+
+void ParseMessages::refuse(const char* reason) {
+    if (refused_.empty()) {
+        refused_ = reason;
+    }
+}
+
+std::string ParseMessages::reason(bool element) const {
+    if (!refused_.empty()) {
+        return refused_;
+    }
+    // libxml2 says "Document is empty" of a text without an element, and "Extra content at
+    // the end of the document" of an empty file.
+    if (!element && (fatal_.empty() || fatalCode_ == XML_ERR_DOCUMENT_EMPTY ||
+                     fatalCode_ == XML_ERR_DOCUMENT_END)) {
+        return "it holds no XML element";
+    }
+    if (!fatal_.empty()) {
+        return fatal_;
+    }
+    return !error_.empty() ? error_ : "not an XML document";
+}
+
+void ParseMessages::add(int level, int code, int line, const char* message) {
+    if (level < XML_ERR_ERROR) {
+        return;
+    }
+    std::string& kept = level == XML_ERR_FATAL ? fatal_ : error_;
+    if (!kept.empty()) {
+        return;
+    }
+    if (level == XML_ERR_FATAL) {
+        fatalCode_ = code;
+    }
+    // On one line: some messages go on to a second.
+    std::string text = message != nullptr ? message : "";
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.pop_back();
+    }
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    kept = line > 0 ? "line " + std::to_string(line) + ": " + text : text;
+}
+
+ThreadMessages::ThreadMessages()
+    : generic_(xmlGenericError),
+      genericContext_(xmlGenericErrorContext),
+      structured_(xmlStructuredError),
+      structuredContext_(xmlStructuredErrorContext) {
+    xmlSetGenericErrorFunc(nullptr, &ignore);
+    xmlSetStructuredErrorFunc(&messages_, &ParseMessages::keep);
+}
+
+ThreadMessages::~ThreadMessages() {
+    xmlSetGenericErrorFunc(genericContext_, generic_);
+    xmlSetStructuredErrorFunc(structuredContext_, structured_);
+}
+
+std::string ThreadMessages::reason(const ParseMessages& pass, bool element) const {
+    return pass.said() || !messages_.said() ? pass.reason(element) : messages_.reason(true);
+}
+
+bool archiveWellFormed(ArchiveSource& source, const ThreadMessages& thread, std::string& reason) {
+    return FirstPass::wellFormed(source, thread, reason);
+}
+
+ArchiveReader::ArchiveReader(ArchiveSource& source) {
+    initialiseParser();
+    source.rewind();
+    reader_.reset(
+        xmlReaderForIO(&ArchiveSource::read, nullptr, &source, nullptr, nullptr, kReaderOptions));
+    if (reader_ != nullptr) {
+        xmlTextReaderSetStructuredErrorHandler(reader_.get(), &ParseMessages::keep, &messages_);
+    }
+}
+
+int ArchiveReader::next() {
+    if (reader_ == nullptr) {
+        return -1;
+    }
+    const int status = xmlTextReaderRead(reader_.get());
+    if (status == 1) {
+        const int type = xmlTextReaderNodeType(reader_.get());
+        if (type == XML_READER_TYPE_DOCUMENT_TYPE) {
+            messages_.refuse(kDocumentTypeRefused);
+            return -1;
+        }
+        element_ = element_ || type == XML_READER_TYPE_ELEMENT;
+    }
+    return status == 0 && (messages_.failed() || !element_) ? -1 : status;
+}
+
+}  // namespace vandrel

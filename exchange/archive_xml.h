@@ -1,0 +1,135 @@
+#pragma once
+// The track archive's XML, read by libxml2 without building the document: a first pass that
+// only checks it through, then a reader that holds no more of it than the node it is at.
+// Nothing the document names is loaded, nothing is fetched, and what libxml2 says of a
+// document is kept for the loader's message instead of being printed.
+
+#include <libxml/xmlreader.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vandrel {
+
+// Where the archive's bytes come from: an opened file, or text already in memory. Each pass
+// reads it from the start.
+class ArchiveSource {
+  public:
+    explicit ArchiveSource(std::FILE* file) : file_(file) {}
+    explicit ArchiveSource(std::string_view text) : text_(text) {}
+
+    void rewind();
+    // libxml2's read callback: up to size bytes, 0 at the end, -1 when the file cannot be read.
+    static int read(void* context, char* buffer, int size);
+    // The errno of the read that failed, 0 when none did.
+    int error() const { return error_; }
+
+  private:
+    std::FILE* file_ = nullptr;
+    std::string_view text_;
+    size_t offset_ = 0;
+    int error_ = 0;
+};
+
+// What libxml2 reports of a document, kept for the result instead of printed.
+class ParseMessages {
+  public:
+    // libxml2 2.12 made the error it passes const; either form is taken.
+    template <typename Error>
+    static void keep(void* messages, Error* error) {
+        if (error != nullptr) {
+            static_cast<ParseMessages*>(messages)->add(error->level, error->code, error->line,
+                                                       error->message);
+        }
+    }
+    // A document the parser would read but the loader does not.
+    void refuse(const char* reason);
+    bool failed() const { return !refused_.empty() || !fatal_.empty(); }
+    bool said() const { return failed() || !error_.empty(); }
+    // Why the document was not read; element tells whether it had an element at all.
+    std::string reason(bool element) const;
+
+  private:
+    void add(int level, int code, int line, const char* message);
+
+    std::string refused_;
+    std::string fatal_;  // the first fatal error
+    int fatalCode_ = XML_ERR_OK;
+    std::string error_;  // the first other error
+};
+
+// libxml2 tells some failures (of the conversion from a declared encoding, say) to the
+// thread's handlers instead of the parser's, and those print them. While one exists, they are
+// kept here instead; the thread's handlers come back when it goes.
+class ThreadMessages {
+  public:
+    ThreadMessages();
+    ~ThreadMessages();
+    ThreadMessages(const ThreadMessages&) = delete;
+    ThreadMessages& operator=(const ThreadMessages&) = delete;
+
+    // What a pass says of a document it did not read, or else what the thread was told.
+    std::string reason(const ParseMessages& pass, bool element) const;
+
+  private:
+    xmlGenericErrorFunc generic_;
+    void* genericContext_;
+    xmlStructuredErrorFunc structured_;
+    void* structuredContext_;
+    ParseMessages messages_;
+};
+
+// The first pass: reads the whole source with libxml2's parser and handlers that build
+// nothing. False, with the reason, for a document that is not well-formed, or that would stop
+// the reader later: a document type, elements nested as deep as the parser's bound, a run of
+// text longer than its bound for one text node.
+bool archiveWellFormed(ArchiveSource& source, const ThreadMessages& thread, std::string& reason);
+
+struct XmlFree {
+    void operator()(xmlChar* text) const { xmlFree(text); }
+};
+
+// A libxml2 reader over the source from its start, one node at a time.
+class ArchiveReader {
+  public:
+    explicit ArchiveReader(ArchiveSource& source);
+
+    // 1 at the next node, 0 at the end of the document, -1 when the document turns out not to
+    // be one the loader reads (reason() says why).
+    int next();
+    std::string reason(const ThreadMessages& thread) const {
+        return thread.reason(messages_, element_);
+    }
+
+    int nodeType() const { return xmlTextReaderNodeType(reader_.get()); }
+    int depth() const { return xmlTextReaderDepth(reader_.get()); }
+    bool isEmptyElement() const { return xmlTextReaderIsEmptyElement(reader_.get()) == 1; }
+    // The element's attribute by name, null when it has none.
+    std::unique_ptr<xmlChar, XmlFree> attribute(const char* name) const {
+        return std::unique_ptr<xmlChar, XmlFree>(
+            xmlTextReaderGetAttribute(reader_.get(), reinterpret_cast<const xmlChar*>(name)));
+    }
+    // Calls visit(name, value) for each attribute of the element; the reader stays at it.
+    template <typename Visit>
+    void eachAttribute(Visit&& visit) const {
+        while (xmlTextReaderMoveToNextAttribute(reader_.get()) == 1) {
+            const xmlChar* value = xmlTextReaderConstValue(reader_.get());
+            visit(reinterpret_cast<const char*>(xmlTextReaderConstName(reader_.get())),
+                  value != nullptr ? reinterpret_cast<const char*>(value) : "");
+        }
+        xmlTextReaderMoveToElement(reader_.get());
+    }
+
+  private:
+    struct ReaderFree {
+        void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
+    };
+
+    std::unique_ptr<xmlTextReader, ReaderFree> reader_;
+    ParseMessages messages_;
+    bool element_ = false;  // an element was read
+};
+
+}  // namespace vandrel
