@@ -213,43 +213,6 @@ class BoxAnswers {
     Ticker ticker_;
 };
 
-// A key with Ctrl held, as the X server delivers it to the window.
-void pressControlKey(GtkWidget* window, guint keyval) {
-    GdkWindow* gdkWindow = gtk_widget_get_window(window);
-    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-    event->key.window = GDK_WINDOW(g_object_ref(gdkWindow));
-    event->key.send_event = TRUE;
-    event->key.time = GDK_CURRENT_TIME;
-    event->key.keyval = keyval;
-    event->key.state = GDK_CONTROL_MASK;
-    GdkKeymapKey* keys = nullptr;
-    gint count = 0;
-    if (gdk_keymap_get_entries_for_keyval(
-            gdk_keymap_get_for_display(gdk_window_get_display(gdkWindow)), keyval, &keys, &count) &&
-        count > 0) {
-        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-        event->key.group = static_cast<guint8>(keys[0].group);
-    }
-    g_free(keys);
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(gdkWindow));
-    gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-}
-
-// The file chooser the program shows now, or null.
-GtkWidget* shownFileChooser() {
-    GList* windows = gtk_window_list_toplevels();
-    GtkWidget* found = nullptr;
-    for (GList* w = windows; w != nullptr; w = w->next) {
-        if (GTK_IS_FILE_CHOOSER(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) {
-            found = GTK_WIDGET(w->data);
-        }
-    }
-    g_list_free(windows);
-    return found;
-}
-
 // The image's description by the simulator.
 std::string inspectLogger() {
     const fs::path image = stage->dir / "logger.img";
@@ -300,7 +263,7 @@ TEST(PoiPage, TheTwentyMarkersShowAndAFileFromThePcMovesThem) {
         GtkWidget* name = gtk_window_get_focus(GTK_WINDOW(dialog));
         if (name == nullptr || !GTK_IS_ENTRY(name)) {
             // Ctrl+L opens the chooser's location field.
-            pressControlKey(dialog, GDK_KEY_l);
+            pressKey(dialog, GDK_KEY_l, GDK_CONTROL_MASK);
             return true;
         }
         if (!typed) {

@@ -338,6 +338,19 @@ inline void pressKey(GtkWidget* window, guint keyval, guint state = 0) {
     gdk_event_free(event);
 }
 
+// The file chooser the program shows now, or null.
+inline GtkWidget* shownFileChooser() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* w = windows; w != nullptr; w = w->next) {
+        if (GTK_IS_FILE_CHOOSER(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) {
+            found = GTK_WIDGET(w->data);
+        }
+    }
+    g_list_free(windows);
+    return found;
+}
+
 inline bool pagesReady() {
     WebRenderer& r = stage->shell->renderer();
     return frame().pageHost() != nullptr && r.isReady(frame()) && r.isReady(host()) &&

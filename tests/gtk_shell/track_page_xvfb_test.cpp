@@ -129,19 +129,6 @@ bool menuShown() {
     return held;
 }
 
-// The file chooser the program shows now, or null.
-GtkWidget* shownFileChooser() {
-    GList* windows = gtk_window_list_toplevels();
-    GtkWidget* found = nullptr;
-    for (GList* w = windows; w != nullptr; w = w->next) {
-        if (GTK_IS_FILE_CHOOSER(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) {
-            found = GTK_WIDGET(w->data);
-        }
-    }
-    g_list_free(windows);
-    return found;
-}
-
 TEST(TrackPage, TheDownloadedDaysAreMarkedInTheirMonth) {
     ASSERT_TRUE(pumpUntil(pagesReady));
     ASSERT_TRUE(clickOn(host(), "tab2"));
