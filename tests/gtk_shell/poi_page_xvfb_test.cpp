@@ -33,39 +33,6 @@ const ui::Element& mapElement() {
     return *poiPage().document().selectFirst("widget[id='2000']");
 }
 
-// Asks the map page a function's answer, asking again after each answer until `done` accepts
-// one; the last answer is left in `said`.
-::testing::AssertionResult mapSays(const std::string& function,
-                                   const std::vector<std::string>& args,
-                                   const std::function<bool(const std::string&)>& done,
-                                   std::string* said = nullptr) {
-    struct Asking {
-        bool waiting = false;
-        bool answered = false;
-        std::string said = "nothing";
-    };
-    auto asking = std::make_shared<Asking>();
-    ::testing::AssertionResult ok = pumpUntil([&] {
-        ui::BrowserHost* map = map::mapWidget(poiPage());
-        if (!asking->waiting && map != nullptr) {
-            asking->waiting =
-                map->callFunction(function, args, [asking](bool found, std::string result) {
-                    asking->said = found ? result : "no function";
-                    asking->answered = true;
-                    asking->waiting = false;
-                });
-        }
-        return asking->answered && done(asking->said);
-    });
-    if (said != nullptr) {
-        *said = asking->said;
-    }
-    if (!ok) {
-        ok << "; " << function << " said " << asking->said;
-    }
-    return ok;
-}
-
 // Two numbers "a,b" as the map page writes them.
 std::pair<double, double> pairOf(const std::string& text) {
     double a = NAN;
@@ -79,8 +46,8 @@ std::pair<double, double> pairOf(const std::string& text) {
 // The marker's place in the main window: the middle of its picture, which stands on its point.
 ::testing::AssertionResult markerAt(int slot, std::pair<int, int>& at) {
     std::string said;
-    ::testing::AssertionResult placed = mapSays(
-        "markerPoint", {std::to_string(slot)},
+    ::testing::AssertionResult placed = mapAnswers(
+        poiPage(), "markerPoint", {std::to_string(slot)},
         [](const std::string& s) { return !std::isnan(pairOf(s).first); }, &said);
     if (placed) {
         const auto [x, y] = pairOf(said);
@@ -91,28 +58,6 @@ std::pair<double, double> pairOf(const std::string& text) {
 
 std::string barText(const char* id) {
     return poiPage().document().selectFirst(std::string("#") + id)->text();
-}
-
-// The pointer moved to `at`, with the first button held or not.
-void motionTo(std::pair<int, int> at, bool held = true) {
-    GtkWidget* view = viewOf(stage->shell->window());
-    GdkWindow* window = gtk_widget_get_window(view);
-    GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
-    event->motion.window = GDK_WINDOW(g_object_ref(window));
-    event->motion.send_event = TRUE;
-    event->motion.time = GDK_CURRENT_TIME;
-    event->motion.x = at.first;
-    event->motion.y = at.second;
-    event->motion.state = held ? GDK_BUTTON1_MASK : 0;
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
-    int ox = 0;
-    int oy = 0;
-    gdk_window_get_origin(window, &ox, &oy);
-    event->motion.x_root = ox + at.first;
-    event->motion.y_root = oy + at.second;
-    gtk_main_do_event(event);
-    gdk_event_free(event);
 }
 
 // A key pressed and released in the main window's view, where the focused field takes it.
@@ -241,13 +186,14 @@ TEST(PoiPage, TheTwentyMarkersShowAndAFileFromThePcMovesThem) {
         return AppData::instance().MapsLoaded && map != nullptr && map->isEnabled() &&
                map->isLoaded() && fs::path(map->address()).filename() == "pmaps.html";
     }));
-    EXPECT_TRUE(mapSays("markerCount", {}, [](const std::string& s) { return s == "20"; }));
+    EXPECT_TRUE(
+        mapAnswers(poiPage(), "markerCount", {}, [](const std::string& s) { return s == "20"; }));
     // Before anything is loaded, the slots lie round the equator; the bar shows the first.
     EXPECT_EQ(barText("poiname"), "#0001");
     EXPECT_EQ(barText("poilat"), "0.00000");
     EXPECT_EQ(barText("poilng"), "-180.00000");
-    EXPECT_TRUE(mapSays("markerIcon", {"4"},
-                        [](const std::string& s) { return s.ends_with("pois/5.png"); }));
+    EXPECT_TRUE(mapAnswers(poiPage(), "markerIcon", {"4"},
+                           [](const std::string& s) { return s.ends_with("pois/5.png"); }));
 
     const fs::path file = stage->dir / "spread.poi";
     ASSERT_TRUE(WritePoiFile(file, filePois()).ok);
@@ -285,9 +231,10 @@ TEST(PoiPage, TheTwentyMarkersShowAndAFileFromThePcMovesThem) {
     EXPECT_EQ(boxes.texts()[0], "Are you sure load POI from PC?");
     EXPECT_TRUE(pumpUntil([] { return barText("poilat") == "30.00000"; }));
     EXPECT_EQ(barText("poilng"), "-171.00000");
-    EXPECT_TRUE(mapSays("markerIcon", {"4"},
-                        [](const std::string& s) { return s.ends_with("pois/3.png"); }));
-    EXPECT_TRUE(mapSays("markerCount", {}, [](const std::string& s) { return s == "20"; }));
+    EXPECT_TRUE(mapAnswers(poiPage(), "markerIcon", {"4"},
+                           [](const std::string& s) { return s.ends_with("pois/3.png"); }));
+    EXPECT_TRUE(
+        mapAnswers(poiPage(), "markerCount", {}, [](const std::string& s) { return s == "20"; }));
     // Every marker is on the map where the file put it: the first at its west, the last east.
     std::pair<int, int> first;
     std::pair<int, int> last;
@@ -302,12 +249,12 @@ TEST(PoiPage, ADraggedMarkerShowsItsNewPlaceInTheBar) {
     std::pair<int, int> from;
     ASSERT_TRUE(markerAt(10, from));
     GtkWidget* view = viewOf(stage->shell->window());
-    motionTo(from);
+    motionTo(from, true);
     pump(50);
     button(view, from, GDK_BUTTON_PRESS);
     pump(50);
     for (int step = 1; step <= 8; ++step) {
-        motionTo({from.first + 10 * step, from.second + 8 * step});
+        motionTo({from.first + 10 * step, from.second + 8 * step}, true);
         pump(50);
     }
     const std::pair<int, int> to{from.first + 80, from.second + 64};
@@ -360,8 +307,8 @@ TEST(PoiPage, TheIconMenuOfAMarkerChangesItsIcon) {
     button(view, pick, GDK_BUTTON_PRESS);
     pump(50);
     button(view, pick, GDK_BUTTON_RELEASE);
-    EXPECT_TRUE(mapSays("markerIcon", {"4"},
-                        [](const std::string& s) { return s.ends_with("pois/7.png"); }));
+    EXPECT_TRUE(mapAnswers(poiPage(), "markerIcon", {"4"},
+                           [](const std::string& s) { return s.ends_with("pois/7.png"); }));
     EXPECT_EQ(AppData::instance().pois[4].icon, 7);
     EXPECT_TRUE(
         pumpUntil([] { return !poiPage().document().selectFirst("#iconseltable")->isVisible(); }));
@@ -414,8 +361,8 @@ TEST(PoiPage, ASearchMovesTheMapAndTheSelectedPoiToThePlaceFound) {
     ASSERT_TRUE(pumpUntil([] { return !stage->geocoder->queries().empty(); }));
     EXPECT_EQ(stage->geocoder->queries().back(), "Lake Town");
     std::string said;
-    EXPECT_TRUE(mapSays(
-        "mapCenter", {},
+    EXPECT_TRUE(mapAnswers(
+        poiPage(), "mapCenter", {},
         [](const std::string& s) {
             const auto [lat, lng] = pairOf(s);
             return std::abs(lat - GeocoderServer::kLat) < 1e-3 &&

@@ -18,9 +18,11 @@
 
 #include "app/page_host.h"
 #include "gtk/glib_pump.h"
+#include "map/map_widget.h"
 #include "platform/gtk/shell/gtk_shell.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
+#include "ui/browser_host.h"
 #include "ui/element.h"
 
 namespace vandrel::gtk {
@@ -349,6 +351,67 @@ inline GtkWidget* shownFileChooser() {
     }
     g_list_free(windows);
     return found;
+}
+
+// The pointer moved to `at` in the main window, with the first button held or not.
+inline void motionTo(std::pair<int, int> at, bool held) {
+    GtkWidget* view = viewOf(stage->shell->window());
+    GdkWindow* window = gtk_widget_get_window(view);
+    GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
+    event->motion.window = GDK_WINDOW(g_object_ref(window));
+    event->motion.send_event = TRUE;
+    event->motion.time = GDK_CURRENT_TIME;
+    event->motion.x = at.first;
+    event->motion.y = at.second;
+    event->motion.state = held ? GDK_BUTTON1_MASK : 0;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(window, &ox, &oy);
+    event->motion.x_root = ox + at.first;
+    event->motion.y_root = oy + at.second;
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+// Asks the function of the map page on `page` and waits for its answer, which `done` accepts; asks
+// again after each answer it does not. The last answer is kept in `said`.
+inline ::testing::AssertionResult mapAnswers(
+    ui::HtmlWindow& page, const std::string& function, const std::vector<std::string>& args,
+    const std::function<bool(const std::string&)>& done, std::string* said = nullptr,
+    std::source_location where = std::source_location::current()) {
+    struct Asking {
+        bool waiting = false;
+        bool answered = false;
+        std::string said = "nothing";
+    };
+    auto asking = std::make_shared<Asking>();
+    ::testing::AssertionResult held = pumpUntil(
+        [&] {
+            if (asking->answered && done(asking->said)) {
+                return true;
+            }
+            ui::BrowserHost* map = map::mapWidget(page);
+            if (!asking->waiting && map != nullptr) {
+                asking->answered = false;
+                asking->waiting =
+                    map->callFunction(function, args, [asking](bool found, std::string result) {
+                        asking->said = found ? result : "no function";
+                        asking->waiting = false;
+                        asking->answered = true;
+                    });
+            }
+            return false;
+        },
+        20000, where);
+    if (said != nullptr) {
+        *said = asking->said;
+    }
+    if (!held) {
+        held << "; " << function << " said " << asking->said;
+    }
+    return held;
 }
 
 inline bool pagesReady() {

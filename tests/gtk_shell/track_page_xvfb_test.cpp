@@ -333,67 +333,6 @@ std::pair<int, int> inChart(int x, int y) {
     return pointIn(trackPage(), *chartControl().element(), x, y);
 }
 
-// The pointer moved to a point of the main window, no button held.
-void moveTo(std::pair<int, int> at) {
-    GtkWidget* view = viewOf(stage->shell->window());
-    GdkWindow* window = gtk_widget_get_window(view);
-    GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
-    event->motion.window = GDK_WINDOW(g_object_ref(window));
-    event->motion.send_event = TRUE;
-    event->motion.time = GDK_CURRENT_TIME;
-    event->motion.x = at.first;
-    event->motion.y = at.second;
-    int ox = 0;
-    int oy = 0;
-    gdk_window_get_origin(window, &ox, &oy);
-    event->motion.x_root = ox + at.first;
-    event->motion.y_root = oy + at.second;
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-    pump(30);
-}
-
-// Asks the map page's function and waits for its answer, which `done` accepts; asks again
-// after each answer it does not. The last answer is kept in `said`.
-::testing::AssertionResult mapAnswers(
-    const std::string& function, const std::vector<std::string>& args,
-    const std::function<bool(const std::string&)>& done, std::string* said = nullptr,
-    std::source_location where = std::source_location::current()) {
-    struct Asking {
-        bool waiting = false;
-        bool answered = false;
-        std::string said = "nothing";
-    };
-    auto asking = std::make_shared<Asking>();
-    ::testing::AssertionResult held = pumpUntil(
-        [&] {
-            if (asking->answered && done(asking->said)) {
-                return true;
-            }
-            ui::BrowserHost* map = map::mapWidget(trackPage());
-            if (!asking->waiting && map != nullptr) {
-                asking->answered = false;
-                asking->waiting =
-                    map->callFunction(function, args, [asking](bool found, std::string result) {
-                        asking->said = found ? result : "no function";
-                        asking->waiting = false;
-                        asking->answered = true;
-                    });
-            }
-            return false;
-        },
-        20000, where);
-    if (said != nullptr) {
-        *said = asking->said;
-    }
-    if (!held) {
-        held << "; " << function << " said " << asking->said;
-    }
-    return held;
-}
-
 struct LatLng {
     double lat = 0;
     double lng = 0;
@@ -429,7 +368,7 @@ std::optional<std::pair<int, int>> mapPlace(const std::string& text) {
     const ui::Rect box = mapElement().location();
     std::string said;
     ::testing::AssertionResult placed = mapAnswers(
-        function, args,
+        trackPage(), function, args,
         [&](const std::string& text) {
             int x = 0;
             int y = 0;
@@ -482,8 +421,10 @@ TEST(TrackDisplay, TheShownTrackDrawsItsChartWhoseHoverTellsAndClickCentresTheMa
         tracks::ProfileChart::plotArea(chart.location().width(), chart.location().height());
     const int x = plot.left + plot.width() / 4;
     const int y = plot.top + plot.height() / 2;
-    moveTo(inChart(x - 10, y));
-    moveTo(inChart(x, y));
+    motionTo(inChart(x - 10, y), false);
+    pump(30);
+    motionTo(inChart(x, y), false);
+    pump(30);
     const ui::Element& tip = *trackPage().document().selectFirst("#charttip");
     EXPECT_TRUE(pumpUntil([&] { return !tip.location().isEmpty(); }));
     EXPECT_EQ(tip.text().rfind("Distance:", 0), 0u) << tip.text();
@@ -494,11 +435,12 @@ TEST(TrackDisplay, TheShownTrackDrawsItsChartWhoseHoverTellsAndClickCentresTheMa
     const TrackPoint target = trackPage().chart().point(index);
     std::string before;
     ASSERT_TRUE(mapAnswers(
-        "mapCenter", {}, [](const std::string& s) { return latLng(s).has_value(); }, &before));
+        trackPage(), "mapCenter", {}, [](const std::string& s) { return latLng(s).has_value(); },
+        &before));
     ASSERT_FALSE(samePlace(before, target.lat, target.lng)) << before;
     clickAt(inChart(x, y));
     EXPECT_TRUE(
-        mapAnswers("mapCenter", {},
+        mapAnswers(trackPage(), "mapCenter", {},
                    [&](const std::string& s) { return samePlace(s, target.lat, target.lng); }))
         << "point " << index << " at " << target.lat << "," << target.lng;
 }
@@ -532,17 +474,19 @@ TEST(TrackDisplay, PlayMovesTheCarAndStopRewindsIt) {
     ASSERT_TRUE(clickOn(trackPage(), "onplay"));
     std::string first;
     ASSERT_TRUE(mapAnswers(
-        "carPosition", {}, [](const std::string& s) { return latLng(s).has_value(); }, &first));
+        trackPage(), "carPosition", {}, [](const std::string& s) { return latLng(s).has_value(); },
+        &first));
     // Later the car is elsewhere, and later still elsewhere again.
     std::string second;
     EXPECT_TRUE(mapAnswers(
-        "carPosition", {}, [&](const std::string& s) { return latLng(s) && s != first; }, &second));
-    EXPECT_TRUE(mapAnswers("carPosition", {}, [&](const std::string& s) {
+        trackPage(), "carPosition", {},
+        [&](const std::string& s) { return latLng(s) && s != first; }, &second));
+    EXPECT_TRUE(mapAnswers(trackPage(), "carPosition", {}, [&](const std::string& s) {
         return latLng(s) && s != first && s != second;
     }));
     ASSERT_TRUE(clickOn(trackPage(), "onstop"));
     const TrackPoint start = shownPoints().front();
-    EXPECT_TRUE(mapAnswers("carPosition", {}, [&](const std::string& s) {
+    EXPECT_TRUE(mapAnswers(trackPage(), "carPosition", {}, [&](const std::string& s) {
         return samePlace(s, start.lat, start.lng);
     }));
 }
@@ -560,7 +504,8 @@ TEST(TrackDisplay, APhotoIsAttachedToAPointOfTheLineShownAndRemoved) {
     const TrackPoint& middle = shownPoints()[shownPoints().size() / 2];
     ASSERT_TRUE(
         clickMapPlace("placeOfPosition", {std::to_string(middle.lat), std::to_string(middle.lng)}));
-    ASSERT_TRUE(mapAnswers("infoShown", {}, [](const std::string& s) { return s == "yes"; }));
+    ASSERT_TRUE(
+        mapAnswers(trackPage(), "infoShown", {}, [](const std::string& s) { return s == "yes"; }));
 
     // The photo: a small green JPEG, chosen in the file chooser by typing its path and Enter.
     const fs::path picture = stage->dir / "picture.jpg";
@@ -612,7 +557,7 @@ TEST(TrackDisplay, APhotoIsAttachedToAPointOfTheLineShownAndRemoved) {
 
     // Its marker, clicked, shows the picture in the bubble.
     ASSERT_TRUE(clickMapPlace("placeOfPhoto", {std::to_string(index)}));
-    EXPECT_TRUE(mapAnswers("infoImageWidth", {},
+    EXPECT_TRUE(mapAnswers(trackPage(), "infoImageWidth", {},
                            [](const std::string& s) { return std::atoi(s.c_str()) > 0; }));
     EXPECT_TRUE(screenUntil("photo-bubble-" + run(), [](GdkPixbuf* shot) {
         return pixelsNear(shot, mapElement(), {0x20, 0xA0, 0x40}) > 5000;
@@ -620,12 +565,13 @@ TEST(TrackDisplay, APhotoIsAttachedToAPointOfTheLineShownAndRemoved) {
 
     // Its remove link takes it away: the marker, the row's photo and the copy.
     ASSERT_TRUE(clickMapPlace("placeInInfo", {"removephoto"}));
-    EXPECT_TRUE(mapAnswers("placeOfPhoto", {std::to_string(index)},
+    EXPECT_TRUE(mapAnswers(trackPage(), "placeOfPhoto", {std::to_string(index)},
                            [](const std::string& s) { return s.empty(); }));
     EXPECT_TRUE(pumpUntil([&] { return photosStored() == 0; }));
     EXPECT_TRUE(shownPoints()[static_cast<std::size_t>(index)].pho.empty());
     EXPECT_FALSE(fs::exists(copy));
-    EXPECT_TRUE(mapAnswers("infoShown", {}, [](const std::string& s) { return s == "no"; }));
+    EXPECT_TRUE(
+        mapAnswers(trackPage(), "infoShown", {}, [](const std::string& s) { return s == "no"; }));
 }
 
 }  // namespace
