@@ -8,6 +8,12 @@
 
 namespace vandrel::app {
 
+// The smallest frame at which every page shows all of its controls: the track page's calendar,
+// list and menu beside a map and a chart that can still be read, the POI page's bar, and the
+// settings page's sections.
+inline constexpr int kMinimumFrameWidth = 960;
+inline constexpr int kMinimumFrameHeight = 640;
+
 // Rectangles in screen coordinates, edges inclusive-exclusive as the desktop reports them.
 using ScreenRect = ui::Rect;
 

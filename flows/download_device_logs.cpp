@@ -70,7 +70,7 @@ DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db, int32_t
         return failed(prompt, std::string("Download failed, nothing was stored: ") + e.what());
     }
     if (hooks.refreshTrackPage) {
-        hooks.refreshTrackPage();
+        hooks.refreshTrackPage(report.stored);
     }
     busy.stop();
     prompt.notice(kDownloadCompleteText);

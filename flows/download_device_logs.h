@@ -17,8 +17,8 @@ namespace vandrel {
 struct DownloadHooks {
     // Stops a replay, kills its timer and drops the tracks of the day shown.
     std::function<void()> stopPlayback;
-    // Reloads the calendar and the day's list.
-    std::function<void()> refreshTrackPage;
+    // Reloads the calendar and the day's list, given what the download stored.
+    std::function<void(const StoreResult&)> refreshTrackPage;
 };
 
 enum class DownloadOutcome {

@@ -76,13 +76,16 @@ ArchiveSaveResult saveTracksTo(UserPrompt& prompt, const std::filesystem::path& 
 }
 
 void SaveTracksToPc(UserPrompt& prompt, const std::vector<TrackHeader>& rows,
-                    const std::vector<bool>& selected) {
+                    const std::vector<bool>& selected, const std::function<void()>& chosen) {
     if (rows.empty()) {
         return;
     }
     const std::optional<std::string> path = prompt.chooseSaveFile(archiveFilter());
     if (!path) {
         return;
+    }
+    if (chosen) {
+        chosen();
     }
     bool anySelected = false;
     for (size_t i = 0; i < rows.size() && i < selected.size(); ++i) {
@@ -159,10 +162,14 @@ ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, TrackDatabase& db,
     return result;
 }
 
-std::optional<ArchiveLoadResult> LoadTracksFromPc(UserPrompt& prompt, TrackDatabase& db) {
+std::optional<ArchiveLoadResult> LoadTracksFromPc(UserPrompt& prompt, TrackDatabase& db,
+                                                  const std::function<void()>& chosen) {
     const std::optional<std::string> path = prompt.chooseOpenFile(archiveFilter());
     if (!path) {
         return std::nullopt;
+    }
+    if (chosen) {
+        chosen();
     }
     return loadTracksFrom(prompt, db, *path);
 }

@@ -4,6 +4,7 @@
 // Failures are told through UserPrompt::error; the flows never end the program.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,9 +39,10 @@ ArchiveSaveResult saveTracksTo(UserPrompt& prompt, const std::filesystem::path& 
                                const std::vector<TrackHeader>& tracks);
 // The track list's save button: nothing when the list is empty; otherwise asks for the file
 // and saves the selected rows, or every row when none is selected (selected holds one flag
-// per row; shorter means unselected).
+// per row; shorter means unselected). `chosen` runs once the file is chosen, before the
+// save: the track page stops a running replay there.
 void SaveTracksToPc(UserPrompt& prompt, const std::vector<TrackHeader>& rows,
-                    const std::vector<bool>& selected);
+                    const std::vector<bool>& selected, const std::function<void()>& chosen = {});
 
 // Every stored track of the database into the archive named by the backup field: "Please
 // select a backup file!" when it is empty, "Backup Complete!" when the archive is written.
@@ -60,6 +62,9 @@ ArchiveLoadResult loadTracksFrom(
     UserPrompt& prompt, TrackDatabase& db, const std::filesystem::path& path,
     const ArchiveLoadOptions& options = ArchiveLoadOptions::programDefaults());
 // The track list's load button: asks for the file first; empty when the user chose none.
-std::optional<ArchiveLoadResult> LoadTracksFromPc(UserPrompt& prompt, TrackDatabase& db);
+// `chosen` runs once the file is chosen, before the load: the track page stops a running
+// replay and lets go of the day's tracks there, which the load may replace.
+std::optional<ArchiveLoadResult> LoadTracksFromPc(UserPrompt& prompt, TrackDatabase& db,
+                                                  const std::function<void()>& chosen = {});
 
 }  // namespace vandrel

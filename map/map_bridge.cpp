@@ -56,9 +56,17 @@ void MapBridge::clrTKLine(ui::BrowserHost* map) {
     callScript(map, "clrTKLine");
 }
 
-void MapBridge::putTKLine(ui::BrowserHost* map, const std::vector<TrackPoint>& points) {
-    if (map != nullptr && map->isLoaded()) {
-        callScript(map, "putTKLine", {trackDocument(points)});
+void MapBridge::putTKLine(ui::BrowserHost* map, const std::vector<TrackPoint>& points,
+                          std::function<void()> drawn) {
+    const bool called =
+        map != nullptr && map->isLoaded() &&
+        map->callFunction("putTKLine", {trackDocument(points)}, [drawn](bool, const std::string&) {
+            if (drawn) {
+                drawn();
+            }
+        });
+    if (!called && drawn) {
+        drawn();
     }
 }
 

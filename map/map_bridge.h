@@ -4,6 +4,7 @@
 // data, never as script source. A call before the map page is loaded, or of a function the
 // loaded page lacks, does nothing and reports nothing.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,9 @@ struct MapBridge {
                               const std::string& imagePath);
     static void setCenter(ui::BrowserHost* map, double lat, double lng, int zoom);
     static void clrTKLine(ui::BrowserHost* map);
-    static void putTKLine(ui::BrowserHost* map, const std::vector<TrackPoint>& points);
+    // `drawn` runs once the page has taken the line in (or could not: it runs either way).
+    static void putTKLine(ui::BrowserHost* map, const std::vector<TrackPoint>& points,
+                          std::function<void()> drawn = {});
     static void addPhoto(ui::BrowserHost* map, int index, double lat, double lng,
                          const std::string& photoPath);
     static void delPhoto(ui::BrowserHost* map, int index);

@@ -149,6 +149,10 @@ class TrackDatabase {
     std::vector<TrackPoint> readTrackPoints(int tkid);
     // Reads the tracks starting in [from, to) with their points, in start order.
     std::vector<TrackHeader> readTracksBetween(double from, double to, bool withPoints = true);
+    // Reads the tracks that have a moment in [from, to) (started before `to`, ended at or after
+    // `from`) with their points, in start order: a day's tracks include one that ran over the
+    // midnight before it.
+    std::vector<TrackHeader> readTracksCovering(double from, double to);
 
   private:
     // Points per statement of insertPoints: past a few dozen the statement's own cost no

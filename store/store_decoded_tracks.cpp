@@ -1,5 +1,7 @@
 #include "store/store_decoded_tracks.h"
 
+#include <algorithm>
+
 #include "store/track_summary.h"
 
 namespace vandrel {
@@ -12,6 +14,7 @@ void storeTrack(TrackDatabase& db, TrackHeader& header, int32_t timeZone, StoreR
     }
     header.tzome = timeZone;
     computeSummary(header);
+    result.newestStart = std::max(result.newestStart, header.stime);
     // The duplicate test also sees the tracks inserted earlier in this same download.
     if (db.findTrackByStart(header.stime) != 0) {
         ++result.tracksSkipped;

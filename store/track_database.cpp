@@ -299,16 +299,34 @@ void TrackDatabase::readPointRow(SqlQuery& query, TrackPoint& point) {
     query.nextRow();
 }
 
-std::vector<TrackHeader> TrackDatabase::readTracksBetween(double from, double to, bool withPoints) {
+namespace {
+
+std::vector<TrackHeader> readTrackRows(SqlQuery rows) {
     std::vector<TrackHeader> tracks;
-    SqlQuery rows = selectTracksBetween(from, to);
     while (!rows.eof()) {
-        readTrackRow(rows, tracks.emplace_back());
+        TrackDatabase::readTrackRow(rows, tracks.emplace_back());
     }
     rows.finalize();
+    return tracks;
+}
+
+}  // namespace
+
+std::vector<TrackHeader> TrackDatabase::readTracksBetween(double from, double to, bool withPoints) {
+    std::vector<TrackHeader> tracks = readTrackRows(selectTracksBetween(from, to));
     if (!withPoints) {
         return tracks;
     }
+    for (TrackHeader& track : tracks) {
+        track.points = readTrackPoints(track.objid);
+    }
+    return tracks;
+}
+
+std::vector<TrackHeader> TrackDatabase::readTracksCovering(double from, double to) {
+    std::vector<TrackHeader> tracks = readTrackRows(query(
+        sql::format("select * from TK where stime<%f and etime>=%f order by stime;", {to, from})
+            .c_str()));
     for (TrackHeader& track : tracks) {
         track.points = readTrackPoints(track.objid);
     }

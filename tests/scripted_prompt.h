@@ -2,6 +2,7 @@
 // A UserPrompt with scripted answers that records everything a flow said.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ class ScriptedPrompt : public UserPrompt {
     int busyBegun = 0;
     int busyEnded = 0;
     bool busyDuringLastNotice = false;
+    // Runs as the busy indicator starts: what the program shows while the work runs.
+    std::function<void()> onBusy;
 
     bool askYesNo(const std::string& line1, const std::string& line2) override {
         said.push_back("ask: " + line1 + "|" + line2);
@@ -45,7 +48,12 @@ class ScriptedPrompt : public UserPrompt {
     }
     std::optional<std::string> chooseOpenFile(const FileFilter&) override { return nextFile(); }
     std::optional<std::string> chooseSaveFile(const FileFilter&) override { return nextFile(); }
-    void beginBusy() override { ++busyBegun; }
+    void beginBusy() override {
+        ++busyBegun;
+        if (onBusy) {
+            onBusy();
+        }
+    }
     void endBusy() override { ++busyEnded; }
 
   private:

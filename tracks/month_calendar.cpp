@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <tuple>
 
 #include "core/ole_date.h"
 
@@ -20,6 +21,10 @@ constexpr ui::Color kWhite = ui::rgb(255, 255, 255);
 
 constexpr std::array<const char*, 7> kWeekdays = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
 
+bool earlier(const CalendarDate& a, const CalendarDate& b) {
+    return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
+}
+
 ui::Rect inset(const ui::Rect& r, int by) {
     return {r.left + by, r.top + by, r.right - by, r.bottom - by};
 }
@@ -27,6 +32,9 @@ ui::Rect inset(const ui::Rect& r, int by) {
 }  // namespace
 
 void MonthCalendar::setTrackDates(std::vector<CalendarDate> dates) {
+    // Sorted once, so that marking the 42 cells stays a lookup however many tracks there are.
+    std::sort(dates.begin(), dates.end(), earlier);
+    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
     trackDates_ = std::move(dates);
 }
 
@@ -45,10 +53,10 @@ void MonthCalendar::nextMonth() {
     month_ == 12 ? showMonth(year_ + 1, 1) : showMonth(year_, month_ + 1);
 }
 
-void MonthCalendar::goToday(const CalendarDate& today) {
-    showMonth(today.year, today.month);
+void MonthCalendar::showDate(const CalendarDate& date) {
+    showMonth(date.year, date.month);
     for (int i = 0; i < kCells; ++i) {
-        if (cells_[i].date == today) {
+        if (cells_[i].date == date) {
             selected_ = i;
         }
     }
@@ -68,7 +76,7 @@ void MonthCalendar::rebuild() {
         CalendarCell& cell = cells_[i];
         civilFromDays(start + i, cell.date.year, cell.date.month, cell.date.day);
         cell.hasTrack =
-            std::find(trackDates_.begin(), trackDates_.end(), cell.date) != trackDates_.end();
+            std::binary_search(trackDates_.begin(), trackDates_.end(), cell.date, earlier);
     }
     placeCells();
 }

@@ -31,7 +31,7 @@ class MonthCalendar {
     static constexpr int kCells = 42;
     static constexpr int kHeaderHeight = 20;
 
-    // The start days of the stored tracks, one per track.
+    // The days the stored tracks cover: a track running over midnight marks each of its days.
     void setTrackDates(std::vector<CalendarDate> dates);
 
     int year() const { return year_; }
@@ -40,8 +40,10 @@ class MonthCalendar {
     void showMonth(int year, int month);
     void lastMonth();
     void nextMonth();
+    // Shows the date's month and selects the date's cell.
+    void showDate(const CalendarDate& date);
     // Shows today's month and selects today's cell.
-    void goToday(const CalendarDate& today);
+    void goToday(const CalendarDate& today) { showDate(today); }
 
     // Recomputes the cells from the shown month and the track dates.
     void rebuild();

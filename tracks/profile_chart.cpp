@@ -53,6 +53,17 @@ YScale yScaleOf(const std::vector<double>& values) {
     return s;
 }
 
+// The decimals a label needs to show the step exactly: a 2.5 km step labels 2.5, 5, 7.5, not
+// whole numbers that repeat or skip.
+int stepDecimals(double step) {
+    int decimals = 0;
+    while (decimals < 3 && std::abs(step - std::round(step)) > 1e-9) {
+        step *= 10;
+        ++decimals;
+    }
+    return decimals;
+}
+
 int decimalsOf(double step) {
     return step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
 }
@@ -102,13 +113,8 @@ void ProfileChart::Build(ChartKind kind, const TrackHeader& track, const DeviceS
     xMax_ = std::max(xMax_, static_cast<int>(points_.size()));
     for (int i = 0; i < axis.labels; ++i) {
         const double at = static_cast<double>(i) * axis.step;
-        if (axis.miles) {
-            xLabels_.push_back(FormatScriptNumber(at / 5280, axis.step >= 5280 ? 0 : 1));
-        } else if (!feet && axis.step >= 1000) {
-            xLabels_.push_back(FormatScriptNumber(at / 1000, 0));
-        } else {
-            xLabels_.push_back(FormatScriptNumber(at, 0));
-        }
+        const double unit = axis.miles ? 5280 : (!feet && axis.step >= 1000) ? 1000 : 1;
+        xLabels_.push_back(FormatScriptNumber(at / unit, stepDecimals(axis.step / unit)));
     }
     xTitle_ = axis.miles          ? "Distance(mi)"
               : feet              ? "Distance(ft)"

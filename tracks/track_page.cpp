@@ -1,5 +1,8 @@
 #include "tracks/track_page.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/program_folder_lock.h"
 #include "core/program_path.h"
 #include "flows/app_data.h"
@@ -75,6 +78,8 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
     addMessage(ui::WM_TIMER, [this](const ui::Message& message) {
         if (message.wParam == Playback::kTimer) {
             playback_.tick();
+        } else if (message.wParam == kShowingTimer) {
+            showingTimer();
         }
     });
     addMessage(ui::MSG_TRACK_LINE_CLICK, [this](const ui::Message& m) {
@@ -184,7 +189,12 @@ void CPageTrack::loadTrackDates() {
     while (!rows.eof()) {
         TrackHeader header;
         TrackDatabase::readTrackRow(rows, header);
-        dates.push_back(dateOf(header.stime));
+        // A track marks every day it covers; a damaged end time is held to a year, so that
+        // one stray row cannot mark the calendar for centuries.
+        const double last = std::clamp(header.etime, header.stime, header.stime + 366);
+        for (double day = std::floor(header.stime); day <= last; day += 1) {
+            dates.push_back(dateOf(std::max(day, header.stime)));
+        }
     }
     rows.finalize();
     calendar_.setTrackDates(std::move(dates));
@@ -247,7 +257,7 @@ void CPageTrack::LoadDayTracks() {
     dayTracks().clear();
     const std::optional<CalendarDate> date = calendar_.selectedDate();
     const double day = date ? oleDateOf(*date) : 0;
-    dayTracks() = TrackDatabase::instance().readTracksBetween(day, day + 1);
+    dayTracks() = TrackDatabase::instance().readTracksCovering(day, day + 1);
     fillTrackList();
 }
 
@@ -309,6 +319,16 @@ void CPageTrack::stopPlayback() {
     playback_.reset(0);
 }
 
+// Before a command that may replace stored tracks: the list's rows stand for the day's tracks,
+// which go now.
+void CPageTrack::dropDayTracks() {
+    stopPlayback();
+    ClearTrackDisplay();
+    shownTrack_ = -1;
+    dayTracks().clear();
+    fillTrackList();
+}
+
 const std::vector<TrackPoint>* CPageTrack::shownPoints() const {
     const std::vector<TrackHeader>& tracks = dayTracks();
     return shownTrack_ >= 0 && shownTrack_ < static_cast<int>(tracks.size())
@@ -353,10 +373,6 @@ void CPageTrack::ShowTrack() {
     if (row < 0 || row >= static_cast<int>(dayTracks().size())) {
         return;
     }
-    std::optional<BusyScope> busy;
-    if (commands_ != nullptr) {
-        busy.emplace(commands_->prompt());
-    }
     shownTrack_ = row;
     markedRow_ = row;
     list->invalidate();
@@ -369,10 +385,37 @@ void CPageTrack::ShowTrack() {
     map::MapBridge::clrTKLine(host);
     map::MapBridge::clrPhoto(host);
     map::MapBridge::clrCar(host);
-    map::MapBridge::putTKLine(host, points);
+    // The page takes a long track in while this loop goes on: the busy window shows once that
+    // is long enough to notice, and goes when the page has it.
+    endShowing();
+    const int serial = ++showSerial_;
+    setTimer(kShowingTimer, kShowingNoticeDelay);
+    map::MapBridge::putTKLine(host, points, [this, serial, alive = aliveToken()] {
+        if (!alive.expired() && serial == showSerial_) {
+            endShowing();
+        }
+    });
+}
+
+void CPageTrack::showingTimer() {
+    killTimer(kShowingTimer);
+    if (!showingBusy_ && commands_ != nullptr) {
+        showingBusy_.emplace(commands_->prompt());
+        // A page that never answers must not leave the window insensitive.
+        setTimer(kShowingTimer, kShowingGiveUp);
+    } else {
+        endShowing();
+    }
+}
+
+void CPageTrack::endShowing() {
+    killTimer(kShowingTimer);
+    showingBusy_.reset();
 }
 
 void CPageTrack::ClearTrackDisplay() {
+    ++showSerial_;
+    endShowing();
     ui::BrowserHost* host = map();
     map::MapBridge::closeInfo(host);
     map::MapBridge::clrTKLine(host);
@@ -468,17 +511,17 @@ void CPageTrack::downloadDeviceLogs() {
     }
     ui::CommandRunner& runner = *commands_;
     DownloadHooks hooks;
-    hooks.stopPlayback = [this, &runner] {
-        runner.onUi([this] {
-            // The list's rows stand for the day's tracks, which go now.
-            stopPlayback();
-            ClearTrackDisplay();
-            shownTrack_ = -1;
-            dayTracks().clear();
-            fillTrackList();
+    hooks.stopPlayback = [this, &runner] { runner.onUi([this] { dropDayTracks(); }); };
+    hooks.refreshTrackPage = [this, &runner](const StoreResult& stored) {
+        runner.onUi([this, newest = stored.newestStart] {
+            // The calendar opens on the newest downloaded track, which may be months away.
+            if (newest > 0) {
+                calendar_.showDate(dateOf(newest));
+                writeMonthLabel();
+            }
+            RefreshTrackPage();
         });
     };
-    hooks.refreshTrackPage = [this, &runner] { runner.onUi([this] { RefreshTrackPage(); }); };
     runner.run([&hooks](UserPrompt& prompt) {
         DownloadDeviceLogs(prompt, TrackDatabase::instance(), AppData::instance().settings.TimeZone,
                            hooks);
@@ -491,8 +534,9 @@ void CPageTrack::loadTracksFromPc() {
     }
     ui::CommandRunner& runner = *commands_;
     bool loaded = false;
-    runner.run([&loaded](UserPrompt& prompt) {
-        loaded = LoadTracksFromPc(prompt, TrackDatabase::instance()).has_value();
+    const auto chosen = [this, &runner] { runner.onUi([this] { dropDayTracks(); }); };
+    runner.run([&loaded, &chosen](UserPrompt& prompt) {
+        loaded = LoadTracksFromPc(prompt, TrackDatabase::instance(), chosen).has_value();
     });
     if (loaded) {
         RefreshTrackPage();
@@ -509,8 +553,11 @@ void CPageTrack::saveTracksToPc() {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         selected[i] = list->isSelected(static_cast<int>(i));
     }
-    commands_->run(
-        [&rows, &selected](UserPrompt& prompt) { SaveTracksToPc(prompt, rows, selected); });
+    ui::CommandRunner& runner = *commands_;
+    const auto chosen = [this, &runner] { runner.onUi([this] { stopPlayback(); }); };
+    runner.run([&rows, &selected, &chosen](UserPrompt& prompt) {
+        SaveTracksToPc(prompt, rows, selected, chosen);
+    });
 }
 
 void CPageTrack::eraseDeviceLogs() {

@@ -3,9 +3,11 @@
 // stored track starts; a click on a day lists its tracks (6000); a double-click shows a track
 // on the map (2000); the list's menu saves a track as KMZ or GPX or deletes the selected ones.
 
+#include <optional>
 #include <vector>
 
 #include "core/track_records.h"
+#include "core/user_prompt.h"
 #include "map/map_external_dispatch.h"
 #include "tracks/month_calendar.h"
 #include "tracks/playback.h"
@@ -74,6 +76,7 @@ class CPageTrack final : public ui::PageWindow {
     void fillTrackList();
     void applyColumnRule();
     void stopPlayback();
+    void dropDayTracks();
     void onCalendarMouse(const ui::Message& message);
     void onTrackListNotify(int code, ui::Point point);
     void mapLoaded();
@@ -83,6 +86,16 @@ class CPageTrack final : public ui::PageWindow {
     void onChartMouse(const ui::Message& message);
     void chartClicked(int index);
     TrackHeader* shownTrackHeader();
+
+    void showingTimer();
+    void endShowing();
+
+    // While the map page takes a shown track in: after the delay the busy window shows.
+    static constexpr unsigned kShowingTimer = 1001;
+    static constexpr ui::Milliseconds kShowingNoticeDelay{200};
+    static constexpr ui::Milliseconds kShowingGiveUp{30000};
+    std::optional<BusyScope> showingBusy_;
+    int showSerial_ = 0;
 
     map::MapExternalDispatch dispatch_;
     Playback playback_{*this, [this](int index) { return putCar(index); }};

@@ -6,8 +6,15 @@ void FakeBrowser::call(const std::string& function, const std::vector<std::strin
                        std::function<void(bool, std::string)> done) {
     calls.push_back(Call{function, args});
     auto it = functions.find(function);
-    if (done) {
-        done(it != functions.end(), it != functions.end() ? it->second : std::string());
+    if (!done) {
+        return;
+    }
+    const bool found = it != functions.end();
+    std::string result = found ? it->second : std::string();
+    if (answerLater) {
+        unanswered.push_back([done, found, result] { done(found, result); });
+    } else {
+        done(found, std::move(result));
     }
 }
 

@@ -34,6 +34,9 @@ class FakeBrowser : public ui::BrowserBackend {
     std::vector<Call> calls;
     // Functions the fake page defines; calling another one reports "not found".
     std::map<std::string, std::string> functions;
+    // A page busy with a long call: the answers wait in `unanswered` until the test gives them.
+    bool answerLater = false;
+    std::vector<std::function<void()>> unanswered;
 
   private:
     ui::BrowserHost& host_;

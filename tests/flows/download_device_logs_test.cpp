@@ -51,7 +51,7 @@ TEST_F(DownloadFlow, StoresEveryTrackOnceWithTheCurrentTimeZone) {
     useImage(sim::generateTracks(3, 120, 1780000000, 5, 60));
     std::vector<std::string> order;
     hooks_.stopPlayback = [&] { order.push_back("stop"); };
-    hooks_.refreshTrackPage = [&] { order.push_back("refresh"); };
+    hooks_.refreshTrackPage = [&](const StoreResult&) { order.push_back("refresh"); };
 
     const DownloadReport first = download();
     EXPECT_EQ(first.outcome, DownloadOutcome::Complete);

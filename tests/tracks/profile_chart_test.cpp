@@ -41,6 +41,10 @@ TEST(ProfileChart, DistanceStepsLabelsAndTitlesFollowTheUnits) {
     EXPECT_EQ(chart.xLabels(),
               (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
     EXPECT_EQ(chart.xTitle(), "Distance(km)");
+    // A step of 2.5 km shows its decimal rather than rounding to repeated whole numbers.
+    chart.Build(ChartKind::Altitude, trackOf(100, 45000), units(0));
+    EXPECT_EQ(std::vector<std::string>(chart.xLabels().begin(), chart.xLabels().begin() + 3),
+              (std::vector<std::string>{"0.0", "2.5", "5.0"}));
     chart.Build(ChartKind::Altitude, trackOf(100, 3000), units(1));  // 9,840 ft
     EXPECT_EQ(chart.xLabels().size(), 11u);
     EXPECT_EQ(chart.xLabels()[1], "1000");

@@ -174,8 +174,34 @@ TEST_F(TrackPage, ShowTrackWaitsForTheMapThenDrawsTheTrackAfterClearingTheOldOne
     EXPECT_EQ(mapCalls(), (std::vector<std::string>{"closeInfo", "clrTKLine", "clrPhoto", "clrCar",
                                                     "putTKLine"}));
     EXPECT_EQ(page.shownTrack(), 0);
+    // The page took the line in at once: no busy window flashed.
+    EXPECT_EQ(prompt.busyBegun, 0);
+
+    // A page slow to take a long track in: the busy window shows after a moment and goes with
+    // the page's answer.
+    browser->answerLater = true;
+    doubleClick(0);
+    loop.advance(ui::Milliseconds(100));
+    EXPECT_EQ(prompt.busyBegun, 0);
+    loop.advance(ui::Milliseconds(150));
     EXPECT_EQ(prompt.busyBegun, 1);
+    EXPECT_EQ(prompt.busyEnded, 0);
+    for (const auto& answer : browser->unanswered) {
+        answer();
+    }
     EXPECT_EQ(prompt.busyEnded, 1);
+}
+
+TEST_F(TrackPage, ATrackOverMidnightMarksAndListsBothDays) {
+    TrackHeader track = makeTrack(2, oleDate(2011, 3, 12, 23, 0, 0));
+    track.points[1].sdate = oleDate(2011, 3, 13, 1, 0, 0);
+    computeSummary(track);
+    TrackDatabase::instance().insertTrack(track);
+    openDay(13);
+    EXPECT_TRUE(page.calendar().cells()[1 + 12].hasTrack);
+    EXPECT_TRUE(page.calendar().cells()[1 + 13].hasTrack);
+    EXPECT_FALSE(page.calendar().cells()[1 + 14].hasTrack);
+    EXPECT_EQ(list->rowCount(), 1);
 }
 
 TEST_F(TrackPage, RightClickOpensTheTrackMenuAndGpxSavesTheSelectedTrack) {
@@ -327,6 +353,26 @@ TEST_F(TrackPage, PlaybackButtonsMoveTheCarOverTheShownTrackUntilAnotherTrackOrD
     openDay(11);
     EXPECT_EQ(loop.activeTimers(), 0u);
     clickId(page, "onplay");
+    EXPECT_EQ(loop.activeTimers(), 0u);
+}
+
+TEST_F(TrackPage, SavingOrLoadingTracksStopsTheReplayAndALoadLetsGoOfTheDayFirst) {
+    storeTrack(10, 8);
+    openDay(10);
+    showFirstTrack();
+    const std::string archive = (dir.path() / "day.prg").string();
+    clickId(page, "onplay");
+    prompt.files = {archive};
+    page.saveTracksToPc();
+    EXPECT_EQ(loop.activeTimers(), 0u);
+    ASSERT_TRUE(fs::exists(archive));
+
+    clickId(page, "onplay");
+    bool dayHeldDuringLoad = true;
+    prompt.files = {archive};
+    prompt.onBusy = [&] { dayHeldDuringLoad = list->rowCount() > 0 || page.shownTrack() >= 0; };
+    page.loadTracksFromPc();
+    EXPECT_FALSE(dayHeldDuringLoad);
     EXPECT_EQ(loop.activeTimers(), 0u);
 }
 

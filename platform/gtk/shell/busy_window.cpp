@@ -7,6 +7,22 @@ namespace vandrel::gtk {
 namespace {
 constexpr int kWidth = 240;
 constexpr int kHeight = 76;
+// The web view draws into a window of its own and sets its cursor there; an insensitive view
+// gets no motion that would make it set another until the work is done.
+void setWaitCursor(GtkWidget* parent, bool wait) {
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(parent));
+    GdkWindow* window = gtk_widget_get_window(child != nullptr ? child : parent);
+    if (window == nullptr) {
+        return;
+    }
+    GdkCursor* cursor =
+        wait ? gdk_cursor_new_from_name(gdk_window_get_display(window), "wait") : nullptr;
+    gdk_window_set_cursor(window, cursor);
+    if (cursor != nullptr) {
+        g_object_unref(cursor);
+    }
+}
+
 }  // namespace
 
 GtkBusyWindow::GtkBusyWindow(GlibEventLoop& loop)
@@ -66,6 +82,7 @@ void GtkBusyWindow::start() {
         gtk_window_get_position(GTK_WINDOW(parent_), &x, &y);
         gtk_window_get_size(GTK_WINDOW(parent_), &w, &h);
         gtk_widget_set_sensitive(parent_, FALSE);
+        setWaitCursor(parent_, true);
     }
     gtk_window_move(GTK_WINDOW(window_), x + (w - kWidth) / 2, y + (h - kHeight) / 2);
     animation_.start();
@@ -80,6 +97,7 @@ void GtkBusyWindow::stop() {
     }
     if (parent_ != nullptr) {
         gtk_widget_set_sensitive(parent_, TRUE);
+        setWaitCursor(parent_, false);
     }
 }
 

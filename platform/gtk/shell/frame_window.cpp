@@ -27,6 +27,10 @@ FrameWindow::FrameWindow(app::MainFrame& frame, std::function<void()> closeReque
         gtk_window_set_icon_from_file(GTK_WINDOW(window_),
                                       programPath("images/icon.png").string().c_str(), nullptr);
     }
+    GdkGeometry smallest{};
+    smallest.min_width = app::kMinimumFrameWidth;
+    smallest.min_height = app::kMinimumFrameHeight;
+    gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &smallest, GDK_HINT_MIN_SIZE);
     g_signal_connect(window_, "configure-event", G_CALLBACK(configured), this);
     g_signal_connect(window_, "delete-event",
                      G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {

@@ -1,0 +1,164 @@
+// The Detail view of the track page as a person meets it: the time from the press on "Detail"
+// to the first rows of the shown track's points on screen, the time from one notch of the wheel
+// over the list to the screen showing the rows further down, and the memory of the program
+// with its web processes, for a track of 720 points and one that fills the logger (49,900).
+// Run under xvfb-run; detail_view.sh beside this file builds it and prints the figures.
+
+#include <ctime>
+
+#include "core/program_path.h"
+#include "flows/app_data.h"
+#include "map/map_service.h"
+#include "shell_driver.h"
+
+namespace {
+
+using namespace vandrel;
+using namespace vandrel::bench;
+
+constexpr int kScrollSteps = 20;
+
+// What the screen shows in the rectangle, reduced to a number that changes when its rows do.
+long screenDigest(const ui::Rect& r, int* darkPixels = nullptr) {
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left, r.top,
+                                                 r.width(), r.height());
+    if (shot == nullptr) {
+        return 0;
+    }
+    const int stride = gdk_pixbuf_get_rowstride(shot);
+    const int channels = gdk_pixbuf_get_n_channels(shot);
+    const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+    long digest = 0;
+    int dark = 0;
+    for (int y = 0; y < r.height(); ++y) {
+        for (int x = 0; x < r.width(); ++x) {
+            const guchar* p = pixels + y * stride + x * channels;
+            if (p[0] < 80 && p[1] < 80 && p[2] < 80) {
+                ++dark;
+                digest = digest * 31 + y * 4099 + x;
+            }
+        }
+    }
+    g_object_unref(shot);
+    if (darkPixels != nullptr) {
+        *darkPixels = dark;
+    }
+    return digest;
+}
+
+struct Figures {
+    double openMs = -1;
+    std::vector<double> stepMs;
+    long rssKb = 0;
+};
+
+// The list's rows below its header, in screen coordinates (the window sits at the origin).
+ui::Rect rowsOnScreen(Driver& d, ui::ListView& list) {
+    const ui::Element& e = *list.element();
+    const auto [x, y] = d.pointIn(d.trackPage(), e, 0, list.headerHeight());
+    return {x, y, x + std::min(e.location().width(), 600), y + 5 * list.rowHeight()};
+}
+
+Figures measure(Driver& d, int row, int points) {
+    Figures f;
+    if (d.show(row, points) < 0) {
+        return f;
+    }
+    ui::ListView& list = d.list(6001);
+    pump(300);
+    const auto start = Clock::now();
+    if (!d.click(d.trackPage(), "funcpage2")) {
+        return f;
+    }
+    // Rows of text stand where the map was.
+    const bool shown = pumpUntil([&] {
+        int dark = 0;
+        screenDigest(rowsOnScreen(d, list), &dark);
+        return dark > 200;
+    });
+    if (!shown) {
+        return f;
+    }
+    f.openMs = msSince(start) - 60;  // less the pauses inside the click
+    const ui::Rect rows = rowsOnScreen(d, list);
+    const auto over = std::make_pair((rows.left + rows.right) / 2, (rows.top + rows.bottom) / 2);
+    for (int step = 0; step < kScrollSteps; ++step) {
+        const long before = screenDigest(rows);
+        const auto at = Clock::now();
+        d.wheelDown(over);
+        if (!pumpUntil([&] { return screenDigest(rows) != before; }, 5000)) {
+            break;
+        }
+        f.stepMs.push_back(msSince(at));
+    }
+    f.rssKb = treeRssKb();
+    d.click(d.trackPage(), "funcpage1");
+    pump(300);
+    return f;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    gtk_init(&argc, &argv);
+    char pattern[] = "/tmp/vandrel-bench-XXXXXX";
+    const fs::path folder = mkdtemp(pattern);
+    setProgramFolder(folder);
+    map::mapService() = map::MapService::fromSetting("http://127.0.0.1:9/");
+    g_unsetenv("VANDREL_MAP_SERVICE");
+
+    // Today, in the stored times of a logger at UTC: 720 points from 01:00, then a track
+    // filling the whole log from 03:00.
+    const std::time_t now = std::time(nullptr);
+    std::tm day{};
+    localtime_r(&now, &day);
+    day.tm_hour = 1;
+    day.tm_min = 0;
+    day.tm_sec = 0;
+    const std::int64_t start = timegm(&day);
+    const std::vector<int> full = sim::pointsToFillLog(1);
+    const int sizes[2] = {720, full[0]};
+    int result = 1;
+    if (download(folder, "small.img", sim::generateTracks(1, sizes[0], start, 5, 0)) &&
+        download(folder, "full.img", sim::generateTracks(full, start + 2 * 3600, 5, 0, 9))) {
+        gtk::GtkShell shell;
+        shell.start();
+        Driver d(shell);
+        auto& renderer = shell.renderer();
+        const bool ready =
+            pumpUntil([&] {
+                auto* host = shell.frame().pageHost();
+                return host != nullptr && renderer.isReady(shell.frame()) &&
+                       renderer.isReady(*host) && renderer.isReady(*host->trackPage());
+            }) &&
+            d.click(d.host(), "tab2") && pumpUntil([&] {
+                ui::BrowserHost* map = map::mapWidget(d.trackPage());
+                return AppData::instance().MapsLoaded && map->isEnabled() && map->isLoaded();
+            }) &&
+            d.click(d.trackPage(), "today") &&
+            pumpUntil([&] { return d.list(6000).rowCount() == 2; });
+        if (!ready) {
+            std::fprintf(stderr, "The track page did not list the two tracks\n");
+        } else {
+            result = 0;
+            for (int row : {0, 1}) {
+                const Figures f = measure(d, row, sizes[row]);
+                if (f.openMs < 0 || f.stepMs.size() != kScrollSteps) {
+                    std::fprintf(stderr, "The Detail view of %d points did not show or scroll\n",
+                                 sizes[row]);
+                    result = 1;
+                    continue;
+                }
+                std::printf(
+                    "points %d open_ms %.0f scroll_step_median_ms %.1f scroll_step_max_ms %.1f "
+                    "rss_with_web_processes_kb %ld\n",
+                    sizes[row], f.openMs, median(f.stepMs),
+                    *std::max_element(f.stepMs.begin(), f.stepMs.end()), f.rssKb);
+            }
+        }
+    } else {
+        std::fprintf(stderr, "The download of the logger images failed\n");
+    }
+    fs::remove_all(folder);
+    return result;
+}

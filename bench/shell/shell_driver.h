@@ -1,0 +1,245 @@
+#pragma once
+// What the desktop program's benchmarks share: a program folder whose database holds tracks
+// downloaded from simulated loggers by the program's own flow, waits with a deadline, the
+// pointer and the screen as a person meets them, and the memory of the program with its web
+// processes. Run under xvfb-run.
+
+#include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/page_host.h"
+#include "device/device_volume.h"
+#include "flows/download_device_logs.h"
+#include "map/map_widget.h"
+#include "platform/gtk/shell/gtk_shell.h"
+#include "scripted_prompt.h"
+#include "store/sqlite_db.h"
+#include "tools/sim/logger_image.h"
+#include "ui/browser_host.h"
+#include "ui/element.h"
+#include "ui/list_view.h"
+
+namespace vandrel::bench {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+inline double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (Clock::now() > end) {
+            return false;
+        }
+        if (!g_main_context_iteration(nullptr, FALSE)) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    }
+    return true;
+}
+
+inline void pump(int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    pumpUntil([&] { return Clock::now() > end; });
+}
+
+inline double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// One logger image holding the tracks, downloaded into the database by the program's flow.
+inline bool download(const fs::path& folder, const std::string& name,
+                     const std::vector<sim::SimTrack>& tracks) {
+    sim::LoggerImage image;
+    image.writeLog(tracks);
+    const fs::path path = folder / name;
+    std::string error;
+    if (!image.save(path, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    DeviceVolume::instance().setDevicePath(path.string());
+    testing::ScriptedPrompt prompt;
+    TrackDatabase& db = TrackDatabase::instance();
+    db.openStore();
+    const bool stored = DownloadDeviceLogs(prompt, db, 0).outcome == DownloadOutcome::Complete;
+    db.close();
+    return stored;
+}
+
+inline long rssKb(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return 0;
+}
+
+// This process and every process below it (WebKit's web and network processes).
+inline long treeRssKb() {
+    const int self = getpid();
+    long total = rssKb(self);
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::ifstream stat(entry.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        const auto close = text.rfind(')');
+        int ppid = 0;
+        if (close != std::string::npos &&
+            std::sscanf(text.c_str() + close + 2, "%*c %d", &ppid) == 1 && ppid == self) {
+            total += rssKb(std::stoi(name));
+        }
+    }
+    return total;
+}
+
+class Driver {
+  public:
+    explicit Driver(gtk::GtkShell& shell) : shell_(shell) {}
+
+    app::PageHost& host() { return *shell_.frame().pageHost(); }
+    tracks::CPageTrack& trackPage() { return *host().trackPage(); }
+    ui::ListView& list(int id) {
+        ui::HtmlWindow& page = trackPage();
+        return *dynamic_cast<ui::ListView*>(
+            page.control(*page.document().selectFirst("widget[id='" + std::to_string(id) + "']")));
+    }
+    GtkWidget* view() { return gtk_bin_get_child(GTK_BIN(shell_.window())); }
+
+    // A point of an element of a page in the main window.
+    std::pair<int, int> pointIn(ui::HtmlWindow& page, const ui::Element& e, int dx, int dy) {
+        const ui::Rect main = shell_.frame().document().selectFirst("#framepage")->location();
+        int x = main.left + e.location().left + dx;
+        int y = main.top + e.location().top + dy;
+        if (&page != &host()) {
+            const ui::Rect pages = host().document().selectFirst("#pages")->location();
+            x += pages.left;
+            y += pages.top;
+        }
+        return {x, y};
+    }
+
+    bool click(ui::HtmlWindow& page, const std::string& id) {
+        const ui::Element* e = page.document().selectFirst("#" + id);
+        if (!pumpUntil([&] { return !e->location().isEmpty(); })) {
+            return false;
+        }
+        const auto at = pointIn(page, *e, e->location().width() / 2, e->location().height() / 2);
+        button(at, GDK_BUTTON_PRESS);
+        pump(30);
+        button(at, GDK_BUTTON_RELEASE);
+        pump(30);
+        return true;
+    }
+
+    // The centre of a row of the track page's day list.
+    std::pair<int, int> rowCentre(int row) {
+        ui::ListView& days = list(6000);
+        const ui::Element& e = *days.element();
+        return pointIn(
+            trackPage(), e, e.location().width() / 2,
+            days.headerHeight() + row * days.rowHeight() + days.rowHeight() / 2 - days.scrollTop());
+    }
+
+    void button(std::pair<int, int> at, GdkEventType type) {
+        GdkWindow* window = gtk_widget_get_window(view());
+        GdkEvent* event = gdk_event_new(type);
+        event->button.window = GDK_WINDOW(g_object_ref(window));
+        event->button.send_event = TRUE;
+        event->button.time = GDK_CURRENT_TIME;
+        event->button.x = at.first;
+        event->button.y = at.second;
+        event->button.button = 1;
+        event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+        placeAtPointer(event, at);
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+
+    // One notch of the mouse wheel, down, over `at`.
+    void wheelDown(std::pair<int, int> at) {
+        GdkWindow* window = gtk_widget_get_window(view());
+        GdkEvent* event = gdk_event_new(GDK_SCROLL);
+        event->scroll.window = GDK_WINDOW(g_object_ref(window));
+        event->scroll.send_event = TRUE;
+        event->scroll.time = GDK_CURRENT_TIME;
+        event->scroll.x = at.first;
+        event->scroll.y = at.second;
+        event->scroll.direction = GDK_SCROLL_DOWN;
+        int ox = 0;
+        int oy = 0;
+        gdk_window_get_origin(window, &ox, &oy);
+        event->scroll.x_root = ox + at.first;
+        event->scroll.y_root = oy + at.second;
+        gdk_event_set_device(
+            event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+
+    // Double-clicks the day list's row and waits for the map page to hold its line.
+    double show(int row, int points) {
+        const auto at = rowCentre(row);
+        button(at, GDK_BUTTON_PRESS);
+        pump(30);
+        button(at, GDK_BUTTON_RELEASE);
+        pump(30);
+        const auto start = Clock::now();
+        button(at, GDK_2BUTTON_PRESS);
+        button(at, GDK_BUTTON_RELEASE);
+        return waitForLine(points) ? msSince(start) : -1;
+    }
+
+    // Asks the map page for its line's point count until it names `points`.
+    bool waitForLine(int points) {
+        auto said = std::make_shared<int>(-1);
+        auto waiting = std::make_shared<bool>(false);
+        return pumpUntil([&] {
+            if (!*waiting) {
+                *waiting = map::mapWidget(trackPage())
+                               ->callFunction("trackPointCount", {},
+                                              [said, waiting](bool, std::string result) {
+                                                  *said = std::atoi(result.c_str());
+                                                  *waiting = false;
+                                              });
+            }
+            return *said == points;
+        });
+    }
+
+  private:
+    void placeAtPointer(GdkEvent* event, std::pair<int, int> at) {
+        int ox = 0;
+        int oy = 0;
+        gdk_window_get_origin(gtk_widget_get_window(view()), &ox, &oy);
+        event->button.x_root = ox + at.first;
+        event->button.y_root = oy + at.second;
+        gdk_event_set_device(
+            event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    }
+
+    gtk::GtkShell& shell_;
+};
+
+}  // namespace vandrel::bench

@@ -1,0 +1,150 @@
+// The track page as a new user meets it with a full logger and a small window, in the run
+// without a tile service, after the TrackDisplay suite: the Detail view of a track that fills
+// the logger scrolled to its last point with the chart still below it, and the window's
+// smallest size with every control of the page inside it.
+
+#include <string>
+
+#include "gtk_shell/track_page_stage.h"
+
+namespace vandrel::gtk {
+namespace {
+
+// A track of the logger's full length on a day of the logged month of its own, 5 s a point.
+int storeFullTrack(int day) {
+    const YearMonth month = loggedMonth();
+    const double start =
+        tracks::oleDateOf(tracks::CalendarDate{month.year, month.month, day}) + 8 / 24.0;
+    TrackHeader track;
+    const int points = sim::pointsToFillLog(1)[0];
+    for (int i = 0; i < points; ++i) {
+        TrackPoint p;
+        p.lat = 47.0 + i * 1e-5;
+        p.lng = 8.0 + (i % 200) * 1e-5;
+        p.sdate = start + i * 5 / 86400.0;
+        p.alt = static_cast<float>(400 + i % 300);
+        p.bar = 1000;
+        p.tmp = 12;
+        track.points.push_back(p);
+    }
+    track.stime = track.points.front().sdate;
+    track.etime = track.points.back().sdate;
+    TrackDatabase& db = TrackDatabase::instance();
+    db.insertTrack(track);
+    for (TrackPoint& p : track.points) {
+        p.tkid = track.objid;
+    }
+    db.insertPoints(track.points);
+    return points;
+}
+
+// Dark pixels of text in the band of the screen, within the element's width.
+int darkPixels(GdkPixbuf* shot, const ui::Element& element, int top, int bottom) {
+    const ui::Rect box = screenBox(shot, element);
+    int dark = 0;
+    for (int y = std::max(top, box.top); y < std::min(bottom, box.bottom); ++y) {
+        for (int x = box.left; x < box.right; ++x) {
+            dark += near(pixel(shot, x, y), {0, 0, 0}) ? 1 : 0;
+        }
+    }
+    return dark;
+}
+
+void wheelDownAt(std::pair<int, int> at) {
+    GtkWidget* view = viewOf(stage->shell->window());
+    GdkWindow* window = gtk_widget_get_window(view);
+    GdkEvent* event = gdk_event_new(GDK_SCROLL);
+    event->scroll.window = GDK_WINDOW(g_object_ref(window));
+    event->scroll.send_event = TRUE;
+    event->scroll.time = GDK_CURRENT_TIME;
+    event->scroll.x = at.first;
+    event->scroll.y = at.second;
+    event->scroll.direction = GDK_SCROLL_DOWN;
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(window, &ox, &oy);
+    event->scroll.x_root = ox + at.first;
+    event->scroll.y_root = oy + at.second;
+    gdk_event_set_device(
+        event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+TEST(TrackView, TheDetailViewOfAFullLogScrollsToItsLastPointWithTheChartStillBelow) {
+    const int day = 25;
+    const int points = storeFullTrack(day);
+    trackPage().RefreshTrackPage();
+    const ui::Rect cell = dayCell(day);
+    ASSERT_FALSE(cell.isEmpty());
+    clickAt(inCalendar((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+    ASSERT_TRUE(pumpUntil([] { return trackList().rowCount() == 1; }));
+    doubleClickAt(rowCentre(0));
+    ASSERT_TRUE(mapLineHolds(points));
+    ASSERT_TRUE(clickOn(trackPage(), "funcpage2"));
+    ui::ListView& list = pointList();
+    const ui::Element& element = *list.element();
+    ASSERT_TRUE(pumpUntil([&] { return !element.location().isEmpty(); }));
+    // The list keeps the height the page gives it, so the chart stays in the window below it.
+    const ui::Element& chart = *chartControl().element();
+    const int pageHeight = trackPage().document().root().location().height();
+    EXPECT_LE(element.location().bottom, chart.location().top);
+    EXPECT_LE(chart.location().bottom, pageHeight);
+    EXPECT_LT(list.lastPaintedRows(), 100);
+
+    // The wheel moves the rows; End (the list focused by a click on a row) reaches the last.
+    const auto over = pointIn(trackPage(), element, 200, list.headerHeight() + 30);
+    wheelDownAt(over);
+    EXPECT_TRUE(pumpUntil([&] { return list.scrollTop() > 0; }));
+    clickAt(over);
+    pressKey(stage->shell->window(), GDK_KEY_End);
+    ASSERT_TRUE(pumpUntil([&] { return list.visibleRows().second == points; }));
+    EXPECT_EQ(list.focusedRow(), points - 1);
+    // The last row shows its text at the bottom of the list, and the chart its blue line.
+    const int lastTop = element.location().top + list.headerHeight() +
+                        (points - 1) * list.rowHeight() - list.scrollTop();
+    EXPECT_TRUE(screenUntil("detail-full-log-last-row", [&](GdkPixbuf* shot) {
+        const int y = pointIn(trackPage(), element, 0, lastTop - element.location().top).second;
+        return darkPixels(shot, element, y, y + list.rowHeight()) > 100 &&
+               pixelsNear(shot, chart, {0x30, 0x42, 0xF1}) > 50;
+    }));
+    ASSERT_TRUE(clickOn(trackPage(), "funcpage1"));
+}
+
+TEST(TrackView, TheWindowKeepsItsSmallestSizeWithEveryControlOfThePageInside) {
+    GtkWindow* window = GTK_WINDOW(stage->shell->window());
+    int width = 0;
+    int height = 0;
+    gtk_window_get_size(window, &width, &height);
+    gtk_window_resize(window, 760, 520);
+    int w = 0;
+    int h = 0;
+    ASSERT_TRUE(pumpUntil([&] {
+        gtk_window_get_size(window, &w, &h);
+        return w < width || h < height;
+    }));
+    pump(500);
+    gtk_window_get_size(window, &w, &h);
+    EXPECT_EQ(w, app::kMinimumFrameWidth);
+    EXPECT_EQ(h, app::kMinimumFrameHeight);
+    // The page's last button and the chart's axis labels are inside the window.
+    const std::string button = "deltrack";
+    ASSERT_TRUE(pumpUntil([&] {
+        const ui::Element& e = *host().document().selectFirst("#" + button);
+        return pointIn(host(), e, e.location().width(), 0).first <= w;
+    }));
+    const ui::Element& chart = *chartControl().element();
+    EXPECT_TRUE(pumpUntil([&] {
+        return pointIn(trackPage(), chart, 0, chart.location().height()).second <= h &&
+               chart.location().height() >= 180;
+    }));
+    screenshot("smallest-window");
+    gtk_window_resize(window, width, height);
+    ASSERT_TRUE(pumpUntil([&] {
+        gtk_window_get_size(window, &w, &h);
+        return w == width && h == height;
+    }));
+}
+
+}  // namespace
+}  // namespace vandrel::gtk
