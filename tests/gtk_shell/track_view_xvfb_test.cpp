@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gtk_shell/track_page_stage.h"
+#include "store/track_summary.h"
 
 namespace vandrel::gtk {
 namespace {
@@ -27,8 +28,7 @@ int storeFullTrack(int day) {
         p.tmp = 12;
         track.points.push_back(p);
     }
-    track.stime = track.points.front().sdate;
-    track.etime = track.points.back().sdate;
+    computeSummary(track);
     TrackDatabase& db = TrackDatabase::instance();
     db.insertTrack(track);
     for (TrackPoint& p : track.points) {
@@ -36,18 +36,6 @@ int storeFullTrack(int day) {
     }
     db.insertPoints(track.points);
     return points;
-}
-
-// Dark pixels of text in the band of the screen, within the element's width.
-int darkPixels(GdkPixbuf* shot, const ui::Element& element, int top, int bottom) {
-    const ui::Rect box = screenBox(shot, element);
-    int dark = 0;
-    for (int y = std::max(top, box.top); y < std::min(bottom, box.bottom); ++y) {
-        for (int x = box.left; x < box.right; ++x) {
-            dark += near(pixel(shot, x, y), {0, 0, 0}) ? 1 : 0;
-        }
-    }
-    return dark;
 }
 
 void wheelDownAt(std::pair<int, int> at) {
@@ -97,15 +85,31 @@ TEST(TrackView, TheDetailViewOfAFullLogScrollsToItsLastPointWithTheChartStillBel
     wheelDownAt(over);
     EXPECT_TRUE(pumpUntil([&] { return list.scrollTop() > 0; }));
     clickAt(over);
+    // The ink of the index column over the list's lowest three rows: numbers of two digits
+    // now, of five at the end.
+    const int band = 3 * list.rowHeight();
+    const auto indexInk = [&](GdkPixbuf* shot) {
+        const auto [x, y] = pointIn(trackPage(), element, 0, element.location().height() - band);
+        int dark = 0;
+        for (int dy = 0; dy < band; ++dy) {
+            for (int dx = 0; dx < 60; ++dx) {
+                const Rgb c = pixel(shot, x + dx, y + dy);
+                dark += c.r + c.g + c.b < 300 ? 1 : 0;
+            }
+        }
+        return dark;
+    };
+    int twoDigits = 0;
+    ASSERT_TRUE(screenUntil("detail-full-log-top", [&](GdkPixbuf* shot) {
+        twoDigits = indexInk(shot);
+        return twoDigits > 0;
+    }));
     pressKey(stage->shell->window(), GDK_KEY_End);
     ASSERT_TRUE(pumpUntil([&] { return list.visibleRows().second == points; }));
     EXPECT_EQ(list.focusedRow(), points - 1);
-    // The last row shows its text at the bottom of the list, and the chart its blue line.
-    const int lastTop = element.location().top + list.headerHeight() +
-                        (points - 1) * list.rowHeight() - list.scrollTop();
+    // The last row's five digits at the bottom of the list, and the chart's blue line below.
     EXPECT_TRUE(screenUntil("detail-full-log-last-row", [&](GdkPixbuf* shot) {
-        const int y = pointIn(trackPage(), element, 0, lastTop - element.location().top).second;
-        return darkPixels(shot, element, y, y + list.rowHeight()) > 100 &&
+        return indexInk(shot) * 10 > twoDigits * 18 &&
                pixelsNear(shot, chart, {0x30, 0x42, 0xF1}) > 50;
     }));
     ASSERT_TRUE(clickOn(trackPage(), "funcpage1"));
@@ -127,17 +131,18 @@ TEST(TrackView, TheWindowKeepsItsSmallestSizeWithEveryControlOfThePageInside) {
     gtk_window_get_size(window, &w, &h);
     EXPECT_EQ(w, app::kMinimumFrameWidth);
     EXPECT_EQ(h, app::kMinimumFrameHeight);
-    // The page's last button and the chart's axis labels are inside the window.
-    const std::string button = "deltrack";
-    ASSERT_TRUE(pumpUntil([&] {
-        const ui::Element& e = *host().document().selectFirst("#" + button);
-        return pointIn(host(), e, e.location().width(), 0).first <= w;
-    }));
+    // Once the pages are laid out anew, the page's last button and the chart's axis labels
+    // are inside the window.
+    ASSERT_TRUE(pumpUntil(
+        [&] { return frame().document().selectFirst("#framepage")->location().right <= w; }));
+    const ui::Element& button = *host().document().selectFirst("#deltrack");
     const ui::Element& chart = *chartControl().element();
     EXPECT_TRUE(pumpUntil([&] {
-        return pointIn(trackPage(), chart, 0, chart.location().height()).second <= h &&
+        return pointIn(host(), button, button.location().width(), 0).first <= w &&
+               pointIn(trackPage(), chart, 0, chart.location().height()).second <= h &&
                chart.location().height() >= 180;
     }));
+    pump(1000);
     screenshot("smallest-window");
     gtk_window_resize(window, width, height);
     ASSERT_TRUE(pumpUntil([&] {
