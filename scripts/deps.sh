@@ -6,7 +6,7 @@ packages=(
   libsqlite3-dev libtinyxml2-dev libxml2-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format libxml2-utils locales dosfstools util-linux e2fsprogs
-  libgumbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev xvfb xauth fonts-dejavu-core
+  libgumbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev xvfb xauth openbox x11-utils fonts-dejavu-core
   libminizip-dev zlib1g-dev librsvg2-bin
   gpsbabel gdal-bin unzip
   libsoup-3.0-dev libjs-leaflet
