@@ -72,8 +72,11 @@ Figures measure(Driver& d, int row, int points) {
     }
     // Rows of text stand where the map was.
     const bool shown = pumpUntil([&] {
+        const ui::Rect rows = rowsOnScreen(d, list);
         int dark = 0;
-        screenDigest(rowsOnScreen(d, list), &dark);
+        if (!rows.isEmpty()) {
+            screenDigest(rows, &dark);
+        }
         return dark > 200;
     });
     if (!shown) {

@@ -21,6 +21,7 @@
 #include "app/page_host.h"
 #include "device/device_volume.h"
 #include "flows/download_device_logs.h"
+#include "gtk/glib_pump.h"
 #include "map/map_widget.h"
 #include "platform/gtk/shell/gtk_shell.h"
 #include "scripted_prompt.h"
@@ -163,40 +164,9 @@ class Driver {
     }
 
     void button(std::pair<int, int> at, GdkEventType type) {
-        GdkWindow* window = gtk_widget_get_window(view());
-        GdkEvent* event = gdk_event_new(type);
-        event->button.window = GDK_WINDOW(g_object_ref(window));
-        event->button.send_event = TRUE;
-        event->button.time = GDK_CURRENT_TIME;
-        event->button.x = at.first;
-        event->button.y = at.second;
-        event->button.button = 1;
-        event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
-        placeAtPointer(event, at);
-        gtk_main_do_event(event);
-        gdk_event_free(event);
+        testing::sendButton(view(), at, type);
     }
-
-    // One notch of the mouse wheel, down, over `at`.
-    void wheelDown(std::pair<int, int> at) {
-        GdkWindow* window = gtk_widget_get_window(view());
-        GdkEvent* event = gdk_event_new(GDK_SCROLL);
-        event->scroll.window = GDK_WINDOW(g_object_ref(window));
-        event->scroll.send_event = TRUE;
-        event->scroll.time = GDK_CURRENT_TIME;
-        event->scroll.x = at.first;
-        event->scroll.y = at.second;
-        event->scroll.direction = GDK_SCROLL_DOWN;
-        int ox = 0;
-        int oy = 0;
-        gdk_window_get_origin(window, &ox, &oy);
-        event->scroll.x_root = ox + at.first;
-        event->scroll.y_root = oy + at.second;
-        gdk_event_set_device(
-            event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-        gtk_main_do_event(event);
-        gdk_event_free(event);
-    }
+    void wheelDown(std::pair<int, int> at) { testing::sendWheelDown(view(), at); }
 
     // Double-clicks the day list's row and waits for the map page to hold its line.
     double show(int row, int points) {
@@ -229,16 +199,6 @@ class Driver {
     }
 
   private:
-    void placeAtPointer(GdkEvent* event, std::pair<int, int> at) {
-        int ox = 0;
-        int oy = 0;
-        gdk_window_get_origin(gtk_widget_get_window(view()), &ox, &oy);
-        event->button.x_root = ox + at.first;
-        event->button.y_root = oy + at.second;
-        gdk_event_set_device(
-            event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    }
-
     gtk::GtkShell& shell_;
 };
 

@@ -147,4 +147,25 @@ inline void sendButton(GtkWidget* widget, std::pair<int, int> at, GdkEventType t
     gdk_event_free(event);
 }
 
+// One notch of the mouse wheel, down, over a point of the widget's window.
+inline void sendWheelDown(GtkWidget* widget, std::pair<int, int> at) {
+    GdkWindow* window = gtk_widget_get_window(widget);
+    GdkEvent* event = gdk_event_new(GDK_SCROLL);
+    event->scroll.window = GDK_WINDOW(g_object_ref(window));
+    event->scroll.send_event = TRUE;
+    event->scroll.time = GDK_CURRENT_TIME;
+    event->scroll.x = at.first;
+    event->scroll.y = at.second;
+    event->scroll.direction = GDK_SCROLL_DOWN;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(window, &ox, &oy);
+    event->scroll.x_root = ox + at.first;
+    event->scroll.y_root = oy + at.second;
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
 }  // namespace vandrel::testing

@@ -38,27 +38,6 @@ int storeFullTrack(int day) {
     return points;
 }
 
-void wheelDownAt(std::pair<int, int> at) {
-    GtkWidget* view = viewOf(stage->shell->window());
-    GdkWindow* window = gtk_widget_get_window(view);
-    GdkEvent* event = gdk_event_new(GDK_SCROLL);
-    event->scroll.window = GDK_WINDOW(g_object_ref(window));
-    event->scroll.send_event = TRUE;
-    event->scroll.time = GDK_CURRENT_TIME;
-    event->scroll.x = at.first;
-    event->scroll.y = at.second;
-    event->scroll.direction = GDK_SCROLL_DOWN;
-    int ox = 0;
-    int oy = 0;
-    gdk_window_get_origin(window, &ox, &oy);
-    event->scroll.x_root = ox + at.first;
-    event->scroll.y_root = oy + at.second;
-    gdk_event_set_device(
-        event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-}
-
 TEST(TrackView, TheDetailViewOfAFullLogScrollsToItsLastPointWithTheChartStillBelow) {
     const int day = 25;
     const int points = storeFullTrack(day);
@@ -82,7 +61,7 @@ TEST(TrackView, TheDetailViewOfAFullLogScrollsToItsLastPointWithTheChartStillBel
 
     // The wheel moves the rows; End (the list focused by a click on a row) reaches the last.
     const auto over = pointIn(trackPage(), element, 200, list.headerHeight() + 30);
-    wheelDownAt(over);
+    testing::sendWheelDown(viewOf(stage->shell->window()), over);
     EXPECT_TRUE(pumpUntil([&] { return list.scrollTop() > 0; }));
     clickAt(over);
     // The ink of the index column over the list's lowest three rows: numbers of two digits
