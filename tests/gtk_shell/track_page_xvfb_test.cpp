@@ -304,6 +304,86 @@ TEST(TrackPage, DeletingTheShownTrackWithYesRemovesItEverywhere) {
     EXPECT_TRUE(mapLineHolds(0));
 }
 
+// The element with the keyboard's focus in the page's model has this id.
+bool focusedIn(ui::HtmlWindow& page, const std::string& id) {
+    const ui::Element* focus = page.focus();
+    return focus != nullptr && focus->attribute("id") == id;
+}
+
+// The keyboard alone, from the tab bar: Tab goes through the bar's tabs and commands into the
+// page, to the calendar, which shows its ring, and on to the track list; the arrows move the
+// selected day and list its tracks; Delete asks before deleting the selected track.
+TEST(TrackPage, TheKeyboardWalksThePageMovesTheDayAndAsksBeforeDeleting) {
+    GtkWidget* window = stage->shell->window();
+    ASSERT_TRUE(clickOn(host(), "tab2-s"));
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(host(), "tab2-s"); }));
+    const std::pair<ui::HtmlWindow*, const char*> stops[] = {
+        {&host(), "tab3"},         {&host(), "lfromdevtrack"}, {&host(), "lfrompctrack"},
+        {&host(), "s2pctrack"},    {&host(), "deltrack"},      {&trackPage(), "lastmon"},
+        {&trackPage(), "nextmon"}, {&trackPage(), "today"},    {&trackPage(), "5000"}};
+    for (const auto& [page, id] : stops) {
+        pressKey(window, GDK_KEY_Tab);
+        ASSERT_TRUE(pumpUntil([page = page, id = id] { return focusedIn(*page, id); })) << id;
+    }
+    pressKey(window, GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK);
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "today"); }));
+    pressKey(window, GDK_KEY_Tab);
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "5000"); }));
+    // The ring: the accent colour round the calendar, just outside its drawing.
+    const ui::Element& calendar = *trackPage().document().selectFirst("widget[id='5000']");
+    EXPECT_TRUE(screenUntil("focus-ring-calendar-" + run(), [&](GdkPixbuf* shot) {
+        const ui::Rect r = calendar.location();
+        const Rgb ring{247, 147, 30};
+        auto at = [&](int x, int y) {
+            auto [sx, sy] = pointIn(trackPage(), calendar, x, y);
+            return pixel(shot, sx, sy);
+        };
+        return near(at(-1, r.height() / 2), ring) && near(at(r.width(), r.height() / 3), ring) &&
+               near(at(r.width() / 3, -1), ring) && near(at(r.width() / 2, r.height()), ring);
+    }));
+
+    // The day after the first logged one has one track, a week after it none.
+    const tracks::MonthCalendar& days = trackPage().calendar();
+    const YearMonth logged = loggedMonth();
+    const auto selected = [&](int day, int rows) {
+        return pumpUntil([&days, logged, day, rows] {
+            return days.selectedDate() == tracks::CalendarDate{logged.year, logged.month, day} &&
+                   trackList().rowCount() == rows;
+        });
+    };
+    ASSERT_TRUE(selected(kFirstLoggedDay, 1));
+    pressKey(window, GDK_KEY_Right);
+    EXPECT_TRUE(selected(kFirstLoggedDay + 1, 1));
+    pressKey(window, GDK_KEY_Down);
+    EXPECT_TRUE(selected(kFirstLoggedDay + 8, 0));
+    EXPECT_EQ(trackPage().document().selectFirst("#tracknum")->text(), "Total 0 Track");
+    pressKey(window, GDK_KEY_Up);
+    pressKey(window, GDK_KEY_Left);
+    ASSERT_TRUE(selected(kFirstLoggedDay, 1));
+
+    // In the list the arrow selects the row, and Delete asks; Esc answers No.
+    pressKey(window, GDK_KEY_Tab);
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "6000"); }));
+    pressKey(window, GDK_KEY_Down);
+    ASSERT_TRUE(pumpUntil([] { return trackList().isSelected(0); }));
+    std::string question;
+    Ticker no([&question] {
+        GtkShell& shell = *stage->shell;
+        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView())) {
+            return true;
+        }
+        question = shell.boxView()->document().selectFirst("#MsgText")->text();
+        pressKey(shell.boxWindow(), GDK_KEY_Escape);
+        return false;
+    });
+    pressKey(window, GDK_KEY_Delete);
+    ASSERT_TRUE(
+        pumpUntil([&] { return !question.empty() && stage->shell->boxWindow() == nullptr; }));
+    EXPECT_EQ(question, "Are you sure delete logs data?");
+    EXPECT_EQ(trackList().rowCount(), 1);
+    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), kLoggedTracks - 1);
+}
+
 // The display of a shown track, in the run without a tile service only: the profile chart,
 // the Detail list of its points, the playback's car and a photo on a point. These go on from
 // the day the tests above left, whose one track is the 10:00 one of 720 points.
