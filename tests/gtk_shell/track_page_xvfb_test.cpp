@@ -382,6 +382,26 @@ TEST(TrackPage, TheKeyboardWalksThePageMovesTheDayAndAsksBeforeDeleting) {
     EXPECT_EQ(question, "Are you sure delete logs data?");
     EXPECT_EQ(trackList().rowCount(), 1);
     EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), kLoggedTracks - 1);
+
+    // Enter on a chart tab selects it, and the keyboard stays on the selected tab shown in its
+    // place, from where Shift+Tab reaches the Altitude tab; Space selects that one again.
+    ASSERT_TRUE(clickOn(trackPage(), "tab1-s"));
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "tab1-s"); }));
+    pressKey(window, GDK_KEY_Tab);
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "tab2"); }));
+    pressKey(window, GDK_KEY_Return);
+    // The page has the model's change once it lays the selected tab out.
+    ASSERT_TRUE(pumpUntil([] {
+        return !trackPage().byId("tab2-s")->location().isEmpty() &&
+               focusedIn(trackPage(), "tab2-s");
+    }));
+    pressKey(window, GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK);
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "tab1"); }));
+    pressKey(window, GDK_KEY_space);
+    EXPECT_TRUE(pumpUntil([] {
+        return !trackPage().byId("tab1-s")->location().isEmpty() &&
+               focusedIn(trackPage(), "tab1-s");
+    }));
 }
 
 // The display of a shown track, in the run without a tile service only: the profile chart,
