@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "core/ole_date.h"
+#include "ui/events.h"
 
 namespace vandrel::tracks {
 namespace {
@@ -114,6 +115,75 @@ bool MonthCalendar::click(ui::Point point) {
     }
     selected_ = cell;
     return true;
+}
+
+bool MonthCalendar::moveSelection(int keyCode) {
+    const int64_t firstDay = daysFromCivil(year_, month_, 1);
+    const int64_t nextFirst =
+        month_ == 12 ? daysFromCivil(year_ + 1, 1, 1) : daysFromCivil(year_, month_ + 1, 1);
+    const std::optional<CalendarDate> from = selectedDate();
+    const int64_t at = from ? daysFromCivil(from->year, from->month, from->day) : firstDay;
+    int64_t to = at;
+    switch (keyCode) {
+        case ui::VK_LEFT:
+            to = at - 1;
+            break;
+        case ui::VK_RIGHT:
+            to = at + 1;
+            break;
+        case ui::VK_UP:
+            to = at - 7;
+            break;
+        case ui::VK_DOWN:
+            to = at + 7;
+            break;
+        case ui::VK_HOME:
+            to = firstDay;
+            break;
+        case ui::VK_END:
+            to = nextFirst - 1;
+            break;
+        case ui::VK_PRIOR:
+        case ui::VK_NEXT: {
+            if (!from) {
+                break;
+            }
+            // The same day of the month before or after, or that month's last day.
+            int year = from->year;
+            int month = from->month + (keyCode == ui::VK_NEXT ? 1 : -1);
+            if (month < 1 || month > 12) {
+                year += month < 1 ? -1 : 1;
+                month = month < 1 ? 12 : 1;
+            }
+            const int64_t first = daysFromCivil(year, month, 1);
+            const int64_t last =
+                (month == 12 ? daysFromCivil(year + 1, 1, 1) : daysFromCivil(year, month + 1, 1)) -
+                1;
+            to = std::min(first + from->day - 1, last);
+            break;
+        }
+        default:
+            return false;
+    }
+    if (!from && keyCode != ui::VK_END) {
+        to = firstDay;
+    }
+    CalendarDate date;
+    civilFromDays(to, date.year, date.month, date.day);
+    select(date);
+    return true;
+}
+
+// Selects the date's cell, showing its month first when it is not the one shown.
+void MonthCalendar::select(const CalendarDate& date) {
+    if (date.year != year_ || date.month != month_) {
+        showMonth(date.year, date.month);
+    }
+    for (int i = 0; i < kCells; ++i) {
+        if (cells_[i].date == date) {
+            selected_ = i;
+        }
+    }
 }
 
 std::optional<CalendarDate> MonthCalendar::selectedDate() const {

@@ -54,6 +54,12 @@ class MonthCalendar {
     int cellAt(ui::Point point) const;
     // Selects the cell under the point; false when the point hits no cell.
     bool click(ui::Point point);
+    // The keyboard's move of the selection: Left and Right a day, Up and Down a week, Page Up
+    // and Page Down a month (the same day, or the month's last), Home and End to the shown
+    // month's first and last day. A day of another month shows that month. With no day
+    // selected, End selects the shown month's last day and the others its 1st. False for any
+    // other key.
+    bool moveSelection(int keyCode);
     int selectedCell() const { return selected_; }
     std::optional<CalendarDate> selectedDate() const;
 
@@ -67,6 +73,7 @@ class MonthCalendar {
 
   private:
     void placeCells();
+    void select(const CalendarDate& date);
 
     int year_ = 2000;
     int month_ = 1;

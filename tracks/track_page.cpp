@@ -109,6 +109,16 @@ void CPageTrack::init() {
             calendar_.paint(canvas, localToday());
         });
         control->setMouseHandler([this](const ui::Message& message) { onCalendarMouse(message); });
+        // The arrows move the selected day as a click selects one.
+        control->setKeyHandler([this](int keyCode, unsigned) {
+            if (!calendar_.moveSelection(keyCode)) {
+                return false;
+            }
+            repaintCalendar();
+            writeMonthLabel();
+            post(ui::MSG_DATE_CHANGED);
+            return true;
+        });
     }
     if (ui::StaticControl* control = chartControl()) {
         control->setPainter([this](ui::Canvas& canvas) { chart_.paint(canvas); });
@@ -163,7 +173,7 @@ std::intptr_t CPageTrack::handleMessage(const ui::Message& message) {
     if (message.id == ui::WM_NOTIFY && message.lParam != 0) {
         const auto* notify = reinterpret_cast<const ui::ListNotify*>(message.lParam);
         if (notify->idFrom == kTrackList) {
-            onTrackListNotify(notify->code, notify->point);
+            onTrackListNotify(*notify);
             return 0;
         }
     }
@@ -295,9 +305,16 @@ void CPageTrack::applyColumnRule() {
     }
 }
 
-void CPageTrack::onTrackListNotify(int code, ui::Point point) {
-    if (code == ui::NM_DBLCLK) {
+void CPageTrack::onTrackListNotify(const ui::ListNotify& notify) {
+    const int code = notify.code;
+    const ui::Point point = notify.point;
+    if (code == ui::NM_DBLCLK || code == ui::NM_RETURN) {
         ShowTrack();
+    } else if (code == ui::LVN_KEYDOWN && notify.keyCode == ui::VK_DELETE) {
+        ui::ListView* list = trackList();
+        if (list != nullptr && !list->selectedRows().empty()) {
+            DeleteSelectedTracks();
+        }
     } else if (code == ui::NM_RCLICK) {
         ui::ListView* list = trackList();
         ui::Element* menu = byId("tkmenu");

@@ -1,7 +1,8 @@
 #pragma once
 // Page 2: the track logs (resource 203). The calendar (widget 5000) marks the days on which a
-// stored track starts; a click on a day lists its tracks (6000); a double-click shows a track
-// on the map (2000); the list's menu saves a track as KMZ or GPX or deletes the selected ones.
+// stored track starts; a click on a day, or the arrows, lists its tracks (6000); a
+// double-click or Enter shows a track on the map (2000); the list's menu saves a track as KMZ
+// or GPX or deletes the selected ones, as Delete does.
 
 #include <optional>
 #include <vector>
@@ -19,6 +20,7 @@
 namespace vandrel::ui {
 class BrowserHost;
 class ListView;
+struct ListNotify;
 class StaticControl;
 }  // namespace vandrel::ui
 
@@ -78,7 +80,7 @@ class CPageTrack final : public ui::PageWindow {
     void stopPlayback();
     void dropDayTracks();
     void onCalendarMouse(const ui::Message& message);
-    void onTrackListNotify(int code, ui::Point point);
+    void onTrackListNotify(const ui::ListNotify& notify);
     void mapLoaded();
     void hideTrackMenu();
     ui::StaticControl* chartControl() const;

@@ -59,4 +59,14 @@ std::vector<Element*> controlGroup(Element& member);
 // Sends WM_ELEMENT_COMMAND for the element with the given id text to the element's window.
 void sendElementCommand(HtmlWindow& window, Element& element, std::string id);
 
+// The keys that press the focused element as a click presses it: Enter and Space for buttons,
+// tabs and the pages' clickable elements, Space alone for check boxes and radio buttons, Enter
+// alone for links.
+inline constexpr unsigned PRESS_ENTER = 0x1;
+inline constexpr unsigned PRESS_SPACE = 0x2;
+// Whether the event is one of those keys going down on the element itself (the focused one,
+// not an element inside it), without Ctrl or Alt, and not handled yet.
+bool isPressKey(const KeyEvent& event, const Element& self,
+                unsigned keys = PRESS_ENTER | PRESS_SPACE);
+
 }  // namespace vandrel::ui

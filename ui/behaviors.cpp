@@ -1,5 +1,5 @@
 // The behaviour registry and the engine's own behaviours: clickable elements and the form
-// controls.
+// controls, pressed with the mouse or, when they have the focus, with the keyboard.
 
 #include <algorithm>
 
@@ -47,14 +47,25 @@ bool trackClick(HtmlWindow& window, Element& self, MouseEvent& event,
 class Clickable : public Behavior {
   public:
     Clickable(std::string name, ControlType type, unsigned clickEvent = BUTTON_CLICK)
-        : Behavior(std::move(name), HANDLE_MOUSE | HANDLE_FOCUS, type), clickEvent_(clickEvent) {}
+        : Behavior(std::move(name), HANDLE_MOUSE | HANDLE_KEY | HANDLE_FOCUS, type),
+          clickEvent_(clickEvent) {}
     bool onMouse(HtmlWindow& window, Element& self, MouseEvent& event) override {
-        return trackClick(window, self, event, [&] {
-            window.sendBehaviorEvent(BehaviorEvent{clickEvent_, &self, &self, 0, false});
-        });
+        return trackClick(window, self, event, [&] { clicked(window, self); });
+    }
+    bool onKey(HtmlWindow& window, Element& self, KeyEvent& event) override {
+        if (!isPressKey(event, self,
+                        clickEvent_ == HYPERLINK_CLICK ? PRESS_ENTER : PRESS_ENTER | PRESS_SPACE)) {
+            return false;
+        }
+        clicked(window, self);
+        return true;
     }
 
   private:
+    void clicked(HtmlWindow& window, Element& self) const {
+        window.sendBehaviorEvent(BehaviorEvent{clickEvent_, &self, &self, 0, false});
+    }
+
     unsigned clickEvent_;
 };
 
@@ -71,31 +82,87 @@ std::vector<Element*> group(Element& member) {
     return out;
 }
 
+// The enabled and shown member of the radio button's group one step (1 or -1) from it, round
+// the ends, or null when it has none.
+Element* neighbour(Element& radio, int step) {
+    std::vector<Element*> members = group(radio);
+    const auto count = static_cast<std::ptrdiff_t>(members.size());
+    std::ptrdiff_t index = std::find(members.begin(), members.end(), &radio) - members.begin();
+    for (std::ptrdiff_t tried = 1; tried < count && index < count; ++tried) {
+        index = (index + step + count) % count;
+        Element* next = members[static_cast<std::size_t>(index)];
+        if (!next->hasState(STATE_DISABLED) && next->isVisible()) {
+            return next;
+        }
+    }
+    return nullptr;
+}
+
+void stateClicked(HtmlWindow& window, Element& self) {
+    window.sendBehaviorEvent(BehaviorEvent{BUTTON_STATE_CHANGED, &self, &self, 0, false});
+    window.sendBehaviorEvent(BehaviorEvent{BUTTON_CLICK, &self, &self, 0, false});
+}
+
 class CheckBox : public Behavior {
   public:
-    CheckBox() : Behavior("check", HANDLE_MOUSE | HANDLE_FOCUS, ControlType::Checkbox) {}
+    CheckBox()
+        : Behavior("check", HANDLE_MOUSE | HANDLE_KEY | HANDLE_FOCUS, ControlType::Checkbox) {}
     bool onMouse(HtmlWindow& window, Element& self, MouseEvent& event) override {
-        return trackClick(window, self, event, [&] {
-            if (self.hasState(STATE_CHECKED)) {
-                self.setState(0, STATE_CHECKED);
-            } else {
-                self.setState(STATE_CHECKED);
-            }
-            window.sendBehaviorEvent(BehaviorEvent{BUTTON_STATE_CHANGED, &self, &self, 0, false});
-            window.sendBehaviorEvent(BehaviorEvent{BUTTON_CLICK, &self, &self, 0, false});
-        });
+        return trackClick(window, self, event, [&] { toggle(window, self); });
+    }
+    bool onKey(HtmlWindow& window, Element& self, KeyEvent& event) override {
+        if (!isPressKey(event, self, PRESS_SPACE)) {
+            return false;
+        }
+        toggle(window, self);
+        return true;
+    }
+
+  private:
+    static void toggle(HtmlWindow& window, Element& self) {
+        if (self.hasState(STATE_CHECKED)) {
+            self.setState(0, STATE_CHECKED);
+        } else {
+            self.setState(STATE_CHECKED);
+        }
+        stateClicked(window, self);
     }
 };
 
+// Space checks the focused radio button; the arrows check the previous or next enabled one of
+// its group, round the ends, and take the focus there, as the desktop's radio groups do.
 class RadioButton : public Behavior {
   public:
-    RadioButton() : Behavior("radio", HANDLE_MOUSE | HANDLE_FOCUS, ControlType::Radio) {}
+    RadioButton()
+        : Behavior("radio", HANDLE_MOUSE | HANDLE_KEY | HANDLE_FOCUS, ControlType::Radio) {}
     bool onMouse(HtmlWindow& window, Element& self, MouseEvent& event) override {
-        return trackClick(window, self, event, [&] {
-            checkRadio(self);
-            window.sendBehaviorEvent(BehaviorEvent{BUTTON_STATE_CHANGED, &self, &self, 0, false});
-            window.sendBehaviorEvent(BehaviorEvent{BUTTON_CLICK, &self, &self, 0, false});
-        });
+        return trackClick(window, self, event, [&] { check(window, self); });
+    }
+    bool onKey(HtmlWindow& window, Element& self, KeyEvent& event) override {
+        if (isPressKey(event, self, PRESS_SPACE)) {
+            check(window, self);
+            return true;
+        }
+        const int step = event.keyCode == VK_LEFT || event.keyCode == VK_UP      ? -1
+                         : event.keyCode == VK_RIGHT || event.keyCode == VK_DOWN ? 1
+                                                                                 : 0;
+        if (step == 0 || event.type != KeyEventType::Down || event.target != &self ||
+            event.handled) {
+            return false;
+        }
+        Element* next = neighbour(self, step);
+        if (next == nullptr) {
+            return false;
+        }
+        window.setFocus(next);
+        check(window, *next);
+        return true;
+    }
+
+  private:
+    static void check(HtmlWindow& window, Element& self) {
+        checkRadio(self);
+        stateClicked(window, self);
     }
 };
 
@@ -179,6 +246,13 @@ void registerBehavior(Behavior& behavior) {
 void unregisterBehavior(Behavior& behavior) {
     auto& list = registry();
     list.erase(std::remove(list.begin(), list.end(), &behavior), list.end());
+}
+
+bool isPressKey(const KeyEvent& event, const Element& self, unsigned keys) {
+    const bool key = ((keys & PRESS_ENTER) != 0 && event.keyCode == VK_RETURN) ||
+                     ((keys & PRESS_SPACE) != 0 && event.keyCode == VK_SPACE);
+    return key && event.type == KeyEventType::Down && event.target == &self && !event.handled &&
+           (event.modifiers & (CONTROL_KEY_PRESSED | ALT_KEY_PRESSED)) == 0;
 }
 
 void sendElementCommand(HtmlWindow& window, Element& element, std::string id) {

@@ -7,11 +7,24 @@
 namespace vandrel::ui {
 namespace {
 
+// Shown by the page's style sheets and by the inline styles of it and its ancestors.
+bool shown(const Element& element) {
+    return element.isVisible() && element.document().computedStyle(element, "display") != "none";
+}
+
 // Acts on release: press, keep the mouse, and send the command only when the release comes
-// back inside the element that was pressed.
+// back inside the element that was pressed. Enter or Space on the focused element sends it too.
 class Command : public Behavior {
   public:
-    Command() : Behavior("command", HANDLE_MOUSE) {}
+    Command() : Behavior("command", HANDLE_MOUSE | HANDLE_KEY) {}
+    bool onKey(HtmlWindow& window, Element& self, KeyEvent& event) override {
+        std::string id = self.attribute("id");
+        if (!isPressKey(event, self) || id.empty()) {
+            return false;
+        }
+        sendElementCommand(window, self, id);
+        return true;
+    }
     bool onMouse(HtmlWindow& window, Element& self, MouseEvent& event) override {
         if (event.type == MouseEventType::Down) {
             window.setCapture(&self);
@@ -37,9 +50,27 @@ class Command : public Behavior {
 };
 
 // Acts on press, so a tab switches at once; a double click sends the id with "MDC" after it.
+// Enter or Space on the focused tab sends the id too. The pages' tab bars then show the
+// selected tab, the element with the id and "-s" after it, in place of the pressed one: the
+// focus goes there, so that the keyboard's place in the page stays where the user left it.
 class TabCommand : public Behavior {
   public:
-    TabCommand() : Behavior("tabcommand", HANDLE_MOUSE) {}
+    TabCommand() : Behavior("tabcommand", HANDLE_MOUSE | HANDLE_KEY) {}
+    bool onKey(HtmlWindow& window, Element& self, KeyEvent& event) override {
+        std::string id = self.attribute("id");
+        if (!isPressKey(event, self) || id.empty()) {
+            return false;
+        }
+        const std::uint64_t uid = self.uid();
+        sendElementCommand(window, self, id);
+        Document& document = window.document();
+        Element* pressed = document.findByUid(uid);
+        Element* selected = document.selectFirst("#" + id + "-s");
+        if (pressed != nullptr && !shown(*pressed) && selected != nullptr && shown(*selected)) {
+            window.setFocus(selected);
+        }
+        return true;
+    }
     bool onMouse(HtmlWindow& window, Element& self, MouseEvent& event) override {
         if (event.type != MouseEventType::Down && event.type != MouseEventType::DoubleClick) {
             return false;

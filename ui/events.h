@@ -40,6 +40,7 @@ inline constexpr int VK_LEFT = 0x25;
 inline constexpr int VK_UP = 0x26;
 inline constexpr int VK_RIGHT = 0x27;
 inline constexpr int VK_DOWN = 0x28;
+inline constexpr int VK_DELETE = 0x2E;
 
 enum class MouseEventType { Enter, Leave, Move, Up, Down, DoubleClick, Wheel };
 

@@ -125,6 +125,23 @@ bool isFormControl(const Element& element) {
     return tag == "input" || tag == "button" || tag == "select" || tag == "textarea";
 }
 
+// An element that the behaviours make pressable but that the browser would not give the focus
+// (a div, a cell): the served page makes it a tab stop in document order, so that Tab reaches
+// it and Enter or Space press it (see the behaviours' keys). An element with a tabindex of its
+// own keeps it; form controls and links take the focus anyway.
+bool servedAsTabStop(const Element& element) {
+    if (isFormControl(element) || element.hasAttribute("tabindex") ||
+        (element.tag() == "a" && element.hasAttribute("href"))) {
+        return false;
+    }
+    for (std::string_view name : {"clickable", "button", "command", "tabcommand"}) {
+        if (element.hasBehavior(name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string stateNames(std::uint32_t state) {
@@ -241,6 +258,9 @@ void writeHtml(const Element& element, bool outer, bool withUids, std::string& o
             }
         }
         if (withUids) {
+            if (servedAsTabStop(element)) {
+                out += " tabindex=\"0\"";
+            }
             out += " data-vuid=\"" + std::to_string(element.uid()) + '"';
             if (std::string names = stateNames(element.state()); !names.empty()) {
                 out += " data-vs=\"" + names + '"';

@@ -276,8 +276,8 @@ void ListView::frameChanged() {
     }
 }
 
-void ListView::notifyParent(int code, int row, int column, Point point) {
-    ListNotify notify{this, controlId(), code, row, column, point};
+void ListView::notifyParent(int code, int row, int column, Point point, int keyCode) {
+    ListNotify notify{this, controlId(), code, row, column, point, keyCode};
     owner().send(WM_NOTIFY, static_cast<std::uintptr_t>(controlId()),
                  reinterpret_cast<std::intptr_t>(&notify));
 }

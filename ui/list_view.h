@@ -15,6 +15,8 @@
 // Keys (WM_KEYDOWN while the list has the focus) move the focused row: up, down, Home, End,
 // Page Up and Page Down. Alone they select that row; with Shift they select the range from the
 // selection mark; with Ctrl they move the focus only, and Ctrl+Space toggles the focused row.
+// The parent hears of every key first, as LVN_KEYDOWN with the key (Delete deletes a track
+// list's selected rows), and of Enter as NM_RETURN, the keyboard's double click.
 
 #include <cstdint>
 #include <functional>
@@ -34,9 +36,11 @@ struct ListNotify {
     int item = -1;     // the row under the pointer, or -1
     int subItem = -1;  // LVN_COLUMNCLICK: the column
     Point point;       // mouse notifications: the pointer in control coordinates
+    int keyCode = 0;   // LVN_KEYDOWN: the virtual key code
 };
 
 inline constexpr int LVN_COLUMNCLICK = -108;
+inline constexpr int LVN_KEYDOWN = -155;
 
 inline constexpr std::uint32_t LVS_SINGLESEL = 0x4;
 inline constexpr std::uint32_t LVS_OWNERDATA = 0x1000;
@@ -108,7 +112,7 @@ class ListView : public Control {
     void resized() override;
 
   private:
-    void notifyParent(int code, int row, int column = -1, Point point = {});
+    void notifyParent(int code, int row, int column = -1, Point point = {}, int keyCode = 0);
     void frameChanged();
     void clampScroll();
     int visibleHeight() const;

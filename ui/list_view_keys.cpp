@@ -1,5 +1,5 @@
 // The list view's header drawing and its keyboard: the focused row moves with the keys and
-// the selection follows as it does for the mouse.
+// the selection follows as it does for the mouse; the owner hears of each key.
 
 #include <algorithm>
 
@@ -52,6 +52,12 @@ int ListView::keyTarget(int keyCode) const {
 }
 
 bool ListView::keyDown(int keyCode, unsigned modifiers) {
+    // The owner may take the rows away on a key (Delete); the list then has none to move over.
+    notifyParent(LVN_KEYDOWN, focus_, -1, {}, keyCode);
+    if (keyCode == VK_RETURN) {
+        notifyParent(NM_RETURN, focus_);
+        return false;
+    }
     int count = rowCount();
     if (count == 0) {
         return false;

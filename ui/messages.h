@@ -47,6 +47,7 @@ inline constexpr MessageId MSG_MAP_LOADED = 4025;
 // Notification codes carried by WM_NOTIFY.
 inline constexpr int NM_CLICK = -2;
 inline constexpr int NM_DBLCLK = -3;
+inline constexpr int NM_RETURN = -4;
 inline constexpr int NM_RCLICK = -5;
 inline constexpr int LVN_ITEMCHANGED = -101;
 

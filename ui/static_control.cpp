@@ -38,6 +38,12 @@ std::intptr_t StaticControl::handleMessage(const Message& message) {
         }
         return 0;
     }
+    if (message.id == WM_KEYDOWN) {
+        return key_ && isEnabled() &&
+                       key_(static_cast<int>(message.wParam), static_cast<unsigned>(message.lParam))
+                   ? 1
+                   : 0;
+    }
     return Control::handleMessage(message);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A `sys-static` control drawn by its owner (the month calendar, the profile chart): the owner
-// installs a painter and a mouse handler; the control repaints on request and when its element
-// is laid out at a new size.
+// installs a painter, a mouse handler and, for a control that takes the keyboard's focus, a key
+// handler; the control repaints on request and when its element is laid out at a new size.
 
 #include <functional>
 
@@ -16,11 +16,15 @@ class StaticControl : public Control {
     // The mouse message (WM_LBUTTONDOWN and the others, WM_MOUSEMOVE, WM_MOUSEWHEEL,
     // WM_MOUSELEAVE) with the point relative to the control.
     using MouseHandler = std::function<void(const Message&)>;
+    // A key going down while the control has the focus (WM_KEYDOWN: the virtual key code and
+    // the modifier bits); true when the owner acted on it.
+    using KeyHandler = std::function<bool(int keyCode, unsigned modifiers)>;
 
     StaticControl(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec);
 
     void setPainter(Painter painter);
     void setMouseHandler(MouseHandler handler) { mouse_ = std::move(handler); }
+    void setKeyHandler(KeyHandler handler) { key_ = std::move(handler); }
     // Paints now and hands the drawing to the renderer.
     void invalidate();
     Rect clientRect() const;
@@ -31,6 +35,7 @@ class StaticControl : public Control {
   private:
     Painter painter_;
     MouseHandler mouse_;
+    KeyHandler key_;
 };
 
 }  // namespace vandrel::ui

@@ -189,6 +189,97 @@ TEST(TrackPage, DeletingTheShownTrackWithYesRemovesItEverywhere) {
     EXPECT_TRUE(mapLineHolds(0));
 }
 
+// The element with the keyboard's focus in the page's model has this id.
+bool focusedIn(ui::HtmlWindow& page, const std::string& id) {
+    const ui::Element* focus = page.focus();
+    return focus != nullptr && focus->attribute("id") == id;
+}
+
+// The keyboard alone, from the tab bar: Tab goes through the bar's tabs and commands into the
+// page, to the calendar, which shows its ring, and on to the track list; the arrows move the
+// selected day and list its tracks; Delete asks before deleting the selected track; Enter and
+// Space press the chart tabs.
+TEST(TrackPage, TheKeyboardWalksThePageMovesTheDayAndAsksBeforeDeleting) {
+    GtkWidget* window = stage->shell->window();
+    ASSERT_TRUE(clickOn(host(), "tab2-s"));
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(host(), "tab2-s"); }));
+    const std::pair<ui::HtmlWindow*, const char*> stops[] = {
+        {&host(), "tab3"},         {&host(), "lfromdevtrack"}, {&host(), "lfrompctrack"},
+        {&host(), "s2pctrack"},    {&host(), "deltrack"},      {&trackPage(), "lastmon"},
+        {&trackPage(), "nextmon"}, {&trackPage(), "today"},    {&trackPage(), "5000"}};
+    for (const auto& [page, id] : stops) {
+        pressKey(window, GDK_KEY_Tab);
+        ASSERT_TRUE(pumpUntil([page = page, id = id] { return focusedIn(*page, id); })) << id;
+    }
+    // The ring: the accent colour round the calendar, just outside its drawing.
+    const ui::Element& calendar = *trackPage().document().selectFirst("widget[id='5000']");
+    EXPECT_TRUE(screenUntil("focus-ring-calendar-" + run(), [&](GdkPixbuf* shot) {
+        const ui::Rect r = calendar.location();
+        auto [x, y] = pointIn(trackPage(), calendar, -1, -1);
+        return near(pixel(shot, x, y + r.height() / 2), {247, 147, 30}) &&
+               near(pixel(shot, x + r.width() / 2, y), {247, 147, 30});
+    }));
+
+    // The day after the first logged one has one track, a week after it none.
+    const tracks::MonthCalendar& days = trackPage().calendar();
+    const YearMonth logged = loggedMonth();
+    const auto selected = [&](int day, int rows) {
+        return pumpUntil([&days, logged, day, rows] {
+            return days.selectedDate() == tracks::CalendarDate{logged.year, logged.month, day} &&
+                   trackList().rowCount() == rows;
+        });
+    };
+    ASSERT_TRUE(selected(kFirstLoggedDay, 1));
+    pressKey(window, GDK_KEY_Right);
+    EXPECT_TRUE(selected(kFirstLoggedDay + 1, 1));
+    pressKey(window, GDK_KEY_Down);
+    EXPECT_TRUE(selected(kFirstLoggedDay + 8, 0));
+    pressKey(window, GDK_KEY_Up);
+    pressKey(window, GDK_KEY_Left);
+    ASSERT_TRUE(selected(kFirstLoggedDay, 1));
+
+    // In the list the arrow selects the row, and Delete asks; Esc answers No.
+    pressKey(window, GDK_KEY_Tab);
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "6000"); }));
+    pressKey(window, GDK_KEY_Down);
+    ASSERT_TRUE(pumpUntil([] { return trackList().isSelected(0); }));
+    std::string question;
+    Ticker no([&question] {
+        GtkShell& shell = *stage->shell;
+        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView())) {
+            return true;
+        }
+        question = shell.boxView()->document().selectFirst("#MsgText")->text();
+        pressKey(shell.boxWindow(), GDK_KEY_Escape);
+        return false;
+    });
+    pressKey(window, GDK_KEY_Delete);
+    ASSERT_TRUE(
+        pumpUntil([&] { return !question.empty() && stage->shell->boxWindow() == nullptr; }));
+    EXPECT_EQ(question, "Are you sure delete logs data?");
+    EXPECT_EQ(trackList().rowCount(), 1);
+    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), kLoggedTracks - 1);
+
+    // Enter on a chart tab selects it, and the keyboard stays on the selected tab shown in its
+    // place (once the page lays it out), from where Shift+Tab reaches the Altitude tab; Space
+    // selects that one again.
+    const auto selectedTab = [](const char* id) {
+        return pumpUntil([id] {
+            return !trackPage().byId(id)->location().isEmpty() && focusedIn(trackPage(), id);
+        });
+    };
+    ASSERT_TRUE(clickOn(trackPage(), "tab1-s"));
+    ASSERT_TRUE(selectedTab("tab1-s"));
+    pressKey(window, GDK_KEY_Tab);
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "tab2"); }));
+    pressKey(window, GDK_KEY_Return);
+    ASSERT_TRUE(selectedTab("tab2-s"));
+    pressKey(window, GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK);
+    ASSERT_TRUE(pumpUntil([] { return focusedIn(trackPage(), "tab1"); }));
+    pressKey(window, GDK_KEY_space);
+    EXPECT_TRUE(selectedTab("tab1-s"));
+}
+
 // The display of a shown track, in the run without a tile service only: the profile chart,
 // the Detail list of its points, the playback's car and a photo on a point. These go on from
 // the day the tests above left, whose one track is the 10:00 one of 720 points.

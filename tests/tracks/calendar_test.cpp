@@ -4,6 +4,7 @@
 
 #include "core/ole_date.h"
 #include "tracks/month_calendar.h"
+#include "ui/events.h"
 
 namespace vandrel::tracks {
 namespace {
@@ -78,6 +79,28 @@ TEST(MonthCalendar, MonthStepsCrossTheYearAndClearTheSelection) {
     calendar.showMonth(2010, 12);
     calendar.nextMonth();
     EXPECT_EQ(calendar.label(), "2011-01");
+}
+
+TEST(MonthCalendar, KeysMoveTheSelectedDayAndShowTheMonthItLandsIn) {
+    MonthCalendar calendar;
+    calendar.showMonth(2011, 3);
+    EXPECT_FALSE(calendar.moveSelection(ui::VK_RETURN));
+    ASSERT_TRUE(calendar.moveSelection(ui::VK_LEFT));  // nothing selected: the 1st
+    calendar.moveSelection(ui::VK_LEFT);               // a leading day: its month shows
+    EXPECT_EQ(calendar.selectedDate(), (CalendarDate{2011, 2, 28}));
+    EXPECT_EQ(calendar.label(), "2011-02");
+    calendar.moveSelection(ui::VK_DOWN);
+    EXPECT_EQ(calendar.selectedDate(), (CalendarDate{2011, 3, 7}));
+    // A month on from the 31st is the last day of the next month, across the year too.
+    calendar.showMonth(2011, 12);
+    calendar.moveSelection(ui::VK_END);
+    calendar.moveSelection(ui::VK_PRIOR);
+    EXPECT_EQ(calendar.selectedDate(), (CalendarDate{2011, 11, 30}));
+    calendar.moveSelection(ui::VK_NEXT);
+    calendar.moveSelection(ui::VK_NEXT);
+    EXPECT_EQ(calendar.selectedDate(), (CalendarDate{2012, 1, 30}));
+    EXPECT_EQ(calendar.cells()[static_cast<std::size_t>(calendar.selectedCell())].date,
+              (CalendarDate{2012, 1, 30}));
 }
 
 }  // namespace

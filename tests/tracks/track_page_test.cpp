@@ -263,6 +263,33 @@ TEST_F(TrackPage, DeletingTwoAdjacentRowsKeepsTheShownTrackAndOnlyPhotosOfThePro
     EXPECT_TRUE(fs::exists(outside));
 }
 
+// The keys reach the focused control as the renderer sends them: the calendar's arrows pick a
+// day as a click does; the list's Enter shows a track and Delete asks, as its menu does.
+TEST_F(TrackPage, TheCalendarsArrowsAndTheListsKeysActAsTheMouseDoes) {
+    storeTrack(11, 9);
+    storeTrack(11, 10);
+    openDay(10);
+    AppData::instance().MapsLoaded = true;
+    browser->finishLoad();
+    const auto key = [&](ui::Element& target, int code) {
+        page.dispatchKey(ui::KeyEvent{ui::KeyEventType::Down, code, 0, &target, false});
+        loop.runPending();
+    };
+    key(*calendarElement, ui::VK_RIGHT);
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(trackCount(), "Total 2 Tracks");
+    ui::Element& rows = *list->element();
+    key(rows, ui::VK_DELETE);  // nothing selected, nothing asked
+    EXPECT_TRUE(prompt.said.empty());
+    key(rows, ui::VK_DOWN);
+    key(rows, ui::VK_RETURN);
+    EXPECT_EQ(page.shownTrack(), 0);
+    prompt.yesNoAnswers = {true};
+    key(rows, ui::VK_DELETE);
+    EXPECT_EQ(prompt.said, (std::vector<std::string>{"ask: Are you sure delete logs data?|"}));
+    EXPECT_EQ(list->rowCount(), 1);
+}
+
 TEST_F(TrackPage, TheChartOfTheShownTrackTellsItsPointsAndAClickFindsThemOnTheMap) {
     storeTrack(10, 8);
     openDay(10);

@@ -173,6 +173,71 @@ TEST(BuiltIns, ButtonsClickAndRadioAndCheckBoxGroupsToggle) {
     EXPECT_EQ(byId(page, "b").controlType(), ControlType::Button);
 }
 
+// A tab bar as the pages have one: a pressed tab hides, its selected twin "-s" shows.
+constexpr const char* kKeyPage = R"(<style>.tab { behavior: tabcommand } .go { behavior: clickable }
+</style><div id=tab2 class=tab>T</div><div id=tab2-s style="display:none" tabindex=0>T</div>
+<div id=play class=go><span id=inner>p</span></div><div id=own class=go tabindex=-1>o</div>
+<button id=b>Go</button><input id=c type=checkbox>
+<input id=r1 type=radio name=g><input id=r2 type=radio name=g><input id=r3 type=radio name=g disabled>)";
+
+class TabBarPage : public RecordingPage {
+  public:
+    using RecordingPage::RecordingPage;
+    std::intptr_t handleMessage(const Message& m) override {
+        if (m.id == WM_ELEMENT_COMMAND) {
+            byId(*this, "tab2").setStyle("display", "none");
+            byId(*this, "tab2-s").setStyle("display", "block");
+        }
+        return RecordingPage::handleMessage(m);
+    }
+};
+
+TEST(Keys, EnterOrSpaceOnTheFocusedElementPressesItAsAClickDoes) {
+    ManualEventLoop loop;
+    TabBarPage page(loop);
+    page.loadHtml(kKeyPage);
+    Spy spy;
+    page.setHandler(&spy);
+    const auto press = [&](const char* id, int key, unsigned modifiers = 0) {
+        page.setFocus(&byId(page, id));
+        page.dispatchKey(KeyEvent{KeyEventType::Down, key, modifiers, page.focus(), false});
+    };
+    press("tab2", VK_SPACE);
+    EXPECT_EQ(page.commands, (std::vector<std::string>{"tab2"}));
+    EXPECT_EQ(page.focus(), &byId(page, "tab2-s"));  // the keyboard stays on the tab bar
+    // Not with Ctrl, nor for an element inside the pressable one; a check box takes Space only.
+    press("play", VK_RETURN, CONTROL_KEY_PRESSED);
+    press("inner", VK_RETURN);
+    press("c", VK_RETURN);
+    press("play", VK_SPACE);
+    press("b", VK_RETURN);
+    press("c", VK_SPACE);
+    // The arrows check the next enabled radio button round the group and take the focus.
+    press("r2", VK_DOWN);
+    EXPECT_EQ(page.focus(), &byId(page, "r1"));
+    EXPECT_TRUE(byId(page, "r1").hasState(STATE_CHECKED));
+    EXPECT_EQ(spy.clicks, (std::vector<std::string>{"play", "b", "c", "c", "r1", "r1"}));
+}
+
+// The browser gives the focus to form controls and links only: the served page makes the
+// pressable elements tab stops, unless the markup says otherwise.
+TEST(Keys, PressableElementsAreServedAsTabStops) {
+    ManualEventLoop loop;
+    RecordingPage page(loop);
+    page.loadHtml(kKeyPage);
+    const std::string served = page.document().serialize(true);
+    const auto tagOf = [&](const char* id) {
+        const size_t at = served.rfind('<', served.find(std::string("id=\"") + id + '"'));
+        return served.substr(at, served.find('>', at) - at);
+    };
+    EXPECT_NE(tagOf("tab2").find(" tabindex=\"0\""), std::string::npos) << tagOf("tab2");
+    EXPECT_NE(tagOf("play").find(" tabindex=\"0\""), std::string::npos) << tagOf("play");
+    EXPECT_NE(tagOf("own").find(" tabindex=\"-1\" "), std::string::npos) << tagOf("own");
+    for (const char* id : {"inner", "b", "c"}) {
+        EXPECT_EQ(tagOf(id).find("tabindex"), std::string::npos) << tagOf(id);
+    }
+}
+
 TEST(Registry, NamesAreExactAndNewerRegistrationsWin) {
     EXPECT_NE(findBehavior("command"), nullptr);
     EXPECT_EQ(findBehavior("Command"), nullptr);

@@ -170,7 +170,9 @@
         mouse('up', e);
         pressed = null;
     }, true);
-    // The model decides checked states and follows no links; the page must not do either.
+    // The model decides checked states, follows no links and submits no forms; the page must
+    // not do any of them (Enter in a form's field would submit it and load another page).
+    document.addEventListener('submit', (e) => e.preventDefault(), true);
     document.addEventListener('click', (e) => {
         const t = e.target;
         if ((t.tagName === 'INPUT' && (t.type === 'checkbox' || t.type === 'radio')) ||
@@ -193,15 +195,26 @@
     document.addEventListener('input', valueChanged, true);
     document.addEventListener('change', valueChanged, true);
     document.addEventListener('focusin', (e) => post({t: 'focus', w: key, uid: uidOf(e.target)}), true);
-    const keys = new Set([9, 13, 27, 32, 33, 34, 35, 36, 37, 38, 39, 40]);
+    const keys = new Set([9, 13, 27, 32, 33, 34, 35, 36, 37, 38, 39, 40, 46]);
+    // Keys the model acts on where the focus is, which the page must not act on too: a control
+    // (a list, the calendar) moves with the arrows and the page keys and scrolls itself, and an
+    // element the program made a tab stop (a tab, a button drawn as a div) is pressed by Enter
+    // and Space, where the page would scroll. Form controls and links keep the browser's keys.
+    const modelKey = (t, code) => {
+        if (t.nodeType !== 1) {
+            return false;
+        }
+        if (t.tagName === 'WIDGET') {
+            return code >= 32 && code <= 40;
+        }
+        return (code === 13 || code === 32) && t !== document.body && !t.isContentEditable &&
+            !t.closest('input,select,textarea,button,a[href]');
+    };
     document.addEventListener('keydown', (e) => {
         if (keys.has(e.keyCode)) {
             post({t: 'key', w: key, code: e.keyCode, mods: modifiers(e),
                   uid: uidOf(document.activeElement)});
-            // A list moves its rows and scrolls itself; the page must not scroll it too.
-            const t = e.target;
-            if (t.nodeType === 1 && t.hasAttribute('data-vlist') && e.keyCode >= 32 &&
-                e.keyCode <= 40) {
+            if (modelKey(e.target, e.keyCode)) {
                 e.preventDefault();
             }
         }
