@@ -71,16 +71,23 @@ TEST_F(Boxes, PromptShowsBoxesOverAnOwnerThatIsInsensitiveOnlyWhileBusy) {
     GuiPrompt prompt(boxes, files, busy);
     ui::Window owner(loop, nullptr);
     prompt.setOwner(&owner);
-    boxes.script = {clickOn("MsgInsertA"), clickOn("MsgEixt"), clickOn("MsgEixt")};
+    boxes.script = {clickOn("MsgInsertA"), clickOn("MsgInsertS"), clickOn("MsgEixt"),
+                    clickOn("MsgEixt")};
     EXPECT_EQ(prompt.askOverwrite("a", "b"), OverwriteAnswer::AlwaysOverwrite);
+    EXPECT_EQ(busy.hides, 0);
     prompt.beginBusy();
     EXPECT_FALSE(owner.isEnabled());
+    // A question while busy is in front: the busy window is off the screen meanwhile.
+    EXPECT_EQ(prompt.askOverwrite("a", "b"), OverwriteAnswer::Overwrite);
+    EXPECT_EQ(busy.hides, 1);
+    EXPECT_TRUE(busy.animation.running());
+    EXPECT_FALSE(boxes.ownerEnabled.back());
     prompt.endBusy();
     EXPECT_TRUE(owner.isEnabled());
     prompt.notice("Save Complete!");
     prompt.error("Cannot open /dev/sdz");
-    EXPECT_EQ(boxes.shown[1], "Save Complete!");
-    EXPECT_EQ(boxes.shown[2], "Cannot open /dev/sdz");
+    EXPECT_EQ(boxes.shown[2], "Save Complete!");
+    EXPECT_EQ(boxes.shown[3], "Cannot open /dev/sdz");
 }
 
 TEST(BusyAnimation, ShowsFourTextsInATwoSecondCycle) {
