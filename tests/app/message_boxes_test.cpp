@@ -71,8 +71,15 @@ TEST_F(Boxes, PromptShowsBoxesOverAnOwnerThatIsInsensitiveOnlyWhileBusy) {
     GuiPrompt prompt(boxes, files, busy);
     ui::Window owner(loop, nullptr);
     prompt.setOwner(&owner);
+    // The last notice becomes busy while it is open (a worker's command, through the UI
+    // thread's loop that the box runs).
+    int startsWhileOpen = -1;
     boxes.script = {clickOn("MsgInsertA"), clickOn("MsgInsertS"), clickOn("MsgEixt"),
-                    clickOn("MsgEixt")};
+                    [&](ui::HtmlWindow& view) {
+                        prompt.beginBusy();
+                        startsWhileOpen = busy.starts;
+                        testing::clickId(view, "MsgEixt");
+                    }};
     EXPECT_EQ(prompt.askOverwrite("a", "b"), OverwriteAnswer::AlwaysOverwrite);
     EXPECT_EQ(busy.hides, 0);
     prompt.beginBusy();
@@ -88,6 +95,10 @@ TEST_F(Boxes, PromptShowsBoxesOverAnOwnerThatIsInsensitiveOnlyWhileBusy) {
     prompt.error("Cannot open /dev/sdz");
     EXPECT_EQ(boxes.shown[2], "Save Complete!");
     EXPECT_EQ(boxes.shown[3], "Cannot open /dev/sdz");
+    // The busy window shows only once the question is answered.
+    EXPECT_EQ(startsWhileOpen, 1);
+    EXPECT_EQ(busy.starts, 2);
+    prompt.endBusy();
 }
 
 TEST(BusyAnimation, ShowsFourTextsInATwoSecondCycle) {
