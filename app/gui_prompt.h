@@ -1,6 +1,8 @@
 #pragma once
 // The desktop's answer to a command's questions: the HTML message boxes, the platform's file
 // chooser and the busy window, with the owner window insensitive while the busy window shows.
+// A question is always in front: while a box or a file chooser is open the busy window is off
+// the screen, and it comes back when the last one closes if the command is still busy.
 
 #include <optional>
 #include <string>
@@ -24,6 +26,10 @@ class BusyIndicator {
     virtual ~BusyIndicator() = default;
     virtual void start() = 0;
     virtual void stop() = 0;
+    // Off the screen while a question is in front, and back after it; the owner stays
+    // insensitive meanwhile. Only between start() and stop().
+    virtual void hide() = 0;
+    virtual void show() = 0;
 };
 
 class GuiPrompt final : public UserPrompt {
@@ -46,10 +52,33 @@ class GuiPrompt final : public UserPrompt {
     void endBusy() override;
 
   private:
+    // Counts a question (a box, a file chooser) open for as long as it lives: the first one
+    // takes the busy window off the screen, the last one brings it back.
+    class InFront {
+      public:
+        explicit InFront(GuiPrompt& prompt);
+        ~InFront();
+        InFront(const InFront&) = delete;
+        InFront& operator=(const InFront&) = delete;
+
+      private:
+        GuiPrompt& prompt_;
+    };
+    int runBox(MessageBox& box);
+
+    enum class Busy {
+        Off,      // not busy
+        Waiting,  // busy since a question was open: it shows once the questions are answered
+        Shown,
+        Hidden,  // behind an open question
+    };
+
     BoxRunner& boxes_;
     FileChooser& files_;
     BusyIndicator& busy_;
     ui::Window* owner_ = nullptr;
+    Busy busyState_ = Busy::Off;
+    int questionsOpen_ = 0;  // nested ones included
 };
 
 }  // namespace vandrel::app

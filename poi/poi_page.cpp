@@ -77,26 +77,6 @@ float clampedLatitude(float lat) {
     return std::clamp(lat, -90.0f, 90.0f);
 }
 
-ui::Rect unite(const ui::Rect& a, const ui::Rect& b) {
-    if (a.isEmpty() || b.isEmpty()) {
-        return a.isEmpty() ? b : a;
-    }
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
-// Keeps a popup inside the page where its layout is known, so that a menu opened near an edge
-// of the map shows every cell.
-ui::Point insidePage(ui::Point at, const ui::Rect& popup, const ui::Rect& page) {
-    if (!page.isEmpty()) {
-        at.x = std::min(at.x, page.right - popup.width());
-        at.y = std::min(at.y, page.bottom - popup.height());
-    }
-    at.x = std::max(at.x, page.left);
-    at.y = std::max(at.y, page.top);
-    return at;
-}
-
 }  // namespace
 
 PoiPage::PoiPage(ui::EventLoop& loop, ui::Window* parent, int controlId,
@@ -271,14 +251,8 @@ void PoiPage::openPopup(const char* id, int x, int y) {
         const ui::Point origin = host->element()->location().origin();
         at = {origin.x + x, origin.y + y};
     }
-    // The page is the map above the POI bar, as far as the view has laid them out.
-    ui::Rect page;
-    for (const char* part : {"mapcell", "poibar"}) {
-        if (ui::Element* e = byId(part)) {
-            page = unite(page, e->location());
-        }
-    }
-    showPopupAt(*popup, insidePage(at, popup->location(), page));
+    // The view keeps the whole menu inside the page near an edge of the map.
+    showPopupAt(*popup, at);
 }
 
 void PoiPage::hidePopups() {

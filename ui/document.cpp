@@ -178,6 +178,11 @@ void Document::setMinSize(int width, int height) {
     minHeight_ = height;
 }
 
+void Document::setViewSize(int width, int height) {
+    viewWidth_ = width;
+    viewHeight_ = height;
+}
+
 void Document::notify(const Change& change) {
     ++changeCount_;
     if (!loading_ && observer_ != nullptr) {

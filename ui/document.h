@@ -81,6 +81,10 @@ class Document {
     int minWidth() const { return minWidth_; }
     int minHeight() const { return minHeight_; }
     void setMinSize(int width, int height);
+    // The size of the area the page is shown in, as the renderer reports it; 0 until then.
+    int viewWidth() const { return viewWidth_; }
+    int viewHeight() const { return viewHeight_; }
+    void setViewSize(int width, int height);
 
     // The window showing the document; null for a document of its own (tests, tools).
     HtmlWindow* window() const { return window_; }
@@ -105,6 +109,8 @@ class Document {
     std::string mediaType_ = "screen";
     int minWidth_ = 0;
     int minHeight_ = 0;
+    int viewWidth_ = 0;
+    int viewHeight_ = 0;
     DocumentObserver* observer_ = nullptr;
     HtmlWindow* window_ = nullptr;
     std::uint64_t changeCount_ = 0;

@@ -42,6 +42,7 @@ void HtmlWindow::loadHtml(std::string_view markup, std::string address) {
     focus_ = 0;
     hover_.clear();
     popups_.clear();
+    popupsAsked_.clear();
     address_ = std::move(address);
     document_->load(markup);
 }
@@ -232,7 +233,12 @@ void HtmlWindow::forwardToControl(MouseEvent event, std::uint64_t targetUid) {
 
 void HtmlWindow::reportLocation(Element& element, const Rect& rect) {
     Rect old = element.location();
-    element.setLocation(rect);
+    const auto asked = popupsAsked_.find(element.uid());
+    if (asked != popupsAsked_.end() && element.hasState(STATE_POPUP)) {
+        placeShownPopup(element, asked->second, rect);
+    } else {
+        element.setLocation(rect);
+    }
     if (old.width() != rect.width() || old.height() != rect.height()) {
         if (auto* control = dynamic_cast<Control*>(element.window())) {
             control->resized();
@@ -366,9 +372,27 @@ void HtmlWindow::setFocus(Element* element, bool fromRenderer) {
            [&](EventHandler& h, Element& self) { return h.onFocus(*this, self, got); });
 }
 
+namespace {
+
+int placeOnAxis(int at, int size, int view) {
+    if (size > 0 && view > 0 && at + size > view) {
+        at = at - size >= 0 ? at - size : view - size;
+    }
+    return std::max(at, 0);
+}
+
+}  // namespace
+
+Point placePopupInView(Point at, int width, int height, int viewWidth, int viewHeight) {
+    return {placeOnAxis(at.x, width, viewWidth), placeOnAxis(at.y, height, viewHeight)};
+}
+
 void HtmlWindow::showPopupAt(Element& popup, Point at) {
     Rect old = popup.location();
-    popup.setLocation(Rect{at.x, at.y, at.x + old.width(), at.y + old.height()});
+    popupsAsked_[popup.uid()] = at;
+    const Point placed = placePopupInView(at, old.width(), old.height(), document_->viewWidth(),
+                                          document_->viewHeight());
+    popup.setLocation(Rect{placed.x, placed.y, placed.x + old.width(), placed.y + old.height()});
     popup.setState(STATE_POPUP);
     if (Element* owner = popup.parent()) {
         owner->setState(STATE_OWNS_POPUP);
@@ -376,12 +400,34 @@ void HtmlWindow::showPopupAt(Element& popup, Point at) {
     if (std::find(popups_.begin(), popups_.end(), popup.uid()) == popups_.end()) {
         popups_.push_back(popup.uid());
     }
+    notifyPopupShown(popup);
+    sendBehaviorEvent(BehaviorEvent{POPUP_READY, &popup, &popup, 0, false});
+}
+
+void HtmlWindow::notifyPopupShown(const Element& popup) {
     Change change{Change::Kind::Popup, popup.uid(), {}, {}};
     change.number = 1;
-    change.x = at.x;
-    change.y = at.y;
+    change.x = popup.location().left;
+    change.y = popup.location().top;
     document_->notify(change);
-    sendBehaviorEvent(BehaviorEvent{POPUP_READY, &popup, &popup, 0, false});
+}
+
+// The page laid a shown popup out: it takes the size reported at the place the rule gives for
+// that size, and moves there if it is not there yet. A popup the page has not shown yet (no
+// size) keeps its place.
+void HtmlWindow::placeShownPopup(Element& popup, Point asked, const Rect& reported) {
+    const Rect old = popup.location();
+    if (reported.isEmpty()) {
+        popup.setLocation(Rect{old.left, old.top, old.left, old.top});
+        return;
+    }
+    const Point placed = placePopupInView(asked, reported.width(), reported.height(),
+                                          document_->viewWidth(), document_->viewHeight());
+    popup.setLocation(
+        Rect{placed.x, placed.y, placed.x + reported.width(), placed.y + reported.height()});
+    if (placed != old.origin()) {
+        notifyPopupShown(popup);
+    }
 }
 
 void HtmlWindow::showPopup(Element& popup, Element& anchor, int placement) {
@@ -410,6 +456,7 @@ void HtmlWindow::hidePopup(Element& popup) {
         return;
     }
     popups_.erase(it);
+    popupsAsked_.erase(popup.uid());
     popup.setState(0, STATE_POPUP);
     Element* owner = popup.parent();
     if (owner != nullptr) {

@@ -65,6 +65,13 @@ inline constexpr int POPUP_ABOVE = 8;
 inline constexpr int POPUP_LEFT = 4;
 inline constexpr int POPUP_RIGHT = 6;
 
+// Where a popup asked for with its top-left corner at `at` shows in a view of that size, so
+// that it stays whole inside: one that would cross the right (bottom) edge shows with its
+// right (bottom) edge at the point instead, or against that edge when there is no room left of
+// (above) the point either; none goes past the left (top) edge. Sizes of 0 are not known yet:
+// that axis keeps the point. The page's script (bridge.js placePopup) places by the same rule.
+Point placePopupInView(Point at, int width, int height, int viewWidth, int viewHeight);
+
 class HtmlWindow : public Window, private DocumentObserver {
   public:
     HtmlWindow(EventLoop& loop, Window* parent = nullptr, int controlId = 0);
@@ -102,6 +109,8 @@ class HtmlWindow : public Window, private DocumentObserver {
 
     // Shows the element as a popup with its top-left corner at the point (document
     // coordinates), or beside the anchor's border box; its parent owns it while it is shown.
+    // The popup stays inside the view (see placePopupInView): once the page reports its size,
+    // it moves to the place the rule gives.
     void showPopupAt(Element& popup, Point at);
     void showPopup(Element& popup, Element& anchor, int placement);
     void hidePopup(Element& popup);
@@ -130,6 +139,8 @@ class HtmlWindow : public Window, private DocumentObserver {
     void elementAdded(Element& element) override;
     void elementRemoved(Element& element) override;
     void hideOtherPopups(const Element* target);
+    void notifyPopupShown(const Element& popup);
+    void placeShownPopup(Element& popup, Point asked, const Rect& reported);
     void forwardToControl(MouseEvent event, std::uint64_t targetUid);
     void updateHover(Element* under, const MouseEvent& event);
     void sendHoverEvent(std::uint64_t uid, MouseEventType type, const MouseEvent& event);
@@ -144,6 +155,8 @@ class HtmlWindow : public Window, private DocumentObserver {
     std::uint64_t focus_ = 0;
     std::vector<std::uint64_t> hover_;  // the hovered chain, innermost first
     std::vector<std::uint64_t> popups_;
+    std::unordered_map<std::uint64_t, Point>
+        popupsAsked_;  // the point each shown popup was asked at
     std::unordered_map<std::uint64_t, std::unique_ptr<Window>> controls_;
 };
 

@@ -124,6 +124,9 @@ void WebRenderer::handleWindowMessage(WindowState& state, const std::string& typ
     } else if (type == "mouse") {
         handleMouse(state, message);
     } else if (type == "layout") {
+        // The view's size first: the popups among the rectangles are placed inside it.
+        document.setViewSize(static_cast<int>(number(message, "viewW")),
+                             static_cast<int>(number(message, "viewH")));
         Js rects = property(message, "rects");
         applyRects(state, rects.value);
         document.setMinSize(static_cast<int>(number(message, "minW")),
@@ -203,11 +206,7 @@ void WebRenderer::applyRects(WindowState& state, JSCValue* rects) {
         ui::Rect rect{
             static_cast<int>(number(r.value, "0")), static_cast<int>(number(r.value, "1")),
             static_cast<int>(number(r.value, "2")), static_cast<int>(number(r.value, "3"))};
-        // A shown popup keeps the place the program gave it.
-        if (e->hasState(ui::STATE_POPUP)) {
-            ui::Rect at = e->location();
-            rect = ui::Rect{at.left, at.top, at.left + rect.width(), at.top + rect.height()};
-        }
+        // A shown popup keeps the place the program gives it (HtmlWindow::reportLocation).
         state.window->reportLocation(*e, rect);
     }
     g_strfreev(names);

@@ -71,16 +71,34 @@ TEST_F(Boxes, PromptShowsBoxesOverAnOwnerThatIsInsensitiveOnlyWhileBusy) {
     GuiPrompt prompt(boxes, files, busy);
     ui::Window owner(loop, nullptr);
     prompt.setOwner(&owner);
-    boxes.script = {clickOn("MsgInsertA"), clickOn("MsgEixt"), clickOn("MsgEixt")};
+    // The last notice becomes busy while it is open (a worker's command, through the UI
+    // thread's loop that the box runs).
+    int startsWhileOpen = -1;
+    boxes.script = {clickOn("MsgInsertA"), clickOn("MsgInsertS"), clickOn("MsgEixt"),
+                    [&](ui::HtmlWindow& view) {
+                        prompt.beginBusy();
+                        startsWhileOpen = busy.starts;
+                        testing::clickId(view, "MsgEixt");
+                    }};
     EXPECT_EQ(prompt.askOverwrite("a", "b"), OverwriteAnswer::AlwaysOverwrite);
+    EXPECT_EQ(busy.hides, 0);
     prompt.beginBusy();
     EXPECT_FALSE(owner.isEnabled());
+    // A question while busy is in front: the busy window is off the screen meanwhile.
+    EXPECT_EQ(prompt.askOverwrite("a", "b"), OverwriteAnswer::Overwrite);
+    EXPECT_EQ(busy.hides, 1);
+    EXPECT_TRUE(busy.animation.running());
+    EXPECT_FALSE(boxes.ownerEnabled.back());
     prompt.endBusy();
     EXPECT_TRUE(owner.isEnabled());
     prompt.notice("Save Complete!");
     prompt.error("Cannot open /dev/sdz");
-    EXPECT_EQ(boxes.shown[1], "Save Complete!");
-    EXPECT_EQ(boxes.shown[2], "Cannot open /dev/sdz");
+    EXPECT_EQ(boxes.shown[2], "Save Complete!");
+    EXPECT_EQ(boxes.shown[3], "Cannot open /dev/sdz");
+    // The busy window shows only once the question is answered.
+    EXPECT_EQ(startsWhileOpen, 1);
+    EXPECT_EQ(busy.starts, 2);
+    prompt.endBusy();
 }
 
 TEST(BusyAnimation, ShowsFourTextsInATwoSecondCycle) {

@@ -110,9 +110,15 @@ class RecordingBusy final : public app::BusyIndicator {
         animation.start();
     }
     void stop() override { animation.stop(); }
+    void hide() override {
+        ++hides;
+        animation.stop();
+    }
+    void show() override { animation.start(); }
     app::BusyAnimation animation;
     std::vector<std::string> texts;
     int starts = 0;
+    int hides = 0;
 };
 
 class FakeProbe final : public app::ConnectivityProbe {

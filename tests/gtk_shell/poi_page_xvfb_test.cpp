@@ -375,6 +375,84 @@ TEST(PoiPage, ASearchMovesTheMapAndTheSelectedPoiToThePlaceFound) {
     EXPECT_EQ(barText("poiname"), "#0005");
 }
 
+TEST(PoiPage, TheSlotMenuNearTheRightEdgeShowsWholeInThePageAndTheBarShowsWhole) {
+    // A right click on the map near its right edge opens the menu of the 20 slots.
+    const ui::Rect map = mapElement().location();
+    const std::pair<int, int> at = pointIn(poiPage(), mapElement(), map.width() - 30, 80);
+    GtkWidget* view = viewOf(stage->shell->window());
+    motionTo(at, false);
+    pump(50);
+    button(view, at, GDK_BUTTON_PRESS, 3);
+    pump(50);
+    button(view, at, GDK_BUTTON_RELEASE, 3);
+    ui::Document& page = poiPage().document();
+    ASSERT_TRUE(pumpUntil([&] {
+        const ui::Element* menu = page.selectFirst("#iconsettable");
+        const ui::Element* last = page.selectFirst("#iconsettable td[value='19']");
+        return menu != nullptr && menu->isVisible() && last != nullptr &&
+               !last->location().isEmpty();
+    }));
+    // Every slot's cell lies inside the page, as the page lays them out.
+    const ui::Rect pages = host().document().selectFirst("#pages")->location();
+    const auto inside = [&](const ui::Element& e) {
+        const ui::Rect r = e.location();
+        return !r.isEmpty() && r.left >= 0 && r.top >= 0 && r.right <= pages.width() &&
+               r.bottom <= pages.height();
+    };
+    const auto outside = [&] {
+        std::string out;
+        for (const ui::Element* cell : page.select("#iconsettable td")) {
+            if (!inside(*cell)) {
+                out += " " + cell->text();
+            }
+        }
+        return out;
+    };
+    EXPECT_TRUE(pumpUntil([&] { return outside().empty(); }, 5000))
+        << "outside the page:" << outside();
+    const ui::Element& last = *page.selectFirst("#iconsettable td[value='19']");
+    EXPECT_TRUE(screenUntil("poi-slot-menu", [&](GdkPixbuf* shot) {
+        const auto [x, y] = pointIn(poiPage(), last, 0, 0);
+        const ui::Rect r = last.location();
+        return colours(shot, x, y, x + r.width(), y + r.height()) > 2;
+    }));
+    // WP20, the farthest cell, takes a click: slot 20 moves to where the map was clicked.
+    const PoiSlot before = AppData::instance().pois[19];
+    const std::pair<int, int> first = centreOf(poiPage(), "iconsettable td[value='0']");
+    const std::pair<int, int> pick =
+        pointIn(poiPage(), last, last.location().width() / 2, last.location().height() / 2);
+    motionTo(pick, false);
+    pump(50);
+    button(view, pick, GDK_BUTTON_PRESS);
+    pump(50);
+    button(view, pick, GDK_BUTTON_RELEASE);
+    EXPECT_TRUE(pumpUntil([] { return barText("poiname") == "#0020"; }));
+    EXPECT_NE(AppData::instance().pois[19], before);
+    EXPECT_TRUE(pumpUntil([&] { return !page.selectFirst("#iconsettable")->isVisible(); }));
+
+    // The POI bar shows whole: each framed field and what it holds inside the bar, and the bar
+    // inside the page.
+    const ui::Rect bar = page.selectFirst("#poibar")->location();
+    EXPECT_LE(bar.bottom, pages.height());
+    std::vector<ui::Element*> parts = page.select("#poibar .frame");
+    EXPECT_EQ(parts.size(), 5u);
+    for (const char* id : {"#poiname", "#poilat", "#poilng", "#iconurl", "#addfind", "#search"}) {
+        parts.push_back(page.selectFirst(id));
+    }
+    for (const ui::Element* part : parts) {
+        const ui::Rect r = part->location();
+        EXPECT_TRUE(r.left >= bar.left && r.top >= bar.top && r.right <= bar.right &&
+                    r.bottom <= bar.bottom)
+            << part->text() << " at " << r.left << "," << r.top << "," << r.right << "," << r.bottom
+            << " is not inside the bar " << bar.left << "," << bar.top << "," << bar.right << ","
+            << bar.bottom;
+    }
+    // The menu has gone from the screen: the map's grey tile where WP01 was.
+    EXPECT_TRUE(screenUntil("poi-bar", [&](GdkPixbuf* shot) {
+        return near(pixel(shot, first.first, first.second), {204, 204, 204});
+    }));
+}
+
 TEST(SettingsPage, ShowsTheProgramsSettingsAndSaveWritesThemToTheLogger) {
     ASSERT_TRUE(clickOn(host(), "tab3"));
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));

@@ -7,6 +7,8 @@
 #include "core/program_path.h"
 #include "device/device_volume.h"
 #include "device/settings_file.h"
+#include "exchange/stored_tracks.h"
+#include "exchange/track_archive.h"
 #include "flows/app_data.h"
 #include "gtk_shell/shell_stage.h"
 #include "map/map_service.h"
@@ -175,6 +177,183 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
     EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), 6);
     EXPECT_TRUE(gtk_widget_get_sensitive(stage->shell->window()));
     EXPECT_TRUE(frame().isEnabled());
+}
+
+TEST(DesktopProgram, TheOverwriteQuestionOfAnArchiveLoadIsInFrontOfTheBusyWindow) {
+    // An archive of two stored tracks: loading it asks, under the busy window, whether to
+    // overwrite them.
+    std::vector<TrackHeader> stored;
+    for (const TrackHeader& header : readStoredHeaders(TrackDatabase::instance())) {
+        if (stored.size() < 2) {
+            stored.push_back(readStoredTrack(TrackDatabase::instance(), header.objid).value());
+        }
+    }
+    ASSERT_EQ(stored.size(), 2u);
+    const fs::path archive = stage->dir / "stored.prg";
+    ASSERT_TRUE(saveArchive(archive, stored).ok);
+    ASSERT_EQ(host().currentPage(), 2);
+    struct Watch {
+        bool typed = false;
+        int ticks = 0;
+        int looks = 0;
+        bool pressed = false;
+        bool answered = false;
+        bool busy = false;          // the load was busy when the question came
+        bool busyMapped = true;     // the busy window on the screen while the question shows
+        bool buttonsShown = false;  // every button of the box drawn on the screen
+        std::string question;
+    } watch;
+    Ticker ticker([&] {
+        GtkShell& shell = *stage->shell;
+        if (!watch.typed) {
+            // The file chooser: the archive's whole path typed in its location field.
+            GtkWidget* dialog = shownFileChooser();
+            GtkWidget* name =
+                dialog != nullptr ? gtk_window_get_focus(GTK_WINDOW(dialog)) : nullptr;
+            if (dialog == nullptr) {
+                return true;
+            }
+            if (name == nullptr || !GTK_IS_ENTRY(name)) {
+                pressKey(dialog, GDK_KEY_l, GDK_CONTROL_MASK);
+                return true;
+            }
+            gtk_entry_set_text(GTK_ENTRY(name), archive.c_str());
+            gtk_editable_set_position(GTK_EDITABLE(name), -1);
+            watch.typed = true;
+            return true;
+        }
+        if (GtkWidget* dialog = shownFileChooser()) {
+            if (watch.ticks++ % 10 == 0) {
+                pressKey(dialog, GDK_KEY_Return);
+            }
+            return true;
+        }
+        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView()) ||
+            shell.boxView()->document().minWidth() <= 0) {
+            return true;
+        }
+        ui::Document& box = shell.boxView()->document();
+        if (watch.pressed) {
+            // Always Overwrite, released a tick after it was pressed.
+            const ui::Rect r = box.selectFirst("#MsgInsertA")->location();
+            testing::sendButton(viewOf(shell.boxWindow()),
+                                {(r.left + r.right) / 2, (r.top + r.bottom) / 2},
+                                GDK_BUTTON_RELEASE);
+            watch.answered = true;
+            return false;
+        }
+        const ui::Element* overwrite = box.selectFirst("#MsgInsertS");
+        const ui::Element* always = box.selectFirst("#MsgInsertA");
+        const ui::Element* ok = box.selectFirst("#MsgExit");
+        if (overwrite == nullptr || always == nullptr || ok == nullptr ||
+            overwrite->location().isEmpty() || ok->location().isEmpty()) {
+            return true;
+        }
+        int x = 0;
+        int y = 0;
+        gtk_window_get_position(GTK_WINDOW(shell.boxWindow()), &x, &y);
+        watch.busy = shell.busyWindow() != nullptr;
+        watch.busyMapped =
+            shell.busyWindow() != nullptr && gtk_widget_get_mapped(shell.busyWindow());
+        // The box's dark face, and each button drawn with its text on a face like the others'.
+        GdkPixbuf* shot = grabScreen();
+        if (shot != nullptr) {
+            const auto face = [&](const ui::Element* button) {
+                const ui::Rect r = button->location();
+                return pixel(shot, x + r.left + 4, y + r.top + r.height() / 2);
+            };
+            const auto drawn = [&](const ui::Element* button) {
+                const ui::Rect r = button->location();
+                return colours(shot, x + r.left, y + r.top, x + r.right, y + r.bottom) > 3;
+            };
+            watch.buttonsShown = near(pixel(shot, x + 3, y + 3), {0, 0, 0}) && drawn(overwrite) &&
+                                 drawn(always) && drawn(ok) && near(face(overwrite), face(ok)) &&
+                                 near(face(always), face(ok));
+        }
+        if (watch.buttonsShown || ++watch.looks == 100) {
+            if (shot != nullptr) {
+                saveScreen(shot, "overwrite-in-front");
+            }
+            watch.question = box.selectFirst("#MsgText")->text();
+            const ui::Rect r = always->location();
+            testing::sendButton(viewOf(shell.boxWindow()),
+                                {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, GDK_BUTTON_PRESS);
+            watch.pressed = true;
+        }
+        if (shot != nullptr) {
+            g_object_unref(shot);
+        }
+        return true;
+    });
+    ASSERT_TRUE(clickOn(host(), "lfrompctrack"));
+    ASSERT_TRUE(pumpUntil([&] { return watch.answered && stage->shell->boxWindow() == nullptr; }));
+    EXPECT_EQ(watch.question, kOverwriteLine1);
+    EXPECT_TRUE(watch.busy);
+    EXPECT_FALSE(watch.busyMapped);
+    EXPECT_TRUE(watch.buttonsShown);
+    // Always Overwrite: no second question, and the load ends.
+    EXPECT_TRUE(pumpUntil([] { return stage->shell->busyWindow() == nullptr; }));
+    EXPECT_EQ(stage->shell->boxWindow(), nullptr);
+    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), kLoggedTracks);
+}
+
+// How many tooltip windows GTK shows now.
+int shownTooltips() {
+    int shown = 0;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w != nullptr; w = w->next) {
+        if (gtk_window_get_type_hint(GTK_WINDOW(w->data)) == GDK_WINDOW_TYPE_HINT_TOOLTIP &&
+            gtk_widget_get_mapped(GTK_WIDGET(w->data))) {
+            ++shown;
+        }
+    }
+    g_list_free(windows);
+    return shown;
+}
+
+TEST(DesktopProgram, AButtonsTooltipGoesWhenABoxOpens) {
+    // The pointer rests on a button of the tab bar until the button's title shows as a tooltip.
+    GtkWidget* view = viewOf(stage->shell->window());
+    const std::pair<int, int> at = centreOf(host(), "s2pctrack");
+    GdkDevice* pointer =
+        gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    int ox = 0;
+    int oy = 0;
+    gdk_window_get_origin(gtk_widget_get_window(view), &ox, &oy);
+    gdk_device_warp(pointer, gdk_screen_get_default(), ox + at.first, oy + at.second);
+    motionTo({at.first - 2, at.second}, false);
+    pump(50);
+    motionTo(at, false);
+    ASSERT_TRUE(pumpUntil([] { return shownTooltips() > 0; }, 10000));
+    // A notice opens meanwhile: no tooltip shows over it.
+    int looks = 0;
+    int tipsOverBox = 0;
+    Ticker watch([&] {
+        GtkShell& shell = *stage->shell;
+        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView()) ||
+            shell.boxView()->document().minWidth() <= 0) {
+            return true;
+        }
+        tipsOverBox = std::max(tipsOverBox, shownTooltips());
+        // A second and a half, as long as a tooltip takes to come back.
+        if (++looks < 30) {
+            return true;
+        }
+        if (GdkPixbuf* shot = screenshot("notice-without-tooltip")) {
+            g_object_unref(shot);
+        }
+        pressKey(shell.boxWindow(), GDK_KEY_Return);
+        return false;
+    });
+    stage->shell->prompt().notice("Nothing covers this notice");
+    EXPECT_EQ(looks, 30);
+    EXPECT_EQ(tipsOverBox, 0);
+    // The pointer goes back to the middle of the screen, off the tab bar.
+    GdkWindow* root = gdk_get_default_root_window();
+    gdk_device_warp(pointer, gdk_screen_get_default(), gdk_window_get_width(root) / 2,
+                    gdk_window_get_height(root) / 2);
+    motionTo({gdk_window_get_width(root) / 2 - ox, gdk_window_get_height(root) / 2 - oy}, false);
+    EXPECT_TRUE(pumpUntil([] { return shownTooltips() == 0; }, 5000));
 }
 
 TEST(DesktopProgram, ASecondStartLeavesOneWindow) {

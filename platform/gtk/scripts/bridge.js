@@ -303,7 +303,9 @@
             }
             rects[el.getAttribute('data-vuid')] = rectOf(el);
         }
-        post({t: 'layout', w: key, rects, ...minimumSize()});
+        const view = document.documentElement;
+        post({t: 'layout', w: key, rects, ...minimumSize(), viewW: view.clientWidth,
+              viewH: view.clientHeight});
     };
     let layoutPending = false;
     const scheduleLayout = () => {
@@ -317,17 +319,34 @@
     };
     window.addEventListener('resize', scheduleLayout);
 
+    // A popup stays whole inside the page, by the rule the program places it by once it learns
+    // the popup's size (placePopupInView): one that would cross the right (bottom) edge shows
+    // with its right (bottom) edge at the point, or against that edge when there is no room
+    // before the point either, and none goes past the left (top) edge. The popup is placed here
+    // as soon as it is shown, so that it never shows outside for a moment.
+    const placeOnAxis = (at, size, view) => {
+        if (size > 0 && view > 0 && at + size > view) {
+            at = at - size >= 0 ? at - size : view - size;
+        }
+        return Math.max(at, 0);
+    };
     const placePopup = (el) => {
         const at = el.getAttribute('data-vpopup');
         if (!at) {
             return;
         }
-        const [x, y] = at.split(',');
+        const [x, y] = at.split(',').map(Number);
         el.style.position = 'fixed';
         el.style.left = x + 'px';
         el.style.top = y + 'px';
         el.style.display = 'block';
         el.style.zIndex = '1000';
+        const r = el.getBoundingClientRect();
+        const view = document.documentElement;
+        el.style.left = placeOnAxis(x, Math.round(r.right) - Math.round(r.left),
+            view.clientWidth) + 'px';
+        el.style.top = placeOnAxis(y, Math.round(r.bottom) - Math.round(r.top),
+            view.clientHeight) + 'px';
     };
     // A list is a scroller as tall as its rows and as wide as its columns (op.number, op.x),
     // over which the drawing of what is visible stays in place. Returns whether the list's

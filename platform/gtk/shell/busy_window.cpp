@@ -74,6 +74,17 @@ void GtkBusyWindow::start() {
     GtkWidget* area = gtk_drawing_area_new();
     g_signal_connect(area, "draw", G_CALLBACK(draw), this);
     gtk_container_add(GTK_CONTAINER(window_), area);
+    if (parent_ != nullptr) {
+        gtk_widget_set_sensitive(parent_, FALSE);
+        setWaitCursor(parent_, true);
+    }
+    show();
+}
+
+void GtkBusyWindow::show() {
+    if (window_ == nullptr) {
+        return;
+    }
     int x = 0;
     int y = 0;
     int w = 0;
@@ -81,12 +92,21 @@ void GtkBusyWindow::start() {
     if (parent_ != nullptr) {
         gtk_window_get_position(GTK_WINDOW(parent_), &x, &y);
         gtk_window_get_size(GTK_WINDOW(parent_), &w, &h);
-        gtk_widget_set_sensitive(parent_, FALSE);
-        setWaitCursor(parent_, true);
     }
     gtk_window_move(GTK_WINDOW(window_), x + (w - kWidth) / 2, y + (h - kHeight) / 2);
     animation_.start();
+    hideTooltips();
     gtk_widget_show_all(window_);
+}
+
+// The window is an override-redirect popup, above every window the desktop manages: a box
+// shown meanwhile would be under it.
+void GtkBusyWindow::hide() {
+    if (window_ == nullptr) {
+        return;
+    }
+    animation_.stop();
+    gtk_widget_hide(window_);
 }
 
 void GtkBusyWindow::stop() {

@@ -75,7 +75,20 @@ void centreOver(GtkWidget* window, GtkWidget* parent, int width, int height) {
 
 }  // namespace
 
+void hideTooltips() {
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w != nullptr; w = w->next) {
+        GtkWidget* window = GTK_WIDGET(w->data);
+        if (gtk_window_get_type_hint(GTK_WINDOW(window)) == GDK_WINDOW_TYPE_HINT_TOOLTIP &&
+            gtk_widget_get_visible(window)) {
+            gtk_widget_hide(window);
+        }
+    }
+    g_list_free(windows);
+}
+
 int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
+    hideTooltips();
     auto view = std::make_unique<ui::HtmlWindow>(loop_, nullptr);
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "Vandrel Message");
@@ -174,6 +187,8 @@ std::optional<std::string> GtkFiles::save(const FileFilter& filter, ui::Window*)
 }
 
 std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save) {
+    hideTooltips();
+    choosing_ = true;
     GtkFileChooserNative* dialog = gtk_file_chooser_native_new(
         save ? "Save As" : "Open", parent_ != nullptr ? GTK_WINDOW(parent_) : nullptr,
         save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr);
@@ -209,6 +224,7 @@ std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save)
         }
     }
     g_object_unref(dialog);
+    choosing_ = false;
     return chosen;
 }
 

@@ -20,6 +20,11 @@
 
 namespace vandrel::gtk {
 
+// Hides the tooltip GTK shows now (a button's title in a page of the main window). It is a
+// window of its own above every other: a box, a file chooser or the busy window opening over
+// the main window hides it first, and the main window shows none while they are open.
+void hideTooltips();
+
 // Each box is a modal undecorated window over the main window with its own web view, sized to
 // the page's minimum size once the page reports it, run in a nested loop until a button or
 // Enter/Esc ends it. The page loads off the screen first; window() is the box once shown.
@@ -47,14 +52,17 @@ class GtkFiles final : public app::FileChooser {
     void setParent(GtkWidget* parent) { parent_ = parent; }
     std::optional<std::string> open(const FileFilter& filter, ui::Window* owner) override;
     std::optional<std::string> save(const FileFilter& filter, ui::Window* owner) override;
+    bool choosing() const { return choosing_; }
 
   private:
     std::optional<std::string> choose(const FileFilter& filter, bool save);
     GtkWidget* parent_ = nullptr;
+    bool choosing_ = false;
 };
 
 // The small "Loading" window: the background artwork with the animated text, centred over the
-// main window, which is insensitive while it shows.
+// main window, which is insensitive from start() to stop(). hide() unmaps it while a question
+// is in front; window() stays the busy window, shown or not.
 class GtkBusyWindow final : public app::BusyIndicator {
   public:
     explicit GtkBusyWindow(GlibEventLoop& loop);
@@ -62,6 +70,8 @@ class GtkBusyWindow final : public app::BusyIndicator {
     void setParent(GtkWidget* parent) { parent_ = parent; }
     void start() override;
     void stop() override;
+    void hide() override;
+    void show() override;
     GtkWidget* window() const { return window_; }
     const std::string& text() const { return animation_.text(); }
 

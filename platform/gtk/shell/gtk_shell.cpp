@@ -66,8 +66,21 @@ ui::HtmlWindow* GtkShell::boxView() const {
     return boxes_->view();
 }
 
+gboolean GtkShell::queryTooltip(GtkWidget* view, gint, gint, gboolean, GtkTooltip*, gpointer self) {
+    const auto* shell = static_cast<const GtkShell*>(self);
+    if (shell->boxes_->box() != nullptr || shell->files_->choosing() ||
+        shell->busy_->window() != nullptr) {
+        // Before WebKit's own handler, which would show the title under the pointer.
+        g_signal_stop_emission_by_name(view, "query-tooltip");
+    }
+    return FALSE;
+}
+
 void GtkShell::start() {
-    frameWindow_->attach(renderer_.show(*frame_));
+    GtkWidget* view = renderer_.show(*frame_);
+    frameWindow_->attach(view);
+    // The buttons' titles are GTK tooltips of the view, shown in a window above every other.
+    g_signal_connect(view, "query-tooltip", G_CALLBACK(queryTooltip), this);
     frame_->create();
     GtkWindow* window = GTK_WINDOW(frameWindow_->window());
     // 920 x 720 in the middle of the desktop: the rectangle that restore returns to.

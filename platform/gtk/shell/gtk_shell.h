@@ -50,11 +50,17 @@ class GtkShell {
     GtkWidget* boxWindow() const;
     app::MessageBox* box() const;
     ui::HtmlWindow* boxView() const;
+    // The prompt of the UI thread: its boxes, file choosers and busy window.
+    app::GuiPrompt& prompt() { return *prompt_; }
     bool closed() const { return closed_; }
     void setProbeAddress(std::string address) { services_.probeAddress = std::move(address); }
     void close();
 
   private:
+    // No tooltip of the main window while a box, a file chooser or the busy window is open.
+    static gboolean queryTooltip(GtkWidget* view, gint x, gint y, gboolean keyboard,
+                                 GtkTooltip* tooltip, gpointer self);
+
     GlibEventLoop loop_;
     WebRenderer renderer_;
     std::unique_ptr<GtkBoxRunner> boxes_;
