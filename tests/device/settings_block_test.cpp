@@ -105,40 +105,6 @@ TEST(SettingsBlock, FieldsLandByteExactAndNothingElseChanges) {
     EXPECT_EQ(block[67], 0);
 }
 
-// What the program writes it reads back; a block it never wrote is refused and leaves the
-// settings alone.
-TEST(SettingsBlock, FieldsReadBackAndABlockOfAnotherKindIsRefused) {
-    DeviceSettings s;
-    s.TimeZone = -120;
-    s.Length = 1;
-    s.Temperature = 0;
-    s.TimeFormat = 0;
-    s.LogInterval = 5;
-    s.PowerOff = 3;
-    s.Backlight = 1;
-    s.Refbar = 30.48f;
-    s.Tnttbar = 2;
-    auto block = patternBlock();
-    settings_block::patch(block.data(), s);
-    DeviceSettings read;
-    std::string problem;
-    ASSERT_TRUE(settings_block::read(block.data(), read, problem)) << problem;
-    EXPECT_EQ(read, s);
-
-    const DeviceSettings untouched = read;
-    block.fill(0xFF);
-    EXPECT_FALSE(settings_block::read(block.data(), read, problem));
-    EXPECT_EQ(problem, "Refbar is not a number");
-    block.fill(0);
-    EXPECT_FALSE(settings_block::read(block.data(), read, problem));
-    EXPECT_EQ(problem, "Length -1 is not from 0 to 1");
-    settings_block::patch(block.data(), s);
-    block[settings_block::kLength2At] = 1;
-    EXPECT_FALSE(settings_block::read(block.data(), read, problem));
-    EXPECT_EQ(problem, "the length unit is 2 at byte 70 but 1 at byte 71");
-    EXPECT_EQ(read, untouched);
-}
-
 TEST(SettingsBlock, ValuesThatWouldBeCutAreNamed) {
     EXPECT_EQ(settings_block::fieldsProblem(DeviceSettings{}), "");
     DeviceSettings s;
