@@ -6,6 +6,7 @@
 #include "core/program_path.h"
 #include "device/settings_file.h"
 #include "flows/app_data.h"
+#include "flows/read_device_settings.h"
 #include "ui/behavior.h"
 #include "ui/controls.h"
 #include "ui/element.h"
@@ -49,10 +50,17 @@ void PageHost::init() {
         !problem.empty() && services_.commands != nullptr) {
         services_.commands->prompt().error(problem + ". The default settings are used.");
     }
+    // A logger found at the start gives its own settings to the program before any page shows
+    // or uses them. Directly: no command can run yet, and one block is read.
+    std::string fileProblem;
+    const SettingsRead read = ReadDeviceSettings(AppData::instance().settings, &fileProblem);
     for (ui::PageWindow* page : pages()) {
         if (page != nullptr) {
             page->init();
         }
+    }
+    if (settings_ != nullptr) {
+        settings_->showSettingsSource(read, fileProblem);
     }
     setTimer(CONNECTIVITY_TIMER, kConnectivityPeriod);
 }
@@ -79,6 +87,10 @@ void PageHost::switchPage(int n) {
     setDisplay("tab" + s, "none");
     setDisplay("menu" + s, "block");
     setDisplay("framepage" + s, "block");
+    // The settings page shows the logger's settings as they are now.
+    if (n == 3 && settings_ != nullptr) {
+        settings_->readLoggerSettings();
+    }
 }
 
 bool PageHost::onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,

@@ -24,10 +24,13 @@ class PageHost final : public ui::HtmlWindow, public ui::EventHandler {
   public:
     PageHost(ui::EventLoop& loop, ui::Window* parent, int controlId, ShellServices& services);
 
-    // Loads the tab bar, the settings file and the three pages; starts the connectivity timer.
+    // Loads the tab bar and the settings file, reads the settings of a logger found (they
+    // become the program's, see flows/read_device_settings.h), loads the three pages and starts
+    // the connectivity timer.
     void init();
 
-    // Shows page n (1 POIs, 2 track logs, 3 settings); only styles change.
+    // Shows page n (1 POIs, 2 track logs, 3 settings) by styles; the settings page reads the
+    // logger's settings again as it opens.
     void switchPage(int n);
     int currentPage() const { return current_; }
 

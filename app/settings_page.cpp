@@ -1,6 +1,7 @@
 #include "app/settings_page.h"
 
 #include <charconv>
+#include <optional>
 
 #include "core/units.h"
 #include "device/settings_form_values.h"
@@ -64,6 +65,7 @@ bool SettingsPage::onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,
 
 void SettingsPage::FillSettingsForm() {
     const DeviceSettings& s = AppData::instance().settings;
+    shown_ = s;
     setUnitLabel(s.Length != 0 ? "ft" : "m");
     const TimeZoneFields zone = splitTimeZone(s.TimeZone);
     ui::FormValues values;
@@ -84,6 +86,47 @@ void SettingsPage::FillSettingsForm() {
     if (ui::Element* form = byId("settings")) {
         form->setStyle("visibility", "visible");
     }
+}
+
+void SettingsPage::readLoggerSettings() {
+    if (commands_ == nullptr) {
+        return;
+    }
+    // On the command runner's worker, like every other access to the logger, so that a read
+    // never meets a command's transfers and a slow logger does not hold the window.
+    const DeviceSettings copy = AppData::instance().settings;
+    std::optional<SettingsRead> read;
+    std::string fileProblem;
+    commands_->run([&](UserPrompt&) {
+        read = vandrel::readLoggerSettings(copy);
+        fileProblem = keepLoggerSettings(*read);
+    });
+    if (!read) {
+        return;
+    }
+    if (read->source == SettingsSource::Logger) {
+        if (read->changed) {
+            AppData::instance().settings = read->settings;
+            RefreshListeners::instance().notify();
+        }
+        if (read->settings != shown_) {
+            FillSettingsForm();
+        }
+    }
+    showSettingsSource(*read, fileProblem);
+}
+
+void SettingsPage::showSettingsSource(const SettingsRead& read, const std::string& fileProblem) {
+    ui::Element* line = byId("setsource");
+    if (line == nullptr) {
+        return;
+    }
+    std::string text = settingsSourceText(read);
+    if (!fileProblem.empty()) {
+        text += " " + fileProblem + ".";
+    }
+    line->setText(text);
+    line->setAttribute("class", read.source == SettingsSource::Logger ? "logger" : "notread");
 }
 
 DeviceSettings SettingsPage::readSettingsForm() const {
@@ -142,6 +185,7 @@ void SettingsPage::saveSettings() {
     }
     AppData::instance().settings = readSettingsForm();
     const DeviceSettings settings = AppData::instance().settings;
+    shown_ = settings;
     ui::CommandRunner& runner = *commands_;
     // The pages redraw in the new units on the UI thread, whichever thread the save runs on.
     const auto notify = [&runner] { runner.onUi([] { RefreshListeners::instance().notify(); }); };

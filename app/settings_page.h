@@ -1,8 +1,13 @@
 #pragma once
 // Page 3: the logger settings, backup and firmware update (resource 204). The form shows the
-// program's copy of the settings; Save writes it to "settings.xml" and the logger.
+// program's copy of the settings, which holds the logger's own settings whenever they were read
+// (see flows/read_device_settings.h); a line above the form says which of the two it shows.
+// Save writes the form to "settings.xml" and the logger.
+
+#include <string>
 
 #include "core/device_settings.h"
+#include "flows/read_device_settings.h"
 #include "ui/page_window.h"
 
 namespace vandrel::app {
@@ -17,6 +22,14 @@ class SettingsPage final : public ui::PageWindow {
 
     // Puts the program's settings into the form.
     void FillSettingsForm();
+    // The page is opened: the logger's settings are read again (a logger plugged in since, or
+    // changed on its own keys). When they differ from those the form was filled with, they
+    // become the program's copy and fill the form; otherwise the form, with any edits, stays.
+    // The source line follows the read. Nothing happens while another command runs.
+    void readLoggerSettings();
+    // Says in the source line where the settings shown came from (and a settings.xml that could
+    // not be written).
+    void showSettingsSource(const SettingsRead& read, const std::string& fileProblem = {});
     // The settings as the form holds them; fields the form does not show keep their values.
     DeviceSettings readSettingsForm() const;
 
@@ -31,6 +44,9 @@ class SettingsPage final : public ui::PageWindow {
     void setUnitLabel(const char* unit);
     std::string fieldText(const char* name) const;
     void setFieldText(const char* name, const std::string& text);
+
+    // The settings the form was last filled with or saved from.
+    DeviceSettings shown_;
 };
 
 }  // namespace vandrel::app

@@ -14,12 +14,13 @@
 namespace vandrel::cli {
 namespace {
 
-int runFirmware(const Context& context, const std::string& image) {
+int runFirmware(const Context& context, const std::string& image, bool yes) {
     if (!prepare(context)) {
         return kExitFailure;
     }
-    TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
-    return exitCodeFor(UpdateFirmware(prompt, image).outcome);
+    const bool interactive = ::isatty(STDIN_FILENO) != 0;
+    TerminalPrompt prompt(std::cin, std::cerr, interactive, yes);
+    return exitCodeForConfirmed(UpdateFirmware(prompt, image).outcome, interactive, yes);
 }
 
 int runErase(const Context& context, bool yes) {
@@ -35,10 +36,14 @@ int runErase(const Context& context, bool yes) {
 
 void addDeviceCommands(CLI::App& app, Context& context) {
     auto image = std::make_shared<std::string>();
+    auto firmwareYes = std::make_shared<bool>(false);
     CLI::App* firmware =
         app.add_subcommand("firmware", "Write a firmware image into the logger (block 16 on)");
     firmware->add_option("IMAGE", *image, "the firmware image (.bin)")->required();
-    firmware->callback([&context, image] { context.exitCode = runFirmware(context, *image); });
+    firmware->add_flag("-y,--yes", *firmwareYes, "answer Yes to the question");
+    firmware->callback([&context, image, firmwareYes] {
+        context.exitCode = runFirmware(context, *image, *firmwareYes);
+    });
 
     auto yes = std::make_shared<bool>(false);
     CLI::App* erase = app.add_subcommand(

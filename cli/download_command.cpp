@@ -5,6 +5,8 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_prompt.h"
+#include "core/units.h"
+#include "device/settings_form_values.h"
 #include "flows/app_data.h"
 #include "flows/download_device_logs.h"
 
@@ -19,8 +21,11 @@ int runDownload(const Context& context) {
     TrackDatabase& db = TrackDatabase::instance();
     db.openStore(TrackDatabase::MissingTables::MadeByTheDownload);
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
+    // The logger's settings, when read, are the program's copy from now on (settings.xml).
+    DownloadHooks hooks;
+    hooks.settingsRead = [](const DeviceSettings& read) { AppData::instance().settings = read; };
     const DownloadReport report =
-        DownloadDeviceLogs(prompt, db, AppData::instance().settings.TimeZone);
+        DownloadDeviceLogs(prompt, db, AppData::instance().settings, hooks);
     switch (report.outcome) {
         case DownloadOutcome::NoDevice:
             return kExitNoDevice;
@@ -34,6 +39,11 @@ int runDownload(const Context& context) {
     std::cerr << report.stored.tracksStored << " tracks stored, " << report.stored.tracksSkipped
               << " tracks skipped as already stored, " << report.stored.pointsStored
               << " points stored" << std::endl;
+    if (report.settings.source == SettingsSource::Logger) {
+        const TimeZoneFields zone = splitTimeZone(report.settings.settings.TimeZone);
+        std::cerr << "Time zone of the tracks: " << FormatUtcOffset(zone.hours, zone.minutes)
+                  << ", the logger's setting" << std::endl;
+    }
     return kExitOk;
 }
 

@@ -1,5 +1,5 @@
-// vandrel-cli settings show|set|write: the program's copy of the logger settings in
-// "settings.xml", and its writing into the logger.
+// vandrel-cli settings show|set|write: the logger's settings as the program's copy in
+// "settings.xml", changes of that copy, and its writing into the logger.
 
 #include <unistd.h>
 
@@ -17,6 +17,7 @@
 #include "device/settings_file.h"
 #include "flows/app_data.h"
 #include "flows/folder_lock.h"
+#include "flows/read_device_settings.h"
 #include "flows/save_device_settings.h"
 
 namespace vandrel::cli {
@@ -69,9 +70,18 @@ bool assign(const std::string& assignment, DeviceSettings& settings, std::string
     return false;
 }
 
+// The logger's settings when it is found and holds valid ones (they become the program's copy,
+// as in the desktop program); else the program's copy. Which one is said on stderr, so that
+// stdout stays KEY=VALUE lines.
 int runShow(const Context& context) {
     if (!prepare(context)) {
         return kExitFailure;
+    }
+    std::string fileProblem;
+    const SettingsRead read = ReadDeviceSettings(AppData::instance().settings, &fileProblem);
+    std::cerr << settingsSourceText(read) << std::endl;
+    if (!fileProblem.empty()) {
+        std::cerr << fileProblem << std::endl;
     }
     const DeviceSettings& s = AppData::instance().settings;
     for (const IntegerField& f : kIntegerFields) {
@@ -127,7 +137,10 @@ int runWrite(const Context& context) {
 void addSettingsCommand(CLI::App& app, Context& context) {
     CLI::App* settings = app.add_subcommand("settings", "The logger settings of settings.xml");
     settings->require_subcommand(1);
-    settings->add_subcommand("show", "Print the settings of settings.xml as KEY=VALUE")
+    settings
+        ->add_subcommand("show",
+                         "Print the logger's settings (kept in settings.xml) as KEY=VALUE, "
+                         "or those of settings.xml when the logger is not read")
         ->callback([&context] { context.exitCode = runShow(context); });
     auto assignments = std::make_shared<std::vector<std::string>>();
     CLI::App* set = settings->add_subcommand("set", "Change settings of settings.xml");

@@ -11,10 +11,14 @@ namespace vandrel {
 
 enum class OverwriteAnswer { Ok = 0, Overwrite = 1, AlwaysOverwrite = 2 };
 
+// What a file dialog offers: its filter and, for a save, the file name it starts with.
 struct FileFilter {
     std::string description;       // "POI Files (*.poi)"
     std::string pattern;           // "*.poi"
     std::string defaultExtension;  // "poi"
+    // The name a save dialog offers first ("2026-11-10 10-00-00.gpx"); empty for
+    // "Untitled.<defaultExtension>".
+    std::string suggestedName = {};
 };
 
 class UserPrompt {

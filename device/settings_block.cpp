@@ -33,6 +33,33 @@ void patch(uint8_t* block, const DeviceSettings& s) {
     block[kTnttbarAt] = static_cast<uint8_t>(s.Tnttbar);
 }
 
+bool read(const uint8_t* block, DeviceSettings& settings, std::string& problem) {
+    // The length is kept twice; a block whose copies differ is not one the program wrote.
+    if (block[kLengthAt] != block[kLength2At]) {
+        problem = "the length unit is " + std::to_string(block[kLengthAt]) + " at byte " +
+                  std::to_string(kLengthAt) + " but " + std::to_string(block[kLength2At]) +
+                  " at byte " + std::to_string(kLength2At);
+        return false;
+    }
+    DeviceSettings s;
+    s.TimeZone = -int32_t{byte_order::getS16(block + kTimeZoneAt)};
+    s.Temperature = int32_t{block[kTemperatureAt]} - 1;
+    s.TimeFormat = int32_t{block[kTimeFormatAt]} - 1;
+    s.Length = int32_t{block[kLengthAt]} - 1;
+    s.PowerOff = block[kPowerOffAt];
+    s.Backlight = block[kBacklightAt];
+    s.Refbar = byte_order::getF32(block + kRefbarAt);
+    s.LogInterval = byte_order::getS16(block + kLogIntervalAt);
+    s.Tnttbar = block[kTnttbarAt];
+    // What the program may write is what it may take back.
+    problem = fieldsProblem(s);
+    if (!problem.empty()) {
+        return false;
+    }
+    settings = s;
+    return true;
+}
+
 std::string fieldsProblem(const DeviceSettings& s) {
     auto bad = [](const char* name, int64_t value, const char* field) {
         return std::string(name) + " " + std::to_string(value) + " does not fit " + field;

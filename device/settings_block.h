@@ -16,6 +16,10 @@
 //     81      1    Tnttbar as is
 //
 // Bytes 193 and 194 are cleared by the erase of the logs.
+//
+// The program reads the fields back from the logger (read below) and keeps them as its copy
+// only when every field holds one of the values the program itself would write there: an
+// erased block (all 0xFF), a block of zeros or a block of another layout fails that test.
 
 #include <cstddef>
 #include <cstdint>
@@ -66,6 +70,14 @@ inline constexpr IntegerField kIntegerFields[] = {
 // Puts the settings into a block read from the logger; every other byte stays as it is.
 // The settings must pass fieldsProblem.
 void patch(uint8_t* block, const DeviceSettings& settings);
+
+// Reads the fields of a block read from the logger into `settings` (every field of
+// DeviceSettings is in the block). False, with `problem` naming the first field that is not
+// valid, when a field holds a value the program would never write: a choice byte outside its
+// choices (0xFF of erased flash, 0 for the choices counted from 1), a time zone or interval
+// outside kIntegerFields, the two length bytes differing, an altitude offset that is not a
+// number. `settings` is then left as it was.
+bool read(const uint8_t* block, DeviceSettings& settings, std::string& problem);
 
 // Why a value cannot be stored in its field without being cut (a time zone or interval beyond
 // 16 bits, a choice beyond a byte, an altitude offset that is not a number) or lies outside

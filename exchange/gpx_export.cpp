@@ -4,6 +4,7 @@
 
 #include "core/atomic_file.h"
 #include "core/ole_date.h"
+#include "exchange/track_name.h"
 #include "exchange/xml_output.h"
 
 namespace vandrel {
@@ -70,7 +71,15 @@ void printGpx(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
     printer.PushAttribute("xmlns", "http://www.topografix.com/GPX/1/1");
     printEmpty(printer, "metadata");
     printer.OpenElement("trk");
-    printEmpty(printer, "name");
+    // Readers list the track by its name; an empty one shows as nothing or "Untitled".
+    const std::string name = trackName(track);
+    if (name.empty()) {
+        printEmpty(printer, "name");
+    } else {
+        printer.OpenElement("name");
+        printer.PushText(name.c_str());
+        printer.CloseElement();
+    }
     printEmpty(printer, "cmt");
     printer.OpenElement("trkseg");
     for (const TrackPoint& point : track.points) {

@@ -1,12 +1,12 @@
 #pragma once
-// One track as a GPX 1.1 file: one trk with one trkseg holding every point with its position,
-// elevation and time, nothing of the track's own fields:
+// One track as a GPX 1.1 file: one trk named by the track's start (track_name.h) with one
+// trkseg holding every point with its position, elevation and time:
 //
 //   <?xml version="1.0" encoding="UTF-8" ?>
 //   <gpx xmlns:xsi="..." xmlns:xsd="..." version="1.1" creator="Morvane v1.0" xmlns="...">
 //       <metadata />
 //       <trk>
-//           <name />
+//           <name>2011-12-20 13:05:09</name>     (<name /> for a track without a time)
 //           <cmt />
 //           <trkseg>
 //               <trkpt lat="22.500000" lon="114.250000">

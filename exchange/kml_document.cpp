@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/units.h"
+#include "exchange/track_name.h"
 #include "exchange/xml_output.h"
 
 namespace vandrel {
@@ -161,6 +162,11 @@ KmlDocument buildKml(const TrackHeader& track, const std::filesystem::path& star
     compact.OpenElement("kml");
     compact.PushAttribute("xmlns", "http://www.opengis.net/kml/2.2");
     compact.OpenElement("Document");
+    // The name comes first among a Document's children in the KML schema.
+    const std::string name = trackName(track);
+    if (!name.empty()) {
+        textElement(compact, "name", name);
+    }
     for (const auto& [id, link] : styles) {
         iconStyle(compact, id, link);
     }

@@ -3,6 +3,8 @@
 //
 //   <?xml version="1.0" encoding="UTF-8" ?><kml xmlns="http://www.opengis.net/kml/2.2">
 //   <Document>
+//     <name>             the track's start, "2011-12-20 13:05:09" (track_name.h); left out
+//                        for a track without a time
 //     <Style id="entry_0">  IconStyle: scale 0.8, Icon href files/s.png       (start)
 //     <Style id="entry_1">  ... one per photo, href files/<photo's file name>
 //     <Style id="entry_N">  IconStyle with href files/e.png                    (end)

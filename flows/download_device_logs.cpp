@@ -1,5 +1,7 @@
 #include "flows/download_device_logs.h"
 
+#include "core/units.h"
+#include "device/settings_form_values.h"
 #include "device/track_log.h"
 #include "flows/device_command.h"
 #include "flows/folder_lock.h"
@@ -28,8 +30,8 @@ StoreResult storeDownloadedTracks(TrackDatabase& db, int32_t timeZone) {
     return storeDecodedTracks(db, tracks, timeZone);
 }
 
-DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db, int32_t timeZone,
-                                  const DownloadHooks& hooks) {
+DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db,
+                                  const DeviceSettings& settings, const DownloadHooks& hooks) {
     DownloadReport report;
     CommandReport connect;
     if (!connectOrTell(prompt, kDeviceUnconnectText, connect)) {
@@ -50,6 +52,23 @@ DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db, int32_t
     if (!folderLock) {
         return failed(prompt, "Download failed: " + lockError);
     }
+    // The logger's own time zone stamps its tracks (Connect found it: no second search).
+    report.settings = readLoggerSettings(settings, false);
+    if (report.settings.source == SettingsSource::Logger) {
+        const std::string fileProblem = keepLoggerSettings(report.settings);
+        if (!fileProblem.empty()) {
+            prompt.error(fileProblem);
+        }
+        if (report.settings.changed && hooks.settingsRead) {
+            hooks.settingsRead(report.settings.settings);
+        }
+    } else {
+        const TimeZoneFields zone = splitTimeZone(settings.TimeZone);
+        prompt.error("The logger's settings were not read (" + report.settings.reason +
+                     "). The tracks are stored with the time zone of the program's settings, " +
+                     FormatUtcOffset(zone.hours, zone.minutes) + ".");
+    }
+    const int32_t timeZone = report.settings.settings.TimeZone;
     BusyScope busy(prompt);
     if (hooks.stopPlayback) {
         hooks.stopPlayback();

@@ -7,18 +7,23 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/device_settings.h"
 #include "core/user_prompt.h"
+#include "flows/read_device_settings.h"
 #include "store/sqlite_db.h"
 #include "store/store_decoded_tracks.h"
 
 namespace vandrel {
 
-// What the track page does around a download. Both may be empty (the command-line tool).
+// What the track page does around a download. Each may be empty (the command-line tool).
 struct DownloadHooks {
     // Stops a replay, kills its timer and drops the tracks of the day shown.
     std::function<void()> stopPlayback;
     // Reloads the calendar and the day's list, given what the download stored.
     std::function<void(const StoreResult&)> refreshTrackPage;
+    // The logger's settings differ from the program's copy and are its copy now (settings.xml
+    // is written already): the program takes them in memory, on its UI thread.
+    std::function<void(const DeviceSettings&)> settingsRead;
 };
 
 enum class DownloadOutcome {
@@ -31,6 +36,9 @@ enum class DownloadOutcome {
 struct DownloadReport {
     DownloadOutcome outcome = DownloadOutcome::Failed;
     StoreResult stored;
+    // The settings read from the logger before the tracks were stored; its settings' time zone
+    // is the tracks' tzome. Empty source (ProgramCopy) before the read.
+    SettingsRead settings;
     std::string error;  // why it failed, for Failed and for a device that could not be opened
 };
 
@@ -50,9 +58,15 @@ class LogCopyError : public std::runtime_error {
 // short copy, CppSQLite3Exception for a database failure.
 StoreResult storeDownloadedTracks(TrackDatabase& db, int32_t timeZone);
 
-// Connect, test for log records, copy the log areas and store the tracks (time zone from
-// timeZone) in one transaction, then refresh the track page. Tells the user the outcome.
-DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db, int32_t timeZone,
-                                  const DownloadHooks& hooks = {});
+// Connect, test for log records, read the logger's settings (read_device_settings.h), copy the
+// log areas and store the tracks in one transaction, then refresh the track page. Tells the
+// user the outcome.
+//
+// The tracks' time zone is the logger's own setting when its settings block is valid; those
+// settings then become the program's copy (settings.xml, and hooks.settingsRead when they
+// differ from `settings`, the program's copy). Otherwise the tracks get the time zone of
+// `settings`, and the user is told so before the download goes on.
+DownloadReport DownloadDeviceLogs(UserPrompt& prompt, TrackDatabase& db,
+                                  const DeviceSettings& settings, const DownloadHooks& hooks = {});
 
 }  // namespace vandrel

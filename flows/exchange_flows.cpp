@@ -1,12 +1,14 @@
 #include "flows/exchange_flows.h"
 
 #include "exchange/gpx_export.h"
+#include "exchange/track_name.h"
 #include "flows/folder_lock.h"
 
 namespace vandrel {
 
 const char* const kSelectBackupFileText = "Please select a backup file!";
 const char* const kBackupCompleteText = "Backup Complete!";
+const char* const kExportCompleteText = "Export Complete!";
 
 namespace {
 
@@ -61,11 +63,14 @@ bool exportTrackTo(UserPrompt& prompt, const std::filesystem::path& path, const 
 }
 
 bool ExportTrack(UserPrompt& prompt, const TrackHeader& track, ExportFormat format) {
-    const std::optional<std::string> path = prompt.chooseSaveFile(exportFilter(format));
-    if (!path) {
+    FileFilter filter = exportFilter(format);
+    filter.suggestedName = trackFileName(track, filter.defaultExtension);
+    const std::optional<std::string> path = prompt.chooseSaveFile(filter);
+    if (!path || !exportTrackTo(prompt, *path, track, format)) {
         return false;
     }
-    return exportTrackTo(prompt, *path, track, format);
+    prompt.notice(kExportCompleteText, "Saved to " + *path);
+    return true;
 }
 
 ArchiveSaveResult saveTracksTo(UserPrompt& prompt, const std::filesystem::path& path,

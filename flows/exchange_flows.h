@@ -20,6 +20,7 @@ namespace vandrel {
 
 extern const char* const kSelectBackupFileText;  // "Please select a backup file!"
 extern const char* const kBackupCompleteText;    // "Backup Complete!"
+extern const char* const kExportCompleteText;    // "Export Complete!"
 
 enum class ExportFormat { Gpx, Kmz };
 
@@ -30,7 +31,10 @@ FileFilter archiveFilter();                    // "PRG Files (*.prg)"
 // except that icons or photos that could not be packed into a KMZ are mentioned.
 bool exportTrackTo(UserPrompt& prompt, const std::filesystem::path& path, const TrackHeader& track,
                    ExportFormat format, const KmzOptions& kmz = KmzOptions::programDefaults());
-// The track list's export: asks for the file first.
+// The track list's export: asks for the file first, offering the track's start as its name
+// ("2026-11-10 10-00-00.gpx", see exchange/track_name.h), and ends with the notice
+// "Export Complete!" naming the file written, as the backup ends with its own: the user learns
+// that it worked and where the file went (the dialog may have been left in another folder).
 bool ExportTrack(UserPrompt& prompt, const TrackHeader& track, ExportFormat format);
 
 // Writes the tracks to the archive at path; failures and photos that could not be copied are

@@ -5,20 +5,29 @@
 
 namespace vandrel {
 
+std::string firmwareQuestion2(const std::string& imagePath, size_t size) {
+    return imagePath + " (" + std::to_string(size) + " bytes)?";
+}
+
 CommandReport UpdateFirmware(UserPrompt& prompt, const std::string& imagePath) {
     if (imagePath.empty()) {
         prompt.notice(kSelectUpdateFileText);
         return commandDone(CommandOutcome::Cancelled);
     }
-    CommandReport report;
-    if (!connectOrTell(prompt, kUnconnectText, report)) {
-        return report;
-    }
+    // The file is checked and the user asked before the logger is touched at all: a refused
+    // image or a No leaves it as it was, handshake block included.
     FirmwareImage image;
     std::string error;
     if (!loadFirmwareImage(imagePath, image, error)) {
         prompt.notice(kUpdateFileErrorText);
         return commandFailed(prompt, error + " Nothing was written to the logger.");
+    }
+    if (!prompt.askYesNo(kFirmwareQuestion1, firmwareQuestion2(imagePath, image.size))) {
+        return commandDone(CommandOutcome::AnsweredNo);
+    }
+    CommandReport report;
+    if (!connectOrTell(prompt, kUnconnectText, report)) {
+        return report;
     }
     DeviceVolume& volume = DeviceVolume::instance();
     VolumeHandle handle = volume.OpenAt(kFirmwareFirstBlock * kBlockSize);

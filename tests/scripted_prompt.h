@@ -17,6 +17,7 @@ class ScriptedPrompt : public UserPrompt {
     std::deque<bool> yesNoAnswers;
     std::deque<OverwriteAnswer> overwriteAnswers;
     std::deque<std::string> files;
+    std::vector<std::string> suggestedNames;  // the names the save dialogs offered, in order
     int busyBegun = 0;
     int busyEnded = 0;
     bool busyDuringLastNotice = false;
@@ -47,7 +48,10 @@ class ScriptedPrompt : public UserPrompt {
         return answer;
     }
     std::optional<std::string> chooseOpenFile(const FileFilter&) override { return nextFile(); }
-    std::optional<std::string> chooseSaveFile(const FileFilter&) override { return nextFile(); }
+    std::optional<std::string> chooseSaveFile(const FileFilter& filter) override {
+        suggestedNames.push_back(filter.suggestedName);
+        return nextFile();
+    }
     void beginBusy() override {
         ++busyBegun;
         if (onBusy) {

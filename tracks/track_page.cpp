@@ -539,9 +539,13 @@ void CPageTrack::downloadDeviceLogs() {
             RefreshTrackPage();
         });
     };
-    runner.run([&hooks](UserPrompt& prompt) {
-        DownloadDeviceLogs(prompt, TrackDatabase::instance(), AppData::instance().settings.TimeZone,
-                           hooks);
+    // The logger's own settings become the program's; the refresh at the end redraws in them.
+    hooks.settingsRead = [&runner](const DeviceSettings& read) {
+        runner.onUi([&read] { AppData::instance().settings = read; });
+    };
+    const DeviceSettings settings = AppData::instance().settings;  // read on the worker
+    runner.run([&hooks, &settings](UserPrompt& prompt) {
+        DownloadDeviceLogs(prompt, TrackDatabase::instance(), settings, hooks);
     });
 }
 

@@ -13,6 +13,7 @@
 #include "scripted_prompt.h"
 #include "store/sqlite_db.h"
 #include "test_support.h"
+#include "tools/sim/logger_image.h"
 #include "ui/element.h"
 #include "ui/form_values.h"
 
@@ -117,6 +118,53 @@ TEST_F(SettingsForm, SaveKeepsTheFormInTheProgramAndFileAndTellsThePagesOnce) {
     DeviceSettings saved;
     ASSERT_TRUE(loadSettingsFile(dir.path() / "settings.xml", saved));
     EXPECT_EQ(saved, AppData::instance().settings);
+}
+
+// Opening the page reads the logger: its settings fill the form and become the program's when
+// they differ from those shown; an edit stays while the logger's settings stand; the line above
+// the form says which settings it shows.
+TEST_F(SettingsForm, OpeningThePageShowsTheLoggersOwnSettingsAndSaysWhose) {
+    open(DeviceSettings{});
+    page.readLoggerSettings();
+    EXPECT_EQ(text("setsource")
+                  .rfind("The program's saved settings: the logger's settings were "
+                         "not read (",
+                         0),
+              0u)
+        << text("setsource");
+    EXPECT_EQ(page.byId("setsource")->attribute("class"), "notread");
+
+    // A logger at UTC+02:00 that logs every 5 s and turns its backlight off after 5 min.
+    sim::LoggerImage image;
+    sim::SimSettings logger;
+    logger.timeZoneEast = 120;
+    logger.logInterval = 5;
+    logger.backlight = 1;
+    image.writeSettings(logger);
+    const std::string bytes(image.bytes().begin(), image.bytes().end());
+    const auto device = dir.path() / "logger.img";
+    writeFile(device, bytes);
+    DeviceVolume::instance().setDevicePath(device.string());
+    int refreshed = 0;
+    RefreshListeners::instance().add([&] { ++refreshed; });
+    page.readLoggerSettings();
+    EXPECT_EQ(text("setsource"), "The logger's settings, read from " + device.string() + ".");
+    EXPECT_EQ(page.byId("setsource")->attribute("class"), "logger");
+    EXPECT_EQ(field("tzhour"), "-2");
+    EXPECT_EQ(text("timezone"), "UTC+02:00");
+    EXPECT_EQ(field("logint"), "5");
+    EXPECT_EQ(field("bklightoff"), "1");
+    EXPECT_EQ(AppData::instance().settings.TimeZone, -120);
+    EXPECT_EQ(refreshed, 1);  // the track page redraws in the logger's units and clock
+    DeviceSettings saved;
+    ASSERT_TRUE(loadSettingsFile(dir.path() / "settings.xml", saved));
+    EXPECT_EQ(saved, AppData::instance().settings);
+
+    page.controlValueReported(named("logint"), ui::Value(std::string("9")));
+    page.readLoggerSettings();
+    EXPECT_EQ(field("logint"), "9");
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(readFile(device), bytes);  // read, never written
 }
 
 TEST_F(SettingsForm, BackupAndFirmwareButtonsAskForTheirFilesAndRunTheirCommands) {

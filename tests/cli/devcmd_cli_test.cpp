@@ -27,6 +27,11 @@ class CliDeviceCommands : public ::testing::Test {
         return run("vandrel-cli", "--data-dir '" + program().string() + "' --device '" + image() +
                                       "' " + arguments);
     }
+    // The same with the logger unplugged.
+    ProcessResult cliWithoutLogger(const std::string& arguments) {
+        return run("vandrel-cli", "--data-dir '" + program().string() + "' --device '" +
+                                      path("none.img") + "' " + arguments);
+    }
     std::string inspect() { return run("vandrel-sim", "inspect '" + image() + "'").out; }
     void createImage(const std::string& options) {
         ASSERT_EQ(run("vandrel-sim", "create '" + image() + "' --seed 5 " + options).exitCode, 0);
@@ -59,10 +64,14 @@ TEST_F(CliDeviceCommands, SettingsAreSetShownAndWrittenIntoTheLogger) {
         cli("settings set TimeZone=-330 Length=1 Temperature=0 LogInterval=60 "
             "Refbar=30.48 PowerOff=3 Tnttbar=2");
     ASSERT_EQ(set.exitCode, 0) << set.err;
-    ProcessResult show = cli("settings show");
+    ProcessResult show = cliWithoutLogger("settings show");
     EXPECT_EQ(show.out,
               "Length=1\nTemperature=0\nLogInterval=60\nTimeZone=-330\nTimeFormat=1\n"
               "PowerOff=3\nBacklight=0\nTnttbar=2\nRefbar=30.48\n");
+    EXPECT_EQ(
+        show.err.rfind("The program's saved settings: the logger's settings were not read (", 0),
+        0u)
+        << show.err;
 
     // A bad assignment changes nothing, not even the good ones before it.
     for (const char* bad : {"Length=2", "Colour=1", "LogInterval=ten", "TimeZone", "Refbar=nan"}) {
@@ -70,7 +79,7 @@ TEST_F(CliDeviceCommands, SettingsAreSetShownAndWrittenIntoTheLogger) {
         EXPECT_EQ(refused.exitCode, 1) << bad;
         EXPECT_FALSE(refused.err.empty()) << bad;
     }
-    EXPECT_EQ(cli("settings show").out, show.out);
+    EXPECT_EQ(cliWithoutLogger("settings show").out, show.out);
 
     ProcessResult write = cli("settings write");
     ASSERT_EQ(write.exitCode, 0) << write.err;
@@ -83,12 +92,40 @@ TEST_F(CliDeviceCommands, SettingsAreSetShownAndWrittenIntoTheLogger) {
           "settings Tnttbar: 2 (30 min)", "handshake: ok"}) {
         EXPECT_TRUE(hasLine(text, line)) << line << "\n" << text;
     }
+    // Read back from the logger, they are the same.
+    ProcessResult back = cli("settings show");
+    EXPECT_EQ(back.out, show.out);
+    EXPECT_EQ(back.err, "The logger's settings, read from " + image() + ".\n");
 
     ProcessResult missing =
         run("vandrel-cli", "--data-dir '" + program().string() + "' --device '" + path("none.img") +
                                "' settings write");
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err.rfind("Device unconnect!\n", 0), 0u) << missing.err;
+}
+
+// A logger set up unlike the program (UTC+02:00, a fix every 5 s, the backlight off after
+// 5 min): `settings show` shows its settings, says so, keeps them in settings.xml and writes
+// nothing to the logger.
+TEST_F(CliDeviceCommands, SettingsShowTakesTheLoggersOwnSettings) {
+    createImage("--no-log --tz-offset 120 --interval 5");
+    ASSERT_EQ(cli("settings set TimeZone=300 LogInterval=3 Backlight=0").exitCode, 0);
+    const std::string before = testing::readFile(image());
+
+    ProcessResult show = cli("settings show");
+    ASSERT_EQ(show.exitCode, 0) << show.err;
+    EXPECT_EQ(show.err, "The logger's settings, read from " + image() + ".\n");
+    for (const char* line : {"TimeZone=-120", "LogInterval=5", "Backlight=1"}) {
+        EXPECT_TRUE(hasLine(show.out, line)) << line << "\n" << show.out;
+    }
+    EXPECT_EQ(testing::readFile(image()), before);
+
+    // They are the program's copy now.
+    ProcessResult kept = cliWithoutLogger("settings show");
+    EXPECT_EQ(kept.out, show.out);
+    EXPECT_NE(kept.err.find("the logger's settings were not read"), std::string::npos) << kept.err;
+    const std::string file = testing::readFile(program() / "settings.xml");
+    EXPECT_NE(file.find("LogInterval=\"5\" TimeZone=\"-120\""), std::string::npos) << file;
 }
 
 TEST_F(CliDeviceCommands, PoisMoveBetweenFilesAndTheLogger) {
@@ -151,7 +188,12 @@ TEST_F(CliDeviceCommands, FirmwareIsWrittenFromBlock16AndATooLargeImageRefused) 
     createImage("--no-log");
     std::string firmware(10000, '\x42');
     testing::writeFile(path("fw.bin"), firmware);
-    ProcessResult update = cli("firmware '" + path("fw.bin") + "'");
+    // Without a terminal and without --yes the answer is No: nothing is written.
+    const std::string before = testing::readFile(image());
+    ProcessResult no = cli("firmware '" + path("fw.bin") + "'");
+    EXPECT_EQ(no.exitCode, 4) << no.err;
+    EXPECT_EQ(testing::readFile(image()), before);
+    ProcessResult update = cli("firmware --yes '" + path("fw.bin") + "'");
     ASSERT_EQ(update.exitCode, 0) << update.err;
     EXPECT_EQ(update.err, "Update Complete!\n");
     const std::string after = testing::readFile(image());
@@ -159,7 +201,7 @@ TEST_F(CliDeviceCommands, FirmwareIsWrittenFromBlock16AndATooLargeImageRefused) 
     EXPECT_EQ(after.substr(16 * 4096 + 10000, 3 * 4096 - 10000), std::string(2288, '\xFF'));
 
     testing::writeFile(path("big.bin"), std::string(2031617, '\x42'));
-    ProcessResult big = cli("firmware '" + path("big.bin") + "'");
+    ProcessResult big = cli("firmware -y '" + path("big.bin") + "'");
     EXPECT_EQ(big.exitCode, 1);
     EXPECT_EQ(big.err.rfind("Update file error!\n", 0), 0u) << big.err;
     EXPECT_EQ(testing::readFile(image()).substr(4096 * 12), after.substr(4096 * 12));

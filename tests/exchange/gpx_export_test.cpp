@@ -15,21 +15,23 @@ namespace {
 
 using namespace testing;
 
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
-    "<gpx xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-    "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" version=\"1.1\" creator=\"Morvane v1.0\" "
-    "xmlns=\"http://www.topografix.com/GPX/1/1\">\r\n"
-    "    <metadata />\r\n"
-    "    <trk>\r\n"
-    "        <name />\r\n"
-    "        <cmt />\r\n";
+// The document up to the segment, for a track named `name` (the track's start).
+std::string head(const std::string& name) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
+           "<gpx xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+           "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" version=\"1.1\" "
+           "creator=\"Morvane v1.0\" xmlns=\"http://www.topografix.com/GPX/1/1\">\r\n"
+           "    <metadata />\r\n"
+           "    <trk>\r\n" +
+           (name.empty() ? "        <name />\r\n" : "        <name>" + name + "</name>\r\n") +
+           "        <cmt />\r\n";
+}
 
 TEST(GpxExport, WritesTheDocumentLineByLineWithItsNumberForms) {
     TrackHeader track;
     track.points.push_back(makePoint(22.5f, 114.25f, oleDate(2011, 12, 20, 13, 5, 9), 123.9f));
     track.points.push_back(makePoint(-33.5f, -70.125f, oleDate(2011, 12, 20, 13, 5, 14), -5.5f));
-    EXPECT_EQ(gpxText(track), kHead +
+    EXPECT_EQ(gpxText(track), head("2011-12-20 13:05:09") +
                                   "        <trkseg>\r\n"
                                   "            <trkpt lat=\"22.500000\" lon=\"114.250000\">\r\n"
                                   "                <ele>123</ele>\r\n"
@@ -42,6 +44,9 @@ TEST(GpxExport, WritesTheDocumentLineByLineWithItsNumberForms) {
                                   "        </trkseg>\r\n"
                                   "    </trk>\r\n"
                                   "</gpx>\r\n");
+    // A stored track is named by its start time, in the logger's local time.
+    track.stime = oleDate(2011, 12, 20, 13, 0, 0);
+    EXPECT_EQ(gpxText(track).rfind(head("2011-12-20 13:00:00"), 0), 0u);
 }
 
 // A damaged database row may hold an infinite or missing coordinate; written out it would
@@ -87,7 +92,7 @@ TEST(GpxExport, PointsWithoutAFinitePositionAreLeftOutOfBothExports) {
 }
 
 TEST(GpxExport, ATrackWithoutPointsHasAnEmptySegment) {
-    EXPECT_EQ(gpxText(TrackHeader{}), kHead +
+    EXPECT_EQ(gpxText(TrackHeader{}), head("") +
                                           "        <trkseg />\r\n"
                                           "    </trk>\r\n"
                                           "</gpx>\r\n");

@@ -51,6 +51,7 @@ TEST_F(KmzExport, OnePointGivesStartEndAndALineOfOnePair) {
     EXPECT_EQ(buildKml(track, "s.png", "e.png").text,
               "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>"
               "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>"
+              "<name>2020-01-01 00:00:00</name>"
               "<Style id=\"entry_0\"><IconStyle><scale>0.8</scale><Icon><href>files/s.png</href>"
               "</Icon></IconStyle></Style>"
               "<Style id=\"entry_1\"><IconStyle><scale>0.8</scale><Icon><href>files/e.png</href>"

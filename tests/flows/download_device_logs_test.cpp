@@ -32,22 +32,31 @@ class DownloadFlow : public ::testing::Test {
         setProgramFolder({});
     }
 
+    // A logger at UTC+01:00, as the tracks' fixes say.
     void useImage(const std::vector<sim::SimTrack>& tracks) {
         sim::LoggerImage image;
+        sim::SimSettings settings;
+        settings.timeZoneEast = 60;
+        image.writeSettings(settings);
         image.writeLog(tracks);
         volume_->bytes = image.bytes();
     }
     int storedTracks() { return db_.scalar("select count(*) from TK;"); }
-    DownloadReport download() { return DownloadDeviceLogs(prompt_, db_, -120, hooks_); }
+    DownloadReport download() { return DownloadDeviceLogs(prompt_, db_, copy_, hooks_); }
 
     testing::TempDir dir_;
     TrackDatabase db_;
     std::shared_ptr<sim::MemoryVolume> volume_;
     testing::ScriptedPrompt prompt_;
     DownloadHooks hooks_;
+    DeviceSettings copy_ = [] {
+        DeviceSettings s;
+        s.TimeZone = -120;  // the program's copy says UTC+02:00
+        return s;
+    }();
 };
 
-TEST_F(DownloadFlow, StoresEveryTrackOnceWithTheCurrentTimeZone) {
+TEST_F(DownloadFlow, StoresEveryTrackOnceWithTheLoggersTimeZone) {
     useImage(sim::generateTracks(3, 120, 1780000000, 5, 60));
     std::vector<std::string> order;
     hooks_.stopPlayback = [&] { order.push_back("stop"); };
@@ -61,7 +70,7 @@ TEST_F(DownloadFlow, StoresEveryTrackOnceWithTheCurrentTimeZone) {
     EXPECT_FALSE(prompt_.busyDuringLastNotice);
     EXPECT_EQ(prompt_.busyBegun, 1);
     EXPECT_EQ(order, (std::vector<std::string>{"stop", "refresh"}));
-    EXPECT_EQ(db_.scalar("select count(*) from TK where tzome=-120;"), 3);
+    EXPECT_EQ(db_.scalar("select count(*) from TK where tzome=-60;"), 3);
     // The handshake answer went to block 11.
     EXPECT_NE(volume_->bytes[11 * 4096], 0);
 
@@ -93,8 +102,9 @@ TEST_F(DownloadFlow, EmptyLogSaysSoWithoutTheBusyWindow) {
 
 TEST_F(DownloadFlow, AFailedBlockReadDuringTheCopyStoresNothing) {
     useImage(sim::generateTracks(2, 200, 1780000000, 5, 0));
-    // Connect reads 1 and writes 1 block, the presence test reads 1; the copy starts at 4.
-    for (int failing : {4, 5, 100, 322}) {
+    // Connect reads 1 and writes 1 block, the presence test reads 1, the settings read 1; the
+    // copy starts at 5.
+    for (int failing : {5, 6, 101, 323}) {
         volume_->transfers = 0;
         volume_->failAtTransfer = failing;
         prompt_.said.clear();

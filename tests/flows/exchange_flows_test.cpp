@@ -125,14 +125,21 @@ TEST_F(ExchangeFlows, ExportAsksForTheFileWithItsFilterAndTellsFailures) {
     EXPECT_EQ(archiveFilter().description, "PRG Files (*.prg)");
     EXPECT_EQ(archiveFilter().pattern, "*.prg");
 
-    const TrackHeader track = makeTrack(2, oleDate(2020, 1, 1, 0, 0, 0));
+    const TrackHeader track = makeTrack(2, oleDate(2020, 1, 1, 10, 0, 0));
     EXPECT_FALSE(ExportTrack(prompt_, track, ExportFormat::Gpx));  // cancelled
+    EXPECT_TRUE(prompt_.said.empty());
     prompt_.files = {(dir_ / "t.gpx").string(), (dir_ / "no" / "t.kmz").string()};
     EXPECT_TRUE(ExportTrack(prompt_, track, ExportFormat::Gpx));
-    EXPECT_TRUE(std::filesystem::exists(dir_ / "t.gpx"));
+    EXPECT_NE(readFile(dir_ / "t.gpx").find("<name>2020-01-01 10:00:00</name>"), std::string::npos);
     EXPECT_FALSE(ExportTrack(prompt_, track, ExportFormat::Kmz));
-    ASSERT_EQ(prompt_.said.size(), 1u);
-    EXPECT_EQ(prompt_.said[0].rfind("error: Cannot write ", 0), 0u);
+    // The dialog offers the track's start as a name every file system takes; the user hears
+    // where the file went, and nothing of success when it failed.
+    EXPECT_EQ(prompt_.suggestedNames,
+              (std::vector<std::string>{"2020-01-01 10-00-00.gpx", "2020-01-01 10-00-00.gpx",
+                                        "2020-01-01 10-00-00.kmz"}));
+    ASSERT_EQ(prompt_.said.size(), 2u);
+    EXPECT_EQ(prompt_.said[0], "Export Complete!|Saved to " + (dir_ / "t.gpx").string());
+    EXPECT_EQ(prompt_.said[1].rfind("error: Cannot write ", 0), 0u);
 }
 
 TEST_F(ExchangeFlows, StoredTracksAreReadWithTheirPoints) {

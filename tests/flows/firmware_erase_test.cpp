@@ -28,9 +28,13 @@ TEST_F(FirmwareFlow, ImageFillsWholeBlocksFromBlock16PaddedWithFF) {
     const auto before = withoutHandshake();
     const std::string image = firmwareBytes(10000);
     testing::writeFile(dir_ / "fw.bin", image);
+    prompt_.yesNoAnswers = {true, true};
     EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome,
               CommandOutcome::Complete);
-    EXPECT_EQ(prompt_.said, std::vector<std::string>{"Update Complete!"});
+    EXPECT_EQ(prompt_.said, (std::vector<std::string>{
+                                "ask: Are you sure you want to write the device's firmware from|" +
+                                    (dir_ / "fw.bin").string() + " (10000 bytes)?",
+                                "Update Complete!"}));
     EXPECT_FALSE(prompt_.busyDuringLastNotice);
     const uint8_t* area = block(16);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), reinterpret_cast<const char*>(area)));
@@ -58,11 +62,43 @@ TEST_F(FirmwareFlow, AnImageReachingTheSettingsIsRefusedBeforeAnythingIsWritten)
 
     // The largest image that fits ends in block 511.
     testing::writeFile(dir_ / "max.bin", firmwareBytes(kFirmwareMostBytes));
+    prompt_.yesNoAnswers = {true};
     EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "max.bin").string()).outcome,
               CommandOutcome::Complete);
     EXPECT_EQ(block(511)[4095], static_cast<uint8_t>((kFirmwareMostBytes - 1) % 251));
     EXPECT_TRUE(std::equal(before.begin() + 512 * 4096, before.end(),
                            withoutHandshake().begin() + 512 * 4096));
+}
+
+// Nothing that cannot be a firmware image of this logger gets as far as the question, and only
+// Yes lets the update touch the logger at all (Connect's handshake included).
+TEST_F(FirmwareFlow, ImpossibleImagesAreRefusedAndTheQuestionNamesTheFileAndItsSize) {
+    const std::vector<uint8_t> before = volume_->bytes;
+    testing::writeFile(dir_ / "empty.bin", "");
+    testing::writeFile(dir_ / "big.bin", firmwareBytes(kFirmwareMostBytes + 1));
+    for (const char* name : {"empty.bin", "big.bin"}) {
+        prompt_.said.clear();
+        prompt_.yesNoAnswers = {true};
+        const CommandReport report = UpdateFirmware(prompt_, (dir_ / name).string());
+        EXPECT_EQ(report.outcome, CommandOutcome::Failed) << name;
+        ASSERT_EQ(prompt_.said.size(), 2u) << name;
+        EXPECT_EQ(prompt_.said[0], "Update file error!") << name;
+        EXPECT_NE(report.error.find(std::string(name) == "empty.bin" ? "is empty" : "larger than"),
+                  std::string::npos)
+            << report.error;
+    }
+
+    // 64 KiB of anything is asked about, with its path and size; No writes nothing.
+    testing::writeFile(dir_ / "random.bin", firmwareBytes(65536));
+    prompt_.said.clear();
+    prompt_.yesNoAnswers = {false};
+    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "random.bin").string()).outcome,
+              CommandOutcome::AnsweredNo);
+    EXPECT_EQ(prompt_.said, std::vector<std::string>{
+                                "ask: Are you sure you want to write the device's firmware from|" +
+                                (dir_ / "random.bin").string() + " (65536 bytes)?"});
+    EXPECT_EQ(volume_->opens, 0);
+    EXPECT_EQ(volume_->bytes, before);
 }
 
 TEST_F(FirmwareFlow, MissingEmptyOrUnreadableImagesAndNoLogger) {
@@ -83,10 +119,11 @@ TEST_F(FirmwareFlow, MissingEmptyOrUnreadableImagesAndNoLogger) {
 
     noLogger();
     prompt_.said.clear();
+    prompt_.yesNoAnswers = {true};
     testing::writeFile(dir_ / "fw.bin", firmwareBytes(100));
     EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome,
               CommandOutcome::NoDevice);
-    EXPECT_EQ(prompt_.said.at(0), "Device unconnect!");
+    EXPECT_EQ(prompt_.said.at(1), "Device unconnect!");
 }
 
 TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
@@ -94,6 +131,7 @@ TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
     for (int failing : {3, 5, 7}) {  // the first, third and last block of the image
         failAtTransfer(failing);
         prompt_.said.clear();
+        prompt_.yesNoAnswers = {true};
         const CommandReport report = UpdateFirmware(prompt_, (dir_ / "fw.bin").string());
         EXPECT_EQ(report.outcome, CommandOutcome::Failed);
         EXPECT_FALSE(said("Update Complete!"));
@@ -105,6 +143,7 @@ TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
     }
     refuseFromOpen(3);
     volume_->failAtTransfer = 0;
+    prompt_.yesNoAnswers = {true};
     EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome, CommandOutcome::Failed);
 }
 
@@ -113,6 +152,7 @@ TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
 TEST_F(FirmwareFlow, AFailedFlushOfWrittenBlocksFailsTheCommand) {
     testing::writeFile(dir_ / "fw.bin", firmwareBytes(2 * 4096));
     failFlushAtClose(3);  // after Connect's two: the close of the firmware area
+    prompt_.yesNoAnswers = {true};
     CommandReport report = UpdateFirmware(prompt_, (dir_ / "fw.bin").string());
     EXPECT_EQ(report.outcome, CommandOutcome::Failed);
     EXPECT_NE(report.error.find("the flush failed"), std::string::npos) << report.error;

@@ -453,41 +453,56 @@ TEST(PoiPage, TheSlotMenuNearTheRightEdgeShowsWholeInThePageAndTheBarShowsWhole)
     }));
 }
 
-TEST(SettingsPage, ShowsTheProgramsSettingsAndSaveWritesThemToTheLogger) {
+// The logger found at the start gave the program its own settings: the page shows them, not
+// those of the settings.xml beside the program, says so, and saves them back as shown.
+TEST(SettingsPage, ShowsTheLoggersOwnSettingsAndSaveWritesThemBack) {
     ASSERT_TRUE(clickOn(host(), "tab3"));
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));
-    // settings.xml beside the program: feet, Celsius, 12-hour, 7 s, UTC+02:00, power off after
-    // 10 min, backlight after 15 min, barometer every 30 min.
+    // settings.xml said feet, 12-hour, 7 s, UTC-03:00, backlight after 15 min, barometer every
+    // 30 min; the logger says metres, 24-hour, 5 s, UTC+02:00, backlight after 5 min,
+    // barometer every 5 min (both Celsius, power off after 10 min).
     ui::FormValues values;
     ui::collectFormValues(settingsPage().document().root(), values);
     auto value = [&](const char* name) {
         const ui::Value* v = values.find(name);
         return v != nullptr ? v->toString() : std::string("none");
     };
-    EXPECT_EQ(value("lhtype"), "1");
+    EXPECT_EQ(value("lhtype"), "0");
     EXPECT_EQ(value("tptype"), "0");
-    EXPECT_EQ(value("tftype"), "0");
-    EXPECT_EQ(value("logint"), "7");
+    EXPECT_EQ(value("tftype"), "1");
+    EXPECT_EQ(value("logint"), "5");
     EXPECT_EQ(value("poweroff"), "2");
-    EXPECT_EQ(value("bklightoff"), "3");
-    EXPECT_EQ(value("inttbar"), "2");
+    EXPECT_EQ(value("bklightoff"), "1");
+    EXPECT_EQ(value("inttbar"), "0");
     EXPECT_EQ(value("tzhour"), "-2");
     EXPECT_EQ(settingsPage().document().selectFirst("#timezone")->text(), "UTC+02:00");
-    EXPECT_EQ(settingsPage().document().selectFirst("#altoffset")->text(), "ft");
-    // On screen too: the feet radio is filled round its centre, the metres one is white there.
+    EXPECT_EQ(settingsPage().document().selectFirst("#altoffset")->text(), "m");
+    const ui::Element& source = *settingsPage().document().selectFirst("#setsource");
+    EXPECT_EQ(source.text(),
+              "The logger's settings, read from " + (stage->dir / "logger.img").string() + ".");
+    // They are the program's now, in memory and in settings.xml.
+    EXPECT_EQ(AppData::instance().settings.TimeZone, -120);
+    EXPECT_NE(testing::readFile(stage->dir / "settings.xml").find("LogInterval=\"5\""),
+              std::string::npos);
+    // On screen too, saved with the test output: the line above the form is written, the
+    // metres radio is filled round its centre, the feet one is white there.
     const auto radioCentre = [](const char* id) {
         const ui::Element& radio = *settingsPage().document().selectFirst(std::string("#") + id);
         return pointIn(settingsPage(), radio, radio.location().width() / 2,
                        radio.location().height() / 2);
     };
-    EXPECT_TRUE(screenUntil("settings-filled", [&](GdkPixbuf* shot) {
+    EXPECT_TRUE(screenUntil("settings-from-logger", [&](GdkPixbuf* shot) {
         auto [sx, sy] = centreOf(settingsPage(), "onsetssave");
         auto [fx, fy] = radioCentre("etype");
         auto [mx, my] = radioCentre("mtype");
-        return sx > 0 && near(pixel(shot, sx + 300, sy), {255, 255, 255}) &&
+        auto [lx, ly] = pointIn(settingsPage(), source, 0, 0);
+        const ui::Rect line = source.location();
+        return sx > 0 && !line.isEmpty() &&
+               colours(shot, lx, ly, lx + line.width(), ly + line.height()) > 2 &&
+               near(pixel(shot, sx + 300, sy), {255, 255, 255}) &&
                colours(shot, sx - 30, sy - 300, sx + 300, sy) > 8 &&
-               !near(pixel(shot, fx + 3, fy), {255, 255, 255}) &&
-               near(pixel(shot, mx + 3, my), {255, 255, 255});
+               !near(pixel(shot, mx + 3, my), {255, 255, 255}) &&
+               near(pixel(shot, fx + 3, fy), {255, 255, 255});
     }));
 
     // The interval typed over, as a person changes it: click, select all, type.
@@ -513,9 +528,9 @@ TEST(SettingsPage, ShowsTheProgramsSettingsAndSaveWritesThemToTheLogger) {
     const std::string report = inspectLogger();
     for (const char* line :
          {"settings TimeZone offset east: 120 min\n", "settings Temperature: 1 (C)\n",
-          "settings TimeFormat: 1 (12-hour)\n", "settings Length: 2 (imperial)\n",
-          "settings PowerOff: 2 (10 min)\n", "settings Backlight: 3 (15 min)\n",
-          "settings LogInterval: 15 s\n", "settings Tnttbar: 2 (30 min)\n"}) {
+          "settings TimeFormat: 2 (24-hour)\n", "settings Length: 1 (metric)\n",
+          "settings PowerOff: 2 (10 min)\n", "settings Backlight: 1 (5 min)\n",
+          "settings LogInterval: 15 s\n", "settings Tnttbar: 0 (5 min)\n"}) {
         EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
     }
 }

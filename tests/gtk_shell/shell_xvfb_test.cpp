@@ -439,6 +439,7 @@ int main(int argc, char** argv) {
     // "--geocoder=local": a local server stands in for the address search; else the search
     // asks a local address where nothing answers.
     vandrel::map::mapService().geocoder = "http://127.0.0.1:9/search";
+    bool ownSettings = false;
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--geocoder=local") {
             stage.geocoder = std::make_unique<vandrel::gtk::GeocoderServer>();
@@ -449,10 +450,13 @@ int main(int argc, char** argv) {
             vandrel::map::mapService().geocoder = stage.geocoder->address();
         }
         // "--settings=own": a settings.xml beside the program that differs from the defaults
-        // in every field the settings page shows.
+        // in every field the settings page shows, and a logger whose own settings differ from
+        // the defaults and from that file (UTC+02:00, a fix every 5 s, the backlight off after
+        // 5 min, metres, 24-hour clock, barometer every 5 min).
         if (std::string_view(argv[i]) == "--settings=own") {
+            ownSettings = true;
             vandrel::DeviceSettings own;
-            own.TimeZone = -120;
+            own.TimeZone = 180;
             own.Length = 1;
             own.Temperature = 0;
             own.TimeFormat = 0;
@@ -468,6 +472,13 @@ int main(int argc, char** argv) {
     }
     // A logger with six tracks, as an image file the program opens by its path.
     vandrel::sim::LoggerImage image;
+    if (ownSettings) {
+        vandrel::sim::SimSettings logger;
+        logger.timeZoneEast = 120;
+        logger.logInterval = 5;
+        logger.backlight = 1;
+        image.writeSettings(logger);
+    }
     image.writeLog(vandrel::gtk::loggedTracks());
     const auto device = stage.dir / "logger.img";
     vandrel::testing::writeFile(device, std::string(image.bytes().begin(), image.bytes().end()));

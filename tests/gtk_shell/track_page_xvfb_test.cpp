@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "exchange/track_name.h"
 #include "gtk_shell/track_page_stage.h"
 
 namespace vandrel::gtk {
@@ -111,20 +112,37 @@ TEST(TrackPage, TheRowMenuSavesTheTrackAsGpx) {
     // The file chooser: the file's whole path typed as its name, then Enter.
     const fs::path saved = stage->dir / "saved.gpx";
     bool typed = false;
+    std::string offered;
     Ticker chooser([&] {
         GtkWidget* dialog = shownFileChooser();
         GtkWidget* name = dialog != nullptr ? gtk_window_get_focus(GTK_WINDOW(dialog)) : nullptr;
         if (name == nullptr || !GTK_IS_ENTRY(name)) {
             return true;
         }
+        offered = gtk_entry_get_text(GTK_ENTRY(name));
         gtk_entry_set_text(GTK_ENTRY(name), saved.c_str());
         pressKey(dialog, GDK_KEY_Return);
         typed = true;
         return false;
     });
+    // The export ends with its notice, naming the file; answered with Enter once it shows.
+    std::string notice;
+    Ticker answer([&notice] {
+        GtkShell& shell = *stage->shell;
+        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView())) {
+            return true;
+        }
+        notice = shell.boxView()->document().selectFirst("#MsgText")->text();
+        pressKey(shell.boxWindow(), GDK_KEY_Return);
+        return false;
+    });
     ASSERT_TRUE(clickOn(trackPage(), "tkgpx"));
     ASSERT_TRUE(pumpUntil([&] { return typed && shownFileChooser() == nullptr; }));
     ASSERT_TRUE(pumpUntil([&] { return fs::exists(saved); }));
+    ASSERT_TRUE(pumpUntil([&] { return !notice.empty() && stage->shell->boxWindow() == nullptr; }));
+    EXPECT_EQ(notice, "Export Complete! Saved to " + saved.string());
+    // The dialog offered the track's start as the name.
+    EXPECT_EQ(offered, trackFileName(AppData::instance().dayTracks[1], "gpx"));
     EXPECT_FALSE(menuShown());
     // Every point of the row's track, in a file that the GPX schema accepts.
     const std::string gpx = testing::readFile(saved);

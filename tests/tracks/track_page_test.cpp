@@ -215,9 +215,12 @@ TEST_F(TrackPage, RightClickOpensTheTrackMenuAndGpxSavesTheSelectedTrack) {
     prompt.files.push_back(gpx.string());
     clickId(page, "tkgpx");
     EXPECT_TRUE(page.shownPopups().empty());
+    EXPECT_EQ(prompt.suggestedNames, std::vector<std::string>{"2011-03-10 08-00-00.gpx"});
     std::ifstream in(gpx);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(text.find("<name>2011-03-10 08:00:00</name>"), std::string::npos);
     EXPECT_NE(text.find("<trkpt"), std::string::npos);
+    EXPECT_EQ(prompt.said.back(), "Export Complete!|Saved to " + gpx.string());
 }
 
 TEST_F(TrackPage, DeletingTwoAdjacentRowsKeepsTheShownTrackAndOnlyPhotosOfTheProgram) {

@@ -203,7 +203,9 @@ std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save)
     gtk_file_chooser_add_filter(chooser, all);
     if (save) {
         gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
-        if (!filter.defaultExtension.empty()) {
+        if (!filter.suggestedName.empty()) {
+            gtk_file_chooser_set_current_name(chooser, filter.suggestedName.c_str());
+        } else if (!filter.defaultExtension.empty()) {
             gtk_file_chooser_set_current_name(chooser,
                                               ("Untitled." + filter.defaultExtension).c_str());
         }

@@ -1,0 +1,35 @@
+#include "exchange/track_name.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/ole_date.h"
+
+namespace vandrel {
+
+std::string trackName(const TrackHeader& track) {
+    // A stored track always has its start; a track made in memory may only have points.
+    double start = track.stime;
+    if (start == 0 && !track.points.empty()) {
+        start = track.points.front().sdate;
+    }
+    SystemTime st;
+    if (start == 0 || !VariantTimeToSystemTime(start, st)) {
+        return {};
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", st.year, st.month, st.day,
+                  st.hour, st.minute, st.second);
+    return text;
+}
+
+std::string trackFileName(const TrackHeader& track, const std::string& extension) {
+    std::string name = trackName(track);
+    if (name.empty()) {
+        name = "Untitled";
+    }
+    std::replace(name.begin(), name.end(), ':', '-');
+    return name + "." + extension;
+}
+
+}  // namespace vandrel
