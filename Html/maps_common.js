@@ -5,7 +5,31 @@
 // back through window.external (absent when a page is opened in a plain browser).
 'use strict';
 
-var map = L.map('map', {worldCopyJump: true, preferCanvas: true, minZoom: 1, maxZoom: 19})
+// Leaflet's canvases (the outline's, the track's) are drawn by the processor into memory. An
+// accelerated canvas is drawn through the GL driver, and where there is no graphics card that
+// driver is a renderer in software: there every redraw of a canvas cost about 0.2 CPU-seconds,
+// against a few milliseconds in memory. The engine keeps a canvas in memory when its context is
+// asked for with willReadFrequently; Leaflet asks for the context as it makes the canvas.
+(function () {
+  var initContainer = L.Canvas.prototype._initContainer;
+  L.Canvas.include({
+    _initContainer: function () {
+      var getContext = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function (type, options) {
+        return getContext.call(this, type, L.extend({willReadFrequently: true}, options));
+      };
+      try {
+        initContainer.call(this);
+      } finally {
+        HTMLCanvasElement.prototype.getContext = getContext;
+      }
+    }
+  });
+})();
+
+// Tiles show as they come, without fading in: a fade is a run of frames for every tile.
+var map = L.map('map', {worldCopyJump: true, preferCanvas: true, fadeAnimation: false,
+                        minZoom: 1, maxZoom: 19})
     .setView([20, 0], 2);
 map.attributionControl.setPrefix('Leaflet');
 
@@ -76,54 +100,168 @@ function mapNote(position, className) {
   var control = L.control({position: position});
   control.onAdd = function () { return box; };
   control.addTo(map);
+  // Shown again as it is, it is left alone: every tile that fails shows the same note.
   return {
     show: function (text) {
-      box.textContent = text;
-      box.hidden = false;
+      if (box.textContent !== text) {
+        box.textContent = text;
+      }
+      if (box.hidden) {
+        box.hidden = false;
+      }
     },
-    hide: function () { box.hidden = true; },
+    hide: function () {
+      if (!box.hidden) {
+        box.hidden = true;
+      }
+    },
     element: box
   };
 }
 
 // --- The world outline: land, borders and a graticule, drawn under the tiles. It is what the
 // map shows without a network (in the field, on a train), so a track is still seen in place.
+//
+// Like the tiles, the outline repeats sideways: it is drawn once for each copy of the world the
+// view reaches, shifted by whole turns of 360 degrees. The data's rings that cross the 180th
+// meridian jump from +180 to -180 there; each is made continuous (a ring around the pole, which
+// crosses once, Antarctica's, is closed along the pole), so that no ring draws a line across
+// the whole world.
+
+// Longitudes made continuous: each point within 180 degrees of the one before.
+function unwrapLongitudes(points) {
+  var out = [];
+  var shift = 0;
+  for (var i = 0; i < points.length; i++) {
+    var lng = points[i][0] + shift;
+    if (i > 0) {
+      var before = out[i - 1][1];
+      while (lng - before > 180) {
+        lng -= 360;
+        shift -= 360;
+      }
+      while (before - lng > 180) {
+        lng += 360;
+        shift += 360;
+      }
+    }
+    out.push([points[i][1], lng]);
+  }
+  return out;
+}
+
+// A ring of [lng, lat] as [lat, lng] without jumps; a ring that goes once around a pole ends a
+// whole turn from where it began, and is closed along that pole's edge of the map.
+function outlineRing(ring) {
+  var out = unwrapLongitudes(ring);
+  var first = out[0];
+  var last = out[out.length - 1];
+  if (Math.abs(last[1] - first[1]) > 180) {
+    var pole = first[0] < 0 ? -90 : 90;
+    out.push([pole, last[1]], [pole, first[1]]);
+  }
+  return out;
+}
+
 (function () {
   map.createPane('offline').style.zIndex = 150;  // under the tiles (200)
-  var renderer = L.canvas({pane: 'offline', padding: 0.2});
-  var lines = [];
+  var renderer = L.canvas({pane: 'offline', padding: 0.1});
+  var landStyle = {renderer: renderer, interactive: false, color: '#8c8c7a', weight: 1,
+                   fillColor: '#f3f1e7', fillOpacity: 1};
+  var borderStyle = {renderer: renderer, interactive: false, color: '#a89f8f', weight: 1,
+                     dashArray: '4 3'};
+  var gridStyle = {renderer: renderer, interactive: false, color: '#9fb8c8', weight: 1};
+  // One world's shapes, as [lat, lng] lines; 180 is -180 of the next copy, so the meridians
+  // stop short of it.
+  var grid = [];
   for (var lat = -75; lat <= 75; lat += 15) {
-    lines.push([[lat, -180], [lat, 180]]);
+    grid.push([[lat, -180], [lat, 180]]);
   }
-  for (var lng = -180; lng <= 180; lng += 15) {
-    lines.push([[-85, lng], [85, lng]]);
+  for (var lng = -180; lng < 180; lng += 15) {
+    grid.push([[-85, lng], [85, lng]]);
   }
-  L.polyline(lines, {renderer: renderer, interactive: false, color: '#9fb8c8', weight: 1})
-      .addTo(map);
-  if (typeof topojson === 'undefined' || !window.fetch) {
-    return;
+  var land = [];
+  var borders = [];
+  // The copies drawn, by their shift in turns: one group of layers each.
+  var copies = {};
+  // How far the shapes reach past +-180 (the Chukchi peninsula, made continuous), in degrees.
+  var reach = 10;
+
+  function shifted(lines, turns) {
+    var by = turns * 360;
+    return lines.map(function (line) {
+      return line.map(function (p) { return [p[0], p[1] + by]; });
+    });
   }
-  fetch('offline/countries-110m.json')
-      .then(function (response) { return response.json(); })
-      .then(function (world) {
-        L.geoJSON(topojson.feature(world, world.objects.land), {
-          renderer: renderer,
-          interactive: false,
-          attribution: 'Natural Earth',
-          style: {color: '#8c8c7a', weight: 1, fillColor: '#f3f1e7', fillOpacity: 1}
-        }).addTo(map);
-        var borders = topojson.mesh(world, world.objects.countries, function (a, b) {
-          return a !== b;
+
+  function makeCopy(turns) {
+    var layers = [L.polyline(shifted(grid, turns), gridStyle)];
+    if (land.length > 0) {
+      layers.push(L.polygon(shifted(land, turns), landStyle),
+                  L.polyline(shifted(borders, turns), borderStyle));
+    }
+    return L.layerGroup(layers);
+  }
+
+  // The copies the view (with the renderer's margin) reaches: the others go.
+  function update() {
+    var size = map.getSize();
+    if (!size.x) {
+      return;
+    }
+    var margin = size.x * renderer.options.padding;
+    var west = map.containerPointToLatLng([-margin, 0]).lng;
+    var east = map.containerPointToLatLng([size.x + margin, 0]).lng;
+    var from = Math.ceil((west - 180 - reach) / 360);
+    var to = Math.floor((east + 180 + reach) / 360);
+    Object.keys(copies).forEach(function (turns) {
+      if (Number(turns) < from || Number(turns) > to) {
+        map.removeLayer(copies[turns]);
+        delete copies[turns];
+      }
+    });
+    for (var t = from; t <= to; t++) {
+      if (!copies[t]) {
+        copies[t] = makeCopy(t).addTo(map);
+      }
+    }
+  }
+
+  function setShapes(landRings, borderLines) {
+    land = landRings;
+    borders = borderLines;
+    Object.keys(copies).forEach(function (turns) { map.removeLayer(copies[turns]); });
+    copies = {};
+    update();
+  }
+
+  // Ahead of the renderer's own handlers (added with the first copy), so that a copy the view
+  // no longer reaches is not projected again at the end of a zoom.
+  map.on('viewreset zoomend moveend resize', update);
+  update();
+  if (typeof topojson !== 'undefined' && window.fetch) {
+    fetch('offline/countries-110m.json')
+        .then(function (response) { return response.json(); })
+        .then(function (world) {
+          var rings = [];
+          var feature = topojson.feature(world, world.objects.land);
+          (feature.features || [feature]).forEach(function (f) {
+            var polygons = f.geometry.type === 'Polygon' ? [f.geometry.coordinates] :
+                f.geometry.coordinates;
+            polygons.forEach(function (polygon) {
+              polygon.forEach(function (ring) { rings.push(outlineRing(ring)); });
+            });
+          });
+          var mesh = topojson.mesh(world, world.objects.countries, function (a, b) {
+            return a !== b;
+          });
+          setShapes(rings, mesh.coordinates.map(unwrapLongitudes));
+          map.attributionControl.addAttribution('Natural Earth');
+        })
+        .catch(function () {
+          // Opened from a file in a plain browser: the graticule alone.
         });
-        L.geoJSON(borders, {
-          renderer: renderer,
-          interactive: false,
-          style: {color: '#a89f8f', weight: 1, dashArray: '4 3'}
-        }).addTo(map);
-      })
-      .catch(function () {
-        // Opened from a file in a plain browser: the graticule alone.
-      });
+  }
 })();
 
 // --- Tiles. The note tells the user why the map looks plain; it goes once a tile arrives.

@@ -78,7 +78,8 @@ inline bool download(const fs::path& folder, const std::string& name,
     testing::ScriptedPrompt prompt;
     TrackDatabase& db = TrackDatabase::instance();
     db.openStore();
-    const bool stored = DownloadDeviceLogs(prompt, db, 0).outcome == DownloadOutcome::Complete;
+    const bool stored =
+        DownloadDeviceLogs(prompt, db, DeviceSettings{}).outcome == DownloadOutcome::Complete;
     db.close();
     return stored;
 }

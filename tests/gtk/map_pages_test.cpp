@@ -242,6 +242,68 @@ TEST_F(MapPages, TheTrackPageDrawsTheTrackItIsGivenAsData) {
     EXPECT_EQ(eval("document.querySelectorAll('.photo-marker').length"), "0");
 }
 
+// Without tiles the outline is the map: at the whole world's zoom on a map wider than the world
+// it repeats sideways as tiles do, and no ring crossing the 180th meridian draws a band across
+// the world (Eurasia's, through Chukotka, once filled the Norwegian Sea and emptied Siberia at
+// 67 N; the Southern Ocean stays sea).
+TEST_F(MapPages, TheOfflineOutlineRepeatsSidewaysWithoutBandsAcrossTheWorld) {
+    ASSERT_TRUE(open("tmaps.html"));
+    ASSERT_TRUE(pumpUntil([&] {
+        return eval("document.querySelector('.leaflet-control-attribution').textContent")
+                   .find("Natural Earth") != std::string::npos;
+    }));
+    ASSERT_TRUE(call("setCenter", {"0", "0", "1"}));
+    ASSERT_EQ(eval("map.getSize().x + ' ' + map.getZoom()"), "800 1");  // the world is 512 wide
+    auto placeOf = [&](double lat, double lng) {
+        const std::string at =
+            eval("(() => { const p = map.latLngToContainerPoint([" + std::to_string(lat) + ", " +
+                 std::to_string(lng) + "]); return Math.round(p.x) + ' ' + Math.round(p.y); })()");
+        const std::size_t space = at.find(' ');
+        return std::pair<int, int>{std::atoi(at.c_str()), std::atoi(at.c_str() + space + 1)};
+    };
+    const auto norwegianSea = placeOf(67.5, 0);
+    const auto siberia = placeOf(67.5, 100);
+    const auto antarctica = placeOf(-75, 0);
+    const int southernOcean = placeOf(-60, 0).second;
+    GdkPixbuf* shot = nullptr;
+    auto land = [&](int x, int y) {
+        const guchar* p = gdk_pixbuf_get_pixels(shot) + y * gdk_pixbuf_get_rowstride(shot) +
+                          x * gdk_pixbuf_get_n_channels(shot);
+        return std::abs(p[0] - 0xf3) < 8 && std::abs(p[1] - 0xf1) < 8 && std::abs(p[2] - 0xe7) < 8;
+    };
+    auto landIn = [&](int x0, int x1, int y0, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                n += land(x, y) ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    const bool drawn = pumpUntil([&] {
+        pump(100);
+        if (shot != nullptr) {
+            g_object_unref(shot);
+        }
+        shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(maps->top), 0, 0, 800, 600);
+        // The copies of the world left and right of the one in the middle show land too.
+        const bool repeated = landIn(0, 100, 0, 600) > 1000 && landIn(700, 800, 0, 600) > 1000;
+        const bool noBands = !land(norwegianSea.first, norwegianSea.second) &&
+                             land(siberia.first, siberia.second) &&
+                             land(antarctica.first, antarctica.second) &&
+                             landIn(0, 800, southernOcean, southernOcean + 1) < 40;
+        return repeated && noBands;
+    });
+    const std::filesystem::path out =
+        std::filesystem::path(VANDREL_TEST_OUTPUT) / "offline-outline.png";
+    std::filesystem::create_directories(out.parent_path());
+    if (shot != nullptr) {
+        gdk_pixbuf_save(shot, out.c_str(), "png", nullptr, nullptr);
+        g_object_unref(shot);
+    }
+    EXPECT_TRUE(drawn) << "see " << out;
+}
+
 // Photos live with the user's files, not beside the pages: the page reads a photo of the
 // program's photos folder as ../photos/NAME, and nothing but the files directly in it.
 TEST_F(MapPages, TheTrackPageShowsPhotosOfTheProgramsPhotosFolderOnly) {

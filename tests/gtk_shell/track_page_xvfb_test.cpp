@@ -9,6 +9,7 @@
 
 #include "exchange/track_name.h"
 #include "gtk_shell/track_page_stage.h"
+#include "process_cpu.h"
 
 namespace vandrel::gtk {
 namespace {
@@ -105,6 +106,18 @@ TEST(TrackPage, ADoubleClickOnARowDrawsItsTrackOnTheMap) {
             EXPECT_NE(agent.find("Vandrel/"), std::string::npos) << agent;
         }
     }
+}
+
+// Once a shown track has settled nothing runs on: no animation, no timer redrawing the window
+// (a list's scroll bar fading for seconds once cost two CPU-seconds after each click).
+TEST(TrackPage, AShownTrackLeavesTheWebProcessIdle) {
+    doubleClickAt(rowCentre(1));
+    ASSERT_TRUE(mapLineHolds(600));
+    pump(1500);
+    const testing::ProcessCpu before = testing::processCpu();
+    pump(2000);
+    const double web = (testing::processCpu() - before).web;
+    EXPECT_LT(web, 0.1) << "the web process used " << web << " CPU-seconds while idle";
 }
 
 TEST(TrackPage, TheRowMenuSavesTheTrackAsGpx) {
