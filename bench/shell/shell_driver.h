@@ -169,7 +169,19 @@ class Driver {
     }
     void wheelDown(std::pair<int, int> at) { testing::sendWheelDown(view(), at); }
 
-    // Double-clicks the day list's row and waits for the map page to hold its line.
+    // The double click on the row that shows its track, pressed as a user does.
+    void doubleClick(int row) {
+        const auto at = rowCentre(row);
+        button(at, GDK_BUTTON_PRESS);
+        pump(30);
+        button(at, GDK_BUTTON_RELEASE);
+        pump(30);
+        button(at, GDK_2BUTTON_PRESS);
+        button(at, GDK_BUTTON_RELEASE);
+    }
+
+    // Milliseconds from the double click's second press on the day list's row to the map page
+    // holding its line.
     double show(int row, int points) {
         const auto at = rowCentre(row);
         button(at, GDK_BUTTON_PRESS);
@@ -180,6 +192,16 @@ class Driver {
         button(at, GDK_2BUTTON_PRESS);
         button(at, GDK_BUTTON_RELEASE);
         return waitForLine(points) ? msSince(start) : -1;
+    }
+
+    // The map page's line's point count, asked once.
+    int linePoints() {
+        auto said = std::make_shared<int>(-2);
+        map::mapWidget(trackPage())
+            ->callFunction("trackPointCount", {},
+                           [said](bool, std::string result) { *said = std::atoi(result.c_str()); });
+        pumpUntil([&] { return *said != -2; });
+        return *said;
     }
 
     // Asks the map page for its line's point count until it names `points`.

@@ -19,40 +19,18 @@
 //
 // Run under xvfb-run; track_draw.sh beside this file builds it and prints the figures.
 
-#include <gtk/gtk.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <string>
-#include <thread>
-#include <vector>
 
-#include "app/page_host.h"
 #include "core/program_path.h"
-#include "device/device_volume.h"
 #include "flows/app_data.h"
-#include "flows/download_device_logs.h"
 #include "map/map_service.h"
-#include "map/map_widget.h"
-#include "platform/gtk/shell/gtk_shell.h"
 #include "process_cpu.h"
-#include "scripted_prompt.h"
-#include "store/sqlite_db.h"
-#include "tools/sim/logger_image.h"
-#include "ui/browser_host.h"
-#include "ui/element.h"
-#include "ui/list_view.h"
+#include "shell_driver.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using namespace vandrel;
+namespace fs = std::filesystem;
 
 // Runs of each measure; VANDREL_BENCH_QUICK makes them one.
 int timeRuns = 7;
@@ -60,19 +38,6 @@ int cpuRuns = 3;
 constexpr int kSettleMs = 8000;
 constexpr int kIdleMs = 3000;
 constexpr int kTimelineMs = 250;
-
-bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (Clock::now() > end) {
-            return false;
-        }
-        if (!g_main_context_iteration(nullptr, FALSE)) {
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-    }
-    return true;
-}
 
 // Runs the main loop for a while, sleeping in it when nothing is to be done; with a timeline,
 // the CPU of all processes is taken every kTimelineMs.
@@ -110,158 +75,6 @@ bool timelineWanted() {
     return value != nullptr && *value != '\0' && std::string(value) != "0";
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// One logger image holding the tracks, downloaded into the database by the program's flow.
-bool download(const fs::path& folder, const std::string& name,
-              const std::vector<sim::SimTrack>& tracks) {
-    sim::LoggerImage image;
-    image.writeLog(tracks);
-    const fs::path path = folder / name;
-    std::string error;
-    if (!image.save(path, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return false;
-    }
-    DeviceVolume::instance().setDevicePath(path.string());
-    testing::ScriptedPrompt prompt;
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
-    const bool stored =
-        DownloadDeviceLogs(prompt, db, DeviceSettings{}).outcome == DownloadOutcome::Complete;
-    db.close();
-    return stored;
-}
-
-class Driver {
-  public:
-    explicit Driver(gtk::GtkShell& shell) : shell_(shell) {}
-
-    app::PageHost& host() { return *shell_.frame().pageHost(); }
-    tracks::CPageTrack& trackPage() { return *host().trackPage(); }
-    ui::ListView& list() {
-        ui::HtmlWindow& page = trackPage();
-        return *dynamic_cast<ui::ListView*>(
-            page.control(*page.document().selectFirst("widget[id='6000']")));
-    }
-
-    // A point of an element in the main window.
-    std::pair<int, int> pointIn(ui::HtmlWindow& page, const ui::Element& e, int dx, int dy) {
-        const ui::Rect main = shell_.frame().document().selectFirst("#framepage")->location();
-        int x = main.left + e.location().left + dx;
-        int y = main.top + e.location().top + dy;
-        if (&page != &host()) {
-            const ui::Rect pages = host().document().selectFirst("#pages")->location();
-            x += pages.left;
-            y += pages.top;
-        }
-        return {x, y};
-    }
-
-    bool click(ui::HtmlWindow& page, const std::string& id) {
-        const ui::Element* e = page.document().selectFirst("#" + id);
-        if (!pumpUntil([&] { return !e->location().isEmpty(); })) {
-            return false;
-        }
-        const auto at = pointIn(page, *e, e->location().width() / 2, e->location().height() / 2);
-        button(at, GDK_BUTTON_PRESS);
-        pump(30);
-        button(at, GDK_BUTTON_RELEASE);
-        pump(30);
-        return true;
-    }
-
-    std::pair<int, int> rowCentre(int row) {
-        const ui::Element& e = *list().element();
-        return pointIn(trackPage(), e, e.location().width() / 2,
-                       list().headerHeight() + row * list().rowHeight() + list().rowHeight() / 2 -
-                           list().scrollTop());
-    }
-
-    void button(std::pair<int, int> at, GdkEventType type) {
-        GtkWidget* view = gtk_bin_get_child(GTK_BIN(shell_.window()));
-        GdkWindow* window = gtk_widget_get_window(view);
-        GdkEvent* event = gdk_event_new(type);
-        event->button.window = GDK_WINDOW(g_object_ref(window));
-        event->button.send_event = TRUE;
-        event->button.time = GDK_CURRENT_TIME;
-        event->button.x = at.first;
-        event->button.y = at.second;
-        event->button.button = 1;
-        event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
-        int ox = 0;
-        int oy = 0;
-        gdk_window_get_origin(window, &ox, &oy);
-        event->button.x_root = ox + at.first;
-        event->button.y_root = oy + at.second;
-        gdk_event_set_device(
-            event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-        gtk_main_do_event(event);
-        gdk_event_free(event);
-    }
-
-    // Asks the map page for its line's point count until it names `points`, asking again as
-    // soon as each answer is in.
-    bool waitForLine(int points) {
-        auto said = std::make_shared<int>(-1);
-        auto waiting = std::make_shared<bool>(false);
-        return pumpUntil([&] {
-            if (!*waiting) {
-                *waiting = map::mapWidget(trackPage())
-                               ->callFunction("trackPointCount", {},
-                                              [said, waiting](bool, std::string result) {
-                                                  *said = std::atoi(result.c_str());
-                                                  *waiting = false;
-                                              });
-            }
-            return *said == points;
-        });
-    }
-
-    // Milliseconds from the double click's second press to the line on the map page.
-    double show(int row, int points) {
-        const auto at = rowCentre(row);
-        button(at, GDK_BUTTON_PRESS);
-        pump(30);
-        button(at, GDK_BUTTON_RELEASE);
-        pump(30);
-        const auto start = Clock::now();
-        button(at, GDK_2BUTTON_PRESS);
-        button(at, GDK_BUTTON_RELEASE);
-        if (!waitForLine(points)) {
-            return -1;
-        }
-        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    }
-
-    // The map page's line's point count, asked once.
-    int linePoints() {
-        auto said = std::make_shared<int>(-2);
-        map::mapWidget(trackPage())
-            ->callFunction("trackPointCount", {},
-                           [said](bool, std::string result) { *said = std::atoi(result.c_str()); });
-        pumpUntil([&] { return *said != -2; });
-        return *said;
-    }
-
-    // The double click on the row that shows its track, pressed as a user does.
-    void doubleClick(int row) {
-        const auto at = rowCentre(row);
-        button(at, GDK_BUTTON_PRESS);
-        pump(30);
-        button(at, GDK_BUTTON_RELEASE);
-        pump(30);
-        button(at, GDK_2BUTTON_PRESS);
-        button(at, GDK_BUTTON_RELEASE);
-    }
-
-  private:
-    gtk::GtkShell& shell_;
-};
-
 struct CpuRun {
     testing::ProcessCpu settling;  // the kSettleMs from the action on
     testing::ProcessCpu idle;      // the kIdleMs after those
@@ -293,7 +106,7 @@ void printCpu(const std::string& name, const std::vector<CpuRun>& runs) {
         for (const CpuRun& r : runs) {
             v.push_back(pick(r));
         }
-        return median(v);
+        return bench::median(v);
     };
     std::printf("cpu_s %-11s runs_total", name.c_str());
     for (const CpuRun& r : runs) {
@@ -338,24 +151,25 @@ int main(int argc, char** argv) {
     const std::vector<int> full = sim::pointsToFillLog(1);
     const int sizes[2] = {720, full[0]};
     int result = 1;
-    if (download(folder, "small.img", sim::generateTracks(1, sizes[0], start, 5, 0)) &&
-        download(folder, "full.img", sim::generateTracks(full, start + 2 * 3600, 5, 0, 9))) {
+    if (bench::download(folder, "small.img", sim::generateTracks(1, sizes[0], start, 5, 0)) &&
+        bench::download(folder, "full.img", sim::generateTracks(full, start + 2 * 3600, 5, 0, 9))) {
         gtk::GtkShell shell;
         shell.start();
-        Driver d(shell);
+        bench::Driver d(shell);
         auto& renderer = shell.renderer();
         const bool ready =
-            pumpUntil([&] {
+            bench::pumpUntil([&] {
                 auto* host = shell.frame().pageHost();
                 return host != nullptr && renderer.isReady(shell.frame()) &&
                        renderer.isReady(*host) && renderer.isReady(*host->trackPage());
             }) &&
-            d.click(d.host(), "tab2") && pumpUntil([&] {
+            d.click(d.host(), "tab2") && bench::pumpUntil([&] {
                 ui::BrowserHost* map = map::mapWidget(d.trackPage());
                 return AppData::instance().MapsLoaded && map->isEnabled() && map->isLoaded() &&
                        fs::path(map->address()).filename() == "tmaps.html";
             }) &&
-            d.click(d.trackPage(), "today") && pumpUntil([&] { return d.list().rowCount() == 2; });
+            d.click(d.trackPage(), "today") &&
+            bench::pumpUntil([&] { return d.list(6000).rowCount() == 2; });
         if (!ready) {
             std::fprintf(stderr, "The track page did not list the two tracks\n");
         } else {
@@ -376,7 +190,7 @@ int main(int argc, char** argv) {
                     for (double ms : times[row]) {
                         std::printf(" %.0f", ms);
                     }
-                    std::printf(" median_ms %.0f\n", median(times[row]));
+                    std::printf(" median_ms %.0f\n", bench::median(times[row]));
                 }
                 std::fflush(stdout);
                 // CPU, in each run: the small track shown (over nothing, or over the map
