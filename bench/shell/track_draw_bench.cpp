@@ -52,12 +52,12 @@ void pump(int ms, std::vector<double>* timeline = nullptr) {
         &over);
     guint tick = 0;
     if (timeline != nullptr) {
-        timeline->push_back(testing::processCpu().total());
+        timeline->push_back(vandrel::testing::processCpu().total());
         tick = g_timeout_add(
             kTimelineMs,
             [](gpointer samples) -> gboolean {
                 static_cast<std::vector<double>*>(samples)->push_back(
-                    testing::processCpu().total());
+                    vandrel::testing::processCpu().total());
                 return G_SOURCE_CONTINUE;
             },
             timeline);
@@ -76,20 +76,20 @@ bool timelineWanted() {
 }
 
 struct CpuRun {
-    testing::ProcessCpu settling;  // the kSettleMs from the action on
-    testing::ProcessCpu idle;      // the kIdleMs after those
+    vandrel::testing::ProcessCpu settling;  // the kSettleMs from the action on
+    vandrel::testing::ProcessCpu idle;      // the kIdleMs after those
 };
 
 // The action, then kSettleMs and kIdleMs of the main loop sleeping, with the CPU of each.
 CpuRun measureCpu(const std::string& name, const std::function<void()>& action) {
     const bool timeline = timelineWanted();
     std::vector<double> samples;
-    const testing::ProcessCpu start = testing::processCpu();
+    const vandrel::testing::ProcessCpu start = vandrel::testing::processCpu();
     action();
     pump(kSettleMs, timeline ? &samples : nullptr);
-    const testing::ProcessCpu settled = testing::processCpu();
+    const vandrel::testing::ProcessCpu settled = vandrel::testing::processCpu();
     pump(kIdleMs, timeline ? &samples : nullptr);
-    const testing::ProcessCpu end = testing::processCpu();
+    const vandrel::testing::ProcessCpu end = vandrel::testing::processCpu();
     if (timeline) {
         std::printf("timeline %s cpu_ms_per_%dms", name.c_str(), kTimelineMs);
         for (std::size_t i = 1; i < samples.size(); ++i) {
