@@ -12,7 +12,7 @@ namespace vandrel::app {
 // list and menu beside a map and a chart that can still be read, the POI page's bar, and the
 // settings page's sections.
 inline constexpr int kMinimumFrameWidth = 960;
-inline constexpr int kMinimumFrameHeight = 640;
+inline constexpr int kMinimumFrameHeight = 672;
 
 // Rectangles in screen coordinates, edges inclusive-exclusive as the desktop reports them.
 using ScreenRect = ui::Rect;
