@@ -110,20 +110,9 @@ int main(int argc, char** argv) {
     map::mapService() = map::MapService::fromSetting("http://127.0.0.1:9/");
     g_unsetenv("VANDREL_MAP_SERVICE");
 
-    // Today, in the stored times of a logger at UTC: 720 points from 01:00, then a track
-    // filling the whole log from 03:00.
-    const std::time_t now = std::time(nullptr);
-    std::tm day{};
-    localtime_r(&now, &day);
-    day.tm_hour = 1;
-    day.tm_min = 0;
-    day.tm_sec = 0;
-    const std::int64_t start = timegm(&day);
-    const std::vector<int> full = sim::pointsToFillLog(1);
-    const int sizes[2] = {720, full[0]};
+    const int sizes[2] = {720, sim::pointsToFillLog(1)[0]};
     int result = 1;
-    if (download(folder, "small.img", sim::generateTracks(1, sizes[0], start, 5, 0)) &&
-        download(folder, "full.img", sim::generateTracks(full, start + 2 * 3600, 5, 0, 9))) {
+    if (downloadTodaysTracks(folder, sizes[0])) {
         gtk::GtkShell shell;
         shell.start();
         Driver d(shell);

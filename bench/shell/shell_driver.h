@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -82,6 +83,21 @@ inline bool download(const fs::path& folder, const std::string& name,
         DownloadDeviceLogs(prompt, db, DeviceSettings{}).outcome == DownloadOutcome::Complete;
     db.close();
     return stored;
+}
+
+// Today in the stored times of a logger at UTC, downloaded into the program folder: a track of
+// `smallPoints` from 01:00, then one filling the whole log from 03:00 (row 1 of the day list).
+inline bool downloadTodaysTracks(const fs::path& folder, int smallPoints) {
+    const std::time_t now = std::time(nullptr);
+    std::tm day{};
+    localtime_r(&now, &day);
+    day.tm_hour = 1;
+    day.tm_min = 0;
+    day.tm_sec = 0;
+    const std::int64_t start = timegm(&day);
+    return download(folder, "small.img", sim::generateTracks(1, smallPoints, start, 5, 0)) &&
+           download(folder, "full.img",
+                    sim::generateTracks(sim::pointsToFillLog(1), start + 2 * 3600, 5, 0, 9));
 }
 
 inline long rssKb(int pid) {
