@@ -160,6 +160,7 @@ class TrackDatabase {
     static constexpr int kPointsPerInsert = 64;
 
     void insertPointRows(TrackPoint* points, int rows);
+    void readPointsOf(std::vector<TrackHeader>& tracks);
     void finalizeCachedStatements() noexcept;
     static int onBusy(void* self, int count);
 

@@ -314,11 +314,8 @@ std::vector<TrackHeader> readTrackRows(SqlQuery rows) {
 
 std::vector<TrackHeader> TrackDatabase::readTracksBetween(double from, double to, bool withPoints) {
     std::vector<TrackHeader> tracks = readTrackRows(selectTracksBetween(from, to));
-    if (!withPoints) {
-        return tracks;
-    }
-    for (TrackHeader& track : tracks) {
-        track.points = readTrackPoints(track.objid);
+    if (withPoints) {
+        readPointsOf(tracks);
     }
     return tracks;
 }
@@ -327,10 +324,14 @@ std::vector<TrackHeader> TrackDatabase::readTracksCovering(double from, double t
     std::vector<TrackHeader> tracks = readTrackRows(query(
         sql::format("select * from TK where stime<%f and etime>=%f order by stime;", {to, from})
             .c_str()));
+    readPointsOf(tracks);
+    return tracks;
+}
+
+void TrackDatabase::readPointsOf(std::vector<TrackHeader>& tracks) {
     for (TrackHeader& track : tracks) {
         track.points = readTrackPoints(track.objid);
     }
-    return tracks;
 }
 
 // Reads what readPointRow reads, with the columns looked up once per track rather than once

@@ -22,6 +22,11 @@ constexpr ui::Color kWhite = ui::rgb(255, 255, 255);
 
 constexpr std::array<const char*, 7> kWeekdays = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
 
+// The 1st of the month after the given one, as days since 1970-01-01.
+int64_t firstOfNextMonth(int year, int month) {
+    return month == 12 ? daysFromCivil(year + 1, 1, 1) : daysFromCivil(year, month + 1, 1);
+}
+
 bool earlier(const CalendarDate& a, const CalendarDate& b) {
     return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
 }
@@ -119,8 +124,7 @@ bool MonthCalendar::click(ui::Point point) {
 
 bool MonthCalendar::moveSelection(int keyCode) {
     const int64_t firstDay = daysFromCivil(year_, month_, 1);
-    const int64_t nextFirst =
-        month_ == 12 ? daysFromCivil(year_ + 1, 1, 1) : daysFromCivil(year_, month_ + 1, 1);
+    const int64_t nextFirst = firstOfNextMonth(year_, month_);
     const std::optional<CalendarDate> from = selectedDate();
     const int64_t at = from ? daysFromCivil(from->year, from->month, from->day) : firstDay;
     int64_t to = at;
@@ -156,10 +160,7 @@ bool MonthCalendar::moveSelection(int keyCode) {
                 month = month < 1 ? 12 : 1;
             }
             const int64_t first = daysFromCivil(year, month, 1);
-            const int64_t last =
-                (month == 12 ? daysFromCivil(year + 1, 1, 1) : daysFromCivil(year, month + 1, 1)) -
-                1;
-            to = std::min(first + from->day - 1, last);
+            to = std::min(first + from->day - 1, firstOfNextMonth(year, month) - 1);
             break;
         }
         default:
@@ -170,20 +171,8 @@ bool MonthCalendar::moveSelection(int keyCode) {
     }
     CalendarDate date;
     civilFromDays(to, date.year, date.month, date.day);
-    select(date);
+    showDate(date);
     return true;
-}
-
-// Selects the date's cell, showing its month first when it is not the one shown.
-void MonthCalendar::select(const CalendarDate& date) {
-    if (date.year != year_ || date.month != month_) {
-        showMonth(date.year, date.month);
-    }
-    for (int i = 0; i < kCells; ++i) {
-        if (cells_[i].date == date) {
-            selected_ = i;
-        }
-    }
 }
 
 std::optional<CalendarDate> MonthCalendar::selectedDate() const {

@@ -73,7 +73,6 @@ class MonthCalendar {
 
   private:
     void placeCells();
-    void select(const CalendarDate& date);
 
     int year_ = 2000;
     int month_ = 1;

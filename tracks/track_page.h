@@ -1,6 +1,6 @@
 #pragma once
-// Page 2: the track logs (resource 203). The calendar (widget 5000) marks the days on which a
-// stored track starts; a click on a day, or the arrows, lists its tracks (6000); a
+// Page 2: the track logs (resource 203). The calendar (widget 5000) marks the days a stored
+// track covers; a click on a day, or the arrows, lists its tracks (6000); a
 // double-click or Enter shows a track on the map (2000); the list's menu saves a track as KMZ
 // or GPX or deletes the selected ones, as Delete does.
 

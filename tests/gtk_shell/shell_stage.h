@@ -454,4 +454,17 @@ class Ticker {
     guint source_ = 0;
 };
 
+// Answers the next message box with Enter once it shows, keeping its text in `said`.
+inline std::unique_ptr<Ticker> answerWithEnter(std::string& said) {
+    return std::make_unique<Ticker>([&said] {
+        GtkShell& shell = *stage->shell;
+        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView())) {
+            return true;
+        }
+        said = shell.boxView()->document().selectFirst("#MsgText")->text();
+        pressKey(shell.boxWindow(), GDK_KEY_Return);
+        return false;
+    });
+}
+
 }  // namespace vandrel::gtk

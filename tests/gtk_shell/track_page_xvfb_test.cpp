@@ -20,15 +20,7 @@ TEST(TrackPage, TheDownloadOpensTheCalendarOnItsNewestTrackWithTheDaysMarked) {
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
     // The download ends with its notice, answered with Enter once it shows.
     std::string notice;
-    Ticker answer([&notice] {
-        GtkShell& shell = *stage->shell;
-        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView())) {
-            return true;
-        }
-        notice = shell.boxView()->document().selectFirst("#MsgText")->text();
-        pressKey(shell.boxWindow(), GDK_KEY_Return);
-        return false;
-    });
+    const auto answer = answerWithEnter(notice);
     ASSERT_TRUE(clickOn(host(), "lfromdevtrack"));
     ASSERT_TRUE(pumpUntil([&] { return !notice.empty() && stage->shell->boxWindow() == nullptr; }));
     EXPECT_EQ(notice, "Download Complete!");
@@ -140,15 +132,7 @@ TEST(TrackPage, TheRowMenuSavesTheTrackAsGpx) {
     });
     // The export ends with its notice, naming the file; answered with Enter once it shows.
     std::string notice;
-    Ticker answer([&notice] {
-        GtkShell& shell = *stage->shell;
-        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView())) {
-            return true;
-        }
-        notice = shell.boxView()->document().selectFirst("#MsgText")->text();
-        pressKey(shell.boxWindow(), GDK_KEY_Return);
-        return false;
-    });
+    const auto answer = answerWithEnter(notice);
     ASSERT_TRUE(clickOn(trackPage(), "tkgpx"));
     ASSERT_TRUE(pumpUntil([&] { return typed && shownFileChooser() == nullptr; }));
     ASSERT_TRUE(pumpUntil([&] { return fs::exists(saved); }));
