@@ -403,7 +403,7 @@ TEST(PoiPage, TheSlotMenuNearTheRightEdgeShowsWholeInThePageAndTheBarShowsWhole)
         std::string out;
         for (const ui::Element* cell : page.select("#iconsettable td")) {
             if (!inside(*cell)) {
-                out += " " + cell->text();
+                out.append(" ").append(cell->text());
             }
         }
         return out;
