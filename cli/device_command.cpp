@@ -20,7 +20,7 @@ int runFirmware(const Context& context, const std::string& image, bool yes) {
     }
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
     TerminalPrompt prompt(std::cin, std::cerr, interactive, yes);
-    return exitCodeForConfirmed(UpdateFirmware(prompt, image).outcome, interactive, yes);
+    return exitCodeForConfirmed(UpdateFirmware(prompt, image).kind, interactive, yes);
 }
 
 int runErase(const Context& context, bool yes) {
@@ -29,7 +29,7 @@ int runErase(const Context& context, bool yes) {
     }
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
     TerminalPrompt prompt(std::cin, std::cerr, interactive, yes);
-    return exitCodeForConfirmed(EraseDeviceLogs(prompt).outcome, interactive, yes);
+    return exitCodeForConfirmed(EraseDeviceLogs(prompt).kind, interactive, yes);
 }
 
 }  // namespace

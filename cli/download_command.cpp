@@ -26,14 +26,14 @@ int runDownload(const Context& context) {
     hooks.settingsRead = [](const DeviceSettings& read) { AppData::instance().settings = read; };
     const DownloadReport report =
         DownloadDeviceLogs(prompt, db, AppData::instance().settings, hooks);
-    switch (report.outcome) {
-        case DownloadOutcome::NoDevice:
+    switch (report.kind) {
+        case OutcomeKind::NoDevice:
             return kExitNoDevice;
-        case DownloadOutcome::NoLogRecords:
+        case OutcomeKind::NoLogRecords:
             return kExitNoLogRecords;
-        case DownloadOutcome::Failed:
+        case OutcomeKind::Failed:
             return kExitFailure;
-        case DownloadOutcome::Complete:
+        case OutcomeKind::Complete:
             break;
     }
     std::cerr << report.stored.tracksStored << " tracks stored, " << report.stored.tracksSkipped

@@ -43,7 +43,7 @@ int runUpload(const Context& context, const PoiOptions& o) {
         return kExitFailure;
     }
     TerminalPrompt prompt(std::cin, std::cerr, interactive(), o.yes);
-    return exitCodeForConfirmed(UploadPois(prompt, app).outcome, interactive(), o.yes);
+    return exitCodeForConfirmed(UploadPois(prompt, app).kind, interactive(), o.yes);
 }
 
 // The slots start as the program's initial ones; entries of the logger that fail its range
@@ -60,8 +60,8 @@ int runDownload(const Context& context, const PoiOptions& o) {
         const PoiFileResult written = WritePoiFile(o.file, slots);
         return written.ok ? std::string() : written.message;
     };
-    const CommandReport report = DownloadPois(prompt, app, hooks);
-    return exitCodeForConfirmed(report.outcome, interactive(), o.yes);
+    const Outcome report = DownloadPois(prompt, app, hooks);
+    return exitCodeForConfirmed(report.kind, interactive(), o.yes);
 }
 
 int runShow(const PoiOptions& o) {

@@ -129,7 +129,7 @@ int runWrite(const Context& context) {
         return kExitFailure;
     }
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
-    return exitCodeFor(SaveDeviceSettings(prompt, AppData::instance().settings).outcome);
+    return exitCodeFor(SaveDeviceSettings(prompt, AppData::instance().settings).kind);
 }
 
 }  // namespace

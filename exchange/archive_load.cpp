@@ -293,9 +293,9 @@ bool ArchiveLoader::storeItem(TrackHeader& track) {
 
 }  // namespace
 
-ArchiveLoadOptions ArchiveLoadOptions::programDefaults() {
+ArchiveLoadOptions ArchiveLoadOptions::programDefaults(const DataFolder& folder) {
     ArchiveLoadOptions options;
-    options.photosFolder = programPath("photos");
+    options.photosFolder = folder.photos();
     return options;
 }
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/program_path.h"
 #include "core/track_records.h"
 #include "core/user_prompt.h"
 #include "exchange/exchange_result.h"
@@ -87,7 +88,8 @@ struct ArchiveLoadOptions {
     std::filesystem::path photosFolder;  // where loaded photos go: the program's "photos"
     LocalClock clock = localTimeWithMilliseconds;
 
-    static ArchiveLoadOptions programDefaults();
+    // Photos into the folder's "photos".
+    static ArchiveLoadOptions programDefaults(const DataFolder& folder);
 };
 
 struct ArchiveLoadResult : ExchangeResult {
@@ -109,7 +111,7 @@ struct ArchiveLoadResult : ExchangeResult {
 // one that is not well-formed XML, or declares a document type, stores nothing.
 ArchiveLoadResult loadArchive(
     const std::filesystem::path& archive, TrackDatabase& db, UserPrompt& prompt,
-    const ArchiveLoadOptions& options = ArchiveLoadOptions::programDefaults());
+    const ArchiveLoadOptions& options);
 // The same for an archive's text already in memory; archive names the file, whose photo
 // folder the photos are copied from.
 ArchiveLoadResult loadArchiveText(std::string_view text, const std::filesystem::path& archive,

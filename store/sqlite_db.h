@@ -80,9 +80,6 @@ class SqlQuery {
 // The connection to the track database, with the statements the program issues on its tables.
 class TrackDatabase {
   public:
-    // The process-wide connection, made on first use, closed at exit.
-    static TrackDatabase& instance();
-
     TrackDatabase() = default;
     ~TrackDatabase();
     TrackDatabase(const TrackDatabase&) = delete;
@@ -107,15 +104,14 @@ class TrackDatabase {
     int lastRowId();
     sqlite3* handle() const { return db_; }
 
-    // Track operations. openStore opens "Vandrel.db" in the program folder (or the given
-    // path) and creates what is missing: both tables and the index on TKPT(tkid).
+    // Track operations. openStore opens the database at `path` ("Vandrel.db" in the program
+    // folder) and creates what is missing: both tables and the index on TKPT(tkid).
     //
     // A command whose only write is a download may leave the tables of a new database to the
     // download's transaction (storeDecodedTracks makes them there): a first download into a
     // new folder then costs one commit, not two, each of which syncs the disk five times. A
     // database that is no database, or is locked, still fails or waits at the open.
     enum class MissingTables { MadeNow, MadeByTheDownload };
-    void openStore(MissingTables missing = MissingTables::MadeNow);
     void openStore(const std::filesystem::path& path,
                    MissingTables missing = MissingTables::MadeNow);
     void ensureTables(MissingTables missing = MissingTables::MadeNow);

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 
-#include "core/program_path.h"
 #include "store/sql_text.h"
 #include "store/sqlite_db.h"
 
@@ -25,10 +24,6 @@ constexpr const char* kCreatePointIndex = "create index if not exists TKPT_tkid 
 constexpr double kOneSecond = 1.0 / 86400.0;
 
 }  // namespace
-
-void TrackDatabase::openStore(MissingTables missing) {
-    openStore(programPath("Vandrel.db"), missing);
-}
 
 void TrackDatabase::openStore(const std::filesystem::path& path, MissingTables missing) {
     open(path.string().c_str());

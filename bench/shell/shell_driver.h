@@ -80,7 +80,7 @@ inline bool download(const fs::path& folder, const std::string& name,
     TrackDatabase& db = TrackDatabase::instance();
     db.openStore();
     const bool stored =
-        DownloadDeviceLogs(prompt, db, DeviceSettings{}).outcome == DownloadOutcome::Complete;
+        DownloadDeviceLogs(prompt, db, DeviceSettings{}).kind == OutcomeKind::Complete;
     db.close();
     return stored;
 }

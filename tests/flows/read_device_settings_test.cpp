@@ -108,7 +108,7 @@ TEST_F(ReadSettingsFlow, ADownloadStampsItsTracksWithTheLoggersTimeZone) {
     hooks.settingsRead = [&](const DeviceSettings& s) { taken.push_back(s); };
 
     const DownloadReport report = DownloadDeviceLogs(prompt_, db, copy_, hooks);
-    ASSERT_EQ(report.outcome, DownloadOutcome::Complete) << report.error;
+    ASSERT_EQ(report.kind, OutcomeKind::Complete) << report.error;
     EXPECT_EQ(prompt_.said, std::vector<std::string>{"Download Complete!"});
     EXPECT_EQ(report.settings.source, SettingsSource::Logger);
     ASSERT_EQ(taken.size(), 1u);
@@ -126,7 +126,7 @@ TEST_F(ReadSettingsFlow, ADownloadStampsItsTracksWithTheLoggersTimeZone) {
     db.execute("delete from TKPT; delete from TK;");
     prompt_.said.clear();
     taken.clear();
-    ASSERT_EQ(DownloadDeviceLogs(prompt_, db, copy_, hooks).outcome, DownloadOutcome::Complete);
+    ASSERT_EQ(DownloadDeviceLogs(prompt_, db, copy_, hooks).kind, OutcomeKind::Complete);
     ASSERT_EQ(prompt_.said.size(), 2u);
     EXPECT_EQ(prompt_.said[0],
               "error: The logger's settings were not read (its settings block holds no valid "
