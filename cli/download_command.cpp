@@ -6,26 +6,21 @@
 #include "cli/commands.h"
 #include "cli/terminal_prompt.h"
 #include "core/units.h"
-#include "device/settings_form_values.h"
-#include "flows/app_data.h"
+#include "core/settings_form_values.h"
 #include "flows/download_device_logs.h"
 
 namespace vandrel::cli {
 
 namespace {
 
-int runDownload(const Context& context) {
+int runDownload(Context& context) {
     if (!prepare(context)) {
         return kExitFailure;
     }
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore(TrackDatabase::MissingTables::MadeByTheDownload);
+    Session& session = *context.session;
+    session.openStore(true);
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
-    // The logger's settings, when read, are the program's copy from now on (settings.xml).
-    DownloadHooks hooks;
-    hooks.settingsRead = [](const DeviceSettings& read) { AppData::instance().settings = read; };
-    const DownloadReport report =
-        DownloadDeviceLogs(prompt, db, AppData::instance().settings, hooks);
+    const DownloadReport report = DownloadDeviceLogs(prompt, session);
     switch (report.kind) {
         case OutcomeKind::NoDevice:
             return kExitNoDevice;

@@ -1,7 +1,7 @@
 #include "flows/download_device_logs.h"
 
 #include "core/units.h"
-#include "device/settings_form_values.h"
+#include "core/settings_form_values.h"
 #include "device/track_log.h"
 #include "flows/device_command.h"
 #include "flows/folder_lock.h"
@@ -56,7 +56,7 @@ DownloadReport DownloadDeviceLogs(UserPrompt& prompt, Session& session) {
         return failed(prompt, "Download failed: " + lockError);
     }
     // The logger's own time zone stamps its tracks (Connect found it: no second search).
-    report.settings = readLoggerSettings(session.volume(), settings, false);
+    report.settings = readLoggerSettings(session, settings, false);
     if (report.settings.source == SettingsSource::Logger) {
         const std::string fileProblem = keepLoggerSettings(session.folder(), report.settings);
         if (!fileProblem.empty()) {

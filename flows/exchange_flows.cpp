@@ -44,7 +44,7 @@ bool refused(UserPrompt& prompt, const Session& session, const std::filesystem::
     return true;
 }
 
-ArchiveSaveResult refusedSave(std::string error) {
+ArchiveSaveResult failedSave(std::string error) {
     ArchiveSaveResult result;
     result.ok = false;
     result.error = std::move(error);
@@ -115,7 +115,7 @@ ArchiveSaveResult saveTracksTo(UserPrompt& prompt, const Session& session,
                                const std::vector<TrackHeader>& tracks) {
     std::string error;
     if (refused(prompt, session, path, &error)) {
-        return refusedSave(error);
+        return failedSave(error);
     }
     const ArchiveSaveResult result = saveArchive(path, tracks);
     tellSaveResult(prompt, path, result);
@@ -153,7 +153,7 @@ ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, Session& session,
                                      const std::vector<TrackHeader>& headers) {
     std::string error;
     if (refused(prompt, session, path, &error)) {
-        return refusedSave(error);
+        return failedSave(error);
     }
     TrackDatabase& db = session.database();
     ArchiveSaveResult result;
@@ -167,10 +167,11 @@ ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, Session& session,
     return result;
 }
 
-Outcome BackupTracks(UserPrompt& prompt, Session& session, const std::string& backupFile) {
+std::optional<ArchiveSaveResult> backupAllTracks(UserPrompt& prompt, Session& session,
+                                                 const std::string& backupFile) {
     if (backupFile.empty()) {
         prompt.notice(kSelectBackupFileText);
-        return commandDone(OutcomeKind::Cancelled);
+        return std::nullopt;
     }
     std::vector<TrackHeader> headers;
     try {
@@ -178,15 +179,18 @@ Outcome BackupTracks(UserPrompt& prompt, Session& session, const std::string& ba
     } catch (const CppSQLite3Exception& e) {
         const std::string why = session.database().describe(e);
         prompt.error("Database error: " + why);
-        Outcome failed;
-        failed.error = why;
-        return failed;
+        return failedSave(why);
     }
-    const ArchiveSaveResult result = backupStoredTracks(prompt, session, backupFile, headers);
+    ArchiveSaveResult result = backupStoredTracks(prompt, session, backupFile, headers);
     if (result.ok) {
         prompt.notice(kBackupCompleteText);
     }
-    return outcomeOf(result);
+    return result;
+}
+
+Outcome BackupTracks(UserPrompt& prompt, Session& session, const std::string& backupFile) {
+    const std::optional<ArchiveSaveResult> result = backupAllTracks(prompt, session, backupFile);
+    return result ? outcomeOf(*result) : commandDone(OutcomeKind::Cancelled);
 }
 
 ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, Session& session,

@@ -37,6 +37,10 @@ ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, Session& session,
                                      const std::filesystem::path& path,
                                      const std::vector<TrackHeader>& headers);
 
+// BackupTracks with the save's result: empty when nothing was attempted (no file named).
+std::optional<ArchiveSaveResult> backupAllTracks(UserPrompt& prompt, Session& session,
+                                                 const std::string& backupFile);
+
 // Loads the archive at path under the busy indicator, photos into the session's folder; the
 // overwrite question is asked through prompt. A file that is no archive, a database failure,
 // tracks without points and photos that could not be copied are told. The caller refreshes

@@ -10,7 +10,8 @@
 
 namespace vandrel {
 
-SettingsRead readLoggerSettings(DeviceVolume& volume, const DeviceSettings& copy, bool find) {
+SettingsRead readLoggerSettings(Session& session, const DeviceSettings& copy, bool find) {
+    DeviceVolume& volume = session.volume();
     SettingsRead read;
     read.settings = copy;
     if (find && !volume.FindDrive()) {
@@ -52,7 +53,7 @@ std::string keepLoggerSettings(const DataFolder& folder, const SettingsRead& rea
 
 SettingsRead ReadDeviceSettings(Session& session, std::string* fileProblem) {
     DeviceSettings& copy = session.settings;
-    SettingsRead read = readLoggerSettings(session.volume(), copy);
+    SettingsRead read = readLoggerSettings(session, copy);
     const std::string problem = keepLoggerSettings(session.folder(), read);
     if (fileProblem != nullptr) {
         *fileProblem = problem;

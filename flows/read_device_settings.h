@@ -45,8 +45,7 @@ struct SettingsRead {
 
 // Finds the logger (`find`; false when the caller has just connected to it) and reads and
 // checks its block 512. Touches neither the program's copy nor settings.xml.
-SettingsRead readLoggerSettings(DeviceVolume& volume, const DeviceSettings& copy,
-                                bool find = true);
+SettingsRead readLoggerSettings(Session& session, const DeviceSettings& copy, bool find = true);
 
 // Writes settings read from the logger to settings.xml when they differ from the copy they were
 // read against. Returns why the file could not be written, empty otherwise.

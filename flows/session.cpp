@@ -18,6 +18,10 @@ void Session::openStore(bool tablesByDownload) {
                                           : TrackDatabase::MissingTables::MadeNow);
 }
 
+void Session::closeStore() {
+    database_->close();
+}
+
 void Session::useDevice(const std::string& path) {
     volume_->setDevicePath(path);
 }

@@ -44,6 +44,7 @@ class Session {
     // Opens "Vandrel.db" of the folder and creates its missing tables (all of them now, or the
     // tables a download makes in its own transaction, see TrackDatabase::openStore).
     void openStore(bool tablesByDownload = false);
+    void closeStore();
     // `--device`: the logger volume to use instead of searching the mounted drives.
     void useDevice(const std::string& path);
 

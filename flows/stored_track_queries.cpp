@@ -73,11 +73,13 @@ Outcome deleteStoredTracks(UserPrompt& prompt, Session& session,
                            const std::function<void(std::size_t)>& deleting) {
     ProgramFolderLock folderLock(session.folder().root());
     if (!folderLock.tryLock()) {
-        return commandFailed(prompt, folderLock.error().empty()
-                                         ? "Another Vandrel command is using " +
-                                               session.folder().root().string() +
-                                               "; delete the tracks once it has finished."
-                                         : folderLock.error());
+        Outcome busy = commandFailed(prompt, folderLock.error().empty()
+                                                 ? "Another Vandrel command is using " +
+                                                       session.folder().root().string() +
+                                                       "; delete the tracks once it has finished."
+                                                 : folderLock.error());
+        busy.kind = OutcomeKind::Cancelled;  // nothing was deleted
+        return busy;
     }
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         if (deleting) {

@@ -36,6 +36,8 @@ class WebRenderer : public ui::RenderLink {
 
     // Also serves the files of a folder under vandrel://app/PREFIX/ (the demonstration).
     void serveFolder(const std::string& prefix, const std::filesystem::path& folder);
+    // The user's photos, served as "photos/NAME" (files directly inside only).
+    void servePhotos(const std::filesystem::path& folder) { photosFolder_ = folder; }
     // The address a browser host loads for a local file, or empty when it is not served.
     std::string addressFor(const std::string& path) const;
 
@@ -96,6 +98,7 @@ class WebRenderer : public ui::RenderLink {
     std::map<const ui::HtmlWindow*, int> keys_;
     std::map<const ui::Window*, std::unique_ptr<Backend>> backends_;
     std::map<std::string, std::filesystem::path> folders_;
+    std::filesystem::path photosFolder_;
     int nextKey_ = 1;
     guint flushSource_ = 0;
     std::uint64_t opsSent_ = 0;

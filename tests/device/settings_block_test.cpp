@@ -9,7 +9,7 @@
 #include "core/units.h"
 #include "device/settings_block.h"
 #include "device/settings_file.h"
-#include "device/settings_form_values.h"
+#include "core/settings_form_values.h"
 #include "flows/device_flow_fixture.h"
 #include "flows/refresh_listeners.h"
 #include "flows/save_device_settings.h"
