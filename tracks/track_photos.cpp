@@ -14,6 +14,7 @@
 #include "map/map_bridge.h"
 #include "store/sqlite_db.h"
 #include "ui/command_runner.h"
+#include "ui/html_escape.h"
 #include "ui/image_size.h"
 
 namespace vandrel::tracks {
@@ -124,12 +125,12 @@ void TrackPhotos::ShowPointInfo(float lat, float lng) {
         "color='#6B6B6B'>%s  </font><font color='#333333'>Lng: </font><font "
         "color='#6B6B6B'>%s</font><br/></td></tr><tr><td style=\"text-align:right;\"><a "
         "href=\"#\" class=\"addphoto\">%s</a></td></tr></table>",
-        {std::to_string(nearest + 1), map::escapeHtml(FormatAltitude(p.alt)),
-         map::escapeHtml(FormatDateTime(p.sdate)), map::escapeHtml(FormatCoordinate(p.lat)),
-         map::escapeHtml(FormatCoordinate(p.lng)), p.pho.empty() ? "add photo" : "update photo"});
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
-    map::MapBridge::showInfo(host, p.lat, p.lng, html);
-    map::MapBridge::showAnimationPoint(host, p.lat, p.lng);
+        {std::to_string(nearest + 1), ui::escapeHtml(FormatAltitude(p.alt)),
+         ui::escapeHtml(FormatDateTime(p.sdate)), ui::escapeHtml(FormatCoordinate(p.lat)),
+         ui::escapeHtml(FormatCoordinate(p.lng)), p.pho.empty() ? "add photo" : "update photo"});
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
+    bridge.showInfo(p.lat, p.lng, html);
+    bridge.showAnimationPoint(p.lat, p.lng);
 }
 
 void TrackPhotos::AttachPhoto() {
@@ -168,8 +169,8 @@ void TrackPhotos::AttachPhoto() {
                                         : copyFailure(source, folder, error));
         return;
     }
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
-    map::MapBridge::closeInfo(host);
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
+    bridge.closeInfo();
     // The old photo goes only once the new one is stored in its place.
     const std::string old = point->pho;
     point->pho = target.string();
@@ -184,7 +185,7 @@ void TrackPhotos::AttachPhoto() {
     if (!old.empty()) {
         deletePhotoFile(old);
     }
-    map::MapBridge::addPhoto(host, infoPoint_, point->lat, point->lng, point->pho);
+    bridge.addPhoto(infoPoint_, point->lat, point->lng, point->pho);
 }
 
 void TrackPhotos::ShowPhoto(int index) {
@@ -202,14 +203,14 @@ void TrackPhotos::ShowPhoto(int index) {
     std::string picture = "The photo cannot be read.";
     if (size) {
         const char* style = size->width < size->height ? "height:320px;" : "width:320px;";
-        picture = text("<img src=\"%s\" style=\"%s\" />", {map::escapeHtml(*address), style});
+        picture = text("<img src=\"%s\" style=\"%s\" />", {ui::escapeHtml(*address), style});
     }
     const std::string html = text(
         "<table style=\"font-size:12px;\"><tr><td colspan=2>%s</td></tr><tr><td>%s</td><td "
         "style=\"text-align:right;\"><a href=\"#\" class=\"removephoto\" "
         "data-index=\"%s\">remove</a></td></tr></table>",
-        {picture, map::escapeHtml(caption), std::to_string(index)});
-    map::MapBridge::showInfo(hooks_.map ? hooks_.map() : nullptr, point->lat, point->lng, html);
+        {picture, ui::escapeHtml(caption), std::to_string(index)});
+    map::MapBridge(hooks_.map ? hooks_.map() : nullptr).showInfo(point->lat, point->lng, html);
 }
 
 void TrackPhotos::RemovePhoto(int index) {
@@ -217,9 +218,9 @@ void TrackPhotos::RemovePhoto(int index) {
     if (point == nullptr) {
         return;
     }
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
-    map::MapBridge::closeInfo(host);
-    map::MapBridge::delPhoto(host, index);
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
+    bridge.closeInfo();
+    bridge.delPhoto(index);
     if (point->pho.empty()) {
         return;
     }
@@ -230,7 +231,7 @@ void TrackPhotos::RemovePhoto(int index) {
         TrackDatabase::instance().updatePoint(*point);
     } catch (const CppSQLite3Exception& e) {
         point->pho = old;
-        map::MapBridge::addPhoto(host, index, point->lat, point->lng, point->pho);
+        bridge.addPhoto(index, point->lat, point->lng, point->pho);
         if (hooks_.commands != nullptr) {
             hooks_.commands->prompt().error(std::string("Removing the photo failed: ") +
                                             e.errorMessage());
