@@ -157,7 +157,7 @@ void PageHost::mapServiceAnswered(bool reached) {
     for (ui::PageWindow* page :
          {static_cast<ui::PageWindow*>(poi_), static_cast<ui::PageWindow*>(track_)}) {
         if (page != nullptr) {
-            map::MapBridge::tilesOnline(map::mapWidget(*page));
+            map::MapBridge(map::mapWidget(*page)).tilesOnline();
         }
     }
 }

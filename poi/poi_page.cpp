@@ -171,12 +171,12 @@ void PoiPage::showPoiDetails(int slot) {
 
 void PoiPage::drawPoi(int slot, const std::filesystem::path& icons) {
     const PoiSlot& poi = state_.pois[static_cast<std::size_t>(slot)];
-    map::MapBridge::addWPMarker(map(), slot, poi.latitude, poi.longitude,
+    map::MapBridge(map()).addWPMarker(slot, poi.latitude, poi.longitude,
                                 markerIcon(icons, poi.icon));
 }
 
 void PoiPage::redrawAllPois() {
-    map::MapBridge::clrWPMarker(map());
+    map::MapBridge(map()).clrWPMarker();
     const std::filesystem::path icons = markerFolder();
     for (int slot = 0; slot < kPoiSlotCount; ++slot) {
         drawPoi(slot, icons);
@@ -191,9 +191,10 @@ void PoiPage::mapLoaded() {
     }
     host->enable(true);
     const map::MapService& service = mapService_;
-    map::MapBridge::useTiles(host, service.tiles, service.attribution);
-    map::MapBridge::useGeocoder(host, service.geocoder);
-    map::MapBridge::setCenter(host, 0, 0, 2);
+    const map::MapBridge bridge(host);
+    bridge.useTiles(service.tiles, service.attribution);
+    bridge.useGeocoder(service.geocoder);
+    bridge.setCenter(0, 0, 2);
     redrawAllPois();
     state_.selectedPoi = 0;
     showPoiDetails(0);
@@ -299,19 +300,18 @@ void PoiPage::searchAddress() {
     const ui::Value* typed = values.find("addfind");
     const std::string text = typed != nullptr ? typed->toString() : std::string();
     if (!text.empty()) {
-        map::MapBridge::findAddress(map(), text);
+        map::MapBridge(map()).findAddress(text);
     }
 }
 
 void PoiPage::addressFound(map::MapPosition at) {
     at.lat = clampedLatitude(at.lat);
     at.lng = wrappedLongitude(at.lng);
-    ui::BrowserHost* host = map();
-    map::MapBridge::setCenter(host, at.lat, at.lng, kFoundZoom);
+    const map::MapBridge bridge(map());
+    bridge.setCenter(at.lat, at.lng, kFoundZoom);
     const int slot = state_.selectedPoi;
     if (!isSlot(slot)) {
-        map::MapBridge::setFindMarker(host, at.lat, at.lng,
-                                      programPath("images/find.png").string());
+        bridge.setFindMarker(at.lat, at.lng, programPath("images/find.png").string());
         return;
     }
     PoiSlot& poi = state_.pois[static_cast<std::size_t>(slot)];

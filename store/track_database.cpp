@@ -1,5 +1,7 @@
 // The statements the program issues on the track tables. Every statement is a complete text
-// made from a fixed template (see sql_text.h); there are no bound parameters.
+// made from a fixed template (see sql_text.h), except the point inserts: they are prepared once
+// per connection and have each value bound as the text the template would write for it (see
+// insertPointRows).
 
 #include <cstdlib>
 

@@ -191,8 +191,9 @@ void CPageTrack::mapLoaded() {
     if (ui::BrowserHost* host = map()) {
         host->enable(true);
         const map::MapService& service = mapService_;
-        map::MapBridge::useTiles(host, service.tiles, service.attribution);
-        map::MapBridge::setCenter(host, 0, 0, 2);
+        const map::MapBridge bridge(host);
+        bridge.useTiles(service.tiles, service.attribution);
+        bridge.setCenter(0, 0, 2);
     }
 }
 
@@ -370,8 +371,8 @@ bool CPageTrack::putCar(int index) {
     ui::BrowserHost* host = map();
     const ui::Element* element = host != nullptr ? host->element() : nullptr;
     const ui::Rect box = element != nullptr ? element->location() : ui::Rect{};
-    map::MapBridge::setCar(host, point.lat, point.lng, programPath(kCarImage).string(), box.width(),
-                           box.height());
+    map::MapBridge(host).setCar(point.lat, point.lng, programPath(kCarImage).string(), box.width(),
+                                box.height());
     return true;
 }
 
@@ -398,17 +399,17 @@ void CPageTrack::ShowTrack() {
     playback_.reset(static_cast<int>(points.size()));
     showPointRows(pointList(), static_cast<int>(points.size()));
     buildChart();
-    ui::BrowserHost* host = map();
-    map::MapBridge::closeInfo(host);
-    map::MapBridge::clrTKLine(host);
-    map::MapBridge::clrPhoto(host);
-    map::MapBridge::clrCar(host);
+    const map::MapBridge bridge(map());
+    bridge.closeInfo();
+    bridge.clrTKLine();
+    bridge.clrPhoto();
+    bridge.clrCar();
     // The page takes a long track in while this loop goes on: the busy window shows once that
     // is long enough to notice, and goes when the page has it.
     endShowing();
     const int serial = ++showSerial_;
     setTimer(kShowingTimer, kShowingNoticeDelay);
-    map::MapBridge::putTKLine(host, points, [this, serial, alive = aliveToken()] {
+    bridge.putTKLine(points, [this, serial, alive = aliveToken()] {
         if (!alive.expired() && serial == showSerial_) {
             endShowing();
         }
@@ -434,11 +435,11 @@ void CPageTrack::endShowing() {
 void CPageTrack::ClearTrackDisplay() {
     ++showSerial_;
     endShowing();
-    ui::BrowserHost* host = map();
-    map::MapBridge::closeInfo(host);
-    map::MapBridge::clrTKLine(host);
-    map::MapBridge::clrPhoto(host);
-    map::MapBridge::clrCar(host);
+    const map::MapBridge bridge(map());
+    bridge.closeInfo();
+    bridge.clrTKLine();
+    bridge.clrPhoto();
+    bridge.clrCar();
     chart_.Clear();
     chartTip_.hide();
     chartHotSpot_ = -1;
@@ -652,8 +653,9 @@ void CPageTrack::chartClicked(int index) {
         return;
     }
     const TrackPoint& p = chart_.point(index);
-    map::MapBridge::setCenter(map(), p.lat, p.lng, 0);
-    map::MapBridge::showAnimationPoint(map(), p.lat, p.lng);
+    const map::MapBridge bridge(map());
+    bridge.setCenter(p.lat, p.lng, 0);
+    bridge.showAnimationPoint(p.lat, p.lng);
 }
 
 }  // namespace vandrel::tracks

@@ -12,6 +12,7 @@
 #include "flows/point_photos.h"
 #include "map/map_bridge.h"
 #include "ui/command_runner.h"
+#include "ui/html_escape.h"
 #include "ui/image_size.h"
 
 namespace vandrel::tracks {
@@ -124,12 +125,12 @@ void TrackPhotos::ShowPointInfo(float lat, float lng) {
         "color='#6B6B6B'>%s  </font><font color='#333333'>Lng: </font><font "
         "color='#6B6B6B'>%s</font><br/></td></tr><tr><td style=\"text-align:right;\"><a "
         "href=\"#\" class=\"addphoto\">%s</a></td></tr></table>",
-        {std::to_string(nearest + 1), map::escapeHtml(FormatAltitude(p.alt)),
-         map::escapeHtml(FormatDateTime(p.sdate)), map::escapeHtml(FormatCoordinate(p.lat)),
-         map::escapeHtml(FormatCoordinate(p.lng)), p.pho.empty() ? "add photo" : "update photo"});
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
-    map::MapBridge::showInfo(host, p.lat, p.lng, html);
-    map::MapBridge::showAnimationPoint(host, p.lat, p.lng);
+        {std::to_string(nearest + 1), ui::escapeHtml(FormatAltitude(p.alt)),
+         ui::escapeHtml(FormatDateTime(p.sdate)), ui::escapeHtml(FormatCoordinate(p.lat)),
+         ui::escapeHtml(FormatCoordinate(p.lng)), p.pho.empty() ? "add photo" : "update photo"});
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
+    bridge.showInfo(p.lat, p.lng, html);
+    bridge.showAnimationPoint(p.lat, p.lng);
 }
 
 void TrackPhotos::AttachPhoto() {
@@ -144,11 +145,11 @@ void TrackPhotos::AttachPhoto() {
     if (!chosen || point == nullptr) {
         return;
     }
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
     const Outcome attached = attachPointPhoto(prompt, session_, *point, fs::path(*chosen), stamps_,
-                                              [host] { map::MapBridge::closeInfo(host); });
+                                              [&bridge] { bridge.closeInfo(); });
     if (attached.complete()) {
-        map::MapBridge::addPhoto(host, infoPoint_, point->lat, point->lng, point->pho);
+        bridge.addPhoto(infoPoint_, point->lat, point->lng, point->pho);
     }
 }
 
@@ -167,14 +168,14 @@ void TrackPhotos::ShowPhoto(int index) {
     std::string picture = "The photo cannot be read.";
     if (size) {
         const char* style = size->width < size->height ? "height:320px;" : "width:320px;";
-        picture = text("<img src=\"%s\" style=\"%s\" />", {map::escapeHtml(*address), style});
+        picture = text("<img src=\"%s\" style=\"%s\" />", {ui::escapeHtml(*address), style});
     }
     const std::string html = text(
         "<table style=\"font-size:12px;\"><tr><td colspan=2>%s</td></tr><tr><td>%s</td><td "
         "style=\"text-align:right;\"><a href=\"#\" class=\"removephoto\" "
         "data-index=\"%s\">remove</a></td></tr></table>",
-        {picture, map::escapeHtml(caption), std::to_string(index)});
-    map::MapBridge::showInfo(hooks_.map ? hooks_.map() : nullptr, point->lat, point->lng, html);
+        {picture, ui::escapeHtml(caption), std::to_string(index)});
+    map::MapBridge(hooks_.map ? hooks_.map() : nullptr).showInfo(point->lat, point->lng, html);
 }
 
 void TrackPhotos::RemovePhoto(int index) {
@@ -182,16 +183,16 @@ void TrackPhotos::RemovePhoto(int index) {
     if (point == nullptr) {
         return;
     }
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
-    map::MapBridge::closeInfo(host);
-    map::MapBridge::delPhoto(host, index);
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
+    bridge.closeInfo();
+    bridge.delPhoto(index);
     if (point->pho.empty()) {
         return;
     }
     SilentPrompt silent;
     UserPrompt& prompt = hooks_.commands != nullptr ? hooks_.commands->prompt() : silent;
     if (!removePointPhoto(prompt, session_, *point).complete()) {
-        map::MapBridge::addPhoto(host, index, point->lat, point->lng, point->pho);
+        bridge.addPhoto(index, point->lat, point->lng, point->pho);
     }
 }
 

@@ -16,12 +16,17 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/browser_host.h"
 #include "ui/html_window.h"
 
 namespace vandrel::gtk {
+
+// A script or style sheet compiled in from scripts/ (bridge.js is "bridge" of type "JS"), or
+// nothing if there is none of that name.
+std::string script(std::string_view name, std::string_view type);
 
 class WebRenderer : public ui::RenderLink {
   public:
