@@ -6,6 +6,7 @@
 
 #include "core/program_path.h"
 #include "device/device_volume.h"
+#include "store/sqlite_db.h"
 #include "scripted_prompt.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
@@ -17,19 +18,15 @@ namespace {
 class DownloadFlow : public ::testing::Test {
   protected:
     void SetUp() override {
-        setProgramFolder(dir_.path());
         db_.openStore(dir_ / "Vandrel.db");
+        // The program's copy says UTC+02:00.
+        session_.settings.TimeZone = -120;
         volume_ = std::make_shared<sim::MemoryVolume>();
-        DeviceVolume::instance().reset();
         // The path exists so that the search accepts it; the blocks come from memory.
         testing::writeFile(dir_ / "logger.img", "");
-        DeviceVolume::instance().setDevicePath((dir_ / "logger.img").string());
-        DeviceVolume::instance().setDeviceFactory(
+        session_.volume().setDevicePath((dir_ / "logger.img").string());
+        session_.volume().setDeviceFactory(
             [this](const std::string&) { return sim::makeMemoryBlockDevice(volume_); });
-    }
-    void TearDown() override {
-        DeviceVolume::instance().reset();
-        setProgramFolder({});
     }
 
     // A logger at UTC+01:00, as the tracks' fixes say.
@@ -42,25 +39,20 @@ class DownloadFlow : public ::testing::Test {
         volume_->bytes = image.bytes();
     }
     int storedTracks() { return db_.scalar("select count(*) from TK;"); }
-    DownloadReport download() { return DownloadDeviceLogs(prompt_, db_, copy_, hooks_); }
+    DownloadReport download() { return DownloadDeviceLogs(prompt_, session_); }
 
     testing::TempDir dir_;
-    TrackDatabase db_;
+    Session session_{DataFolder(dir_.path())};
+    TrackDatabase& db_ = session_.database();
     std::shared_ptr<sim::MemoryVolume> volume_;
     testing::ScriptedPrompt prompt_;
-    DownloadHooks hooks_;
-    DeviceSettings copy_ = [] {
-        DeviceSettings s;
-        s.TimeZone = -120;  // the program's copy says UTC+02:00
-        return s;
-    }();
 };
 
 TEST_F(DownloadFlow, StoresEveryTrackOnceWithTheLoggersTimeZone) {
     useImage(sim::generateTracks(3, 120, 1780000000, 5, 60));
     std::vector<std::string> order;
-    hooks_.stopPlayback = [&] { order.push_back("stop"); };
-    hooks_.refreshTrackPage = [&](const StoreResult&) { order.push_back("refresh"); };
+    session_.playbackStop.add([&] { order.push_back("stop"); });
+    session_.tracksChanged.add([&](const TracksChange&) { order.push_back("refresh"); });
 
     const DownloadReport first = download();
     EXPECT_EQ(first.kind, OutcomeKind::Complete);
