@@ -59,6 +59,9 @@ class CPageTrack final : public ui::PageWindow {
     void nextMonth();
     void today();
 
+    // The tracks of the selected day, as the list shows them.
+    const std::vector<TrackHeader>& dayTracks() const { return dayTracks_; }
+    bool mapsLoaded() const { return MapsLoaded; }
     // The row of the track shown on the map, or -1.
     int shownTrack() const { return shownTrack_; }
     const ProfileChart& chart() const { return chart_; }

@@ -11,7 +11,6 @@
 #include "device/settings_file.h"
 #include "core/settings_form_values.h"
 #include "flows/device_flow_fixture.h"
-#include "flows/refresh_listeners.h"
 #include "flows/save_device_settings.h"
 
 namespace vandrel {
@@ -135,19 +134,15 @@ class SaveSettingsFlow : public testing::DeviceFlow {
   protected:
     void SetUp() override {
         DeviceFlow::SetUp();
-        RefreshListeners::instance().clear();
-        RefreshListeners::instance().add([this] { notifiedAfterOpens_.push_back(opensSoFar()); });
+        session_.tracksChanged.add(
+            [this](const TracksChange&) { notifiedAfterOpens_.push_back(opensSoFar()); });
         settings_.TimeZone = -330;
         settings_.Length = 1;
         settings_.LogInterval = 10;
         settings_.Refbar = 30.48f;
     }
-    void TearDown() override {
-        RefreshListeners::instance().clear();
-        DeviceFlow::TearDown();
-    }
     int opensSoFar() const { return volume_->opens; }
-    Outcome save() { return SaveDeviceSettings(prompt_, settings_); }
+    Outcome save() { return SaveDeviceSettings(prompt_, session_, settings_); }
     DeviceSettings savedFile() {
         DeviceSettings read;
         EXPECT_TRUE(loadSettingsFile(dir_ / "settings.xml", read));

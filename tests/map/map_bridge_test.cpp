@@ -85,9 +85,10 @@ TEST(TrackDocument, IsCompactWithFiveDecimalsOfTheStoredFloatsAndEscapedPhotoNam
 }
 
 TEST(MapExternalDispatch, GivesIdsInTableOrderAndRefusesAsTheBrowserExpects) {
-    TrackMapEvents& events = TrackMapEvents::instance();
+    TrackMapEvents events;
     const MapExternalDispatch track(MapExternalDispatch::Page::Track, events);
-    const MapExternalDispatch poi(MapExternalDispatch::Page::Poi, PoiMapEvents::instance());
+    PoiMapEvents poiEvents;
+    const MapExternalDispatch poi(MapExternalDispatch::Page::Poi, poiEvents);
     EXPECT_EQ(track.idOfName("onmaploadcomplete"), 100000);
     EXPECT_EQ(track.idOfName("onremovephoto"), 100004);
     EXPECT_EQ(track.idOfName("onmoveendevent"), 100005);
@@ -103,7 +104,7 @@ TEST(MapExternalDispatch, GivesIdsInTableOrderAndRefusesAsTheBrowserExpects) {
 }
 
 TEST_F(Bridge, CallbacksPostThePageMessagesWithTheirArgumentsReadAsThePagesPassThem) {
-    TrackMapEvents& events = TrackMapEvents::instance();
+    TrackMapEvents events;
     events.setWindow(&page);
     MapExternalDispatch dispatch(MapExternalDispatch::Page::Track, events);
     dispatch.attach(*host);

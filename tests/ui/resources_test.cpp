@@ -23,18 +23,18 @@ class Resources : public ::testing::Test {
 
 TEST_F(Resources, LoadDataResolvesResNamesAndTypes) {
     LoadData html = resolveLoadData("res:201.html");
-    EXPECT_EQ(html.kind, Outcome::Delivered);
+    EXPECT_EQ(html.outcome, Outcome::Delivered);
     EXPECT_EQ(html.bytes.substr(0, 6), "<html>");
-    EXPECT_EQ(resolveLoadData("res:201").kind, Outcome::Delivered);
-    EXPECT_EQ(resolveLoadData("201.HTML").kind, Outcome::Delivered);
+    EXPECT_EQ(resolveLoadData("res:201").outcome, Outcome::Delivered);
+    EXPECT_EQ(resolveLoadData("201.HTML").outcome, Outcome::Delivered);
     EXPECT_EQ(resolveLoadData("res:logo.png").bytes, "PNGDATA");
     // Absent: left to the engine. Empty: discarded.
-    EXPECT_EQ(resolveLoadData("res:foo.png").kind, Outcome::Engine);
-    EXPECT_EQ(resolveLoadData("res:blank.html").kind, Outcome::Discard);
-    EXPECT_EQ(resolveLoadData("").kind, Outcome::Discard);
+    EXPECT_EQ(resolveLoadData("res:foo.png").outcome, Outcome::Engine);
+    EXPECT_EQ(resolveLoadData("res:blank.html").outcome, Outcome::Discard);
+    EXPECT_EQ(resolveLoadData("").outcome, Outcome::Discard);
     for (const char* outside : {"http://example.org/a.html", "https:x", "FILE:///etc/passwd",
                                 "images/logo1.png", "other.so/201.html"}) {
-        EXPECT_EQ(resolveLoadData(outside).kind, Outcome::Engine) << outside;
+        EXPECT_EQ(resolveLoadData(outside).outcome, Outcome::Engine) << outside;
     }
 }
 
@@ -88,7 +88,7 @@ TEST_F(Resources, NotificationsAreAnsweredByCode) {
     Notification load = note(HLN_LOAD_DATA);
     load.text = "res:201.html";
     EXPECT_EQ(child->notify(load), 0);
-    EXPECT_EQ(load.data.kind, LoadData::Outcome::Delivered);
+    EXPECT_EQ(load.data.outcome, LoadData::Outcome::Delivered);
     load.text = "";
     EXPECT_EQ(child->notify(load), 1);
     Notification attach = note(HLN_ATTACH_BEHAVIOR);
