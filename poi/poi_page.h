@@ -30,8 +30,8 @@ class PoiPage final : public ui::PageWindow {
             Session& session, const map::MapService& mapService);
     void init() override;
 
-    // The slots as the page shows them.
-    const PoiState& state() const { return state_; }
+    // The slots as the page shows them (a change shows at the next redraw).
+    PoiState& state() { return state_; }
 
     // Fills the POI bar from one slot: "#0007", the position with 5 decimals, the icon.
     void showPoiDetails(int slot);
