@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/device_settings.h"
 #include "core/program_path.h"
 #include "core/track_records.h"
 #include "core/user_prompt.h"
@@ -87,6 +88,8 @@ ArchiveSaveResult saveStoredTracks(const std::filesystem::path& archive, TrackDa
 struct ArchiveLoadOptions {
     std::filesystem::path photosFolder;  // where loaded photos go: the program's "photos"
     LocalClock clock = localTimeWithMilliseconds;
+    // The clock the messages show times in.
+    DeviceSettings settings;
 
     // Photos into the folder's "photos".
     static ArchiveLoadOptions programDefaults(const DataFolder& folder);

@@ -195,8 +195,9 @@ Outcome BackupTracks(UserPrompt& prompt, Session& session, const std::string& ba
 
 ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, Session& session,
                                  const std::filesystem::path& path) {
-    return loadTracksFrom(prompt, session, path,
-                          ArchiveLoadOptions::programDefaults(session.folder()));
+    ArchiveLoadOptions options = ArchiveLoadOptions::programDefaults(session.folder());
+    session.onOwnerThread([&] { options.settings = session.settings; });
+    return loadTracksFrom(prompt, session, path, options);
 }
 
 ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, Session& session,

@@ -127,13 +127,13 @@ void CPageTrack::init() {
         list->setRowPainter([this](ui::Canvas& canvas, int row, const ui::Rect& rect, bool sel) {
             if (row >= 0 && row < static_cast<int>(dayTracks_.size())) {
                 paintTrackRow(canvas, dayTracks_[static_cast<std::size_t>(row)], rect, sel,
-                              row == markedRow_);
+                              row == markedRow_, session_.settings);
             }
         });
         list->setFrameChangedHandler([this] { applyColumnRule(); });
     }
     if (ui::ListView* points = pointList()) {
-        attachPointList(*points, [this] { return shownPoints(); });
+        attachPointList(*points, [this] { return shownPoints(); }, session_.settings);
     }
     // Stored tracks changed (a download, a load) or the settings they show in: the calendar
     // opens on the newest downloaded track, which may be months away.
@@ -595,7 +595,7 @@ void CPageTrack::buildChart() {
     if (shownTrack_ < 0 || shownTrack_ >= static_cast<int>(dayTracks_.size())) {
         return;
     }
-    chart_.Build(chartKind_, dayTracks_[static_cast<std::size_t>(shownTrack_)]);
+    chart_.Build(chartKind_, dayTracks_[static_cast<std::size_t>(shownTrack_)], session_.settings);
     if (ui::StaticControl* control = chartControl()) {
         control->invalidate();
     }

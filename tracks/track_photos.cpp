@@ -125,8 +125,8 @@ void TrackPhotos::ShowPointInfo(float lat, float lng) {
         "color='#6B6B6B'>%s  </font><font color='#333333'>Lng: </font><font "
         "color='#6B6B6B'>%s</font><br/></td></tr><tr><td style=\"text-align:right;\"><a "
         "href=\"#\" class=\"addphoto\">%s</a></td></tr></table>",
-        {std::to_string(nearest + 1), ui::escapeHtml(FormatAltitude(p.alt)),
-         ui::escapeHtml(FormatDateTime(p.sdate)), ui::escapeHtml(FormatCoordinate(p.lat)),
+        {std::to_string(nearest + 1), ui::escapeHtml(FormatAltitude(p.alt, session_.settings)),
+         ui::escapeHtml(FormatDateTime(p.sdate, session_.settings)), ui::escapeHtml(FormatCoordinate(p.lat)),
          ui::escapeHtml(FormatCoordinate(p.lng)), p.pho.empty() ? "add photo" : "update photo"});
     const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
     bridge.showInfo(p.lat, p.lng, html);
