@@ -45,10 +45,9 @@ void PageHost::init() {
     setHandler(this);
     ui::loadHtmlResource(*this, 201);
     // An unreadable settings file leaves the default settings; the user is told why.
-    std::string problem;
-    if (!loadProgramSettings(*services_.session, problem) &&
-        !problem.empty() && services_.commands != nullptr) {
-        services_.commands->prompt().error(problem + ". The default settings are used.");
+    if (const Outcome loaded = loadProgramSettings(*services_.session);
+        !loaded.complete() && services_.commands != nullptr) {
+        services_.commands->prompt().error(loaded.error + ". The default settings are used.");
     }
     // A logger found at the start gives its own settings to the program before any page shows
     // or uses them. Directly: no command can run yet, and one block is read.

@@ -24,10 +24,9 @@ bool prepare(Context& context) {
     context.session = std::make_unique<Session>(DataFolder(folder));
     Session& session = *context.session;
     // An unreadable settings file is told, and the command goes on with the defaults.
-    std::string problem;
     std::vector<std::string> warnings;
-    if (!loadProgramSettings(session, problem, &warnings) && !problem.empty()) {
-        std::cerr << problem << ". The default settings are used." << std::endl;
+    if (const Outcome loaded = loadProgramSettings(session, &warnings); !loaded.complete()) {
+        std::cerr << loaded.error << ". The default settings are used." << std::endl;
     }
     for (const std::string& warning : warnings) {
         std::cerr << warning << std::endl;

@@ -1,5 +1,5 @@
 #pragma once
-// The exit code of a device command from its outcome.
+// The exit code of a command from its outcome.
 
 #include <iostream>
 
@@ -16,6 +16,8 @@ inline int exitCodeFor(OutcomeKind outcome) {
             return kExitNoDevice;
         case OutcomeKind::AnsweredNo:
             return kExitAnsweredNo;
+        case OutcomeKind::NoLogRecords:
+            return kExitNoLogRecords;
         case OutcomeKind::Cancelled:
         case OutcomeKind::Failed:
             break;

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
 #include "core/units.h"
 #include "core/settings_form_values.h"
@@ -21,15 +22,8 @@ int runDownload(Context& context) {
     session.openStore(true);
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
     const DownloadReport report = DownloadDeviceLogs(prompt, session);
-    switch (report.kind) {
-        case OutcomeKind::NoDevice:
-            return kExitNoDevice;
-        case OutcomeKind::NoLogRecords:
-            return kExitNoLogRecords;
-        case OutcomeKind::Failed:
-            return kExitFailure;
-        case OutcomeKind::Complete:
-            break;
+    if (!report.complete()) {
+        return exitCodeFor(report.kind);
     }
     std::cerr << report.stored.tracksStored << " tracks stored, " << report.stored.tracksSkipped
               << " tracks skipped as already stored, " << report.stored.pointsStored

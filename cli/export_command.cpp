@@ -30,7 +30,8 @@ int runExport(Context& context, ExportFormat format, const ExportArguments& argu
         return kExitFailure;
     }
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
-    return exportTrackTo(prompt, session, arguments.file, *track, format) ? kExitOk : kExitFailure;
+    return exportTrackTo(prompt, session, arguments.file, *track, format).complete() ? kExitOk
+                                                                                  : kExitFailure;
 }
 
 void addFormat(CLI::App& parent, Context& context, const char* name, const char* description,

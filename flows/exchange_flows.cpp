@@ -51,6 +51,12 @@ ArchiveSaveResult failedSave(std::string error) {
     return result;
 }
 
+Outcome failedWith(std::string error) {
+    Outcome outcome;
+    outcome.error = std::move(error);
+    return outcome;
+}
+
 Outcome outcomeOf(const ExchangeResult& result) {
     Outcome outcome;
     outcome.kind = result.ok ? OutcomeKind::Complete : OutcomeKind::Failed;
@@ -71,28 +77,29 @@ FileFilter archiveFilter() {
     return {kArchiveFilterDescription, "*.prg", "prg"};
 }
 
-bool exportTrackTo(UserPrompt& prompt, const Session& session, const std::filesystem::path& path,
-                   const TrackHeader& track, ExportFormat format, const KmzOptions& kmz) {
-    if (refused(prompt, session, path)) {
-        return false;
+Outcome exportTrackTo(UserPrompt& prompt, const Session& session, const std::filesystem::path& path,
+                      const TrackHeader& track, ExportFormat format, const KmzOptions& kmz) {
+    std::string refusal;
+    if (refused(prompt, session, path, &refusal)) {
+        return failedWith(std::move(refusal));
     }
     if (format == ExportFormat::Gpx) {
         const ExchangeResult result = exportGpx(path, track);
         if (!result.ok) {
             prompt.error(result.error);
         }
-        return result.ok;
+        return outcomeOf(result);
     }
     const KmzResult result = exportKmz(path, track, kmz);
     if (!result.ok) {
         prompt.error(result.error);
-        return false;
+        return outcomeOf(result);
     }
     if (result.filesMissing > 0) {
         prompt.error(std::to_string(result.filesMissing) +
                      " icon or photo files could not be read; they are empty in " + path.string());
     }
-    return true;
+    return commandDone(OutcomeKind::Complete);
 }
 
 Outcome ExportTrack(UserPrompt& prompt, const Session& session, const TrackHeader& track,
@@ -103,8 +110,9 @@ Outcome ExportTrack(UserPrompt& prompt, const Session& session, const TrackHeade
     if (!path) {
         return commandDone(OutcomeKind::Cancelled);
     }
-    if (!exportTrackTo(prompt, session, *path, track, format)) {
-        return commandDone(OutcomeKind::Failed);
+    if (Outcome written = exportTrackTo(prompt, session, *path, track, format);
+        !written.complete()) {
+        return written;
     }
     prompt.notice(kExportCompleteText, "Saved to " + *path);
     return commandDone(OutcomeKind::Complete);

@@ -19,11 +19,11 @@
 
 namespace vandrel {
 
-// Writes the track to path; a failure is told and gives false. Nothing is said on success,
+// Writes the track to path; a failure is told and gives Failed. Nothing is said on success,
 // except that icons or photos that could not be packed into a KMZ are mentioned.
-bool exportTrackTo(UserPrompt& prompt, const Session& session, const std::filesystem::path& path,
-                   const TrackHeader& track, ExportFormat format,
-                   const KmzOptions& kmz = KmzOptions::programDefaults());
+Outcome exportTrackTo(UserPrompt& prompt, const Session& session, const std::filesystem::path& path,
+                      const TrackHeader& track, ExportFormat format,
+                      const KmzOptions& kmz = KmzOptions::programDefaults());
 
 // Writes the tracks to the archive at path; failures and photos that could not be copied are
 // told, nothing else.

@@ -64,10 +64,12 @@ SettingsRead ReadDeviceSettings(Session& session, std::string* fileProblem) {
     return read;
 }
 
-bool loadProgramSettings(Session& session, std::string& problem,
-                         std::vector<std::string>* warnings) {
-    return loadSettingsFile(session.folder().file("settings.xml"), session.settings, problem,
-                            warnings);
+Outcome loadProgramSettings(Session& session, std::vector<std::string>* warnings) {
+    Outcome outcome;
+    loadSettingsFile(session.folder().file("settings.xml"), session.settings, outcome.error,
+                     warnings);
+    outcome.kind = outcome.error.empty() ? OutcomeKind::Complete : OutcomeKind::Failed;
+    return outcome;
 }
 
 bool saveProgramSettings(const Session& session) {

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/device_settings.h"
+#include "flows/outcome.h"
 #include "flows/session.h"
 
 namespace vandrel {
@@ -57,10 +58,10 @@ std::string keepLoggerSettings(const DataFolder& folder, const SettingsRead& rea
 // written is returned in `fileProblem`, when given; the copy holds the logger's settings anyway.
 SettingsRead ReadDeviceSettings(Session& session, std::string* fileProblem = nullptr);
 
-// The session's copy from its folder's settings.xml (see loadSettingsFile): false with the
-// reason in `problem` when a file there cannot be read; a missing file leaves `problem` empty.
-bool loadProgramSettings(Session& session, std::string& problem,
-                         std::vector<std::string>* warnings = nullptr);
+// The session's copy from its folder's settings.xml (see loadSettingsFile). Failed, with the
+// reason, when a file there cannot be read (the copy keeps its values); a missing file is no
+// failure. Values out of range are named in `warnings`.
+Outcome loadProgramSettings(Session& session, std::vector<std::string>* warnings = nullptr);
 // Writes the session's copy into settings.xml; false when it cannot be written.
 bool saveProgramSettings(const Session& session);
 
