@@ -348,9 +348,12 @@
         el.style.top = placeOnAxis(y, Math.round(r.bottom) - Math.round(r.top),
             view.clientHeight) + 'px';
     };
-    // A list is a scroller as tall as its rows and as wide as its columns (op.number, op.x),
-    // over which the drawing of what is visible stays in place. Returns whether the list's
-    // client area changed (a scroll bar came or went), which the model must learn.
+    // A list is a scroller as tall as its rows and as wide as its columns (op.number, op.x).
+    // The drawing of the rows, the visible ones and a screenful either side, sits in it at their
+    // own place (op.top), so that the engine's own scrolling shows them at once, under the
+    // header drawn apart that sticks to the top. Returns whether the list's client area changed
+    // (a scroll bar came or went), which the model must learn.
+    const listHeaders = new WeakMap();
     const drawWidget = (el, op) => {
         if (op.name !== 'list') {
             el.innerHTML = op.value;
@@ -364,14 +367,24 @@
             if (!el.hasAttribute('tabindex')) {
                 el.tabIndex = 0;  // a list takes the focus, and with it its keys
             }
-            el.innerHTML = '<div class="vlist-spacer" style="position:relative">' +
-                '<div class="vlist-view" style="position:sticky;top:0;left:0;' +
-                'width:max-content"></div></div>';
+            // The header comes first and stacks above the rows, which scroll under it.
+            el.innerHTML = '<div class="vlist-spacer" style="position:relative;min-width:100%">' +
+                '<div class="vlist-head" style="position:sticky;top:0;z-index:1;' +
+                'overflow:hidden"></div><div class="vlist-rows" style="position:absolute;' +
+                'left:0;right:0;overflow:hidden"></div></div>';
             spacer = el.firstChild;
         }
+        const [head, rows] = spacer.children;
         spacer.style.height = op.number + 'px';
         spacer.style.width = op.x > 0 ? op.x + 'px' : '';
-        spacer.firstChild.innerHTML = op.value;
+        // The header changes with the columns only, not with each scroll.
+        const header = op.header || '';
+        if (listHeaders.get(head) !== header) {
+            listHeaders.set(head, header);
+            head.innerHTML = header;
+        }
+        rows.style.top = (op.top || 0) + 'px';
+        rows.innerHTML = op.value;
         if (op.y >= 0) {
             el.scrollTop = op.y;
         }
