@@ -101,7 +101,10 @@ void ListView::deleteAllRows() {
     selected_.clear();
     mark_ = -1;
     focus_ = -1;
+    // The renderer goes back to the top as well; else the new rows' drawing, placed there,
+    // would lie outside a view left where the old rows were scrolled to.
     scrollTop_ = 0;
+    requestScroll_ = true;
     invalidate();
     frameChanged();
 }

@@ -354,6 +354,17 @@
     // header drawn apart that sticks to the top. Returns whether the list's client area changed
     // (a scroll bar came or went), which the model must learn.
     const listHeaders = new WeakMap();
+    // A list out of the layout (its page hidden) cannot scroll, and the engine shows it again
+    // where it last was; the place the model asked for waits until the list shows.
+    const pendingScrolls = new Map();
+    const scrollList = (el, top) => {
+        if (el.isConnected && el.getClientRects().length === 0) {
+            pendingScrolls.set(el, top);
+            return;
+        }
+        pendingScrolls.delete(el);
+        el.scrollTop = top;
+    };
     const drawWidget = (el, op) => {
         if (op.name !== 'list') {
             el.innerHTML = op.value;
@@ -364,6 +375,9 @@
         if (!spacer) {
             el.setAttribute('data-vlist', '');
             el.style.overflow = 'auto';
+            // The rows' drawing is replaced as the list scrolls on; the engine must not move
+            // the scroll position to keep a row of the old drawing in place.
+            el.style.overflowAnchor = 'none';
             if (!el.hasAttribute('tabindex')) {
                 el.tabIndex = 0;  // a list takes the focus, and with it its keys
             }
@@ -386,7 +400,7 @@
         rows.style.top = (op.top || 0) + 'px';
         rows.innerHTML = op.value;
         if (op.y >= 0) {
-            el.scrollTop = op.y;
+            scrollList(el, op.y);
         }
         return before !== el.clientWidth + 'x' + el.clientHeight;
     };
@@ -469,6 +483,9 @@
         }
         if (styled) {
             applyMedia();  // new markup may bring style blocks
+        }
+        for (const [el, top] of pendingScrolls) {
+            scrollList(el, top);
         }
         if (moved) {
             scheduleLayout();
