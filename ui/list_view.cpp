@@ -268,23 +268,29 @@ void ListView::invalidate() {
     int screen = rowsPerScreen();
     drawnFirst_ = std::max(0, first - screen);
     drawnLast_ = std::min(rowCount(), last + screen);
-    Canvas rows(width, (drawnLast_ - drawnFirst_) * rowHeight_);
-    Canvas header(width, headerHeight());
+    // The rows go in pieces of a few each, stacked: as it scrolls, the engine paints the
+    // pieces in view only, where it would walk one drawing of all of them in every frame.
+    constexpr int kRowsPerPiece = 8;
+    std::string drawing;
     drawing_ = true;
     lastPainted_ = 0;
-    if (painter_) {
-        for (int row = drawnFirst_; row < drawnLast_; ++row) {
-            int top = (row - drawnFirst_) * rowHeight_;
-            painter_(rows, row, Rect{0, top, width, top + rowHeight_}, isSelected(row));
+    for (int from = drawnFirst_; from < drawnLast_; from += kRowsPerPiece) {
+        int to = std::min(drawnLast_, from + kRowsPerPiece);
+        Canvas piece(width, (to - from) * rowHeight_);
+        for (int row = from; row < to && painter_; ++row) {
+            int top = (row - from) * rowHeight_;
+            painter_(piece, row, Rect{0, top, width, top + rowHeight_}, isSelected(row));
             ++lastPainted_;
         }
+        drawing += piece.svg();
     }
+    Canvas header(width, headerHeight());
     paintHeader(header);
     drawing_ = false;
     // The renderer keeps a scroller as tall as all rows (number) and as wide as the columns
     // (x), with the header on top and the rows' drawing at its place below; y asks it to
     // scroll there, -1 leaves the user's position.
-    Change change{Change::Kind::WidgetContent, e->uid(), "list", rows.svg()};
+    Change change{Change::Kind::WidgetContent, e->uid(), "list", std::move(drawing)};
     if (headerHeight() > 0) {
         change.header = header.svg();
     }
