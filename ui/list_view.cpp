@@ -264,13 +264,15 @@ void ListView::invalidate() {
     // The rows are drawn over all columns, unscrolled: the renderer scrolls the drawing
     // sideways itself, and up and down over the screenful drawn beyond each edge of the view.
     int width = std::max(e->location().width(), contentWidth());
+    // The rows go in pieces of a few each, stacked: as it scrolls, the engine paints the
+    // pieces in view only, where it would walk one drawing of all of them in every frame. The
+    // pieces begin at whole multiples of their size, so that a piece drawn again as the list
+    // scrolls on is the same as before, and the renderer keeps it as it is.
+    constexpr int kRowsPerPiece = 8;
     auto [first, last] = visibleRows();
     int screen = rowsPerScreen();
-    drawnFirst_ = std::max(0, first - screen);
+    drawnFirst_ = std::max(0, first - screen) / kRowsPerPiece * kRowsPerPiece;
     drawnLast_ = std::min(rowCount(), last + screen);
-    // The rows go in pieces of a few each, stacked: as it scrolls, the engine paints the
-    // pieces in view only, where it would walk one drawing of all of them in every frame.
-    constexpr int kRowsPerPiece = 8;
     std::string drawing;
     drawing_ = true;
     lastPainted_ = 0;

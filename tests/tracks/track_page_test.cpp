@@ -346,14 +346,15 @@ TEST_F(TrackPage, TheDetailListDrawsThePointsOfTheShownTrackAndOnlyTheRowsAround
     doubleClick(0);
     ASSERT_EQ(points->rowCount(), 49'900);
     points->scrollTo(30'000 * 20);
-    // The 20 visible rows and a screenful either side, placed where they lie in the scroller.
-    EXPECT_EQ(points->lastPaintedRows(), 60);
+    // The 20 visible rows and a screenful either side, from a whole piece of eight rows on,
+    // placed where they lie in the scroller.
+    EXPECT_EQ(points->lastPaintedRows(), 64);
     texts = drawnTexts(*element);
-    ASSERT_EQ(texts.size(), 60u * 7u);
-    EXPECT_EQ(texts[0], "29981");
-    EXPECT_EQ(texts[20 * 7], "30001");
-    EXPECT_EQ(texts[59 * 7], "30040");
-    EXPECT_EQ(renderer.changes.back().top, points->headerHeight() + 29'980 * 20);
+    ASSERT_EQ(texts.size(), 64u * 7u);
+    EXPECT_EQ(texts[0], "29977");
+    EXPECT_EQ(texts[24 * 7], "30001");
+    EXPECT_EQ(texts[63 * 7], "30040");
+    EXPECT_EQ(renderer.changes.back().top, points->headerHeight() + 29'976 * 20);
 
     openDay(11);
     EXPECT_EQ(points->rowCount(), 0);

@@ -131,15 +131,16 @@ TEST_F(ListViews, AVirtualListPaintsOnlyTheVisibleRowsAndAScreenfulEitherSide) {
     painted.clear();
     list->scrollTo(20 * 30000 + 7);
     EXPECT_EQ(list->visibleRows(), (std::pair<int, int>{30000, 30011}));
-    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29990, 30021}));
-    EXPECT_EQ(painted.front(), 29990);
-    EXPECT_EQ(painted.size(), 31u);
+    // From a whole piece of eight rows on.
+    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30021}));
+    EXPECT_EQ(painted.front(), 29984);
+    EXPECT_EQ(painted.size(), 37u);
     // The renderer scrolls over what is drawn; near its edge the rows are drawn anew.
     painted.clear();
     list->scrollTo(20 * 30004);
     EXPECT_TRUE(painted.empty());
     list->scrollTo(20 * 30008);
-    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29998, 30028}));
+    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29992, 30028}));
     list->scrollTo(20 * 29994);
     EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30014}));
     list->scrollTo(1 << 30);  // clamped to the last screenful

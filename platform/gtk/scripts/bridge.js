@@ -365,6 +365,37 @@
         pendingScrolls.delete(el);
         el.scrollTop = top;
     };
+    // The rows come as pieces, one <svg> each. A piece the same as one shown stays, so that
+    // scrolling on parses and lays out only the pieces new at the edges of the drawing.
+    const pieceTexts = new WeakMap();
+    const drawRows = (rows, markup) => {
+        const pieces = markup ? markup.split(/(?=<svg[\s>])/) : [];
+        const wanted = new Set(pieces);
+        for (const node of [...rows.children]) {
+            if (!wanted.has(pieceTexts.get(node))) {
+                node.remove();
+            }
+        }
+        let next = rows.firstElementChild;
+        for (const text of pieces) {
+            if (next && pieceTexts.get(next) === text) {
+                next = next.nextElementSibling;
+                continue;
+            }
+            const parsed = document.createElement('template');
+            parsed.innerHTML = text;
+            const node = parsed.content.firstElementChild;
+            if (node) {
+                pieceTexts.set(node, text);
+                rows.insertBefore(node, next);
+            }
+        }
+        while (next) {
+            const stale = next;
+            next = next.nextElementSibling;
+            stale.remove();
+        }
+    };
     const drawWidget = (el, op) => {
         if (op.name !== 'list') {
             el.innerHTML = op.value;
@@ -398,7 +429,7 @@
             head.innerHTML = header;
         }
         rows.style.top = (op.top || 0) + 'px';
-        rows.innerHTML = op.value;
+        drawRows(rows, op.value);
         if (op.y >= 0) {
             scrollList(el, op.y);
         }
