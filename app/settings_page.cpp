@@ -3,11 +3,11 @@
 #include <charconv>
 #include <optional>
 
-#include "core/units.h"
 #include "core/settings_form_values.h"
+#include "core/units.h"
 #include "flows/read_device_settings.h"
-#include "flows/track_files.h"
 #include "flows/save_device_settings.h"
+#include "flows/track_files.h"
 #include "flows/update_firmware.h"
 #include "ui/element.h"
 #include "ui/form_values.h"
@@ -185,9 +185,8 @@ void SettingsPage::saveSettings() {
     const DeviceSettings settings = session_.settings;
     shown_ = settings;
     // The pages redraw in the new units (the session's tracksChanged, on the UI thread).
-    commands_->run([this, &settings](UserPrompt& prompt) {
-        SaveDeviceSettings(prompt, session_, settings);
-    });
+    commands_->run(
+        [this, &settings](UserPrompt& prompt) { SaveDeviceSettings(prompt, session_, settings); });
 }
 
 void SettingsPage::chooseBackupFile() {

@@ -20,7 +20,8 @@ int runFirmware(Context& context, const std::string& image, bool yes) {
     }
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
     TerminalPrompt prompt(std::cin, std::cerr, interactive, yes);
-    return exitCodeForConfirmed(UpdateFirmware(prompt, *context.session, image).kind, interactive, yes);
+    return exitCodeForConfirmed(UpdateFirmware(prompt, *context.session, image).kind, interactive,
+                                yes);
 }
 
 int runErase(Context& context, bool yes) {

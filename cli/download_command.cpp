@@ -6,8 +6,8 @@
 #include "cli/commands.h"
 #include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
-#include "core/units.h"
 #include "core/settings_form_values.h"
+#include "core/units.h"
 #include "flows/download_device_logs.h"
 
 namespace vandrel::cli {

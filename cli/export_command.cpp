@@ -31,7 +31,7 @@ int runExport(Context& context, ExportFormat format, const ExportArguments& argu
     }
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
     return exportTrackTo(prompt, session, arguments.file, *track, format).complete() ? kExitOk
-                                                                                  : kExitFailure;
+                                                                                     : kExitFailure;
 }
 
 void addFormat(CLI::App& parent, Context& context, const char* name, const char* description,

@@ -129,7 +129,8 @@ int runWrite(Context& context) {
         return kExitFailure;
     }
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
-    return exitCodeFor(SaveDeviceSettings(prompt, *context.session, context.session->settings).kind);
+    return exitCodeFor(
+        SaveDeviceSettings(prompt, *context.session, context.session->settings).kind);
 }
 
 }  // namespace

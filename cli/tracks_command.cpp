@@ -42,8 +42,7 @@ int runTracks(Context& context, const std::string& day) {
                     FormatDateTime(track.stime, settings).c_str(),
                     FormatDateTime(track.etime, settings).c_str(),
                     FormatDistance(track.dist, settings).c_str(),
-                    FormatAltitude(track.avgalt, settings).c_str(),
-                    db.countPoints(track.objid));
+                    FormatAltitude(track.avgalt, settings).c_str(), db.countPoints(track.objid));
     }
     return kExitOk;
 }

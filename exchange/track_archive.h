@@ -112,9 +112,8 @@ struct ArchiveLoadResult : ExchangeResult {
 // that track back, removes the photos copied for it and ends the load (result not ok); the
 // tracks stored before it stay. The file is read as a stream, holding one track at a time;
 // one that is not well-formed XML, or declares a document type, stores nothing.
-ArchiveLoadResult loadArchive(
-    const std::filesystem::path& archive, TrackDatabase& db, UserPrompt& prompt,
-    const ArchiveLoadOptions& options);
+ArchiveLoadResult loadArchive(const std::filesystem::path& archive, TrackDatabase& db,
+                              UserPrompt& prompt, const ArchiveLoadOptions& options);
 // The same for an archive's text already in memory; archive names the file, whose photo
 // folder the photos are copied from.
 ArchiveLoadResult loadArchiveText(std::string_view text, const std::filesystem::path& archive,

@@ -1,7 +1,7 @@
 #include "flows/download_device_logs.h"
 
-#include "core/units.h"
 #include "core/settings_form_values.h"
+#include "core/units.h"
 #include "device/track_log.h"
 #include "flows/device_command.h"
 #include "flows/folder_lock.h"

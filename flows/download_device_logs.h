@@ -10,8 +10,8 @@
 #include "core/device_settings.h"
 #include "core/track_records.h"
 #include "core/user_prompt.h"
-#include "flows/read_device_settings.h"
 #include "flows/outcome.h"
+#include "flows/read_device_settings.h"
 #include "flows/session.h"
 
 namespace vandrel {

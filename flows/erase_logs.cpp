@@ -30,7 +30,9 @@ Outcome EraseDeviceLogs(UserPrompt& prompt, Session& session, const fs::path& sh
     if (!folderLock) {
         return commandFailed(prompt, error + kNothingErased);
     }
-    if (!ensureEraseImage(shipped.empty() ? shippedEraseImage() : shipped, session.folder(), path, error) || !readEraseImage(path, image, error)) {
+    if (!ensureEraseImage(shipped.empty() ? shippedEraseImage() : shipped, session.folder(), path,
+                          error) ||
+        !readEraseImage(path, image, error)) {
         return commandFailed(prompt, error + kNothingErased);
     }
     std::array<uint8_t, kBlockSize> settingsBlock{};

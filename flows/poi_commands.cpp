@@ -55,8 +55,7 @@ Outcome UploadPois(UserPrompt& prompt, Session& session, const PoiState& app) {
     return commandDone(OutcomeKind::Complete);
 }
 
-Outcome DownloadPois(UserPrompt& prompt, Session& session, PoiState& app,
-                     const PoiHooks& hooks) {
+Outcome DownloadPois(UserPrompt& prompt, Session& session, PoiState& app, const PoiHooks& hooks) {
     if (!prompt.askYesNo(kDownloadQuestion1, kDownloadQuestion2)) {
         return commandDone(OutcomeKind::AnsweredNo);
     }

@@ -6,8 +6,8 @@
 
 #include <functional>
 
-#include "core/user_prompt.h"
 #include "core/poi_slot.h"
+#include "core/user_prompt.h"
 #include "flows/device_command.h"
 #include "flows/session.h"
 

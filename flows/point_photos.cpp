@@ -40,8 +40,8 @@ Outcome attachPointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point
     const fs::path folder = session.folder().photos();
     std::error_code error;
     if (!fs::is_directory(folder, error) && !fs::create_directories(folder, error)) {
-        return notAttached(prompt, "The folder " + folder.string() +
-                                       " could not be made: " + error.message());
+        return notAttached(
+            prompt, "The folder " + folder.string() + " could not be made: " + error.message());
     }
     const std::string extension = plainExtension(source.filename().string());
     CopyOutcome outcome = CopyOutcome::TargetExists;
@@ -85,8 +85,7 @@ Outcome removePointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point
         session.database().updatePoint(point);
     } catch (const CppSQLite3Exception& e) {
         point.pho = old;
-        return commandFailed(prompt,
-                             std::string("Removing the photo failed: ") + e.errorMessage());
+        return commandFailed(prompt, std::string("Removing the photo failed: ") + e.errorMessage());
     }
     deletePhotoFile(session.folder(), old);
     return commandDone(OutcomeKind::Complete);

@@ -53,9 +53,9 @@ SettingsRead readLoggerSettings(Session& session, const DeviceSettings& copy, bo
 std::string keepLoggerSettings(const DataFolder& folder, const SettingsRead& read);
 
 // The whole read: readLoggerSettings, then for valid settings that differ from the session's
-// copy, settings.xml written (see keepLoggerSettings) and the copy replaced. Says nothing to the user:
-// the caller shows which settings it shows (settingsSourceText). A settings.xml that cannot be
-// written is returned in `fileProblem`, when given; the copy holds the logger's settings anyway.
+// copy, settings.xml written (see keepLoggerSettings) and the copy replaced. Says nothing to the
+// user: the caller shows which settings it shows (settingsSourceText). A settings.xml that cannot
+// be written is returned in `fileProblem`, when given; the copy holds the logger's settings anyway.
 SettingsRead ReadDeviceSettings(Session& session, std::string* fileProblem = nullptr);
 
 // The session's copy from its folder's settings.xml (see loadSettingsFile). Failed, with the

@@ -27,8 +27,9 @@ std::vector<TrackHeader> tracksOfDay(Session& session, double day);
 // Deletes the given tracks, each with its photo files and then its rows in one transaction,
 // while holding the program folder (another command changing it, a download from vandrel-cli,
 // must not see tracks vanish under it: then nothing is deleted, the user is told to try again
-// once it has finished, and the outcome is Cancelled). `deleting` runs before each track goes, with its index. A
-// database failure is told and ends the deletion; the tracks deleted before it stay deleted.
+// once it has finished, and the outcome is Cancelled). `deleting` runs before each track goes, with
+// its index. A database failure is told and ends the deletion; the tracks deleted before it stay
+// deleted.
 Outcome deleteStoredTracks(UserPrompt& prompt, Session& session,
                            const std::vector<TrackHeader>& tracks,
                            const std::function<void(std::size_t)>& deleting = {});

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/user_prompt.h"
-#include "flows/session.h"
 #include "flows/device_command.h"
+#include "flows/session.h"
 
 namespace vandrel {
 

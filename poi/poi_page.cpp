@@ -172,7 +172,7 @@ void PoiPage::showPoiDetails(int slot) {
 void PoiPage::drawPoi(int slot, const std::filesystem::path& icons) {
     const PoiSlot& poi = state_.pois[static_cast<std::size_t>(slot)];
     map::MapBridge(map()).addWPMarker(slot, poi.latitude, poi.longitude,
-                                markerIcon(icons, poi.icon));
+                                      markerIcon(icons, poi.icon));
 }
 
 void PoiPage::redrawAllPois() {
@@ -349,8 +349,7 @@ void PoiPage::runPoiCommand(Command command) {
 }
 
 void PoiPage::uploadPois() {
-    runPoiCommand(
-        [this](UserPrompt& prompt, PoiState& work, const PoiHooks&) {
+    runPoiCommand([this](UserPrompt& prompt, PoiState& work, const PoiHooks&) {
         UploadPois(prompt, session_, work);
     });
 }
@@ -362,8 +361,7 @@ void PoiPage::downloadPois() {
 }
 
 void PoiPage::savePoiFile() {
-    runPoiCommand(
-        [this](UserPrompt& prompt, PoiState& work, const PoiHooks&) {
+    runPoiCommand([this](UserPrompt& prompt, PoiState& work, const PoiHooks&) {
         SavePoiFile(prompt, session_, work);
     });
 }

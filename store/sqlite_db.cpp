@@ -17,7 +17,6 @@ void checkOpen(sqlite3* db) {
 
 }  // namespace
 
-
 TrackDatabase::~TrackDatabase() {
     close();
 }

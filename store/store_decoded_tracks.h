@@ -9,7 +9,6 @@
 
 namespace vandrel {
 
-
 // Stores every track of two points or more that is not stored yet, in the order given, all in
 // one transaction, with tzome set to timeZone and the summary computed. A database failure
 // rolls the whole download back and is rethrown: a download stores all of its tracks or none.

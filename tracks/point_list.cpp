@@ -18,8 +18,8 @@ void attachPointList(ui::ListView& list, PointSource points, const DeviceSetting
         list.insertColumn(static_cast<int>(i), kPointColumns[i].width, kPointColumns[i].title);
     }
     list.setRowHeight(kPointRowHeight);
-    list.setRowPainter([&list, &settings, points = std::move(points)](ui::Canvas& canvas, int row,
-                                                           const ui::Rect& rect, bool selected) {
+    list.setRowPainter([&list, &settings, points = std::move(points)](
+                           ui::Canvas& canvas, int row, const ui::Rect& rect, bool selected) {
         const std::vector<TrackPoint>* shown = points();
         // The row count and the shown track change together; a row beyond the points is a
         // repaint caught between the two and stays blank.

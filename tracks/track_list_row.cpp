@@ -27,12 +27,13 @@ void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect&
     const ui::Color black = ui::rgb(0, 0, 0);
     canvas.text({2, r.top, r.right, r.top + 20},
                 FormatShortDateTime(track.stime, settings) + "~" +
-                    FormatShortDateTime(track.etime, settings), black,
-                kLine | ui::kAlignLeft);
-    canvas.text({2, r.bottom - 20, r.right, r.bottom}, "dist:" + FormatDistance(track.dist, settings), black,
-                kLine | ui::kAlignLeft);
+                    FormatShortDateTime(track.etime, settings),
+                black, kLine | ui::kAlignLeft);
+    canvas.text({2, r.bottom - 20, r.right, r.bottom},
+                "dist:" + FormatDistance(track.dist, settings), black, kLine | ui::kAlignLeft);
     canvas.text({r.left, r.bottom - 20, r.right - 2, r.bottom},
-                "average alt:" + FormatAltitude(track.avgalt, settings), black, kLine | ui::kAlignRight);
+                "average alt:" + FormatAltitude(track.avgalt, settings), black,
+                kLine | ui::kAlignRight);
     canvas.line({r.left, r.bottom - 1}, {r.right, r.bottom - 1}, ui::rgb(200, 200, 200));
     if (marked) {
         canvas.bitmap({r.right - 18, r.top + 4, r.right - 2, r.top + 20}, kShownTrackMarker);

@@ -42,7 +42,8 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
       session_(session),
       mapService_(mapService),
       dispatch_(map::MapExternalDispatch::Page::Track, mapEvents_),
-      photos_(session, {[this] { return map(); }, [this] { return shownTrackHeader(); }, commands}) {
+      photos_(session,
+              {[this] { return map(); }, [this] { return shownTrackHeader(); }, commands}) {
     addClick("lfromdevtrack", [this] { downloadDeviceLogs(); });
     addClick("lfrompctrack", [this] { loadTracksFromPc(); });
     addClick("s2pctrack", [this] { saveTracksToPc(); });
@@ -133,7 +134,8 @@ void CPageTrack::init() {
         list->setFrameChangedHandler([this] { applyColumnRule(); });
     }
     if (ui::ListView* points = pointList()) {
-        attachPointList(*points, [this] { return shownPoints(); }, session_.settings);
+        attachPointList(
+            *points, [this] { return shownPoints(); }, session_.settings);
     }
     // Stored tracks changed (a download, a load) or the settings they show in: the calendar
     // opens on the newest downloaded track, which may be months away.

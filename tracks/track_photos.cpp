@@ -126,8 +126,9 @@ void TrackPhotos::ShowPointInfo(float lat, float lng) {
         "color='#6B6B6B'>%s</font><br/></td></tr><tr><td style=\"text-align:right;\"><a "
         "href=\"#\" class=\"addphoto\">%s</a></td></tr></table>",
         {std::to_string(nearest + 1), ui::escapeHtml(FormatAltitude(p.alt, session_.settings)),
-         ui::escapeHtml(FormatDateTime(p.sdate, session_.settings)), ui::escapeHtml(FormatCoordinate(p.lat)),
-         ui::escapeHtml(FormatCoordinate(p.lng)), p.pho.empty() ? "add photo" : "update photo"});
+         ui::escapeHtml(FormatDateTime(p.sdate, session_.settings)),
+         ui::escapeHtml(FormatCoordinate(p.lat)), ui::escapeHtml(FormatCoordinate(p.lng)),
+         p.pho.empty() ? "add photo" : "update photo"});
     const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
     bridge.showInfo(p.lat, p.lng, html);
     bridge.showAnimationPoint(p.lat, p.lng);

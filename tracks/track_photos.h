@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "core/track_records.h"
 #include "core/photo_stamps.h"
+#include "core/track_records.h"
 #include "flows/session.h"
 
 namespace vandrel::ui {

@@ -6,7 +6,6 @@
 // program's folders (an absolute path, ".." above the folder, a link leading elsewhere) is
 // refused.
 
-#include <optional>
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "core/program_path.h"
+#include "map/map_widget.h"
 #include "platform/headless/headless_renderer.h"
 #include "store/sqlite_db.h"
-#include "map/map_widget.h"
 #include "tracks/track_page.h"
 #include "ui/element.h"
 #include "ui/event_loop.h"
@@ -104,9 +104,8 @@ void BM_LoadDayTracks(benchmark::State& state) {
         benchmark::DoNotOptimize(p.page.dayTracks().data());
     }
     state.counters["tracks"] = static_cast<double>(p.page.dayTracks().size());
-    state.counters["points"] =
-        static_cast<double>(p.page.dayTracks().size() * kPointsEach);
-    }
+    state.counters["points"] = static_cast<double>(p.page.dayTracks().size() * kPointsEach);
+}
 BENCHMARK(BM_LoadDayTracks)->Unit(benchmark::kMillisecond);
 
 void BM_PaintCalendarAndDayList(benchmark::State& state) {
@@ -122,7 +121,7 @@ void BM_PaintCalendarAndDayList(benchmark::State& state) {
         list->invalidate();
     }
     state.counters["rows"] = static_cast<double>(list->lastPaintedRows());
-    }
+}
 BENCHMARK(BM_PaintCalendarAndDayList)->Unit(benchmark::kMicrosecond);
 
 // Each step scrolls the Detail list 37 rows on (round to the top at the end) and draws the
@@ -149,7 +148,7 @@ void BM_ScrollPointList(benchmark::State& state) {
     }
     state.counters["list rows"] = static_cast<double>(points->rowCount());
     state.counters["rows"] = static_cast<double>(points->lastPaintedRows());
-    }
+}
 BENCHMARK(BM_ScrollPointList)->Arg(1'000)->Arg(49'900)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -22,9 +22,7 @@ using namespace vandrel::testing;
 
 class SettingsForm : public ::testing::Test {
   protected:
-    void SetUp() override {
-        session.useDevice((dir.path() / "no-logger.img").string());
-    }
+    void SetUp() override { session.useDevice((dir.path() / "no-logger.img").string()); }
     void open(const DeviceSettings& settings) {
         session.settings = settings;
         page.setRenderLink(&renderer);
@@ -105,7 +103,8 @@ TEST_F(SettingsForm, SaveKeepsTheFormInTheProgramAndFileAndTellsThePagesOnce) {
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(prompt.said.front(), "Device unconnect!");
     EXPECT_EQ(session.settings.LogInterval, 5);
-    EXPECT_EQ(FormatDistance(1610, session.settings), "1.00 mi");  // the track page draws in the new units
+    EXPECT_EQ(FormatDistance(1610, session.settings),
+              "1.00 mi");  // the track page draws in the new units
     DeviceSettings saved;
     ASSERT_TRUE(loadSettingsFile(dir.path() / "settings.xml", saved));
     EXPECT_EQ(saved, session.settings);

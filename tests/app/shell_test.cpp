@@ -39,9 +39,7 @@ class Shell : public ::testing::Test {
         host = frame.pageHost();
         ASSERT_NE(host, nullptr);
     }
-    void TearDown() override {
-        frame.destroy();
-    }
+    void TearDown() override { frame.destroy(); }
 
     std::string display(ui::HtmlWindow& w, const std::string& id) {
         ui::Element* e = elementById(w, id);

@@ -40,9 +40,7 @@ TEST(Handshake, AnswersTheChallengeModulo32Bits) {
 // Temporary mount points and volume images, listed in a mount table file of the test's own.
 class VolumeSearch : public ::testing::Test {
   protected:
-    void SetUp() override {
-        volume_.setMountTable((dir_ / "mountinfo").string());
-    }
+    void SetUp() override { volume_.setMountTable((dir_ / "mountinfo").string()); }
 
     // A mount point folder (with Id.txt when asked) and an image file as its source.
     std::string mount(const std::string& name, bool holdsId) {

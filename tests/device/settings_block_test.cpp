@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/settings_form_values.h"
 #include "core/units.h"
 #include "device/settings_block.h"
 #include "device/settings_file.h"
-#include "core/settings_form_values.h"
 #include "flows/device_flow_fixture.h"
 #include "flows/save_device_settings.h"
 

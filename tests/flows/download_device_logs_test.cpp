@@ -6,8 +6,8 @@
 
 #include "core/program_path.h"
 #include "device/device_volume.h"
-#include "store/sqlite_db.h"
 #include "scripted_prompt.h"
+#include "store/sqlite_db.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
 #include "tools/sim/memory_block_device.h"

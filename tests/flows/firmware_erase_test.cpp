@@ -2,11 +2,11 @@
 // what is refused before anything is written, and how a failure part-way is reported.
 #include <gtest/gtest.h>
 
+#include "device/erase_image.h"
+#include "device/firmware.h"
 #include "device/log_layout.h"
 #include "device/track_log.h"
 #include "device_flow_fixture.h"
-#include "device/erase_image.h"
-#include "device/firmware.h"
 #include "flows/erase_logs.h"
 #include "flows/poi_commands.h"
 #include "flows/update_firmware.h"
@@ -145,7 +145,8 @@ TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
     refuseFromOpen(3);
     volume_->failAtTransfer = 0;
     prompt_.yesNoAnswers = {true};
-    EXPECT_EQ(UpdateFirmware(prompt_, session_, (dir_ / "fw.bin").string()).kind, OutcomeKind::Failed);
+    EXPECT_EQ(UpdateFirmware(prompt_, session_, (dir_ / "fw.bin").string()).kind,
+              OutcomeKind::Failed);
 }
 
 // Written blocks are only on the logger once the flush at the close went through: a failed

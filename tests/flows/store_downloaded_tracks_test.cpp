@@ -9,8 +9,8 @@
 #include "core/ole_date.h"
 #include "core/program_path.h"
 #include "device/log_layout.h"
-#include "store/sqlite_db.h"
 #include "flows/download_device_logs.h"
+#include "store/sqlite_db.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
 
@@ -51,9 +51,7 @@ sim::SimTrack straightTrack(int points, int64_t startUnix, int16_t offset = 0) {
 
 class StoreDownload : public ::testing::Test {
   protected:
-    void SetUp() override {
-        db.openStore(dir / "Vandrel.db");
-    }
+    void SetUp() override { db.openStore(dir / "Vandrel.db"); }
 
     void writeLog(const std::vector<sim::SimTrack>& tracks) {
         sim::LoggerImage image(sim::kMinBlocks);

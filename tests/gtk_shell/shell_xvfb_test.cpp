@@ -72,7 +72,9 @@ TEST(DesktopProgram, TheTabBarSwitchesPages) {
 TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) {
     // The map pages replace the placeholders about a second after the start; a person clicks
     // the tab once the window has settled.
-    ASSERT_TRUE(pumpUntil([] { return host().poiPage()->state().MapsLoaded || host().trackPage()->mapsLoaded(); }, 20000));
+    ASSERT_TRUE(pumpUntil(
+        [] { return host().poiPage()->state().MapsLoaded || host().trackPage()->mapsLoaded(); },
+        20000));
     ASSERT_TRUE(clickOn(host(), "tab2"));
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
     pump(300);
@@ -384,7 +386,9 @@ TEST(DesktopProgram, MapPagesLoadOfflineAndTheTilesFollowOnceTheMapServiceAnswer
     // Nothing answers: after the first failed question the map pages load anyway and draw their
     // built-in world outline, while the timer keeps asking.
     stage->shell->setProbeAddress("http://127.0.0.1:9/");
-    EXPECT_TRUE(pumpUntil([] { return host().poiPage()->state().MapsLoaded || host().trackPage()->mapsLoaded(); }, 8000));
+    EXPECT_TRUE(pumpUntil(
+        [] { return host().poiPage()->state().MapsLoaded || host().trackPage()->mapsLoaded(); },
+        8000));
     EXPECT_TRUE(host().hasTimer(app::CONNECTIVITY_TIMER));
     EXPECT_EQ(fs::path(map::mapWidget(*host().poiPage())->address()).filename(), "pmaps.html");
     EXPECT_EQ(fs::path(map::mapWidget(*host().trackPage())->address()).filename(), "tmaps.html");

@@ -393,8 +393,8 @@ TEST(TrackDisplay, APhotoIsAttachedToAPointOfTheLineShownAndRemoved) {
     const int objid = trackPage().dayTracks()[0].objid;
     auto photosStored = [objid] {
         return session().database().scalar(("select count(*) from TKPT where tkid=" +
-                                                 std::to_string(objid) + " and length(pho)>0;")
-                                                    .c_str());
+                                            std::to_string(objid) + " and length(pho)>0;")
+                                               .c_str());
     };
     ASSERT_EQ(photosStored(), 0);
     // A click on the line, at a point halfway along it, opens the bubble with its link.

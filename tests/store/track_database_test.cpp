@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/program_path.h"
-#include "statement_log.h"
 #include "flows/session.h"
+#include "statement_log.h"
 #include "store/sqlite_db.h"
 #include "test_support.h"
 

@@ -72,9 +72,7 @@ class TrackPhotosTest : public ::testing::Test {
         ASSERT_EQ(page.shownTrack(), 0);
         browser->calls.clear();
     }
-    void TearDown() override {
-        ui::setImageSizeReader({});
-    }
+    void TearDown() override { ui::setImageSizeReader({}); }
 
     const TrackPoint& point(int i) {
         return page.dayTracks().at(0).points.at(static_cast<std::size_t>(i));

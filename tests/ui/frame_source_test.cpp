@@ -50,9 +50,7 @@ class Frames : public ::testing::Test {
         write("prog/child.html", "<p id=w>wrong folder</p>");
         write("outside.html", "<p id=secret>outside</p>");
     }
-    void TearDown() override {
-        setResourceTable(programResources());
-    }
+    void TearDown() override { setResourceTable(programResources()); }
     void write(const std::string& name, const std::string& text) {
         std::ofstream(dir / name) << text;
     }
