@@ -10,6 +10,8 @@
 // database() and volume(), since the pages start no second command and the owner does not
 // touch them. Everything else (settings and the notices) is the owner's: a flow on a worker
 // reaches it only through onOwnerThread, which runs the step there and returns when it is done.
+// During such a step the worker waits, so the owner's listeners may read the database then (the
+// track page reloads its day when tracksChanged comes).
 
 #include <functional>
 #include <memory>
