@@ -1,9 +1,6 @@
 #include "app/main_frame.h"
 
-#include "core/program_path.h"
-#include "device/settings_file.h"
-#include "flows/app_data.h"
-#include "store/sqlite_db.h"
+#include "flows/read_device_settings.h"
 #include "ui/behavior.h"
 #include "ui/controls.h"
 #include "ui/element.h"
@@ -26,7 +23,7 @@ std::unique_ptr<ui::Window> MainFrame::createControl(ui::Element& element) {
 }
 
 void MainFrame::create() {
-    TrackDatabase::instance().openStore();
+    services_.session->openStore();
     setHandler(this);
     ui::loadHtmlResource(*this, 215);
     if (host_ != nullptr) {
@@ -35,8 +32,8 @@ void MainFrame::create() {
 }
 
 void MainFrame::destroy() {
-    saveSettingsFile(programPath("settings.xml"), AppData::instance().settings);
-    TrackDatabase::instance().close();
+    saveProgramSettings(*services_.session);
+    services_.session->closeStore();
 }
 
 ui::Element* MainFrame::element(const char* id) const {

@@ -3,9 +3,6 @@
 #include "map/map_bridge.h"
 #include "map/map_widget.h"
 
-#include "core/program_path.h"
-#include "device/settings_file.h"
-#include "flows/app_data.h"
 #include "flows/read_device_settings.h"
 #include "ui/behavior.h"
 #include "ui/controls.h"
@@ -24,13 +21,16 @@ std::unique_ptr<ui::Window> PageHost::createControl(ui::Element& element) {
         const std::string name = element.attribute("name");
         std::unique_ptr<ui::PageWindow> page;
         if (name == "page1") {
-            page = std::make_unique<poi::PoiPage>(loop(), this, 0, services_.commands);
+            page = std::make_unique<poi::PoiPage>(loop(), this, 0, services_.commands,
+                                                  *services_.session, services_.mapService);
             poi_ = static_cast<poi::PoiPage*>(page.get());
         } else if (name == "page2") {
-            page = std::make_unique<tracks::CPageTrack>(loop(), this, 0, services_.commands);
+            page = std::make_unique<tracks::CPageTrack>(loop(), this, 0, services_.commands,
+                                                        *services_.session, services_.mapService);
             track_ = static_cast<tracks::CPageTrack*>(page.get());
         } else if (name == "page3") {
-            page = std::make_unique<SettingsPage>(loop(), this, 0, services_.commands);
+            page = std::make_unique<SettingsPage>(loop(), this, 0, services_.commands,
+                                                  *services_.session);
             settings_ = static_cast<SettingsPage*>(page.get());
         }
         if (page) {
@@ -45,15 +45,14 @@ void PageHost::init() {
     setHandler(this);
     ui::loadHtmlResource(*this, 201);
     // An unreadable settings file leaves the default settings; the user is told why.
-    std::string problem;
-    if (!loadSettingsFile(programPath("settings.xml"), AppData::instance().settings, problem) &&
-        !problem.empty() && services_.commands != nullptr) {
-        services_.commands->prompt().error(problem + ". The default settings are used.");
+    if (const Outcome loaded = loadProgramSettings(*services_.session);
+        !loaded.complete() && services_.commands != nullptr) {
+        services_.commands->prompt().error(loaded.error + ". The default settings are used.");
     }
     // A logger found at the start gives its own settings to the program before any page shows
     // or uses them. Directly: no command can run yet, and one block is read.
     std::string fileProblem;
-    const SettingsRead read = ReadDeviceSettings(AppData::instance().settings, &fileProblem);
+    const SettingsRead read = ReadDeviceSettings(*services_.session, &fileProblem);
     for (ui::PageWindow* page : pages()) {
         if (page != nullptr) {
             page->init();
@@ -157,7 +156,7 @@ void PageHost::mapServiceAnswered(bool reached) {
     for (ui::PageWindow* page :
          {static_cast<ui::PageWindow*>(poi_), static_cast<ui::PageWindow*>(track_)}) {
         if (page != nullptr) {
-            map::MapBridge::tilesOnline(map::mapWidget(*page));
+            map::MapBridge(map::mapWidget(*page)).tilesOnline();
         }
     }
 }

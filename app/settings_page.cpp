@@ -3,14 +3,12 @@
 #include <charconv>
 #include <optional>
 
+#include "core/settings_form_values.h"
 #include "core/units.h"
-#include "device/settings_form_values.h"
-#include "flows/app_data.h"
-#include "flows/exchange_flows.h"
-#include "flows/refresh_listeners.h"
+#include "flows/read_device_settings.h"
 #include "flows/save_device_settings.h"
+#include "flows/track_files.h"
 #include "flows/update_firmware.h"
-#include "store/sqlite_db.h"
 #include "ui/element.h"
 #include "ui/form_values.h"
 
@@ -35,8 +33,8 @@ FileFilter firmwareFilter() {
 }  // namespace
 
 SettingsPage::SettingsPage(ui::EventLoop& loop, ui::Window* parent, int controlId,
-                           ui::CommandRunner* commands)
-    : ui::PageWindow(loop, parent, controlId, commands, 204) {
+                           ui::CommandRunner* commands, Session& session)
+    : ui::PageWindow(loop, parent, controlId, commands, 204), session_(session) {
     addClick("onsetssave", [this] { saveSettings(); });
     addClick("mtype", [this] { setUnitLabel("m"); });
     addClick("etype", [this] { setUnitLabel("ft"); });
@@ -64,7 +62,7 @@ bool SettingsPage::onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,
 }
 
 void SettingsPage::FillSettingsForm() {
-    const DeviceSettings& s = AppData::instance().settings;
+    const DeviceSettings& s = session_.settings;
     shown_ = s;
     setUnitLabel(s.Length != 0 ? "ft" : "m");
     const TimeZoneFields zone = splitTimeZone(s.TimeZone);
@@ -94,20 +92,20 @@ void SettingsPage::readLoggerSettings() {
     }
     // On the command runner's worker, like every other access to the logger, so that a read
     // never meets a command's transfers and a slow logger does not hold the window.
-    const DeviceSettings copy = AppData::instance().settings;
+    const DeviceSettings copy = session_.settings;
     std::optional<SettingsRead> read;
     std::string fileProblem;
     commands_->run([&](UserPrompt&) {
-        read = vandrel::readLoggerSettings(copy);
-        fileProblem = keepLoggerSettings(*read);
+        read = vandrel::readLoggerSettings(session_, copy);
+        fileProblem = keepLoggerSettings(session_.folder(), *read);
     });
     if (!read) {
         return;
     }
     if (read->source == SettingsSource::Logger) {
         if (read->changed) {
-            AppData::instance().settings = read->settings;
-            RefreshListeners::instance().notify();
+            session_.settings = read->settings;
+            session_.tracksChanged.notify({});
         }
         if (read->settings != shown_) {
             FillSettingsForm();
@@ -136,7 +134,7 @@ DeviceSettings SettingsPage::readSettingsForm() const {
         const ui::Value* v = values.find(name);
         return v != nullptr ? static_cast<int32_t>(intOf(*v)) : 0;
     };
-    DeviceSettings s = AppData::instance().settings;
+    DeviceSettings s = session_.settings;
     s.Length = read("lhtype");
     s.Temperature = read("tptype");
     s.LogInterval = read("logint");
@@ -183,14 +181,12 @@ void SettingsPage::saveSettings() {
     if (commands_ == nullptr) {
         return;
     }
-    AppData::instance().settings = readSettingsForm();
-    const DeviceSettings settings = AppData::instance().settings;
+    session_.settings = readSettingsForm();
+    const DeviceSettings settings = session_.settings;
     shown_ = settings;
-    ui::CommandRunner& runner = *commands_;
-    // The pages redraw in the new units on the UI thread, whichever thread the save runs on.
-    const auto notify = [&runner] { runner.onUi([] { RefreshListeners::instance().notify(); }); };
-    runner.run(
-        [&settings, &notify](UserPrompt& prompt) { SaveDeviceSettings(prompt, settings, notify); });
+    // The pages redraw in the new units (the session's tracksChanged, on the UI thread).
+    commands_->run(
+        [this, &settings](UserPrompt& prompt) { SaveDeviceSettings(prompt, session_, settings); });
 }
 
 void SettingsPage::chooseBackupFile() {
@@ -207,8 +203,7 @@ void SettingsPage::backupTracks() {
         return;
     }
     const std::string file = fieldText("bkfile");
-    commands_->run(
-        [&file](UserPrompt& prompt) { BackupTracks(prompt, TrackDatabase::instance(), file); });
+    commands_->run([this, &file](UserPrompt& prompt) { BackupTracks(prompt, session_, file); });
 }
 
 void SettingsPage::chooseFirmwareFile() {
@@ -225,7 +220,7 @@ void SettingsPage::updateFirmware() {
         return;
     }
     const std::string file = fieldText("binfile");
-    commands_->run([&file](UserPrompt& prompt) { UpdateFirmware(prompt, file); });
+    commands_->run([this, &file](UserPrompt& prompt) { UpdateFirmware(prompt, session_, file); });
 }
 
 }  // namespace vandrel::app

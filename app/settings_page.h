@@ -15,7 +15,7 @@ namespace vandrel::app {
 class SettingsPage final : public ui::PageWindow {
   public:
     SettingsPage(ui::EventLoop& loop, ui::Window* parent, int controlId,
-                 ui::CommandRunner* commands);
+                 ui::CommandRunner* commands, Session& session);
     void init() override;
     bool onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,
                          ui::BehaviorEvent& event) override;
@@ -45,6 +45,7 @@ class SettingsPage final : public ui::PageWindow {
     std::string fieldText(const char* name) const;
     void setFieldText(const char* name, const std::string& text);
 
+    Session& session_;
     // The settings the form was last filled with or saved from.
     DeviceSettings shown_;
 };

@@ -8,6 +8,7 @@
 
 #include "app/frame_geometry.h"
 #include "core/user_prompt.h"
+#include "flows/session.h"
 #include "map/map_service.h"
 #include "ui/command_runner.h"
 
@@ -37,11 +38,15 @@ class FrameHost {
 };
 
 struct ShellServices {
+    // The program's data, which the pages reach through the flows.
+    Session* session = nullptr;
     CommandRunner* commands = nullptr;
     ConnectivityProbe* probe = nullptr;
     FrameHost* frame = nullptr;
-    // The home page of the map service the map pages draw their tiles from.
-    std::string probeAddress = map::mapService().probeAddress();
+    // The map pages' tiles and address search.
+    map::MapService mapService;
+    // The address the connectivity probe asks: the tile service's home page.
+    std::string probeAddress = mapService.probeAddress();
 };
 
 }  // namespace vandrel::app

@@ -10,6 +10,7 @@
 #include "core/program_path.h"
 #include "device/log_layout.h"
 #include "flows/download_device_logs.h"
+#include "store/sqlite_db.h"
 #include "tools/sim/logger_image.h"
 
 namespace vandrel {
@@ -64,19 +65,17 @@ void writeFullLog(const std::filesystem::path& folder) {
 void BM_StoreFullLog(benchmark::State& state) {
     TempFolder dir;
     writeFullLog(dir.path());
-    setProgramFolder(dir.path());
     const std::filesystem::path database = dir.path() / "Vandrel.db";
     int64_t points = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove(database);
         state.ResumeTiming();
-        TrackDatabase db;
-        db.openStore(database);
-        points = storeDownloadedTracks(db, 0).pointsStored;
-        db.close();
+        Session session{DataFolder(dir.path())};
+        session.openStore();
+        points = storeDownloadedTracks(session, 0).pointsStored;
+        session.closeStore();
     }
-    setProgramFolder({});
     state.counters["points"] = static_cast<double>(points);
     state.SetItemsProcessed(state.iterations() * points);
 }

@@ -66,15 +66,17 @@ bool pickTracks(TrackDatabase& db, const std::vector<int>& ids, std::vector<Trac
     return true;
 }
 
-int runSave(const Context& context, const SaveArguments& arguments) {
+int runSave(Context& context, const SaveArguments& arguments) {
     if (!prepare(context)) {
         return kExitFailure;
     }
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
+    Session& session = *context.session;
+    session.openStore();
+    TrackDatabase& db = session.database();
     TerminalPrompt prompt(std::cin, std::cerr, interactive(), false);
     if (arguments.trackIds.empty()) {
-        const std::optional<ArchiveSaveResult> result = BackupTracks(prompt, db, arguments.file);
+        const std::optional<ArchiveSaveResult> result =
+            backupAllTracks(prompt, session, arguments.file);
         if (result && result->ok) {
             printSaved(*result, arguments.file);
         }
@@ -84,19 +86,19 @@ int runSave(const Context& context, const SaveArguments& arguments) {
     if (!pickTracks(db, arguments.trackIds, tracks)) {
         return kExitFailure;
     }
-    const ArchiveSaveResult result = backupStoredTracks(prompt, db, arguments.file, tracks);
+    const ArchiveSaveResult result = backupStoredTracks(prompt, session, arguments.file, tracks);
     if (result.ok) {
         printSaved(result, arguments.file);
     }
     return result.ok ? kExitOk : kExitFailure;
 }
 
-int runLoad(const Context& context, const LoadArguments& arguments) {
+int runLoad(Context& context, const LoadArguments& arguments) {
     if (!prepare(context)) {
         return kExitFailure;
     }
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
+    Session& session = *context.session;
+    session.openStore();
     std::unique_ptr<TerminalPrompt> prompt;
     if (arguments.overwrite == "keep") {
         prompt = std::make_unique<FixedOverwritePrompt>(OverwriteAnswer::Ok, interactive());
@@ -107,7 +109,7 @@ int runLoad(const Context& context, const LoadArguments& arguments) {
         // Without a terminal the question gets the answer that keeps the stored track.
         prompt = std::make_unique<TerminalPrompt>(std::cin, std::cerr, interactive(), false);
     }
-    const ArchiveLoadResult result = loadTracksFrom(*prompt, db, arguments.file);
+    const ArchiveLoadResult result = loadTracksFrom(*prompt, session, arguments.file);
     if (result.isArchive) {
         std::cerr << result.stored << " tracks stored, " << result.replaced << " replaced, "
                   << result.kept << " kept, " << result.skipped << " skipped without points; "

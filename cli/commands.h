@@ -2,7 +2,10 @@
 // The subcommands of vandrel-cli. Each command file registers its subcommands with CLI11; the
 // subcommand's callback runs the command and leaves the process exit code in `exitCode`.
 
+#include <memory>
 #include <string>
+
+#include "flows/session.h"
 
 namespace CLI {
 class App;
@@ -22,11 +25,13 @@ struct Context {
     std::string dataDir;  // the program folder; empty: the default rule
     std::string device;   // --device; empty: search the mounted volumes
     int exitCode = kExitFailure;
+    // The command's session, made by prepare.
+    std::unique_ptr<Session> session;
 };
 
-// Points the program folder, the settings and the logger search at what the options name.
-// Returns false (with the reason on stderr) when the program folder cannot be made.
-bool prepare(const Context& context);
+// Makes the session on the program folder, the settings and the logger search the options
+// name. Returns false (with the reason on stderr) when the program folder cannot be made.
+bool prepare(Context& context);
 
 void addDownloadCommand(CLI::App& app, Context& context);
 void addTracksCommand(CLI::App& app, Context& context);

@@ -4,14 +4,13 @@
 
 #include "cli/commands.h"
 #include "core/program_path.h"
-#include "device/device_volume.h"
-#include "device/settings_file.h"
-#include "flows/app_data.h"
+#include "flows/read_device_settings.h"
 #include "store/sqlite_db.h"
 
 namespace vandrel::cli {
 
-bool prepare(const Context& context) {
+bool prepare(Context& context) {
+    std::filesystem::path folder = programFolder();
     if (!context.dataDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(context.dataDir, ec);
@@ -20,27 +19,26 @@ bool prepare(const Context& context) {
                       << std::endl;
             return false;
         }
-        setProgramFolder(std::filesystem::absolute(context.dataDir));
+        folder = std::filesystem::absolute(context.dataDir);
     }
+    context.session = std::make_unique<Session>(DataFolder(folder));
+    Session& session = *context.session;
     // An unreadable settings file is told, and the command goes on with the defaults.
-    std::string problem;
     std::vector<std::string> warnings;
-    if (!loadSettingsFile(programPath("settings.xml"), AppData::instance().settings, problem,
-                          &warnings) &&
-        !problem.empty()) {
-        std::cerr << problem << ". The default settings are used." << std::endl;
+    if (const Outcome loaded = loadProgramSettings(session, &warnings); !loaded.complete()) {
+        std::cerr << loaded.error << ". The default settings are used." << std::endl;
     }
     for (const std::string& warning : warnings) {
         std::cerr << warning << std::endl;
     }
     // The database waits up to a minute for another program's lock; without a word the tool
     // would look hung.
-    TrackDatabase::instance().setBusyNotice([] {
-        std::cerr << "Waiting for the database " << TrackDatabase::instance().path()
+    session.database().setBusyNotice([&session] {
+        std::cerr << "Waiting for the database " << session.database().path()
                   << ": database is locked by another program..." << std::endl;
     });
     if (!context.device.empty()) {
-        DeviceVolume::instance().setDevicePath(context.device);
+        session.useDevice(context.device);
     }
     return true;
 }

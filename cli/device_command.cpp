@@ -14,22 +14,23 @@
 namespace vandrel::cli {
 namespace {
 
-int runFirmware(const Context& context, const std::string& image, bool yes) {
+int runFirmware(Context& context, const std::string& image, bool yes) {
     if (!prepare(context)) {
         return kExitFailure;
     }
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
     TerminalPrompt prompt(std::cin, std::cerr, interactive, yes);
-    return exitCodeForConfirmed(UpdateFirmware(prompt, image).outcome, interactive, yes);
+    return exitCodeForConfirmed(UpdateFirmware(prompt, *context.session, image).kind, interactive,
+                                yes);
 }
 
-int runErase(const Context& context, bool yes) {
+int runErase(Context& context, bool yes) {
     if (!prepare(context)) {
         return kExitFailure;
     }
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
     TerminalPrompt prompt(std::cin, std::cerr, interactive, yes);
-    return exitCodeForConfirmed(EraseDeviceLogs(prompt).outcome, interactive, yes);
+    return exitCodeForConfirmed(EraseDeviceLogs(prompt, *context.session).kind, interactive, yes);
 }
 
 }  // namespace

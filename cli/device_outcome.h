@@ -1,5 +1,5 @@
 #pragma once
-// The exit code of a device command from its outcome.
+// The exit code of a command from its outcome.
 
 #include <iostream>
 
@@ -8,16 +8,18 @@
 
 namespace vandrel::cli {
 
-inline int exitCodeFor(CommandOutcome outcome) {
+inline int exitCodeFor(OutcomeKind outcome) {
     switch (outcome) {
-        case CommandOutcome::Complete:
+        case OutcomeKind::Complete:
             return kExitOk;
-        case CommandOutcome::NoDevice:
+        case OutcomeKind::NoDevice:
             return kExitNoDevice;
-        case CommandOutcome::AnsweredNo:
+        case OutcomeKind::AnsweredNo:
             return kExitAnsweredNo;
-        case CommandOutcome::Cancelled:
-        case CommandOutcome::Failed:
+        case OutcomeKind::NoLogRecords:
+            return kExitNoLogRecords;
+        case OutcomeKind::Cancelled:
+        case OutcomeKind::Failed:
             break;
     }
     return kExitFailure;
@@ -25,8 +27,8 @@ inline int exitCodeFor(CommandOutcome outcome) {
 
 // The exit code of a command that asked Yes or No. Without a terminal and without --yes the
 // answer is No and nothing else would be printed, so the reason is.
-inline int exitCodeForConfirmed(CommandOutcome outcome, bool interactive, bool yes) {
-    if (outcome == CommandOutcome::AnsweredNo && !interactive && !yes) {
+inline int exitCodeForConfirmed(OutcomeKind outcome, bool interactive, bool yes) {
+    if (outcome == OutcomeKind::AnsweredNo && !interactive && !yes) {
         std::cerr << "Not confirmed: there is no terminal to ask on and --yes was not given. "
                      "Nothing was done."
                   << std::endl;

@@ -4,37 +4,26 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
+#include "core/settings_form_values.h"
 #include "core/units.h"
-#include "device/settings_form_values.h"
-#include "flows/app_data.h"
 #include "flows/download_device_logs.h"
 
 namespace vandrel::cli {
 
 namespace {
 
-int runDownload(const Context& context) {
+int runDownload(Context& context) {
     if (!prepare(context)) {
         return kExitFailure;
     }
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore(TrackDatabase::MissingTables::MadeByTheDownload);
+    Session& session = *context.session;
+    session.openStore(true);
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
-    // The logger's settings, when read, are the program's copy from now on (settings.xml).
-    DownloadHooks hooks;
-    hooks.settingsRead = [](const DeviceSettings& read) { AppData::instance().settings = read; };
-    const DownloadReport report =
-        DownloadDeviceLogs(prompt, db, AppData::instance().settings, hooks);
-    switch (report.outcome) {
-        case DownloadOutcome::NoDevice:
-            return kExitNoDevice;
-        case DownloadOutcome::NoLogRecords:
-            return kExitNoLogRecords;
-        case DownloadOutcome::Failed:
-            return kExitFailure;
-        case DownloadOutcome::Complete:
-            break;
+    const DownloadReport report = DownloadDeviceLogs(prompt, session);
+    if (!report.complete()) {
+        return exitCodeFor(report.kind);
     }
     std::cerr << report.stored.tracksStored << " tracks stored, " << report.stored.tracksSkipped
               << " tracks skipped as already stored, " << report.stored.pointsStored

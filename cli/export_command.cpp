@@ -17,20 +17,21 @@ struct ExportArguments {
     std::string file;
 };
 
-int runExport(const Context& context, ExportFormat format, const ExportArguments& arguments) {
+int runExport(Context& context, ExportFormat format, const ExportArguments& arguments) {
     if (!prepare(context)) {
         return kExitFailure;
     }
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
-    const std::optional<TrackHeader> track = readStoredTrack(db, arguments.trackId);
+    Session& session = *context.session;
+    session.openStore();
+    const std::optional<TrackHeader> track = readStoredTrack(session.database(), arguments.trackId);
     if (!track) {
         std::cerr << "No stored track has the id " << arguments.trackId
                   << " (vandrel-cli tracks lists them)" << std::endl;
         return kExitFailure;
     }
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
-    return exportTrackTo(prompt, arguments.file, *track, format) ? kExitOk : kExitFailure;
+    return exportTrackTo(prompt, session, arguments.file, *track, format).complete() ? kExitOk
+                                                                                     : kExitFailure;
 }
 
 void addFormat(CLI::App& parent, Context& context, const char* name, const char* description,

@@ -31,7 +31,9 @@ int main(int argc, char** argv) {
         // Help ends well; every usage error is a plain failure.
         return app.exit(e) == 0 ? kExitOk : kExitFailure;
     } catch (const vandrel::CppSQLite3Exception& e) {
-        std::cerr << "Database error: " << vandrel::TrackDatabase::instance().describe(e)
+        std::cerr << "Database error: "
+                  << (context.session ? context.session->database().describe(e)
+                                      : std::string(e.errorMessage()))
                   << std::endl;
         return kExitFailure;
     } catch (const std::exception& e) {

@@ -10,7 +10,6 @@
 #include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
 #include "device/poi_file.h"
-#include "flows/app_data.h"
 #include "flows/poi_commands.h"
 
 namespace vandrel::cli {
@@ -26,7 +25,7 @@ bool interactive() {
 }
 
 // The file's records into the program's slots; the reason on stderr when it is refused.
-bool loadSlots(const std::string& file, AppData& app) {
+bool loadSlots(const std::string& file, PoiState& app) {
     const PoiFileResult read = ReadPoiFile(file, app.pois);
     if (!read.ok) {
         std::cerr << read.message << std::endl;
@@ -34,38 +33,43 @@ bool loadSlots(const std::string& file, AppData& app) {
     return read.ok;
 }
 
-int runUpload(const Context& context, const PoiOptions& o) {
+int runUpload(Context& context, const PoiOptions& o) {
     if (!prepare(context)) {
         return kExitFailure;
     }
-    AppData& app = AppData::instance();
+    PoiState app;
     if (!loadSlots(o.file, app)) {
         return kExitFailure;
     }
     TerminalPrompt prompt(std::cin, std::cerr, interactive(), o.yes);
-    return exitCodeForConfirmed(UploadPois(prompt, app).outcome, interactive(), o.yes);
+    return exitCodeForConfirmed(UploadPois(prompt, *context.session, app).kind, interactive(),
+                                o.yes);
 }
 
 // The slots start as the program's initial ones; entries of the logger that fail its range
 // test leave them so in the file.
-int runDownload(const Context& context, const PoiOptions& o) {
+int runDownload(Context& context, const PoiOptions& o) {
     if (!prepare(context)) {
         return kExitFailure;
     }
-    AppData& app = AppData::instance();
+    Session& session = *context.session;
+    PoiState app;
     TerminalPrompt prompt(std::cin, std::cerr, interactive(), o.yes);
     // The file is written before "Download Complete!" is told.
     PoiHooks hooks;
-    hooks.keepDownloaded = [&o](const PoiSlots& slots) {
+    hooks.keepDownloaded = [&o, &session](const PoiSlots& slots) {
+        if (std::string refused = session.folder().refusedWrite(o.file); !refused.empty()) {
+            return refused;
+        }
         const PoiFileResult written = WritePoiFile(o.file, slots);
         return written.ok ? std::string() : written.message;
     };
-    const CommandReport report = DownloadPois(prompt, app, hooks);
-    return exitCodeForConfirmed(report.outcome, interactive(), o.yes);
+    const Outcome report = DownloadPois(prompt, session, app, hooks);
+    return exitCodeForConfirmed(report.kind, interactive(), o.yes);
 }
 
 int runShow(const PoiOptions& o) {
-    AppData& app = AppData::instance();
+    PoiState app;
     if (!loadSlots(o.file, app)) {
         return kExitFailure;
     }

@@ -15,7 +15,6 @@
 #include "core/program_path.h"
 #include "device/settings_block.h"
 #include "device/settings_file.h"
-#include "flows/app_data.h"
 #include "flows/folder_lock.h"
 #include "flows/read_device_settings.h"
 #include "flows/save_device_settings.h"
@@ -73,17 +72,17 @@ bool assign(const std::string& assignment, DeviceSettings& settings, std::string
 // The logger's settings when it is found and holds valid ones (they become the program's copy,
 // as in the desktop program); else the program's copy. Which one is said on stderr, so that
 // stdout stays KEY=VALUE lines.
-int runShow(const Context& context) {
+int runShow(Context& context) {
     if (!prepare(context)) {
         return kExitFailure;
     }
     std::string fileProblem;
-    const SettingsRead read = ReadDeviceSettings(AppData::instance().settings, &fileProblem);
+    const SettingsRead read = ReadDeviceSettings(*context.session, &fileProblem);
     std::cerr << settingsSourceText(read) << std::endl;
     if (!fileProblem.empty()) {
         std::cerr << fileProblem << std::endl;
     }
-    const DeviceSettings& s = AppData::instance().settings;
+    const DeviceSettings& s = context.session->settings;
     for (const IntegerField& f : kIntegerFields) {
         std::printf("%s=%d\n", f.key, s.*f.field);
     }
@@ -91,7 +90,7 @@ int runShow(const Context& context) {
     return kExitOk;
 }
 
-int runSet(const Context& context, const std::vector<std::string>& assignments) {
+int runSet(Context& context, const std::vector<std::string>& assignments) {
     if (!prepare(context)) {
         return kExitFailure;
     }
@@ -99,15 +98,16 @@ int runSet(const Context& context, const std::vector<std::string>& assignments) 
     // this one waited is kept.
     TerminalPrompt prompt(std::cin, std::cerr, false, false);
     std::string lockError;
-    const auto folderLock = holdProgramFolder(prompt, lockError);
+    Session& session = *context.session;
+    const auto folderLock = holdProgramFolder(prompt, session.folder(), lockError);
     if (!folderLock) {
         std::cerr << lockError << "\nsettings.xml was not changed." << std::endl;
         return kExitFailure;
     }
     // Values out of range fall back to their defaults here too; prepare has told them.
-    loadSettingsFile(programPath("settings.xml"), AppData::instance().settings);
+    loadSettingsFile(session.folder().file("settings.xml"), session.settings);
     // All or nothing: one bad assignment leaves the file as it was.
-    DeviceSettings settings = AppData::instance().settings;
+    DeviceSettings settings = session.settings;
     for (const std::string& assignment : assignments) {
         std::string error;
         if (!assign(assignment, settings, error)) {
@@ -115,21 +115,22 @@ int runSet(const Context& context, const std::vector<std::string>& assignments) 
             return kExitFailure;
         }
     }
-    const auto file = programPath("settings.xml");
+    const auto file = session.folder().file("settings.xml");
     if (!saveSettingsFile(file, settings)) {
         std::cerr << "Cannot write " << file.string() << std::endl;
         return kExitFailure;
     }
-    AppData::instance().settings = settings;
+    session.settings = settings;
     return kExitOk;
 }
 
-int runWrite(const Context& context) {
+int runWrite(Context& context) {
     if (!prepare(context)) {
         return kExitFailure;
     }
     TerminalPrompt prompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false);
-    return exitCodeFor(SaveDeviceSettings(prompt, AppData::instance().settings).outcome);
+    return exitCodeFor(
+        SaveDeviceSettings(prompt, *context.session, context.session->settings).kind);
 }
 
 }  // namespace

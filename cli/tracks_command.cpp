@@ -21,7 +21,7 @@ bool parseDay(const std::string& text, double& day) {
     return SystemTimeToVariantTime(st, day);
 }
 
-int runTracks(const Context& context, const std::string& day) {
+int runTracks(Context& context, const std::string& day) {
     if (!prepare(context)) {
         return kExitFailure;
     }
@@ -34,13 +34,15 @@ int runTracks(const Context& context, const std::string& day) {
         }
         to = from + 1;
     }
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
+    context.session->openStore();
+    TrackDatabase& db = context.session->database();
+    const DeviceSettings& settings = context.session->settings;
     for (const TrackHeader& track : db.readTracksBetween(from, to, false)) {
         std::printf("%d  %s  %s  dist:%s  average alt:%s  points:%d\n", track.objid,
-                    FormatDateTime(track.stime).c_str(), FormatDateTime(track.etime).c_str(),
-                    FormatDistance(track.dist).c_str(), FormatAltitude(track.avgalt).c_str(),
-                    db.countPoints(track.objid));
+                    FormatDateTime(track.stime, settings).c_str(),
+                    FormatDateTime(track.etime, settings).c_str(),
+                    FormatDistance(track.dist, settings).c_str(),
+                    FormatAltitude(track.avgalt, settings).c_str(), db.countPoints(track.objid));
     }
     return kExitOk;
 }

@@ -12,8 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/program_path.h"
-
 namespace vandrel {
 namespace {
 
@@ -99,14 +97,6 @@ bool AtomicFile::create(bool openStream, std::string& error) {
     const std::string name = target_.filename().string();
     if (name.empty() || name == "." || name == "..") {
         error = cannotWrite(target_, "not a file name");
-        return false;
-    }
-    // An export over the database or another file the program keeps would lose the user's
-    // tracks; it is refused before anything is created.
-    const std::string own = programFileAt(target_);
-    if (!own.empty()) {
-        error = cannotWrite(target_, "it is the program's own file " + own +
-                                         "; choose another name. Nothing was written.");
         return false;
     }
     // In the target's folder: the rename stays within one file system.

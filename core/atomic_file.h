@@ -9,7 +9,7 @@
 // such files, the temporary is a hidden ".NAME.vandrel-XXXXXX" locked by its writer; the next
 // write into that folder removes the ones no running writer holds any more.
 //
-// A target that is one of the program's own files (programFileAt) is refused.
+// Whoever chooses the target keeps it off the program's own files (DataFolder::refusedWrite).
 
 #include <cstdio>
 #include <filesystem>

@@ -14,11 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path& overrideFolder() {
-    static fs::path folder;
-    return folder;
-}
-
 bool isResourceName(std::string_view name) {
     for (std::string_view prefix : {"Html/", "images/", "pois/"}) {
         if (name.substr(0, prefix.size()) == prefix) {
@@ -26,6 +21,12 @@ bool isResourceName(std::string_view name) {
         }
     }
     return false;
+}
+
+std::string withSlashes(std::string_view name) {
+    std::string normalised(name);
+    std::replace(normalised.begin(), normalised.end(), '\\', '/');
+    return normalised;
 }
 
 fs::path userDataFolder() {
@@ -54,9 +55,6 @@ bool isPortableFolder(const fs::path& folder) {
 }
 
 fs::path programFolder() {
-    if (!overrideFolder().empty()) {
-        return overrideFolder();
-    }
     return programFolderFor(executableFolder());
 }
 
@@ -79,19 +77,24 @@ fs::path resourceFolder() {
 }
 
 fs::path programPath(std::string_view name) {
-    std::string normalised(name);
-    for (char& c : normalised) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    if (isResourceName(normalised)) {
-        return resourceFolder() / normalised;
-    }
-    return programFolder() / normalised;
+    return resourceFolder() / withSlashes(name);
 }
 
-std::string programFileAt(const fs::path& path) {
+fs::path DataFolder::file(std::string_view name) const {
+    const std::string normalised = withSlashes(name);
+    return isResourceName(normalised) ? resourceFolder() / normalised : root_ / normalised;
+}
+
+std::string DataFolder::refusedWrite(const fs::path& path) const {
+    const std::string own = ownFileAt(path);
+    if (own.empty()) {
+        return {};
+    }
+    return "Cannot write " + path.string() + ": it is the program's own file " + own +
+           "; choose another name. Nothing was written.";
+}
+
+std::string DataFolder::ownFileAt(const fs::path& path) const {
     std::error_code ec;
     const fs::path target = fs::weakly_canonical(fs::absolute(path, ec), ec);
     if (ec) {
@@ -101,7 +104,7 @@ std::string programFileAt(const fs::path& path) {
     const bool exists = ::stat(path.c_str(), &targetStat) == 0;
     for (const char* name : {"Vandrel.db", "Vandrel.db-journal", "Vandrel.db-wal", "Vandrel.db-shm",
                              "settings.xml", "temp.hdr", "temp.log"}) {
-        const fs::path own = programPath(name);
+        const fs::path own = root_ / name;
         if (fs::weakly_canonical(own, ec) == target) {
             return name;
         }
@@ -111,7 +114,7 @@ std::string programFileAt(const fs::path& path) {
             return name;
         }
     }
-    const fs::path photos = fs::weakly_canonical(programPath("photos"), ec);
+    const fs::path photos = fs::weakly_canonical(this->photos(), ec);
     if (!ec && target != photos) {
         const auto [photoEnd, targetAt] =
             std::mismatch(photos.begin(), photos.end(), target.begin(), target.end());
@@ -120,10 +123,6 @@ std::string programFileAt(const fs::path& path) {
         }
     }
     return {};
-}
-
-void setProgramFolder(const fs::path& folder) {
-    overrideFolder() = folder;
 }
 
 }  // namespace vandrel

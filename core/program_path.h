@@ -7,8 +7,10 @@
 // `settings.xml`, `temp.hdr`, `temp.log`, `erase.bin`, `photos/`) from
 // `$XDG_DATA_HOME/vandrel/` (default `~/.local/share/vandrel/`).
 //
-// programPath(name) is the one place that decides; the command-line tool's `--data-dir` and the
-// tests move the user's files elsewhere with setProgramFolder.
+// programFolder() gives the user's folder by that rule; the command-line tool's `--data-dir`
+// and the tests choose another. A running program holds the one it uses as a DataFolder (in its
+// session), which is how every part reaches the user's files: two programs' folders can be open
+// side by side in one process.
 
 #include <filesystem>
 #include <string>
@@ -19,23 +21,39 @@ namespace vandrel {
 std::filesystem::path executableFolder();
 bool isPortableFolder(const std::filesystem::path& folder);
 
-// The folder of the user's files; created on first use in installed mode.
+// The folder of the user's files by the rule above; created on first use in installed mode.
 std::filesystem::path programFolder();
 // The same rule for a program installed in the given folder (no override applies).
 std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder);
 // The folder of the read-only files shipped with the program.
 std::filesystem::path resourceFolder();
 
-// A name below the program folder; names under Html/, images/ and pois/ resolve to the
-// resource folder. Backslashes in the name are taken as folder separators.
+// A shipped file (a name under Html/, images/ or pois/) in the resource folder. Backslashes in
+// the name are taken as folder separators.
 std::filesystem::path programPath(std::string_view name);
 
-// When `path` names one of the program's own files (Vandrel.db and its journals, settings.xml,
-// temp.hdr, temp.log, or a file in photos/), by any spelling, link or hard link: that file's
-// name, else empty. An export written there would destroy what the program keeps.
-std::string programFileAt(const std::filesystem::path& path);
+// The folder of one program's user files.
+class DataFolder {
+  public:
+    explicit DataFolder(std::filesystem::path root) : root_(std::move(root)) {}
 
-// Overrides the folder of the user's files (empty path: back to the rule above).
-void setProgramFolder(const std::filesystem::path& folder);
+    const std::filesystem::path& root() const { return root_; }
+    // A name below the folder ("Vandrel.db", "photos", "photos\\a.jpg"); names of shipped
+    // files resolve as programPath resolves them.
+    std::filesystem::path file(std::string_view name) const;
+    std::filesystem::path photos() const { return root_ / "photos"; }
+
+    // When `path` names one of the program's own files here (Vandrel.db and its journals,
+    // settings.xml, temp.hdr, temp.log, or a file in photos/), by any spelling, link or hard
+    // link: that file's name, else empty. An export written there would destroy what the
+    // program keeps.
+    std::string ownFileAt(const std::filesystem::path& path) const;
+    // The refusal of a write over one of them ("Cannot write PATH: it is the program's own
+    // file NAME; ..."), empty when `path` is no such file.
+    std::string refusedWrite(const std::filesystem::path& path) const;
+
+  private:
+    std::filesystem::path root_;
+};
 
 }  // namespace vandrel

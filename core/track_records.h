@@ -34,4 +34,14 @@ struct TrackHeader {
     int32_t tzome = 0;  // minutes to add to local time to get UTC, when the track was stored
 };
 
+// What storing a download's tracks did.
+struct StoreResult {
+    int tracksStored = 0;
+    int tracksSkipped = 0;  // already stored: a stored track starts within one second
+    int64_t pointsStored = 0;
+    // The start of the newest track the log held, stored now or before (0 for none), so that
+    // the calendar can open on it.
+    double newestStart = 0;
+};
+
 }  // namespace vandrel

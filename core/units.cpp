@@ -61,19 +61,6 @@ std::string metricLength(double metres) {
 
 }  // namespace
 
-namespace {
-const DeviceSettings* shownSettings = nullptr;
-}  // namespace
-
-const DeviceSettings& currentSettings() {
-    static const DeviceSettings defaults;
-    return shownSettings != nullptr ? *shownSettings : defaults;
-}
-
-void setCurrentSettings(const DeviceSettings* settings) {
-    shownSettings = settings;
-}
-
 DmsAngle DmsAngle::fromDegrees(double value) {
     DmsAngle a;
     a.value = value;

@@ -10,11 +10,6 @@
 
 namespace vandrel {
 
-// The settings the formatters read when none are given: the program's shared copy once the
-// program has named it, built-in defaults before that.
-const DeviceSettings& currentSettings();
-void setCurrentSettings(const DeviceSettings* settings);
-
 // A coordinate split for display; the sign is carried by the degrees only.
 struct DmsAngle {
     double value = 0;
@@ -26,11 +21,11 @@ struct DmsAngle {
     static DmsAngle fromDegrees(double value);
 };
 
-std::string FormatDateTime(double oleDate, const DeviceSettings& s = currentSettings());
-std::string FormatShortDateTime(double oleDate, const DeviceSettings& s = currentSettings());
-std::string FormatAltitude(double metres, const DeviceSettings& s = currentSettings());
-std::string FormatDistance(double metres, const DeviceSettings& s = currentSettings());
-std::string FormatTemperature(float celsius, const DeviceSettings& s = currentSettings());
+std::string FormatDateTime(double oleDate, const DeviceSettings& s);
+std::string FormatShortDateTime(double oleDate, const DeviceSettings& s);
+std::string FormatAltitude(double metres, const DeviceSettings& s);
+std::string FormatDistance(double metres, const DeviceSettings& s);
+std::string FormatTemperature(float celsius, const DeviceSettings& s);
 std::string FormatPressure(double hectopascals);
 std::string FormatCoordinate(double degrees);
 // The time-zone label of the settings page from its hour select value (minus the shown hour)

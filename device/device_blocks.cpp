@@ -7,8 +7,8 @@ namespace vandrel {
 namespace {
 
 // Opens the volume at `block` and moves one block; `write` chooses the direction.
-bool transferDeviceBlock(uint32_t block, uint8_t* buffer, bool write, std::string& error) {
-    DeviceVolume& volume = DeviceVolume::instance();
+bool transferDeviceBlock(DeviceVolume& volume, uint32_t block, uint8_t* buffer, bool write,
+                         std::string& error) {
     VolumeHandle handle = volume.OpenAt(static_cast<uint32_t>(block * kBlockSize));
     if (!handle.valid()) {
         error = "Cannot open the logger: " + volume.lastError();
@@ -31,13 +31,14 @@ bool transferDeviceBlock(uint32_t block, uint8_t* buffer, bool write, std::strin
 
 }  // namespace
 
-bool readDeviceBlock(uint32_t block, uint8_t* buffer, std::string& error) {
-    return transferDeviceBlock(block, buffer, false, error);
+bool readDeviceBlock(DeviceVolume& volume, uint32_t block, uint8_t* buffer, std::string& error) {
+    return transferDeviceBlock(volume, block, buffer, false, error);
 }
 
-bool writeDeviceBlock(uint32_t block, const uint8_t* buffer, std::string& error) {
+bool writeDeviceBlock(DeviceVolume& volume, uint32_t block, const uint8_t* buffer,
+                      std::string& error) {
     // The transfer only reads the buffer when writing.
-    return transferDeviceBlock(block, const_cast<uint8_t*>(buffer), true, error);
+    return transferDeviceBlock(volume, block, const_cast<uint8_t*>(buffer), true, error);
 }
 
 }  // namespace vandrel

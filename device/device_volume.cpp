@@ -118,11 +118,6 @@ std::string VolumeHandle::error() const {
     return device_ != nullptr ? device_->error() : "the logger volume is not open";
 }
 
-DeviceVolume& DeviceVolume::instance() {
-    static DeviceVolume volume;
-    return volume;
-}
-
 void DeviceVolume::setDevicePath(const std::string& path) {
     devicePath_ = path;
 }

@@ -43,9 +43,11 @@ struct MountEntry {
 // Parses the text of /proc/self/mountinfo (octal escapes such as \040 are undone).
 std::vector<MountEntry> parseMountInfo(const std::string& text);
 
+// One program's logger: the volume it found last and how it searches. Used by one thread at a
+// time (see flows/session.h).
 class DeviceVolume {
   public:
-    static DeviceVolume& instance();
+    DeviceVolume() = default;
 
     // `--device`: a block device, a mount point holding Id.txt, or a volume image.
     void setDevicePath(const std::string& path);
@@ -78,7 +80,6 @@ class DeviceVolume {
   private:
     template <typename MoveBlock>
     bool transferBlocks(uint32_t firstBlock, int count, MoveBlock moveBlock);
-    DeviceVolume() = default;
     bool tryCandidate(const std::string& mountPoint, const std::string& source);
     bool findGivenPath();
     bool readMountTable(std::vector<MountEntry>& entries);

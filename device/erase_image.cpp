@@ -49,8 +49,8 @@ bool writeKeptBytes(const fs::path& path, const std::vector<uint8_t>& image, std
     return true;
 }
 
-bool readKeptBlocks(uint8_t* settingsBlock, uint8_t* poiBlock, std::string& error) {
-    DeviceVolume& volume = DeviceVolume::instance();
+bool readKeptBlocks(DeviceVolume& volume, uint8_t* settingsBlock, uint8_t* poiBlock,
+                    std::string& error) {
     VolumeHandle handle = volume.OpenAt(kEraseFirstBlock * kBlockSize);
     if (!handle.valid()) {
         error = "Cannot open the logger: " + volume.lastError() + ".";
@@ -64,8 +64,8 @@ bool readKeptBlocks(uint8_t* settingsBlock, uint8_t* poiBlock, std::string& erro
     return ok;
 }
 
-bool writeErasedBlocks(const std::vector<uint8_t>& image, std::string& error) {
-    DeviceVolume& volume = DeviceVolume::instance();
+bool writeErasedBlocks(DeviceVolume& volume, const std::vector<uint8_t>& image,
+                       std::string& error) {
     VolumeHandle handle = volume.OpenAt(kEraseFirstBlock * kBlockSize);
     if (!handle.valid()) {
         error = "Cannot open the logger: " + volume.lastError() + "." + kNothingErased;
@@ -102,8 +102,9 @@ fs::path shippedEraseImage() {
     return {};
 }
 
-bool ensureEraseImage(const fs::path& shipped, fs::path& path, std::string& error) {
-    path = programPath("erase.bin");
+bool ensureEraseImage(const fs::path& shipped, const DataFolder& folder, fs::path& path,
+                      std::string& error) {
+    path = folder.file("erase.bin");
     std::error_code ec;
     if (fs::exists(path, ec)) {
         return true;

@@ -19,6 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "core/program_path.h"
+#include "device/device_volume.h"
+
 namespace vandrel {
 
 constexpr uint32_t kEraseFirstBlock = 512;
@@ -33,8 +36,8 @@ std::filesystem::path shippedEraseImage();
 
 // The erase image of the program folder, copied from `shipped` when the folder has none.
 // False with the reason when neither exists or the copy fails.
-bool ensureEraseImage(const std::filesystem::path& shipped, std::filesystem::path& path,
-                      std::string& error);
+bool ensureEraseImage(const std::filesystem::path& shipped, const DataFolder& folder,
+                      std::filesystem::path& path, std::string& error);
 
 // Puts the logger's settings block (bytes 193 and 194 cleared) and the first 546 bytes of its
 // POI block at the start of an erase image of kEraseImageSize bytes.
@@ -49,9 +52,10 @@ bool readEraseImage(const std::filesystem::path& path, std::vector<uint8_t>& ima
 bool writeKeptBytes(const std::filesystem::path& path, const std::vector<uint8_t>& image,
                     std::string& error);
 // Blocks 512 and 513 as the logger holds them now.
-bool readKeptBlocks(uint8_t* settingsBlock, uint8_t* poiBlock, std::string& error);
+bool readKeptBlocks(DeviceVolume& volume, uint8_t* settingsBlock, uint8_t* poiBlock,
+                    std::string& error);
 // The 512 blocks of the image from block 512 on; the message says how far it came.
-bool writeErasedBlocks(const std::vector<uint8_t>& image, std::string& error);
+bool writeErasedBlocks(DeviceVolume& volume, const std::vector<uint8_t>& image, std::string& error);
 
 // Appended to every failure that left the logger untouched.
 inline constexpr const char* kNothingErased = " Nothing was erased.";

@@ -75,8 +75,8 @@ bool copyArea(VolumeHandle& handle, const LogArea& area, const fs::path& file,
     return ok;
 }
 
-bool copyAreaFromVolume(const LogArea& area, const fs::path& file, std::string& message) {
-    DeviceVolume& volume = DeviceVolume::instance();
+bool copyAreaFromVolume(DeviceVolume& volume, const LogArea& area, const fs::path& file,
+                        std::string& message) {
     VolumeHandle handle = volume.OpenAt(area.firstBlock * uint32_t{kBlockSize});
     if (!handle.valid()) {
         message =
@@ -154,8 +154,7 @@ LogRecord LogRecord::parse(const uint8_t* bytes) {
     return record;
 }
 
-bool HasLogRecords() {
-    DeviceVolume& volume = DeviceVolume::instance();
+bool HasLogRecords(DeviceVolume& volume) {
     std::array<uint8_t, kBlockSize> block{};
     VolumeHandle handle = volume.OpenAt(layout::kPresentBlock * uint32_t{kBlockSize});
     if (!handle.valid()) {
@@ -169,18 +168,18 @@ bool HasLogRecords() {
 // Both files are written under a ".part" name and renamed only when both are complete, so a
 // copy cut short (the logger unplugged, a full disk) never leaves files that a later scan
 // would take for a download.
-CopyResult CopyLogAreas() {
-    const fs::path header = programPath("temp.hdr");
-    const fs::path log = programPath("temp.log");
-    const fs::path headerPart = programPath("temp.hdr.part");
-    const fs::path logPart = programPath("temp.log.part");
+CopyResult CopyLogAreas(DeviceVolume& volume, const DataFolder& folder) {
+    const fs::path header = folder.file("temp.hdr");
+    const fs::path log = folder.file("temp.log");
+    const fs::path headerPart = folder.file("temp.hdr.part");
+    const fs::path logPart = folder.file("temp.log.part");
     std::error_code ec;
     fs::remove(header, ec);
     fs::remove(log, ec);
 
     CopyResult result;
-    result.ok = copyAreaFromVolume(kIndexArea, headerPart, result.message) &&
-                copyAreaFromVolume(kDataArea, logPart, result.message);
+    result.ok = copyAreaFromVolume(volume, kIndexArea, headerPart, result.message) &&
+                copyAreaFromVolume(volume, kDataArea, logPart, result.message);
     if (result.ok) {
         fs::rename(headerPart, header, ec);
         if (!ec) {
@@ -232,9 +231,9 @@ std::vector<LogRun> parseLogIndex(const uint8_t* index, size_t size) {
     return runs;
 }
 
-std::vector<LogRun> readLogIndex() {
+std::vector<LogRun> readLogIndex(const DataFolder& folder) {
     std::vector<uint8_t> index;
-    if (!readIndexFile(programPath("temp.hdr"), index)) {
+    if (!readIndexFile(folder.file("temp.hdr"), index)) {
         return {};
     }
     return parseLogIndex(index.data(), index.size());
@@ -242,8 +241,7 @@ std::vector<LogRun> readLogIndex() {
 
 namespace {
 
-bool readCopy(const char* name, size_t size, std::vector<uint8_t>& bytes, std::string& error) {
-    const fs::path path = programPath(name);
+bool readCopy(const fs::path& path, size_t size, std::vector<uint8_t>& bytes, std::string& error) {
     FileRead read = readRegularFile(path, size);
     if (read.missing) {
         error = "the log copy " + path.string() + " is missing";
@@ -264,11 +262,11 @@ bool readCopy(const char* name, size_t size, std::vector<uint8_t>& bytes, std::s
 
 }  // namespace
 
-bool readLogCopy(std::vector<TrackHeader>& tracks, std::string& error) {
+bool readLogCopy(const DataFolder& folder, std::vector<TrackHeader>& tracks, std::string& error) {
     std::vector<uint8_t> index;
     std::vector<uint8_t> log;
-    if (!readCopy("temp.hdr", layout::kHeaderFileSize, index, error) ||
-        !readCopy("temp.log", layout::kLogFileSize, log, error)) {
+    if (!readCopy(folder.file("temp.hdr"), layout::kHeaderFileSize, index, error) ||
+        !readCopy(folder.file("temp.log"), layout::kLogFileSize, log, error)) {
         return false;
     }
     for (const LogRun& run : parseLogIndex(index.data(), index.size())) {
@@ -308,14 +306,14 @@ void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader
     }
 }
 
-void readLogRun(const LogRun& run, TrackHeader& header) {
+void readLogRun(const DataFolder& folder, const LogRun& run, TrackHeader& header) {
     header.trail = run.key;
     if (run.first < 0 || run.last < run.first) {
         return;
     }
     // Only the run's own bytes are read; a file shorter than the run gives what it holds.
     std::string error;
-    const FileHandle in = openRegularFile(programPath("temp.log"), error);
+    const FileHandle in = openRegularFile(folder.file("temp.log"), error);
     if (in == nullptr || std::fseek(in.get(), run.first, SEEK_SET) != 0) {
         return;
     }

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/program_path.h"
 #include "core/track_records.h"
+#include "device/device_volume.h"
 
 namespace vandrel {
 
@@ -53,20 +55,20 @@ struct CopyResult {
 };
 
 // False when the log-present word is 0 or the volume cannot be read.
-bool HasLogRecords();
+bool HasLogRecords(DeviceVolume& volume);
 // Copies the index and data areas into "temp.hdr" and "temp.log". Every transfer is checked:
 // on failure the files are not left looking like a complete copy and the result says why.
-CopyResult CopyLogAreas();
+CopyResult CopyLogAreas(DeviceVolume& volume, const DataFolder& folder);
 // Reads "temp.hdr" and splits it into runs. A run still open after the last entry (a full log)
 // is emitted.
-std::vector<LogRun> readLogIndex();
+std::vector<LogRun> readLogIndex(const DataFolder& folder);
 // Reads one run of "temp.log" and decodes it into header.points; sets header.trail.
-void readLogRun(const LogRun& run, TrackHeader& header);
+void readLogRun(const DataFolder& folder, const LogRun& run, TrackHeader& header);
 
 // Reads "temp.hdr" and "temp.log" whole and decodes every run into tracks, one header a run.
 // A copy that is missing or shorter than its area is refused with the reason in `error`:
 // decoded, it would give no tracks or cut ones, and the download would end as if complete.
-bool readLogCopy(std::vector<TrackHeader>& tracks, std::string& error);
+bool readLogCopy(const DataFolder& folder, std::vector<TrackHeader>& tracks, std::string& error);
 
 // The same on bytes in memory (the files above are read whole).
 std::vector<LogRun> parseLogIndex(const uint8_t* index, size_t size);

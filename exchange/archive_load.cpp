@@ -148,6 +148,7 @@ class ArchiveLoader {
           prompt_(prompt),
           photoFolder_(archivePhotoFolder(archive)),
           photosFolder_(options.photosFolder),
+          settings_(options.settings),
           stamps_(options.clock) {}
 
     // Adds one point of the item being read to its track, or drops and counts it.
@@ -166,6 +167,7 @@ class ArchiveLoader {
     UserPrompt& prompt_;
     std::filesystem::path photoFolder_;
     std::filesystem::path photosFolder_;
+    DeviceSettings settings_;
     PhotoStamps stamps_;
     bool alwaysOverwrite_ = false;
     std::vector<std::filesystem::path> copiedForTrack_;
@@ -246,7 +248,7 @@ bool ArchiveLoader::store(TrackHeader& track, int replacing) {
         removeCopiedPhotos();
         result.ok = false;
         result.error = "Database error while storing the track starting " +
-                       FormatDateTime(track.stime) + ": " + db_.describe(e) +
+                       FormatDateTime(track.stime, settings_) + ": " + db_.describe(e) +
                        ". That track was not stored and the load stopped.";
         return false;
     }
@@ -293,9 +295,9 @@ bool ArchiveLoader::storeItem(TrackHeader& track) {
 
 }  // namespace
 
-ArchiveLoadOptions ArchiveLoadOptions::programDefaults() {
+ArchiveLoadOptions ArchiveLoadOptions::programDefaults(const DataFolder& folder) {
     ArchiveLoadOptions options;
-    options.photosFolder = programPath("photos");
+    options.photosFolder = folder.photos();
     return options;
 }
 

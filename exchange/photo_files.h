@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "core/ole_date.h"
+#include "core/photo_stamps.h"
 
 namespace vandrel {
 
@@ -25,23 +26,6 @@ bool isPlainFileName(std::string_view name);
 // The extension of a plain name with its dot (".jpg"), when it is made of 1 to 16 letters and
 // digits; otherwise empty, and the loaded photo gets no extension.
 std::string plainExtension(std::string_view name);
-
-// The local time with milliseconds, as loaded photos are named by it.
-using LocalClock = std::function<SystemTime()>;
-SystemTime localTimeWithMilliseconds();
-
-// Names for loaded photos, "%.4d%.2d%.2d%.2d%.2d%.2d%.3d" of the local time of the copy
-// (year to millisecond). Two names of one load never match: a name that would not be later
-// than the one before takes the next millisecond instead.
-class PhotoStamps {
-  public:
-    explicit PhotoStamps(LocalClock clock) : clock_(std::move(clock)) {}
-    std::string next();
-
-  private:
-    LocalClock clock_;
-    int64_t last_ = INT64_MIN;
-};
 
 enum class CopyOutcome { Copied, TargetExists, Failed };
 

@@ -25,6 +25,8 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/device_settings.h"
+#include "core/program_path.h"
 #include "core/track_records.h"
 #include "core/user_prompt.h"
 #include "exchange/exchange_result.h"
@@ -86,8 +88,11 @@ ArchiveSaveResult saveStoredTracks(const std::filesystem::path& archive, TrackDa
 struct ArchiveLoadOptions {
     std::filesystem::path photosFolder;  // where loaded photos go: the program's "photos"
     LocalClock clock = localTimeWithMilliseconds;
+    // The clock the messages show times in.
+    DeviceSettings settings;
 
-    static ArchiveLoadOptions programDefaults();
+    // Photos into the folder's "photos".
+    static ArchiveLoadOptions programDefaults(const DataFolder& folder);
 };
 
 struct ArchiveLoadResult : ExchangeResult {
@@ -107,9 +112,8 @@ struct ArchiveLoadResult : ExchangeResult {
 // that track back, removes the photos copied for it and ends the load (result not ok); the
 // tracks stored before it stay. The file is read as a stream, holding one track at a time;
 // one that is not well-formed XML, or declares a document type, stores nothing.
-ArchiveLoadResult loadArchive(
-    const std::filesystem::path& archive, TrackDatabase& db, UserPrompt& prompt,
-    const ArchiveLoadOptions& options = ArchiveLoadOptions::programDefaults());
+ArchiveLoadResult loadArchive(const std::filesystem::path& archive, TrackDatabase& db,
+                              UserPrompt& prompt, const ArchiveLoadOptions& options);
 // The same for an archive's text already in memory; archive names the file, whose photo
 // folder the photos are copied from.
 ArchiveLoadResult loadArchiveText(std::string_view text, const std::filesystem::path& archive,

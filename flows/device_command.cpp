@@ -4,8 +4,8 @@
 
 namespace vandrel {
 
-bool connectOrTell(UserPrompt& prompt, const char* unconnectText, CommandReport& report) {
-    DeviceVolume& volume = DeviceVolume::instance();
+bool connectOrTell(UserPrompt& prompt, DeviceVolume& volume, const char* unconnectText,
+                   Outcome& report) {
     if (volume.Connect()) {
         return true;
     }
@@ -13,22 +13,22 @@ bool connectOrTell(UserPrompt& prompt, const char* unconnectText, CommandReport&
     if (!volume.lastError().empty()) {
         prompt.error(volume.lastError());
     }
-    report.outcome = CommandOutcome::NoDevice;
+    report.kind = OutcomeKind::NoDevice;
     report.error = volume.lastError();
     return false;
 }
 
-CommandReport commandFailed(UserPrompt& prompt, std::string message) {
+Outcome commandFailed(UserPrompt& prompt, std::string message) {
     prompt.error(message);
-    CommandReport report;
-    report.outcome = CommandOutcome::Failed;
+    Outcome report;
+    report.kind = OutcomeKind::Failed;
     report.error = std::move(message);
     return report;
 }
 
-CommandReport commandDone(CommandOutcome outcome) {
-    CommandReport report;
-    report.outcome = outcome;
+Outcome commandDone(OutcomeKind outcome) {
+    Outcome report;
+    report.kind = outcome;
     return report;
 }
 

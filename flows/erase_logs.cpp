@@ -5,17 +5,19 @@
 #include <vector>
 
 #include "device/block_device.h"
+#include "device/erase_image.h"
 #include "flows/folder_lock.h"
 
 namespace vandrel {
 namespace fs = std::filesystem;
 
-CommandReport EraseDeviceLogs(UserPrompt& prompt, const fs::path& shipped) {
+Outcome EraseDeviceLogs(UserPrompt& prompt, Session& session, const fs::path& shipped) {
+    DeviceVolume& volume = session.volume();
     if (!prompt.askYesNo(kEraseQuestion1, kEraseQuestion2)) {
-        return commandDone(CommandOutcome::AnsweredNo);
+        return commandDone(OutcomeKind::AnsweredNo);
     }
-    CommandReport report;
-    if (!connectOrTell(prompt, kUnconnectText, report)) {
+    Outcome report;
+    if (!connectOrTell(prompt, volume, kUnconnectText, report)) {
         return report;
     }
     // Everything that can fail before the first block is written is done first, so that a
@@ -24,16 +26,18 @@ CommandReport EraseDeviceLogs(UserPrompt& prompt, const fs::path& shipped) {
     std::vector<uint8_t> image;
     std::string error;
     // The erase image in the program folder is rewritten below.
-    const auto folderLock = holdProgramFolder(prompt, error);
+    const auto folderLock = holdProgramFolder(prompt, session.folder(), error);
     if (!folderLock) {
         return commandFailed(prompt, error + kNothingErased);
     }
-    if (!ensureEraseImage(shipped, path, error) || !readEraseImage(path, image, error)) {
+    if (!ensureEraseImage(shipped.empty() ? shippedEraseImage() : shipped, session.folder(), path,
+                          error) ||
+        !readEraseImage(path, image, error)) {
         return commandFailed(prompt, error + kNothingErased);
     }
     std::array<uint8_t, kBlockSize> settingsBlock{};
     std::array<uint8_t, kBlockSize> poiBlock{};
-    if (!readKeptBlocks(settingsBlock.data(), poiBlock.data(), error)) {
+    if (!readKeptBlocks(volume, settingsBlock.data(), poiBlock.data(), error)) {
         return commandFailed(prompt, error + kNothingErased);
     }
     keepSettingsAndPois(image, settingsBlock.data(), poiBlock.data());
@@ -41,13 +45,13 @@ CommandReport EraseDeviceLogs(UserPrompt& prompt, const fs::path& shipped) {
         return commandFailed(prompt, error + kNothingErased);
     }
     BusyScope busy(prompt);
-    if (!writeErasedBlocks(image, error)) {
+    if (!writeErasedBlocks(volume, image, error)) {
         busy.stop();
         return commandFailed(prompt, error);
     }
     busy.stop();
     prompt.notice(kEraseCompleteText);
-    return commandDone(CommandOutcome::Complete);
+    return commandDone(OutcomeKind::Complete);
 }
 
 }  // namespace vandrel

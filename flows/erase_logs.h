@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "core/user_prompt.h"
-#include "device/erase_image.h"
 #include "flows/device_command.h"
+#include "flows/session.h"
 
 namespace vandrel {
 
@@ -20,7 +20,8 @@ inline constexpr const char* kEraseCompleteText = "Delete Device Logs Complete!"
 // busy indicator: "Delete Device Logs Complete!". Nothing is written to the logger unless
 // everything before the first write succeeded; a failed write is reported with how far the
 // erase came.
-CommandReport EraseDeviceLogs(UserPrompt& prompt,
-                              const std::filesystem::path& shipped = shippedEraseImage());
+// `shipped` is the erase image the program was installed with (empty: the one found beside it).
+Outcome EraseDeviceLogs(UserPrompt& prompt, Session& session,
+                        const std::filesystem::path& shipped = {});
 
 }  // namespace vandrel

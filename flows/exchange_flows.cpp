@@ -2,7 +2,9 @@
 
 #include "exchange/gpx_export.h"
 #include "exchange/track_name.h"
+#include "flows/device_command.h"
 #include "flows/folder_lock.h"
+#include "store/sqlite_db.h"
 
 namespace vandrel {
 
@@ -28,6 +30,40 @@ void tellSaveResult(UserPrompt& prompt, const std::filesystem::path& path,
     tellPhotosNotCopied(prompt, result.photosNotCopied, archivePhotoFolder(path));
 }
 
+// The refusal of a write over one of the program's own files, told; empty when there is none.
+bool refused(UserPrompt& prompt, const Session& session, const std::filesystem::path& path,
+             std::string* error = nullptr) {
+    std::string why = session.folder().refusedWrite(path);
+    if (why.empty()) {
+        return false;
+    }
+    prompt.error(why);
+    if (error != nullptr) {
+        *error = std::move(why);
+    }
+    return true;
+}
+
+ArchiveSaveResult failedSave(std::string error) {
+    ArchiveSaveResult result;
+    result.ok = false;
+    result.error = std::move(error);
+    return result;
+}
+
+Outcome failedWith(std::string error) {
+    Outcome outcome;
+    outcome.error = std::move(error);
+    return outcome;
+}
+
+Outcome outcomeOf(const ExchangeResult& result) {
+    Outcome outcome;
+    outcome.kind = result.ok ? OutcomeKind::Complete : OutcomeKind::Failed;
+    outcome.error = result.ok ? std::string() : result.error;
+    return outcome;
+}
+
 }  // namespace
 
 FileFilter exportFilter(ExportFormat format) {
@@ -41,53 +77,68 @@ FileFilter archiveFilter() {
     return {kArchiveFilterDescription, "*.prg", "prg"};
 }
 
-bool exportTrackTo(UserPrompt& prompt, const std::filesystem::path& path, const TrackHeader& track,
-                   ExportFormat format, const KmzOptions& kmz) {
+Outcome exportTrackTo(UserPrompt& prompt, const Session& session, const std::filesystem::path& path,
+                      const TrackHeader& track, ExportFormat format, const KmzOptions& kmz) {
+    std::string refusal;
+    if (refused(prompt, session, path, &refusal)) {
+        return failedWith(std::move(refusal));
+    }
     if (format == ExportFormat::Gpx) {
         const ExchangeResult result = exportGpx(path, track);
         if (!result.ok) {
             prompt.error(result.error);
         }
-        return result.ok;
+        return outcomeOf(result);
     }
     const KmzResult result = exportKmz(path, track, kmz);
     if (!result.ok) {
         prompt.error(result.error);
-        return false;
+        return outcomeOf(result);
     }
     if (result.filesMissing > 0) {
         prompt.error(std::to_string(result.filesMissing) +
                      " icon or photo files could not be read; they are empty in " + path.string());
     }
-    return true;
+    return commandDone(OutcomeKind::Complete);
 }
 
-bool ExportTrack(UserPrompt& prompt, const TrackHeader& track, ExportFormat format) {
+Outcome ExportTrack(UserPrompt& prompt, const Session& session, const TrackHeader& track,
+                    ExportFormat format) {
     FileFilter filter = exportFilter(format);
     filter.suggestedName = trackFileName(track, filter.defaultExtension);
     const std::optional<std::string> path = prompt.chooseSaveFile(filter);
-    if (!path || !exportTrackTo(prompt, *path, track, format)) {
-        return false;
+    if (!path) {
+        return commandDone(OutcomeKind::Cancelled);
+    }
+    if (Outcome written = exportTrackTo(prompt, session, *path, track, format);
+        !written.complete()) {
+        return written;
     }
     prompt.notice(kExportCompleteText, "Saved to " + *path);
-    return true;
+    return commandDone(OutcomeKind::Complete);
 }
 
-ArchiveSaveResult saveTracksTo(UserPrompt& prompt, const std::filesystem::path& path,
+ArchiveSaveResult saveTracksTo(UserPrompt& prompt, const Session& session,
+                               const std::filesystem::path& path,
                                const std::vector<TrackHeader>& tracks) {
+    std::string error;
+    if (refused(prompt, session, path, &error)) {
+        return failedSave(error);
+    }
     const ArchiveSaveResult result = saveArchive(path, tracks);
     tellSaveResult(prompt, path, result);
     return result;
 }
 
-void SaveTracksToPc(UserPrompt& prompt, const std::vector<TrackHeader>& rows,
-                    const std::vector<bool>& selected, const std::function<void()>& chosen) {
+Outcome SaveTracksToPc(UserPrompt& prompt, const Session& session,
+                       const std::vector<TrackHeader>& rows, const std::vector<bool>& selected,
+                       const std::function<void()>& chosen) {
     if (rows.empty()) {
-        return;
+        return commandDone(OutcomeKind::Cancelled);
     }
     const std::optional<std::string> path = prompt.chooseSaveFile(archiveFilter());
     if (!path) {
-        return;
+        return commandDone(OutcomeKind::Cancelled);
     }
     if (chosen) {
         chosen();
@@ -102,12 +153,17 @@ void SaveTracksToPc(UserPrompt& prompt, const std::vector<TrackHeader>& rows,
             tracks.push_back(rows[i]);
         }
     }
-    saveTracksTo(prompt, *path, tracks);
+    return outcomeOf(saveTracksTo(prompt, session, *path, tracks));
 }
 
-ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, TrackDatabase& db,
+ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, Session& session,
                                      const std::filesystem::path& path,
                                      const std::vector<TrackHeader>& headers) {
+    std::string error;
+    if (refused(prompt, session, path, &error)) {
+        return failedSave(error);
+    }
+    TrackDatabase& db = session.database();
     ArchiveSaveResult result;
     try {
         result = saveStoredTracks(path, db, headers);
@@ -119,35 +175,46 @@ ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, TrackDatabase& db,
     return result;
 }
 
-std::optional<ArchiveSaveResult> BackupTracks(UserPrompt& prompt, TrackDatabase& db,
-                                              const std::string& backupFile) {
+std::optional<ArchiveSaveResult> backupAllTracks(UserPrompt& prompt, Session& session,
+                                                 const std::string& backupFile) {
     if (backupFile.empty()) {
         prompt.notice(kSelectBackupFileText);
         return std::nullopt;
     }
     std::vector<TrackHeader> headers;
     try {
-        headers = readStoredHeaders(db);
+        headers = readStoredHeaders(session.database());
     } catch (const CppSQLite3Exception& e) {
-        prompt.error("Database error: " + db.describe(e));
-        ArchiveSaveResult failed;
-        failed.ok = false;
-        failed.error = db.describe(e);
-        return failed;
+        const std::string why = session.database().describe(e);
+        prompt.error("Database error: " + why);
+        return failedSave(why);
     }
-    ArchiveSaveResult result = backupStoredTracks(prompt, db, backupFile, headers);
+    ArchiveSaveResult result = backupStoredTracks(prompt, session, backupFile, headers);
     if (result.ok) {
         prompt.notice(kBackupCompleteText);
     }
     return result;
 }
 
-ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, TrackDatabase& db,
+Outcome BackupTracks(UserPrompt& prompt, Session& session, const std::string& backupFile) {
+    const std::optional<ArchiveSaveResult> result = backupAllTracks(prompt, session, backupFile);
+    return result ? outcomeOf(*result) : commandDone(OutcomeKind::Cancelled);
+}
+
+ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, Session& session,
+                                 const std::filesystem::path& path) {
+    ArchiveLoadOptions options = ArchiveLoadOptions::programDefaults(session.folder());
+    session.onOwnerThread([&] { options.settings = session.settings; });
+    return loadTracksFrom(prompt, session, path, options);
+}
+
+ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, Session& session,
                                  const std::filesystem::path& path,
                                  const ArchiveLoadOptions& options) {
+    TrackDatabase& db = session.database();
     ArchiveLoadResult result;
     std::string lockError;
-    const auto folderLock = holdProgramFolder(prompt, lockError);
+    const auto folderLock = holdProgramFolder(prompt, session.folder(), lockError);
     if (!folderLock) {
         result.ok = false;
         result.error = lockError + ". Nothing was loaded.";
@@ -167,16 +234,15 @@ ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, TrackDatabase& db,
     return result;
 }
 
-std::optional<ArchiveLoadResult> LoadTracksFromPc(UserPrompt& prompt, TrackDatabase& db,
-                                                  const std::function<void()>& chosen) {
+Outcome LoadTracksFromPc(UserPrompt& prompt, Session& session) {
     const std::optional<std::string> path = prompt.chooseOpenFile(archiveFilter());
     if (!path) {
-        return std::nullopt;
+        return commandDone(OutcomeKind::Cancelled);
     }
-    if (chosen) {
-        chosen();
-    }
-    return loadTracksFrom(prompt, db, *path);
+    session.onOwnerThread([&session] { session.playbackStop.notify(); });
+    const ArchiveLoadResult result = loadTracksFrom(prompt, session, *path);
+    session.onOwnerThread([&session] { session.tracksChanged.notify({}); });
+    return outcomeOf(result);
 }
 
 }  // namespace vandrel

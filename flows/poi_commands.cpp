@@ -12,7 +12,7 @@ namespace vandrel {
 namespace {
 
 // After the slots were replaced the page shows them all and selects the first.
-void showReplacedSlots(AppData& app, const PoiHooks& hooks) {
+void showReplacedSlots(PoiState& app, const PoiHooks& hooks) {
     if (hooks.redrawAllPois) {
         hooks.redrawAllPois();
     }
@@ -28,49 +28,49 @@ FileFilter poiFileFilter() {
     return {"POI Files (*.poi)", "*.poi", "poi"};
 }
 
-CommandReport UploadPois(UserPrompt& prompt, const AppData& app) {
+Outcome UploadPois(UserPrompt& prompt, Session& session, const PoiState& app) {
     if (!prompt.askYesNo(kUploadQuestion1, kUploadQuestion2)) {
-        return commandDone(CommandOutcome::AnsweredNo);
+        return commandDone(OutcomeKind::AnsweredNo);
     }
-    CommandReport report;
-    if (!connectOrTell(prompt, kPoiUnconnectText, report)) {
+    Outcome report;
+    if (!connectOrTell(prompt, session.volume(), kPoiUnconnectText, report)) {
         return report;
     }
     // The logger keeps data of its own after the 314 bytes: the block goes back only as read.
     BusyScope busy(prompt);
     std::array<uint8_t, kBlockSize> block{};
     std::string error;
-    if (!readDeviceBlock(poi_block::kBlock, block.data(), error)) {
+    if (!readDeviceBlock(session.volume(), poi_block::kBlock, block.data(), error)) {
         busy.stop();
         return commandFailed(prompt, error + ". The POIs were not uploaded.");
     }
     poi_block::encode(app.pois, block.data());
-    if (!writeDeviceBlock(poi_block::kBlock, block.data(), error)) {
+    if (!writeDeviceBlock(session.volume(), poi_block::kBlock, block.data(), error)) {
         busy.stop();
         return commandFailed(prompt,
                              error + ". The logger's POIs may be incomplete; upload them again.");
     }
     busy.stop();
     prompt.notice(kUploadCompleteText);
-    return commandDone(CommandOutcome::Complete);
+    return commandDone(OutcomeKind::Complete);
 }
 
-CommandReport DownloadPois(UserPrompt& prompt, AppData& app, const PoiHooks& hooks) {
+Outcome DownloadPois(UserPrompt& prompt, Session& session, PoiState& app, const PoiHooks& hooks) {
     if (!prompt.askYesNo(kDownloadQuestion1, kDownloadQuestion2)) {
-        return commandDone(CommandOutcome::AnsweredNo);
+        return commandDone(OutcomeKind::AnsweredNo);
     }
-    CommandReport report;
-    if (!connectOrTell(prompt, kPoiUnconnectText, report)) {
+    Outcome report;
+    if (!connectOrTell(prompt, session.volume(), kPoiUnconnectText, report)) {
         return report;
     }
     std::array<uint8_t, kBlockSize> block{};
     std::string error;
-    const auto folderLock = holdProgramFolder(prompt, error);
+    const auto folderLock = holdProgramFolder(prompt, session.folder(), error);
     if (!folderLock) {
         return commandFailed(prompt, error + ". No POI was changed.");
     }
     BusyScope busy(prompt);
-    const bool read = readDeviceBlock(poi_block::kBlock, block.data(), error);
+    const bool read = readDeviceBlock(session.volume(), poi_block::kBlock, block.data(), error);
     busy.stop();
     if (!read) {
         return commandFailed(prompt, error + ". No POI was changed.");
@@ -87,39 +87,42 @@ CommandReport DownloadPois(UserPrompt& prompt, AppData& app, const PoiHooks& hoo
     prompt.notice(kPoiDownloadCompleteText);
     poi_block::apply(block.data(), app.pois);
     showReplacedSlots(app, hooks);
-    return commandDone(CommandOutcome::Complete);
+    return commandDone(OutcomeKind::Complete);
 }
 
-CommandReport SavePoiFile(UserPrompt& prompt, const AppData& app) {
+Outcome SavePoiFile(UserPrompt& prompt, const Session& session, const PoiState& app) {
     const std::optional<std::string> path = prompt.chooseSaveFile(poiFileFilter());
     if (!path) {
-        return commandDone(CommandOutcome::Cancelled);
+        return commandDone(OutcomeKind::Cancelled);
+    }
+    if (std::string refused = session.folder().refusedWrite(*path); !refused.empty()) {
+        return commandFailed(prompt, std::move(refused));
     }
     const PoiFileResult written = WritePoiFile(*path, app.pois);
     if (!written.ok) {
         return commandFailed(prompt, written.message);
     }
-    return commandDone(CommandOutcome::Complete);
+    return commandDone(OutcomeKind::Complete);
 }
 
-CommandReport LoadPoiFile(UserPrompt& prompt, AppData& app, const PoiHooks& hooks) {
+Outcome LoadPoiFile(UserPrompt& prompt, PoiState& app, const PoiHooks& hooks) {
     // Without the map the slots could not be shown; the command waits for it.
     if (!app.MapsLoaded) {
-        return commandDone(CommandOutcome::Cancelled);
+        return commandDone(OutcomeKind::Cancelled);
     }
     if (!prompt.askYesNo(kLoadPoiQuestion, "")) {
-        return commandDone(CommandOutcome::AnsweredNo);
+        return commandDone(OutcomeKind::AnsweredNo);
     }
     const std::optional<std::string> path = prompt.chooseOpenFile(poiFileFilter());
     if (!path) {
-        return commandDone(CommandOutcome::Cancelled);
+        return commandDone(OutcomeKind::Cancelled);
     }
     const PoiFileResult read = ReadPoiFile(*path, app.pois);
     if (!read.ok) {
         return commandFailed(prompt, read.message);
     }
     showReplacedSlots(app, hooks);
-    return commandDone(CommandOutcome::Complete);
+    return commandDone(OutcomeKind::Complete);
 }
 
 }  // namespace vandrel

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "core/program_path.h"
 #include "device/block_device.h"
 #include "device/device_blocks.h"
 #include "device/device_volume.h"
@@ -11,17 +10,17 @@
 
 namespace vandrel {
 
-SettingsRead readLoggerSettings(const DeviceSettings& copy, bool find) {
+SettingsRead readLoggerSettings(Session& session, const DeviceSettings& copy, bool find) {
+    DeviceVolume& volume = session.volume();
     SettingsRead read;
     read.settings = copy;
-    DeviceVolume& volume = DeviceVolume::instance();
     if (find && !volume.FindDrive()) {
         read.reason = volume.lastError().empty() ? "no logger was found" : volume.lastError();
         return read;
     }
     std::array<uint8_t, kBlockSize> block{};
     std::string error;
-    if (!readDeviceBlock(settings_block::kBlock, block.data(), error)) {
+    if (!readDeviceBlock(volume, settings_block::kBlock, block.data(), error)) {
         read.reason = error;
         return read;
     }
@@ -38,13 +37,13 @@ SettingsRead readLoggerSettings(const DeviceSettings& copy, bool find) {
     return read;
 }
 
-std::string keepLoggerSettings(const SettingsRead& read) {
+std::string keepLoggerSettings(const DataFolder& folder, const SettingsRead& read) {
     if (read.source != SettingsSource::Logger || !read.changed) {
         return {};
     }
     // The whole file is replaced at once (atomically), so no lock is needed: nothing of the old
     // file is kept.
-    const auto file = programPath("settings.xml");
+    const auto file = folder.file("settings.xml");
     if (!saveSettingsFile(file, read.settings)) {
         return "Cannot write " + file.string() +
                "; the logger's settings are used, but the next start begins with the old ones";
@@ -52,9 +51,10 @@ std::string keepLoggerSettings(const SettingsRead& read) {
     return {};
 }
 
-SettingsRead ReadDeviceSettings(DeviceSettings& copy, std::string* fileProblem) {
-    SettingsRead read = readLoggerSettings(copy);
-    const std::string problem = keepLoggerSettings(read);
+SettingsRead ReadDeviceSettings(Session& session, std::string* fileProblem) {
+    DeviceSettings& copy = session.settings;
+    SettingsRead read = readLoggerSettings(session, copy);
+    const std::string problem = keepLoggerSettings(session.folder(), read);
     if (fileProblem != nullptr) {
         *fileProblem = problem;
     }
@@ -62,6 +62,18 @@ SettingsRead ReadDeviceSettings(DeviceSettings& copy, std::string* fileProblem) 
         copy = read.settings;
     }
     return read;
+}
+
+Outcome loadProgramSettings(Session& session, std::vector<std::string>* warnings) {
+    Outcome outcome;
+    loadSettingsFile(session.folder().file("settings.xml"), session.settings, outcome.error,
+                     warnings);
+    outcome.kind = outcome.error.empty() ? OutcomeKind::Complete : OutcomeKind::Failed;
+    return outcome;
+}
+
+bool saveProgramSettings(const Session& session) {
+    return saveSettingsFile(session.folder().file("settings.xml"), session.settings);
 }
 
 std::string settingsSourceText(const SettingsRead& read) {

@@ -25,8 +25,11 @@
 // program's copy then stays, and the caller says that the logger's settings were not read.
 
 #include <string>
+#include <vector>
 
 #include "core/device_settings.h"
+#include "flows/outcome.h"
+#include "flows/session.h"
 
 namespace vandrel {
 
@@ -43,17 +46,24 @@ struct SettingsRead {
 
 // Finds the logger (`find`; false when the caller has just connected to it) and reads and
 // checks its block 512. Touches neither the program's copy nor settings.xml.
-SettingsRead readLoggerSettings(const DeviceSettings& copy, bool find = true);
+SettingsRead readLoggerSettings(Session& session, const DeviceSettings& copy, bool find = true);
 
 // Writes settings read from the logger to settings.xml when they differ from the copy they were
 // read against. Returns why the file could not be written, empty otherwise.
-std::string keepLoggerSettings(const SettingsRead& read);
+std::string keepLoggerSettings(const DataFolder& folder, const SettingsRead& read);
 
-// The whole read: readLoggerSettings, then for valid settings that differ from `copy`,
-// settings.xml written (see keepLoggerSettings) and `copy` replaced. Says nothing to the user:
-// the caller shows which settings it shows (settingsSourceText). A settings.xml that cannot be
-// written is returned in `fileProblem`, when given; the copy holds the logger's settings anyway.
-SettingsRead ReadDeviceSettings(DeviceSettings& copy, std::string* fileProblem = nullptr);
+// The whole read: readLoggerSettings, then for valid settings that differ from the session's
+// copy, settings.xml written (see keepLoggerSettings) and the copy replaced. Says nothing to the
+// user: the caller shows which settings it shows (settingsSourceText). A settings.xml that cannot
+// be written is returned in `fileProblem`, when given; the copy holds the logger's settings anyway.
+SettingsRead ReadDeviceSettings(Session& session, std::string* fileProblem = nullptr);
+
+// The session's copy from its folder's settings.xml (see loadSettingsFile). Failed, with the
+// reason, when a file there cannot be read (the copy keeps its values); a missing file is no
+// failure. Values out of range are named in `warnings`.
+Outcome loadProgramSettings(Session& session, std::vector<std::string>* warnings = nullptr);
+// Writes the session's copy into settings.xml; false when it cannot be written.
+bool saveProgramSettings(const Session& session);
 
 // One line for the user on where the settings shown come from: the logger (naming it) or the
 // program's copy, with the reason the logger's settings were not taken.

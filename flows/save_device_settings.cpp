@@ -2,52 +2,46 @@
 
 #include <array>
 
-#include "core/program_path.h"
 #include "device/block_device.h"
 #include "device/device_blocks.h"
 #include "device/settings_block.h"
 #include "device/settings_file.h"
 #include "flows/folder_lock.h"
-#include "flows/refresh_listeners.h"
 
 namespace vandrel {
 
-CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& settings,
-                                 const std::function<void()>& settingsSaved) {
+Outcome SaveDeviceSettings(UserPrompt& prompt, Session& session, const DeviceSettings& settings) {
     const std::string problem = settings_block::fieldsProblem(settings);
     if (!problem.empty()) {
         return commandFailed(prompt, "The settings were not saved: " + problem + ".");
     }
     std::string lockError;
-    const auto folderLock = holdProgramFolder(prompt, lockError);
+    const auto folderLock = holdProgramFolder(prompt, session.folder(), lockError);
     if (!folderLock) {
         return commandFailed(prompt, lockError + "; the settings were not saved.");
     }
-    const auto file = programPath("settings.xml");
+    const auto file = session.folder().file("settings.xml");
     if (!saveSettingsFile(file, settings)) {
         return commandFailed(prompt, "Cannot write " + file.string() +
                                          "; the settings were not saved or written to the logger.");
     }
-    if (settingsSaved) {
-        settingsSaved();
-    } else {
-        RefreshListeners::instance().notify();
-    }
+    // The track page shows its values in the saved units and clock.
+    session.onOwnerThread([&session] { session.tracksChanged.notify({}); });
 
-    CommandReport report;
-    if (!connectOrTell(prompt, kUnconnectText, report)) {
+    Outcome report;
+    if (!connectOrTell(prompt, session.volume(), kUnconnectText, report)) {
         return report;
     }
     BusyScope busy(prompt);
     std::array<uint8_t, kBlockSize> block{};
     std::string error;
     // The block keeps fields the program does not know; it is written back only as it was read.
-    if (!readDeviceBlock(settings_block::kBlock, block.data(), error)) {
+    if (!readDeviceBlock(session.volume(), settings_block::kBlock, block.data(), error)) {
         busy.stop();
         return commandFailed(prompt, error + ". The logger's settings were not changed.");
     }
     settings_block::patch(block.data(), settings);
-    if (!writeDeviceBlock(settings_block::kBlock, block.data(), error)) {
+    if (!writeDeviceBlock(session.volume(), settings_block::kBlock, block.data(), error)) {
         busy.stop();
         return commandFailed(prompt, error +
                                          ". The logger's settings may not have been changed; save "
@@ -55,7 +49,7 @@ CommandReport SaveDeviceSettings(UserPrompt& prompt, const DeviceSettings& setti
     }
     busy.stop();
     prompt.notice(kSaveCompleteText);
-    return commandDone(CommandOutcome::Complete);
+    return commandDone(OutcomeKind::Complete);
 }
 
 }  // namespace vandrel

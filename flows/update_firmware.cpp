@@ -2,6 +2,7 @@
 
 #include "device/block_device.h"
 #include "device/device_volume.h"
+#include "device/firmware.h"
 
 namespace vandrel {
 
@@ -9,10 +10,10 @@ std::string firmwareQuestion2(const std::string& imagePath, size_t size) {
     return imagePath + " (" + std::to_string(size) + " bytes)?";
 }
 
-CommandReport UpdateFirmware(UserPrompt& prompt, const std::string& imagePath) {
+Outcome UpdateFirmware(UserPrompt& prompt, Session& session, const std::string& imagePath) {
     if (imagePath.empty()) {
         prompt.notice(kSelectUpdateFileText);
-        return commandDone(CommandOutcome::Cancelled);
+        return commandDone(OutcomeKind::Cancelled);
     }
     // The file is checked and the user asked before the logger is touched at all: a refused
     // image or a No leaves it as it was, handshake block included.
@@ -23,13 +24,13 @@ CommandReport UpdateFirmware(UserPrompt& prompt, const std::string& imagePath) {
         return commandFailed(prompt, error + " Nothing was written to the logger.");
     }
     if (!prompt.askYesNo(kFirmwareQuestion1, firmwareQuestion2(imagePath, image.size))) {
-        return commandDone(CommandOutcome::AnsweredNo);
+        return commandDone(OutcomeKind::AnsweredNo);
     }
-    CommandReport report;
-    if (!connectOrTell(prompt, kUnconnectText, report)) {
+    Outcome report;
+    if (!connectOrTell(prompt, session.volume(), kUnconnectText, report)) {
         return report;
     }
-    DeviceVolume& volume = DeviceVolume::instance();
+    DeviceVolume& volume = session.volume();
     VolumeHandle handle = volume.OpenAt(kFirmwareFirstBlock * kBlockSize);
     if (!handle.valid()) {
         return commandFailed(prompt, "Cannot open the logger: " + volume.lastError() +
@@ -57,7 +58,7 @@ CommandReport UpdateFirmware(UserPrompt& prompt, const std::string& imagePath) {
     }
     busy.stop();
     prompt.notice(kUpdateCompleteText);
-    return commandDone(CommandOutcome::Complete);
+    return commandDone(OutcomeKind::Complete);
 }
 
 }  // namespace vandrel

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/user_prompt.h"
-#include "device/firmware.h"
 #include "flows/device_command.h"
+#include "flows/session.h"
 
 namespace vandrel {
 
@@ -28,6 +28,6 @@ std::string firmwareQuestion2(const std::string& imagePath, size_t size);
 // from block 16 under the busy indicator and says "Update Complete!". Nothing is written to the
 // firmware area unless the whole image was read and fits; a failed write is reported with how
 // far the update came.
-CommandReport UpdateFirmware(UserPrompt& prompt, const std::string& imagePath);
+Outcome UpdateFirmware(UserPrompt& prompt, Session& session, const std::string& imagePath);
 
 }  // namespace vandrel

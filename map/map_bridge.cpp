@@ -10,12 +10,6 @@
 namespace vandrel::map {
 namespace {
 
-void callScript(ui::BrowserHost* map, const char* function, std::vector<std::string> args = {}) {
-    if (map != nullptr) {
-        map->callFunction(function, args);
-    }
-}
-
 std::string number(double value) {
     return FormatScriptNumber(value, 5);
 }
@@ -30,37 +24,41 @@ std::string fiveDecimals(float value) {
 
 }  // namespace
 
-void MapBridge::addWPMarker(ui::BrowserHost* map, int index, double lat, double lng,
-                            const std::string& iconPath) {
-    callScript(map, "addWPMarker", {std::to_string(index), number(lat), number(lng), iconPath});
+void MapBridge::call(const char* function, std::vector<std::string> args) const {
+    if (map_ != nullptr) {
+        map_->callFunction(function, args);
+    }
 }
 
-void MapBridge::clrWPMarker(ui::BrowserHost* map) {
-    callScript(map, "clrWPMarker");
+void MapBridge::addWPMarker(int index, double lat, double lng, const std::string& iconPath) const {
+    call("addWPMarker", {std::to_string(index), number(lat), number(lng), iconPath});
 }
 
-void MapBridge::findAddress(ui::BrowserHost* map, const std::string& address) {
-    callScript(map, "findAddress", {address});
+void MapBridge::clrWPMarker() const {
+    call("clrWPMarker");
 }
 
-void MapBridge::setFindMarker(ui::BrowserHost* map, double lat, double lng,
-                              const std::string& imagePath) {
-    callScript(map, "setFindMarker", {number(lat), number(lng), imagePath});
+void MapBridge::findAddress(const std::string& address) const {
+    call("findAddress", {address});
 }
 
-void MapBridge::setCenter(ui::BrowserHost* map, double lat, double lng, int zoom) {
-    callScript(map, "setCenter", {number(lat), number(lng), std::to_string(zoom)});
+void MapBridge::setFindMarker(double lat, double lng, const std::string& imagePath) const {
+    call("setFindMarker", {number(lat), number(lng), imagePath});
 }
 
-void MapBridge::clrTKLine(ui::BrowserHost* map) {
-    callScript(map, "clrTKLine");
+void MapBridge::setCenter(double lat, double lng, int zoom) const {
+    call("setCenter", {number(lat), number(lng), std::to_string(zoom)});
 }
 
-void MapBridge::putTKLine(ui::BrowserHost* map, const std::vector<TrackPoint>& points,
-                          std::function<void()> drawn) {
+void MapBridge::clrTKLine() const {
+    call("clrTKLine");
+}
+
+void MapBridge::putTKLine(const std::vector<TrackPoint>& points,
+                          std::function<void()> drawn) const {
     const bool called =
-        map != nullptr && map->isLoaded() &&
-        map->callFunction("putTKLine", {trackDocument(points)}, [drawn](bool, const std::string&) {
+        map_ != nullptr && map_->isLoaded() &&
+        map_->callFunction("putTKLine", {trackDocument(points)}, [drawn](bool, const std::string&) {
             if (drawn) {
                 drawn();
             }
@@ -70,53 +68,50 @@ void MapBridge::putTKLine(ui::BrowserHost* map, const std::vector<TrackPoint>& p
     }
 }
 
-void MapBridge::addPhoto(ui::BrowserHost* map, int index, double lat, double lng,
-                         const std::string& photoPath) {
-    callScript(map, "addPhoto", {std::to_string(index), number(lat), number(lng), photoPath});
+void MapBridge::addPhoto(int index, double lat, double lng, const std::string& photoPath) const {
+    call("addPhoto", {std::to_string(index), number(lat), number(lng), photoPath});
 }
 
-void MapBridge::delPhoto(ui::BrowserHost* map, int index) {
-    callScript(map, "delPhoto", {std::to_string(index)});
+void MapBridge::delPhoto(int index) const {
+    call("delPhoto", {std::to_string(index)});
 }
 
-void MapBridge::clrPhoto(ui::BrowserHost* map) {
-    callScript(map, "clrPhoto");
+void MapBridge::clrPhoto() const {
+    call("clrPhoto");
 }
 
-void MapBridge::setCar(ui::BrowserHost* map, double lat, double lng, const std::string& imagePath,
-                       int width, int height) {
-    callScript(
-        map, "setCar",
-        {number(lat), number(lng), imagePath, std::to_string(width), std::to_string(height)});
+void MapBridge::setCar(double lat, double lng, const std::string& imagePath, int width,
+                       int height) const {
+    call("setCar",
+         {number(lat), number(lng), imagePath, std::to_string(width), std::to_string(height)});
 }
 
-void MapBridge::clrCar(ui::BrowserHost* map) {
-    callScript(map, "clrCar");
+void MapBridge::clrCar() const {
+    call("clrCar");
 }
 
-void MapBridge::showInfo(ui::BrowserHost* map, double lat, double lng, const std::string& html) {
-    callScript(map, "showInfo", {number(lat), number(lng), html});
+void MapBridge::showInfo(double lat, double lng, const std::string& html) const {
+    call("showInfo", {number(lat), number(lng), html});
 }
 
-void MapBridge::closeInfo(ui::BrowserHost* map) {
-    callScript(map, "closeInfo");
+void MapBridge::closeInfo() const {
+    call("closeInfo");
 }
 
-void MapBridge::showAnimationPoint(ui::BrowserHost* map, double lat, double lng) {
-    callScript(map, "showAnimationPoint", {number(lat), number(lng)});
+void MapBridge::showAnimationPoint(double lat, double lng) const {
+    call("showAnimationPoint", {number(lat), number(lng)});
 }
 
-void MapBridge::useTiles(ui::BrowserHost* map, const std::string& tiles,
-                         const std::string& attribution) {
-    callScript(map, "useTiles", {tiles, attribution});
+void MapBridge::useTiles(const std::string& tiles, const std::string& attribution) const {
+    call("useTiles", {tiles, attribution});
 }
 
-void MapBridge::tilesOnline(ui::BrowserHost* map) {
-    callScript(map, "tilesOnline");
+void MapBridge::tilesOnline() const {
+    call("tilesOnline");
 }
 
-void MapBridge::useGeocoder(ui::BrowserHost* map, const std::string& address) {
-    callScript(map, "useGeocoder", {address});
+void MapBridge::useGeocoder(const std::string& address) const {
+    call("useGeocoder", {address});
 }
 
 std::string trackDocument(const std::vector<TrackPoint>& points) {
@@ -136,33 +131,6 @@ std::string trackDocument(const std::vector<TrackPoint>& points) {
     }
     printer.CloseElement(true);
     return std::string(printer.CStr(), static_cast<std::size_t>(printer.CStrSize() - 1));
-}
-
-std::string escapeHtml(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace vandrel::map

@@ -76,11 +76,6 @@ void MapEventHandler::post(unsigned message, std::uintptr_t wParam, std::intptr_
     }
 }
 
-PoiMapEvents& PoiMapEvents::instance() {
-    static PoiMapEvents events;
-    return events;
-}
-
 void PoiMapEvents::onmaploadcomplete(const ScriptArgs&) {
     post(ui::MSG_MAP_LOADED);
 }
@@ -113,11 +108,6 @@ void PoiMapEvents::onrclickevent(const ScriptArgs& args) {
         mapRightClicked(positionArg(args, 0), positionArg(args, 1), shortArg(args, 2),
                         shortArg(args, 3));
     }
-}
-
-TrackMapEvents& TrackMapEvents::instance() {
-    static TrackMapEvents events;
-    return events;
 }
 
 void TrackMapEvents::onmaploadcomplete(const ScriptArgs&) {

@@ -65,8 +65,6 @@ struct MapPosition {
 // through the hooks the page installs.
 class PoiMapEvents final : public MapEventHandler {
   public:
-    static PoiMapEvents& instance();
-
     std::function<void(int index)> markerClicked;
     std::function<void(int index, int x, int y)> markerRightClicked;
     std::function<void(int index, float lat, float lng)> markerMoved;
@@ -88,8 +86,6 @@ class PoiMapEvents final : public MapEventHandler {
 // The track page's callbacks; each posts its message.
 class TrackMapEvents final : public MapEventHandler {
   public:
-    static TrackMapEvents& instance();
-
     void onmaploadcomplete(const ScriptArgs& args) override;
     void onlineclick(const ScriptArgs& args) override;
     void onaddphoto(const ScriptArgs& args) override;

@@ -1,5 +1,7 @@
 #include "map/map_service.h"
 
+#include <cstdlib>
+
 namespace vandrel::map {
 
 MapService MapService::fromSetting(const std::string& setting) {
@@ -25,8 +27,16 @@ std::string MapService::probeAddress() const {
     return (end == std::string::npos ? tiles : tiles.substr(0, end)) + "/";
 }
 
-MapService& mapService() {
-    static MapService service;
+MapService MapService::fromEnvironment() {
+    MapService service;
+    // One setting names the tile service for the map pages and the probe alike.
+    if (const char* tiles = std::getenv("VANDREL_MAP_SERVICE"); tiles != nullptr && *tiles) {
+        service = fromSetting(tiles);
+    }
+    // The address search may be another service (a local stand-in, one's own instance).
+    if (const char* geocoder = std::getenv("VANDREL_GEOCODER"); geocoder != nullptr && *geocoder) {
+        service.geocoder = geocoder;
+    }
     return service;
 }
 

@@ -21,11 +21,10 @@ struct MapService {
     // From a setting: a template with {z}, {x} and {y}, or the address of a service that
     // serves its tiles as /{z}/{x}/{y}.png. Empty keeps the default.
     static MapService fromSetting(const std::string& setting);
+    // From VANDREL_MAP_SERVICE and VANDREL_GEOCODER; unset or empty ones keep the defaults.
+    static MapService fromEnvironment();
     // The home page of the tile service: scheme, host and port of the template, then "/".
     std::string probeAddress() const;
 };
-
-// The program's map service, set at start-up.
-MapService& mapService();
 
 }  // namespace vandrel::map

@@ -8,7 +8,6 @@
 
 #include "core/program_path.h"
 #include "core/units.h"
-#include "flows/app_data.h"
 #include "flows/poi_commands.h"
 #include "map/map_bridge.h"
 #include "map/map_service.h"
@@ -26,10 +25,6 @@ constexpr int kFoundZoom = 16;
 // The icon menu opens to the right of the marker and above the pointer.
 constexpr int kIconMenuDx = 24;
 constexpr int kIconMenuDy = -52;
-
-PoiSlots& slots() {
-    return AppData::instance().pois;
-}
 
 bool isSlot(int index) {
     return index >= 0 && index < kPoiSlotCount;
@@ -80,9 +75,11 @@ float clampedLatitude(float lat) {
 }  // namespace
 
 PoiPage::PoiPage(ui::EventLoop& loop, ui::Window* parent, int controlId,
-                 ui::CommandRunner* commands)
+                 ui::CommandRunner* commands, Session& session, const map::MapService& mapService)
     : ui::PageWindow(loop, parent, controlId, commands, 202),
-      dispatch_(map::MapExternalDispatch::Page::Poi, map::PoiMapEvents::instance()) {
+      session_(session),
+      mapService_(mapService),
+      dispatch_(map::MapExternalDispatch::Page::Poi, mapEvents_) {
     addClick("search", [this] { searchAddress(); });
     addClick("s2devpois", [this] { uploadPois(); });
     addClick("lfromdevpois", [this] { downloadPois(); });
@@ -98,7 +95,7 @@ PoiPage::PoiPage(ui::EventLoop& loop, ui::Window* parent, int controlId,
 
 void PoiPage::init() {
     ui::PageWindow::init();
-    map::PoiMapEvents& events = map::PoiMapEvents::instance();
+    map::PoiMapEvents& events = mapEvents_;
     events.setWindow(this);
     // The handler outlives the page; a callback after the page has gone reaches nothing.
     events.markerClicked = [this, alive = aliveToken()](int index) {
@@ -153,7 +150,7 @@ void PoiPage::showPoiDetails(int slot) {
     if (!isSlot(slot)) {
         return;
     }
-    const PoiSlot& poi = slots()[static_cast<std::size_t>(slot)];
+    const PoiSlot& poi = state_.pois[static_cast<std::size_t>(slot)];
     if (ui::Element* name = byId("poiname")) {
         char text[16];
         std::snprintf(text, sizeof text, "#%.4d", static_cast<int>(poi.number));
@@ -173,13 +170,13 @@ void PoiPage::showPoiDetails(int slot) {
 }
 
 void PoiPage::drawPoi(int slot, const std::filesystem::path& icons) {
-    const PoiSlot& poi = slots()[static_cast<std::size_t>(slot)];
-    map::MapBridge::addWPMarker(map(), slot, poi.latitude, poi.longitude,
-                                markerIcon(icons, poi.icon));
+    const PoiSlot& poi = state_.pois[static_cast<std::size_t>(slot)];
+    map::MapBridge(map()).addWPMarker(slot, poi.latitude, poi.longitude,
+                                      markerIcon(icons, poi.icon));
 }
 
 void PoiPage::redrawAllPois() {
-    map::MapBridge::clrWPMarker(map());
+    map::MapBridge(map()).clrWPMarker();
     const std::filesystem::path icons = markerFolder();
     for (int slot = 0; slot < kPoiSlotCount; ++slot) {
         drawPoi(slot, icons);
@@ -187,18 +184,19 @@ void PoiPage::redrawAllPois() {
 }
 
 void PoiPage::mapLoaded() {
-    AppData::instance().MapsLoaded = true;
+    state_.MapsLoaded = true;
     ui::BrowserHost* host = map();
     if (host == nullptr) {
         return;
     }
     host->enable(true);
-    const map::MapService& service = map::mapService();
-    map::MapBridge::useTiles(host, service.tiles, service.attribution);
-    map::MapBridge::useGeocoder(host, service.geocoder);
-    map::MapBridge::setCenter(host, 0, 0, 2);
+    const map::MapService& service = mapService_;
+    const map::MapBridge bridge(host);
+    bridge.useTiles(service.tiles, service.attribution);
+    bridge.useGeocoder(service.geocoder);
+    bridge.setCenter(0, 0, 2);
     redrawAllPois();
-    AppData::instance().selectedPoi = 0;
+    state_.selectedPoi = 0;
     showPoiDetails(0);
 }
 
@@ -209,7 +207,7 @@ void PoiPage::markerClicked(int slot) {
         return;
     }
     hidePopups();
-    AppData::instance().selectedPoi = slot;
+    state_.selectedPoi = slot;
     showPoiDetails(slot);
 }
 
@@ -217,7 +215,7 @@ void PoiPage::markerRightClicked(int slot, int x, int y) {
     if (!isSlot(slot)) {
         return;
     }
-    AppData::instance().selectedPoi = slot;
+    state_.selectedPoi = slot;
     // The bar names the POI whose icon is being chosen.
     showPoiDetails(slot);
     openPopup("iconseltable", x + kIconMenuDx, y + kIconMenuDy);
@@ -227,8 +225,8 @@ void PoiPage::markerMoved(int slot, float lat, float lng) {
     if (!isSlot(slot)) {
         return;
     }
-    AppData::instance().selectedPoi = slot;
-    PoiSlot& poi = slots()[static_cast<std::size_t>(slot)];
+    state_.selectedPoi = slot;
+    PoiSlot& poi = state_.pois[static_cast<std::size_t>(slot)];
     poi.latitude = clampedLatitude(lat);
     poi.longitude = wrappedLongitude(lng);
     showPoiDetails(slot);
@@ -267,12 +265,12 @@ void PoiPage::hidePopups() {
 
 void PoiPage::iconChosen(const ui::Element& cell) {
     const int icon = cellValue(cell);
-    const int slot = AppData::instance().selectedPoi;
+    const int slot = state_.selectedPoi;
     // An icon outside the pictures would show none and reach the logger as byte 255.
     if (!isSlot(slot) || icon < 1 || icon > kPoiIconCount) {
         return;
     }
-    slots()[static_cast<std::size_t>(slot)].icon = static_cast<uint8_t>(icon);
+    state_.pois[static_cast<std::size_t>(slot)].icon = static_cast<uint8_t>(icon);
     showPoiDetails(slot);
     drawPoi(slot, markerFolder());
 }
@@ -282,7 +280,7 @@ void PoiPage::slotPlaced(const ui::Element& cell) {
     if (!isSlot(slot) || !placeAt_) {
         return;
     }
-    PoiSlot& poi = slots()[static_cast<std::size_t>(slot)];
+    PoiSlot& poi = state_.pois[static_cast<std::size_t>(slot)];
     poi.number = static_cast<uint8_t>(slot + 1);
     poi.latitude = placeAt_->lat;
     poi.longitude = placeAt_->lng;
@@ -302,22 +300,21 @@ void PoiPage::searchAddress() {
     const ui::Value* typed = values.find("addfind");
     const std::string text = typed != nullptr ? typed->toString() : std::string();
     if (!text.empty()) {
-        map::MapBridge::findAddress(map(), text);
+        map::MapBridge(map()).findAddress(text);
     }
 }
 
 void PoiPage::addressFound(map::MapPosition at) {
     at.lat = clampedLatitude(at.lat);
     at.lng = wrappedLongitude(at.lng);
-    ui::BrowserHost* host = map();
-    map::MapBridge::setCenter(host, at.lat, at.lng, kFoundZoom);
-    const int slot = AppData::instance().selectedPoi;
+    const map::MapBridge bridge(map());
+    bridge.setCenter(at.lat, at.lng, kFoundZoom);
+    const int slot = state_.selectedPoi;
     if (!isSlot(slot)) {
-        map::MapBridge::setFindMarker(host, at.lat, at.lng,
-                                      programPath("images/find.png").string());
+        bridge.setFindMarker(at.lat, at.lng, programPath("images/find.png").string());
         return;
     }
-    PoiSlot& poi = slots()[static_cast<std::size_t>(slot)];
+    PoiSlot& poi = state_.pois[static_cast<std::size_t>(slot)];
     poi.latitude = at.lat;
     poi.longitude = at.lng;
     drawPoi(slot, markerFolder());
@@ -334,21 +331,17 @@ void PoiPage::runPoiCommand(Command command) {
     }
     ui::CommandRunner& runner = *commands_;
     // The flow runs on a worker; it reads and replaces a copy, never the slots the page shows.
-    const AppData& shown = AppData::instance();
-    AppData work;
-    work.pois = shown.pois;
-    work.selectedPoi = shown.selectedPoi;
-    work.MapsLoaded = shown.MapsLoaded;
+    PoiState work = state_;
     PoiHooks hooks;
     hooks.redrawAllPois = [this, &runner, &work] {
         runner.onUi([this, &work] {
-            AppData::instance().pois = work.pois;
+            state_.pois = work.pois;
             redrawAllPois();
         });
     };
     hooks.showPoiDetails = [this, &runner, &work](int slot) {
         runner.onUi([this, &work, slot] {
-            AppData::instance().selectedPoi = work.selectedPoi;
+            state_.selectedPoi = work.selectedPoi;
             showPoiDetails(slot);
         });
     };
@@ -356,23 +349,25 @@ void PoiPage::runPoiCommand(Command command) {
 }
 
 void PoiPage::uploadPois() {
-    runPoiCommand(
-        [](UserPrompt& prompt, AppData& work, const PoiHooks&) { UploadPois(prompt, work); });
+    runPoiCommand([this](UserPrompt& prompt, PoiState& work, const PoiHooks&) {
+        UploadPois(prompt, session_, work);
+    });
 }
 
 void PoiPage::downloadPois() {
-    runPoiCommand([](UserPrompt& prompt, AppData& work, const PoiHooks& hooks) {
-        DownloadPois(prompt, work, hooks);
+    runPoiCommand([this](UserPrompt& prompt, PoiState& work, const PoiHooks& hooks) {
+        DownloadPois(prompt, session_, work, hooks);
     });
 }
 
 void PoiPage::savePoiFile() {
-    runPoiCommand(
-        [](UserPrompt& prompt, AppData& work, const PoiHooks&) { SavePoiFile(prompt, work); });
+    runPoiCommand([this](UserPrompt& prompt, PoiState& work, const PoiHooks&) {
+        SavePoiFile(prompt, session_, work);
+    });
 }
 
 void PoiPage::loadPoiFile() {
-    runPoiCommand([](UserPrompt& prompt, AppData& work, const PoiHooks& hooks) {
+    runPoiCommand([](UserPrompt& prompt, PoiState& work, const PoiHooks& hooks) {
         LoadPoiFile(prompt, work, hooks);
     });
 }

@@ -11,8 +11,11 @@
 #include <filesystem>
 #include <optional>
 
+#include "flows/poi_commands.h"
+#include "flows/session.h"
 #include "map/map_events.h"
 #include "map/map_external_dispatch.h"
+#include "map/map_service.h"
 #include "ui/page_window.h"
 
 namespace vandrel::ui {
@@ -23,8 +26,12 @@ namespace vandrel::poi {
 
 class PoiPage final : public ui::PageWindow {
   public:
-    PoiPage(ui::EventLoop& loop, ui::Window* parent, int controlId, ui::CommandRunner* commands);
+    PoiPage(ui::EventLoop& loop, ui::Window* parent, int controlId, ui::CommandRunner* commands,
+            Session& session, const map::MapService& mapService);
     void init() override;
+
+    // The slots as the page shows them (a change shows at the next redraw).
+    PoiState& state() { return state_; }
 
     // Fills the POI bar from one slot: "#0007", the position with 5 decimals, the icon.
     void showPoiDetails(int slot);
@@ -61,6 +68,11 @@ class PoiPage final : public ui::PageWindow {
     template <typename Command>
     void runPoiCommand(Command command);
 
+    Session& session_;
+    const map::MapService& mapService_;
+    // The 20 slots the page shows and edits, the selected one, and whether its map has loaded.
+    PoiState state_;
+    map::PoiMapEvents mapEvents_;
     map::MapExternalDispatch dispatch_;
     // Where the map was right-clicked, for the slot chosen in iconsettable.
     std::optional<map::MapPosition> placeAt_;

@@ -17,11 +17,6 @@ void checkOpen(sqlite3* db) {
 
 }  // namespace
 
-TrackDatabase& TrackDatabase::instance() {
-    static TrackDatabase database;
-    return database;
-}
-
 TrackDatabase::~TrackDatabase() {
     close();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A thin layer over SQLite through which every database operation passes. It owns the one
-// connection to the track database, runs complete SQL texts, hands back rows through a
-// forward-only cursor and turns every failure into CppSQLite3Exception, whose message is
+// connection to the track database, runs complete SQL texts (the point inserts alone are
+// prepared once and have their values bound), hands back rows through a forward-only cursor
+// and turns every failure into CppSQLite3Exception, whose message is
 // "<code name>[<code>]: <detail>". The layer's own errors use code 1000 ("CPPSQLITE_ERROR").
 
 #include <sqlite3.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "core/track_records.h"
@@ -19,25 +21,26 @@ namespace vandrel {
 
 constexpr int kCppSqliteError = 1000;
 
-class CppSQLite3Exception {
+// what() gives the same text as errorMessage(), so a handler of any std::exception tells it.
+class CppSQLite3Exception : public std::runtime_error {
   public:
     // detail may be null (treated as ""); when freeDetail is true it was allocated by SQLite
     // and is released once copied into the message.
     CppSQLite3Exception(int code, const char* detail, bool freeDetail = false);
-    CppSQLite3Exception(const CppSQLite3Exception& other);
-    CppSQLite3Exception& operator=(const CppSQLite3Exception& other);
-    ~CppSQLite3Exception();
 
     int errorCode() const { return code_; }
-    const char* errorMessage() const { return message_ != nullptr ? message_ : ""; }
+    const char* errorMessage() const { return message_.c_str(); }
 
     // "SQLITE_OK" to "SQLITE_RANGE" for 0 to 25, "SQLITE_ROW", "SQLITE_DONE",
     // "CPPSQLITE_ERROR" for 1000, "UNKNOWN_ERROR" otherwise.
     static const char* errorCodeAsString(int code);
 
   private:
+    CppSQLite3Exception(int code, std::string message);
+
     int code_;
-    char* message_;  // sqlite3_mprintf'd
+    // Beside the base's text, which copies share: each copy's errorMessage() is its own.
+    std::string message_;
 };
 
 // A cursor over one prepared statement; the first row is present when query() returns.
@@ -80,9 +83,6 @@ class SqlQuery {
 // The connection to the track database, with the statements the program issues on its tables.
 class TrackDatabase {
   public:
-    // The process-wide connection, made on first use, closed at exit.
-    static TrackDatabase& instance();
-
     TrackDatabase() = default;
     ~TrackDatabase();
     TrackDatabase(const TrackDatabase&) = delete;
@@ -107,15 +107,14 @@ class TrackDatabase {
     int lastRowId();
     sqlite3* handle() const { return db_; }
 
-    // Track operations. openStore opens "Vandrel.db" in the program folder (or the given
-    // path) and creates what is missing: both tables and the index on TKPT(tkid).
+    // Track operations. openStore opens the database at `path` ("Vandrel.db" in the program
+    // folder) and creates what is missing: both tables and the index on TKPT(tkid).
     //
     // A command whose only write is a download may leave the tables of a new database to the
     // download's transaction (storeDecodedTracks makes them there): a first download into a
     // new folder then costs one commit, not two, each of which syncs the disk five times. A
     // database that is no database, or is locked, still fails or waits at the open.
     enum class MissingTables { MadeNow, MadeByTheDownload };
-    void openStore(MissingTables missing = MissingTables::MadeNow);
     void openStore(const std::filesystem::path& path,
                    MissingTables missing = MissingTables::MadeNow);
     void ensureTables(MissingTables missing = MissingTables::MadeNow);

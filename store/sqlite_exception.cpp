@@ -1,5 +1,7 @@
 #include <sqlite3.h>
 
+#include <utility>
+
 #include "store/sqlite_db.h"
 
 namespace vandrel {
@@ -17,35 +19,17 @@ constexpr int kNamedCodes = static_cast<int>(sizeof(kCodeNames) / sizeof(kCodeNa
 
 }  // namespace
 
+// The message is made before the detail is freed; the delegated constructor runs first.
 CppSQLite3Exception::CppSQLite3Exception(int code, const char* detail, bool freeDetail)
-    : code_(code),
-      message_(sqlite3_mprintf("%s[%d]: %s", errorCodeAsString(code), code,
-                               detail != nullptr ? detail : "")) {
+    : CppSQLite3Exception(code, std::string(errorCodeAsString(code)) + "[" + std::to_string(code) +
+                                    "]: " + (detail != nullptr ? detail : "")) {
     if (freeDetail && detail != nullptr) {
         sqlite3_free(const_cast<char*>(detail));
     }
 }
 
-CppSQLite3Exception::CppSQLite3Exception(const CppSQLite3Exception& other)
-    : code_(other.code_), message_(nullptr) {
-    if (other.message_ != nullptr) {
-        message_ = sqlite3_mprintf("%s", other.message_);
-    }
-}
-
-CppSQLite3Exception& CppSQLite3Exception::operator=(const CppSQLite3Exception& other) {
-    if (this != &other) {
-        char* copy = other.message_ != nullptr ? sqlite3_mprintf("%s", other.message_) : nullptr;
-        sqlite3_free(message_);
-        message_ = copy;
-        code_ = other.code_;
-    }
-    return *this;
-}
-
-CppSQLite3Exception::~CppSQLite3Exception() {
-    sqlite3_free(message_);
-}
+CppSQLite3Exception::CppSQLite3Exception(int code, std::string message)
+    : std::runtime_error(message), code_(code), message_(std::move(message)) {}
 
 const char* CppSQLite3Exception::errorCodeAsString(int code) {
     if (code >= 0 && code < kNamedCodes) {

@@ -1,9 +1,10 @@
 // The statements the program issues on the track tables. Every statement is a complete text
-// made from a fixed template (see sql_text.h); there are no bound parameters.
+// made from a fixed template (see sql_text.h), except the point inserts: they are prepared once
+// per connection and have each value bound as the text the template would write for it (see
+// insertPointRows).
 
 #include <cstdlib>
 
-#include "core/program_path.h"
 #include "store/sql_text.h"
 #include "store/sqlite_db.h"
 
@@ -25,10 +26,6 @@ constexpr const char* kCreatePointIndex = "create index if not exists TKPT_tkid 
 constexpr double kOneSecond = 1.0 / 86400.0;
 
 }  // namespace
-
-void TrackDatabase::openStore(MissingTables missing) {
-    openStore(programPath("Vandrel.db"), missing);
-}
 
 void TrackDatabase::openStore(const std::filesystem::path& path, MissingTables missing) {
     open(path.string().c_str());

@@ -31,8 +31,7 @@ AxisStep FindAxisStep(double distance, int length);
 
 class ProfileChart {
   public:
-    void Build(ChartKind kind, const TrackHeader& track,
-               const DeviceSettings& settings = currentSettings());
+    void Build(ChartKind kind, const TrackHeader& track, const DeviceSettings& settings);
     void Clear();
     bool built() const { return !points_.empty(); }
     int pointCount() const { return static_cast<int>(points_.size()); }

@@ -22,16 +22,18 @@ void paintRowBackground(ui::Canvas& canvas, const ui::Rect& r, bool selected) {
 }
 
 void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect& r, bool selected,
-                   bool marked) {
+                   bool marked, const DeviceSettings& settings) {
     paintRowBackground(canvas, r, selected);
     const ui::Color black = ui::rgb(0, 0, 0);
     canvas.text({2, r.top, r.right, r.top + 20},
-                FormatShortDateTime(track.stime) + "~" + FormatShortDateTime(track.etime), black,
-                kLine | ui::kAlignLeft);
-    canvas.text({2, r.bottom - 20, r.right, r.bottom}, "dist:" + FormatDistance(track.dist), black,
-                kLine | ui::kAlignLeft);
+                FormatShortDateTime(track.stime, settings) + "~" +
+                    FormatShortDateTime(track.etime, settings),
+                black, kLine | ui::kAlignLeft);
+    canvas.text({2, r.bottom - 20, r.right, r.bottom},
+                "dist:" + FormatDistance(track.dist, settings), black, kLine | ui::kAlignLeft);
     canvas.text({r.left, r.bottom - 20, r.right - 2, r.bottom},
-                "average alt:" + FormatAltitude(track.avgalt), black, kLine | ui::kAlignRight);
+                "average alt:" + FormatAltitude(track.avgalt, settings), black,
+                kLine | ui::kAlignRight);
     canvas.line({r.left, r.bottom - 1}, {r.right, r.bottom - 1}, ui::rgb(200, 200, 200));
     if (marked) {
         canvas.bitmap({r.right - 18, r.top + 4, r.right - 2, r.top + 20}, kShownTrackMarker);

@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/program_folder_lock.h"
 #include "core/program_path.h"
-#include "flows/app_data.h"
-#include "flows/delete_tracks.h"
 #include "flows/download_device_logs.h"
 #include "flows/erase_logs.h"
-#include "flows/exchange_flows.h"
-#include "flows/refresh_listeners.h"
+#include "flows/stored_track_queries.h"
+#include "flows/track_files.h"
 #include "map/map_bridge.h"
-#include "map/map_events.h"
-#include "map/map_service.h"
 #include "map/map_widget.h"
-#include "store/sqlite_db.h"
 #include "tracks/point_list.h"
 #include "tracks/track_list_row.h"
 #include "ui/browser_host.h"
@@ -39,17 +33,17 @@ Control* widget(const ui::HtmlWindow& page, int id) {
     return e != nullptr ? dynamic_cast<Control*>(page.control(*e)) : nullptr;
 }
 
-std::vector<TrackHeader>& dayTracks() {
-    return AppData::instance().dayTracks;
-}
-
 }  // namespace
 
 CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
-                       ui::CommandRunner* commands)
+                       ui::CommandRunner* commands, Session& session,
+                       const map::MapService& mapService)
     : ui::PageWindow(loop, parent, controlId, commands, 203),
-      dispatch_(map::MapExternalDispatch::Page::Track, map::TrackMapEvents::instance()),
-      photos_({[this] { return map(); }, [this] { return shownTrackHeader(); }, commands}) {
+      session_(session),
+      mapService_(mapService),
+      dispatch_(map::MapExternalDispatch::Page::Track, mapEvents_),
+      photos_(session,
+              {[this] { return map(); }, [this] { return shownTrackHeader(); }, commands}) {
     addClick("lfromdevtrack", [this] { downloadDeviceLogs(); });
     addClick("lfrompctrack", [this] { loadTracksFromPc(); });
     addClick("s2pctrack", [this] { saveTracksToPc(); });
@@ -98,7 +92,7 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
 
 void CPageTrack::init() {
     ui::PageWindow::init();
-    map::TrackMapEvents::instance().setWindow(this);
+    mapEvents_.setWindow(this);
     if (ui::BrowserHost* host = map()) {
         dispatch_.attach(*host);
         map::navigateMap(*this, map::kPlaceholderPage);
@@ -132,19 +126,33 @@ void CPageTrack::init() {
         list->insertColumn(0, kTrackColumnWide);
         list->setRowHeight(kTrackRowHeight);
         list->setRowPainter([this](ui::Canvas& canvas, int row, const ui::Rect& rect, bool sel) {
-            if (row >= 0 && row < static_cast<int>(dayTracks().size())) {
-                paintTrackRow(canvas, dayTracks()[static_cast<std::size_t>(row)], rect, sel,
-                              row == markedRow_);
+            if (row >= 0 && row < static_cast<int>(dayTracks_.size())) {
+                paintTrackRow(canvas, dayTracks_[static_cast<std::size_t>(row)], rect, sel,
+                              row == markedRow_, session_.settings);
             }
         });
         list->setFrameChangedHandler([this] { applyColumnRule(); });
     }
     if (ui::ListView* points = pointList()) {
-        attachPointList(*points, [this] { return shownPoints(); });
+        attachPointList(
+            *points, [this] { return shownPoints(); }, session_.settings);
     }
-    RefreshListeners::instance().add([this, alive = aliveToken()] {
+    // Stored tracks changed (a download, a load) or the settings they show in: the calendar
+    // opens on the newest downloaded track, which may be months away.
+    session_.tracksChanged.add([this, alive = aliveToken()](const TracksChange& change) {
+        if (alive.expired()) {
+            return;
+        }
+        if (change.newestStart > 0) {
+            calendar_.showDate(dateOf(change.newestStart));
+            writeMonthLabel();
+        }
+        RefreshTrackPage();
+    });
+    // A flow about to replace or delete stored tracks: the replay stops and lets go of them.
+    session_.playbackStop.add([this, alive = aliveToken()] {
         if (!alive.expired()) {
-            RefreshTrackPage();
+            dropDayTracks();
         }
     });
 }
@@ -181,12 +189,13 @@ std::intptr_t CPageTrack::handleMessage(const ui::Message& message) {
 }
 
 void CPageTrack::mapLoaded() {
-    AppData::instance().MapsLoaded = true;
+    MapsLoaded = true;
     if (ui::BrowserHost* host = map()) {
         host->enable(true);
-        const map::MapService& service = map::mapService();
-        map::MapBridge::useTiles(host, service.tiles, service.attribution);
-        map::MapBridge::setCenter(host, 0, 0, 2);
+        const map::MapService& service = mapService_;
+        const map::MapBridge bridge(host);
+        bridge.useTiles(service.tiles, service.attribution);
+        bridge.setCenter(0, 0, 2);
     }
 }
 
@@ -194,11 +203,7 @@ void CPageTrack::mapLoaded() {
 
 void CPageTrack::loadTrackDates() {
     std::vector<CalendarDate> dates;
-    TrackDatabase& db = TrackDatabase::instance();
-    SqlQuery rows = db.selectAllTracks();
-    while (!rows.eof()) {
-        TrackHeader header;
-        TrackDatabase::readTrackRow(rows, header);
+    for (const TrackHeader& header : storedTrackHeaders(session_)) {
         // A track marks every day it covers; a damaged end time is held to a year, so that
         // one stray row cannot mark the calendar for centuries.
         const double last = std::clamp(header.etime, header.stime, header.stime + 366);
@@ -206,7 +211,6 @@ void CPageTrack::loadTrackDates() {
             dates.push_back(dateOf(std::max(day, header.stime)));
         }
     }
-    rows.finalize();
     calendar_.setTrackDates(std::move(dates));
 }
 
@@ -264,10 +268,10 @@ void CPageTrack::RefreshTrackPage() {
 void CPageTrack::LoadDayTracks() {
     shownTrack_ = -1;
     ClearTrackDisplay();
-    dayTracks().clear();
+    dayTracks_.clear();
     const std::optional<CalendarDate> date = calendar_.selectedDate();
     const double day = date ? oleDateOf(*date) : 0;
-    dayTracks() = TrackDatabase::instance().readTracksCovering(day, day + 1);
+    dayTracks_ = tracksOfDay(session_, day);
     fillTrackList();
 }
 
@@ -275,7 +279,7 @@ void CPageTrack::fillTrackList() {
     markedRow_ = -1;
     if (ui::ListView* list = trackList()) {
         list->deleteAllRows();
-        for (std::size_t i = 0; i < dayTracks().size(); ++i) {
+        for (std::size_t i = 0; i < dayTracks_.size(); ++i) {
             list->insertRow(static_cast<int>(i), static_cast<std::intptr_t>(i));
         }
     }
@@ -284,7 +288,7 @@ void CPageTrack::fillTrackList() {
 
 void CPageTrack::writeTrackCount() {
     if (ui::Element* label = byId("tracknum")) {
-        label->setText(trackCountText(static_cast<int>(dayTracks().size())));
+        label->setText(trackCountText(static_cast<int>(dayTracks_.size())));
     }
 }
 
@@ -342,12 +346,12 @@ void CPageTrack::dropDayTracks() {
     stopPlayback();
     ClearTrackDisplay();
     shownTrack_ = -1;
-    dayTracks().clear();
+    dayTracks_.clear();
     fillTrackList();
 }
 
 const std::vector<TrackPoint>* CPageTrack::shownPoints() const {
-    const std::vector<TrackHeader>& tracks = dayTracks();
+    const std::vector<TrackHeader>& tracks = dayTracks_;
     return shownTrack_ >= 0 && shownTrack_ < static_cast<int>(tracks.size())
                ? &tracks[static_cast<std::size_t>(shownTrack_)].points
                : nullptr;
@@ -369,45 +373,45 @@ bool CPageTrack::putCar(int index) {
     ui::BrowserHost* host = map();
     const ui::Element* element = host != nullptr ? host->element() : nullptr;
     const ui::Rect box = element != nullptr ? element->location() : ui::Rect{};
-    map::MapBridge::setCar(host, point.lat, point.lng, programPath(kCarImage).string(), box.width(),
-                           box.height());
+    map::MapBridge(host).setCar(point.lat, point.lng, programPath(kCarImage).string(), box.width(),
+                                box.height());
     return true;
 }
 
 TrackHeader* CPageTrack::shownTrackHeader() {
-    std::vector<TrackHeader>& tracks = dayTracks();
+    std::vector<TrackHeader>& tracks = dayTracks_;
     return shownTrack_ >= 0 && shownTrack_ < static_cast<int>(tracks.size())
                ? &tracks[static_cast<std::size_t>(shownTrack_)]
                : nullptr;
 }
 
 void CPageTrack::ShowTrack() {
-    if (!AppData::instance().MapsLoaded) {
+    if (!MapsLoaded) {
         return;
     }
     ui::ListView* list = trackList();
     const int row = list != nullptr ? list->selectionMark() : -1;
-    if (row < 0 || row >= static_cast<int>(dayTracks().size())) {
+    if (row < 0 || row >= static_cast<int>(dayTracks_.size())) {
         return;
     }
     shownTrack_ = row;
     markedRow_ = row;
     list->invalidate();
-    const std::vector<TrackPoint>& points = dayTracks()[static_cast<std::size_t>(row)].points;
+    const std::vector<TrackPoint>& points = dayTracks_[static_cast<std::size_t>(row)].points;
     playback_.reset(static_cast<int>(points.size()));
     showPointRows(pointList(), static_cast<int>(points.size()));
     buildChart();
-    ui::BrowserHost* host = map();
-    map::MapBridge::closeInfo(host);
-    map::MapBridge::clrTKLine(host);
-    map::MapBridge::clrPhoto(host);
-    map::MapBridge::clrCar(host);
+    const map::MapBridge bridge(map());
+    bridge.closeInfo();
+    bridge.clrTKLine();
+    bridge.clrPhoto();
+    bridge.clrCar();
     // The page takes a long track in while this loop goes on: the busy window shows once that
     // is long enough to notice, and goes when the page has it.
     endShowing();
     const int serial = ++showSerial_;
     setTimer(kShowingTimer, kShowingNoticeDelay);
-    map::MapBridge::putTKLine(host, points, [this, serial, alive = aliveToken()] {
+    bridge.putTKLine(points, [this, serial, alive = aliveToken()] {
         if (!alive.expired() && serial == showSerial_) {
             endShowing();
         }
@@ -433,11 +437,11 @@ void CPageTrack::endShowing() {
 void CPageTrack::ClearTrackDisplay() {
     ++showSerial_;
     endShowing();
-    ui::BrowserHost* host = map();
-    map::MapBridge::closeInfo(host);
-    map::MapBridge::clrTKLine(host);
-    map::MapBridge::clrPhoto(host);
-    map::MapBridge::clrCar(host);
+    const map::MapBridge bridge(map());
+    bridge.closeInfo();
+    bridge.clrTKLine();
+    bridge.clrPhoto();
+    bridge.clrCar();
     chart_.Clear();
     chartTip_.hide();
     chartHotSpot_ = -1;
@@ -455,42 +459,37 @@ void CPageTrack::DeleteSelectedTracks() {
         !commands_->prompt().askYesNo(kDeleteTracksQuestion, {})) {
         return;
     }
-    // Another command changing the program folder (a download from vandrel-cli) must not
-    // see tracks vanish under it; the user tries again once it has finished.
-    ProgramFolderLock folderLock(programFolder());
-    if (!folderLock.tryLock()) {
-        commands_->prompt().error(folderLock.error().empty()
-                                      ? "Another Vandrel command is using " +
-                                            programFolder().string() +
-                                            "; delete the tracks once it has finished."
-                                      : folderLock.error());
-        return;
-    }
-    std::vector<TrackHeader>& tracks = dayTracks();
+    std::vector<TrackHeader>& tracks = dayTracks_;
     const int shownObjid =
         shownTrack_ >= 0 ? tracks[static_cast<std::size_t>(shownTrack_)].objid : 0;
+    std::vector<TrackHeader> chosen;
     std::vector<TrackHeader> kept;
+    std::vector<int> chosenRows;
     for (std::size_t row = 0; row < tracks.size(); ++row) {
-        if (!list->isSelected(static_cast<int>(row))) {
-            kept.push_back(std::move(tracks[row]));
-            continue;
+        if (list->isSelected(static_cast<int>(row))) {
+            chosen.push_back(tracks[row]);
+            chosenRows.push_back(static_cast<int>(row));
+        } else {
+            kept.push_back(tracks[row]);
         }
-        if (static_cast<int>(row) == shownTrack_) {
-            ClearTrackDisplay();
-            shownTrack_ = -1;
-        }
-        try {
-            deleteStoredTrack(TrackDatabase::instance(), tracks[row]);
-        } catch (const CppSQLite3Exception& e) {
-            // What was deleted so far stays deleted; the list shows the day as it is now.
-            commands_->prompt().error(std::string("Deleting the track failed: ") +
-                                      e.errorMessage());
-            LoadDayTracks();
-            loadTrackDates();
-            calendar_.rebuild();
-            repaintCalendar();
-            return;
-        }
+    }
+    const Outcome deleted =
+        deleteStoredTracks(commands_->prompt(), session_, chosen, [&](std::size_t i) {
+            if (chosenRows[i] == shownTrack_) {
+                ClearTrackDisplay();
+                shownTrack_ = -1;
+            }
+        });
+    if (deleted.kind == OutcomeKind::Failed) {
+        // What was deleted so far stays deleted; the list shows the day as it is now.
+        LoadDayTracks();
+        loadTrackDates();
+        calendar_.rebuild();
+        repaintCalendar();
+        return;
+    }
+    if (!deleted.complete()) {
+        return;
     }
     tracks = std::move(kept);
     fillTrackList();
@@ -510,57 +509,27 @@ void CPageTrack::exportSelectedTrack(bool kmz) {
     hideTrackMenu();
     ui::ListView* list = trackList();
     const int row = list != nullptr ? list->selectionMark() : -1;
-    if (commands_ == nullptr || row < 0 || row >= static_cast<int>(dayTracks().size())) {
+    if (commands_ == nullptr || row < 0 || row >= static_cast<int>(dayTracks_.size())) {
         return;
     }
     // A copy: the day may change while the file dialog is open.
-    const TrackHeader track = dayTracks()[static_cast<std::size_t>(row)];
-    commands_->run([&track, kmz](UserPrompt& prompt) {
-        ExportTrack(prompt, track, kmz ? ExportFormat::Kmz : ExportFormat::Gpx);
+    const TrackHeader track = dayTracks_[static_cast<std::size_t>(row)];
+    commands_->run([this, &track, kmz](UserPrompt& prompt) {
+        ExportTrack(prompt, session_, track, kmz ? ExportFormat::Kmz : ExportFormat::Gpx);
     });
 }
 
 // Commands of the tab bar ------------------------------------------------------------------
 
 void CPageTrack::downloadDeviceLogs() {
-    if (commands_ == nullptr) {
-        return;
+    if (commands_ != nullptr) {
+        commands_->run([this](UserPrompt& prompt) { DownloadDeviceLogs(prompt, session_); });
     }
-    ui::CommandRunner& runner = *commands_;
-    DownloadHooks hooks;
-    hooks.stopPlayback = [this, &runner] { runner.onUi([this] { dropDayTracks(); }); };
-    hooks.refreshTrackPage = [this, &runner](const StoreResult& stored) {
-        runner.onUi([this, newest = stored.newestStart] {
-            // The calendar opens on the newest downloaded track, which may be months away.
-            if (newest > 0) {
-                calendar_.showDate(dateOf(newest));
-                writeMonthLabel();
-            }
-            RefreshTrackPage();
-        });
-    };
-    // The logger's own settings become the program's; the refresh at the end redraws in them.
-    hooks.settingsRead = [&runner](const DeviceSettings& read) {
-        runner.onUi([&read] { AppData::instance().settings = read; });
-    };
-    const DeviceSettings settings = AppData::instance().settings;  // read on the worker
-    runner.run([&hooks, &settings](UserPrompt& prompt) {
-        DownloadDeviceLogs(prompt, TrackDatabase::instance(), settings, hooks);
-    });
 }
 
 void CPageTrack::loadTracksFromPc() {
-    if (commands_ == nullptr) {
-        return;
-    }
-    ui::CommandRunner& runner = *commands_;
-    bool loaded = false;
-    const auto chosen = [this, &runner] { runner.onUi([this] { dropDayTracks(); }); };
-    runner.run([&loaded, &chosen](UserPrompt& prompt) {
-        loaded = LoadTracksFromPc(prompt, TrackDatabase::instance(), chosen).has_value();
-    });
-    if (loaded) {
-        RefreshTrackPage();
+    if (commands_ != nullptr) {
+        commands_->run([this](UserPrompt& prompt) { LoadTracksFromPc(prompt, session_); });
     }
 }
 
@@ -569,21 +538,21 @@ void CPageTrack::saveTracksToPc() {
     if (commands_ == nullptr || list == nullptr) {
         return;
     }
-    const std::vector<TrackHeader> rows = dayTracks();
+    const std::vector<TrackHeader> rows = dayTracks_;
     std::vector<bool> selected(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         selected[i] = list->isSelected(static_cast<int>(i));
     }
     ui::CommandRunner& runner = *commands_;
     const auto chosen = [this, &runner] { runner.onUi([this] { stopPlayback(); }); };
-    runner.run([&rows, &selected, &chosen](UserPrompt& prompt) {
-        SaveTracksToPc(prompt, rows, selected, chosen);
+    runner.run([this, &rows, &selected, &chosen](UserPrompt& prompt) {
+        SaveTracksToPc(prompt, session_, rows, selected, chosen);
     });
 }
 
 void CPageTrack::eraseDeviceLogs() {
     if (commands_ != nullptr) {
-        commands_->run([](UserPrompt& prompt) { EraseDeviceLogs(prompt); });
+        commands_->run([this](UserPrompt& prompt) { EraseDeviceLogs(prompt, session_); });
     }
 }
 
@@ -625,10 +594,10 @@ void CPageTrack::selectChart(int n) {
 void CPageTrack::buildChart() {
     chartTip_.hide();
     chartHotSpot_ = -1;
-    if (shownTrack_ < 0 || shownTrack_ >= static_cast<int>(dayTracks().size())) {
+    if (shownTrack_ < 0 || shownTrack_ >= static_cast<int>(dayTracks_.size())) {
         return;
     }
-    chart_.Build(chartKind_, dayTracks()[static_cast<std::size_t>(shownTrack_)]);
+    chart_.Build(chartKind_, dayTracks_[static_cast<std::size_t>(shownTrack_)], session_.settings);
     if (ui::StaticControl* control = chartControl()) {
         control->invalidate();
     }
@@ -686,8 +655,9 @@ void CPageTrack::chartClicked(int index) {
         return;
     }
     const TrackPoint& p = chart_.point(index);
-    map::MapBridge::setCenter(map(), p.lat, p.lng, 0);
-    map::MapBridge::showAnimationPoint(map(), p.lat, p.lng);
+    const map::MapBridge bridge(map());
+    bridge.setCenter(p.lat, p.lng, 0);
+    bridge.showAnimationPoint(p.lat, p.lng);
 }
 
 }  // namespace vandrel::tracks

@@ -9,7 +9,10 @@
 
 #include "core/track_records.h"
 #include "core/user_prompt.h"
+#include "flows/session.h"
+#include "map/map_events.h"
 #include "map/map_external_dispatch.h"
+#include "map/map_service.h"
 #include "tracks/month_calendar.h"
 #include "tracks/playback.h"
 #include "tracks/profile_chart.h"
@@ -28,7 +31,8 @@ namespace vandrel::tracks {
 
 class CPageTrack final : public ui::PageWindow {
   public:
-    CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId, ui::CommandRunner* commands);
+    CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId, ui::CommandRunner* commands,
+               Session& session, const map::MapService& mapService);
     void init() override;
 
     // Map or detail list, 1 or 2; altitude, air pressure or temperature chart, 1 to 3.
@@ -55,6 +59,9 @@ class CPageTrack final : public ui::PageWindow {
     void nextMonth();
     void today();
 
+    // The tracks of the selected day, as the list shows them.
+    const std::vector<TrackHeader>& dayTracks() const { return dayTracks_; }
+    bool mapsLoaded() const { return MapsLoaded; }
     // The row of the track shown on the map, or -1.
     int shownTrack() const { return shownTrack_; }
     const ProfileChart& chart() const { return chart_; }
@@ -99,6 +106,13 @@ class CPageTrack final : public ui::PageWindow {
     std::optional<BusyScope> showingBusy_;
     int showSerial_ = 0;
 
+    Session& session_;
+    const map::MapService& mapService_;
+    // The tracks of the day the calendar selects, as the list shows them.
+    std::vector<TrackHeader> dayTracks_;
+    // The map page has loaded (its own calls wait for it).
+    bool MapsLoaded = false;
+    map::TrackMapEvents mapEvents_;
     map::MapExternalDispatch dispatch_;
     Playback playback_{*this, [this](int index) { return putCar(index); }};
     MonthCalendar calendar_;

@@ -8,20 +8,16 @@
 #include <system_error>
 
 #include "core/ground_distance.h"
-#include "core/program_path.h"
 #include "core/units.h"
-#include "flows/delete_tracks.h"
+#include "flows/point_photos.h"
 #include "map/map_bridge.h"
-#include "store/sqlite_db.h"
 #include "ui/command_runner.h"
+#include "ui/html_escape.h"
 #include "ui/image_size.h"
 
 namespace vandrel::tracks {
 namespace fs = std::filesystem;
 namespace {
-
-constexpr const char* kNotAttached = "The photo was not attached.";
-constexpr int kNameAttempts = 100;
 
 std::string text(const char* format, std::initializer_list<std::string> values) {
     std::string out;
@@ -56,9 +52,9 @@ std::string percentEncoded(const std::string& name) {
 // The address the map page reads a photo by: "../photos/NAME" beside its own folder, which the
 // program's scheme serves from the photos folder. Only a file directly in that folder has one
 // (the scheme serves nothing else), whatever else a database made elsewhere names.
-std::optional<std::string> photoAddress(const fs::path& photo) {
+std::optional<std::string> photoAddress(const fs::path& photos, const fs::path& photo) {
     std::error_code ec;
-    const fs::path folder = fs::weakly_canonical(programPath("photos"), ec);
+    const fs::path folder = fs::weakly_canonical(photos, ec);
     if (ec || !photo.is_absolute() || !photo.has_filename()) {
         return std::nullopt;
     }
@@ -69,20 +65,25 @@ std::optional<std::string> photoAddress(const fs::path& photo) {
     return "../photos/" + percentEncoded(photo.filename().string());
 }
 
-// Why a copy into the photos folder did not happen, as the notice's second line.
-std::string copyFailure(const fs::path& source, const fs::path& folder,
-                        const std::error_code& error) {
-    std::error_code ec;
-    if (!fs::is_regular_file(source, ec)) {
-        return source.string() + " is not a file that can be copied.";
+// Where no dialogue can be held (a page without a command runner) a failure goes untold.
+class SilentPrompt final : public UserPrompt {
+  public:
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    void notice(const std::string&, const std::string&) override {}
+    void error(const std::string&) override {}
+    OverwriteAnswer askOverwrite(const std::string&, const std::string&) override {
+        return OverwriteAnswer::Ok;
     }
-    return "Copying " + source.string() + " into " + folder.string() +
-           " failed: " + error.message();
-}
+    std::optional<std::string> chooseOpenFile(const FileFilter&) override { return {}; }
+    std::optional<std::string> chooseSaveFile(const FileFilter&) override { return {}; }
+    void beginBusy() override {}
+    void endBusy() override {}
+};
 
 }  // namespace
 
-TrackPhotos::TrackPhotos(Hooks hooks) : hooks_(std::move(hooks)), stamps_(hooks_.clock) {}
+TrackPhotos::TrackPhotos(Session& session, Hooks hooks)
+    : session_(session), hooks_(std::move(hooks)), stamps_(hooks_.clock) {}
 
 TrackPoint* TrackPhotos::shownPoint(int index) const {
     TrackHeader* track = hooks_.shownTrack ? hooks_.shownTrack() : nullptr;
@@ -124,12 +125,13 @@ void TrackPhotos::ShowPointInfo(float lat, float lng) {
         "color='#6B6B6B'>%s  </font><font color='#333333'>Lng: </font><font "
         "color='#6B6B6B'>%s</font><br/></td></tr><tr><td style=\"text-align:right;\"><a "
         "href=\"#\" class=\"addphoto\">%s</a></td></tr></table>",
-        {std::to_string(nearest + 1), map::escapeHtml(FormatAltitude(p.alt)),
-         map::escapeHtml(FormatDateTime(p.sdate)), map::escapeHtml(FormatCoordinate(p.lat)),
-         map::escapeHtml(FormatCoordinate(p.lng)), p.pho.empty() ? "add photo" : "update photo"});
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
-    map::MapBridge::showInfo(host, p.lat, p.lng, html);
-    map::MapBridge::showAnimationPoint(host, p.lat, p.lng);
+        {std::to_string(nearest + 1), ui::escapeHtml(FormatAltitude(p.alt, session_.settings)),
+         ui::escapeHtml(FormatDateTime(p.sdate, session_.settings)),
+         ui::escapeHtml(FormatCoordinate(p.lat)), ui::escapeHtml(FormatCoordinate(p.lng)),
+         p.pho.empty() ? "add photo" : "update photo"});
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
+    bridge.showInfo(p.lat, p.lng, html);
+    bridge.showAnimationPoint(p.lat, p.lng);
 }
 
 void TrackPhotos::AttachPhoto() {
@@ -144,47 +146,12 @@ void TrackPhotos::AttachPhoto() {
     if (!chosen || point == nullptr) {
         return;
     }
-    const fs::path source(*chosen);
-    const fs::path folder = programPath("photos");
-    std::error_code error;
-    if (!fs::is_directory(folder, error) && !fs::create_directories(folder, error)) {
-        prompt.notice(kNotAttached,
-                      "The folder " + folder.string() + " could not be made: " + error.message());
-        return;
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
+    const Outcome attached = attachPointPhoto(prompt, session_, *point, fs::path(*chosen), stamps_,
+                                              [&bridge] { bridge.closeInfo(); });
+    if (attached.complete()) {
+        bridge.addPhoto(infoPoint_, point->lat, point->lng, point->pho);
     }
-    const std::string extension = plainExtension(source.filename().string());
-    CopyOutcome outcome = CopyOutcome::TargetExists;
-    fs::path target;
-    // A name already taken (a photo attached or loaded within the same millisecond, a file
-    // from elsewhere) moves on to the next millisecond.
-    for (int attempt = 0; attempt < kNameAttempts && outcome == CopyOutcome::TargetExists;
-         ++attempt) {
-        target = folder / (stamps_.next() + extension);
-        outcome = copyNewFile(source, target, SourceLinks::Follow, &error);
-    }
-    if (outcome != CopyOutcome::Copied) {
-        prompt.notice(kNotAttached, outcome == CopyOutcome::TargetExists
-                                        ? "No free name was found in " + folder.string() + "."
-                                        : copyFailure(source, folder, error));
-        return;
-    }
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
-    map::MapBridge::closeInfo(host);
-    // The old photo goes only once the new one is stored in its place.
-    const std::string old = point->pho;
-    point->pho = target.string();
-    try {
-        TrackDatabase::instance().updatePoint(*point);
-    } catch (const CppSQLite3Exception& e) {
-        point->pho = old;
-        fs::remove(target, error);
-        prompt.error(std::string("Storing the photo failed: ") + e.errorMessage());
-        return;
-    }
-    if (!old.empty()) {
-        deletePhotoFile(old);
-    }
-    map::MapBridge::addPhoto(host, infoPoint_, point->lat, point->lng, point->pho);
 }
 
 void TrackPhotos::ShowPhoto(int index) {
@@ -195,21 +162,21 @@ void TrackPhotos::ShowPhoto(int index) {
     const std::string caption =
         "Lat: " + FormatCoordinate(point->lat) + "    " + "Lng: " + FormatCoordinate(point->lng);
     const fs::path photo(point->pho);
-    const std::optional<std::string> address = photoAddress(photo);
+    const std::optional<std::string> address = photoAddress(session_.folder().photos(), photo);
     const std::optional<ui::ImageSize> size =
         address ? ui::readImageSize(photo) : std::optional<ui::ImageSize>();
     // A photo the page could not show either is said so, and can still be removed.
     std::string picture = "The photo cannot be read.";
     if (size) {
         const char* style = size->width < size->height ? "height:320px;" : "width:320px;";
-        picture = text("<img src=\"%s\" style=\"%s\" />", {map::escapeHtml(*address), style});
+        picture = text("<img src=\"%s\" style=\"%s\" />", {ui::escapeHtml(*address), style});
     }
     const std::string html = text(
         "<table style=\"font-size:12px;\"><tr><td colspan=2>%s</td></tr><tr><td>%s</td><td "
         "style=\"text-align:right;\"><a href=\"#\" class=\"removephoto\" "
         "data-index=\"%s\">remove</a></td></tr></table>",
-        {picture, map::escapeHtml(caption), std::to_string(index)});
-    map::MapBridge::showInfo(hooks_.map ? hooks_.map() : nullptr, point->lat, point->lng, html);
+        {picture, ui::escapeHtml(caption), std::to_string(index)});
+    map::MapBridge(hooks_.map ? hooks_.map() : nullptr).showInfo(point->lat, point->lng, html);
 }
 
 void TrackPhotos::RemovePhoto(int index) {
@@ -217,27 +184,17 @@ void TrackPhotos::RemovePhoto(int index) {
     if (point == nullptr) {
         return;
     }
-    ui::BrowserHost* host = hooks_.map ? hooks_.map() : nullptr;
-    map::MapBridge::closeInfo(host);
-    map::MapBridge::delPhoto(host, index);
+    const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
+    bridge.closeInfo();
+    bridge.delPhoto(index);
     if (point->pho.empty()) {
         return;
     }
-    // The row first: a photo whose row still names it is not deleted.
-    const std::string old = point->pho;
-    point->pho.clear();
-    try {
-        TrackDatabase::instance().updatePoint(*point);
-    } catch (const CppSQLite3Exception& e) {
-        point->pho = old;
-        map::MapBridge::addPhoto(host, index, point->lat, point->lng, point->pho);
-        if (hooks_.commands != nullptr) {
-            hooks_.commands->prompt().error(std::string("Removing the photo failed: ") +
-                                            e.errorMessage());
-        }
-        return;
+    SilentPrompt silent;
+    UserPrompt& prompt = hooks_.commands != nullptr ? hooks_.commands->prompt() : silent;
+    if (!removePointPhoto(prompt, session_, *point).complete()) {
+        bridge.addPhoto(index, point->lat, point->lng, point->pho);
     }
-    deletePhotoFile(old);
 }
 
 }  // namespace vandrel::tracks

@@ -8,8 +8,9 @@
 #include <functional>
 #include <string>
 
+#include "core/photo_stamps.h"
 #include "core/track_records.h"
-#include "exchange/photo_files.h"
+#include "flows/session.h"
 
 namespace vandrel::ui {
 class BrowserHost;
@@ -30,7 +31,7 @@ class TrackPhotos {
         LocalClock clock = localTimeWithMilliseconds;
     };
 
-    explicit TrackPhotos(Hooks hooks);
+    TrackPhotos(Session& session, Hooks hooks);
 
     // The bubble of the point nearest to the clicked position (the first of equally near ones).
     void ShowPointInfo(float lat, float lng);
@@ -44,6 +45,7 @@ class TrackPhotos {
     TrackPoint* shownPoint(int index) const;
     TrackPoint* infoPoint() const;
 
+    Session& session_;
     Hooks hooks_;
     PhotoStamps stamps_;
     // The point whose bubble was opened last, and the track it belongs to: a bubble left open

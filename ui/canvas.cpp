@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "ui/html_io.h"
+#include "ui/html_escape.h"
 
 namespace vandrel::ui {
 namespace {
@@ -92,7 +92,7 @@ void Canvas::text(const Rect& rect, std::string_view text, Color color, unsigned
              "\" text-anchor=\"" + anchor + "\" font-size=\"" + std::to_string(font_.size) + "\"" +
              (font_.bold ? " font-weight=\"bold\"" : "") + " fill=\"" + colour(color) +
              "\" clip-path=\"url(#" + id + ")\">";
-    appendEscaped(text, false, body_);
+    appendEscaped(text, HtmlEscape::Text, body_);
     body_ += "</text>";
     ++operations_;
 }
@@ -104,7 +104,7 @@ void Canvas::verticalText(const Rect& rect, std::string_view text, Color color) 
              std::to_string(cy + font_.size * 35 / 100) + "\" text-anchor=\"middle\" font-size=\"" +
              std::to_string(font_.size) + "\" fill=\"" + colour(color) +
              "\" transform=\"rotate(-90 " + std::to_string(cx) + " " + std::to_string(cy) + ")\">";
-    appendEscaped(text, false, body_);
+    appendEscaped(text, HtmlEscape::Text, body_);
     body_ += "</text>";
     ++operations_;
 }
@@ -128,7 +128,7 @@ void Canvas::polyline(const std::vector<Point>& points, Color color, int width) 
 
 void Canvas::bitmap(const Rect& rect, std::string_view address) {
     body_ += "<image " + rectAttrs(rect) + " href=\"";
-    appendEscaped(address, true, body_);
+    appendEscaped(address, HtmlEscape::Attribute, body_);
     body_ += "\"/>";
     ++operations_;
 }

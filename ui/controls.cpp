@@ -229,7 +229,7 @@ void startFrame(HtmlWindow& frame, const Element& element) {
             return;
         }
     }
-    std::optional<std::string> markup = readProgramFile(address);
+    std::optional<std::string> markup = readProgramFile(frame.fileFolder(), address);
     if (markup && !markup->empty()) {
         frame.loadHtml(*markup, address);
     }

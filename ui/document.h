@@ -37,6 +37,11 @@ struct Change {
     std::int64_t number = 0;
     int x = 0;
     int y = 0;
+    // A list's drawing comes in two parts, so that the renderer can scroll the rows under a
+    // header that stays on top: `value` holds the rows, drawn from `top` pixels below the top
+    // of the scroller, and `header` the column header (empty when the list shows none).
+    std::string header{};
+    std::int64_t top = 0;
 };
 
 class DocumentObserver {

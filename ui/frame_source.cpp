@@ -75,16 +75,16 @@ std::string resolveFrameAddress(std::string_view base, std::string_view src) {
     return out == "." || out.back() == '/' ? std::string() : out;
 }
 
-std::optional<std::string> readProgramFile(std::string_view address) {
-    fs::path path = programPath(address);
+std::optional<std::string> readProgramFile(const fs::path& folder, std::string_view address) {
+    fs::path path = DataFolder(folder).file(address);
     std::error_code ec;
     fs::path file = fs::canonical(path, ec);
     if (ec || !fs::is_regular_file(file, ec)) {
         return std::nullopt;
     }
-    bool allowed = inside(file, programFolder());
-    for (const char* folder : {"Html", "images", "pois"}) {
-        allowed = allowed || inside(file, resourceFolder() / folder);
+    bool allowed = inside(file, folder);
+    for (const char* shipped : {"Html", "images", "pois"}) {
+        allowed = allowed || inside(file, resourceFolder() / shipped);
     }
     if (!allowed) {
         return std::nullopt;

@@ -6,6 +6,7 @@
 // program's folders (an absolute path, ".." above the folder, a link leading elsewhere) is
 // refused.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@ std::string resolveFrameAddress(std::string_view base, std::string_view src);
 
 // The bytes of a file named by a program-relative path, read only when the file really lies
 // inside the program's folders; nothing otherwise.
-std::optional<std::string> readProgramFile(std::string_view address);
+std::optional<std::string> readProgramFile(const std::filesystem::path& folder,
+                                           std::string_view address);
 
 }  // namespace vandrel::ui

@@ -7,6 +7,7 @@
 
 #include "ui/document.h"
 #include "ui/element.h"
+#include "ui/html_escape.h"
 
 namespace vandrel::ui {
 namespace {
@@ -191,31 +192,6 @@ std::vector<std::unique_ptr<Element>> parseHtmlFragment(Document& document,
     return holder->takeNodes();
 }
 
-void appendEscaped(std::string_view text, bool attribute, std::string& out) {
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                if (attribute) {
-                    out += "&quot;";
-                    break;
-                }
-                out += c;
-                break;
-            default:
-                out += c;
-        }
-    }
-}
-
 void writeHtml(const Element& element, bool outer, bool withUids, std::string& out) {
     if (element.isText()) {
         const Element* parent = element.parent();
@@ -223,7 +199,7 @@ void writeHtml(const Element& element, bool outer, bool withUids, std::string& o
             out += withUids && parent->tag() == "style" ? translateStateSelectors(element.data())
                                                         : element.data();
         } else {
-            appendEscaped(element.data(), false, out);
+            appendEscaped(element.data(), HtmlEscape::Text, out);
         }
         return;
     }
@@ -246,7 +222,7 @@ void writeHtml(const Element& element, bool outer, bool withUids, std::string& o
             out += ' ';
             out += name;
             out += "=\"";
-            appendEscaped(value, true, out);
+            appendEscaped(value, HtmlEscape::Attribute, out);
             out += '"';
         }
         if (stateAttributes) {

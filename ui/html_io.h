@@ -31,7 +31,4 @@ std::string stateNames(std::uint32_t state);
 // own meaning for form controls.
 std::string translateStateSelectors(std::string_view css);
 
-// Escapes text for an element's content or an attribute value in double quotes.
-void appendEscaped(std::string_view text, bool attribute, std::string& out);
-
 }  // namespace vandrel::ui

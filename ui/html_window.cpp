@@ -1,5 +1,7 @@
 #include "ui/html_window.h"
 
+#include "core/program_path.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -24,6 +26,9 @@ HtmlWindow::HtmlWindow(EventLoop& loop, Window* parent, int controlId)
     document_->setObserver(this);
     if (auto* html = dynamic_cast<HtmlWindow*>(parent)) {
         link_ = html->link_;
+        fileFolder_ = html->fileFolder_;
+    } else {
+        fileFolder_ = resourceFolder();
     }
 }
 

@@ -6,6 +6,7 @@
 // tests) is linked to it and reports input and layout back.
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -82,6 +83,10 @@ class HtmlWindow : public Window, private DocumentObserver {
     // addresses in the markup are resolved against.
     void loadHtml(std::string_view markup, std::string address = {});
     const std::string& address() const { return address_; }
+    // The folder the frames of the page load their files from (not resources): the program's
+    // shipped files; a frame takes its parent's.
+    const std::filesystem::path& fileFolder() const { return fileFolder_; }
+    void setFileFolder(std::filesystem::path folder) { fileFolder_ = std::move(folder); }
 
     // The page's element event handler; it sees every event after the behaviours.
     void setHandler(EventHandler* handler) { handler_ = handler; }
@@ -149,6 +154,7 @@ class HtmlWindow : public Window, private DocumentObserver {
 
     std::unique_ptr<Document> document_;
     std::string address_;
+    std::filesystem::path fileFolder_;
     EventHandler* handler_ = nullptr;
     RenderLink* link_ = nullptr;
     std::uint64_t capture_ = 0;

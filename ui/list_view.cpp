@@ -52,7 +52,9 @@ Rect ListView::columnRect(int index) const {
     for (int i = 0; i < index; ++i) {
         left += columnWidth(i);
     }
-    left -= scrollLeft_;
+    if (!drawing_) {
+        left -= scrollLeft_;
+    }
     return Rect{left, 0, left + columnWidth(index), headerHeight()};
 }
 
@@ -99,7 +101,10 @@ void ListView::deleteAllRows() {
     selected_.clear();
     mark_ = -1;
     focus_ = -1;
+    // The renderer goes back to the top as well; else the new rows' drawing, placed there,
+    // would lie outside a view left where the old rows were scrolled to.
     scrollTop_ = 0;
+    requestScroll_ = true;
     invalidate();
     frameChanged();
 }
@@ -201,7 +206,25 @@ void ListView::scrollTo(int top, int left) {
     scrollTop_ = top;
     scrollLeft_ = left;
     clampScroll();
-    invalidate();
+    // The renderer has already moved the drawing there; it needs a new one only once the
+    // visible rows come close to the edge of what is drawn.
+    if (!drawingCoversView()) {
+        invalidate();
+    }
+}
+
+int ListView::rowsPerScreen() const {
+    return std::max(1, (visibleHeight() + rowHeight_ - 1) / rowHeight_);
+}
+
+// Whether the last drawing still reaches half a screenful beyond the visible rows on either
+// side, or to the first (last) row where that is nearer.
+bool ListView::drawingCoversView() const {
+    auto [first, last] = visibleRows();
+    int margin = rowsPerScreen() / 2;
+    bool above = first - std::min(margin, first) >= drawnFirst_;
+    bool below = std::min(last + margin, rowCount()) <= drawnLast_;
+    return above && below;
 }
 
 void ListView::ensureVisible(int row) {
@@ -238,25 +261,45 @@ void ListView::invalidate() {
     if (e == nullptr) {
         return;
     }
-    Rect box = e->location();
-    Canvas canvas(box.width(), box.height());
+    // The rows are drawn over all columns, unscrolled: the renderer scrolls the drawing
+    // sideways itself, and up and down over the screenful drawn beyond each edge of the view.
+    int width = std::max(e->location().width(), contentWidth());
+    // The rows go in pieces of a few each, stacked: as it scrolls, the engine paints the
+    // pieces in view only, where it would walk one drawing of all of them in every frame. The
+    // pieces begin at whole multiples of their size, so that a piece drawn again as the list
+    // scrolls on is the same as before, and the renderer keeps it as it is.
+    constexpr int kRowsPerPiece = 8;
     auto [first, last] = visibleRows();
+    int screen = rowsPerScreen();
+    drawnFirst_ = std::max(0, first - screen) / kRowsPerPiece * kRowsPerPiece;
+    drawnLast_ = std::min(rowCount(), last + screen);
+    std::string drawing;
+    drawing_ = true;
     lastPainted_ = 0;
-    if (painter_) {
-        for (int row = first; row < last; ++row) {
-            int top = headerHeight() + row * rowHeight_ - scrollTop_;
-            painter_(canvas, row, Rect{0, top, box.width(), top + rowHeight_}, isSelected(row));
+    for (int from = drawnFirst_; from < drawnLast_; from += kRowsPerPiece) {
+        int to = std::min(drawnLast_, from + kRowsPerPiece);
+        Canvas piece(width, (to - from) * rowHeight_);
+        for (int row = from; row < to && painter_; ++row) {
+            int top = (row - from) * rowHeight_;
+            painter_(piece, row, Rect{0, top, width, top + rowHeight_}, isSelected(row));
             ++lastPainted_;
         }
+        drawing += piece.svg();
     }
-    // Over the rows, so a row partly scrolled under the header is hidden by it.
-    paintHeader(canvas);
-    // The renderer keeps a scroller as tall as all rows (number) over which the drawing of
-    // the visible ones sits; y asks it to scroll there, -1 leaves the user's position.
-    Change change{Change::Kind::WidgetContent, e->uid(), "list", canvas.svg()};
+    Canvas header(width, headerHeight());
+    paintHeader(header);
+    drawing_ = false;
+    // The renderer keeps a scroller as tall as all rows (number) and as wide as the columns
+    // (x), with the header on top and the rows' drawing at its place below; y asks it to
+    // scroll there, -1 leaves the user's position.
+    Change change{Change::Kind::WidgetContent, e->uid(), "list", std::move(drawing)};
+    if (headerHeight() > 0) {
+        change.header = header.svg();
+    }
+    change.top = headerHeight() + static_cast<std::int64_t>(drawnFirst_) * rowHeight_;
     change.number = static_cast<std::int64_t>(rowCount()) * rowHeight_ + headerHeight();
     change.y = requestScroll_ ? scrollTop_ : -1;
-    change.x = contentWidth();  // the width the renderer scrolls sideways over
+    change.x = contentWidth();
     requestScroll_ = false;
     e->document().notify(change);
 }

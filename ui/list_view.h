@@ -1,8 +1,10 @@
 #pragma once
 // A `sys-listview` control in report mode, drawn by its owner row by row. Rows, item data,
 // selection, the selection mark and the column widths live here; with OWNERDATA only the row
-// count is kept and the owner draws any row by index. Only the rows inside the visible area
-// are painted, so a list of 50,000 rows costs what a screenful does.
+// count is kept and the owner draws any row by index. Only the visible rows and a screenful
+// either side are painted, so a list of 50,000 rows costs what three screenfuls do: the
+// renderer scrolls that drawing by itself, under a header drawn apart, and the list draws anew
+// only as the visible rows near the drawing's edge.
 //
 // Mouse: a press selects (Ctrl toggles, Shift extends from the selection mark; a SINGLESEL
 // list selects one row only; a right press selects an unselected row); a double click sends
@@ -49,7 +51,8 @@ inline constexpr std::uint32_t LVS_NOSORTHEADER = 0x8000;
 
 class ListView : public Control {
   public:
-    // Draws one row into its rectangle (control coordinates).
+    // Draws one row into its rectangle, in the coordinates of the drawing, which spans all
+    // columns from the left of the first one (see columnRect).
     using RowPainter = std::function<void(Canvas&, int row, const Rect& rect, bool selected)>;
 
     ListView(HtmlWindow& owner, const Element& element, ControlSpec widgetSpec);
@@ -62,7 +65,8 @@ class ListView : public Control {
     int columnCount() const { return static_cast<int>(columns_.size()); }
     const std::string& columnTitle(int index) const;
     // The header item of the column, in control coordinates after the sideways scroll (cells
-    // lie below it); the header is headerHeight() tall, 0 when none is shown.
+    // lie below it); while the list draws, in the drawing's, which does not scroll sideways.
+    // The header is headerHeight() tall, 0 when none is shown.
     Rect columnRect(int index) const;
     int headerHeight() const;
     static constexpr int kHeaderHeight = 24;
@@ -98,6 +102,8 @@ class ListView : public Control {
     void ensureVisible(int row);
     int rowAt(int y) const;                   // y in control coordinates; -1 below the last row
     std::pair<int, int> visibleRows() const;  // [first, last)
+    // The rows of the last drawing, [first, last): the visible ones and a screenful either side.
+    std::pair<int, int> drawnRows() const { return {drawnFirst_, drawnLast_}; }
     int lastPaintedRows() const { return lastPainted_; }
 
     // Whether the rows are taller than the list, so that it shows a vertical scroll bar.
@@ -116,6 +122,8 @@ class ListView : public Control {
     void frameChanged();
     void clampScroll();
     int visibleHeight() const;
+    int rowsPerScreen() const;
+    bool drawingCoversView() const;
     void paintHeader(Canvas& canvas) const;
     bool keyDown(int keyCode, unsigned modifiers);
     int keyTarget(int keyCode) const;
@@ -137,6 +145,9 @@ class ListView : public Control {
     RowPainter painter_;
     std::function<void()> frameChanged_;
     int lastPainted_ = 0;
+    int drawnFirst_ = 0;
+    int drawnLast_ = 0;
+    bool drawing_ = false;
     bool requestScroll_ = false;
 };
 

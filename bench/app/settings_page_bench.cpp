@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include "app/settings_page.h"
-#include "flows/app_data.h"
 #include "platform/headless/headless_renderer.h"
 #include "ui/event_loop.h"
 
@@ -13,11 +12,13 @@ namespace {
 void BM_FillAndReadSettingsForm(benchmark::State& state) {
     ui::ManualEventLoop loop;
     headless::HeadlessRenderer renderer;
-    app::SettingsPage page(loop, nullptr, 0, nullptr);
+    // Nothing is read or written: the page has no command runner.
+    Session session{DataFolder(std::filesystem::temp_directory_path())};
+    app::SettingsPage page(loop, nullptr, 0, nullptr, session);
     page.setRenderLink(&renderer);
     page.init();
-    AppData::instance().settings.TimeZone = -330;
-    AppData::instance().settings.Length = 1;
+    session.settings.TimeZone = -330;
+    session.settings.Length = 1;
     for (auto _ : state) {
         page.FillSettingsForm();
         benchmark::DoNotOptimize(page.readSettingsForm());

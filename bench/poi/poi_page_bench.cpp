@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "core/program_path.h"
-#include "flows/app_data.h"
 #include "map/map_widget.h"
 #include "platform/headless/headless_renderer.h"
 #include "poi/poi_page.h"
@@ -37,11 +36,11 @@ class Folder {
 
 void BM_RedrawAllPois(benchmark::State& state) {
     Folder dir;
-    setProgramFolder(dir.path());
-    AppData::instance() = AppData{};
+    Session session{DataFolder(dir.path())};
+    map::MapService mapService;
     ui::ManualEventLoop loop;
     headless::HeadlessRenderer renderer;
-    poi::PoiPage page{loop, nullptr, 0, nullptr};
+    poi::PoiPage page{loop, nullptr, 0, nullptr, session, mapService};
     page.setRenderLink(&renderer);
     page.init();
     headless::FakeBrowser* browser = renderer.browser(*map::mapWidget(page));
@@ -55,7 +54,6 @@ void BM_RedrawAllPois(benchmark::State& state) {
     }
     state.counters["markers"] = static_cast<double>(markers);
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kPoiSlotCount);
-    setProgramFolder({});
 }
 BENCHMARK(BM_RedrawAllPois)->Unit(benchmark::kMicrosecond);
 

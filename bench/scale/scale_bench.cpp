@@ -99,18 +99,18 @@ void BM_LoadOneDay(benchmark::State& state) {
 BENCHMARK(BM_LoadOneDay)->Unit(benchmark::kMillisecond);
 
 void BM_BackupEverything(benchmark::State& state) {
-    TrackDatabase& db = database();
+    database();  // made and filled once
     const fs::path archive = folder() / "backup.prg";
     testing::ScriptedPrompt prompt;
-    setProgramFolder(folder());
+    Session session{DataFolder(folder())};
+    session.openStore();
     for (auto _ : state) {
-        BackupTracks(prompt, db, archive.string());
+        BackupTracks(prompt, session, archive.string());
     }
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["archive_MB"] = static_cast<double>(fs::file_size(archive)) / 1e6;
     state.counters["peak_RSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
-    setProgramFolder({});
 }
 BENCHMARK(BM_BackupEverything)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -7,7 +7,6 @@
 #include <ctime>
 
 #include "core/program_path.h"
-#include "flows/app_data.h"
 #include "map/map_service.h"
 #include "shell_driver.h"
 
@@ -106,14 +105,17 @@ int main(int argc, char** argv) {
     gtk_init(&argc, &argv);
     char pattern[] = "/tmp/vandrel-bench-XXXXXX";
     const fs::path folder = mkdtemp(pattern);
-    setProgramFolder(folder);
-    map::mapService() = map::MapService::fromSetting("http://127.0.0.1:9/");
-    g_unsetenv("VANDREL_MAP_SERVICE");
+    // The map pages ask a local address where nothing answers.
+    g_setenv("VANDREL_MAP_SERVICE", "http://127.0.0.1:9/", TRUE);
+    g_unsetenv("VANDREL_GEOCODER");
 
     const int sizes[2] = {720, sim::pointsToFillLog(1)[0]};
     int result = 1;
     if (downloadTodaysTracks(folder, sizes[0])) {
-        gtk::GtkShell shell;
+        // The program as the user starts it after the downloads, the full log's logger plugged in.
+        Session session{DataFolder(folder)};
+        session.useDevice((folder / "full.img").string());
+        gtk::GtkShell shell(session);
         shell.start();
         Driver d(shell);
         auto& renderer = shell.renderer();
@@ -125,7 +127,7 @@ int main(int argc, char** argv) {
             }) &&
             d.click(d.host(), "tab2") && pumpUntil([&] {
                 ui::BrowserHost* map = map::mapWidget(d.trackPage());
-                return AppData::instance().MapsLoaded && map->isEnabled() && map->isLoaded();
+                return d.trackPage().mapsLoaded() && map->isEnabled() && map->isLoaded();
             }) &&
             d.click(d.trackPage(), "today") &&
             pumpUntil([&] { return d.list(6000).rowCount() == 2; });

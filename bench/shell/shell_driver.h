@@ -75,14 +75,11 @@ inline bool download(const fs::path& folder, const std::string& name,
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
-    DeviceVolume::instance().setDevicePath(path.string());
+    Session session{DataFolder(folder)};
+    session.useDevice(path.string());
+    session.openStore();
     testing::ScriptedPrompt prompt;
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
-    const bool stored =
-        DownloadDeviceLogs(prompt, db, DeviceSettings{}).outcome == DownloadOutcome::Complete;
-    db.close();
-    return stored;
+    return DownloadDeviceLogs(prompt, session).complete();
 }
 
 // Today in the stored times of a logger at UTC, downloaded into the program folder: a track of

@@ -100,9 +100,9 @@ int main(int argc, char** argv) {
     gtk_init(&argc, &argv);
     char pattern[] = "/tmp/vandrel-bench-XXXXXX";
     const fs::path folder = mkdtemp(pattern);
-    vandrel::setProgramFolder(folder);
     {
-        vandrel::gtk::GtkShell shell;
+        vandrel::Session session{vandrel::DataFolder(folder)};
+        vandrel::gtk::GtkShell shell(session);
         shell.start();
         auto& frame = shell.frame();
         auto& renderer = shell.renderer();

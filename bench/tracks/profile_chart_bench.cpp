@@ -31,7 +31,7 @@ void BM_ChartBuildAndPaint(benchmark::State& state) {
     tracks::ProfileChart chart;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        chart.Build(tracks::ChartKind::Altitude, track);
+        chart.Build(tracks::ChartKind::Altitude, track, DeviceSettings{});
         ui::Canvas canvas(1000, 180);
         chart.paint(canvas);
         bytes = canvas.svg().size();
@@ -43,7 +43,7 @@ BENCHMARK(BM_ChartBuildAndPaint)->Unit(benchmark::kMillisecond);
 
 void BM_ChartTooltipLookup(benchmark::State& state) {
     tracks::ProfileChart chart;
-    chart.Build(tracks::ChartKind::Altitude, longTrack());
+    chart.Build(tracks::ChartKind::Altitude, longTrack(), DeviceSettings{});
     int x = 62;
     for (auto _ : state) {
         x = x >= 986 ? 62 : x + 7;

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "core/program_path.h"
-#include "flows/app_data.h"
+#include "map/map_widget.h"
 #include "platform/headless/headless_renderer.h"
 #include "store/sqlite_db.h"
 #include "tracks/track_page.h"
@@ -62,10 +62,16 @@ void fillDatabase(TrackDatabase& db, int tracks, int points, int tracksOnFirstDa
     db.commitTransaction();
 }
 
+// Fills the database of the folder, as another program would have.
+void fillFolder(const std::filesystem::path& folder, int tracks, int points, int tracksOnFirstDay) {
+    Session filler{DataFolder(folder)};
+    filler.openStore();
+    fillDatabase(filler.database(), tracks, points, tracksOnFirstDay);
+}
+
 struct Page {
-    explicit Page(const std::filesystem::path& folder) {
-        setProgramFolder(folder);
-        AppData::instance().MapsLoaded = false;
+    explicit Page(const std::filesystem::path& folder) : session(DataFolder(folder)) {
+        session.openStore();
         page.setRenderLink(&renderer);
         page.init();
         ui::Element* calendar = page.document().selectFirst("widget[id='5000']");
@@ -75,37 +81,36 @@ struct Page {
         page.calendar().showMonth(2024, 5);
         page.calendar().click(page.calendar().cells()[3].rect.origin());  // 1 May
     }
-    ~Page() { setProgramFolder({}); }
+    // The map page says it has loaded.
+    void loadMap() {
+        headless::FakeBrowser* browser = renderer.browser(*map::mapWidget(page));
+        browser->finishLoad();
+        browser->callExternal("onmaploadcomplete", {});
+        loop.runPending();
+    }
+    Session session;
+    map::MapService mapService;
     ui::ManualEventLoop loop;
     headless::HeadlessRenderer renderer;
-    tracks::CPageTrack page{loop, nullptr, 0, nullptr};
+    tracks::CPageTrack page{loop, nullptr, 0, nullptr, session, mapService};
 };
 
 void BM_LoadDayTracks(benchmark::State& state) {
     Folder dir;
-    setProgramFolder(dir.path());
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
-    fillDatabase(db, kTracks, kPointsEach, 3);
+    fillFolder(dir.path(), kTracks, kPointsEach, 3);
     Page p(dir.path());
     for (auto _ : state) {
         p.page.LoadDayTracks();
-        benchmark::DoNotOptimize(AppData::instance().dayTracks.data());
+        benchmark::DoNotOptimize(p.page.dayTracks().data());
     }
-    state.counters["tracks"] = static_cast<double>(AppData::instance().dayTracks.size());
-    state.counters["points"] =
-        static_cast<double>(AppData::instance().dayTracks.size() * kPointsEach);
-    AppData::instance().dayTracks.clear();
-    db.close();
+    state.counters["tracks"] = static_cast<double>(p.page.dayTracks().size());
+    state.counters["points"] = static_cast<double>(p.page.dayTracks().size() * kPointsEach);
 }
 BENCHMARK(BM_LoadDayTracks)->Unit(benchmark::kMillisecond);
 
 void BM_PaintCalendarAndDayList(benchmark::State& state) {
     Folder dir;
-    setProgramFolder(dir.path());
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
-    fillDatabase(db, 20, 10, 20);
+    fillFolder(dir.path(), 20, 10, 20);
     Page p(dir.path());
     p.page.LoadDayTracks();
     auto* list = dynamic_cast<ui::ListView*>(
@@ -116,8 +121,6 @@ void BM_PaintCalendarAndDayList(benchmark::State& state) {
         list->invalidate();
     }
     state.counters["rows"] = static_cast<double>(list->lastPaintedRows());
-    AppData::instance().dayTracks.clear();
-    db.close();
 }
 BENCHMARK(BM_PaintCalendarAndDayList)->Unit(benchmark::kMicrosecond);
 
@@ -126,10 +129,7 @@ BENCHMARK(BM_PaintCalendarAndDayList)->Unit(benchmark::kMicrosecond);
 void BM_ScrollPointList(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     Folder dir;
-    setProgramFolder(dir.path());
-    TrackDatabase& db = TrackDatabase::instance();
-    db.openStore();
-    fillDatabase(db, 1, count, 1);
+    fillFolder(dir.path(), 1, count, 1);
     Page p(dir.path());
     p.page.LoadDayTracks();
     ui::Element* element = p.page.document().selectFirst("widget[id='6001']");
@@ -137,7 +137,7 @@ void BM_ScrollPointList(benchmark::State& state) {
     auto* days = dynamic_cast<ui::ListView*>(
         p.page.control(*p.page.document().selectFirst("widget[id='6000']")));
     auto* points = dynamic_cast<ui::ListView*>(p.page.control(*element));
-    AppData::instance().MapsLoaded = true;
+    p.loadMap();
     days->click(0, 0);
     p.page.ShowTrack();
     int top = 0;
@@ -148,9 +148,6 @@ void BM_ScrollPointList(benchmark::State& state) {
     }
     state.counters["list rows"] = static_cast<double>(points->rowCount());
     state.counters["rows"] = static_cast<double>(points->lastPaintedRows());
-    AppData::instance().dayTracks.clear();
-    AppData::instance().MapsLoaded = false;
-    db.close();
 }
 BENCHMARK(BM_ScrollPointList)->Arg(1'000)->Arg(49'900)->Unit(benchmark::kMicrosecond);
 

@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 7; ++run) {
         const auto begin = Clock::now();
         chart.Build(run % 2 == 0 ? tracks::ChartKind::Altitude : tracks::ChartKind::Temperature,
-                    track);
+                    track, DeviceSettings{});
         control->invalidate();
         const auto painted = Clock::now();
         renderer.flush();

@@ -102,7 +102,13 @@ void appendChangeJson(const ui::Change& change, std::string& out) {
     out += ",\"value\":";
     appendJsonString(change.value, out);
     out += ",\"number\":" + std::to_string(change.number) + ",\"x\":" + std::to_string(change.x) +
-           ",\"y\":" + std::to_string(change.y) + '}';
+           ",\"y\":" + std::to_string(change.y);
+    if (change.kind == ui::Change::Kind::WidgetContent) {
+        out += ",\"header\":";
+        appendJsonString(change.header, out);
+        out += ",\"top\":" + std::to_string(change.top);
+    }
+    out += '}';
 }
 
 void appendOpJson(std::string_view kind, std::uint64_t uid, std::string_view value,

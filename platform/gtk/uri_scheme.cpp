@@ -202,7 +202,7 @@ bool WebRenderer::serveFile(const std::string& path, std::string& bytes, std::st
     // folder holds no subfolders of its own, so none is served.
     const bool photos = first == "photos";
     if (photos) {
-        base = programPath("photos");
+        base = photosFolder_;
     }
     auto served = folders_.find(first);
     if (base.empty() && served != folders_.end()) {

@@ -13,19 +13,19 @@ namespace vandrel::gtk {
 void registerProgramScheme(WebKitWebContext* context);
 void setSchemeRenderer(WebRenderer* renderer);
 
-namespace {
-
-constexpr const char* kWorld = "vandrel";
-constexpr const char* kHandler = "vandrel";
-
-std::string script(const char* name, const char* type) {
+std::string script(std::string_view name, std::string_view type) {
     for (const ui::Resource& r : gtkScripts()) {
-        if (std::string_view(r.name) == name && std::string_view(r.type) == type) {
+        if (r.name == name && r.type == type) {
             return std::string(r.data());
         }
     }
     return {};
 }
+
+namespace {
+
+constexpr const char* kWorld = "vandrel";
+constexpr const char* kHandler = "vandrel";
 
 // Only the program's own pages are navigated to; the pages' tiles and searches are loads of
 // resources, not navigations, and are not affected.
@@ -349,19 +349,13 @@ void WebRenderer::sendBatch(WindowState& state) {
     g_variant_builder_init(&args, G_VARIANT_TYPE("a{sv}"));
     g_variant_builder_add(&args, "{sv}", "path", g_variant_new_string(pathJson(state).c_str()));
     g_variant_builder_add(&args, "{sv}", "batch", g_variant_new_string(batch.c_str()));
-    static constexpr const char* kBody =
-        "let w = window;"
-        "for (const uid of JSON.parse(path)) {"
-        "  w = w.__vandrel ? w.__vandrel.frame(uid) : null;"
-        "  if (!w) { return -1; }"
-        "}"
-        "return w.__vandrel ? w.__vandrel.apply(batch) : -1;";
+    static const std::string kBody = script("apply_batch", "JS");
     struct Pending {
         WebRenderer* renderer;
         std::weak_ptr<bool> alive;
     };
     webkit_web_view_call_async_javascript_function(
-        state.view, kBody, -1, g_variant_builder_end(&args), kWorld, nullptr, nullptr,
+        state.view, kBody.c_str(), -1, g_variant_builder_end(&args), kWorld, nullptr, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
             GError* error = nullptr;

@@ -16,12 +16,17 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/browser_host.h"
 #include "ui/html_window.h"
 
 namespace vandrel::gtk {
+
+// A script or style sheet compiled in from scripts/ (bridge.js is "bridge" of type "JS"), or
+// nothing if there is none of that name.
+std::string script(std::string_view name, std::string_view type);
 
 class WebRenderer : public ui::RenderLink {
   public:
@@ -36,6 +41,8 @@ class WebRenderer : public ui::RenderLink {
 
     // Also serves the files of a folder under vandrel://app/PREFIX/ (the demonstration).
     void serveFolder(const std::string& prefix, const std::filesystem::path& folder);
+    // The user's photos, served as "photos/NAME" (files directly inside only).
+    void servePhotos(const std::filesystem::path& folder) { photosFolder_ = folder; }
     // The address a browser host loads for a local file, or empty when it is not served.
     std::string addressFor(const std::string& path) const;
 
@@ -96,6 +103,7 @@ class WebRenderer : public ui::RenderLink {
     std::map<const ui::HtmlWindow*, int> keys_;
     std::map<const ui::Window*, std::unique_ptr<Backend>> backends_;
     std::map<std::string, std::filesystem::path> folders_;
+    std::filesystem::path photosFolder_;
     int nextKey_ = 1;
     guint flushSource_ = 0;
     std::uint64_t opsSent_ = 0;

@@ -315,20 +315,10 @@ void WebRenderer::callPageFunction(ui::BrowserHost& host, const std::string& fun
                           g_variant_new_int32(static_cast<gint32>(args.size())));
     g_variant_builder_add(&params, "{sv}", "args", g_variant_builder_end(&list));
     // Walks the iframes by uid to the host's frame, finds the global function by name.
-    static constexpr const char* kBody =
-        "const ids = JSON.parse(path); let w = window;"
-        "for (let i = 0; i < ids.length; i++) {"
-        "  const el = w.document.querySelector('[data-vuid=\"' + Number(ids[i]) + '\"]');"
-        "  const f = !el ? null : i + 1 < ids.length ? el : el.querySelector('iframe[data-vhost]');"
-        "  if (!f || !f.contentWindow) { return null; }"
-        "  w = f.contentWindow;"
-        "}"
-        "const fn = w[name]; if (typeof fn !== 'function') { return null; }"
-        "const a = []; for (let i = 0; i < count; i++) { a.push(String(args[String(i)])); }"
-        "const r = fn.apply(w, a); return r === undefined || r === null ? '' : String(r);";
+    static const std::string kBody = script("call_function", "JS");
     auto* callback = new std::function<void(bool, std::string)>(std::move(done));
     webkit_web_view_call_async_javascript_function(
-        state.view, kBody, -1, g_variant_builder_end(&params), nullptr, nullptr, nullptr,
+        state.view, kBody.c_str(), -1, g_variant_builder_end(&params), nullptr, nullptr, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<std::function<void(bool, std::string)>> done(
                 static_cast<std::function<void(bool, std::string)>*>(data));

@@ -7,8 +7,6 @@
 #include "core/units.h"
 #include "device/device_volume.h"
 #include "device/settings_file.h"
-#include "flows/app_data.h"
-#include "flows/refresh_listeners.h"
 #include "platform/headless/headless_renderer.h"
 #include "scripted_prompt.h"
 #include "store/sqlite_db.h"
@@ -24,19 +22,9 @@ using namespace vandrel::testing;
 
 class SettingsForm : public ::testing::Test {
   protected:
-    void SetUp() override {
-        setProgramFolder(dir.path());
-        AppData::instance() = AppData{};
-        DeviceVolume::instance().reset();
-        DeviceVolume::instance().setDevicePath((dir.path() / "no-logger.img").string());
-    }
-    void TearDown() override {
-        RefreshListeners::instance().clear();
-        DeviceVolume::instance().reset();
-        setProgramFolder({});
-    }
+    void SetUp() override { session.useDevice((dir.path() / "no-logger.img").string()); }
     void open(const DeviceSettings& settings) {
-        AppData::instance().settings = settings;
+        session.settings = settings;
         page.setRenderLink(&renderer);
         page.init();
     }
@@ -58,11 +46,12 @@ class SettingsForm : public ::testing::Test {
     }
 
     TempDir dir;
+    Session session{DataFolder(dir.path())};
     ui::ManualEventLoop loop;
     headless::HeadlessRenderer renderer;
     ScriptedPrompt prompt;
     ui::DirectCommandRunner runner{prompt};
-    SettingsPage page{loop, nullptr, 0, &runner};
+    SettingsPage page{loop, nullptr, 0, &runner, session};
 };
 
 TEST_F(SettingsForm, ShowsTheProgramsSettingsOnlyOnceFilled) {
@@ -106,18 +95,19 @@ TEST_F(SettingsForm, TheZoneCellFollowsTheSelectAndTheUnitLabelLeavesTheNumber) 
 TEST_F(SettingsForm, SaveKeepsTheFormInTheProgramAndFileAndTellsThePagesOnce) {
     open(DeviceSettings{});
     int refreshed = 0;
-    RefreshListeners::instance().add([&] { ++refreshed; });
+    session.tracksChanged.add([&](const TracksChange&) { ++refreshed; });
     ui::setValue(named("lhtype"), ui::Value(1));  // as the click on the radio does
     click("etype");
     page.controlValueReported(named("logint"), ui::Value(std::string("5")));
     click("onsetssave");
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(prompt.said.front(), "Device unconnect!");
-    EXPECT_EQ(AppData::instance().settings.LogInterval, 5);
-    EXPECT_EQ(FormatDistance(1610), "1.00 mi");  // the track page draws in the new units
+    EXPECT_EQ(session.settings.LogInterval, 5);
+    EXPECT_EQ(FormatDistance(1610, session.settings),
+              "1.00 mi");  // the track page draws in the new units
     DeviceSettings saved;
     ASSERT_TRUE(loadSettingsFile(dir.path() / "settings.xml", saved));
-    EXPECT_EQ(saved, AppData::instance().settings);
+    EXPECT_EQ(saved, session.settings);
 }
 
 // Opening the page reads the logger: its settings fill the form and become the program's when
@@ -144,9 +134,9 @@ TEST_F(SettingsForm, OpeningThePageShowsTheLoggersOwnSettingsAndSaysWhose) {
     const std::string bytes(image.bytes().begin(), image.bytes().end());
     const auto device = dir.path() / "logger.img";
     writeFile(device, bytes);
-    DeviceVolume::instance().setDevicePath(device.string());
+    session.useDevice(device.string());
     int refreshed = 0;
-    RefreshListeners::instance().add([&] { ++refreshed; });
+    session.tracksChanged.add([&](const TracksChange&) { ++refreshed; });
     page.readLoggerSettings();
     EXPECT_EQ(text("setsource"), "The logger's settings, read from " + device.string() + ".");
     EXPECT_EQ(page.byId("setsource")->attribute("class"), "logger");
@@ -154,11 +144,11 @@ TEST_F(SettingsForm, OpeningThePageShowsTheLoggersOwnSettingsAndSaysWhose) {
     EXPECT_EQ(text("timezone"), "UTC+02:00");
     EXPECT_EQ(field("logint"), "5");
     EXPECT_EQ(field("bklightoff"), "1");
-    EXPECT_EQ(AppData::instance().settings.TimeZone, -120);
+    EXPECT_EQ(session.settings.TimeZone, -120);
     EXPECT_EQ(refreshed, 1);  // the track page redraws in the logger's units and clock
     DeviceSettings saved;
     ASSERT_TRUE(loadSettingsFile(dir.path() / "settings.xml", saved));
-    EXPECT_EQ(saved, AppData::instance().settings);
+    EXPECT_EQ(saved, session.settings);
 
     page.controlValueReported(named("logint"), ui::Value(std::string("9")));
     page.readLoggerSettings();
@@ -168,7 +158,7 @@ TEST_F(SettingsForm, OpeningThePageShowsTheLoggersOwnSettingsAndSaysWhose) {
 }
 
 TEST_F(SettingsForm, BackupAndFirmwareButtonsAskForTheirFilesAndRunTheirCommands) {
-    TrackDatabase::instance().openStore();
+    session.openStore();
     open(DeviceSettings{});
     click("bksave");
     click("onupdate");
@@ -183,7 +173,7 @@ TEST_F(SettingsForm, BackupAndFirmwareButtonsAskForTheirFilesAndRunTheirCommands
     click("bksave");
     EXPECT_EQ(prompt.said.back(), "Backup Complete!");
     EXPECT_TRUE(std::filesystem::exists(archive));
-    TrackDatabase::instance().close();
+    session.closeStore();
 }
 
 }  // namespace

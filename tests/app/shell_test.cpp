@@ -9,8 +9,6 @@
 #include "core/program_path.h"
 #include "device/device_volume.h"
 #include "device/settings_file.h"
-#include "flows/app_data.h"
-#include "flows/refresh_listeners.h"
 #include "map/map_widget.h"
 #include "shell_test_support.h"
 #include "store/sqlite_db.h"
@@ -31,9 +29,7 @@ using testing::elementById;
 class Shell : public ::testing::Test {
   protected:
     void SetUp() override {
-        setProgramFolder(dir.path());
-        AppData::instance() = AppData{};
-        RefreshListeners::instance().clear();
+        services.session = &session;
         services.commands = &runner;
         services.probe = &probe;
         services.frame = &desktop;
@@ -43,12 +39,7 @@ class Shell : public ::testing::Test {
         host = frame.pageHost();
         ASSERT_NE(host, nullptr);
     }
-    void TearDown() override {
-        frame.destroy();
-        RefreshListeners::instance().clear();
-        DeviceVolume::instance().reset();
-        setProgramFolder({});
-    }
+    void TearDown() override { frame.destroy(); }
 
     std::string display(ui::HtmlWindow& w, const std::string& id) {
         ui::Element* e = elementById(w, id);
@@ -62,6 +53,7 @@ class Shell : public ::testing::Test {
     }
 
     testing::TempDir dir;
+    Session session{DataFolder(dir.path())};
     ui::ManualEventLoop loop;
     headless::HeadlessRenderer renderer;
     testing::ScriptedBoxes boxes{loop};
@@ -93,18 +85,17 @@ TEST_F(Shell, StartsWithTheDatabaseThePagesThePlaceholdersAndTheTimer) {
         EXPECT_EQ(std::filesystem::path(mapOf(*page)->navigations[0]).filename(), "load.html");
     }
     EXPECT_TRUE(host->hasTimer(CONNECTIVITY_TIMER));
-    EXPECT_EQ(RefreshListeners::instance().size(), 1u);
 }
 
 TEST_F(Shell, ShutdownSavesTheSettingsAndClosesTheDatabase) {
-    AppData::instance().settings.LogInterval = 17;
+    session.settings.LogInterval = 17;
     frame.destroy();
     EXPECT_TRUE(std::filesystem::exists(dir / "settings.xml"));
     DeviceSettings read;
     ASSERT_TRUE(loadSettingsFile(dir / "settings.xml", read));
     EXPECT_EQ(read.LogInterval, 17);
-    EXPECT_FALSE(TrackDatabase::instance().isOpen());
-    TrackDatabase::instance().openStore();  // TearDown closes it again
+    EXPECT_FALSE(session.database().isOpen());
+    session.openStore();  // TearDown closes it again
 }
 
 TEST_F(Shell, TabBarAndPageClicksRunTheTrackPagesCommands) {
@@ -236,13 +227,13 @@ TEST_F(Shell, MapPagesReplaceThePlaceholdersAtTheFirstAnswerAndTilesFollowTheSer
     EXPECT_EQ(std::filesystem::path(poiNav.back()).filename(), "pmaps.html");
     EXPECT_EQ(std::filesystem::path(trackNav.back()).filename(), "tmaps.html");
     EXPECT_TRUE(host->hasTimer(CONNECTIVITY_TIMER));
-    EXPECT_FALSE(AppData::instance().MapsLoaded);
+    EXPECT_FALSE(host->poiPage()->state().MapsLoaded);
     // The map page reports its load; the page enables its map and names the tiles.
     headless::FakeBrowser& poiMap = *mapOf(*host->poiPage());
     poiMap.finishLoad();
     poiMap.callExternal("onmaploadcomplete", {});
     loop.runPending();
-    EXPECT_TRUE(AppData::instance().MapsLoaded);
+    EXPECT_TRUE(host->poiPage()->state().MapsLoaded);
     EXPECT_TRUE(map::mapWidget(*host->poiPage())->isEnabled());
     ASSERT_FALSE(poiMap.calls.empty());
     EXPECT_EQ(poiMap.calls[0].function, "useTiles");
@@ -264,15 +255,14 @@ TEST_F(Shell, DownloadFromTheTrackMenuStoresTheTracksAndSaysSo) {
     image.writeLog(sim::generateTracks(2, 50, 1780000000, 5, 0));
     volume->bytes = image.bytes();
     testing::writeFile(dir / "logger.img", "");
-    DeviceVolume::instance().reset();
-    DeviceVolume::instance().setDevicePath((dir / "logger.img").string());
-    DeviceVolume::instance().setDeviceFactory(
+    session.volume().setDevicePath((dir / "logger.img").string());
+    session.volume().setDeviceFactory(
         [volume](const std::string&) { return sim::makeMemoryBlockDevice(volume); });
     boxes.script = {testing::press(ui::VK_RETURN)};
     command(*host, "tab2");
     clickId(*host, "lfromdevtrack");
     EXPECT_EQ(boxes.shown, (std::vector<std::string>{"Download Complete!"}));
-    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), 2);
+    EXPECT_EQ(session.database().scalar("select count(*) from TK;"), 2);
     EXPECT_EQ(busy.starts, 1);
     EXPECT_EQ(busy.texts.front(), "Loading");
     EXPECT_FALSE(busy.animation.running());
@@ -288,8 +278,7 @@ TEST_F(Shell, DownloadFromTheTrackMenuStoresTheTracksAndSaysSo) {
 }
 
 TEST_F(Shell, DownloadWithoutALoggerSaysSo) {
-    DeviceVolume::instance().reset();
-    DeviceVolume::instance().setDevicePath((dir / "missing.img").string());
+    session.volume().setDevicePath((dir / "missing.img").string());
     boxes.script = {testing::press(ui::VK_ESCAPE)};
     clickId(*host, "lfromdevtrack");
     ASSERT_FALSE(boxes.shown.empty());

@@ -38,13 +38,12 @@ TEST(Utf8, ConvertsBothWaysAndReplacesInvalidBytes) {
               "b");
 }
 
-TEST(ProgramPath, OverrideHoldsUserFilesAndResourcesStayWithTheProgram) {
+TEST(ProgramPath, AFolderHoldsUserFilesAndResourcesStayWithTheProgram) {
     testing::TempDir dir;
-    setProgramFolder(dir.path());
-    EXPECT_EQ(programPath("Vandrel.db"), dir.path() / "Vandrel.db");
-    EXPECT_EQ(programPath("photos\\a.jpg"), dir.path() / "photos" / "a.jpg");
-    EXPECT_NE(programPath("Html\\load.html").parent_path().parent_path(), dir.path());
-    setProgramFolder({});
+    const DataFolder folder(dir.path());
+    EXPECT_EQ(folder.file("Vandrel.db"), dir.path() / "Vandrel.db");
+    EXPECT_EQ(folder.file("photos\\a.jpg"), dir.path() / "photos" / "a.jpg");
+    EXPECT_NE(folder.file("Html\\load.html").parent_path().parent_path(), dir.path());
 }
 
 TEST(ProgramPath, PortableOnlyWithHtmlFolderAndWritable) {

@@ -40,11 +40,7 @@ TEST(Handshake, AnswersTheChallengeModulo32Bits) {
 // Temporary mount points and volume images, listed in a mount table file of the test's own.
 class VolumeSearch : public ::testing::Test {
   protected:
-    void SetUp() override {
-        DeviceVolume::instance().reset();
-        DeviceVolume::instance().setMountTable((dir_ / "mountinfo").string());
-    }
-    void TearDown() override { DeviceVolume::instance().reset(); }
+    void SetUp() override { volume_.setMountTable((dir_ / "mountinfo").string()); }
 
     // A mount point folder (with Id.txt when asked) and an image file as its source.
     std::string mount(const std::string& name, bool holdsId) {
@@ -73,7 +69,7 @@ class VolumeSearch : public ::testing::Test {
     }
 
     testing::TempDir dir_;
-    DeviceVolume& volume_ = DeviceVolume::instance();
+    DeviceVolume volume_;
 };
 
 TEST_F(VolumeSearch, TakesTheFirstMountHoldingIdAndKeepsToIt) {

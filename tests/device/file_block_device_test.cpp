@@ -205,8 +205,7 @@ TEST(LoopDevice, ConnectFindsTheMountAndAnswersAtBlock11) {
     }
     testing::writeFile(loop.mountPoint / "Id.txt", "logger");
 
-    DeviceVolume& volume = DeviceVolume::instance();
-    volume.reset();
+    DeviceVolume volume;
     EXPECT_TRUE(volume.Connect()) << volume.lastError();
     EXPECT_EQ(volume.volumePath(), loop.loop);
     volume.reset();

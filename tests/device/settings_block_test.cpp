@@ -6,12 +6,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/settings_form_values.h"
 #include "core/units.h"
 #include "device/settings_block.h"
 #include "device/settings_file.h"
-#include "device/settings_form_values.h"
 #include "flows/device_flow_fixture.h"
-#include "flows/refresh_listeners.h"
 #include "flows/save_device_settings.h"
 
 namespace vandrel {
@@ -135,19 +134,15 @@ class SaveSettingsFlow : public testing::DeviceFlow {
   protected:
     void SetUp() override {
         DeviceFlow::SetUp();
-        RefreshListeners::instance().clear();
-        RefreshListeners::instance().add([this] { notifiedAfterOpens_.push_back(opensSoFar()); });
+        session_.tracksChanged.add(
+            [this](const TracksChange&) { notifiedAfterOpens_.push_back(opensSoFar()); });
         settings_.TimeZone = -330;
         settings_.Length = 1;
         settings_.LogInterval = 10;
         settings_.Refbar = 30.48f;
     }
-    void TearDown() override {
-        RefreshListeners::instance().clear();
-        DeviceFlow::TearDown();
-    }
     int opensSoFar() const { return volume_->opens; }
-    CommandReport save() { return SaveDeviceSettings(prompt_, settings_); }
+    Outcome save() { return SaveDeviceSettings(prompt_, session_, settings_); }
     DeviceSettings savedFile() {
         DeviceSettings read;
         EXPECT_TRUE(loadSettingsFile(dir_ / "settings.xml", read));
@@ -160,7 +155,7 @@ class SaveSettingsFlow : public testing::DeviceFlow {
 
 TEST_F(SaveSettingsFlow, WritesTheFileTellsTheListenersThenPatchesTheBlock) {
     const auto before = blockCopy(512);
-    EXPECT_EQ(save().outcome, CommandOutcome::Complete);
+    EXPECT_EQ(save().kind, OutcomeKind::Complete);
     EXPECT_EQ(prompt_.said, std::vector<std::string>{"Save Complete!"});
     EXPECT_EQ(savedFile(), settings_);
     // The listeners heard of the change before the logger was looked for.
@@ -186,7 +181,7 @@ TEST_F(SaveSettingsFlow, WritesTheFileTellsTheListenersThenPatchesTheBlock) {
 
 TEST_F(SaveSettingsFlow, WithoutALoggerTheFileIsStillSaved) {
     noLogger();
-    EXPECT_EQ(save().outcome, CommandOutcome::NoDevice);
+    EXPECT_EQ(save().kind, OutcomeKind::NoDevice);
     ASSERT_FALSE(prompt_.said.empty());
     EXPECT_EQ(prompt_.said[0], "Device unconnect!");
     EXPECT_EQ(savedFile(), settings_);
@@ -200,8 +195,8 @@ TEST_F(SaveSettingsFlow, AFailedTransferIsReportedAndAnUnreadBlockNeverWritten) 
     for (int failing : {3, 4}) {
         failAtTransfer(failing);
         prompt_.said.clear();
-        const CommandReport report = save();
-        EXPECT_EQ(report.outcome, CommandOutcome::Failed) << failing;
+        const Outcome report = save();
+        EXPECT_EQ(report.kind, OutcomeKind::Failed) << failing;
         EXPECT_FALSE(said("Save Complete!"));
         EXPECT_TRUE(saidError());
         EXPECT_NE(report.error.find("block 512"), std::string::npos) << report.error;
@@ -216,8 +211,8 @@ TEST_F(SaveSettingsFlow, AFailedTransferIsReportedAndAnUnreadBlockNeverWritten) 
 TEST_F(SaveSettingsFlow, ALoggerThatWillNotOpenAfterConnectIsReported) {
     refuseFromOpen(3);  // Connect's two opens succeed, the read's open does not
     const auto before = volume_->bytes;
-    const CommandReport report = save();
-    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    const Outcome report = save();
+    EXPECT_EQ(report.kind, OutcomeKind::Failed);
     EXPECT_FALSE(said("Save Complete!"));
     EXPECT_NE(report.error.find("Cannot open the logger"), std::string::npos) << report.error;
     EXPECT_EQ(prompt_.busyBegun, prompt_.busyEnded);
@@ -228,7 +223,7 @@ TEST_F(SaveSettingsFlow, ALoggerThatWillNotOpenAfterConnectIsReported) {
 TEST_F(SaveSettingsFlow, SettingsThatDoNotFitAreRefusedBeforeAnythingIsSaved) {
     settings_.LogInterval = 100000;
     const auto before = volume_->bytes;
-    EXPECT_EQ(save().outcome, CommandOutcome::Failed);
+    EXPECT_EQ(save().kind, OutcomeKind::Failed);
     EXPECT_TRUE(saidError());
     EXPECT_FALSE(std::filesystem::exists(dir_ / "settings.xml"));
     EXPECT_TRUE(notifiedAfterOpens_.empty());
@@ -238,7 +233,7 @@ TEST_F(SaveSettingsFlow, SettingsThatDoNotFitAreRefusedBeforeAnythingIsSaved) {
 TEST_F(SaveSettingsFlow, AnUnwritableSettingsFileStopsTheSave) {
     std::filesystem::create_directory(dir_ / "settings.xml");  // a folder cannot be replaced
     const auto before = volume_->bytes;
-    EXPECT_EQ(save().outcome, CommandOutcome::Failed);
+    EXPECT_EQ(save().kind, OutcomeKind::Failed);
     EXPECT_TRUE(saidError());
     EXPECT_EQ(volume_->bytes, before);
 }

@@ -81,9 +81,7 @@ TEST(LogIndex, ShortOrMissingIndexGivesNoRuns) {
     LogBytes bytes;
     EXPECT_TRUE(parseLogIndex(bytes.index.data(), 998 * 12 - 1).empty());
     testing::TempDir dir;
-    setProgramFolder(dir.path());
-    EXPECT_TRUE(readLogIndex().empty());
-    setProgramFolder({});
+    EXPECT_TRUE(readLogIndex(DataFolder(dir.path())).empty());
 }
 
 TEST(LogRun, ReadsOnlyTheRunsRecordsUpToTheFirstErased) {
@@ -238,18 +236,12 @@ class LogCopy : public ::testing::Test {
         for (size_t i = 0; i < volume_->bytes.size(); ++i) {
             volume_->bytes[i] = static_cast<uint8_t>(i * 7 + i / 4096);
         }
-        setProgramFolder(dir_.path());
-        DeviceVolume& volume = DeviceVolume::instance();
-        volume.reset();
+        DeviceVolume& volume = logger_;
         testing::writeFile(dir_ / "logger.img", "");
         volume.setDevicePath((dir_ / "logger.img").string());
         volume.setDeviceFactory(
             [this](const std::string&) { return sim::makeMemoryBlockDevice(volume_); });
         ASSERT_TRUE(volume.FindDrive());
-    }
-    void TearDown() override {
-        DeviceVolume::instance().reset();
-        setProgramFolder({});
     }
 
     std::string volumeBytes(uint64_t offset, size_t size) const {
@@ -264,11 +256,13 @@ class LogCopy : public ::testing::Test {
     }
 
     testing::TempDir dir_;
+    DataFolder folder_{dir_.path()};
+    DeviceVolume logger_;
     std::shared_ptr<sim::MemoryVolume> volume_ = std::make_shared<sim::MemoryVolume>();
 };
 
 TEST_F(LogCopy, CopiesTheExactByteRanges) {
-    const CopyResult result = CopyLogAreas();
+    const CopyResult result = CopyLogAreas(logger_, folder_);
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_EQ(testing::readFile(dir_ / "temp.hdr"),
               volumeBytes(log_layout::kIndexVolumeOffset, 15838));
@@ -288,7 +282,7 @@ TEST_F(LogCopy, AnyFailedTransferLeavesNoCopy) {
         testing::writeFile(dir_ / "temp.log", "from an earlier download");
         volume_->transfers = 0;
         volume_->failAtTransfer = failing;
-        const CopyResult result = CopyLogAreas();
+        const CopyResult result = CopyLogAreas(logger_, folder_);
         EXPECT_FALSE(result.ok);
         EXPECT_NE(result.message.find("reading block"), std::string::npos) << result.message;
         EXPECT_EQ(volume_->opens, volume_->closes);
@@ -298,14 +292,13 @@ TEST_F(LogCopy, AnyFailedTransferLeavesNoCopy) {
 
 TEST_F(LogCopy, RefusedOpenAndUnwritableFolderAreReported) {
     volume_->refuseOpen = true;
-    CopyResult result = CopyLogAreas();
+    CopyResult result = CopyLogAreas(logger_, folder_);
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.message.find("cannot open the logger"), std::string::npos) << result.message;
     expectNoCopyLeft();
 
     volume_->refuseOpen = false;
-    setProgramFolder(dir_ / "missing");
-    result = CopyLogAreas();
+    result = CopyLogAreas(logger_, DataFolder(dir_ / "missing"));
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.message.find("cannot create"), std::string::npos) << result.message;
     EXPECT_EQ(volume_->opens, volume_->closes);
@@ -314,14 +307,14 @@ TEST_F(LogCopy, RefusedOpenAndUnwritableFolderAreReported) {
 TEST_F(LogCopy, PresenceWordDecides) {
     sim::LoggerImage image(sim::kMinBlocks);
     volume_->bytes = image.bytes();
-    EXPECT_FALSE(HasLogRecords());
+    EXPECT_FALSE(HasLogRecords(logger_));
     image.setLogPresent(1);
     volume_->bytes = image.bytes();
-    EXPECT_TRUE(HasLogRecords());
+    EXPECT_TRUE(HasLogRecords(logger_));
     volume_->failAtTransfer = volume_->transfers + 1;  // a failed read answers no
-    EXPECT_FALSE(HasLogRecords());
+    EXPECT_FALSE(HasLogRecords(logger_));
     volume_->refuseOpen = true;
-    EXPECT_FALSE(HasLogRecords());
+    EXPECT_FALSE(HasLogRecords(logger_));
 }
 
 // A simulated logger, copied, scanned and decoded: every generated fix comes back.
@@ -334,13 +327,13 @@ TEST_F(LogCopy, SimulatedFullLogRoundTrip) {
     }
     image.writeLog(tracks, 11);
     volume_->bytes = image.bytes();
-    ASSERT_TRUE(CopyLogAreas().ok);
-    const std::vector<LogRun> runs = readLogIndex();
+    ASSERT_TRUE(CopyLogAreas(logger_, folder_).ok);
+    const std::vector<LogRun> runs = readLogIndex(folder_);
     ASSERT_EQ(runs.size(), 4u);
     EXPECT_EQ(runs.back().last, kLogEnd);
     for (size_t t = 0; t < runs.size(); ++t) {
         TrackHeader header;
-        readLogRun(runs[t], header);
+        readLogRun(folder_, runs[t], header);
         EXPECT_EQ(header.trail, static_cast<int32_t>(11 + t));
         ASSERT_EQ(header.points.size(), tracks[t].fixes.size());
         const sim::SimFix& last = tracks[t].fixes.back();

@@ -14,6 +14,7 @@
 
 #include "core/program_path.h"
 #include "device/device_volume.h"
+#include "flows/session.h"
 #include "scripted_prompt.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
@@ -24,14 +25,12 @@ namespace vandrel::testing {
 class DeviceFlow : public ::testing::Test {
   protected:
     void SetUp() override {
-        setProgramFolder(dir_.path());
         volume_ = std::make_shared<sim::MemoryVolume>();
         volume_->bytes = image_.bytes();
-        DeviceVolume::instance().reset();
         // The path exists so that the search accepts it; the blocks come from memory.
         writeFile(dir_ / "logger.img", "");
-        DeviceVolume::instance().setDevicePath((dir_ / "logger.img").string());
-        DeviceVolume::instance().setDeviceFactory([this](const std::string&) {
+        session_.volume().setDevicePath((dir_ / "logger.img").string());
+        session_.volume().setDeviceFactory([this](const std::string&) {
             ++devicesMade_;
             if (refuseFromOpen_ > 0 && devicesMade_ >= refuseFromOpen_) {
                 volume_->refuseOpen = true;
@@ -40,8 +39,6 @@ class DeviceFlow : public ::testing::Test {
         });
     }
     void TearDown() override {
-        DeviceVolume::instance().reset();
-        setProgramFolder({});
         // Every open was paired with a close, whatever failed.
         EXPECT_EQ(volume_->opens, volume_->closes);
     }
@@ -77,6 +74,7 @@ class DeviceFlow : public ::testing::Test {
     }
 
     TempDir dir_;
+    Session session_{DataFolder(dir_.path())};
     sim::LoggerImage image_;
     std::shared_ptr<sim::MemoryVolume> volume_;
     ScriptedPrompt prompt_;

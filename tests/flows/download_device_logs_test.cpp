@@ -7,6 +7,7 @@
 #include "core/program_path.h"
 #include "device/device_volume.h"
 #include "scripted_prompt.h"
+#include "store/sqlite_db.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
 #include "tools/sim/memory_block_device.h"
@@ -17,19 +18,15 @@ namespace {
 class DownloadFlow : public ::testing::Test {
   protected:
     void SetUp() override {
-        setProgramFolder(dir_.path());
         db_.openStore(dir_ / "Vandrel.db");
+        // The program's copy says UTC+02:00.
+        session_.settings.TimeZone = -120;
         volume_ = std::make_shared<sim::MemoryVolume>();
-        DeviceVolume::instance().reset();
         // The path exists so that the search accepts it; the blocks come from memory.
         testing::writeFile(dir_ / "logger.img", "");
-        DeviceVolume::instance().setDevicePath((dir_ / "logger.img").string());
-        DeviceVolume::instance().setDeviceFactory(
+        session_.volume().setDevicePath((dir_ / "logger.img").string());
+        session_.volume().setDeviceFactory(
             [this](const std::string&) { return sim::makeMemoryBlockDevice(volume_); });
-    }
-    void TearDown() override {
-        DeviceVolume::instance().reset();
-        setProgramFolder({});
     }
 
     // A logger at UTC+01:00, as the tracks' fixes say.
@@ -42,28 +39,23 @@ class DownloadFlow : public ::testing::Test {
         volume_->bytes = image.bytes();
     }
     int storedTracks() { return db_.scalar("select count(*) from TK;"); }
-    DownloadReport download() { return DownloadDeviceLogs(prompt_, db_, copy_, hooks_); }
+    DownloadReport download() { return DownloadDeviceLogs(prompt_, session_); }
 
     testing::TempDir dir_;
-    TrackDatabase db_;
+    Session session_{DataFolder(dir_.path())};
+    TrackDatabase& db_ = session_.database();
     std::shared_ptr<sim::MemoryVolume> volume_;
     testing::ScriptedPrompt prompt_;
-    DownloadHooks hooks_;
-    DeviceSettings copy_ = [] {
-        DeviceSettings s;
-        s.TimeZone = -120;  // the program's copy says UTC+02:00
-        return s;
-    }();
 };
 
 TEST_F(DownloadFlow, StoresEveryTrackOnceWithTheLoggersTimeZone) {
     useImage(sim::generateTracks(3, 120, 1780000000, 5, 60));
     std::vector<std::string> order;
-    hooks_.stopPlayback = [&] { order.push_back("stop"); };
-    hooks_.refreshTrackPage = [&](const StoreResult&) { order.push_back("refresh"); };
+    session_.playbackStop.add([&] { order.push_back("stop"); });
+    session_.tracksChanged.add([&](const TracksChange&) { order.push_back("refresh"); });
 
     const DownloadReport first = download();
-    EXPECT_EQ(first.outcome, DownloadOutcome::Complete);
+    EXPECT_EQ(first.kind, OutcomeKind::Complete);
     EXPECT_EQ(first.stored.tracksStored, 3);
     EXPECT_EQ(first.stored.pointsStored, 360);
     EXPECT_EQ(prompt_.said, std::vector<std::string>{"Download Complete!"});
@@ -75,7 +67,7 @@ TEST_F(DownloadFlow, StoresEveryTrackOnceWithTheLoggersTimeZone) {
     EXPECT_NE(volume_->bytes[11 * 4096], 0);
 
     const DownloadReport second = download();
-    EXPECT_EQ(second.outcome, DownloadOutcome::Complete);
+    EXPECT_EQ(second.kind, OutcomeKind::Complete);
     EXPECT_EQ(second.stored.tracksStored, 0);
     EXPECT_EQ(second.stored.tracksSkipped, 3);
     EXPECT_EQ(storedTracks(), 3);
@@ -85,7 +77,7 @@ TEST_F(DownloadFlow, NoLoggerLeavesTheCopiesAndTheDatabaseAlone) {
     useImage(sim::generateTracks(1, 10, 1780000000, 5, 0));
     testing::writeFile(dir_ / "temp.hdr", "old");
     volume_->refuseOpen = true;
-    EXPECT_EQ(download().outcome, DownloadOutcome::NoDevice);
+    EXPECT_EQ(download().kind, OutcomeKind::NoDevice);
     ASSERT_FALSE(prompt_.said.empty());
     EXPECT_EQ(prompt_.said[0], "Device unconnect !");
     EXPECT_EQ(testing::readFile(dir_ / "temp.hdr"), "old");
@@ -95,7 +87,7 @@ TEST_F(DownloadFlow, NoLoggerLeavesTheCopiesAndTheDatabaseAlone) {
 TEST_F(DownloadFlow, EmptyLogSaysSoWithoutTheBusyWindow) {
     sim::LoggerImage image;
     volume_->bytes = image.bytes();
-    EXPECT_EQ(download().outcome, DownloadOutcome::NoLogRecords);
+    EXPECT_EQ(download().kind, OutcomeKind::NoLogRecords);
     EXPECT_EQ(prompt_.said, std::vector<std::string>{"No log records!"});
     EXPECT_EQ(prompt_.busyBegun, 0);
 }
@@ -109,14 +101,14 @@ TEST_F(DownloadFlow, AFailedBlockReadDuringTheCopyStoresNothing) {
         volume_->failAtTransfer = failing;
         prompt_.said.clear();
         const DownloadReport report = download();
-        EXPECT_EQ(report.outcome, DownloadOutcome::Failed) << failing;
+        EXPECT_EQ(report.kind, OutcomeKind::Failed) << failing;
         EXPECT_EQ(storedTracks(), 0);
         ASSERT_FALSE(prompt_.said.empty());
         EXPECT_EQ(prompt_.said.back().rfind("error: ", 0), 0u) << prompt_.said.back();
         EXPECT_EQ(prompt_.busyBegun, prompt_.busyEnded);
     }
     volume_->failAtTransfer = 0;
-    EXPECT_EQ(download().outcome, DownloadOutcome::Complete);
+    EXPECT_EQ(download().kind, OutcomeKind::Complete);
     EXPECT_EQ(storedTracks(), 2);
 }
 
@@ -126,13 +118,13 @@ TEST_F(DownloadFlow, ADatabaseFailureMidwayRollsTheWholeDownloadBack) {
         "create trigger fail_late before insert on TKPT when (select count(*) from TKPT) >= 150 "
         "begin select raise(abort, 'disk full'); end;");
     const DownloadReport report = download();
-    EXPECT_EQ(report.outcome, DownloadOutcome::Failed);
+    EXPECT_EQ(report.kind, OutcomeKind::Failed);
     EXPECT_NE(report.error.find("disk full"), std::string::npos) << report.error;
     EXPECT_EQ(storedTracks(), 0);
     EXPECT_EQ(db_.scalar("select count(*) from TKPT;"), 0);
     // The transaction is closed: the database takes new work.
     db_.execute("drop trigger fail_late;");
-    EXPECT_EQ(download().outcome, DownloadOutcome::Complete);
+    EXPECT_EQ(download().kind, OutcomeKind::Complete);
     EXPECT_EQ(storedTracks(), 3);
 }
 

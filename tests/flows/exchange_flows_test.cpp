@@ -5,6 +5,7 @@
 #include "exchange/exchange_support.h"
 #include "flows/exchange_flows.h"
 #include "scripted_prompt.h"
+#include "store/sqlite_db.h"
 #include "store/track_summary.h"
 
 namespace vandrel {
@@ -36,18 +37,19 @@ class ExchangeFlows : public ::testing::Test {
     }
 
     TempDir dir_;
-    TrackDatabase db_;
+    Session session_{DataFolder(dir_.path())};
+    TrackDatabase& db_ = session_.database();
     ScriptedPrompt prompt_;
 };
 
 TEST_F(ExchangeFlows, BackupNeedsAFileAndEndsWithItsNotice) {
-    EXPECT_FALSE(BackupTracks(prompt_, db_, "").has_value());
+    EXPECT_FALSE(backupAllTracks(prompt_, session_, "").has_value());
     EXPECT_EQ(prompt_.said, std::vector<std::string>{"Please select a backup file!"});
 
     storeTrack(2);
     storeTrack(1, (dir_ / "gone.jpg").string());
     prompt_.said.clear();
-    const auto result = BackupTracks(prompt_, db_, (dir_ / "backup.prg").string());
+    const auto result = backupAllTracks(prompt_, session_, (dir_ / "backup.prg").string());
     ASSERT_TRUE(result && result->ok);
     EXPECT_EQ(result->tracks, 2);
     EXPECT_EQ(result->points, 6);
@@ -64,7 +66,7 @@ TEST_F(ExchangeFlows, BackupNeedsAFileAndEndsWithItsNotice) {
     // Missing folders are made (the photo folder's parents); a file in the way fails.
     prompt_.said.clear();
     writeFile(dir_ / "file", "");
-    const auto failed = BackupTracks(prompt_, db_, (dir_ / "file" / "backup.prg").string());
+    const auto failed = backupAllTracks(prompt_, session_, (dir_ / "file" / "backup.prg").string());
     ASSERT_TRUE(failed.has_value());
     EXPECT_FALSE(failed->ok);
     ASSERT_EQ(prompt_.said.size(), 1u);
@@ -75,24 +77,24 @@ TEST_F(ExchangeFlows, TheSaveButtonWritesTheSelectedRowsOrAll) {
     const std::vector<TrackHeader> rows = {makeTrack(2, oleDate(2020, 1, 1, 0, 0, 0)),
                                            makeTrack(2, oleDate(2020, 1, 2, 0, 0, 0)),
                                            makeTrack(2, oleDate(2020, 1, 3, 0, 0, 0))};
-    SaveTracksToPc(prompt_, {}, {});
+    SaveTracksToPc(prompt_, session_, {}, {});
     prompt_.files = {(dir_ / "none.prg").string()};
-    SaveTracksToPc(prompt_, {}, {});
+    SaveTracksToPc(prompt_, session_, {}, {});
     EXPECT_EQ(prompt_.files.size(), 1u);  // an empty list asks nothing
 
-    SaveTracksToPc(prompt_, rows, {});
+    SaveTracksToPc(prompt_, session_, rows, {});
     EXPECT_EQ(items(readFile(dir_ / "none.prg")), 3);
     prompt_.files = {(dir_ / "two.prg").string()};
-    SaveTracksToPc(prompt_, rows, {true, false, true});
+    SaveTracksToPc(prompt_, session_, rows, {true, false, true});
     const std::string two = readFile(dir_ / "two.prg");
     EXPECT_EQ(items(two), 2);
     EXPECT_EQ(two.find(std::to_string(rows[1].points[0].sdate).substr(0, 8)), std::string::npos);
-    SaveTracksToPc(prompt_, rows, {true});  // the dialog cancelled: nothing happens
+    SaveTracksToPc(prompt_, session_, rows, {true});  // the dialog cancelled: nothing happens
     EXPECT_TRUE(prompt_.said.empty());
 }
 
 TEST_F(ExchangeFlows, TheLoadButtonRunsUnderTheBusyIndicatorAndTellsProblems) {
-    EXPECT_FALSE(LoadTracksFromPc(prompt_, db_).has_value());
+    EXPECT_EQ(LoadTracksFromPc(prompt_, session_).kind, OutcomeKind::Cancelled);
     EXPECT_EQ(prompt_.busyBegun, 0);
 
     writeFile(dir_ / "a.prg",
@@ -100,7 +102,7 @@ TEST_F(ExchangeFlows, TheLoadButtonRunsUnderTheBusyIndicatorAndTellsProblems) {
               "</item></track>");
     ArchiveLoadOptions options;
     options.photosFolder = dir_ / "photos";
-    const ArchiveLoadResult result = loadTracksFrom(prompt_, db_, dir_ / "a.prg", options);
+    const ArchiveLoadResult result = loadTracksFrom(prompt_, session_, dir_ / "a.prg", options);
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.stored, 1);
     EXPECT_EQ(prompt_.busyBegun, 1);
@@ -112,7 +114,7 @@ TEST_F(ExchangeFlows, TheLoadButtonRunsUnderTheBusyIndicatorAndTellsProblems) {
 
     prompt_.said.clear();
     writeFile(dir_ / "b.prg", "no archive");
-    EXPECT_FALSE(loadTracksFrom(prompt_, db_, dir_ / "b.prg", options).ok);
+    EXPECT_FALSE(loadTracksFrom(prompt_, session_, dir_ / "b.prg", options).ok);
     ASSERT_EQ(prompt_.said.size(), 1u);
     EXPECT_EQ(prompt_.said[0].rfind("error: Not a track archive: ", 0), 0u);
     EXPECT_EQ(prompt_.busyEnded, 2);
@@ -126,12 +128,12 @@ TEST_F(ExchangeFlows, ExportAsksForTheFileWithItsFilterAndTellsFailures) {
     EXPECT_EQ(archiveFilter().pattern, "*.prg");
 
     const TrackHeader track = makeTrack(2, oleDate(2020, 1, 1, 10, 0, 0));
-    EXPECT_FALSE(ExportTrack(prompt_, track, ExportFormat::Gpx));  // cancelled
+    EXPECT_FALSE(ExportTrack(prompt_, session_, track, ExportFormat::Gpx).complete());  // cancelled
     EXPECT_TRUE(prompt_.said.empty());
     prompt_.files = {(dir_ / "t.gpx").string(), (dir_ / "no" / "t.kmz").string()};
-    EXPECT_TRUE(ExportTrack(prompt_, track, ExportFormat::Gpx));
+    EXPECT_TRUE(ExportTrack(prompt_, session_, track, ExportFormat::Gpx).complete());
     EXPECT_NE(readFile(dir_ / "t.gpx").find("<name>2020-01-01 10:00:00</name>"), std::string::npos);
-    EXPECT_FALSE(ExportTrack(prompt_, track, ExportFormat::Kmz));
+    EXPECT_FALSE(ExportTrack(prompt_, session_, track, ExportFormat::Kmz).complete());
     // The dialog offers the track's start as a name every file system takes; the user hears
     // where the file went, and nothing of success when it failed.
     EXPECT_EQ(prompt_.suggestedNames,

@@ -2,10 +2,11 @@
 // what is refused before anything is written, and how a failure part-way is reported.
 #include <gtest/gtest.h>
 
+#include "device/erase_image.h"
+#include "device/firmware.h"
 #include "device/log_layout.h"
 #include "device/track_log.h"
 #include "device_flow_fixture.h"
-#include "flows/app_data.h"
 #include "flows/erase_logs.h"
 #include "flows/poi_commands.h"
 #include "flows/update_firmware.h"
@@ -29,8 +30,8 @@ TEST_F(FirmwareFlow, ImageFillsWholeBlocksFromBlock16PaddedWithFF) {
     const std::string image = firmwareBytes(10000);
     testing::writeFile(dir_ / "fw.bin", image);
     prompt_.yesNoAnswers = {true, true};
-    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome,
-              CommandOutcome::Complete);
+    EXPECT_EQ(UpdateFirmware(prompt_, session_, (dir_ / "fw.bin").string()).kind,
+              OutcomeKind::Complete);
     EXPECT_EQ(prompt_.said, (std::vector<std::string>{
                                 "ask: Are you sure you want to write the device's firmware from|" +
                                     (dir_ / "fw.bin").string() + " (10000 bytes)?",
@@ -46,16 +47,16 @@ TEST_F(FirmwareFlow, ImageFillsWholeBlocksFromBlock16PaddedWithFF) {
 
     testing::writeFile(dir_ / "fw8k.bin", firmwareBytes(8192));
     useImage(image_);
-    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw8k.bin").string()).outcome,
-              CommandOutcome::Complete);
+    EXPECT_EQ(UpdateFirmware(prompt_, session_, (dir_ / "fw8k.bin").string()).kind,
+              OutcomeKind::Complete);
     EXPECT_EQ(blockCopy(18), std::vector<uint8_t>(image_.block(18), image_.block(18) + 4096));
 }
 
 TEST_F(FirmwareFlow, AnImageReachingTheSettingsIsRefusedBeforeAnythingIsWritten) {
     const auto before = withoutHandshake();
     testing::writeFile(dir_ / "big.bin", firmwareBytes(kFirmwareMostBytes + 1));
-    const CommandReport report = UpdateFirmware(prompt_, (dir_ / "big.bin").string());
-    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    const Outcome report = UpdateFirmware(prompt_, session_, (dir_ / "big.bin").string());
+    EXPECT_EQ(report.kind, OutcomeKind::Failed);
     EXPECT_TRUE(said("Update file error!"));
     EXPECT_NE(report.error.find("2031616"), std::string::npos) << report.error;
     EXPECT_EQ(withoutHandshake(), before);
@@ -63,8 +64,8 @@ TEST_F(FirmwareFlow, AnImageReachingTheSettingsIsRefusedBeforeAnythingIsWritten)
     // The largest image that fits ends in block 511.
     testing::writeFile(dir_ / "max.bin", firmwareBytes(kFirmwareMostBytes));
     prompt_.yesNoAnswers = {true};
-    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "max.bin").string()).outcome,
-              CommandOutcome::Complete);
+    EXPECT_EQ(UpdateFirmware(prompt_, session_, (dir_ / "max.bin").string()).kind,
+              OutcomeKind::Complete);
     EXPECT_EQ(block(511)[4095], static_cast<uint8_t>((kFirmwareMostBytes - 1) % 251));
     EXPECT_TRUE(std::equal(before.begin() + 512 * 4096, before.end(),
                            withoutHandshake().begin() + 512 * 4096));
@@ -79,8 +80,8 @@ TEST_F(FirmwareFlow, ImpossibleImagesAreRefusedAndTheQuestionNamesTheFileAndItsS
     for (const char* name : {"empty.bin", "big.bin"}) {
         prompt_.said.clear();
         prompt_.yesNoAnswers = {true};
-        const CommandReport report = UpdateFirmware(prompt_, (dir_ / name).string());
-        EXPECT_EQ(report.outcome, CommandOutcome::Failed) << name;
+        const Outcome report = UpdateFirmware(prompt_, session_, (dir_ / name).string());
+        EXPECT_EQ(report.kind, OutcomeKind::Failed) << name;
         ASSERT_EQ(prompt_.said.size(), 2u) << name;
         EXPECT_EQ(prompt_.said[0], "Update file error!") << name;
         EXPECT_NE(report.error.find(std::string(name) == "empty.bin" ? "is empty" : "larger than"),
@@ -92,8 +93,8 @@ TEST_F(FirmwareFlow, ImpossibleImagesAreRefusedAndTheQuestionNamesTheFileAndItsS
     testing::writeFile(dir_ / "random.bin", firmwareBytes(65536));
     prompt_.said.clear();
     prompt_.yesNoAnswers = {false};
-    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "random.bin").string()).outcome,
-              CommandOutcome::AnsweredNo);
+    EXPECT_EQ(UpdateFirmware(prompt_, session_, (dir_ / "random.bin").string()).kind,
+              OutcomeKind::AnsweredNo);
     EXPECT_EQ(prompt_.said, std::vector<std::string>{
                                 "ask: Are you sure you want to write the device's firmware from|" +
                                 (dir_ / "random.bin").string() + " (65536 bytes)?"});
@@ -103,7 +104,7 @@ TEST_F(FirmwareFlow, ImpossibleImagesAreRefusedAndTheQuestionNamesTheFileAndItsS
 
 TEST_F(FirmwareFlow, MissingEmptyOrUnreadableImagesAndNoLogger) {
     const auto before = withoutHandshake();
-    EXPECT_EQ(UpdateFirmware(prompt_, "").outcome, CommandOutcome::Cancelled);
+    EXPECT_EQ(UpdateFirmware(prompt_, session_, "").kind, OutcomeKind::Cancelled);
     EXPECT_EQ(prompt_.said, std::vector<std::string>{"Please select a update file!"});
     EXPECT_EQ(volume_->opens, 0);
 
@@ -111,7 +112,7 @@ TEST_F(FirmwareFlow, MissingEmptyOrUnreadableImagesAndNoLogger) {
     for (const std::string& path :
          {(dir_ / "empty.bin").string(), (dir_ / "missing.bin").string(), dir_.path().string()}) {
         prompt_.said.clear();
-        EXPECT_EQ(UpdateFirmware(prompt_, path).outcome, CommandOutcome::Failed) << path;
+        EXPECT_EQ(UpdateFirmware(prompt_, session_, path).kind, OutcomeKind::Failed) << path;
         EXPECT_EQ(prompt_.said.at(0), "Update file error!") << path;
         EXPECT_FALSE(said("Update Complete!"));
     }
@@ -121,8 +122,8 @@ TEST_F(FirmwareFlow, MissingEmptyOrUnreadableImagesAndNoLogger) {
     prompt_.said.clear();
     prompt_.yesNoAnswers = {true};
     testing::writeFile(dir_ / "fw.bin", firmwareBytes(100));
-    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome,
-              CommandOutcome::NoDevice);
+    EXPECT_EQ(UpdateFirmware(prompt_, session_, (dir_ / "fw.bin").string()).kind,
+              OutcomeKind::NoDevice);
     EXPECT_EQ(prompt_.said.at(1), "Device unconnect!");
 }
 
@@ -132,8 +133,8 @@ TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
         failAtTransfer(failing);
         prompt_.said.clear();
         prompt_.yesNoAnswers = {true};
-        const CommandReport report = UpdateFirmware(prompt_, (dir_ / "fw.bin").string());
-        EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+        const Outcome report = UpdateFirmware(prompt_, session_, (dir_ / "fw.bin").string());
+        EXPECT_EQ(report.kind, OutcomeKind::Failed);
         EXPECT_FALSE(said("Update Complete!"));
         EXPECT_NE(report.error.find("after " + std::to_string(failing - 3) + " of 5 blocks"),
                   std::string::npos)
@@ -144,7 +145,8 @@ TEST_F(FirmwareFlow, AFailedWriteSaysHowFarTheUpdateCame) {
     refuseFromOpen(3);
     volume_->failAtTransfer = 0;
     prompt_.yesNoAnswers = {true};
-    EXPECT_EQ(UpdateFirmware(prompt_, (dir_ / "fw.bin").string()).outcome, CommandOutcome::Failed);
+    EXPECT_EQ(UpdateFirmware(prompt_, session_, (dir_ / "fw.bin").string()).kind,
+              OutcomeKind::Failed);
 }
 
 // Written blocks are only on the logger once the flush at the close went through: a failed
@@ -153,16 +155,16 @@ TEST_F(FirmwareFlow, AFailedFlushOfWrittenBlocksFailsTheCommand) {
     testing::writeFile(dir_ / "fw.bin", firmwareBytes(2 * 4096));
     failFlushAtClose(3);  // after Connect's two: the close of the firmware area
     prompt_.yesNoAnswers = {true};
-    CommandReport report = UpdateFirmware(prompt_, (dir_ / "fw.bin").string());
-    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    Outcome report = UpdateFirmware(prompt_, session_, (dir_ / "fw.bin").string());
+    EXPECT_EQ(report.kind, OutcomeKind::Failed);
     EXPECT_NE(report.error.find("the flush failed"), std::string::npos) << report.error;
     EXPECT_FALSE(said("Update Complete!"));
 
     prompt_.said.clear();
     prompt_.yesNoAnswers = {true};
     failFlushAtClose(4);  // Connect's two, the read of the POI block, its write
-    report = UploadPois(prompt_, AppData::instance());
-    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    report = UploadPois(prompt_, session_, PoiState{});
+    EXPECT_EQ(report.kind, OutcomeKind::Failed);
     EXPECT_NE(report.error.find("the flush failed"), std::string::npos) << report.error;
     EXPECT_FALSE(said("Upload Complete!"));
 }
@@ -196,9 +198,9 @@ class EraseFlow : public testing::DeviceFlow {
         useImage(image);
         shipped_ = testing::builtProgram("erase.bin");
     }
-    CommandReport erase(bool yes = true) {
+    Outcome erase(bool yes = true) {
         prompt_.yesNoAnswers = {yes};
-        return EraseDeviceLogs(prompt_, shipped_);
+        return EraseDeviceLogs(prompt_, session_, shipped_);
     }
     std::filesystem::path programCopy() const { return dir_ / "erase.bin"; }
 
@@ -209,8 +211,8 @@ TEST_F(EraseFlow, LogsGoSettingsAndPoisStayAndEraseBinKeepsTheirCopy) {
     const auto settings = blockCopy(512);
     const auto pois = blockCopy(513);
     const auto before = withoutHandshake();
-    ASSERT_TRUE(DeviceVolume::instance().Connect() && HasLogRecords());
-    EXPECT_EQ(erase().outcome, CommandOutcome::Complete);
+    ASSERT_TRUE(session_.volume().Connect() && HasLogRecords(session_.volume()));
+    EXPECT_EQ(erase().kind, OutcomeKind::Complete);
     EXPECT_EQ(prompt_.said,
               (std::vector<std::string>{"ask: Are you sure delete logs data|from device?",
                                         "Delete Device Logs Complete!"}));
@@ -226,7 +228,7 @@ TEST_F(EraseFlow, LogsGoSettingsAndPoisStayAndEraseBinKeepsTheirCopy) {
     // The log index, the log data and everything else of the range come from the image.
     const uint8_t* index = volume_->bytes.data() + log_layout::kIndexVolumeOffset;
     EXPECT_TRUE(std::all_of(index, index + 998 * 12, [](uint8_t b) { return b == 0xFF; }));
-    EXPECT_FALSE(HasLogRecords());
+    EXPECT_FALSE(HasLogRecords(session_.volume()));
     EXPECT_TRUE(std::equal(before.begin(), before.begin() + 512 * 4096, withoutHandshake().begin()))
         << "blocks before the settings are not touched";
 
@@ -242,10 +244,10 @@ TEST_F(EraseFlow, LogsGoSettingsAndPoisStayAndEraseBinKeepsTheirCopy) {
 
 TEST_F(EraseFlow, NoOrNoLoggerLeavesLoggerAndImageAlone) {
     const auto before = volume_->bytes;
-    EXPECT_EQ(erase(false).outcome, CommandOutcome::AnsweredNo);
+    EXPECT_EQ(erase(false).kind, OutcomeKind::AnsweredNo);
     EXPECT_EQ(volume_->transfers, 0);
     noLogger();
-    EXPECT_EQ(erase().outcome, CommandOutcome::NoDevice);
+    EXPECT_EQ(erase().kind, OutcomeKind::NoDevice);
     EXPECT_TRUE(said("Device unconnect!"));
     EXPECT_EQ(volume_->bytes, before);
     EXPECT_FALSE(std::filesystem::exists(programCopy()));
@@ -254,13 +256,13 @@ TEST_F(EraseFlow, NoOrNoLoggerLeavesLoggerAndImageAlone) {
 TEST_F(EraseFlow, MissingOrShortImageIsRefusedBeforeAnythingIsWritten) {
     const auto before = withoutHandshake();
     shipped_ = dir_ / "nowhere" / "erase.bin";
-    CommandReport report = erase();
-    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    Outcome report = erase();
+    EXPECT_EQ(report.kind, OutcomeKind::Failed);
     EXPECT_NE(report.error.find("missing"), std::string::npos) << report.error;
 
     testing::writeFile(programCopy(), std::string(kEraseImageSize - 1, '\xFF'));
     report = erase();
-    EXPECT_EQ(report.outcome, CommandOutcome::Failed);
+    EXPECT_EQ(report.kind, OutcomeKind::Failed);
     EXPECT_NE(report.error.find("2097151"), std::string::npos) << report.error;
     EXPECT_FALSE(said("Delete Device Logs Complete!"));
     EXPECT_EQ(withoutHandshake(), before);
@@ -271,7 +273,7 @@ TEST_F(EraseFlow, FailedReadsEraseNothingAndFailedWritesAreReported) {
     const auto before = withoutHandshake();
     for (int failing : {3, 4}) {  // the reads of blocks 512 and 513
         failAtTransfer(failing);
-        EXPECT_EQ(erase().outcome, CommandOutcome::Failed) << failing;
+        EXPECT_EQ(erase().kind, OutcomeKind::Failed) << failing;
         EXPECT_EQ(volume_->transfers, failing);
         EXPECT_EQ(withoutHandshake(), before);
     }
@@ -281,8 +283,8 @@ TEST_F(EraseFlow, FailedReadsEraseNothingAndFailedWritesAreReported) {
     for (int failing : {5, 200, 516}) {  // the first, a middle and the last block written
         failAtTransfer(failing);
         prompt_.said.clear();
-        const CommandReport report = erase();
-        EXPECT_EQ(report.outcome, CommandOutcome::Failed) << failing;
+        const Outcome report = erase();
+        EXPECT_EQ(report.kind, OutcomeKind::Failed) << failing;
         EXPECT_FALSE(said("Delete Device Logs Complete!"));
         EXPECT_NE(report.error.find("partly erased"), std::string::npos) << report.error;
         EXPECT_NE(report.error.find("after " + std::to_string(failing - 5) + " of 512"),

@@ -38,7 +38,7 @@ class PoiFlow : public testing::DeviceFlow {
         useImage(image);
     }
 
-    AppData app_;
+    PoiState app_;
     PoiHooks hooks_;
     std::vector<std::string> calls_;
 };
@@ -46,7 +46,7 @@ class PoiFlow : public testing::DeviceFlow {
 TEST_F(PoiFlow, UploadWritesTheTablesAndKeepsTheLoggersBytes) {
     const auto before = blockCopy(513);
     prompt_.yesNoAnswers = {true};
-    EXPECT_EQ(UploadPois(prompt_, app_).outcome, CommandOutcome::Complete);
+    EXPECT_EQ(UploadPois(prompt_, session_, app_).kind, OutcomeKind::Complete);
     EXPECT_EQ(prompt_.said, (std::vector<std::string>{kUploadAsk, "Upload Complete!"}));
     std::vector<uint8_t> expected = before;
     poi_block::encode(app_.pois, expected.data());
@@ -58,14 +58,14 @@ TEST_F(PoiFlow, UploadWritesTheTablesAndKeepsTheLoggersBytes) {
 TEST_F(PoiFlow, UploadAnsweredNoOrWithoutALoggerTouchesNothing) {
     const auto before = volume_->bytes;
     prompt_.yesNoAnswers = {false};
-    EXPECT_EQ(UploadPois(prompt_, app_).outcome, CommandOutcome::AnsweredNo);
+    EXPECT_EQ(UploadPois(prompt_, session_, app_).kind, OutcomeKind::AnsweredNo);
     EXPECT_EQ(prompt_.said, std::vector<std::string>{kUploadAsk});
     EXPECT_EQ(volume_->transfers, 0);
 
     noLogger();
     prompt_.said.clear();
     prompt_.yesNoAnswers = {true};
-    EXPECT_EQ(UploadPois(prompt_, app_).outcome, CommandOutcome::NoDevice);
+    EXPECT_EQ(UploadPois(prompt_, session_, app_).kind, OutcomeKind::NoDevice);
     EXPECT_EQ(prompt_.said[1], "Device unconnect !");
     EXPECT_EQ(volume_->bytes, before);
 }
@@ -76,8 +76,8 @@ TEST_F(PoiFlow, UploadReportsAFailedTransferAndNeverWritesAnUnreadBlock) {
         failAtTransfer(failing);
         prompt_.said.clear();
         prompt_.yesNoAnswers = {true};
-        const CommandReport report = UploadPois(prompt_, app_);
-        EXPECT_EQ(report.outcome, CommandOutcome::Failed) << failing;
+        const Outcome report = UploadPois(prompt_, session_, app_);
+        EXPECT_EQ(report.kind, OutcomeKind::Failed) << failing;
         EXPECT_FALSE(said("Upload Complete!"));
         EXPECT_TRUE(saidError());
         EXPECT_EQ(volume_->transfers, failing);
@@ -86,14 +86,14 @@ TEST_F(PoiFlow, UploadReportsAFailedTransferAndNeverWritesAnUnreadBlock) {
     refuseFromOpen(3);
     prompt_.yesNoAnswers = {true};
     volume_->failAtTransfer = 0;
-    EXPECT_EQ(UploadPois(prompt_, app_).outcome, CommandOutcome::Failed);
+    EXPECT_EQ(UploadPois(prompt_, session_, app_).kind, OutcomeKind::Failed);
     EXPECT_EQ(blockCopy(513), before);
 }
 
 // Captures the slots at the moment the completion notice is shown.
 class SlotsAtNotice : public testing::ScriptedPrompt {
   public:
-    explicit SlotsAtNotice(const AppData& app) : app_(app) {}
+    explicit SlotsAtNotice(const PoiState& app) : app_(app) {}
     void notice(const std::string& line1, const std::string& line2) override {
         ScriptedPrompt::notice(line1, line2);
         atNotice = app_.pois;
@@ -101,7 +101,7 @@ class SlotsAtNotice : public testing::ScriptedPrompt {
     PoiSlots atNotice{};
 
   private:
-    const AppData& app_;
+    const PoiState& app_;
 };
 
 TEST_F(PoiFlow, DownloadAppliesWhatPassesTheRangeTestAfterTheNotice) {
@@ -110,7 +110,7 @@ TEST_F(PoiFlow, DownloadAppliesWhatPassesTheRangeTestAfterTheNotice) {
     SlotsAtNotice prompt(app_);
     prompt.yesNoAnswers = {true};
     const PoiSlots before = app_.pois;
-    EXPECT_EQ(DownloadPois(prompt, app_, hooks_).outcome, CommandOutcome::Complete);
+    EXPECT_EQ(DownloadPois(prompt, session_, app_, hooks_).kind, OutcomeKind::Complete);
     EXPECT_EQ(prompt.said, (std::vector<std::string>{kDownloadAsk, "Download Complete!"}));
     EXPECT_EQ(prompt.atNotice, before) << "the slots change after the notice";
     EXPECT_EQ(app_.pois[0], (PoiSlot{1, 51.5f, -0.12f, 3})) << "numbers are kept";
@@ -126,7 +126,7 @@ TEST_F(PoiFlow, DownloadAppliesWhatPassesTheRangeTestAfterTheNotice) {
 TEST_F(PoiFlow, DownloadFromAnErasedBlockStillCompletes) {
     const PoiSlots before = app_.pois;
     prompt_.yesNoAnswers = {true};
-    EXPECT_EQ(DownloadPois(prompt_, app_, hooks_).outcome, CommandOutcome::Complete);
+    EXPECT_EQ(DownloadPois(prompt_, session_, app_, hooks_).kind, OutcomeKind::Complete);
     EXPECT_TRUE(said("Download Complete!"));
     EXPECT_EQ(app_.pois, before);
 }
@@ -135,18 +135,18 @@ TEST_F(PoiFlow, DownloadThatFailsChangesNoSlot) {
     loggerPois({{7, 51500000, -120000, 3}});
     const PoiSlots before = app_.pois;
     prompt_.yesNoAnswers = {false};
-    EXPECT_EQ(DownloadPois(prompt_, app_, hooks_).outcome, CommandOutcome::AnsweredNo);
+    EXPECT_EQ(DownloadPois(prompt_, session_, app_, hooks_).kind, OutcomeKind::AnsweredNo);
     EXPECT_EQ(volume_->transfers, 0);
 
     failAtTransfer(3);
     prompt_.yesNoAnswers = {true};
-    EXPECT_EQ(DownloadPois(prompt_, app_, hooks_).outcome, CommandOutcome::Failed);
+    EXPECT_EQ(DownloadPois(prompt_, session_, app_, hooks_).kind, OutcomeKind::Failed);
     EXPECT_FALSE(said("Download Complete!"));
     EXPECT_TRUE(saidError());
 
     noLogger();
     prompt_.yesNoAnswers = {true};
-    EXPECT_EQ(DownloadPois(prompt_, app_, hooks_).outcome, CommandOutcome::NoDevice);
+    EXPECT_EQ(DownloadPois(prompt_, session_, app_, hooks_).kind, OutcomeKind::NoDevice);
     EXPECT_TRUE(said("Device unconnect !"));
     EXPECT_EQ(app_.pois, before);
     EXPECT_TRUE(calls_.empty());
@@ -155,13 +155,13 @@ TEST_F(PoiFlow, DownloadThatFailsChangesNoSlot) {
 
 TEST_F(PoiFlow, SaveWritesTheChosenFileAndReportsOneItCannotWrite) {
     prompt_.files = {(dir_ / "mine.poi").string()};
-    EXPECT_EQ(SavePoiFile(prompt_, app_).outcome, CommandOutcome::Complete);
+    EXPECT_EQ(SavePoiFile(prompt_, session_, app_).kind, OutcomeKind::Complete);
     EXPECT_TRUE(prompt_.said.empty());
     EXPECT_EQ(testing::readFile(dir_ / "mine.poi").size(), 200u);
 
-    EXPECT_EQ(SavePoiFile(prompt_, app_).outcome, CommandOutcome::Cancelled);
+    EXPECT_EQ(SavePoiFile(prompt_, session_, app_).kind, OutcomeKind::Cancelled);
     prompt_.files = {(dir_ / "missing" / "x.poi").string()};
-    EXPECT_EQ(SavePoiFile(prompt_, app_).outcome, CommandOutcome::Failed);
+    EXPECT_EQ(SavePoiFile(prompt_, session_, app_).kind, OutcomeKind::Failed);
     EXPECT_TRUE(saidError());
 }
 
@@ -176,24 +176,24 @@ TEST_F(PoiFlow, LoadReplacesEverySlotOnlyFromAGoodFileOnceTheMapIsLoaded) {
 
     prompt_.yesNoAnswers = {true};
     prompt_.files = {(dir_ / "good.poi").string()};
-    EXPECT_EQ(LoadPoiFile(prompt_, app_, hooks_).outcome, CommandOutcome::Cancelled);
+    EXPECT_EQ(LoadPoiFile(prompt_, app_, hooks_).kind, OutcomeKind::Cancelled);
     EXPECT_TRUE(prompt_.said.empty()) << "nothing is asked before the map is loaded";
 
     app_.MapsLoaded = true;
     prompt_.yesNoAnswers = {false};
-    EXPECT_EQ(LoadPoiFile(prompt_, app_, hooks_).outcome, CommandOutcome::AnsweredNo);
+    EXPECT_EQ(LoadPoiFile(prompt_, app_, hooks_).kind, OutcomeKind::AnsweredNo);
     EXPECT_EQ(prompt_.said, std::vector<std::string>{"ask: Are you sure load POI from PC?|"});
 
     prompt_.yesNoAnswers = {true};
     prompt_.files = {(dir_ / "bad.poi").string()};
-    EXPECT_EQ(LoadPoiFile(prompt_, app_, hooks_).outcome, CommandOutcome::Failed);
+    EXPECT_EQ(LoadPoiFile(prompt_, app_, hooks_).kind, OutcomeKind::Failed);
     EXPECT_TRUE(saidError());
     EXPECT_EQ(app_.pois, before);
     EXPECT_TRUE(calls_.empty());
 
     prompt_.yesNoAnswers = {true};
     prompt_.files = {(dir_ / "good.poi").string()};
-    EXPECT_EQ(LoadPoiFile(prompt_, app_, hooks_).outcome, CommandOutcome::Complete);
+    EXPECT_EQ(LoadPoiFile(prompt_, app_, hooks_).kind, OutcomeKind::Complete);
     EXPECT_EQ(app_.pois, inFile);
     EXPECT_EQ(calls_, (std::vector<std::string>{"redraw", "show 0 selected 0"}));
 }

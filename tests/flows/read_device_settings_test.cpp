@@ -37,7 +37,7 @@ class ReadSettingsFlow : public testing::DeviceFlow {
         return read;
     }
 
-    DeviceSettings copy_;
+    DeviceSettings& copy_ = session_.settings;
 };
 
 TEST_F(ReadSettingsFlow, TheLoggersSettingsBecomeTheProgramsCopyAndNothingIsWritten) {
@@ -45,7 +45,7 @@ TEST_F(ReadSettingsFlow, TheLoggersSettingsBecomeTheProgramsCopyAndNothingIsWrit
     ASSERT_NE(copy_.LogInterval, 5);
     ASSERT_NE(copy_.Backlight, 1);
 
-    const SettingsRead read = ReadDeviceSettings(copy_);
+    const SettingsRead read = ReadDeviceSettings(session_);
     ASSERT_EQ(read.source, SettingsSource::Logger) << read.reason;
     EXPECT_TRUE(read.changed);
     EXPECT_EQ(copy_.TimeZone, -120);
@@ -65,7 +65,7 @@ TEST_F(ReadSettingsFlow, TheLoggersSettingsBecomeTheProgramsCopyAndNothingIsWrit
 TEST_F(ReadSettingsFlow, WithoutALoggerOrAValidBlockTheProgramsCopyStaysAndSaysWhy) {
     const DeviceSettings copy = copy_;
     noLogger();
-    SettingsRead read = ReadDeviceSettings(copy_);
+    SettingsRead read = ReadDeviceSettings(session_);
     EXPECT_EQ(read.source, SettingsSource::ProgramCopy);
     EXPECT_EQ(copy_, copy);
     EXPECT_EQ(read.settings, copy);
@@ -79,7 +79,7 @@ TEST_F(ReadSettingsFlow, WithoutALoggerOrAValidBlockTheProgramsCopyStaysAndSaysW
     // Blocks the program never wrote: erased flash, zeros, two different length units.
     volume_->refuseOpen = false;
     const auto refused = [&](const char* what, const std::string& problem) {
-        read = ReadDeviceSettings(copy_);
+        read = ReadDeviceSettings(session_);
         EXPECT_EQ(read.source, SettingsSource::ProgramCopy) << what;
         EXPECT_EQ(read.reason, "its settings block holds no valid settings: " + problem) << what;
         EXPECT_EQ(copy_, copy) << what;
@@ -101,19 +101,15 @@ TEST_F(ReadSettingsFlow, WithoutALoggerOrAValidBlockTheProgramsCopyStaysAndSaysW
 TEST_F(ReadSettingsFlow, ADownloadStampsItsTracksWithTheLoggersTimeZone) {
     image_.writeLog(sim::generateTracks(2, 50, kStartUtc, 5, 120));
     useImage(image_);
-    TrackDatabase db;
-    db.openStore(dir_ / "Vandrel.db");
-    std::vector<DeviceSettings> taken;
-    DownloadHooks hooks;
-    hooks.settingsRead = [&](const DeviceSettings& s) { taken.push_back(s); };
+    session_.openStore();
+    TrackDatabase& db = session_.database();
 
-    const DownloadReport report = DownloadDeviceLogs(prompt_, db, copy_, hooks);
-    ASSERT_EQ(report.outcome, DownloadOutcome::Complete) << report.error;
+    const DownloadReport report = DownloadDeviceLogs(prompt_, session_);
+    ASSERT_EQ(report.kind, OutcomeKind::Complete) << report.error;
     EXPECT_EQ(prompt_.said, std::vector<std::string>{"Download Complete!"});
     EXPECT_EQ(report.settings.source, SettingsSource::Logger);
-    ASSERT_EQ(taken.size(), 1u);
-    EXPECT_EQ(taken[0].TimeZone, -120);
-    EXPECT_EQ(savedFile(), taken[0]);
+    EXPECT_EQ(copy_.TimeZone, -120);
+    EXPECT_EQ(savedFile(), copy_);
     EXPECT_EQ(db.scalar("select count(*) from TK where tzome=-120;"), 2);
     const std::optional<TrackHeader> track = readStoredTrack(db, 1);
     ASSERT_TRUE(track.has_value());
@@ -125,15 +121,16 @@ TEST_F(ReadSettingsFlow, ADownloadStampsItsTracksWithTheLoggersTimeZone) {
     std::fill_n(volume_->bytes.data() + 512 * 4096, 4096, uint8_t{0xFF});
     db.execute("delete from TKPT; delete from TK;");
     prompt_.said.clear();
-    taken.clear();
-    ASSERT_EQ(DownloadDeviceLogs(prompt_, db, copy_, hooks).outcome, DownloadOutcome::Complete);
+    copy_.TimeZone = 300;
+    const DeviceSettings before = copy_;
+    ASSERT_EQ(DownloadDeviceLogs(prompt_, session_).kind, OutcomeKind::Complete);
     ASSERT_EQ(prompt_.said.size(), 2u);
     EXPECT_EQ(prompt_.said[0],
               "error: The logger's settings were not read (its settings block holds no valid "
               "settings: Refbar is not a number). The tracks are stored with the time zone of "
               "the program's settings, UTC-05:00.");
     EXPECT_EQ(prompt_.said[1], "Download Complete!");
-    EXPECT_TRUE(taken.empty());
+    EXPECT_EQ(copy_, before);
     EXPECT_EQ(db.scalar("select count(*) from TK where tzome=300;"), 2);
 }
 

@@ -10,6 +10,7 @@
 #include "core/program_path.h"
 #include "device/log_layout.h"
 #include "flows/download_device_logs.h"
+#include "store/sqlite_db.h"
 #include "test_support.h"
 #include "tools/sim/logger_image.h"
 
@@ -50,11 +51,7 @@ sim::SimTrack straightTrack(int points, int64_t startUnix, int16_t offset = 0) {
 
 class StoreDownload : public ::testing::Test {
   protected:
-    void SetUp() override {
-        setProgramFolder(dir.path());
-        db.openStore(dir / "Vandrel.db");
-    }
-    void TearDown() override { setProgramFolder({}); }
+    void SetUp() override { db.openStore(dir / "Vandrel.db"); }
 
     void writeLog(const std::vector<sim::SimTrack>& tracks) {
         sim::LoggerImage image(sim::kMinBlocks);
@@ -66,13 +63,14 @@ class StoreDownload : public ::testing::Test {
     }
 
     TempDir dir;
-    TrackDatabase db;
+    Session session{DataFolder(dir.path())};
+    TrackDatabase& db = session.database();
 };
 
 TEST_F(StoreDownload, StoresEveryTrackWithItsSummaryAndTheCurrentTimeZone) {
     // The fixes were logged at UTC+2; the setting at download time is another.
     writeLog(sim::generateTracks(3, 120, kMay1Utc, 5, 120));
-    const StoreResult result = storeDownloadedTracks(db, -60);
+    const StoreResult result = storeDownloadedTracks(session, -60);
     EXPECT_EQ(result.tracksStored, 3);
     EXPECT_EQ(result.tracksSkipped, 0);
     EXPECT_EQ(result.pointsStored, count("TKPT"));
@@ -106,9 +104,9 @@ TEST_F(StoreDownload, StoresEveryTrackWithItsSummaryAndTheCurrentTimeZone) {
 
 TEST_F(StoreDownload, SecondDownloadOfTheSameLogInsertsNothing) {
     writeLog(sim::generateTracks(2, 80, kMay1Utc, 5, 0));
-    EXPECT_EQ(storeDownloadedTracks(db, 0).tracksStored, 2);
+    EXPECT_EQ(storeDownloadedTracks(session, 0).tracksStored, 2);
     const int points = count("TKPT");
-    const StoreResult again = storeDownloadedTracks(db, 0);
+    const StoreResult again = storeDownloadedTracks(session, 0);
     EXPECT_EQ(again.tracksStored, 0);
     EXPECT_EQ(again.tracksSkipped, 2);
     EXPECT_EQ(again.pointsStored, 0);
@@ -119,7 +117,7 @@ TEST_F(StoreDownload, SecondDownloadOfTheSameLogInsertsNothing) {
 TEST_F(StoreDownload, RunsStartingWithinOneSecondStoreOnlyTheFirst) {
     writeLog({straightTrack(10, kMay1Utc), straightTrack(12, kMay1Utc),
               straightTrack(10, kMay1Utc + 3600)});
-    const StoreResult result = storeDownloadedTracks(db, 0);
+    const StoreResult result = storeDownloadedTracks(session, 0);
     EXPECT_EQ(result.tracksStored, 2);
     EXPECT_EQ(result.tracksSkipped, 1);
     EXPECT_EQ(result.pointsStored, 20);
@@ -128,19 +126,19 @@ TEST_F(StoreDownload, RunsStartingWithinOneSecondStoreOnlyTheFirst) {
 
 TEST_F(StoreDownload, RunsOfFewerThanTwoPointsAreDropped) {
     writeLog({straightTrack(1, kMay1Utc), straightTrack(5, kMay1Utc + 3600)});
-    const StoreResult result = storeDownloadedTracks(db, 0);
+    const StoreResult result = storeDownloadedTracks(session, 0);
     EXPECT_EQ(result.tracksStored, 1);
     EXPECT_EQ(result.tracksSkipped, 0);
     EXPECT_EQ(count("TK"), 1);
 
     writeLog({straightTrack(1, kMay1Utc + 7200)});
-    EXPECT_EQ(storeDownloadedTracks(db, 0).tracksStored, 0);
+    EXPECT_EQ(storeDownloadedTracks(session, 0).tracksStored, 0);
     EXPECT_EQ(count("TK"), 1);
 }
 
 TEST_F(StoreDownload, DatabaseFailureMidwayKeepsNoTrackOfTheDownload) {
     writeLog({straightTrack(5, kMay1Utc - 86400)});
-    ASSERT_EQ(storeDownloadedTracks(db, 0).tracksStored, 1);
+    ASSERT_EQ(storeDownloadedTracks(session, 0).tracksStored, 1);
 
     // The 31st point of this download fails: two tracks are in by then, the third partly.
     db.execute(
@@ -149,7 +147,7 @@ TEST_F(StoreDownload, DatabaseFailureMidwayKeepsNoTrackOfTheDownload) {
     writeLog({straightTrack(12, kMay1Utc), straightTrack(12, kMay1Utc + 3600),
               straightTrack(12, kMay1Utc + 7200)});
     try {
-        storeDownloadedTracks(db, 0);
+        storeDownloadedTracks(session, 0);
         FAIL() << "the failure was not reported";
     } catch (const CppSQLite3Exception& e) {
         EXPECT_STREQ(e.errorMessage(), "SQLITE_CONSTRAINT[19]: boom");
@@ -160,7 +158,7 @@ TEST_F(StoreDownload, DatabaseFailureMidwayKeepsNoTrackOfTheDownload) {
 
     // Once the cause is gone the same download goes through whole.
     db.execute("drop trigger fail_late;");
-    const StoreResult result = storeDownloadedTracks(db, 0);
+    const StoreResult result = storeDownloadedTracks(session, 0);
     EXPECT_EQ(result.tracksStored, 3);
     EXPECT_EQ(count("TKPT"), 41);
 }
@@ -169,23 +167,23 @@ TEST_F(StoreDownload, DatabaseFailureMidwayKeepsNoTrackOfTheDownload) {
 TEST_F(StoreDownload, AMissingOrShortCopyIsRefusedAndStoresNothing) {
     writeLog({straightTrack(5, kMay1Utc)});
     std::filesystem::resize_file(dir / "temp.log", log_layout::kLogFileSize - 1);
-    EXPECT_THROW(storeDownloadedTracks(db, 0), LogCopyError);
+    EXPECT_THROW(storeDownloadedTracks(session, 0), LogCopyError);
     std::filesystem::remove(dir / "temp.log");
     try {
-        storeDownloadedTracks(db, 0);
+        storeDownloadedTracks(session, 0);
         ADD_FAILURE() << "a missing copy was stored";
     } catch (const LogCopyError& e) {
         EXPECT_NE(std::string(e.what()).find("temp.log is missing"), std::string::npos) << e.what();
     }
     std::filesystem::remove(dir / "temp.hdr");
-    EXPECT_THROW(storeDownloadedTracks(db, 0), LogCopyError);
+    EXPECT_THROW(storeDownloadedTracks(session, 0), LogCopyError);
     EXPECT_EQ(count("TK"), 0);
 }
 
 TEST_F(StoreDownload, FailureToStartTheTransactionLeavesAnOuterOneAlone) {
     writeLog({straightTrack(5, kMay1Utc)});
     db.beginTransaction();
-    EXPECT_THROW(storeDownloadedTracks(db, 0), CppSQLite3Exception);
+    EXPECT_THROW(storeDownloadedTracks(session, 0), CppSQLite3Exception);
     EXPECT_EQ(sqlite3_get_autocommit(db.handle()), 0);
     db.commitTransaction();
 }

@@ -311,7 +311,7 @@ TEST_F(MapPages, TheTrackPageShowsPhotosOfTheProgramsPhotosFolderOnly) {
     const fs::path folder = fs::path(VANDREL_TEST_OUTPUT) / "photo-program";
     fs::remove_all(folder);
     fs::create_directories(folder / "photos" / "sub");
-    setProgramFolder(folder);
+    testing::sharedRenderer().servePhotos(folder / "photos");
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 30, 50);
     for (const fs::path& png : {folder / "photos" / "p.png", folder / "photos" / "sub" / "q.png",
                                 folder / "outside.png"}) {
@@ -378,7 +378,7 @@ TEST_F(MapPages, TheTrackPageShowsPhotosOfTheProgramsPhotosFolderOnly) {
     EXPECT_EQ(*removed, std::vector<std::string>{"4"});
     EXPECT_TRUE(call("closeInfo").has_value());
     EXPECT_TRUE(call("clrTKLine").has_value());
-    setProgramFolder({});
+    testing::sharedRenderer().servePhotos({});
 }
 
 TEST_F(MapPages, ThePoiPageKeepsItsMarkersFindsPlacesAndTellsWhenTilesAreOffline) {

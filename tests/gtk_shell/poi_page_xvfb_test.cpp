@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "device/poi_file.h"
-#include "flows/app_data.h"
 #include "gtk_shell/shell_stage.h"
 #include "map/map_widget.h"
 #include "poi/poi_page.h"
@@ -183,7 +182,7 @@ TEST(PoiPage, TheTwentyMarkersShowAndAFileFromThePcMovesThem) {
     ASSERT_TRUE(pumpUntil(pagesReady));
     ASSERT_TRUE(pumpUntil([] {
         ui::BrowserHost* map = map::mapWidget(poiPage());
-        return AppData::instance().MapsLoaded && map != nullptr && map->isEnabled() &&
+        return host().poiPage()->state().MapsLoaded && map != nullptr && map->isEnabled() &&
                map->isLoaded() && fs::path(map->address()).filename() == "pmaps.html";
     }));
     EXPECT_TRUE(
@@ -267,7 +266,7 @@ TEST(PoiPage, ADraggedMarkerShowsItsNewPlaceInTheBar) {
                std::stod(barText("poilng")) > was.longitude + 1;
     })) << barText("poilat")
         << " " << barText("poilng");
-    const PoiSlot& moved = AppData::instance().pois[10];
+    const PoiSlot& moved = host().poiPage()->state().pois[10];
     char lat[32];
     std::snprintf(lat, sizeof lat, "%.5f", static_cast<double>(moved.latitude));
     EXPECT_EQ(barText("poilat"), lat);
@@ -309,7 +308,7 @@ TEST(PoiPage, TheIconMenuOfAMarkerChangesItsIcon) {
     button(view, pick, GDK_BUTTON_RELEASE);
     EXPECT_TRUE(mapAnswers(poiPage(), "markerIcon", {"4"},
                            [](const std::string& s) { return s.ends_with("pois/7.png"); }));
-    EXPECT_EQ(AppData::instance().pois[4].icon, 7);
+    EXPECT_EQ(host().poiPage()->state().pois[4].icon, 7);
     EXPECT_TRUE(
         pumpUntil([] { return !poiPage().document().selectFirst("#iconseltable")->isVisible(); }));
 }
@@ -331,7 +330,7 @@ TEST(PoiPage, SaveToDeviceWritesTheShownPoisToTheLogger) {
     // The icon chosen from the menu.
     EXPECT_NE(report.find("poi 4: index 4 number 5 "), std::string::npos) << report;
     EXPECT_NE(report.find(" icon 7\n"), std::string::npos) << report;
-    const PoiSlot& moved = AppData::instance().pois[10];
+    const PoiSlot& moved = host().poiPage()->state().pois[10];
     const size_t at = report.find("poi 10: ");
     ASSERT_NE(at, std::string::npos) << report;
     const std::string poi10 = report.substr(at, report.find('\n', at) - at);
@@ -417,7 +416,7 @@ TEST(PoiPage, TheSlotMenuNearTheRightEdgeShowsWholeInThePageAndTheBarShowsWhole)
         return colours(shot, x, y, x + r.width(), y + r.height()) > 2;
     }));
     // WP20, the farthest cell, takes a click: slot 20 moves to where the map was clicked.
-    const PoiSlot before = AppData::instance().pois[19];
+    const PoiSlot before = host().poiPage()->state().pois[19];
     const std::pair<int, int> first = centreOf(poiPage(), "iconsettable td[value='0']");
     const std::pair<int, int> pick =
         pointIn(poiPage(), last, last.location().width() / 2, last.location().height() / 2);
@@ -427,7 +426,7 @@ TEST(PoiPage, TheSlotMenuNearTheRightEdgeShowsWholeInThePageAndTheBarShowsWhole)
     pump(50);
     button(view, pick, GDK_BUTTON_RELEASE);
     EXPECT_TRUE(pumpUntil([] { return barText("poiname") == "#0020"; }));
-    EXPECT_NE(AppData::instance().pois[19], before);
+    EXPECT_NE(host().poiPage()->state().pois[19], before);
     EXPECT_TRUE(pumpUntil([&] { return !page.selectFirst("#iconsettable")->isVisible(); }));
 
     // The POI bar shows whole: each framed field and what it holds inside the bar, and the bar
@@ -481,7 +480,7 @@ TEST(SettingsPage, ShowsTheLoggersOwnSettingsAndSaveWritesThemBack) {
     EXPECT_EQ(source.text(),
               "The logger's settings, read from " + (stage->dir / "logger.img").string() + ".");
     // They are the program's now, in memory and in settings.xml.
-    EXPECT_EQ(AppData::instance().settings.TimeZone, -120);
+    EXPECT_EQ(session().settings.TimeZone, -120);
     EXPECT_NE(testing::readFile(stage->dir / "settings.xml").find("LogInterval=\"5\""),
               std::string::npos);
     // On screen too, saved with the test output: the line above the form is written, the
@@ -524,7 +523,7 @@ TEST(SettingsPage, ShowsTheLoggersOwnSettingsAndSaveWritesThemBack) {
     ASSERT_TRUE(clickOn(settingsPage(), "onsetssave"));
     ASSERT_TRUE(pumpUntil([&] { return boxes.done(1); }));
     EXPECT_EQ(boxes.texts()[0], "Save Complete!");
-    EXPECT_EQ(AppData::instance().settings.LogInterval, 15);
+    EXPECT_EQ(session().settings.LogInterval, 15);
     const std::string report = inspectLogger();
     for (const char* line :
          {"settings TimeZone offset east: 120 min\n", "settings Temperature: 1 (C)\n",

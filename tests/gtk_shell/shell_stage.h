@@ -169,6 +169,8 @@ inline std::vector<sim::SimTrack> loggedTracks() {
 
 struct Stage {
     testing::TempDir dir;
+    // The program's data, on `dir`.
+    std::unique_ptr<Session> session;
     std::unique_ptr<GtkShell> shell;
     int raised = 0;
     // The stand-in tile service, in the runs that have one; else the map service is a local
@@ -186,6 +188,9 @@ inline ::testing::AssertionResult pumpUntil(
 }
 using testing::pump;
 
+inline Session& session() {
+    return *stage->session;
+}
 inline app::MainFrame& frame() {
     return stage->shell->frame();
 }

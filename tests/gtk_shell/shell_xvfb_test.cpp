@@ -9,7 +9,6 @@
 #include "device/settings_file.h"
 #include "exchange/stored_tracks.h"
 #include "exchange/track_archive.h"
-#include "flows/app_data.h"
 #include "gtk_shell/shell_stage.h"
 #include "map/map_service.h"
 #include "map/map_widget.h"
@@ -73,7 +72,9 @@ TEST(DesktopProgram, TheTabBarSwitchesPages) {
 TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) {
     // The map pages replace the placeholders about a second after the start; a person clicks
     // the tab once the window has settled.
-    ASSERT_TRUE(pumpUntil([] { return AppData::instance().MapsLoaded; }, 20000));
+    ASSERT_TRUE(pumpUntil(
+        [] { return host().poiPage()->state().MapsLoaded || host().trackPage()->mapsLoaded(); },
+        20000));
     ASSERT_TRUE(clickOn(host(), "tab2"));
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
     pump(300);
@@ -174,7 +175,7 @@ TEST(DesktopProgram, DownloadShowsTheBusyWindowThenTheNoticeAndStoresTheTracks) 
     EXPECT_TRUE(watch.boxLooksRight);
     EXPECT_TRUE(watch.boxShown);
     EXPECT_TRUE(watch.boxLaidOutWhenShown);
-    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), 6);
+    EXPECT_EQ(session().database().scalar("select count(*) from TK;"), 6);
     EXPECT_TRUE(gtk_widget_get_sensitive(stage->shell->window()));
     EXPECT_TRUE(frame().isEnabled());
 }
@@ -183,9 +184,9 @@ TEST(DesktopProgram, TheOverwriteQuestionOfAnArchiveLoadIsInFrontOfTheBusyWindow
     // An archive of two stored tracks: loading it asks, under the busy window, whether to
     // overwrite them.
     std::vector<TrackHeader> stored;
-    for (const TrackHeader& header : readStoredHeaders(TrackDatabase::instance())) {
+    for (const TrackHeader& header : readStoredHeaders(session().database())) {
         if (stored.size() < 2) {
-            stored.push_back(readStoredTrack(TrackDatabase::instance(), header.objid).value());
+            stored.push_back(readStoredTrack(session().database(), header.objid).value());
         }
     }
     ASSERT_EQ(stored.size(), 2u);
@@ -294,7 +295,7 @@ TEST(DesktopProgram, TheOverwriteQuestionOfAnArchiveLoadIsInFrontOfTheBusyWindow
     // Always Overwrite: no second question, and the load ends.
     EXPECT_TRUE(pumpUntil([] { return stage->shell->busyWindow() == nullptr; }));
     EXPECT_EQ(stage->shell->boxWindow(), nullptr);
-    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), kLoggedTracks);
+    EXPECT_EQ(session().database().scalar("select count(*) from TK;"), kLoggedTracks);
 }
 
 // How many tooltip windows GTK shows now.
@@ -385,7 +386,9 @@ TEST(DesktopProgram, MapPagesLoadOfflineAndTheTilesFollowOnceTheMapServiceAnswer
     // Nothing answers: after the first failed question the map pages load anyway and draw their
     // built-in world outline, while the timer keeps asking.
     stage->shell->setProbeAddress("http://127.0.0.1:9/");
-    EXPECT_TRUE(pumpUntil([] { return AppData::instance().MapsLoaded; }, 8000));
+    EXPECT_TRUE(pumpUntil(
+        [] { return host().poiPage()->state().MapsLoaded || host().trackPage()->mapsLoaded(); },
+        8000));
     EXPECT_TRUE(host().hasTimer(app::CONNECTIVITY_TIMER));
     EXPECT_EQ(fs::path(map::mapWidget(*host().poiPage())->address()).filename(), "pmaps.html");
     EXPECT_EQ(fs::path(map::mapWidget(*host().trackPage())->address()).filename(), "tmaps.html");
@@ -419,7 +422,6 @@ int main(int argc, char** argv) {
     gtk_init(&argc, &argv);
     vandrel::gtk::Stage stage;
     vandrel::gtk::stage = &stage;
-    vandrel::setProgramFolder(stage.dir.path());
     // The run decides the map service, whatever the environment names: with
     // "--map-service=local" a local server stands in for it; without, it is a local address
     // where nothing answers, so that no run asks the outside world.
@@ -435,10 +437,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "The local tile server could not listen\n");
         return 1;
     }
-    vandrel::map::mapService() = vandrel::map::MapService::fromSetting(service);
+    g_setenv("VANDREL_MAP_SERVICE", service.c_str(), TRUE);
     // "--geocoder=local": a local server stands in for the address search; else the search
     // asks a local address where nothing answers.
-    vandrel::map::mapService().geocoder = "http://127.0.0.1:9/search";
+    g_setenv("VANDREL_GEOCODER", "http://127.0.0.1:9/search", TRUE);
     bool ownSettings = false;
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--geocoder=local") {
@@ -447,7 +449,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "The local address search server could not listen\n");
                 return 1;
             }
-            vandrel::map::mapService().geocoder = stage.geocoder->address();
+            g_setenv("VANDREL_GEOCODER", stage.geocoder->address().c_str(), TRUE);
         }
         // "--settings=own": a settings.xml beside the program that differs from the defaults
         // in every field the settings page shows, and a logger whose own settings differ from
@@ -482,11 +484,13 @@ int main(int argc, char** argv) {
     image.writeLog(vandrel::gtk::loggedTracks());
     const auto device = stage.dir / "logger.img";
     vandrel::testing::writeFile(device, std::string(image.bytes().begin(), image.bytes().end()));
-    vandrel::DeviceVolume::instance().setDevicePath(device.string());
+    stage.session = std::make_unique<vandrel::Session>(vandrel::DataFolder(stage.dir.path()));
+    stage.session->useDevice(device.string());
     vandrel::gtk::SingleInstance instance(stage.dir.path(), [&stage] { ++stage.raised; });
-    stage.shell = std::make_unique<vandrel::gtk::GtkShell>();
+    stage.shell = std::make_unique<vandrel::gtk::GtkShell>(*stage.session);
     stage.shell->start();
     int result = RUN_ALL_TESTS();
     stage.shell.reset();
+    stage.session.reset();
     return result;
 }

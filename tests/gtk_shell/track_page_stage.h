@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "flows/app_data.h"
 #include "gtk_shell/shell_stage.h"
 #include "map/map_widget.h"
 #include "store/sqlite_db.h"
@@ -36,7 +35,7 @@ inline std::string run() {
 }
 
 inline int storedPoints(int objid) {
-    return TrackDatabase::instance().scalar(
+    return session().database().scalar(
         ("select count(*) from TKPT where tkid=" + std::to_string(objid) + ";").c_str());
 }
 
@@ -142,7 +141,7 @@ inline const ui::Element& mapElement() {
 }
 
 inline const std::vector<TrackPoint>& shownPoints() {
-    return AppData::instance().dayTracks[static_cast<std::size_t>(trackPage().shownTrack())].points;
+    return trackPage().dayTracks()[static_cast<std::size_t>(trackPage().shownTrack())].points;
 }
 
 // A point of the chart control in the main window.

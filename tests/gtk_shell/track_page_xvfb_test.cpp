@@ -24,7 +24,7 @@ TEST(TrackPage, TheDownloadOpensTheCalendarOnItsNewestTrackWithTheDaysMarked) {
     ASSERT_TRUE(clickOn(host(), "lfromdevtrack"));
     ASSERT_TRUE(pumpUntil([&] { return !notice.empty() && stage->shell->boxWindow() == nullptr; }));
     EXPECT_EQ(notice, "Download Complete!");
-    ASSERT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), kLoggedTracks);
+    ASSERT_EQ(session().database().scalar("select count(*) from TK;"), kLoggedTracks);
 
     // The tracks are in the month before this one: the calendar goes there, to the day of the
     // newest track, and lists it.
@@ -64,13 +64,13 @@ TEST(TrackPage, ADoubleClickOnARowDrawsItsTrackOnTheMap) {
     // After the first answer of the probe, or its failure, the map page is loaded and enabled.
     ASSERT_TRUE(pumpUntil([] {
         ui::BrowserHost* map = map::mapWidget(trackPage());
-        return AppData::instance().MapsLoaded && map->isEnabled() && map->isLoaded() &&
+        return trackPage().mapsLoaded() && map->isEnabled() && map->isLoaded() &&
                fs::path(map->address()).filename() == "tmaps.html";
     }));
     // The second track of the day, 13:00, of 600 points.
     doubleClickAt(rowCentre(1));
     ASSERT_TRUE(pumpUntil([] { return trackPage().shownTrack() == 1; }));
-    const int points = storedPoints(AppData::instance().dayTracks[1].objid);
+    const int points = storedPoints(trackPage().dayTracks()[1].objid);
     EXPECT_EQ(points, 600);
     EXPECT_TRUE(mapLineHolds(points));
     // The line is drawn in red over the service's tiles (plain grey here), or without a
@@ -139,7 +139,7 @@ TEST(TrackPage, TheRowMenuSavesTheTrackAsGpx) {
     ASSERT_TRUE(pumpUntil([&] { return !notice.empty() && stage->shell->boxWindow() == nullptr; }));
     EXPECT_EQ(notice, "Export Complete! Saved to " + saved.string());
     // The dialog offered the track's start as the name.
-    EXPECT_EQ(offered, trackFileName(AppData::instance().dayTracks[1], "gpx"));
+    EXPECT_EQ(offered, trackFileName(trackPage().dayTracks()[1], "gpx"));
     EXPECT_FALSE(menuShown());
     // Every point of the row's track, in a file that the GPX schema accepts.
     const std::string gpx = testing::readFile(saved);
@@ -165,7 +165,7 @@ TEST(TrackPage, TheRowMenuSavesTheTrackAsGpx) {
 
 TEST(TrackPage, DeletingTheShownTrackWithYesRemovesItEverywhere) {
     ASSERT_EQ(trackPage().shownTrack(), 1);
-    const int objid = AppData::instance().dayTracks[1].objid;
+    const int objid = trackPage().dayTracks()[1].objid;
     ASSERT_TRUE(openMenuOn(1));
     // The question's Yes button, pressed and released with the pointer.
     std::string question;
@@ -195,8 +195,8 @@ TEST(TrackPage, DeletingTheShownTrackWithYesRemovesItEverywhere) {
     EXPECT_EQ(question, "Are you sure delete logs data?");
     EXPECT_TRUE(pumpUntil([] { return trackList().rowCount() == kTracksOnFirstDay - 1; }));
     EXPECT_EQ(trackPage().document().selectFirst("#tracknum")->text(), "Total 1 Track");
-    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), kLoggedTracks - 1);
-    EXPECT_EQ(TrackDatabase::instance().scalar(
+    EXPECT_EQ(session().database().scalar("select count(*) from TK;"), kLoggedTracks - 1);
+    EXPECT_EQ(session().database().scalar(
                   ("select count(*) from TK where objid=" + std::to_string(objid) + ";").c_str()),
               0);
     EXPECT_EQ(storedPoints(objid), 0);
@@ -273,7 +273,7 @@ TEST(TrackPage, TheKeyboardWalksThePageMovesTheDayAndAsksBeforeDeleting) {
         pumpUntil([&] { return !question.empty() && stage->shell->boxWindow() == nullptr; }));
     EXPECT_EQ(question, "Are you sure delete logs data?");
     EXPECT_EQ(trackList().rowCount(), 1);
-    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), kLoggedTracks - 1);
+    EXPECT_EQ(session().database().scalar("select count(*) from TK;"), kLoggedTracks - 1);
 
     // Enter on a chart tab selects it, and the keyboard stays on the selected tab shown in its
     // place (once the page lays it out), from where Shift+Tab reaches the Altitude tab; Space
@@ -390,11 +390,11 @@ TEST(TrackDisplay, PlayMovesTheCarAndStopRewindsIt) {
 
 TEST(TrackDisplay, APhotoIsAttachedToAPointOfTheLineShownAndRemoved) {
     ASSERT_EQ(trackPage().shownTrack(), 0);
-    const int objid = AppData::instance().dayTracks[0].objid;
+    const int objid = trackPage().dayTracks()[0].objid;
     auto photosStored = [objid] {
-        return TrackDatabase::instance().scalar(("select count(*) from TKPT where tkid=" +
-                                                 std::to_string(objid) + " and length(pho)>0;")
-                                                    .c_str());
+        return session().database().scalar(("select count(*) from TKPT where tkid=" +
+                                            std::to_string(objid) + " and length(pho)>0;")
+                                               .c_str());
     };
     ASSERT_EQ(photosStored(), 0);
     // A click on the line, at a point halfway along it, opens the bubble with its link.

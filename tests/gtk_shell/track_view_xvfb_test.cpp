@@ -29,7 +29,7 @@ int storeFullTrack(int day) {
         track.points.push_back(p);
     }
     computeSummary(track);
-    TrackDatabase& db = TrackDatabase::instance();
+    TrackDatabase& db = session().database();
     db.insertTrack(track);
     for (TrackPoint& p : track.points) {
         p.tkid = track.objid;

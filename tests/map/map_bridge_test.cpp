@@ -8,6 +8,7 @@
 #include "ui/browser_host.h"
 #include "ui/element.h"
 #include "ui/event_loop.h"
+#include "ui/html_escape.h"
 #include "ui/html_window.h"
 #include "ui/messages.h"
 
@@ -47,15 +48,16 @@ class Bridge : public ::testing::Test {
 };
 
 TEST_F(Bridge, CallsBeforeTheMapPageLoadedDoNothingAndLaterOnesCarryTheirTexts) {
-    MapBridge::setCenter(host, 0, 0, 2);
-    MapBridge::putTKLine(host, {TrackPoint{}});
+    MapBridge(host).setCenter(0, 0, 2);
+    MapBridge(host).putTKLine({TrackPoint{}});
     EXPECT_TRUE(browser->calls.empty());
 
     browser->finishLoad();
-    MapBridge::setCenter(host, 0, 0, 2);
-    MapBridge::addWPMarker(host, 3, 47.123456, -8.5, "/p/pois/4.png");
-    MapBridge::setCar(host, -33.8688, 151.2093, "/p/images/car.png", 640, 480);
-    MapBridge::showAnimationPoint(host, 1.000005, 2);
+    const MapBridge bridge(host);
+    bridge.setCenter(0, 0, 2);
+    bridge.addWPMarker(3, 47.123456, -8.5, "/p/pois/4.png");
+    bridge.setCar(-33.8688, 151.2093, "/p/images/car.png", 640, 480);
+    bridge.showAnimationPoint(1.000005, 2);
     ASSERT_EQ(browser->calls.size(), 4u);
     EXPECT_EQ(browser->calls[0].function, "setCenter");
     EXPECT_EQ(browser->calls[0].args, (std::vector<std::string>{"0.00000", "0.00000", "2"}));
@@ -79,13 +81,14 @@ TEST(TrackDocument, IsCompactWithFiveDecimalsOfTheStoredFloatsAndEscapedPhotoNam
               "<?xml version=\"1.0\"?><track><point id=\"0\" lat=\"47.50000\" lng=\"-122.25000\"/>"
               "<point id=\"1\" lat=\"0.10000\" lng=\"10.00000\" "
               "pho=\"/photos/a&quot;b&lt;c&gt;&amp;&apos;.jpg\"/></track>");
-    EXPECT_EQ(escapeHtml("<b onclick=\"x\">&'"), "&lt;b onclick=&quot;x&quot;&gt;&amp;&#39;");
+    EXPECT_EQ(ui::escapeHtml("<b onclick=\"x\">&'"), "&lt;b onclick=&quot;x&quot;&gt;&amp;&#39;");
 }
 
 TEST(MapExternalDispatch, GivesIdsInTableOrderAndRefusesAsTheBrowserExpects) {
-    TrackMapEvents& events = TrackMapEvents::instance();
+    TrackMapEvents events;
     const MapExternalDispatch track(MapExternalDispatch::Page::Track, events);
-    const MapExternalDispatch poi(MapExternalDispatch::Page::Poi, PoiMapEvents::instance());
+    PoiMapEvents poiEvents;
+    const MapExternalDispatch poi(MapExternalDispatch::Page::Poi, poiEvents);
     EXPECT_EQ(track.idOfName("onmaploadcomplete"), 100000);
     EXPECT_EQ(track.idOfName("onremovephoto"), 100004);
     EXPECT_EQ(track.idOfName("onmoveendevent"), 100005);
@@ -101,7 +104,7 @@ TEST(MapExternalDispatch, GivesIdsInTableOrderAndRefusesAsTheBrowserExpects) {
 }
 
 TEST_F(Bridge, CallbacksPostThePageMessagesWithTheirArgumentsReadAsThePagesPassThem) {
-    TrackMapEvents& events = TrackMapEvents::instance();
+    TrackMapEvents events;
     events.setWindow(&page);
     MapExternalDispatch dispatch(MapExternalDispatch::Page::Track, events);
     dispatch.attach(*host);

@@ -8,7 +8,6 @@
 #include "core/program_path.h"
 #include "device/poi_block.h"
 #include "device/poi_file.h"
-#include "flows/app_data.h"
 #include "flows/device_flow_fixture.h"
 #include "map/map_service.h"
 #include "map/map_widget.h"
@@ -30,7 +29,6 @@ class PoiPageTest : public testing::DeviceFlow {
   protected:
     void SetUp() override {
         DeviceFlow::SetUp();
-        AppData::instance() = AppData{};
         page.setRenderLink(&renderer);
         page.init();
         mapHost = map::mapWidget(page);
@@ -40,10 +38,6 @@ class PoiPageTest : public testing::DeviceFlow {
         tabBar.loadHtml(
             "<div id='s2devpois'></div><div id='lfromdevpois'></div>"
             "<div id='s2pcpois'></div><div id='lfrompcpois'></div>");
-    }
-    void TearDown() override {
-        map::mapService() = map::MapService{};
-        DeviceFlow::TearDown();
     }
 
     void loadMap() {
@@ -70,19 +64,20 @@ class PoiPageTest : public testing::DeviceFlow {
         ASSERT_NE(cell, nullptr);
         ui::sendElementCommand(page, *cell, id);
     }
-    const PoiSlot& slot(int i) { return AppData::instance().pois[static_cast<std::size_t>(i)]; }
+    const PoiSlot& slot(int i) { return page.state().pois[static_cast<std::size_t>(i)]; }
 
+    map::MapService mapService;
     ui::ManualEventLoop loop;
     headless::HeadlessRenderer renderer;
     ui::DirectCommandRunner runner{prompt_};
-    PoiPage page{loop, nullptr, 0, &runner};
+    PoiPage page{loop, nullptr, 0, &runner, session_, mapService};
     ui::HtmlWindow tabBar{loop};
     ui::BrowserHost* mapHost = nullptr;
     headless::FakeBrowser* browser = nullptr;
 };
 
 TEST_F(PoiPageTest, TheLoadedMapGetsItsServicesEveryMarkerAndShowsTheFirstSlot) {
-    map::mapService().geocoder = "http://127.0.0.1:8080/search";
+    mapService.geocoder = "http://127.0.0.1:8080/search";
     loadMap();
     EXPECT_TRUE(mapHost->isEnabled());
     const Calls calls = takeCalls();
@@ -100,7 +95,7 @@ TEST_F(PoiPageTest, TheLoadedMapGetsItsServicesEveryMarkerAndShowsTheFirstSlot) 
         EXPECT_EQ(call.args[3], programPath("pois/" + std::to_string(i + 1) + ".png").string());
     }
     EXPECT_EQ(calls[4].args, (Args{"0", "0.00000", "-180.00000", calls[4].args[3]}));
-    EXPECT_EQ(AppData::instance().selectedPoi, 0);
+    EXPECT_EQ(page.state().selectedPoi, 0);
     EXPECT_EQ(text("poiname"), "#0001");
     EXPECT_EQ(text("poilat"), "0.00000");
     EXPECT_EQ(text("poilng"), "-180.00000");
@@ -110,23 +105,23 @@ TEST_F(PoiPageTest, TheLoadedMapGetsItsServicesEveryMarkerAndShowsTheFirstSlot) 
 TEST_F(PoiPageTest, MarkerClicksAndDragsSelectTheirSlotKeepingPositionsTheLoggerAccepts) {
     loadMap();
     browser->callExternal("onwpmarkerclick", {"6", "0", "0"});
-    EXPECT_EQ(AppData::instance().selectedPoi, 6);
+    EXPECT_EQ(page.state().selectedPoi, 6);
     EXPECT_EQ(text("poiname"), "#0007");
     // Dragged into the next world copy east: stored as the same place west of the date line.
     browser->callExternal("onwpmarkerupdate", {"2", "47.25", "190.5"});
-    EXPECT_EQ(AppData::instance().selectedPoi, 2);
+    EXPECT_EQ(page.state().selectedPoi, 2);
     EXPECT_EQ(slot(2), (PoiSlot{3, 47.25f, -169.5f, 3}));
     EXPECT_EQ(text("poilat"), "47.25000");
     EXPECT_EQ(text("poilng"), "-169.50000");
     // Indexes the page has no marker for change nothing.
-    const PoiSlots before = AppData::instance().pois;
+    const PoiSlots before = page.state().pois;
     for (const char* index : {"20", "-1", "4000000000"}) {
         browser->callExternal("onwpmarkerclick", {index, "0", "0"});
         browser->callExternal("onwpmarkerupdate", {index, "10", "10"});
         browser->callExternal("onwpmarkerrclick", {index, "100", "100"});
     }
-    EXPECT_EQ(AppData::instance().pois, before);
-    EXPECT_EQ(AppData::instance().selectedPoi, 2);
+    EXPECT_EQ(page.state().pois, before);
+    EXPECT_EQ(page.state().selectedPoi, 2);
     EXPECT_TRUE(page.shownPopups().empty());
 }
 
@@ -143,7 +138,7 @@ TEST_F(PoiPageTest, ChoosingWP05AfterAMapRightClickPlacesSlot4ThereAndKeepsTheSe
     EXPECT_EQ(slot(4), (PoiSlot{5, 51.5f, -0.125f, 5}));
     EXPECT_EQ(text("poiname"), "#0005");
     EXPECT_EQ(text("poilat"), "51.50000");
-    EXPECT_EQ(AppData::instance().selectedPoi, 2);
+    EXPECT_EQ(page.state().selectedPoi, 2);
     const Calls calls = takeCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].args,
@@ -156,7 +151,7 @@ TEST_F(PoiPageTest, AMarkerRightClickOpensTheIconMenuInThePageAndAnIconChangesTh
     page.reportLocation(*page.byId("poibar"), {0, 600, 900, 640});
     ui::Element* menu = page.byId("iconseltable");
     browser->callExternal("onwpmarkerrclick", {"8", "200", "300"});
-    EXPECT_EQ(AppData::instance().selectedPoi, 8);
+    EXPECT_EQ(page.state().selectedPoi, 8);
     EXPECT_EQ(text("poiname"), "#0009");
     ASSERT_EQ(page.shownPopups(), std::vector<ui::Element*>{menu});
     EXPECT_EQ(menu->location().origin(), (ui::Point{224, 248}));
@@ -204,8 +199,8 @@ TEST_F(PoiPageTest, ASearchSendsTheTypedTextAsDataAndItsPlaceMovesTheSelectedPoi
     EXPECT_EQ(calls[0].args, Args{typed});
 
     // No POI selected: the map centres on the place and marks it; no slot moves.
-    AppData::instance().selectedPoi = -1;
-    const PoiSlots before = AppData::instance().pois;
+    page.state().selectedPoi = -1;
+    const PoiSlots before = page.state().pois;
     browser->callExternal("onfind", {"48.8566", "2.3522"});
     loop.runPending();
     calls = takeCalls();
@@ -213,7 +208,7 @@ TEST_F(PoiPageTest, ASearchSendsTheTypedTextAsDataAndItsPlaceMovesTheSelectedPoi
     EXPECT_EQ(calls[0].args, (Args{"48.85660", "2.35220", "16"}));
     EXPECT_EQ(calls[1].function, "setFindMarker");
     EXPECT_EQ(calls[1].args[2], programPath("images/find.png").string());
-    EXPECT_EQ(AppData::instance().pois, before);
+    EXPECT_EQ(page.state().pois, before);
 
     // A selected POI jumps to the place, and the bar says where it is now.
     browser->callExternal("onwpmarkerclick", {"3", "0", "0"});
@@ -262,7 +257,7 @@ TEST_F(PoiPageTest, LoadFromDeviceReplacesTheSlotsThenRedrawsAndShowsTheFirst) {
     clickTab("lfromdevpois");
     EXPECT_EQ(prompt_.said.back(), "Download Complete!");
     EXPECT_EQ(slot(0), (PoiSlot{1, 51.5f, -0.12f, 3}));
-    EXPECT_EQ(AppData::instance().selectedPoi, 0);
+    EXPECT_EQ(page.state().selectedPoi, 0);
     EXPECT_EQ(text("poiname"), "#0001");
     EXPECT_EQ(text("poilat"), "51.50000");
     const Calls calls = takeCalls();
@@ -272,20 +267,20 @@ TEST_F(PoiPageTest, LoadFromDeviceReplacesTheSlotsThenRedrawsAndShowsTheFirst) {
 
     // Without a logger: the notice, and nothing changes.
     noLogger();
-    const PoiSlots before = AppData::instance().pois;
+    const PoiSlots before = page.state().pois;
     prompt_.said.clear();
     prompt_.yesNoAnswers = {true};
     clickTab("lfromdevpois");
     EXPECT_TRUE(said("Device unconnect !"));
     EXPECT_FALSE(said("Download Complete!"));
-    EXPECT_EQ(AppData::instance().pois, before);
+    EXPECT_EQ(page.state().pois, before);
     EXPECT_TRUE(takeCalls().empty());
 }
 
 TEST_F(PoiPageTest, SaveAndLoadAPoiFileAskForTheFileAndLoadWaitsForTheMap) {
     const fs::path file = dir_ / "mine.poi";
-    AppData::instance().pois[4] = {5, 12.5f, 99.25f, 27};
-    AppData::instance().pois[0].number = 9;  // as files of other programs may number them
+    page.state().pois[4] = {5, 12.5f, 99.25f, 27};
+    page.state().pois[0].number = 9;  // as files of other programs may number them
     prompt_.files = {};
     clickTab("s2pcpois");  // cancelled
     EXPECT_FALSE(fs::exists(file));
@@ -293,8 +288,8 @@ TEST_F(PoiPageTest, SaveAndLoadAPoiFileAskForTheFileAndLoadWaitsForTheMap) {
     clickTab("s2pcpois");
     EXPECT_EQ(fs::file_size(file), kPoiFileSize);
 
-    const PoiSlots saved = AppData::instance().pois;
-    AppData::instance().pois = initialPoiSlots();
+    const PoiSlots saved = page.state().pois;
+    page.state().pois = initialPoiSlots();
     prompt_.said.clear();
     prompt_.yesNoAnswers = {true};
     prompt_.files = {file.string()};
@@ -303,14 +298,14 @@ TEST_F(PoiPageTest, SaveAndLoadAPoiFileAskForTheFileAndLoadWaitsForTheMap) {
     loadMap();
     prompt_.yesNoAnswers = {false};
     clickTab("lfrompcpois");
-    EXPECT_EQ(AppData::instance().pois, initialPoiSlots());
+    EXPECT_EQ(page.state().pois, initialPoiSlots());
     EXPECT_EQ(prompt_.said.back(), "ask: Are you sure load POI from PC?|");
     browser->callExternal("onwpmarkerclick", {"9", "0", "0"});
     takeCalls();
     prompt_.yesNoAnswers = {true};
     clickTab("lfrompcpois");
-    EXPECT_EQ(AppData::instance().pois, saved);
-    EXPECT_EQ(AppData::instance().selectedPoi, 0);
+    EXPECT_EQ(page.state().pois, saved);
+    EXPECT_EQ(page.state().selectedPoi, 0);
     EXPECT_EQ(text("poiname"), "#0009");
     const Calls calls = takeCalls();
     ASSERT_EQ(calls.size(), 21u);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/program_path.h"
+#include "flows/session.h"
 #include "statement_log.h"
 #include "store/sqlite_db.h"
 #include "test_support.h"
@@ -83,12 +84,10 @@ class TrackStore : public ::testing::Test {
 
 TEST(TrackStoreOpen, FreshFolderGetsBothTablesWithTheirExactTextsAndTheIndex) {
     TempDir dir;
-    setProgramFolder(dir.path());
     TrackDatabase db;
     db.open((dir / "Vandrel.db").string().c_str());
     StatementLog log(db.handle());
     db.ensureTables();
-    setProgramFolder({});
 
     // The tables are looked for again, and made, inside one write transaction, so that two
     // programs starting at once on an empty folder do not both create them.
@@ -114,17 +113,16 @@ TEST(TrackStoreOpen, FreshFolderGetsBothTablesWithTheirExactTextsAndTheIndex) {
 
 TEST(TrackStoreOpen, OpenStoreUsesTheProgramFolderAndKeepsExistingRows) {
     TempDir dir;
-    setProgramFolder(dir.path());
     {
-        TrackDatabase db;
-        db.openStore();
+        Session session{DataFolder(dir.path())};
+        session.openStore();
         TrackHeader h = sampleTrack();
-        db.insertTrack(h);
+        session.database().insertTrack(h);
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "Vandrel.db"));
-    TrackDatabase db;
-    db.openStore();
-    setProgramFolder({});
+    Session session{DataFolder(dir.path())};
+    session.openStore();
+    TrackDatabase& db = session.database();
     EXPECT_EQ(db.scalar("select count(*) from TK;"), 1);
     EXPECT_EQ(db.scalar("select count(*) from sqlite_master;"), 3);
     // A commit is on disk once it returns, folder entry of the deleted journal included

@@ -9,8 +9,6 @@
 #include "core/program_folder_lock.h"
 #include "core/program_path.h"
 #include "exchange/exchange_support.h"
-#include "flows/app_data.h"
-#include "flows/refresh_listeners.h"
 #include "platform/headless/headless_renderer.h"
 #include "scripted_prompt.h"
 #include "store/sqlite_db.h"
@@ -38,9 +36,7 @@ void clickId(ui::HtmlWindow& w, const std::string& id) {
 class TrackPage : public ::testing::Test {
   protected:
     void SetUp() override {
-        setProgramFolder(dir.path());
-        AppData::instance() = AppData{};
-        TrackDatabase::instance().openStore();
+        session.openStore();
         page.setRenderLink(&renderer);
         page.init();
         calendarElement = page.document().selectFirst("widget[id='5000']");
@@ -52,10 +48,11 @@ class TrackPage : public ::testing::Test {
         ASSERT_NE(list, nullptr);
         ASSERT_NE(browser, nullptr);
     }
-    void TearDown() override {
-        RefreshListeners::instance().clear();
-        TrackDatabase::instance().close();
-        setProgramFolder({});
+    // The map page says it has loaded, as it does once its scripts have run.
+    void loadMap() {
+        browser->callExternal("onmaploadcomplete", {});
+        loop.runPending();
+        browser->calls.clear();
     }
 
     int storeTrack(int day, int hour, std::vector<std::string> photos = {}) {
@@ -64,7 +61,7 @@ class TrackPage : public ::testing::Test {
             track.points[i].pho = photos[i];
         }
         computeSummary(track);
-        TrackDatabase& db = TrackDatabase::instance();
+        TrackDatabase& db = session.database();
         db.insertTrack(track);
         for (TrackPoint& p : track.points) {
             p.tkid = track.objid;
@@ -95,8 +92,8 @@ class TrackPage : public ::testing::Test {
         list->send(ui::WM_LBUTTONDBLCLK, 0, ui::makePointParam(5, row * 40 + 5));
     }
     void showFirstTrack() {
-        AppData::instance().MapsLoaded = true;
         browser->finishLoad();
+        loadMap();
         list->click(0, 0);
         doubleClick(0);
         browser->calls.clear();
@@ -119,11 +116,13 @@ class TrackPage : public ::testing::Test {
     }
 
     TempDir dir;
+    Session session{DataFolder(dir.path())};
+    map::MapService mapService;
     ui::ManualEventLoop loop;
     headless::HeadlessRenderer renderer;
     ScriptedPrompt prompt;
     ui::DirectCommandRunner runner{prompt};
-    CPageTrack page{loop, nullptr, 0, &runner};
+    CPageTrack page{loop, nullptr, 0, &runner, session, mapService};
     ui::Element* calendarElement = nullptr;
     ui::ListView* list = nullptr;
     headless::FakeBrowser* browser = nullptr;
@@ -143,7 +142,7 @@ TEST_F(TrackPage, ADayClickListsTheDaysTracksAndCountsThem) {
     openDay(11);
     ASSERT_EQ(list->rowCount(), 3);
     EXPECT_EQ(trackCount(), "Total 3 Tracks");
-    const auto& tracks = AppData::instance().dayTracks;
+    const auto& tracks = page.dayTracks();
     EXPECT_LT(tracks[0].stime, tracks[1].stime);
     EXPECT_EQ(tracks[2].points.size(), 3u);
     EXPECT_TRUE(page.calendar().cells()[1 + 11].hasTrack);
@@ -160,7 +159,7 @@ TEST_F(TrackPage, ShowTrackWaitsForTheMapThenDrawsTheTrackAfterClearingTheOldOne
 
     browser->callExternal("onmaploadcomplete", {});
     loop.runPending();
-    EXPECT_TRUE(AppData::instance().MapsLoaded);
+    EXPECT_TRUE(page.mapsLoaded());
     ASSERT_EQ(browser->calls.size(), 2u);
     EXPECT_EQ(browser->calls[0].function, "useTiles");
     EXPECT_EQ(browser->calls[1].function, "setCenter");
@@ -196,7 +195,7 @@ TEST_F(TrackPage, ATrackOverMidnightMarksAndListsBothDays) {
     TrackHeader track = makeTrack(2, oleDate(2011, 3, 12, 23, 0, 0));
     track.points[1].sdate = oleDate(2011, 3, 13, 1, 0, 0);
     computeSummary(track);
-    TrackDatabase::instance().insertTrack(track);
+    session.database().insertTrack(track);
     openDay(13);
     EXPECT_TRUE(page.calendar().cells()[1 + 12].hasTrack);
     EXPECT_TRUE(page.calendar().cells()[1 + 13].hasTrack);
@@ -224,7 +223,7 @@ TEST_F(TrackPage, RightClickOpensTheTrackMenuAndGpxSavesTheSelectedTrack) {
 }
 
 TEST_F(TrackPage, DeletingTwoAdjacentRowsKeepsTheShownTrackAndOnlyPhotosOfTheProgram) {
-    const fs::path photos = programPath("photos");
+    const fs::path photos = dir.path() / "photos";
     fs::create_directories(photos);
     const fs::path inside = photos / "a.jpg";
     const fs::path outside = dir.path() / "precious.jpg";
@@ -235,8 +234,8 @@ TEST_F(TrackPage, DeletingTwoAdjacentRowsKeepsTheShownTrackAndOnlyPhotosOfThePro
     storeTrack(10, 10, {outside.string(), (photos / ".." / "precious.jpg").string()});
     const int kept = storeTrack(10, 11);
     openDay(10);
-    AppData::instance().MapsLoaded = true;
     browser->finishLoad();
+    loadMap();
     list->click(3, 0);
     doubleClick(3);
     list->click(1, 0);
@@ -258,10 +257,10 @@ TEST_F(TrackPage, DeletingTwoAdjacentRowsKeepsTheShownTrackAndOnlyPhotosOfThePro
     EXPECT_EQ(prompt.said.back(), "ask: Are you sure delete logs data?|");
     ASSERT_EQ(list->rowCount(), 2);
     EXPECT_EQ(trackCount(), "Total 2 Tracks");
-    EXPECT_EQ(AppData::instance().dayTracks[1].objid, kept);
+    EXPECT_EQ(page.dayTracks()[1].objid, kept);
     EXPECT_EQ(page.shownTrack(), 1);
-    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TK;"), 2);
-    EXPECT_EQ(TrackDatabase::instance().scalar("select count(*) from TKPT;"), 6);
+    EXPECT_EQ(session.database().scalar("select count(*) from TK;"), 2);
+    EXPECT_EQ(session.database().scalar("select count(*) from TKPT;"), 6);
     EXPECT_FALSE(fs::exists(inside));
     EXPECT_TRUE(fs::exists(outside));
 }
@@ -272,8 +271,8 @@ TEST_F(TrackPage, TheCalendarsArrowsAndTheListsKeysActAsTheMouseDoes) {
     storeTrack(11, 9);
     storeTrack(11, 10);
     openDay(10);
-    AppData::instance().MapsLoaded = true;
     browser->finishLoad();
+    loadMap();
     const auto key = [&](ui::Element& target, int code) {
         page.dispatchKey(ui::KeyEvent{ui::KeyEventType::Down, code, 0, &target, false});
         loop.runPending();
@@ -296,8 +295,8 @@ TEST_F(TrackPage, TheCalendarsArrowsAndTheListsKeysActAsTheMouseDoes) {
 TEST_F(TrackPage, TheChartOfTheShownTrackTellsItsPointsAndAClickFindsThemOnTheMap) {
     storeTrack(10, 8);
     openDay(10);
-    AppData::instance().MapsLoaded = true;
     browser->finishLoad();
+    loadMap();
     list->click(0, 0);
     doubleClick(0);
     ASSERT_TRUE(page.chart().built());
@@ -326,7 +325,7 @@ TEST_F(TrackPage, TheChartOfTheShownTrackTellsItsPointsAndAClickFindsThemOnTheMa
     ASSERT_EQ(mapCalls(), (std::vector<std::string>{"setCenter", "showAnimationPoint"}));
 }
 
-TEST_F(TrackPage, TheDetailListDrawsThePointsOfTheShownTrackAndOnlyTheRowsInView) {
+TEST_F(TrackPage, TheDetailListDrawsThePointsOfTheShownTrackAndOnlyTheRowsAroundTheView) {
     storeTrack(10, 8);
     openDay(10);
     ui::Element* element = page.document().selectFirst("widget[id='6001']");
@@ -335,22 +334,35 @@ TEST_F(TrackPage, TheDetailListDrawsThePointsOfTheShownTrackAndOnlyTheRowsInView
     showFirstTrack();
     ASSERT_EQ(points->rowCount(), 3);
     std::vector<std::string> texts = drawnTexts(*element);
-    ASSERT_EQ(texts.size(), 4u * 7u);  // three rows, then the header
+    ASSERT_EQ(texts.size(), 3u * 7u);  // three rows; the header is drawn apart
     EXPECT_EQ(
         std::vector<std::string>(texts.begin(), texts.begin() + 7),
         (std::vector<std::string>{"1", "2011-03-10 08:00:00", "22\u00B0 30' 0.00\"",
                                   "114\u00B0 15' 0.00\"", "100.0 m", "1013hPa", "68.90\u00B0F"}));
 
-    auto& track = AppData::instance().dayTracks[0];
-    track.points.resize(49'900, track.points[0]);
+    // A track that fills the logger.
+    TrackHeader full = makeTrack(3, oleDate(2011, 3, 12, 8, 0, 0));
+    full.points.resize(49'900, full.points[0]);
+    computeSummary(full);
+    session.database().insertTrack(full);
+    for (TrackPoint& p : full.points) {
+        p.tkid = full.objid;
+    }
+    session.database().insertPoints(full.points);
+    openDay(12);
+    list->click(0, 0);
     doubleClick(0);
     ASSERT_EQ(points->rowCount(), 49'900);
     points->scrollTo(30'000 * 20);
-    EXPECT_EQ(points->lastPaintedRows(), 20);
+    // The 20 visible rows and a screenful either side, from a whole piece of eight rows on,
+    // placed where they lie in the scroller.
+    EXPECT_EQ(points->lastPaintedRows(), 64);
     texts = drawnTexts(*element);
-    ASSERT_EQ(texts.size(), 21u * 7u);
-    EXPECT_EQ(texts[0], "30001");
-    EXPECT_EQ(texts[19 * 7], "30020");
+    ASSERT_EQ(texts.size(), 64u * 7u);
+    EXPECT_EQ(texts[0], "29977");
+    EXPECT_EQ(texts[24 * 7], "30001");
+    EXPECT_EQ(texts[63 * 7], "30040");
+    EXPECT_EQ(renderer.changes.back().top, points->headerHeight() + 29'976 * 20);
 
     openDay(11);
     EXPECT_EQ(points->rowCount(), 0);

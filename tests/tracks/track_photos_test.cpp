@@ -9,8 +9,6 @@
 
 #include "core/program_path.h"
 #include "exchange/exchange_support.h"
-#include "flows/app_data.h"
-#include "flows/refresh_listeners.h"
 #include "platform/headless/headless_renderer.h"
 #include "scripted_prompt.h"
 #include "store/sqlite_db.h"
@@ -41,16 +39,13 @@ std::optional<ui::ImageSize> fakeImageSize(const fs::path& file) {
 class TrackPhotosTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        setProgramFolder(dir.path());
-        AppData::instance() = AppData{};
-        AppData::instance().MapsLoaded = true;
         ui::setImageSizeReader(fakeImageSize);
-        TrackDatabase::instance().openStore();
+        session.openStore();
         // Points 1 and 2 share a place: the logger stood still.
         TrackHeader track = makeTrack(4, oleDate(2011, 3, 10, 8, 0, 0));
         track.points[2].lat = track.points[1].lat;
         computeSummary(track);
-        TrackDatabase& db = TrackDatabase::instance();
+        TrackDatabase& db = session.database();
         db.insertTrack(track);
         for (TrackPoint& p : track.points) {
             p.tkid = track.objid;
@@ -63,6 +58,12 @@ class TrackPhotosTest : public ::testing::Test {
         browser =
             renderer.browser(*page.control(*page.document().selectFirst("widget[id='2000']")));
         browser->finishLoad();
+        browser->callExternal("onmaploadcomplete", {});
+        loop.runPending();
+        showDay();
+    }
+    // The day's list read again from the database, its first track shown.
+    void showDay() {
         page.calendar().goToday({2011, 3, 10});
         page.LoadDayTracks();
         list->click(0, 0);
@@ -71,18 +72,13 @@ class TrackPhotosTest : public ::testing::Test {
         ASSERT_EQ(page.shownTrack(), 0);
         browser->calls.clear();
     }
-    void TearDown() override {
-        ui::setImageSizeReader({});
-        RefreshListeners::instance().clear();
-        TrackDatabase::instance().close();
-        setProgramFolder({});
-    }
+    void TearDown() override { ui::setImageSizeReader({}); }
 
     const TrackPoint& point(int i) {
-        return AppData::instance().dayTracks.at(0).points.at(static_cast<std::size_t>(i));
+        return page.dayTracks().at(0).points.at(static_cast<std::size_t>(i));
     }
     std::string storedPho(int i) {
-        return TrackDatabase::instance()
+        return session.database()
             .query(("select pho from TKPT where objid = " + std::to_string(point(i).objid)).c_str())
             .stringField(0);
     }
@@ -115,12 +111,16 @@ class TrackPhotosTest : public ::testing::Test {
         external("onaddphoto");
     }
 
+    fs::path photosFolder() const { return dir.path() / "photos"; }
+
     TempDir dir;
+    Session session{DataFolder(dir.path())};
+    map::MapService mapService;
     ui::ManualEventLoop loop;
     headless::HeadlessRenderer renderer;
     ScriptedPrompt prompt;
     ui::DirectCommandRunner runner{prompt};
-    CPageTrack page{loop, nullptr, 0, &runner};
+    CPageTrack page{loop, nullptr, 0, &runner, session, mapService};
     ui::ListView* list = nullptr;
     headless::FakeBrowser* browser = nullptr;
 };
@@ -142,7 +142,7 @@ TEST_F(TrackPhotosTest, AttachUpdateAndRemoveKeepFilesRowsAndMarkersTogether) {
     clickNear(3);
     attach("first.JPG", "400x300");
     const fs::path first = storedPho(3);
-    EXPECT_EQ(first.parent_path(), programPath("photos"));
+    EXPECT_EQ(first.parent_path(), photosFolder());
     EXPECT_EQ(first.extension(), ".JPG");
     EXPECT_EQ(readFile(first), "400x300");
     EXPECT_EQ(lastCall("addPhoto"),
@@ -166,7 +166,7 @@ TEST_F(TrackPhotosTest, AttachUpdateAndRemoveKeepFilesRowsAndMarkersTogether) {
 
 TEST_F(TrackPhotosTest, AFailedCopyStoresNothingSaysWhyAndKeepsTheOldPhoto) {
     // A plain file where the photos folder should be.
-    writeFile(programPath("photos"), "");
+    writeFile(photosFolder(), "");
     clickNear(1);
     attach("a.jpg", "10x10");
     ASSERT_EQ(prompt.said.size(), 1u);
@@ -174,7 +174,7 @@ TEST_F(TrackPhotosTest, AFailedCopyStoresNothingSaysWhyAndKeepsTheOldPhoto) {
     EXPECT_EQ(storedPho(1), "");
     EXPECT_TRUE(point(1).pho.empty());
 
-    fs::remove(programPath("photos"));
+    fs::remove(photosFolder());
     attach("a.jpg", "10x10");
     const std::string old = storedPho(1);
     ASSERT_FALSE(old.empty());
@@ -192,38 +192,40 @@ TEST_F(TrackPhotosTest, AFailedCopyStoresNothingSaysWhyAndKeepsTheOldPhoto) {
 
 TEST_F(TrackPhotosTest, ANameTakenInTheSameMillisecondMovesOnToTheNext) {
     const SystemTime now{2011, 3, 2, 15, 12, 34, 56, 789};
-    TrackHeader& track = AppData::instance().dayTracks.at(0);
-    TrackPhotos photos(
-        {[] { return nullptr; }, [&track] { return &track; }, &runner, [now] { return now; }});
-    fs::create_directories(programPath("photos"));
-    const fs::path taken = programPath("photos") / "20110315123456789.jpg";
+    TrackHeader track = page.dayTracks().at(0);
+    TrackPhotos photos(session, {[] { return nullptr; }, [&track] { return &track; }, &runner,
+                                 [now] { return now; }});
+    fs::create_directories(photosFolder());
+    const fs::path taken = photosFolder() / "20110315123456789.jpg";
     writeFile(taken, "someone else's");
     photos.ShowPointInfo(track.points[0].lat, track.points[0].lng);
     writeFile(dir.path() / "a.jpg", "1x1");
     prompt.files = {(dir.path() / "a.jpg").string()};
     photos.AttachPhoto();
-    EXPECT_EQ(point(0).pho, (programPath("photos") / "20110315123456790.jpg").string());
+    EXPECT_EQ(track.points[0].pho, (photosFolder() / "20110315123456790.jpg").string());
     EXPECT_EQ(readFile(taken), "someone else's");
     // Attached again within the same millisecond.
     photos.ShowPointInfo(track.points[3].lat, track.points[3].lng);
     prompt.files = {(dir.path() / "a.jpg").string()};
     photos.AttachPhoto();
-    EXPECT_EQ(point(3).pho, (programPath("photos") / "20110315123456791.jpg").string());
+    EXPECT_EQ(track.points[3].pho, (photosFolder() / "20110315123456791.jpg").string());
     EXPECT_TRUE(prompt.said.empty());
 }
 
 TEST_F(TrackPhotosTest, APhotoShowsAt320PixelsOnItsLongerSideOrSaysItCannotBeRead) {
-    fs::create_directories(programPath("photos"));
-    std::vector<TrackPoint>& points = AppData::instance().dayTracks.at(0).points;
+    fs::create_directories(photosFolder());
+    std::vector<TrackPoint> points = page.dayTracks().at(0).points;
     const std::string hostile = "a\"><b>.jpg";
     const std::pair<std::string, std::string> cases[] = {{"portrait.jpg", "300x400"},
                                                          {"square.jpg", "300x300"},
                                                          {"broken.jpg", "?"},
                                                          {hostile, "400x300"}};
     for (std::size_t i = 0; i < 4; ++i) {
-        points[i].pho = (programPath("photos") / cases[i].first).string();
+        points[i].pho = (photosFolder() / cases[i].first).string();
         writeFile(points[i].pho, cases[i].second);
+        session.database().updatePoint(points[i]);
     }
+    showDay();
     auto shown = [&](int i) {
         external("onphotolick", {std::to_string(i)});
         return bubble();
@@ -242,6 +244,8 @@ TEST_F(TrackPhotosTest, APhotoShowsAt320PixelsOnItsLongerSideOrSaysItCannotBeRea
     // A photo outside the photos folder is not the page's to read.
     points[0].pho = (dir.path() / "portrait.jpg").string();
     writeFile(points[0].pho, "300x400");
+    session.database().updatePoint(points[0]);
+    showDay();
     EXPECT_NE(shown(0).find("The photo cannot be read."), std::string::npos);
 }
 

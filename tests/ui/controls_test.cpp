@@ -124,15 +124,25 @@ class ListViews : public ::testing::Test {
     std::vector<int> painted;
 };
 
-TEST_F(ListViews, AVirtualListPaintsOnlyTheVisibleRows) {
+TEST_F(ListViews, AVirtualListPaintsOnlyTheVisibleRowsAndAScreenfulEitherSide) {
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(list->isVirtual());
     list->setVirtualRowCount(50000);
     painted.clear();
     list->scrollTo(20 * 30000 + 7);
     EXPECT_EQ(list->visibleRows(), (std::pair<int, int>{30000, 30011}));
-    EXPECT_EQ(painted.front(), 30000);
-    EXPECT_EQ(painted.size(), 11u);
+    // From a whole piece of eight rows on.
+    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30021}));
+    EXPECT_EQ(painted.front(), 29984);
+    EXPECT_EQ(painted.size(), 37u);
+    // The renderer scrolls over what is drawn; near its edge the rows are drawn anew.
+    painted.clear();
+    list->scrollTo(20 * 30004);
+    EXPECT_TRUE(painted.empty());
+    list->scrollTo(20 * 30008);
+    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29992, 30028}));
+    list->scrollTo(20 * 29994);
+    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30014}));
     list->scrollTo(1 << 30);  // clamped to the last screenful
     EXPECT_EQ(list->visibleRows().second, 50000);
     EXPECT_EQ(list->insertRow(0, 1), -1);

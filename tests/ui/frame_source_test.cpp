@@ -43,7 +43,6 @@ class Frames : public ::testing::Test {
     void SetUp() override {
         setResourceTable(uiTestResources());
         std::filesystem::create_directories(dir / "prog/pages/sub");
-        setProgramFolder(dir / "prog");
         write("prog/pages/main.html", "<iframe id=1 src='sub/child.html'></iframe>");
         write("prog/pages/sub/child.html",
               "<p id=c>child</p><iframe id=2 src='../other.html#x'></iframe>");
@@ -51,10 +50,7 @@ class Frames : public ::testing::Test {
         write("prog/child.html", "<p id=w>wrong folder</p>");
         write("outside.html", "<p id=secret>outside</p>");
     }
-    void TearDown() override {
-        setProgramFolder({});
-        setResourceTable(programResources());
-    }
+    void TearDown() override { setResourceTable(programResources()); }
     void write(const std::string& name, const std::string& text) {
         std::ofstream(dir / name) << text;
     }
@@ -72,6 +68,7 @@ class Frames : public ::testing::Test {
 
 TEST_F(Frames, LoadTheFileBesideTheirDocumentAndNestFromThere) {
     HtmlWindow page(loop);
+    page.setFileFolder(dir / "prog");
     std::ifstream in(dir / "prog/pages/main.html");
     page.loadHtml(std::string(std::istreambuf_iterator<char>(in), {}), "pages/main.html");
     HtmlWindow* child = frame(page, "1");
@@ -86,6 +83,7 @@ TEST_F(Frames, LoadTheFileBesideTheirDocumentAndNestFromThere) {
 
 TEST_F(Frames, ResourcesByNameAndNothingOutsideTheProgramFolders) {
     HtmlWindow page(loop);
+    page.setFileFolder(dir / "prog");
     std::filesystem::create_symlink(dir / "outside.html", dir / "prog/pages/link.html");
     page.loadHtml(R"(<iframe id=1 src="201.html"></iframe><iframe id=2 src="res:201.html">
         </iframe><iframe id=3 src="../outside.html"></iframe>
@@ -99,12 +97,13 @@ TEST_F(Frames, ResourcesByNameAndNothingOutsideTheProgramFolders) {
     EXPECT_EQ(text(frame(page, "4")), "\u00a0");
     // Not a resource: the file of the program folder.
     EXPECT_EQ(text(frame(page, "5")), "wrong folder");
-    EXPECT_FALSE(readProgramFile("pages/link.html").has_value());
-    EXPECT_TRUE(readProgramFile("pages/other.html").has_value());
+    EXPECT_FALSE(readProgramFile(dir / "prog", "pages/link.html").has_value());
+    EXPECT_TRUE(readProgramFile(dir / "prog", "pages/other.html").has_value());
 }
 
 TEST_F(Frames, TheRenderedPageLeavesTheFramesToTheRenderer) {
     HtmlWindow page(loop);
+    page.setFileFolder(dir / "prog");
     page.loadHtml("<iframe id=1 SRC='pages/other.html' name=f></iframe>");
     EXPECT_EQ(page.document().serialize(true).find("pages/other.html"), std::string::npos);
     EXPECT_NE(page.document().serialize(true).find("name=\"f\""), std::string::npos);

@@ -55,9 +55,11 @@ TEST_F(ListKeys, AReportListHeadsItsColumnsAndReportsHeaderClicks) {
     tops.clear();
     list->invalidate();
     ASSERT_FALSE(tops.empty());
-    EXPECT_EQ(tops.front(), ListView::kHeaderHeight);  // rows start below the header
+    EXPECT_EQ(tops.front(), 0);
     const Change& drawn = renderer.changes.back();
-    EXPECT_NE(drawn.value.find(">index<"), std::string::npos);
+    EXPECT_EQ(drawn.top, ListView::kHeaderHeight);  // rows start below the header
+    EXPECT_NE(drawn.header.find(">index<"), std::string::npos);
+    EXPECT_EQ(drawn.value.find(">index<"), std::string::npos);
     EXPECT_EQ(drawn.number, 100 * 20 + ListView::kHeaderHeight);
     EXPECT_EQ(list->rowAt(ListView::kHeaderHeight - 1), -1);
     EXPECT_EQ(list->rowAt(ListView::kHeaderHeight), 0);
@@ -91,6 +93,11 @@ TEST_F(ListKeys, ColumnsWiderThanTheListScrollSidewaysUnderTheHeader) {
     list->scrollTo(0, 100);
     EXPECT_EQ(list->scrollLeft(), 100);
     EXPECT_EQ(list->columnRect(1), (Rect{-38, 0, 112, ListView::kHeaderHeight}));
+    // The rows are drawn unscrolled, over all columns: the renderer scrolls them sideways.
+    int drawnLeft = 0;
+    list->setRowPainter(
+        [&](Canvas&, int, const Rect&, bool) { drawnLeft = list->columnRect(1).left; });
+    EXPECT_EQ(drawnLeft, 62);
     // A header press hits the column under the pointer after the scroll.
     mouse(page, *el, MouseEventType::Down, Point{150, 10});
     ASSERT_EQ(page.notifications.size(), 1u);

@@ -348,9 +348,54 @@
         el.style.top = placeOnAxis(y, Math.round(r.bottom) - Math.round(r.top),
             view.clientHeight) + 'px';
     };
-    // A list is a scroller as tall as its rows and as wide as its columns (op.number, op.x),
-    // over which the drawing of what is visible stays in place. Returns whether the list's
-    // client area changed (a scroll bar came or went), which the model must learn.
+    // A list is a scroller as tall as its rows and as wide as its columns (op.number, op.x).
+    // The drawing of the rows, the visible ones and a screenful either side, sits in it at their
+    // own place (op.top), so that the engine's own scrolling shows them at once, under the
+    // header drawn apart that sticks to the top. Returns whether the list's client area changed
+    // (a scroll bar came or went), which the model must learn.
+    const listHeaders = new WeakMap();
+    // A list out of the layout (its page hidden) cannot scroll, and the engine shows it again
+    // where it last was; the place the model asked for waits until the list shows.
+    const pendingScrolls = new Map();
+    const scrollList = (el, top) => {
+        if (el.isConnected && el.getClientRects().length === 0) {
+            pendingScrolls.set(el, top);
+            return;
+        }
+        pendingScrolls.delete(el);
+        el.scrollTop = top;
+    };
+    // The rows come as pieces, one <svg> each. A piece the same as one shown stays, so that
+    // scrolling on parses and lays out only the pieces new at the edges of the drawing.
+    const pieceTexts = new WeakMap();
+    const drawRows = (rows, markup) => {
+        const pieces = markup ? markup.split(/(?=<svg[\s>])/) : [];
+        const wanted = new Set(pieces);
+        for (const node of [...rows.children]) {
+            if (!wanted.has(pieceTexts.get(node))) {
+                node.remove();
+            }
+        }
+        let next = rows.firstElementChild;
+        for (const text of pieces) {
+            if (next && pieceTexts.get(next) === text) {
+                next = next.nextElementSibling;
+                continue;
+            }
+            const parsed = document.createElement('template');
+            parsed.innerHTML = text;
+            const node = parsed.content.firstElementChild;
+            if (node) {
+                pieceTexts.set(node, text);
+                rows.insertBefore(node, next);
+            }
+        }
+        while (next) {
+            const stale = next;
+            next = next.nextElementSibling;
+            stale.remove();
+        }
+    };
     const drawWidget = (el, op) => {
         if (op.name !== 'list') {
             el.innerHTML = op.value;
@@ -361,19 +406,32 @@
         if (!spacer) {
             el.setAttribute('data-vlist', '');
             el.style.overflow = 'auto';
+            // The rows' drawing is replaced as the list scrolls on; the engine must not move
+            // the scroll position to keep a row of the old drawing in place.
+            el.style.overflowAnchor = 'none';
             if (!el.hasAttribute('tabindex')) {
                 el.tabIndex = 0;  // a list takes the focus, and with it its keys
             }
-            el.innerHTML = '<div class="vlist-spacer" style="position:relative">' +
-                '<div class="vlist-view" style="position:sticky;top:0;left:0;' +
-                'width:max-content"></div></div>';
+            // The header comes first and stacks above the rows, which scroll under it.
+            el.innerHTML = '<div class="vlist-spacer" style="position:relative;min-width:100%">' +
+                '<div class="vlist-head" style="position:sticky;top:0;z-index:1;' +
+                'overflow:hidden"></div><div class="vlist-rows" style="position:absolute;' +
+                'left:0;right:0;overflow:hidden"></div></div>';
             spacer = el.firstChild;
         }
+        const [head, rows] = spacer.children;
         spacer.style.height = op.number + 'px';
         spacer.style.width = op.x > 0 ? op.x + 'px' : '';
-        spacer.firstChild.innerHTML = op.value;
+        // The header changes with the columns only, not with each scroll.
+        const header = op.header || '';
+        if (listHeaders.get(head) !== header) {
+            listHeaders.set(head, header);
+            head.innerHTML = header;
+        }
+        rows.style.top = (op.top || 0) + 'px';
+        drawRows(rows, op.value);
         if (op.y >= 0) {
-            el.scrollTop = op.y;
+            scrollList(el, op.y);
         }
         return before !== el.clientWidth + 'x' + el.clientHeight;
     };
@@ -456,6 +514,9 @@
         }
         if (styled) {
             applyMedia();  // new markup may bring style blocks
+        }
+        for (const [el, top] of pendingScrolls) {
+            scrollList(el, top);
         }
         if (moved) {
             scheduleLayout();

@@ -10,7 +10,7 @@
 
 namespace vandrel::gtk {
 
-GtkShell::GtkShell()
+GtkShell::GtkShell(Session& session)
     : boxes_(std::make_unique<GtkBoxRunner>(loop_, renderer_)),
       files_(std::make_unique<GtkFiles>()),
       busy_(std::make_unique<GtkBusyWindow>(loop_)),
@@ -20,15 +20,12 @@ GtkShell::GtkShell()
     installImageSizeReader();
     services_.commands = commands_.get();
     services_.probe = probe_.get();
-    // One setting names the tile service for the map pages and the probe alike.
-    if (const char* service = std::getenv("VANDREL_MAP_SERVICE"); service != nullptr && *service) {
-        map::mapService() = map::MapService::fromSetting(service);
-    }
-    // The address search may be another service (a local stand-in, one's own instance).
-    if (const char* geocoder = std::getenv("VANDREL_GEOCODER"); geocoder != nullptr && *geocoder) {
-        map::mapService().geocoder = geocoder;
-    }
-    services_.probeAddress = map::mapService().probeAddress();
+    services_.session = &session;
+    renderer_.servePhotos(session.folder().photos());
+    // A flow on the command worker reaches the pages through the UI thread.
+    session.setOwnerThread([this](const std::function<void()>& step) { commands_->onUi(step); });
+    services_.mapService = map::MapService::fromEnvironment();
+    services_.probeAddress = services_.mapService.probeAddress();
     frame_ = std::make_unique<app::MainFrame>(loop_, services_);
     frameWindow_ = std::make_unique<FrameWindow>(*frame_, [this] { close(); });
     services_.frame = frameWindow_.get();

@@ -29,7 +29,7 @@ class GtkShell {
     // The map service: OpenStreetMap's tiles unless VANDREL_MAP_SERVICE names another tile
     // address template (or a local stand-in's address); the probe asks its home page. The
     // address search asks OpenStreetMap's search unless VANDREL_GEOCODER names another.
-    GtkShell();
+    explicit GtkShell(Session& session);
     ~GtkShell();
     GtkShell(const GtkShell&) = delete;
     GtkShell& operator=(const GtkShell&) = delete;

@@ -9,7 +9,7 @@
 #include <iostream>
 
 #include "core/program_path.h"
-#include "device/device_volume.h"
+#include "flows/session.h"
 #include "platform/gtk/shell/gtk_shell.h"
 #include "platform/gtk/shell/single_instance.h"
 
@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
         std::cerr << "vandrel: cannot open the display" << std::endl;
         return 1;
     }
+    std::filesystem::path folder = vandrel::programFolder();
     if (!dataDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(dataDir, ec);
@@ -40,10 +41,10 @@ int main(int argc, char** argv) {
                       << std::endl;
             return 1;
         }
-        vandrel::setProgramFolder(std::filesystem::absolute(dataDir));
+        folder = std::filesystem::absolute(dataDir);
     }
     vandrel::gtk::GtkShell* running = nullptr;
-    vandrel::gtk::SingleInstance instance(vandrel::programFolder(), [&running] {
+    vandrel::gtk::SingleInstance instance(folder, [&running] {
         if (running != nullptr) {
             running->present();
         }
@@ -51,10 +52,11 @@ int main(int argc, char** argv) {
     if (!instance.isFirst()) {
         return 0;
     }
+    vandrel::Session session{vandrel::DataFolder(folder)};
     if (!device.empty()) {
-        vandrel::DeviceVolume::instance().setDevicePath(device);
+        session.useDevice(device);
     }
-    vandrel::gtk::GtkShell shell;
+    vandrel::gtk::GtkShell shell(session);
     running = &shell;
     // Asked to end from outside (a session ending, Ctrl+C in a terminal): close as the close
     // button does, so that the settings are saved and the database closed.

@@ -1,4 +1,4 @@
-#include "device/settings_form_values.h"
+#include "core/settings_form_values.h"
 
 #include <charconv>
 #include <cmath>

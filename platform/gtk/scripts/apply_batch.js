@@ -1,0 +1,1 @@
+let w = window;for (const uid of JSON.parse(path)) {  w = w.__vandrel ? w.__vandrel.frame(uid) : null;  if (!w) { return -1; }}return w.__vandrel ? w.__vandrel.apply(batch) : -1;
