@@ -1,6 +1,5 @@
 #include <filesystem>
 #include <iostream>
-#include <system_error>
 
 #include "cli/commands.h"
 #include "core/program_path.h"
@@ -10,16 +9,16 @@
 namespace vandrel::cli {
 
 bool prepare(Context& context) {
-    std::filesystem::path folder = programFolder();
-    if (!context.dataDir.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(context.dataDir, ec);
-        if (ec) {
-            std::cerr << "Cannot use the program folder " << context.dataDir << ": " << ec.message()
-                      << std::endl;
-            return false;
-        }
+    std::string error;
+    std::filesystem::path folder;
+    if (context.dataDir.empty()) {
+        folder = programFolder(error);
+    } else if (makeProgramFolder(context.dataDir, error)) {
         folder = std::filesystem::absolute(context.dataDir);
+    }
+    if (folder.empty()) {
+        std::cerr << error << std::endl;
+        return false;
     }
     context.session = std::make_unique<Session>(DataFolder(folder));
     Session& session = *context.session;

@@ -1,12 +1,51 @@
 // vandrel-cli: the logger commands without a window.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 
 #include "cli/commands.h"
 #include "store/sqlite_db.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+// A standard stream the tool was started without is held open on /dev/null, so that no file
+// the command opens (the lock file, an export) gets its number and receives what is printed.
+// Standard output is held read-only: printing to it fails as it would on the closed stream,
+// and the command says so.
+void holdClosedStandardStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            const int held = ::open("/dev/null", fd == STDERR_FILENO ? O_WRONLY : O_RDONLY);
+            if (held >= 0 && held != fd) {
+                ::dup2(held, fd);
+                ::close(held);
+            }
+        }
+    }
+}
+
+// What the command printed has to have reached standard output: a listing cut short by a full
+// disk or a closed pipe is a failure, told on standard error, never a success.
+int withOutputWritten(int exitCode) {
+    std::cout.flush();
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int error = errno;
+    if (flushed && std::ferror(stdout) == 0 && std::cout.good()) {
+        return exitCode;
+    }
+    std::cerr << "vandrel-cli: cannot write the standard output: "
+              << (!flushed && error != 0 ? std::strerror(error) : "write error") << std::endl;
+    return exitCode == vandrel::cli::kExitOk ? vandrel::cli::kExitFailure : exitCode;
+}
+
+int run(int argc, char** argv) {
     using namespace vandrel::cli;
     CLI::App app{"Vandrel: download and manage the tracks of a GPS data logger"};
     app.require_subcommand(1);
@@ -42,4 +81,11 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
     return context.exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    holdClosedStandardStreams();
+    return withOutputWritten(run(argc, argv));
 }

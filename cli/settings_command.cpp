@@ -116,9 +116,13 @@ int runSet(Context& context, const std::vector<std::string>& assignments) {
         }
     }
     const auto file = session.folder().file("settings.xml");
-    if (!saveSettingsFile(file, settings)) {
+    std::string keptAside;
+    if (!saveSettingsFile(file, settings, &keptAside)) {
         std::cerr << "Cannot write " << file.string() << std::endl;
         return kExitFailure;
+    }
+    if (!keptAside.empty()) {
+        std::cerr << keptAside << "." << std::endl;
     }
     session.settings = settings;
     return kExitOk;

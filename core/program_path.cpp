@@ -1,5 +1,8 @@
 #include "core/program_path.h"
 
+#include "core/program_folder_lock.h"
+
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,19 +32,84 @@ std::string withSlashes(std::string_view name) {
     return normalised;
 }
 
-fs::path userDataFolder() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    fs::path base;
-    if (xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = fs::path(home != nullptr ? home : "/tmp") / ".local" / "share";
+// SQLite refuses a database whose full path, with 8 bytes to spare, exceeds 512 bytes; past
+// that it only says "unable to open database file".
+constexpr size_t kMostDatabasePathBytes = 512 - 8;
+constexpr std::string_view kDatabaseName = "/Vandrel.db";
+
+std::string cannotUse(const fs::path& folder, const std::string& reason) {
+    return "Cannot use the program folder " + folder.string() + ": " + reason;
+}
+
+// The nearest existing part of `folder`, when it is no folder: why the folder cannot be made.
+std::string notAFolderOnTheWay(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::path above = folder; !above.empty(); above = above.parent_path()) {
+        const fs::file_status status = fs::status(above, ec);
+        if (fs::exists(status)) {
+            return fs::is_directory(status) ? std::string() : above.string() + " is not a folder";
+        }
+        if (above == above.parent_path()) {
+            break;
+        }
     }
-    return base / "vandrel";
+    return {};
 }
 
 }  // namespace
+
+fs::path userDataFolder(std::string& error) {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        return fs::path(xdg) / "vandrel";
+    }
+    // Without HOME (a service, `env -i`) the home folder is the one the user database names;
+    // a shared folder such as /tmp would let other users read and replace the user's files.
+    fs::path home;
+    if (const char* fromEnvironment = std::getenv("HOME");
+        fromEnvironment != nullptr && fromEnvironment[0] == '/') {
+        home = fromEnvironment;
+    } else if (const passwd* user = ::getpwuid(::getuid());
+               user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/') {
+        home = user->pw_dir;
+    } else {
+        error =
+            "No folder for the program's files: neither HOME nor XDG_DATA_HOME is set, and the "
+            "user has no home folder. Name one with --data-dir.";
+        return {};
+    }
+    return home / ".local" / "share" / "vandrel";
+}
+
+bool makeProgramFolder(const fs::path& folder, std::string& error) {
+    std::error_code ec;
+    fs::path full = fs::absolute(folder, ec);
+    if (!ec) {
+        // Links in the path are followed to the database, and count with their target.
+        const fs::path resolved = fs::weakly_canonical(full, ec);
+        full = ec ? full : resolved;
+    }
+    const size_t bytes = full.native().size() + kDatabaseName.size();
+    if (bytes > kMostDatabasePathBytes) {
+        error =
+            cannotUse(folder, "the path is too long (" + std::to_string(bytes) + " bytes with " +
+                                  std::string(kDatabaseName.substr(1)) + "; the database accepts " +
+                                  std::to_string(kMostDatabasePathBytes) + ")");
+        return false;
+    }
+    ec.clear();
+    fs::create_directories(folder, ec);
+    std::error_code isFolder;
+    if (fs::is_directory(folder, isFolder)) {
+        return true;
+    }
+    std::string reason = notAFolderOnTheWay(folder);
+    if (reason.empty()) {
+        reason = ec ? ec.message() : "it cannot be made";
+    }
+    error = cannotUse(folder, reason);
+    return false;
+}
 
 fs::path executableFolder() {
     std::error_code ec;
@@ -54,17 +122,24 @@ bool isPortableFolder(const fs::path& folder) {
     return fs::is_directory(folder / "Html", ec) && ::access(folder.c_str(), W_OK) == 0;
 }
 
-fs::path programFolder() {
-    return programFolderFor(executableFolder());
+fs::path programFolder(std::string& error) {
+    return programFolderFor(executableFolder(), error);
 }
 
-fs::path programFolderFor(const fs::path& exe) {
+fs::path programFolderFor(const fs::path& exe, std::string& error) {
     if (isPortableFolder(exe)) {
         return exe;
     }
-    const fs::path data = userDataFolder();
-    std::error_code ec;
-    fs::create_directories(data, ec);
+    const fs::path data = userDataFolder(error);
+    if (data.empty()) {
+        return {};
+    }
+    if (!makeProgramFolder(data, error)) {
+        if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
+            error += " (it is in XDG_DATA_HOME, " + std::string(xdg) + ")";
+        }
+        return {};
+    }
     return data;
 }
 
@@ -102,8 +177,10 @@ std::string DataFolder::ownFileAt(const fs::path& path) const {
     }
     struct stat targetStat {};
     const bool exists = ::stat(path.c_str(), &targetStat) == 0;
+    // The lock file too: replaced, it would no longer be the file a running command holds, and
+    // the next command would take its own lock beside that one.
     for (const char* name : {"Vandrel.db", "Vandrel.db-journal", "Vandrel.db-wal", "Vandrel.db-shm",
-                             "settings.xml", "temp.hdr", "temp.log"}) {
+                             "settings.xml", "temp.hdr", "temp.log", kProgramFolderLockName}) {
         const fs::path own = root_ / name;
         if (fs::weakly_canonical(own, ec) == target) {
             return name;

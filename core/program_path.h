@@ -22,9 +22,19 @@ std::filesystem::path executableFolder();
 bool isPortableFolder(const std::filesystem::path& folder);
 
 // The folder of the user's files by the rule above; created on first use in installed mode.
-std::filesystem::path programFolder();
+// Empty when there is none to use, and `error` says why (see makeProgramFolder).
+std::filesystem::path programFolder(std::string& error);
 // The same rule for a program installed in the given folder (no override applies).
-std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder);
+std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder,
+                                       std::string& error);
+// The installed mode's folder, not yet made: `$XDG_DATA_HOME/vandrel`, else
+// `~/.local/share/vandrel` with the home folder from HOME or the user database. Empty, with the
+// reason in `error`, when the user has no home folder.
+std::filesystem::path userDataFolder(std::string& error);
+// Makes `folder` (and the folders above it) when missing. False, with the reason in `error`
+// ("Cannot use the program folder PATH: ..."), when it is no folder, cannot be made, or its path
+// is too long for the database.
+bool makeProgramFolder(const std::filesystem::path& folder, std::string& error);
 // The folder of the read-only files shipped with the program.
 std::filesystem::path resourceFolder();
 
@@ -44,8 +54,8 @@ class DataFolder {
     std::filesystem::path photos() const { return root_ / "photos"; }
 
     // When `path` names one of the program's own files here (Vandrel.db and its journals,
-    // settings.xml, temp.hdr, temp.log, or a file in photos/), by any spelling, link or hard
-    // link: that file's name, else empty. An export written there would destroy what the
+    // settings.xml, temp.hdr, temp.log, vandrel.lock, or a file in photos/), by any spelling, link
+    // or hard link: that file's name, else empty. An export written there would destroy what the
     // program keeps.
     std::string ownFileAt(const std::filesystem::path& path) const;
     // The refusal of a write over one of them ("Cannot write PATH: it is the program's own

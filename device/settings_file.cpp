@@ -1,16 +1,17 @@
 #include "device/settings_file.h"
 
+#include "core/atomic_file.h"
 #include "core/file_reading.h"
 #include "core/number_text.h"
 #include "device/settings_block.h"
 
+#include <sys/stat.h>
 #include <tinyxml2.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <limits>
 #include <system_error>
 
@@ -153,29 +154,77 @@ bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& setting
     return loadSettingsText(text, settings, warnings);
 }
 
-// The new text goes to a file beside the old one and replaces it in one rename, so a full
-// disk or a crash leaves the previous settings rather than half a file.
-bool saveSettingsFile(const std::filesystem::path& path, const DeviceSettings& settings) {
-    const std::string text = settingsXmlText(settings);
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
-    if (out == nullptr) {
+namespace {
+
+// A name beside `path` for keeping an unreadable settings file, stamped with the local time:
+// "settings.xml.unreadable-YYYYMMDD-HHMMSS", with "-2", "-3"... when that is taken.
+std::filesystem::path asideName(const std::filesystem::path& path) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char stamp[32] = "";
+    if (::localtime_r(&now, &local) != nullptr) {
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    }
+    std::filesystem::path base = path;
+    base += std::string(".unreadable-") + stamp;
+    std::filesystem::path aside = base;
+    struct stat st {};
+    for (int n = 2; ::lstat(aside.c_str(), &st) == 0; ++n) {
+        aside = base;
+        aside += "-" + std::to_string(n);
+    }
+    return aside;
+}
+
+// Whether something is at `path` that holds no settings this program can read: a folder, a
+// FIFO, a file over the size limit, one it may not read, or not a settings file at all.
+bool unreadableSettingsAt(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
         return false;
     }
-    bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    ok = std::fflush(out) == 0 && ok;
-    ok = ::fsync(fileno(out)) == 0 && ok;
-    ok = std::fclose(out) == 0 && ok;
-    std::error_code ec;
-    if (ok) {
-        std::filesystem::rename(temporary, path, ec);
-        ok = !ec;
+    DeviceSettings scratch;
+    std::string problem;
+    return !loadSettingsFile(path, scratch, problem);
+}
+
+}  // namespace
+
+// The new text goes to a file without a name (AtomicFile) that replaces the old one in one
+// rename, so a full disk, a crash or a kill leaves the previous settings and no stray file.
+// An old file the program cannot read may still hold the user's settings (a hand edit, a file
+// copied from elsewhere): it is renamed aside rather than replaced.
+bool saveSettingsFile(const std::filesystem::path& path, const DeviceSettings& settings,
+                      std::string* keptAside) {
+    const std::string text = settingsXmlText(settings);
+    AtomicFile file(path);
+    std::string error;
+    if (!file.create(true, error)) {
+        return false;
     }
-    if (!ok) {
-        std::filesystem::remove(temporary, ec);
+    // Written out before anything is moved: a write that fails leaves the old file in place.
+    if (std::fwrite(text.data(), 1, text.size(), file.stream()) != text.size() ||
+        std::fflush(file.stream()) != 0) {
+        return false;
     }
-    return ok;
+    std::filesystem::path aside;
+    if (unreadableSettingsAt(path)) {
+        aside = asideName(path);
+        if (std::rename(path.c_str(), aside.c_str()) != 0) {
+            return false;
+        }
+    }
+    if (!file.commit(error)) {
+        if (!aside.empty()) {
+            std::rename(aside.c_str(), path.c_str());
+        }
+        return false;
+    }
+    if (!aside.empty() && keptAside != nullptr) {
+        *keptAside = path.string() + " could not be read; it was kept as " + aside.string() +
+                     " and a new one was written";
+    }
+    return true;
 }
 
 }  // namespace vandrel

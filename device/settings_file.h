@@ -35,8 +35,12 @@ bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& setting
 bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& settings,
                       std::string& problem, std::vector<std::string>* warnings = nullptr);
 // Writes the whole file; false when it cannot be written. The old file stays whole until the
-// new one is complete.
-bool saveSettingsFile(const std::filesystem::path& path, const DeviceSettings& settings);
+// new one is complete, and a write that is killed leaves nothing behind. An old file that
+// cannot be read (see loadSettingsFile) is not replaced but renamed to
+// "settings.xml.unreadable-YYYYMMDD-HHMMSS" beside it; `keptAside`, when given, then gets the
+// sentence telling the user where it went.
+bool saveSettingsFile(const std::filesystem::path& path, const DeviceSettings& settings,
+                      std::string* keptAside = nullptr);
 
 // The same on text in memory: the file's exact text, and its reading.
 std::string settingsXmlText(const DeviceSettings& settings);

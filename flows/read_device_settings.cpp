@@ -44,11 +44,12 @@ std::string keepLoggerSettings(const DataFolder& folder, const SettingsRead& rea
     // The whole file is replaced at once (atomically), so no lock is needed: nothing of the old
     // file is kept.
     const auto file = folder.file("settings.xml");
-    if (!saveSettingsFile(file, read.settings)) {
+    std::string keptAside;
+    if (!saveSettingsFile(file, read.settings, &keptAside)) {
         return "Cannot write " + file.string() +
                "; the logger's settings are used, but the next start begins with the old ones";
     }
-    return {};
+    return keptAside;
 }
 
 SettingsRead ReadDeviceSettings(Session& session, std::string* fileProblem) {

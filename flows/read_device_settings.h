@@ -49,7 +49,8 @@ struct SettingsRead {
 SettingsRead readLoggerSettings(Session& session, const DeviceSettings& copy, bool find = true);
 
 // Writes settings read from the logger to settings.xml when they differ from the copy they were
-// read against. Returns why the file could not be written, empty otherwise.
+// read against. Returns why the file could not be written, or where an unreadable old file was
+// kept (see saveSettingsFile); empty otherwise.
 std::string keepLoggerSettings(const DataFolder& folder, const SettingsRead& read);
 
 // The whole read: readLoggerSettings, then for valid settings that differ from the session's

@@ -2,9 +2,11 @@
 // Shared test fixtures: a temporary folder that is removed afterwards, the paths of the built
 // programs and of the test data (tests/data), and the rule for a missing test tool.
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 
 #include <filesystem>
@@ -69,6 +71,27 @@ inline void writeFile(const std::filesystem::path& path, const std::string& text
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
 }
+
+// While it lives, the files this process writes hold at most `bytes`: a longer write fails
+// (EFBIG), as on a full disk, rather than raising SIGXFSZ.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) : action_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        const rlimit limit{bytes, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, action_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    void (*action_)(int);
+    rlimit old_{};
+};
 
 // What a built program printed and how it ended.
 struct ProcessResult {

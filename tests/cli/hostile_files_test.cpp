@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "device/settings_file.h"
 #include "test_support.h"
 
 namespace vandrel {
@@ -91,6 +92,36 @@ TEST_F(CliHostileFiles, UnreadableSettingsFileIsToldAndTheDefaultsServe) {
     }
 }
 
+// A settings.xml the program cannot read may still hold the user's settings: `settings set`
+// keeps it aside, says where, and writes the new file.
+TEST_F(CliHostileFiles, SettingsSetKeepsAnUnreadableFileAside) {
+    const fs::path settings = program() / "settings.xml";
+    const std::string large =
+        "<root><params PowerOff=\"2\"/></root>" + std::string(kSettingsFileMostBytes, ' ');
+    for (bool folder : {false, true}) {
+        fs::remove_all(program());
+        fs::create_directories(program());
+        if (folder) {
+            fs::create_directories(settings / "inside");
+        } else {
+            testing::writeFile(settings, large);
+        }
+        const ProcessResult r = cli("settings set Backlight=1");
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        std::vector<fs::path> aside;
+        for (const auto& entry : fs::directory_iterator(program())) {
+            if (contains(entry.path().filename().string(), "settings.xml.unreadable-")) {
+                aside.push_back(entry.path());
+            }
+        }
+        ASSERT_EQ(aside.size(), 1u) << r.err;
+        EXPECT_TRUE(contains(r.err, "it was kept as " + aside[0].string())) << r.err;
+        EXPECT_TRUE(folder ? fs::is_directory(aside[0] / "inside")
+                           : testing::readFile(aside[0]) == large);
+        EXPECT_TRUE(contains(testing::readFile(settings), "Backlight=\"1\""));
+    }
+}
+
 // Files the user names (firmware image, .poi file, archive) and the program's erase image are
 // refused unless regular files, with the reason.
 TEST_F(CliHostileFiles, InputsThatAreNotRegularFilesAreRefused) {
@@ -167,6 +198,7 @@ TEST_F(CliHostileFiles, WritesOverTheProgramsOwnFilesAreRefused) {
           "export kmz 1 '" + dataDir + "/../" + program().filename().string() + "/settings.xml'",
           "export gpx 1 '" + (dir_ / "link.gpx").string() + "'",
           "archive save '" + dataDir + "/Vandrel.db'", "archive save '" + dataDir + "/temp.log'",
+          "export gpx 1 '" + dataDir + "/vandrel.lock'",
           "poi download '" + dataDir + "/photos/1.jpg' --yes"}) {
         const ProcessResult r = cli(command);
         EXPECT_EQ(r.exitCode, 1) << command << ": " << r.err;
@@ -176,6 +208,30 @@ TEST_F(CliHostileFiles, WritesOverTheProgramsOwnFilesAreRefused) {
     EXPECT_TRUE(testing::readFile(program() / "settings.xml") == settings);
     EXPECT_EQ(testing::readFile(program() / "photos" / "1.jpg"), "photo");
     EXPECT_EQ(cli("tracks").exitCode, 0);
+}
+
+// Printed output that cannot be written (a full disk, a closed standard output) fails the
+// command with the reason, instead of a listing silently lost and a success.
+TEST_F(CliHostileFiles, OutputThatCannotBeWrittenFailsTheCommand) {
+    createImage("--tracks 1 --points 20");
+    ASSERT_EQ(cli("download").exitCode, 0);
+    const std::string pois = (dir_ / "pois.poi").string();
+    ASSERT_EQ(cli("poi download '" + pois + "' --yes").exitCode, 0);
+    const fs::path err = dir_ / "err.txt";
+    for (const std::string& command :
+         {std::string("tracks"), std::string("settings show"), "poi show '" + pois + "'"}) {
+        for (const char* output : {">/dev/full", ">&-"}) {
+            const std::string line = "timeout -k 5 " + std::to_string(kLimitSeconds) + " '" +
+                                     testing::builtProgram("vandrel-cli").string() +
+                                     "' --data-dir '" + program().string() + "' --device '" +
+                                     image() + "' " + command + " " + output + " 2>'" +
+                                     err.string() + "' </dev/null";
+            const int status = std::system(line.c_str());
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << command << output;
+            EXPECT_TRUE(contains(testing::readFile(err), "cannot write the standard output"))
+                << command << output << ": " << testing::readFile(err);
+        }
+    }
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -59,15 +61,76 @@ TEST(ProgramPath, InstalledModeUsesXdgDataHome) {
     const char* old = std::getenv("XDG_DATA_HOME");
     const std::string saved = old != nullptr ? old : "";
     ::setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
-    EXPECT_EQ(programFolderFor(installed.path()), dir.path() / "vandrel");
+    std::string error;
+    EXPECT_EQ(programFolderFor(installed.path(), error), dir.path() / "vandrel");
     std::filesystem::create_directory(installed / "Html");
-    EXPECT_EQ(programFolderFor(installed.path()), installed.path());
+    EXPECT_EQ(programFolderFor(installed.path(), error), installed.path());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "vandrel"));
+    EXPECT_EQ(error, "");
     if (old != nullptr) {
         ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
     } else {
         ::unsetenv("XDG_DATA_HOME");
     }
+}
+
+// Sets an environment variable (or removes it, for null) for the life of the object.
+class EnvironmentVariable {
+  public:
+    EnvironmentVariable(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        old_ = had_ ? old : "";
+        set(value);
+    }
+    ~EnvironmentVariable() { set(had_ ? old_.c_str() : nullptr); }
+
+  private:
+    void set(const char* value) {
+        if (value != nullptr) {
+            ::setenv(name_, value, 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// Never a folder other users share; and a folder that cannot serve is refused with the reason
+// rather than left to fail later as a database or lock file that cannot be opened.
+TEST(ProgramPath, AFolderThatCannotServeIsRefusedWithTheReason) {
+    testing::TempDir dir;
+    testing::TempDir installed;
+    {
+        EnvironmentVariable home("HOME", nullptr);
+        EnvironmentVariable xdg("XDG_DATA_HOME", nullptr);
+        std::string error;
+        const passwd* user = ::getpwuid(::getuid());
+        ASSERT_NE(user, nullptr);
+        EXPECT_EQ(userDataFolder(error),
+                  std::filesystem::path(user->pw_dir) / ".local" / "share" / "vandrel");
+    }
+    testing::writeFile(dir / "file", "");
+    {
+        EnvironmentVariable xdg("XDG_DATA_HOME", (dir / "file").c_str());
+        std::string error;
+        EXPECT_EQ(programFolderFor(installed.path(), error), "");
+        EXPECT_EQ(error, "Cannot use the program folder " + (dir / "file" / "vandrel").string() +
+                             ": " + (dir / "file").string() +
+                             " is not a folder (it is in XDG_DATA_HOME, " +
+                             (dir / "file").string() + ")");
+    }
+    std::filesystem::path deep = dir.path();
+    for (int i = 0; i < 5; ++i) {
+        deep /= std::string(100, 'd');
+    }
+    std::string error;
+    EXPECT_FALSE(makeProgramFolder(deep, error));
+    EXPECT_NE(error.find(": the path is too long ("), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir / std::string(100, 'd')));
 }
 
 }  // namespace

@@ -4,10 +4,16 @@
 #include "device/settings_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -112,9 +118,41 @@ TEST(SettingsFile, FailedSaveKeepsTheOldFile) {
     testing::TempDir dir;
     EXPECT_FALSE(saveSettingsFile(dir / "missing" / "settings.xml", defaults()));
     testing::writeFile(dir / "settings.xml", "old");
-    fs::create_directory(dir / "settings.xml.tmp");  // the new text cannot be written
-    EXPECT_FALSE(saveSettingsFile(dir / "settings.xml", defaults()));
+    {
+        testing::FileSizeLimit full(16);  // the new text cannot be written
+        EXPECT_FALSE(saveSettingsFile(dir / "settings.xml", defaults()));
+    }
     EXPECT_EQ(testing::readFile(dir / "settings.xml"), "old");
+}
+
+// A save killed while it writes (here by the kernel, at the file size limit) leaves the old file
+// and nothing else in the folder.
+TEST(SettingsFile, KilledSaveLeavesNothingBehind) {
+    testing::TempDir dir;
+    ASSERT_TRUE(saveSettingsFile(dir / "settings.xml", defaults()));
+    const std::string old = testing::readFile(dir / "settings.xml");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        const rlimit small{16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        std::signal(SIGXFSZ, SIG_DFL);
+        DeviceSettings changed = defaults();
+        changed.PowerOff = 2;
+        saveSettingsFile(dir / "settings.xml", changed);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"settings.xml"});
+    EXPECT_EQ(testing::readFile(dir / "settings.xml"), old);
 }
 
 TEST(SettingsFile, DecimalPointDoesNotFollowTheLocale) {

@@ -231,9 +231,11 @@ TEST_F(SaveSettingsFlow, SettingsThatDoNotFitAreRefusedBeforeAnythingIsSaved) {
 }
 
 TEST_F(SaveSettingsFlow, AnUnwritableSettingsFileStopsTheSave) {
-    std::filesystem::create_directory(dir_ / "settings.xml");  // a folder cannot be replaced
     const auto before = volume_->bytes;
-    EXPECT_EQ(save().kind, OutcomeKind::Failed);
+    {
+        testing::FileSizeLimit full(16);  // the new settings.xml cannot be written
+        EXPECT_EQ(save().kind, OutcomeKind::Failed);
+    }
     EXPECT_TRUE(saidError());
     EXPECT_EQ(volume_->bytes, before);
 }

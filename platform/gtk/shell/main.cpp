@@ -32,16 +32,16 @@ int main(int argc, char** argv) {
         std::cerr << "vandrel: cannot open the display" << std::endl;
         return 1;
     }
-    std::filesystem::path folder = vandrel::programFolder();
-    if (!dataDir.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(dataDir, ec);
-        if (ec) {
-            std::cerr << "Cannot use the program folder " << dataDir << ": " << ec.message()
-                      << std::endl;
-            return 1;
-        }
+    std::string error;
+    std::filesystem::path folder;
+    if (dataDir.empty()) {
+        folder = vandrel::programFolder(error);
+    } else if (vandrel::makeProgramFolder(dataDir, error)) {
         folder = std::filesystem::absolute(dataDir);
+    }
+    if (folder.empty()) {
+        std::cerr << "vandrel: " << error << std::endl;
+        return 1;
     }
     vandrel::gtk::GtkShell* running = nullptr;
     vandrel::gtk::SingleInstance instance(folder, [&running] {
