@@ -136,7 +136,7 @@ fs::path programFolderFor(const fs::path& exe, std::string& error) {
     }
     if (!makeProgramFolder(data, error)) {
         if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
-            error += " (it is in XDG_DATA_HOME, " + std::string(xdg) + ")";
+            error += " (XDG_DATA_HOME is " + std::string(xdg) + ")";
         }
         return {};
     }

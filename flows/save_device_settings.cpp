@@ -21,9 +21,13 @@ Outcome SaveDeviceSettings(UserPrompt& prompt, Session& session, const DeviceSet
         return commandFailed(prompt, lockError + "; the settings were not saved.");
     }
     const auto file = session.folder().file("settings.xml");
-    if (!saveSettingsFile(file, settings)) {
+    std::string keptAside;
+    if (!saveSettingsFile(file, settings, &keptAside)) {
         return commandFailed(prompt, "Cannot write " + file.string() +
                                          "; the settings were not saved or written to the logger.");
+    }
+    if (!keptAside.empty()) {
+        prompt.notice(keptAside + ".");
     }
     // The track page shows its values in the saved units and clock.
     session.onOwnerThread([&session] { session.tracksChanged.notify({}); });

@@ -74,29 +74,16 @@ TEST(ProgramPath, InstalledModeUsesXdgDataHome) {
     }
 }
 
-// Sets an environment variable (or removes it, for null) for the life of the object.
-class EnvironmentVariable {
-  public:
-    EnvironmentVariable(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        old_ = had_ ? old : "";
-        set(value);
+// Sets an environment variable (or removes it, for null) until the end of the scope.
+struct ScopedVariable {
+    ScopedVariable(const char* name, const char* value)
+        : name(name), had(std::getenv(name) != nullptr), old(had ? std::getenv(name) : "") {
+        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
-    ~EnvironmentVariable() { set(had_ ? old_.c_str() : nullptr); }
-
-  private:
-    void set(const char* value) {
-        if (value != nullptr) {
-            ::setenv(name_, value, 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
+    ~ScopedVariable() { had ? ::setenv(name, old.c_str(), 1) : ::unsetenv(name); }
+    const char* name;
+    bool had;
+    std::string old;
 };
 
 // Never a folder other users share; and a folder that cannot serve is refused with the reason
@@ -105,8 +92,8 @@ TEST(ProgramPath, AFolderThatCannotServeIsRefusedWithTheReason) {
     testing::TempDir dir;
     testing::TempDir installed;
     {
-        EnvironmentVariable home("HOME", nullptr);
-        EnvironmentVariable xdg("XDG_DATA_HOME", nullptr);
+        ScopedVariable home("HOME", nullptr);
+        ScopedVariable xdg("XDG_DATA_HOME", nullptr);
         std::string error;
         const passwd* user = ::getpwuid(::getuid());
         ASSERT_NE(user, nullptr);
@@ -115,13 +102,12 @@ TEST(ProgramPath, AFolderThatCannotServeIsRefusedWithTheReason) {
     }
     testing::writeFile(dir / "file", "");
     {
-        EnvironmentVariable xdg("XDG_DATA_HOME", (dir / "file").c_str());
+        ScopedVariable xdg("XDG_DATA_HOME", (dir / "file").c_str());
         std::string error;
         EXPECT_EQ(programFolderFor(installed.path(), error), "");
         EXPECT_EQ(error, "Cannot use the program folder " + (dir / "file" / "vandrel").string() +
                              ": " + (dir / "file").string() +
-                             " is not a folder (it is in XDG_DATA_HOME, " +
-                             (dir / "file").string() + ")");
+                             " is not a folder (XDG_DATA_HOME is " + (dir / "file").string() + ")");
     }
     std::filesystem::path deep = dir.path();
     for (int i = 0; i < 5; ++i) {
