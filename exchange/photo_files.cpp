@@ -173,9 +173,9 @@ std::string preparePhotosFolder(const std::filesystem::path& folder) {
         }
     }
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(folder, ec))) {
-        return folder.string() +
-               " is not a folder of its own (a link to another place, or a file); move it "
-               "away so that the program can make its photos folder there.";
+        return "The folder " + folder.string() +
+               " cannot be used: it is a link to another place, or a file. Move it away so "
+               "that the program can make its photos folder there.";
     }
     return {};
 }
