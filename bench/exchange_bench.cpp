@@ -131,7 +131,9 @@ void BM_ArchiveSaveFromDatabase(benchmark::State& state) {
     StoredWalk stored;
     const auto out = stored.folder.path() / "out.prg";
     for (auto _ : state) {
-        benchmark::DoNotOptimize(saveStoredTracks(out, stored.db, readStoredHeaders(stored.db)).ok);
+        benchmark::DoNotOptimize(saveStoredTracks(out, stored.db, readStoredHeaders(stored.db),
+                                                  stored.folder.path() / "photos")
+                                     .ok);
     }
     state.SetItemsProcessed(state.iterations() * kPoints);
 }
@@ -141,7 +143,7 @@ BENCHMARK(BM_ArchiveSaveFromDatabase)->Unit(benchmark::kMillisecond);
 void BM_ArchiveLoadIntoEmptyDatabase(benchmark::State& state) {
     ExchangeFolder folder;
     const auto archive = folder.path() / "walk.prg";
-    saveArchive(archive, {walk()});
+    saveArchive(archive, {walk()}, folder.path() / "photos");
     SilentPrompt prompt;
     ArchiveLoadOptions options;
     options.photosFolder = folder.path() / "photos";

@@ -223,4 +223,22 @@ void AtomicFile::discard() noexcept {
     }
 }
 
+FILE* createFreshFile(const std::filesystem::path& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        return nullptr;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int code = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        errno = code;
+    }
+    return file;
+}
+
 }  // namespace vandrel

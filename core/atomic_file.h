@@ -48,6 +48,13 @@ class AtomicFile {
     bool created_ = false;
 };
 
+// Opens a new file at path for writing ("wb") without ever writing through a link: whatever
+// stands under the name (a stale copy, or a symbolic link planted in the program's folder) is
+// removed first, and the file is then created with O_EXCL | O_NOFOLLOW, so that a link put there
+// in between makes the open fail instead of writing into the file it points at. Null, with
+// errno set, on failure.
+FILE* createFreshFile(const std::filesystem::path& path);
+
 // "Cannot write <path>: <reason>", the one form every writer reports a failed file in.
 std::string cannotWrite(const std::filesystem::path& path, const std::string& reason);
 

@@ -16,15 +16,18 @@ ProgramFolderLock::~ProgramFolderLock() {
 }
 
 // The file is only ever created, never removed: removing it while another process waits on
-// its descriptor would let a third one lock a new file beside the waiter.
+// its descriptor would let a third one lock a new file beside the waiter. A symbolic
+// link under its name is refused rather than replaced, for the same reason: following it would
+// create or lock a file wherever the link was made to point.
 bool ProgramFolderLock::openFile() {
     if (fd_ >= 0) {
         return true;
     }
     const std::filesystem::path path = folder_ / kProgramFolderLockName;
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd_ < 0) {
-        error_ = "cannot open the lock file " + path.string() + ": " + std::strerror(errno);
+        error_ = "cannot open the lock file " + path.string() + ": " +
+                 (errno == ELOOP ? "it is a symbolic link; remove it" : std::strerror(errno));
         return false;
     }
     return true;

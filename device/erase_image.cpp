@@ -1,5 +1,8 @@
 #include "device/erase_image.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -7,6 +10,7 @@
 #include <memory>
 #include <system_error>
 
+#include "core/atomic_file.h"
 #include "core/file_reading.h"
 #include "core/program_path.h"
 #include "device/block_device.h"
@@ -34,9 +38,14 @@ bool readEraseImage(const fs::path& path, std::vector<uint8_t>& image, std::stri
 }
 
 bool writeKeptBytes(const fs::path& path, const std::vector<uint8_t>& image, std::string& error) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r+b"));
+    // A link planted as erase.bin is refused rather than written through.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    std::unique_ptr<std::FILE, FileCloser> file(fd >= 0 ? ::fdopen(fd, "r+b") : nullptr);
     if (file == nullptr) {
         error = "Cannot update " + path.string() + ": " + std::strerror(errno) + ".";
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return false;
     }
     const bool written =
@@ -113,17 +122,28 @@ bool ensureEraseImage(const fs::path& shipped, const DataFolder& folder, fs::pat
         error = path.string() + " is missing and the program has no erase image to copy there.";
         return false;
     }
-    // Copied under another name first, so that a copy cut short is never taken for the image.
+    // Copied under another name first, so that a copy cut short is never taken for the image;
+    // a link planted under that name is replaced, never written through.
     fs::path partial = path;
     partial += ".part";
-    fs::copy_file(shipped, partial, fs::copy_options::overwrite_existing, ec);
-    if (!ec) {
-        fs::rename(partial, path, ec);
+    const FileRead read = readRegularFile(shipped, kNoSizeLimit);
+    std::string why = read.error;
+    if (read.ok) {
+        std::unique_ptr<std::FILE, FileCloser> out(createFreshFile(partial));
+        const bool written = out != nullptr && std::fwrite(read.bytes.data(), 1, read.bytes.size(),
+                                                           out.get()) == read.bytes.size();
+        const bool closed = out != nullptr && std::fclose(out.release()) == 0;
+        if (!written || !closed) {
+            why = std::strerror(errno);
+        } else {
+            fs::rename(partial, path, ec);
+            why = ec ? ec.message() : std::string();
+        }
     }
-    if (ec) {
+    if (!why.empty()) {
         fs::remove(partial, ec);
         error = "Cannot copy the erase image " + shipped.string() + " to " + path.string() + ": " +
-                ec.message() + ".";
+                why + ".";
         return false;
     }
     return true;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/atomic_file.h"
 #include "core/file_reading.h"
 #include "core/ground_distance.h"
 #include "core/ole_date.h"
@@ -45,10 +46,11 @@ constexpr LogArea kIndexArea{"log index", layout::kIndexFirstBlock, layout::kInd
 constexpr LogArea kDataArea{"log data", layout::kDataFirstBlock, layout::kDataFirstByte,
                             layout::kDataFullBlocks};
 
-// Writes one area of the open volume into a new file; the message names what failed.
+// Writes one area of the open volume into a new file; the message names what failed. A link
+// planted under the file's name is replaced, never written through.
 bool copyArea(VolumeHandle& handle, const LogArea& area, const fs::path& file,
               std::string& message) {
-    std::FILE* out = std::fopen(file.c_str(), "wb");
+    std::FILE* out = createFreshFile(file);
     if (out == nullptr) {
         message = "cannot create " + file.string() + ": " + std::strerror(errno);
         return false;

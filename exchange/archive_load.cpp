@@ -199,9 +199,12 @@ void ArchiveLoader::copyPhotos(TrackHeader& track) {
             continue;
         }
         if (!folderReady) {
-            std::error_code ec;
-            std::filesystem::create_directories(photosFolder_, ec);
+            result.photosFolderRefused = preparePhotosFolder(photosFolder_);
             folderReady = true;
+        }
+        if (!result.photosFolderRefused.empty()) {
+            ++result.photosNotCopied;
+            continue;
         }
         const std::string extension = plainExtension(name);
         CopyOutcome outcome = CopyOutcome::TargetExists;

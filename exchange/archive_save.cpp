@@ -20,8 +20,11 @@ std::filesystem::path archivePhotoFolder(const std::filesystem::path& archive) {
     return folder;
 }
 
-ArchiveWriter::ArchiveWriter(std::filesystem::path archive)
-    : archive_(std::move(archive)), photoFolder_(archivePhotoFolder(archive_)), file_(archive_) {}
+ArchiveWriter::ArchiveWriter(std::filesystem::path archive, std::filesystem::path photosFolder)
+    : archive_(std::move(archive)),
+      photoFolder_(archivePhotoFolder(archive_)),
+      photosFolder_(std::move(photosFolder)),
+      file_(archive_) {}
 
 ArchiveWriter::~ArchiveWriter() = default;
 
@@ -80,7 +83,7 @@ std::string ArchiveWriter::copyPhoto(const std::string& photoPath) {
         ++result_.photosNotCopied;
         return {};
     }
-    switch (copyNewFile(photoPath, photoFolder_ / name, SourceLinks::Follow)) {
+    switch (copyStoredPhoto(photosFolder_, photoPath, photoFolder_ / name)) {
         case CopyOutcome::Copied:
             ++result_.photosCopied;
             break;
@@ -110,8 +113,9 @@ ArchiveSaveResult ArchiveWriter::finish() {
 }
 
 ArchiveSaveResult saveArchive(const std::filesystem::path& archive,
-                              const std::vector<TrackHeader>& tracks) {
-    ArchiveWriter writer(archive);
+                              const std::vector<TrackHeader>& tracks,
+                              const std::filesystem::path& photosFolder) {
+    ArchiveWriter writer(archive, photosFolder);
     std::optional<int32_t> timezone;
     if (!tracks.empty()) {
         timezone = tracks.back().tzome;
@@ -126,8 +130,9 @@ ArchiveSaveResult saveArchive(const std::filesystem::path& archive,
 }
 
 ArchiveSaveResult saveStoredTracks(const std::filesystem::path& archive, TrackDatabase& db,
-                                   const std::vector<TrackHeader>& headers) {
-    ArchiveWriter writer(archive);
+                                   const std::vector<TrackHeader>& headers,
+                                   const std::filesystem::path& photosFolder) {
+    ArchiveWriter writer(archive, photosFolder);
     std::optional<int32_t> timezone;
     if (!headers.empty()) {
         timezone = headers.back().tzome;

@@ -132,9 +132,9 @@ KmlDocument buildKml(const TrackHeader& track, const std::filesystem::path& star
     std::vector<std::pair<std::string, std::string>> styles;  // id, link
     std::vector<PointMark> marks;
     const auto addMark = [&](const std::filesystem::path& file, const std::string& link,
-                             PointMark mark) {
+                             PointMark mark, bool storedPhoto = false) {
         mark.styleId = "entry_" + std::to_string(styles.size());
-        kml.files.push_back({file, link});
+        kml.files.push_back({file, link, storedPhoto});
         styles.emplace_back(mark.styleId, link);
         marks.push_back(std::move(mark));
     };
@@ -153,7 +153,8 @@ KmlDocument buildKml(const TrackHeader& track, const std::filesystem::path& star
         }
         const std::string link = "files/" + name;
         addMark(point.pho, link,
-                {"photo", photoBalloon(link, point.lat, point.lng), "", point.lat, point.lng});
+                {"photo", photoBalloon(link, point.lat, point.lng), "", point.lat, point.lng},
+                true);
     }
     addMark(endIcon, "files/e.png", {"end", "", "", last.lat, last.lng});
 

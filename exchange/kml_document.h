@@ -33,7 +33,8 @@ namespace vandrel {
 
 struct KmzEntry {
     std::filesystem::path source;
-    std::string name;  // "files/s.png", "files/<photo's file name>", "files/e.png"
+    std::string name;          // "files/s.png", "files/<photo's file name>", "files/e.png"
+    bool storedPhoto = false;  // source is a point's pho, read only as openStoredPhoto reads it
 };
 
 struct KmlDocument {

@@ -1,6 +1,7 @@
 #include "exchange/kmz_export.h"
 
 #include <minizip/zip.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include "core/file_reading.h"
 #include "core/program_path.h"
 #include "exchange/kml_document.h"
+#include "exchange/photo_files.h"
 #include "exchange/xml_output.h"
 
 namespace vandrel {
@@ -102,12 +104,10 @@ class ZipWriter {
 };
 
 // Packs one file under files/; false when it could not be read (the entry stays, shorter).
-bool packFile(ZipWriter& zip, const std::filesystem::path& source, const std::string& name) {
+bool packFile(ZipWriter& zip, const FileHandle& in, const std::string& name) {
     zip.open(name);
     bool read = false;
-    // Only a plain file: a device or a pipe named by a stored path must not stall the export.
-    std::string error;
-    if (const FileHandle in = openRegularFile(source, error)) {
+    if (in) {
         std::vector<char> buffer(kChunk);
         size_t n = 0;
         while (zip.ok() && (n = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) {
@@ -117,6 +117,23 @@ bool packFile(ZipWriter& zip, const std::filesystem::path& source, const std::st
     }
     zip.close();
     return read;
+}
+
+// Only a plain file: a device or a pipe named by a stored path must not stall the export.
+FileHandle openEntry(const KmzEntry& entry, const KmzOptions& options) {
+    if (!entry.storedPhoto) {
+        std::string error;
+        return openRegularFile(entry.source, error);
+    }
+    const int fd = openStoredPhoto(options.photosFolder, entry.source.string());
+    if (fd < 0) {
+        return nullptr;
+    }
+    FileHandle in(::fdopen(fd, "rb"));
+    if (!in) {
+        ::close(fd);
+    }
+    return in;
 }
 
 }  // namespace
@@ -150,7 +167,7 @@ KmzResult exportKmz(const std::filesystem::path& path, const TrackHeader& track,
     zip.open("files/");
     zip.close();
     for (const KmzEntry& entry : kml.files) {
-        if (!packFile(zip, entry.source, entry.name)) {
+        if (!packFile(zip, openEntry(entry, options), entry.name)) {
             ++result.filesMissing;
         }
     }

@@ -26,6 +26,9 @@ struct KmzOptions {
     // The icons beside the program: images/s.png and images/e.png.
     std::filesystem::path startIcon;
     std::filesystem::path endIcon;
+    // The program's photos folder: the only place a point's photo is read from (see
+    // openStoredPhoto). Empty: every photo is missing.
+    std::filesystem::path photosFolder;
     // The entries' time; empty: the local time now.
     std::optional<SystemTime> time;
 
@@ -33,7 +36,8 @@ struct KmzOptions {
 };
 
 struct KmzResult : ExchangeResult {
-    // Icons and photos that could not be read; each is packed as an empty entry so that the
+    // Icons and photos that could not be read (or may not be: a photo named outside the photos
+    // folder); each is packed as an empty entry so that the
     // document's links still find an entry.
     int filesMissing = 0;
 };

@@ -86,8 +86,10 @@ std::string plainExtension(std::string_view name) {
     return withDot;
 }
 
-CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                        SourceLinks links, std::error_code* error) {
+namespace {
+
+// Copies from an open plain file to target, which must not exist yet; takes over `from`.
+CopyOutcome copyFrom(int from, const std::filesystem::path& target, std::error_code* error) {
     // errno is taken before the clean-up below can change it.
     auto failed = [error](int code) {
         if (error != nullptr) {
@@ -95,16 +97,7 @@ CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesyst
         }
         return CopyOutcome::Failed;
     };
-    const int noFollow = links == SourceLinks::Refuse ? O_NOFOLLOW : 0;
-    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | noFollow);
-    if (from < 0) {
-        return failed(errno);
-    }
-    struct stat info {};
-    if (::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(from);
-        return failed(EINVAL);
-    }
+    // O_EXCL also refuses a link planted under the target's name.
     const int to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (to < 0) {
         const int code = errno;
@@ -121,6 +114,70 @@ CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesyst
         return failed(code);
     }
     return CopyOutcome::Copied;
+}
+
+// The descriptor when it is open on a plain file, else -1 (and closed).
+int plainFileOnly(int fd) {
+    struct stat info {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
+                        SourceLinks links, std::error_code* error) {
+    const int noFollow = links == SourceLinks::Refuse ? O_NOFOLLOW : 0;
+    const int from =
+        plainFileOnly(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | noFollow));
+    if (from < 0) {
+        if (error != nullptr) {
+            *error = std::error_code(errno, std::generic_category());
+        }
+        return CopyOutcome::Failed;
+    }
+    return copyFrom(from, target, error);
+}
+
+int openStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho) {
+    const std::string name = photoFileName(pho);
+    if (photosFolder.empty() || !isPlainFileName(name)) {
+        return -1;
+    }
+    const int folder =
+        ::open(photosFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0) {
+        return -1;
+    }
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    ::close(folder);
+    return plainFileOnly(fd);
+}
+
+CopyOutcome copyStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho,
+                            const std::filesystem::path& target) {
+    const int from = openStoredPhoto(photosFolder, pho);
+    return from < 0 ? CopyOutcome::Failed : copyFrom(from, target, nullptr);
+}
+
+std::string preparePhotosFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(folder, ec))) {
+        std::filesystem::create_directories(folder, ec);
+        if (ec) {
+            return "The folder " + folder.string() + " could not be made: " + ec.message();
+        }
+    }
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(folder, ec))) {
+        return "The folder " + folder.string() +
+               " cannot be used: it is a link to another place, or a file. Move it away so "
+               "that the program can make its photos folder there.";
+    }
+    return {};
 }
 
 }  // namespace vandrel

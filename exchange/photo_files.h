@@ -37,4 +37,19 @@ enum class SourceLinks { Follow, Refuse };
 CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
                         SourceLinks links, std::error_code* error = nullptr);
 
+// Opens for reading the photo a stored `pho` names. Only the file of its last name directly
+// inside photosFolder is ever read, and only a plain file that is no link: a database received
+// from someone else may name any file of the user's ("/etc/passwd", "../../secret.txt"), and an
+// export must not carry those away. -1 when there is no such file.
+int openStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho);
+
+// copyNewFile for a stored photo, read as openStoredPhoto reads it; Failed when it cannot be.
+CopyOutcome copyStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho,
+                            const std::filesystem::path& target);
+
+// Makes the program's photos folder when it is missing. A "photos" that is not a real folder
+// (a symbolic link to another place, a file) is refused, since copies into it would land
+// elsewhere: the reason, or empty when the folder is ready.
+std::string preparePhotosFolder(const std::filesystem::path& folder);
+
 }  // namespace vandrel

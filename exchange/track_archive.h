@@ -47,13 +47,16 @@ struct ArchiveSaveResult : ExchangeResult {
     int tracks = 0;
     int64_t points = 0;
     int photosCopied = 0;     // copied into the photo folder now
-    int photosNotCopied = 0;  // the source could not be read or copied; pho still names it
+    int photosNotCopied = 0;  // the source could not (or may not) be read or copied; pho
+                              // still names it
 };
 
-// Writes an archive track by track, so that a whole database never has to be in memory.
+// Writes an archive track by track, so that a whole database never has to be in memory. The
+// points' photos are read from photosFolder, the program's photos folder, and nowhere else (see
+// openStoredPhoto).
 class ArchiveWriter {
   public:
-    explicit ArchiveWriter(std::filesystem::path archive);
+    ArchiveWriter(std::filesystem::path archive, std::filesystem::path photosFolder);
     ~ArchiveWriter();
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
@@ -72,18 +75,21 @@ class ArchiveWriter {
 
     std::filesystem::path archive_;
     std::filesystem::path photoFolder_;
+    std::filesystem::path photosFolder_;
     AtomicFile file_;
     std::unique_ptr<tinyxml2::XMLPrinter> printer_;
     ArchiveSaveResult result_;
 };
 
 ArchiveSaveResult saveArchive(const std::filesystem::path& archive,
-                              const std::vector<TrackHeader>& tracks);
+                              const std::vector<TrackHeader>& tracks,
+                              const std::filesystem::path& photosFolder);
 
 // Writes the given stored tracks (headers as read from the database), reading each one's
 // points only while it is written. Database failures arrive as CppSQLite3Exception.
 ArchiveSaveResult saveStoredTracks(const std::filesystem::path& archive, TrackDatabase& db,
-                                   const std::vector<TrackHeader>& headers);
+                                   const std::vector<TrackHeader>& headers,
+                                   const std::filesystem::path& photosFolder);
 
 struct ArchiveLoadOptions {
     std::filesystem::path photosFolder;  // where loaded photos go: the program's "photos"
@@ -105,6 +111,8 @@ struct ArchiveLoadResult : ExchangeResult {
     int64_t pointsDropped = 0;  // implausible points, and points without a usable time or place
     int photosCopied = 0;
     int photosNotCopied = 0;  // named but not copied (missing, not a plain name, failed)
+    // Why no photo was copied when the photos folder is not a real folder (preparePhotosFolder).
+    std::string photosFolderRefused;
 };
 
 // Stores the archive's tracks, asking through prompt before a stored track starting within

@@ -90,7 +90,10 @@ Outcome exportTrackTo(UserPrompt& prompt, const Session& session, const std::fil
         }
         return outcomeOf(result);
     }
-    const KmzResult result = exportKmz(path, track, kmz);
+    // Photos come from this program's folder only, whatever the caller's options say.
+    KmzOptions options = kmz;
+    options.photosFolder = session.folder().photos();
+    const KmzResult result = exportKmz(path, track, options);
     if (!result.ok) {
         prompt.error(result.error);
         return outcomeOf(result);
@@ -125,7 +128,7 @@ ArchiveSaveResult saveTracksTo(UserPrompt& prompt, const Session& session,
     if (refused(prompt, session, path, &error)) {
         return failedSave(error);
     }
-    const ArchiveSaveResult result = saveArchive(path, tracks);
+    const ArchiveSaveResult result = saveArchive(path, tracks, session.folder().photos());
     tellSaveResult(prompt, path, result);
     return result;
 }
@@ -166,7 +169,7 @@ ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, Session& session,
     TrackDatabase& db = session.database();
     ArchiveSaveResult result;
     try {
-        result = saveStoredTracks(path, db, headers);
+        result = saveStoredTracks(path, db, headers, session.folder().photos());
     } catch (const CppSQLite3Exception& e) {
         result.ok = false;
         result.error = "Database error: " + db.describe(e) + ". The archive was not written.";
@@ -229,6 +232,9 @@ ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, Session& session,
         prompt.error(std::to_string(result.skipped) +
                      (result.skipped == 1 ? " track was" : " tracks were") +
                      " skipped: no points to store");
+    }
+    if (!result.photosFolderRefused.empty()) {
+        prompt.error(result.photosFolderRefused);
     }
     tellPhotosNotCopied(prompt, result.photosNotCopied, options.photosFolder);
     return result;

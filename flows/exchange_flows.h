@@ -20,7 +20,8 @@
 namespace vandrel {
 
 // Writes the track to path; a failure is told and gives Failed. Nothing is said on success,
-// except that icons or photos that could not be packed into a KMZ are mentioned.
+// except that icons or photos that could not be packed into a KMZ are mentioned. Photos are read
+// from the session's photos folder only, as are those the archive saves below copy.
 Outcome exportTrackTo(UserPrompt& prompt, const Session& session, const std::filesystem::path& path,
                       const TrackHeader& track, ExportFormat format,
                       const KmzOptions& kmz = KmzOptions::programDefaults());

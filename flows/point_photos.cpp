@@ -38,11 +38,10 @@ Outcome attachPointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point
                          const fs::path& source, PhotoStamps& stamps,
                          const std::function<void()>& copied) {
     const fs::path folder = session.folder().photos();
-    std::error_code error;
-    if (!fs::is_directory(folder, error) && !fs::create_directories(folder, error)) {
-        return notAttached(
-            prompt, "The folder " + folder.string() + " could not be made: " + error.message());
+    if (const std::string why = preparePhotosFolder(folder); !why.empty()) {
+        return notAttached(prompt, why);
     }
+    std::error_code error;
     const std::string extension = plainExtension(source.filename().string());
     CopyOutcome outcome = CopyOutcome::TargetExists;
     fs::path target;

@@ -20,6 +20,7 @@ class KmzExport : public ::testing::Test {
         writeFile(dir_ / "e.png", "end icon");
         options_.startIcon = dir_ / "s.png";
         options_.endIcon = dir_ / "e.png";
+        options_.photosFolder = dir_ / "photos";
         SystemTime t;
         t.year = 2011;
         t.month = 12;
@@ -100,8 +101,9 @@ TEST_F(KmzExport, PhotosGetAPlacemarkWithTheirBalloonAndAnIconStyleEach) {
 
 TEST_F(KmzExport, TheArchiveHoldsTheDocumentThenTheFilesInOrder) {
     TrackHeader track = makeTrack(5, oleDate(2020, 1, 1, 0, 0, 0));
-    track.points[1].pho = photo("a", "x.jpg", "first photo");
-    track.points[3].pho = photo("b", "x.jpg", "second photo, same name");
+    // A photo is found by its name in the photos folder, wherever the stored path put it.
+    track.points[1].pho = photo("photos", "x.jpg", "one photo");
+    track.points[3].pho = "C:\\old\\photos\\x.jpg";
     track.points[4].pho = (dir_ / "gone.jpg").string();
     const auto path = dir_ / "t.kmz";
     const KmzResult result = exportKmz(path, track, options_);
@@ -129,8 +131,8 @@ TEST_F(KmzExport, TheArchiveHoldsTheDocumentThenTheFilesInOrder) {
     EXPECT_EQ(entries[0].data, buildKml(track, options_.startIcon, options_.endIcon).text);
     EXPECT_EQ(entries[1].data, "");
     EXPECT_EQ(entries[2].data, "start icon");
-    EXPECT_EQ(entries[3].data, "first photo");
-    EXPECT_EQ(entries[4].data, "second photo, same name");
+    EXPECT_EQ(entries[3].data, "one photo");
+    EXPECT_EQ(entries[4].data, "one photo");
     EXPECT_EQ(entries[5].data, "");  // the missing photo keeps its entry and its link
     EXPECT_EQ(entries[6].data, "end icon");
 }
@@ -166,7 +168,7 @@ class KmzReaders : public KmzExport {
   protected:
     std::filesystem::path exportSample() {
         TrackHeader track = makeTrack(40, oleDate(2020, 1, 1, 0, 0, 0), 46.5f, 7.25f);
-        track.points[10].pho = photo("p", "one.jpg", "photo");
+        track.points[10].pho = photo("photos", "one.jpg", "photo");
         const auto path = dir_ / "t.kmz";
         EXPECT_TRUE(exportKmz(path, track, options_).ok);
         return path;

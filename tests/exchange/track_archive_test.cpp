@@ -37,6 +37,8 @@ class TrackArchive : public ::testing::Test {
         return loadArchive(archive, db_, prompt_, options_);
     }
     std::vector<TrackHeader> stored() { return db_.readTracksBetween(-1e9, 1e9); }
+    // The photos folder of the program that saves.
+    std::filesystem::path savedPhotos() const { return dir_ / "old" / "photos"; }
 
     TempDir dir_;
     TrackDatabase db_;
@@ -55,7 +57,7 @@ TEST_F(TrackArchive, TheFileHoldsEveryPointWithItsNumberForms) {
     second.trail = -1;
     second.tzome = 0;
     const auto path = dir_ / "a.prg";
-    const ArchiveSaveResult result = saveArchive(path, {first, second});
+    const ArchiveSaveResult result = saveArchive(path, {first, second}, savedPhotos());
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.tracks, 2);
     EXPECT_EQ(result.points, 1);
@@ -76,7 +78,7 @@ TEST_F(TrackArchive, TheFileHoldsEveryPointWithItsNumberForms) {
 
 TEST_F(TrackArchive, AnEmptyDatabaseGivesABareRootThatLoadsNothing) {
     const auto path = dir_ / "empty.prg";
-    ASSERT_TRUE(saveArchive(path, {}).ok);
+    ASSERT_TRUE(saveArchive(path, {}, savedPhotos()).ok);
     EXPECT_EQ(readFile(path), "<?xml version=\"1.0\" ?>\r\n<track />\r\n");
     const ArchiveLoadResult result = load(path);
     EXPECT_TRUE(result.ok);
@@ -101,7 +103,7 @@ TEST_F(TrackArchive, TracksAndPhotosComeBackAsTheyWereSaved) {
     }
     const auto archive = dir_ / "out" / "trip.prg";
     std::filesystem::create_directories(archive.parent_path());
-    const ArchiveSaveResult saved = saveArchive(archive, {one, two});
+    const ArchiveSaveResult saved = saveArchive(archive, {one, two}, savedPhotos());
     ASSERT_TRUE(saved.ok) << saved.error;
     EXPECT_EQ(saved.photosCopied, 2);
     EXPECT_EQ(fileNames(dir_ / "out" / "trip"), (std::vector<std::string>{"a.jpg", "b.png"}));
@@ -150,7 +152,7 @@ TEST_F(TrackArchive, TheLastTracksTimeZoneGoesToEveryLoadedTrack) {
     TrackHeader east = makeTrack(3, oleDate(2020, 5, 1, 8, 0, 0), 22.5f, 114.0f, 480);
     TrackHeader utc = makeTrack(3, oleDate(2020, 5, 2, 8, 0, 0), 51.5f, 0.0f, 0);
     const auto archive = dir_ / "tz.prg";
-    ASSERT_TRUE(saveArchive(archive, {east, utc}).ok);
+    ASSERT_TRUE(saveArchive(archive, {east, utc}, savedPhotos()).ok);
     EXPECT_NE(readFile(archive).find("<track timezone=\"0\">"), std::string::npos);
     ASSERT_TRUE(load(archive).ok);
     for (const TrackHeader& t : stored()) {
@@ -164,7 +166,7 @@ TEST_F(TrackArchive, EachOverwriteAnswerDoesWhatItSays) {
         tracks.push_back(makeTrack(4, oleDate(2020, 5, day, 8, 0, 0)));
     }
     const auto archive = dir_ / "three.prg";
-    ASSERT_TRUE(saveArchive(archive, tracks).ok);
+    ASSERT_TRUE(saveArchive(archive, tracks, savedPhotos()).ok);
     ASSERT_EQ(load(archive).stored, 3);
     const std::vector<TrackHeader> first = stored();
 
@@ -198,8 +200,10 @@ TEST_F(TrackArchive, EachOverwriteAnswerDoesWhatItSays) {
 // Text in memory is read twice as a file is, from its start each time.
 TEST_F(TrackArchive, TextInMemoryLoadsAsAFileDoes) {
     const auto archive = dir_ / "mem.prg";
-    ASSERT_TRUE(saveArchive(archive, {makeTrack(5, oleDate(2020, 5, 1, 8, 0, 0)),
-                                      makeTrack(7, oleDate(2020, 5, 2, 8, 0, 0))})
+    ASSERT_TRUE(saveArchive(archive,
+                            {makeTrack(5, oleDate(2020, 5, 1, 8, 0, 0)),
+                             makeTrack(7, oleDate(2020, 5, 2, 8, 0, 0))},
+                            savedPhotos())
                     .ok);
     const std::string text = readFile(archive);
     const ArchiveLoadResult cut =

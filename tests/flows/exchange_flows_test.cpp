@@ -73,6 +73,41 @@ TEST_F(ExchangeFlows, BackupNeedsAFileAndEndsWithItsNotice) {
     EXPECT_EQ(prompt_.said[0].rfind("error: Cannot write ", 0), 0u) << prompt_.said[0];
 }
 
+// A database received from someone else may name any file as a point's photo: the exports
+// read nothing but plain files directly inside the program's photos folder.
+TEST_F(ExchangeFlows, ExportsReadNoPhotoFromOutsideThePhotosFolder) {
+    TempDir elsewhere;
+    writeFile(elsewhere / "secret.txt", "secret");
+    std::filesystem::create_directories(dir_ / "photos");
+    writeFile(dir_ / "photos" / "own.jpg", "own photo");
+    std::filesystem::create_symlink(elsewhere / "secret.txt", dir_ / "photos" / "link.jpg");
+    TrackHeader track = makeTrack(4, oleDate(2020, 6, 1, 9, 0, 0));
+    track.points[0].pho = (elsewhere / "secret.txt").string();
+    track.points[1].pho =
+        (dir_ / "photos" / ".." / ".." / elsewhere.path().filename() / "secret.txt").string();
+    track.points[2].pho = (dir_ / "photos" / "link.jpg").string();
+    track.points[3].pho = (dir_ / "photos" / "own.jpg").string();
+
+    EXPECT_TRUE(
+        exportTrackTo(prompt_, session_, dir_ / "t.kmz", track, ExportFormat::Kmz).complete());
+    std::vector<std::string> photos;
+    for (const ZipEntry& entry : readZip(dir_ / "t.kmz")) {
+        if (entry.name.find(".png") == std::string::npos && entry.name.rfind("files/", 0) == 0 &&
+            entry.name != "files/") {
+            photos.push_back(entry.name + "=" + entry.data);
+        }
+    }
+    EXPECT_EQ(photos, (std::vector<std::string>{"files/secret.txt=", "files/secret.txt=",
+                                                "files/link.jpg=", "files/own.jpg=own photo"}));
+
+    std::filesystem::create_directories(dir_ / "out");
+    const ArchiveSaveResult saved =
+        saveTracksTo(prompt_, session_, dir_ / "out" / "b.prg", {track});
+    EXPECT_EQ(saved.photosCopied, 1);
+    EXPECT_EQ(saved.photosNotCopied, 3);
+    EXPECT_EQ(fileNames(dir_ / "out" / "b"), std::vector<std::string>{"own.jpg"});
+}
+
 TEST_F(ExchangeFlows, TheSaveButtonWritesTheSelectedRowsOrAll) {
     const std::vector<TrackHeader> rows = {makeTrack(2, oleDate(2020, 1, 1, 0, 0, 0)),
                                            makeTrack(2, oleDate(2020, 1, 2, 0, 0, 0)),

@@ -191,7 +191,7 @@ TEST(DesktopProgram, TheOverwriteQuestionOfAnArchiveLoadIsInFrontOfTheBusyWindow
     }
     ASSERT_EQ(stored.size(), 2u);
     const fs::path archive = stage->dir / "stored.prg";
-    ASSERT_TRUE(saveArchive(archive, stored).ok);
+    ASSERT_TRUE(saveArchive(archive, stored, session().folder().photos()).ok);
     ASSERT_EQ(host().currentPage(), 2);
     struct Watch {
         bool typed = false;
