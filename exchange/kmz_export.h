@@ -33,8 +33,9 @@ struct KmzOptions {
 };
 
 struct KmzResult : ExchangeResult {
-    // Icons and photos that could not be read; each is packed as an empty entry so that the
-    // document's links still find an entry.
+    // Icons and photos that could not be read, and photos whose name the document cannot
+    // hold as it is; each is packed as an empty entry so that the document's links still find
+    // an entry.
     int filesMissing = 0;
 };
 
