@@ -69,9 +69,10 @@ void ArchiveWriter::writePoint(const TrackPoint& point) {
 }
 
 // The photo goes into the photo folder under its own name; a file already there of that name
-// is left as it is. The archive names the photo even when the copy failed, so that a photo
-// put there later by hand is found by the load. A name the archive's XML cannot hold as it is
-// (not UTF-8, say) would make the whole archive unreadable: such a photo is left out.
+// and size is left as it is, one of another size (a copy cut short) is replaced. The archive
+// names the photo even when the copy failed, so that a photo put there later by hand is found
+// by the load. A name the archive's XML cannot hold as it is (not UTF-8, say) would make the
+// whole archive unreadable: such a photo is left out.
 std::string ArchiveWriter::copyPhoto(const std::string& photoPath) {
     if (photoPath.empty()) {
         return {};
@@ -81,7 +82,7 @@ std::string ArchiveWriter::copyPhoto(const std::string& photoPath) {
         ++result_.photosNotCopied;
         return {};
     }
-    switch (copyNewFile(photoPath, photoFolder_ / name, SourceLinks::Follow)) {
+    switch (copyOverPartFile(photoPath, photoFolder_ / name, SourceLinks::Follow)) {
         case CopyOutcome::Copied:
             ++result_.photosCopied;
             break;

@@ -10,6 +10,8 @@
 #include <ctime>
 #include <vector>
 
+#include "core/atomic_file.h"
+
 namespace vandrel {
 namespace {
 
@@ -86,41 +88,83 @@ std::string plainExtension(std::string_view name) {
     return withDot;
 }
 
-CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                        SourceLinks links, std::error_code* error) {
-    // errno is taken before the clean-up below can change it.
-    auto failed = [error](int code) {
-        if (error != nullptr) {
-            *error = std::error_code(code, std::generic_category());
-        }
-        return CopyOutcome::Failed;
-    };
+namespace {
+
+// The source opened for copying: a plain file only (a device or a pipe would stall the copy).
+int openSource(const std::filesystem::path& source, SourceLinks links, struct stat& info) {
     const int noFollow = links == SourceLinks::Refuse ? O_NOFOLLOW : 0;
     const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | noFollow);
     if (from < 0) {
-        return failed(errno);
+        return -1;
     }
-    struct stat info {};
     if (::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(from);
-        return failed(EINVAL);
+        errno = EINVAL;
+        return -1;
     }
-    const int to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (to < 0) {
-        const int code = errno;
-        ::close(from);
-        return code == EEXIST ? CopyOutcome::TargetExists : failed(code);
+    return from;
+}
+
+// The copy is written to a temporary beside the target and only then given the target's
+// name, so that a copy cut short (the program killed, the disk full) never shows under it.
+CopyOutcome copyThroughTemporary(int from, const std::filesystem::path& target,
+                                 AtomicFile::Existing existing, int& code) {
+    AtomicFile file(target);
+    std::string reason;
+    if (!file.create(true, reason)) {
+        code = file.errorNumber();
+        return CopyOutcome::Failed;
     }
-    int code = copyData(from, to) ? 0 : (errno != 0 ? errno : EIO);
-    if (::close(to) != 0 && code == 0) {
-        code = errno;
+    // Nothing is buffered in the stream: the data goes to its descriptor directly.
+    if (!copyData(from, ::fileno(file.stream()))) {
+        code = errno != 0 ? errno : EIO;
+        return CopyOutcome::Failed;
     }
-    ::close(from);
-    if (code != 0) {
-        ::unlink(target.c_str());
-        return failed(code);
+    if (!file.commit(reason, existing)) {
+        code = file.errorNumber();
+        return existing == AtomicFile::Existing::Keep && code == EEXIST ? CopyOutcome::TargetExists
+                                                                        : CopyOutcome::Failed;
     }
     return CopyOutcome::Copied;
+}
+
+CopyOutcome copyFile(const std::filesystem::path& source, const std::filesystem::path& target,
+                     SourceLinks links, bool keepAny, std::error_code* error) {
+    struct stat info {};
+    const int from = openSource(source, links, info);
+    int code = from < 0 ? errno : 0;
+    CopyOutcome outcome = CopyOutcome::Failed;
+    if (from >= 0) {
+        struct stat existing {};
+        const bool taken = ::lstat(target.c_str(), &existing) == 0;
+        // Saves made before copies went through a temporary may have left a piece of one.
+        const bool whole = S_ISREG(existing.st_mode) && existing.st_size == info.st_size;
+        if (taken && (keepAny || whole)) {
+            outcome = CopyOutcome::TargetExists;
+        } else {
+            outcome = copyThroughTemporary(
+                from, target, keepAny ? AtomicFile::Existing::Keep : AtomicFile::Existing::Replace,
+                code);
+        }
+        ::close(from);
+    }
+    if (outcome == CopyOutcome::Failed && error != nullptr) {
+        *error = std::error_code(code, std::generic_category());
+    }
+    return outcome;
+}
+
+}  // namespace
+
+CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
+                        SourceLinks links, std::error_code* error) {
+    return copyFile(source, target, links, true, error);
+}
+
+CopyOutcome copyOverPartFile(const std::filesystem::path& source,
+                             const std::filesystem::path& target, SourceLinks links,
+                             std::error_code* error) {
+    return copyFile(source, target, links, false, error);
 }
 
 }  // namespace vandrel
