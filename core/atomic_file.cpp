@@ -96,6 +96,7 @@ AtomicFile::~AtomicFile() {
 bool AtomicFile::create(bool openStream, std::string& error) {
     const std::string name = target_.filename().string();
     if (name.empty() || name == "." || name == "..") {
+        errorNumber_ = EINVAL;
         error = cannotWrite(target_, "not a file name");
         return false;
     }
@@ -113,6 +114,7 @@ bool AtomicFile::create(bool openStream, std::string& error) {
             return false;
         }
     } else {
+        errorNumber_ = errno;
         error = cannotWrite(target_, errnoText());
         return false;
     }
@@ -123,6 +125,7 @@ bool AtomicFile::create(bool openStream, std::string& error) {
     const int streamFd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
     stream_ = streamFd >= 0 ? ::fdopen(streamFd, "wb") : nullptr;
     if (stream_ == nullptr) {
+        errorNumber_ = errno;
         error = cannotWrite(target_, errnoText());
         if (streamFd >= 0) {
             ::close(streamFd);
@@ -137,11 +140,13 @@ bool AtomicFile::createNamed(const std::filesystem::path& folder, std::string& e
     removeStaleTemporaries(folder);
     const std::filesystem::path temporary = freeTemporaryName(folder, target_.filename().string());
     if (temporary.empty()) {
+        errorNumber_ = EEXIST;
         error = cannotWrite(target_, "no free name for the temporary file");
         return false;
     }
     fd_ = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd_ < 0) {
+        errorNumber_ = errno;
         error = cannotWrite(target_, errnoText());
         return false;
     }
@@ -152,52 +157,60 @@ bool AtomicFile::createNamed(const std::filesystem::path& folder, std::string& e
     return true;
 }
 
-bool AtomicFile::commit(std::string& error) {
+bool AtomicFile::commit(std::string& error, Existing existing) {
     if (!created_) {
+        errorNumber_ = EINVAL;
         error = cannotWrite(target_, "the file was not created");
         return false;
     }
-    bool ok = true;
+    int code = 0;
     std::string reason;
+    const auto failed = [&](int number, const char* why = nullptr) {
+        code = number != 0 ? number : EIO;
+        reason = why != nullptr ? why : std::strerror(code);
+    };
     if (stream_ != nullptr) {
         errno = 0;
         if (std::fflush(stream_) != 0 || std::ferror(stream_) != 0) {
-            ok = false;
-            reason = errno != 0 ? errnoText() : "write error";
+            failed(errno, errno != 0 ? nullptr : "write error");
         }
-        if (std::fclose(stream_) != 0 && ok) {
-            ok = false;
-            reason = errnoText();
+        if (std::fclose(stream_) != 0 && code == 0) {
+            failed(errno);
         }
         stream_ = nullptr;
     }
-    if (ok && ::fsync(fd_) != 0) {
-        ok = false;
-        reason = errnoText();
+    if (code == 0 && ::fsync(fd_) != 0) {
+        failed(errno);
     }
-    if (ok && ::fchmod(fd_, newFileMode()) != 0) {
-        ok = false;
-        reason = errnoText();
+    if (code == 0 && ::fchmod(fd_, newFileMode()) != 0) {
+        failed(errno);
     }
-    if (ok && unnamed_) {
-        // The file gets a hidden name only now, for the one rename over the target.
-        std::filesystem::path folder = target_.parent_path();
-        const std::filesystem::path named =
-            freeTemporaryName(folder.empty() ? "." : folder, target_.filename().string());
-        if (named.empty() ||
-            ::linkat(AT_FDCWD, temp_.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-            ok = false;
-            reason = named.empty() ? "no free name for the temporary file" : errnoText();
-        } else {
-            temp_ = named;
-            unnamed_ = false;
+    if (code == 0 && existing == Existing::Keep) {
+        if (!placeNew()) {
+            failed(errno);
+        }
+    } else if (code == 0) {
+        if (unnamed_) {
+            // The file gets a hidden name only now, for the one rename over the target.
+            std::filesystem::path folder = target_.parent_path();
+            const std::filesystem::path named =
+                freeTemporaryName(folder.empty() ? "." : folder, target_.filename().string());
+            if (named.empty()) {
+                failed(EEXIST, "no free name for the temporary file");
+            } else if (::linkat(AT_FDCWD, temp_.c_str(), AT_FDCWD, named.c_str(),
+                                AT_SYMLINK_FOLLOW) != 0) {
+                failed(errno);
+            } else {
+                temp_ = named;
+                unnamed_ = false;
+            }
+        }
+        if (code == 0 && std::rename(temp_.c_str(), target_.c_str()) != 0) {
+            failed(errno);
         }
     }
-    if (ok && std::rename(temp_.c_str(), target_.c_str()) != 0) {
-        ok = false;
-        reason = errnoText();
-    }
-    if (!ok) {
+    if (code != 0) {
+        errorNumber_ = code;
         error = cannotWrite(target_, reason);
         discard();
         return false;
@@ -205,6 +218,27 @@ bool AtomicFile::commit(std::string& error) {
     ::close(fd_);
     fd_ = -1;
     created_ = false;
+    return true;
+}
+
+// The temporary takes the target's name only when no file has it: linking the unnamed file,
+// or renaming the named one, fails with EEXIST then and leaves the file that is there.
+bool AtomicFile::placeNew() {
+    if (unnamed_) {
+        return ::linkat(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    }
+    if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A file system that cannot rename without replacing still refuses a second link to a
+    // name that is taken; the temporary's own name goes once the file has the target's.
+    if (::link(temp_.c_str(), target_.c_str()) != 0) {
+        return false;
+    }
+    ::unlink(temp_.c_str());
     return true;
 }
 

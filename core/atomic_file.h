@@ -32,12 +32,19 @@ class AtomicFile {
     const std::filesystem::path& tempPath() const { return temp_; }
     const std::filesystem::path& target() const { return target_; }
 
+    // What commit does when a file is already at the target: replace it, or keep it and fail
+    // (with errorNumber() EEXIST).
+    enum class Existing { Replace, Keep };
+
     // Flushes, closes and renames the temporary file over the target. The file gets the
     // permissions a newly created file gets.
-    bool commit(std::string& error);
+    bool commit(std::string& error, Existing existing = Existing::Replace);
+    // The errno of the last failed create or commit.
+    int errorNumber() const { return errorNumber_; }
 
   private:
     bool createNamed(const std::filesystem::path& folder, std::string& error);
+    bool placeNew();
     void discard() noexcept;
 
     std::filesystem::path target_;
@@ -46,6 +53,7 @@ class AtomicFile {
     int fd_ = -1;           // the temporary, open until commit or discard
     bool unnamed_ = false;  // made with O_TMPFILE: no name until commit
     bool created_ = false;
+    int errorNumber_ = 0;
 };
 
 // Opens a new file at path for writing ("wb") without ever writing through a link: whatever

@@ -72,14 +72,16 @@ void ArchiveWriter::writePoint(const TrackPoint& point) {
 }
 
 // The photo goes into the photo folder under its own name; a file already there of that name
-// is left as it is. The archive names the photo even when the copy failed, so that a photo
-// put there later by hand is found by the load.
+// and size is left as it is, one of another size (a copy cut short) is replaced. The archive
+// names the photo even when the copy failed, so that a photo put there later by hand is found
+// by the load. A name the archive's XML cannot hold as it is (not UTF-8, say) would make the
+// whole archive unreadable: such a photo is left out.
 std::string ArchiveWriter::copyPhoto(const std::string& photoPath) {
     if (photoPath.empty()) {
         return {};
     }
     const std::string name = photoFileName(photoPath);
-    if (!isPlainFileName(name)) {
+    if (!isPlainFileName(name) || !isXmlText(name)) {
         ++result_.photosNotCopied;
         return {};
     }

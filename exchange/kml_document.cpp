@@ -151,8 +151,11 @@ KmlDocument buildKml(const TrackHeader& track, const std::filesystem::path& star
         if (name.empty() || !hasFinitePosition(point)) {
             continue;
         }
-        const std::string link = "files/" + name;
-        addMark(point.pho, link,
+        // A name the document cannot hold as it is would make it unreadable; the photo
+        // counts as missing then, an empty entry under the name with its characters replaced.
+        const bool keptAsIs = isXmlText(name);
+        const std::string link = "files/" + (keptAsIs ? name : xmlText(name));
+        addMark(keptAsIs ? std::filesystem::path(point.pho) : std::filesystem::path(), link,
                 {"photo", photoBalloon(link, point.lat, point.lng), "", point.lat, point.lng},
                 true);
     }

@@ -40,7 +40,8 @@ struct KmzEntry {
 struct KmlDocument {
     std::string text;  // the printed document, UTF-8, without terminator
     // The files to pack, in order: the start icon, the photos in point order (a photo used
-    // twice is listed twice), the end icon.
+    // twice is listed twice), the end icon. A photo whose name is not XML text (xmlText) has
+    // no source: it is packed empty.
     std::vector<KmzEntry> files;
 };
 

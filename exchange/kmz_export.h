@@ -37,8 +37,8 @@ struct KmzOptions {
 
 struct KmzResult : ExchangeResult {
     // Icons and photos that could not be read (or may not be: a photo named outside the photos
-    // folder); each is packed as an empty entry so that the
-    // document's links still find an entry.
+    // folder), and photos whose name the document cannot hold as it is; each is packed as an empty
+    // entry so that the document's links still find an entry.
     int filesMissing = 0;
 };
 

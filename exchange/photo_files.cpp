@@ -10,6 +10,8 @@
 #include <ctime>
 #include <vector>
 
+#include "core/atomic_file.h"
+
 namespace vandrel {
 namespace {
 
@@ -88,37 +90,9 @@ std::string plainExtension(std::string_view name) {
 
 namespace {
 
-// Copies from an open plain file to target, which must not exist yet; takes over `from`.
-CopyOutcome copyFrom(int from, const std::filesystem::path& target, std::error_code* error) {
-    // errno is taken before the clean-up below can change it.
-    auto failed = [error](int code) {
-        if (error != nullptr) {
-            *error = std::error_code(code, std::generic_category());
-        }
-        return CopyOutcome::Failed;
-    };
-    // O_EXCL also refuses a link planted under the target's name.
-    const int to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (to < 0) {
-        const int code = errno;
-        ::close(from);
-        return code == EEXIST ? CopyOutcome::TargetExists : failed(code);
-    }
-    int code = copyData(from, to) ? 0 : (errno != 0 ? errno : EIO);
-    if (::close(to) != 0 && code == 0) {
-        code = errno;
-    }
-    ::close(from);
-    if (code != 0) {
-        ::unlink(target.c_str());
-        return failed(code);
-    }
-    return CopyOutcome::Copied;
-}
-
-// The descriptor when it is open on a plain file, else -1 (and closed).
-int plainFileOnly(int fd) {
-    struct stat info {};
+// The descriptor when it is open on a plain file (a device or a pipe would stall the copy),
+// else -1 (and closed).
+int plainFileOnly(int fd, struct stat& info) {
     if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(fd);
         errno = EINVAL;
@@ -127,25 +101,66 @@ int plainFileOnly(int fd) {
     return fd;
 }
 
-}  // namespace
-
-CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                        SourceLinks links, std::error_code* error) {
-    const int noFollow = links == SourceLinks::Refuse ? O_NOFOLLOW : 0;
-    const int from =
-        plainFileOnly(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | noFollow));
-    if (from < 0) {
-        if (error != nullptr) {
-            *error = std::error_code(errno, std::generic_category());
-        }
+// The copy is written to a temporary beside the target and only then given the target's
+// name, so that a copy cut short (the program killed, the disk full) never shows under it.
+CopyOutcome copyThroughTemporary(int from, const std::filesystem::path& target,
+                                 AtomicFile::Existing existing, int& code) {
+    AtomicFile file(target);
+    std::string reason;
+    if (!file.create(true, reason)) {
+        code = file.errorNumber();
         return CopyOutcome::Failed;
     }
-    return copyFrom(from, target, error);
+    // Nothing is buffered in the stream: the data goes to its descriptor directly.
+    if (!copyData(from, ::fileno(file.stream()))) {
+        code = errno != 0 ? errno : EIO;
+        return CopyOutcome::Failed;
+    }
+    if (!file.commit(reason, existing)) {
+        code = file.errorNumber();
+        return existing == AtomicFile::Existing::Keep && code == EEXIST ? CopyOutcome::TargetExists
+                                                                        : CopyOutcome::Failed;
+    }
+    return CopyOutcome::Copied;
 }
 
-int openStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho) {
+// Copies from `from` (open on a plain file described by `info`; closed here) to target. With
+// keepAny a file at target is kept whatever it is; otherwise only a plain file of the source's
+// size is: saves made before copies went through a temporary may have left a piece of one.
+CopyOutcome copyFrom(int from, const struct stat& info, const std::filesystem::path& target,
+                     bool keepAny, std::error_code* error) {
+    int code = from < 0 ? errno : 0;
+    CopyOutcome outcome = CopyOutcome::Failed;
+    if (from >= 0) {
+        struct stat existing {};
+        const bool taken = ::lstat(target.c_str(), &existing) == 0;
+        const bool whole = S_ISREG(existing.st_mode) && existing.st_size == info.st_size;
+        if (taken && (keepAny || whole)) {
+            outcome = CopyOutcome::TargetExists;
+        } else {
+            outcome = copyThroughTemporary(
+                from, target, keepAny ? AtomicFile::Existing::Keep : AtomicFile::Existing::Replace,
+                code);
+        }
+        ::close(from);
+    }
+    if (outcome == CopyOutcome::Failed && error != nullptr) {
+        *error = std::error_code(code, std::generic_category());
+    }
+    return outcome;
+}
+
+int openPlainFile(const std::filesystem::path& source, SourceLinks links, struct stat& info) {
+    const int noFollow = links == SourceLinks::Refuse ? O_NOFOLLOW : 0;
+    return plainFileOnly(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | noFollow),
+                         info);
+}
+
+int openStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho,
+                    struct stat& info) {
     const std::string name = photoFileName(pho);
     if (photosFolder.empty() || !isPlainFileName(name)) {
+        errno = ENOENT;
         return -1;
     }
     const int folder =
@@ -155,13 +170,26 @@ int openStoredPhoto(const std::filesystem::path& photosFolder, const std::string
     }
     const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     ::close(folder);
-    return plainFileOnly(fd);
+    return plainFileOnly(fd, info);
+}
+
+}  // namespace
+
+CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
+                        SourceLinks links, std::error_code* error) {
+    struct stat info {};
+    return copyFrom(openPlainFile(source, links, info), info, target, true, error);
+}
+
+int openStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho) {
+    struct stat info {};
+    return openStoredPhoto(photosFolder, pho, info);
 }
 
 CopyOutcome copyStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho,
                             const std::filesystem::path& target) {
-    const int from = openStoredPhoto(photosFolder, pho);
-    return from < 0 ? CopyOutcome::Failed : copyFrom(from, target, nullptr);
+    struct stat info {};
+    return copyFrom(openStoredPhoto(photosFolder, pho, info), info, target, false, nullptr);
 }
 
 std::string preparePhotosFolder(const std::filesystem::path& folder) {

@@ -1,6 +1,7 @@
 #pragma once
 // Photo files travelling with a track archive: which names an archive may give, the
-// time-stamp names loaded photos get, and copying without replacing a file.
+// time-stamp names loaded photos get, and copying that never leaves part of a file under its
+// name.
 
 #include <cstdint>
 #include <filesystem>
@@ -32,8 +33,9 @@ enum class CopyOutcome { Copied, TargetExists, Failed };
 enum class SourceLinks { Follow, Refuse };
 
 // Copies a plain file (a device or a pipe is refused, and so is a symbolic link when links
-// are refused) to target, which must not exist yet; a failed copy leaves no target behind.
-// When error is given, it receives the reason of a failed copy.
+// are refused) to target, which must not exist yet (TargetExists otherwise). The target's name
+// only ever shows a whole copy: a failed or killed copy leaves no target behind. When error is
+// given, it receives the reason of a failed copy.
 CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
                         SourceLinks links, std::error_code* error = nullptr);
 
@@ -43,7 +45,9 @@ CopyOutcome copyNewFile(const std::filesystem::path& source, const std::filesyst
 // export must not carry those away. -1 when there is no such file.
 int openStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho);
 
-// copyNewFile for a stored photo, read as openStoredPhoto reads it; Failed when it cannot be.
+// A copy of a stored photo, read as openStoredPhoto reads it; Failed when it cannot be. A file
+// at target is kept (TargetExists) only when it is a plain file of the photo's size: anything
+// else there, such as a copy cut short, is replaced.
 CopyOutcome copyStoredPhoto(const std::filesystem::path& photosFolder, const std::string& pho,
                             const std::filesystem::path& target);
 

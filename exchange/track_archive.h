@@ -47,8 +47,8 @@ struct ArchiveSaveResult : ExchangeResult {
     int tracks = 0;
     int64_t points = 0;
     int photosCopied = 0;     // copied into the photo folder now
-    int photosNotCopied = 0;  // the source could not (or may not) be read or copied; pho
-                              // still names it
+    int photosNotCopied = 0;  // unread, not to be read or failed (pho names it), or a name XML
+                              // refuses (pho "")
 };
 
 // Writes an archive track by track, so that a whole database never has to be in memory. The

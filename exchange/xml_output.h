@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "core/track_records.h"
 
@@ -16,8 +17,8 @@ namespace vandrel {
 // an empty element closes with " />" and the declaration with " ?>" (give its text with the
 // trailing blank). Layout::Lines puts one element on a line, indented four blanks a level,
 // lines ending in carriage return and line feed; Layout::Compact has no line break and no
-// indentation anywhere. Text and attribute values are written as they are: only the printer's
-// own line breaks and indentation change.
+// indentation anywhere. Text and attribute values are written as they are (only the printer's
+// own line breaks and indentation change), except what XML 1.0 cannot hold: see xmlText.
 //
 // With a file the text goes there in blocks of 64 KiB (the printer's own writes are a few bytes
 // each); without one it collects in memory, read with CStr().
@@ -44,6 +45,13 @@ class ExchangePrinter : public tinyxml2::XMLPrinter {
     Layout layout_;
     std::string pending_;
 };
+
+// Whether text can stand in an XML 1.0 document as it is: valid UTF-8 holding no character
+// XML 1.0 refuses (a control character other than tab, line feed and carriage return; U+FFFE,
+// U+FFFF). A reader refuses a whole document for one such byte.
+bool isXmlText(std::string_view text);
+// text with each invalid UTF-8 sequence and each character XML 1.0 refuses replaced by U+FFFD.
+std::string xmlText(std::string_view text);
 
 // "%.<decimals>f" of value, always with a decimal point whatever the locale says.
 std::string fixedText(double value, int decimals);

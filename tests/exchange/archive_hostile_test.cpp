@@ -1,13 +1,16 @@
 // Archives that did not come from the program: hostile photo names, missing attributes,
 // items without points, deep nesting, files that are not XML, and a database that fails in
-// the middle of a track.
+// the middle of a track; and hostile photo names in the database written out.
 #include <gtest/gtest.h>
+#include <libxml/parser.h>
 
 #include <map>
 
+#include "exchange/kmz_export.h"
 #include "exchange/track_archive.h"
 #include "exchange_support.h"
 #include "scripted_prompt.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 namespace {
@@ -101,6 +104,64 @@ TEST_F(HostileArchive, PhotoNamesNeverLeadOutOfThePhotoFolder) {
         ++withPhoto;
     }
     EXPECT_EQ(withPhoto, 2);
+}
+
+// libxml2 refuses a whole document for one byte that XML cannot hold.
+bool wellFormed(const std::string& text) {
+    xmlDocPtr doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), "doc.kml", nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    xmlFreeDoc(doc);
+    return doc != nullptr;
+}
+
+// Whatever a stored photo path holds, the backup made of it loads again and the KMZ's document
+// is XML: a name XML cannot hold as it is counts as a missing photo, the others come through.
+TEST_F(HostileArchive, HostilePhotoNamesInTheDatabaseLeaveBackupAndKmzReadable) {
+    const std::vector<std::string> names = {"cdata]]>.jpg",  "quotes\"'.jpg",   "markup<&>.jpg",
+                                            "byte\xff.jpg",  "cut\xe2\x82.jpg", "bell\x07.jpg",
+                                            "escape\x1b.jpg"};
+    const size_t keptAsIs = 3;
+    const auto photos = dir_ / "source" / "photos";
+    std::filesystem::create_directories(photos);
+    TrackHeader track = makeTrack(static_cast<int>(names.size()), t0_);
+    for (size_t i = 0; i < names.size(); ++i) {
+        writeFile(photos / names[i], "photo " + std::to_string(i));
+        track.points[i].pho = (photos / names[i]).string();
+    }
+    computeSummary(track);
+    TrackDatabase source;
+    source.openStore(dir_ / "source" / "Vandrel.db");
+    source.insertTrack(track);
+    for (TrackPoint& p : track.points) {
+        p.tkid = track.objid;
+    }
+    source.insertPoints(track.points);
+
+    const auto archive = dir_ / "backup.prg";
+    const ArchiveSaveResult saved =
+        saveStoredTracks(archive, source, source.readTracksBetween(-1e9, 1e9, false), photos);
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_EQ(saved.photosCopied, static_cast<int>(keptAsIs));
+    EXPECT_EQ(saved.photosNotCopied, static_cast<int>(names.size() - keptAsIs));
+    const ArchiveLoadResult loaded = loadArchive(archive, db_, prompt_, options_);
+    ASSERT_TRUE(loaded.ok) << loaded.error;
+    EXPECT_EQ(loaded.stored, 1);
+    EXPECT_EQ(loaded.photosCopied, static_cast<int>(keptAsIs));
+
+    writeFile(dir_ / "s.png", "start icon");
+    writeFile(dir_ / "e.png", "end icon");
+    KmzOptions icons;
+    icons.startIcon = dir_ / "s.png";
+    icons.endIcon = dir_ / "e.png";
+    icons.photosFolder = photos;
+    const KmzResult exported =
+        exportKmz(dir_ / "track.kmz", source.readTracksBetween(-1e9, 1e9).at(0), icons);
+    ASSERT_TRUE(exported.ok) << exported.error;
+    EXPECT_EQ(exported.filesMissing, static_cast<int>(names.size() - keptAsIs));
+    const std::vector<ZipEntry> entries = readZip(dir_ / "track.kmz");
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries[0].name, "doc.kml");
+    EXPECT_TRUE(wellFormed(entries[0].data)) << entries[0].data;
 }
 
 // A point whose position or time is missing, unreadable or impossible is skipped and counted:

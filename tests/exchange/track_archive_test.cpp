@@ -148,6 +148,22 @@ TEST_F(TrackArchive, TracksAndPhotosComeBackAsTheyWereSaved) {
     EXPECT_EQ(back[0].points[6].pho, "");
 }
 
+// A save killed while it copied a photo left a piece of it under the photo's name: the next
+// save copies the photo whole instead of keeping the piece.
+TEST_F(TrackArchive, ACopyCutShortIsMadeWholeByTheNextSave) {
+    std::filesystem::create_directories(dir_ / "photos");
+    writeFile(dir_ / "photos" / "a.jpg", "the whole photo");
+    TrackHeader track = makeTrack(2, oleDate(2011, 12, 20, 8, 0, 0));
+    track.points[1].pho = (dir_ / "photos" / "a.jpg").string();
+    std::filesystem::create_directories(dir_ / "trip");
+    writeFile(dir_ / "trip" / "a.jpg", "the who");
+    const ArchiveSaveResult saved = saveArchive(dir_ / "trip.prg", {track}, dir_ / "photos");
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_EQ(saved.photosCopied, 1);
+    EXPECT_EQ(readFile(dir_ / "trip" / "a.jpg"), "the whole photo");
+    EXPECT_EQ(fileNames(dir_ / "trip"), std::vector<std::string>{"a.jpg"});
+}
+
 TEST_F(TrackArchive, TheLastTracksTimeZoneGoesToEveryLoadedTrack) {
     TrackHeader east = makeTrack(3, oleDate(2020, 5, 1, 8, 0, 0), 22.5f, 114.0f, 480);
     TrackHeader utc = makeTrack(3, oleDate(2020, 5, 2, 8, 0, 0), 51.5f, 0.0f, 0);
