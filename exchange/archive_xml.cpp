@@ -151,6 +151,12 @@ constexpr size_t kMostMarkupBytes = 1024 * 1024;
 bool FeedCheck::take(const char* bytes, size_t count, std::string& reason) {
     const char* p = bytes;
     const char* const end = bytes + count;
+    // The bytes are read as ASCII: in UTF-16 or UTF-32, whose every ASCII character has a zero
+    // byte, a character's bytes could stand for markup and hide the tags from the check.
+    if (std::memchr(bytes, 0, count) != nullptr) {
+        reason = "it holds a zero byte: a track archive is in UTF-8";
+        return false;
+    }
     while (p < end) {
         if (at_ == At::Text || at_ == At::Quoted) {
             // Text and quoted values are passed over whole, up to the byte that ends them.
