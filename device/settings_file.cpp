@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <tinyxml2.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -56,6 +58,15 @@ void readFloat(const tinyxml2::XMLElement& params, const char* name, float& fiel
     }
 }
 
+// tinyxml2 compares each attribute of an element with every one before it, so that a file of
+// a megabyte with a hundred thousand of them takes half a minute. Every attribute has its '='
+// and the file written has ten; a file with far more is refused before it is parsed.
+constexpr size_t kMostAttributes = 64;
+
+bool tooManyAttributes(std::string_view text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '=')) > kMostAttributes;
+}
+
 std::string twoDecimals(float value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
@@ -91,6 +102,9 @@ std::string settingsXmlText(const DeviceSettings& settings) {
 
 bool loadSettingsText(std::string_view text, DeviceSettings& settings,
                       std::vector<std::string>* warnings) {
+    if (tooManyAttributes(text)) {
+        return false;
+    }
     tinyxml2::XMLDocument doc;
     if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
         return false;
@@ -151,6 +165,11 @@ bool loadSettingsFile(const std::filesystem::path& path, DeviceSettings& setting
     }
     const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()),
                                 read.bytes.size());
+    if (tooManyAttributes(text)) {
+        problem = cannotRead(path, "it holds more than " + std::to_string(kMostAttributes) +
+                                       " attributes; a settings file has nine");
+        return false;
+    }
     return loadSettingsText(text, settings, warnings);
 }
 

@@ -360,9 +360,11 @@ ArchiveLoadResult loadFrom(ArchiveSource& source, const std::filesystem::path& a
         // failure.
         loader.result.ok = false;
         loader.result.error =
-            (source.error() != 0 ? cannotRead(archive, std::strerror(source.error()))
-                                 : "The track archive could not be read to its end: " +
-                                       archive.string() + " (" + reader.reason(thread) + ")") +
+            (source.error() != 0
+                 ? cannotRead(archive, std::strerror(source.error()))
+                 : "The track archive could not be read to its end: " + archive.string() + " (" +
+                       (source.refused().empty() ? reader.reason(thread) : source.refused()) +
+                       ")") +
             ". The load stopped.";
     }
     return loader.result;

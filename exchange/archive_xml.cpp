@@ -123,7 +123,7 @@ bool FirstPass::wellFormed(ArchiveSource& source, const ThreadMessages& thread,
         const int count =
             ArchiveSource::read(&source, chunk.data(), static_cast<int>(chunk.size()));
         if (count < 0) {
-            reason = "the file cannot be read";
+            reason = source.refused().empty() ? "the file cannot be read" : source.refused();
             return false;
         }
         stopped = xmlParseChunk(context.get(), chunk.data(), count, count == 0 ? 1 : 0) != 0 ||
@@ -141,8 +141,141 @@ bool FirstPass::wellFormed(ArchiveSource& source, const ThreadMessages& thread,
 
 }  // namespace
 
+// The bounds of FeedCheck. Runs between tags of 16 kB keep the reader's memory to tens of
+// megabytes whatever the file's length; a point the program writes is under 1 kB.
+constexpr size_t kMostTagAttributes = 64;
+constexpr size_t kMostTagBytes = 64 * 1024;
+constexpr size_t kMostBytesBetweenTags = 16 * 1024;
+constexpr size_t kMostMarkupBytes = 1024 * 1024;
+
+bool FeedCheck::take(const char* bytes, size_t count, std::string& reason) {
+    const char* p = bytes;
+    const char* const end = bytes + count;
+    // The bytes are read as ASCII: in UTF-16 or UTF-32, whose every ASCII character has a zero
+    // byte, a character's bytes could stand for markup and hide the tags from the check.
+    if (std::memchr(bytes, 0, count) != nullptr) {
+        reason = "it holds a zero byte: a track archive is in UTF-8";
+        return false;
+    }
+    while (p < end) {
+        if (at_ == At::Text || at_ == At::Quoted) {
+            // Text and quoted values are passed over whole, up to the byte that ends them.
+            const char* stop = static_cast<const char*>(
+                std::memchr(p, at_ == At::Text ? '<' : quote_, static_cast<size_t>(end - p)));
+            const size_t length = static_cast<size_t>((stop != nullptr ? stop : end) - p);
+            if (inTag()) {
+                tagBytes_ += length;
+            } else {
+                between_ += length;
+                markup_ += at_ == At::Quoted ? length : 0;
+            }
+            p += length;
+        }
+        if (p < end) {
+            step(*p++);
+        }
+        if (inTag() && attributes_ > kMostTagAttributes) {
+            reason = "an element carries more than " + std::to_string(kMostTagAttributes) +
+                     " attributes";
+            return false;
+        }
+        if (inTag() && tagBytes_ > kMostTagBytes) {
+            reason = "a tag carries more than " + std::to_string(kMostTagBytes) + " bytes";
+            return false;
+        }
+        if (between_ > kMostBytesBetweenTags) {
+            reason = "it holds more than " + std::to_string(kMostBytesBetweenTags) +
+                     " bytes of text, comments or instructions in one place";
+            return false;
+        }
+        if (markup_ > kMostMarkupBytes) {
+            reason = "it holds more than " + std::to_string(kMostMarkupBytes) +
+                     " bytes of comments, instructions or declarations";
+            return false;
+        }
+    }
+    return true;
+}
+
+void FeedCheck::step(char c) {
+    if (!inTag()) {
+        ++between_;
+    }
+    if (at_ != At::Text && at_ != At::Open && !inTag()) {
+        ++markup_;
+    }
+    switch (at_) {
+        case At::Text:
+            at_ = At::Open;
+            break;
+        case At::Quoted:
+            at_ = quotedFrom_;
+            break;
+        case At::Open:
+            if (c == '!') {
+                at_ = At::Bang;
+            } else if (c == '?') {
+                at_ = At::Instruction;
+                run_ = 0;
+            } else {
+                // An element's start or end tag.
+                at_ = At::Tag;
+                tagBytes_ = 1;
+                attributes_ = 0;
+                step(c);
+            }
+            break;
+        case At::Tag:
+            ++tagBytes_;
+            if (c == '"' || c == '\'') {
+                quote_ = c;
+                quotedFrom_ = At::Tag;
+                at_ = At::Quoted;
+            } else if (c == '=') {
+                ++attributes_;
+            } else if (c == '>') {
+                at_ = At::Text;
+                between_ = 0;
+            }
+            break;
+        case At::Bang:
+            at_ = c == '-' ? At::CommentOpen : c == '[' ? At::CData : At::Declaration;
+            run_ = 0;
+            break;
+        case At::CommentOpen:
+            at_ = At::Comment;
+            break;
+        case At::Comment:
+        case At::CData: {
+            const char closing = at_ == At::Comment ? '-' : ']';
+            if (c == '>' && run_ >= 2) {
+                at_ = At::Text;
+            }
+            run_ = c == closing ? run_ + 1 : 0;
+            break;
+        }
+        case At::Instruction:
+            if (c == '>' && run_ > 0) {
+                at_ = At::Text;
+            }
+            run_ = c == '?' ? 1 : 0;
+            break;
+        case At::Declaration:
+            if (c == '"' || c == '\'') {
+                quote_ = c;
+                quotedFrom_ = At::Declaration;
+                at_ = At::Quoted;
+            } else if (c == '>') {
+                at_ = At::Text;
+            }
+            break;
+    }
+}
+
 void ArchiveSource::rewind() {
     offset_ = 0;
+    check_ = FeedCheck();
+    refused_.clear();
     if (file_ != nullptr && std::fseek(file_, 0, SEEK_SET) != 0) {
         error_ = errno;
     }
@@ -150,21 +283,28 @@ void ArchiveSource::rewind() {
 
 int ArchiveSource::read(void* context, char* buffer, int size) {
     ArchiveSource& source = *static_cast<ArchiveSource*>(context);
-    if (source.error_ != 0) {
+    if (source.error_ != 0 || !source.refused_.empty()) {
         return -1;
     }
-    if (source.file_ == nullptr) {
-        const size_t count =
-            std::min(static_cast<size_t>(size), source.text_.size() - source.offset_);
+    const int count = source.readBytes(buffer, size);
+    if (count > 0 && !source.check_.take(buffer, static_cast<size_t>(count), source.refused_)) {
+        return -1;
+    }
+    return count;
+}
+
+int ArchiveSource::readBytes(char* buffer, int size) {
+    if (file_ == nullptr) {
+        const size_t count = std::min(static_cast<size_t>(size), text_.size() - offset_);
         if (count > 0) {
-            std::memcpy(buffer, source.text_.data() + source.offset_, count);
-            source.offset_ += count;
+            std::memcpy(buffer, text_.data() + offset_, count);
+            offset_ += count;
         }
         return static_cast<int>(count);
     }
-    const size_t count = std::fread(buffer, 1, static_cast<size_t>(size), source.file_);
-    if (count == 0 && std::ferror(source.file_) != 0) {
-        source.error_ = errno != 0 ? errno : EIO;
+    const size_t count = std::fread(buffer, 1, static_cast<size_t>(size), file_);
+    if (count == 0 && std::ferror(file_) != 0) {
+        error_ = errno != 0 ? errno : EIO;
         return -1;
     }
     return static_cast<int>(count);

@@ -13,6 +13,45 @@
 
 namespace vandrel {
 
+// Checks the bytes on their way to the parser, which spends time or memory out of proportion on
+// some: it compares each attribute of an element with every one before it; it holds the text
+// before and after the root element whole; and the reader keeps long texts between elements,
+// and comments, at a cost many times their length. One tag may carry a bounded number of
+// attributes and bytes, far above what the program writes (seven short attributes to a point);
+// what lies between two tags (or before the first, or after the last) is bounded, where the
+// program writes a line break and indentation; and so are all the comments, instructions and
+// declarations together, of which it writes only the XML declaration.
+class FeedCheck {
+  public:
+    // False, with the reason, once the bytes so far go past a bound.
+    bool take(const char* bytes, size_t count, std::string& reason);
+
+  private:
+    enum class At {
+        Text,
+        Open,
+        Bang,
+        CommentOpen,
+        Comment,
+        CData,
+        Instruction,
+        Declaration,
+        Tag,
+        Quoted
+    };
+    void step(char c);
+    bool inTag() const { return at_ == At::Tag || (at_ == At::Quoted && quotedFrom_ == At::Tag); }
+
+    At at_ = At::Text;
+    At quotedFrom_ = At::Tag;
+    char quote_ = '"';
+    int run_ = 0;  // closing bytes seen: "--" of a comment, "]]" of a CDATA section, "?"
+    size_t tagBytes_ = 0;
+    size_t attributes_ = 0;
+    size_t between_ = 0;  // bytes since the last tag
+    size_t markup_ = 0;   // bytes of comments, instructions, declarations and CDATA sections
+};
+
 // Where the archive's bytes come from: an opened file, or text already in memory. Each pass
 // reads it from the start.
 class ArchiveSource {
@@ -25,12 +64,18 @@ class ArchiveSource {
     static int read(void* context, char* buffer, int size);
     // The errno of the read that failed, 0 when none did.
     int error() const { return error_; }
+    // Why the bytes were refused (FeedCheck), empty when they were not.
+    const std::string& refused() const { return refused_; }
 
   private:
+    int readBytes(char* buffer, int size);
+
     std::FILE* file_ = nullptr;
     std::string_view text_;
     size_t offset_ = 0;
     int error_ = 0;
+    FeedCheck check_;
+    std::string refused_;
 };
 
 // What libxml2 reports of a document, kept for the result instead of printed.

@@ -114,6 +114,23 @@ TEST(SettingsFile, MissingOrMalformedFileLeavesTheDefaults) {
     EXPECT_EQ(settings, defaults());
 }
 
+// tinyxml2 takes time square in the attributes of an element: a file with far more than the
+// settings have is refused unparsed, as a file too large is.
+TEST(SettingsFile, AFileWithFarMoreAttributesIsRefused) {
+    testing::TempDir dir;
+    std::string attributes;
+    for (int i = 0; i < 1000; ++i) {
+        attributes += " a" + std::to_string(i) + "=\"1\"";
+    }
+    testing::writeFile(dir / "settings.xml",
+                       "<root><params Length=\"1\"" + attributes + " /></root>");
+    DeviceSettings settings = defaults();
+    std::string problem;
+    EXPECT_FALSE(loadSettingsFile(dir / "settings.xml", settings, problem));
+    EXPECT_NE(problem.find("attributes"), std::string::npos) << problem;
+    EXPECT_EQ(settings, defaults());
+}
+
 TEST(SettingsFile, FailedSaveKeepsTheOldFile) {
     testing::TempDir dir;
     EXPECT_FALSE(saveSettingsFile(dir / "missing" / "settings.xml", defaults()));

@@ -255,6 +255,70 @@ TEST_F(HostileArchive, WhatIsNotAnArchiveLoadsNothing) {
     EXPECT_EQ(points(), 0);
 }
 
+// What the parser would spend time or memory on out of proportion to the file is refused before
+// it sees it, and the archive with it.
+TEST_F(HostileArchive, AnElementCarryingTooMuchIsRefused) {
+    std::string attributes;
+    for (int i = 0; i < 1000; ++i) {
+        attributes += " a" + std::to_string(i) + "=\"\"";
+    }
+    const std::string item = "<item>" + point(1, 1, t0_) + "</item>";
+    const std::string manyAttributes =
+        "<track>" + item + "<item><point" + attributes + "/></item></track>";
+    // In UTF-16 a character's bytes may read as quotes: each of these values holds one or
+    // two, so that every '=' after the first would seem quoted to a check of the bytes.
+    std::u16string quoted = u"<track><item><point x=\"\u2200\"";
+    for (int i = 0; i < 2000; ++i) {
+        quoted += u" a" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) +
+                  std::u16string(1, static_cast<char16_t>(u'a' + i / 10 % 26)) +
+                  std::u16string(1, static_cast<char16_t>(u'a' + i / 260)) + u"=\"\u2222\"";
+    }
+    quoted += u"/></item></track>";
+    std::string wide = "\xff\xfe";
+    for (const char16_t c : quoted) {
+        wide += {static_cast<char>(c & 0xff), static_cast<char>(c >> 8)};
+    }
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"point.prg", manyAttributes},
+        {"utf16.prg", wide},
+        {"root.prg", "<track" + attributes + ">" + item + "</track>"},
+        {"long-tag.prg", "<track>" + item + "<item trail=\"" + std::string(70'000, '1') + "\">" +
+                             point(2, 2, t0_ + 1) + "</item></track>"},
+    };
+    for (const auto& [name, text] : files) {
+        const ArchiveLoadResult result = load(name, text);
+        EXPECT_FALSE(result.isArchive) << name;
+        EXPECT_EQ(result.error.rfind("Not a track archive: ", 0), 0u) << result.error;
+        if (name != "utf16.prg") {
+            EXPECT_NE(result.error.find("carries more than"), std::string::npos) << result.error;
+        }
+    }
+    EXPECT_EQ(tracks(), 0);
+}
+
+// libxml2 holds the text before and after the root element, long texts between elements and
+// comments anywhere, as many bytes as the file has.
+TEST_F(HostileArchive, TextAndCommentsOutOfProportionAreRefused) {
+    const std::string blanks(100'000, ' ');
+    const std::string item = "<item>" + point(1, 1, t0_) + "</item>";
+    std::string comments;
+    for (int i = 0; i < 200; ++i) {
+        comments += "<!--" + std::string(8000, 'c') + "-->" + item;
+    }
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"before.prg", blanks + "<track>" + item + "</track>"},
+        {"after.prg", "<track>" + item + "</track>" + blanks},
+        {"inside.prg", "<track><item>" + blanks + point(1, 1, t0_) + "</item></track>"},
+        {"comments.prg", "<track>" + comments + "</track>"},
+    };
+    for (const auto& [name, text] : files) {
+        const ArchiveLoadResult result = load(name, text);
+        EXPECT_FALSE(result.isArchive) << name;
+        EXPECT_EQ(result.error.rfind("Not a track archive: ", 0), 0u) << result.error;
+    }
+    EXPECT_EQ(tracks(), 0);
+}
+
 // A point north of 50 degrees makes the database refuse the insert.
 class FailingDatabase : public HostileArchive {
   protected:
