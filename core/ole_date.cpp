@@ -1,6 +1,7 @@
 #include "core/ole_date.h"
 
 #include <cmath>
+#include <ctime>
 
 namespace vandrel {
 namespace {
@@ -103,6 +104,22 @@ double wholeSecondOleDate(double variantTime) {
         return result;
     }
     return variantTime;
+}
+
+SystemTime localTimeWithMilliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::tm local{};
+    ::localtime_r(&now.tv_sec, &local);
+    SystemTime t;
+    t.year = local.tm_year + 1900;
+    t.month = local.tm_mon + 1;
+    t.day = local.tm_mday;
+    t.hour = local.tm_hour;
+    t.minute = local.tm_min;
+    t.second = local.tm_sec;
+    t.milliseconds = static_cast<int>(now.tv_nsec / 1'000'000);
+    return t;
 }
 
 }  // namespace vandrel

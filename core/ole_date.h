@@ -28,6 +28,9 @@ bool VariantTimeToSystemTime(double variantTime, SystemTime& out);
 // year 100-9999).
 bool SystemTimeToVariantTime(const SystemTime& in, double& out);
 
+// The local time now, with milliseconds.
+SystemTime localTimeWithMilliseconds();
+
 // The OLE date of a count of seconds since 1970-01-01 00:00:00 (25569 is 1970-01-01).
 double oleDateFromUnixSeconds(int64_t seconds);
 

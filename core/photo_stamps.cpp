@@ -1,7 +1,6 @@
 #include "core/photo_stamps.h"
 
 #include <cstdio>
-#include <ctime>
 
 namespace vandrel {
 namespace {
@@ -34,22 +33,6 @@ std::string stampText(int64_t value) {
 }
 
 }  // namespace
-
-SystemTime localTimeWithMilliseconds() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    std::tm local{};
-    ::localtime_r(&now.tv_sec, &local);
-    SystemTime t;
-    t.year = local.tm_year + 1900;
-    t.month = local.tm_mon + 1;
-    t.day = local.tm_mday;
-    t.hour = local.tm_hour;
-    t.minute = local.tm_min;
-    t.second = local.tm_sec;
-    t.milliseconds = static_cast<int>(now.tv_nsec / 1'000'000);
-    return t;
-}
 
 std::string PhotoStamps::next() {
     int64_t value = stampValue(clock_());

@@ -9,9 +9,8 @@
 
 namespace vandrel {
 
-// The local time with milliseconds, as loaded photos are named by it.
+// The local time, as loaded photos are named by it (localTimeWithMilliseconds).
 using LocalClock = std::function<SystemTime()>;
-SystemTime localTimeWithMilliseconds();
 
 // Names for loaded photos, "%.4d%.2d%.2d%.2d%.2d%.2d%.3d" of the local time of the copy
 // (year to millisecond). Two names of one load never match: a name that would not be later

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
 #include "core/atomic_file.h"
@@ -26,20 +25,6 @@ namespace {
 // The attributes a newly made file has where archives keep DOS attributes: "archive".
 constexpr uLong kNewFileAttributes = 0x20;
 constexpr size_t kChunk = 1 << 16;
-
-SystemTime localTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    SystemTime st;
-    st.year = local.tm_year + 1900;
-    st.month = local.tm_mon + 1;
-    st.day = local.tm_mday;
-    st.hour = local.tm_hour;
-    st.minute = local.tm_min;
-    st.second = local.tm_sec;
-    return st;
-}
 
 zip_fileinfo entryInfo(const SystemTime& time) {
     zip_fileinfo info{};
@@ -160,7 +145,7 @@ KmzResult exportKmz(const std::filesystem::path& path, const TrackHeader& track,
         return result;
     }
     errno = 0;
-    ZipWriter zip(file.tempPath(), options.time.value_or(localTimeNow()));
+    ZipWriter zip(file.tempPath(), options.time.value_or(localTimeWithMilliseconds()));
     zip.open("doc.kml");
     zip.write(kml.text.data(), kml.text.size());
     zip.close();

@@ -76,7 +76,7 @@ Outcome attachPointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point
     return commandDone(OutcomeKind::Complete);
 }
 
-Outcome removePointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point) {
+Outcome removePointPhoto(Session& session, TrackPoint& point) {
     // The row first: a photo whose row still names it is not deleted.
     const std::string old = point.pho;
     point.pho.clear();
@@ -84,7 +84,9 @@ Outcome removePointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point
         session.database().updatePoint(point);
     } catch (const CppSQLite3Exception& e) {
         point.pho = old;
-        return commandFailed(prompt, std::string("Removing the photo failed: ") + e.errorMessage());
+        Outcome failed;
+        failed.error = std::string("Removing the photo failed: ") + e.errorMessage();
+        return failed;
     }
     deletePhotoFile(session.folder(), old);
     return commandDone(OutcomeKind::Complete);

@@ -25,8 +25,8 @@ Outcome attachPointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point
                          const std::filesystem::path& source, PhotoStamps& stamps,
                          const std::function<void()>& copied = {});
 
-// Clears the point's photo in the database, then deletes its file. A database failure is told
-// and leaves the point as it was.
-Outcome removePointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point);
+// Clears the point's photo in the database, then deletes its file. A database failure leaves the
+// point as it was; the caller tells it (the outcome's error) once the map shows the photo again.
+Outcome removePointPhoto(Session& session, TrackPoint& point);
 
 }  // namespace vandrel

@@ -463,14 +463,11 @@ void CPageTrack::DeleteSelectedTracks() {
     const int shownObjid =
         shownTrack_ >= 0 ? tracks[static_cast<std::size_t>(shownTrack_)].objid : 0;
     std::vector<TrackHeader> chosen;
-    std::vector<TrackHeader> kept;
     std::vector<int> chosenRows;
     for (std::size_t row = 0; row < tracks.size(); ++row) {
         if (list->isSelected(static_cast<int>(row))) {
             chosen.push_back(tracks[row]);
             chosenRows.push_back(static_cast<int>(row));
-        } else {
-            kept.push_back(tracks[row]);
         }
     }
     const Outcome deleted =
@@ -490,6 +487,12 @@ void CPageTrack::DeleteSelectedTracks() {
     }
     if (!deleted.complete()) {
         return;
+    }
+    std::vector<TrackHeader> kept;
+    for (std::size_t row = 0; row < tracks.size(); ++row) {
+        if (!std::binary_search(chosenRows.begin(), chosenRows.end(), static_cast<int>(row))) {
+            kept.push_back(std::move(tracks[row]));
+        }
     }
     tracks = std::move(kept);
     fillTrackList();

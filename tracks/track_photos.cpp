@@ -65,21 +65,6 @@ std::optional<std::string> photoAddress(const fs::path& photos, const fs::path& 
     return "../photos/" + percentEncoded(photo.filename().string());
 }
 
-// Where no dialogue can be held (a page without a command runner) a failure goes untold.
-class SilentPrompt final : public UserPrompt {
-  public:
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    void notice(const std::string&, const std::string&) override {}
-    void error(const std::string&) override {}
-    OverwriteAnswer askOverwrite(const std::string&, const std::string&) override {
-        return OverwriteAnswer::Ok;
-    }
-    std::optional<std::string> chooseOpenFile(const FileFilter&) override { return {}; }
-    std::optional<std::string> chooseSaveFile(const FileFilter&) override { return {}; }
-    void beginBusy() override {}
-    void endBusy() override {}
-};
-
 }  // namespace
 
 TrackPhotos::TrackPhotos(Session& session, Hooks hooks)
@@ -190,10 +175,12 @@ void TrackPhotos::RemovePhoto(int index) {
     if (point->pho.empty()) {
         return;
     }
-    SilentPrompt silent;
-    UserPrompt& prompt = hooks_.commands != nullptr ? hooks_.commands->prompt() : silent;
-    if (!removePointPhoto(prompt, session_, *point).complete()) {
+    const Outcome removed = removePointPhoto(session_, *point);
+    if (!removed.complete()) {
         bridge.addPhoto(index, point->lat, point->lng, point->pho);
+        if (hooks_.commands != nullptr) {
+            hooks_.commands->prompt().error(removed.error);
+        }
     }
 }
 

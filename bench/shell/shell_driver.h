@@ -20,13 +20,12 @@
 #include <vector>
 
 #include "app/page_host.h"
-#include "device/device_volume.h"
 #include "flows/download_device_logs.h"
+#include "flows/session.h"
 #include "gtk/glib_pump.h"
 #include "map/map_widget.h"
 #include "platform/gtk/shell/gtk_shell.h"
 #include "scripted_prompt.h"
-#include "store/sqlite_db.h"
 #include "tools/sim/logger_image.h"
 #include "ui/browser_host.h"
 #include "ui/element.h"
@@ -95,6 +94,21 @@ inline bool downloadTodaysTracks(const fs::path& folder, int smallPoints) {
     return download(folder, "small.img", sim::generateTracks(1, smallPoints, start, 5, 0)) &&
            download(folder, "full.img",
                     sim::generateTracks(sim::pointsToFillLog(1), start + 2 * 3600, 5, 0, 9));
+}
+
+// The program as the user starts it after today's downloads into `folder`, the full log's
+// logger plugged in, its map pages asking a local address where nothing answers; null when a
+// download failed.
+inline std::unique_ptr<Session> sessionAfterTodaysDownloads(const fs::path& folder,
+                                                            int smallPoints) {
+    g_setenv("VANDREL_MAP_SERVICE", "http://127.0.0.1:9/", TRUE);
+    g_unsetenv("VANDREL_GEOCODER");
+    if (!downloadTodaysTracks(folder, smallPoints)) {
+        return nullptr;
+    }
+    auto session = std::make_unique<Session>(DataFolder(folder));
+    session->useDevice((folder / "full.img").string());
+    return session;
 }
 
 inline long rssKb(int pid) {

@@ -134,17 +134,11 @@ int main(int argc, char** argv) {
     }
     char pattern[] = "/tmp/vandrel-bench-XXXXXX";
     const fs::path folder = mkdtemp(pattern);
-    // The map pages ask a local address where nothing answers.
-    g_setenv("VANDREL_MAP_SERVICE", "http://127.0.0.1:9/", TRUE);
-    g_unsetenv("VANDREL_GEOCODER");
 
     const int sizes[2] = {720, sim::pointsToFillLog(1)[0]};
     int result = 1;
-    if (bench::downloadTodaysTracks(folder, sizes[0])) {
-        // The program as the user starts it after the downloads, the full log's logger plugged in.
-        Session session{DataFolder(folder)};
-        session.useDevice((folder / "full.img").string());
-        gtk::GtkShell shell(session);
+    if (const auto session = bench::sessionAfterTodaysDownloads(folder, sizes[0])) {
+        gtk::GtkShell shell(*session);
         shell.start();
         bench::Driver d(shell);
         auto& renderer = shell.renderer();
