@@ -16,6 +16,7 @@
 #include "core/program_path.h"
 #include "core/units.h"
 #include "exchange/archive_xml.h"
+#include "exchange/photo_copies_journal.h"
 #include "exchange/track_archive.h"
 #include "store/track_summary.h"
 
@@ -149,7 +150,8 @@ class ArchiveLoader {
           photoFolder_(archivePhotoFolder(archive)),
           photosFolder_(options.photosFolder),
           settings_(options.settings),
-          stamps_(options.clock) {}
+          stamps_(options.clock),
+          journal_(options.photosFolder) {}
 
     // Adds one point of the item being read to its track, or drops and counts it.
     void addPoint(const PointAttributes& attributes, TrackHeader& track);
@@ -171,6 +173,7 @@ class ArchiveLoader {
     PhotoStamps stamps_;
     bool alwaysOverwrite_ = false;
     std::vector<std::filesystem::path> copiedForTrack_;
+    PhotoCopiesJournal journal_;
 };
 
 void ArchiveLoader::addPoint(const PointAttributes& attributes, TrackHeader& track) {
@@ -212,6 +215,7 @@ void ArchiveLoader::copyPhotos(TrackHeader& track) {
         // A name already taken (by a file from elsewhere) moves on to the next millisecond.
         for (int attempt = 0; attempt < 100 && outcome == CopyOutcome::TargetExists; ++attempt) {
             target = photosFolder_ / (stamps_.next() + extension);
+            journal_.note(target.filename().string());
             outcome = copyNewFile(photoFolder_ / name, target, SourceLinks::Refuse);
         }
         if (outcome != CopyOutcome::Copied) {
@@ -326,6 +330,7 @@ ArchiveLoadResult loadFrom(ArchiveSource& source, const std::filesystem::path& a
                            : "Not a track archive: " + archive.string() + " (" + reason + ")";
         return result;
     }
+    removeCopiesOfKilledLoad(options.photosFolder, db);
     ArchiveLoader loader(archive, db, prompt, options);
     loader.result.isArchive = true;
     ArchiveReader reader(source);

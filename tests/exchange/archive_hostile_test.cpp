@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <map>
 
 #include "exchange/kmz_export.h"
@@ -104,6 +109,40 @@ TEST_F(HostileArchive, PhotoNamesNeverLeadOutOfThePhotoFolder) {
         ++withPhoto;
     }
     EXPECT_EQ(withPhoto, 2);
+}
+
+// A load killed while it copies a track's photos has left whole copies that no stored point
+// names; the next load removes them and keeps those of the tracks it stored before.
+TEST_F(HostileArchive, CopiesOfAKilledLoadAreRemovedByTheNext) {
+    std::filesystem::create_directories(dir_ / "day");
+    writeFile(dir_ / "day" / "small.jpg", "small");
+    writeFile(dir_ / "day" / "large.jpg", std::string(256 * 1024, 'x'));
+    writeFile(dir_ / "day.prg", "<track><item>" + point(10, 20, t0_, "small.jpg") +
+                                    "</item><item>" + point(10, 20, t0_ + 1, "small.jpg") +
+                                    point(10, 20, t0_ + 1 + s_, "large.jpg") + "</item></track>");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        const rlimit limit{128 * 1024, 128 * 1024};  // room for the database, not the photo
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+        TrackDatabase db;
+        db.openStore(dir_ / "Vandrel.db");
+        loadArchive(dir_ / "day.prg", db, prompt_, options_);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    ASSERT_EQ(tracks(), 1);
+    ASSERT_EQ(fileNames(options_.photosFolder).size(), 3u);  // two copies and the list
+
+    ASSERT_TRUE(load("next.prg", "<track><item>" + point(10, 20, t0_ + 2) + "</item></track>").ok);
+    const std::string kept = db_.query("select pho from TKPT where pho<>'';").stringField(0);
+    EXPECT_EQ(fileNames(options_.photosFolder),
+              std::vector<std::string>{std::filesystem::path(kept).filename().string()});
 }
 
 // libxml2 refuses a whole document for one byte that XML cannot hold.
