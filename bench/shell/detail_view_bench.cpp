@@ -50,7 +50,7 @@ struct Figures {
     double openMs = -1;
     std::vector<double> notchMs;  // one notch at a time, as a hand turns the wheel
     std::vector<double> burstMs;  // notches back to back, as a flick of the wheel sends them
-    double cpuPerNotchMs = 0;     // the program's and its web processes' work for one notch
+    vandrel::testing::ProcessCpu cpuPerNotch;  // the work of one notch, in milliseconds
     long rssKb = 0;
 };
 
@@ -66,18 +66,20 @@ void idleFor(int ms) {
 
 // The processor time of kNotches notches, a tenth of a second apart, less that of the same
 // time idle: what one notch costs however busy the machine is.
-double cpuPerNotchMs(Driver& d, std::pair<int, int> over) {
+vandrel::testing::ProcessCpu cpuPerNotch(Driver& d, std::pair<int, int> over) {
     constexpr int kNotches = 40;
     idleFor(1500);  // the steps before have settled
     const auto idleStart = vandrel::testing::processCpu();
     idleFor(kNotches * 100);
-    const double idle = (vandrel::testing::processCpu() - idleStart).total();
+    const auto idle = vandrel::testing::processCpu() - idleStart;
     const auto start = vandrel::testing::processCpu();
     for (int notch = 0; notch < kNotches; ++notch) {
         d.wheelDown(over);
         idleFor(100);
     }
-    return ((vandrel::testing::processCpu() - start).total() - idle) * 1000 / kNotches;
+    const auto used = vandrel::testing::processCpu() - start - idle;
+    const double perNotchMs = 1000.0 / kNotches;
+    return {used.program * perNotchMs, used.web * perNotchMs, used.other * perNotchMs};
 }
 
 // The list's rows below its header, in screen coordinates (the window sits at the origin).
@@ -130,7 +132,7 @@ Figures measure(Driver& d, int row, int points) {
             steps->push_back(msSince(at));
         }
     }
-    f.cpuPerNotchMs = cpuPerNotchMs(d, over);
+    f.cpuPerNotch = cpuPerNotch(d, over);
     f.rssKb = treeRssKb();
     d.click(d.trackPage(), "funcpage1");
     pump(300);
@@ -178,11 +180,11 @@ int main(int argc, char** argv) {
                 }
                 std::printf(
                     "points %d open_ms %.0f notch_median_ms %.1f notch_max_ms %.1f "
-                    "burst_step_median_ms %.1f cpu_per_notch_ms %.1f rss_with_web_processes_kb "
-                    "%ld\n",
+                    "burst_step_median_ms %.1f notch_cpu_ms program %.1f web %.1f other %.1f "
+                    "rss_with_web_processes_kb %ld\n",
                     sizes[row], f.openMs, median(f.notchMs),
                     *std::max_element(f.notchMs.begin(), f.notchMs.end()), median(f.burstMs),
-                    f.cpuPerNotchMs, f.rssKb);
+                    f.cpuPerNotch.program, f.cpuPerNotch.web, f.cpuPerNotch.other, f.rssKb);
             }
         }
     } else {
