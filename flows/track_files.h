@@ -46,7 +46,8 @@ Outcome BackupTracks(UserPrompt& prompt, Session& session, const std::string& ba
 
 // The track list's load button: asks for the file first (Cancelled when the user chose none),
 // stops a replay (playbackStop: the load may replace the day's tracks), loads the archive and
-// tells the pages (tracksChanged), whatever part of it was stored.
+// tells the pages (tracksChanged), whatever part of it was stored. Any other track file is
+// imported (ImportDroppedFiles, flows/import_flows.h).
 Outcome LoadTracksFromPc(UserPrompt& prompt, Session& session);
 
 }  // namespace vandrel

@@ -64,7 +64,7 @@ TEST_F(CliExchange, ExportsAStoredTrackByItsId) {
     ASSERT_EQ(gpx.exitCode, 0) << gpx.err;
     EXPECT_EQ(gpx.err, "");
     const std::string text = readFile(path("t.gpx"));
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 120 * 4 + 10);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 120 * 9 + 13);
     // The logger's local 06:00 at UTC+02:00 is 04:00 UTC.
     EXPECT_NE(text.find("<time>2026-05-02T04:00:00Z</time>"), std::string::npos);
 
