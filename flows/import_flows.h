@@ -11,6 +11,7 @@
 #include "exchange/track_import.h"
 #include "flows/outcome.h"
 #include "flows/session.h"
+#include "flows/track_files.h"
 
 namespace vandrel {
 
@@ -26,9 +27,5 @@ FileFilter trackFilesFilter();
 ImportResult importFiles(UserPrompt& prompt, Session& session,
                          const std::vector<std::filesystem::path>& files,
                          const std::string& gpsbabelFormat, bool summaryNotice);
-
-// Files dropped onto the window: stops a replay, imports them and tells the pages.
-Outcome ImportDroppedFiles(UserPrompt& prompt, Session& session,
-                           const std::vector<std::filesystem::path>& files);
 
 }  // namespace vandrel

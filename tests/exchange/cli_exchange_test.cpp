@@ -248,3 +248,31 @@ TEST_F(CliExchange, RecordedTracksComeBackFromTheLoggerAsTheyWereRecorded) {
 
 }  // namespace
 }  // namespace vandrel
+
+namespace vandrel {
+namespace {
+
+// vandrel-cli import as a user runs it: what it stored and skipped in one line, an answer to
+// the overwrite question from the command line, and a file it cannot read told with its name.
+TEST(CliImport, SaysWhatItStoredAndSkipped) {
+    TempDir dir;
+    const std::string files = "'" + testData("tracks/blue-hills.gpx").string() + "' '" +
+                              testData("tracks/atemp.gpx").string() + "'";
+    const std::string program = "--data-dir '" + (dir / "program").string() + "' import ";
+    ProcessResult first = runProgram("vandrel-cli", program + files, dir.path());
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out.rfind("4 tracks stored, ", 0), 0u) << first.out;
+    ProcessResult again =
+        runProgram("vandrel-cli", program + files + " --overwrite keep", dir.path());
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out.rfind("0 tracks stored, 4 skipped as already stored", 0), 0u) << again.out;
+    writeFile(dir / "broken.gpx", "<gpx><trk>");
+    ProcessResult broken =
+        runProgram("vandrel-cli", program + "'" + (dir / "broken.gpx").string() + "'", dir.path());
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_NE(broken.err.find("broken.gpx"), std::string::npos) << broken.err;
+    EXPECT_EQ(broken.out.rfind("0 tracks stored", 0), 0u) << broken.out;
+}
+
+}  // namespace
+}  // namespace vandrel
