@@ -37,6 +37,7 @@ void addDownloadCommand(CLI::App& app, Context& context);
 void addTracksCommand(CLI::App& app, Context& context);
 void addExportCommand(CLI::App& app, Context& context);
 void addArchiveCommand(CLI::App& app, Context& context);
+void addImportCommand(CLI::App& app, Context& context);
 void addSettingsCommand(CLI::App& app, Context& context);
 void addPoiCommand(CLI::App& app, Context& context);
 void addDeviceCommands(CLI::App& app, Context& context);

@@ -60,6 +60,7 @@ int run(int argc, char** argv) {
     addTracksCommand(app, context);
     addExportCommand(app, context);
     addArchiveCommand(app, context);
+    addImportCommand(app, context);
     addSettingsCommand(app, context);
     addPoiCommand(app, context);
     addDeviceCommands(app, context);

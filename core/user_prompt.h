@@ -6,10 +6,17 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vandrel {
 
 enum class OverwriteAnswer { Ok = 0, Overwrite = 1, AlwaysOverwrite = 2 };
+
+// One more choice of files a dialog offers.
+struct FileChoice {
+    std::string description;  // "GPX Files (*.gpx)"
+    std::string pattern;      // "*.gpx"; several are separated by ';'
+};
 
 // What a file dialog offers: its filter and, for a save, the file name it starts with.
 struct FileFilter {
@@ -19,6 +26,8 @@ struct FileFilter {
     // The name a save dialog offers first ("2026-11-10 10-00-00.gpx"); empty for
     // "Untitled.<defaultExtension>".
     std::string suggestedName = {};
+    // The choices offered after this one (an open dialog's filters for each kind of file).
+    std::vector<FileChoice> moreFilters = {};
 };
 
 class UserPrompt {

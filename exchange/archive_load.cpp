@@ -11,14 +11,12 @@
 #include <vector>
 
 #include "core/file_reading.h"
-#include "core/ground_distance.h"
 #include "core/number_text.h"
 #include "core/program_path.h"
-#include "core/units.h"
 #include "exchange/archive_xml.h"
 #include "exchange/photo_copies_journal.h"
 #include "exchange/track_archive.h"
-#include "store/track_summary.h"
+#include "exchange/track_storing.h"
 
 namespace vandrel {
 
@@ -130,26 +128,13 @@ bool readPoint(const PointAttributes& attributes, TrackPoint& point) {
     return true;
 }
 
-// A point is kept when it lies less than 100 m a second from the last kept one; any step
-// under 100 m is kept, however short the time.
-bool plausible(const TrackPoint& last, const TrackPoint& point) {
-    const double d = GroundDistance(last.lat, last.lng, point.lat, point.lng);
-    double limit = (point.sdate - last.sdate) * 86400.0 * 100.0;
-    if (limit < 100.0) {
-        limit = 100.0;
-    }
-    return d < limit;
-}
-
 class ArchiveLoader {
   public:
     ArchiveLoader(const std::filesystem::path& archive, TrackDatabase& db, UserPrompt& prompt,
                   const ArchiveLoadOptions& options)
-        : db_(db),
-          prompt_(prompt),
+        : storing_(db, prompt, options.settings, "archive " + archive.filename().string()),
           photoFolder_(archivePhotoFolder(archive)),
           photosFolder_(options.photosFolder),
-          settings_(options.settings),
           stamps_(options.clock),
           journal_(options.photosFolder) {}
 
@@ -162,16 +147,12 @@ class ArchiveLoader {
 
   private:
     void copyPhotos(TrackHeader& track);
-    bool store(TrackHeader& track, int replacing);
     void removeCopiedPhotos();
 
-    TrackDatabase& db_;
-    UserPrompt& prompt_;
+    TrackStoring storing_;
     std::filesystem::path photoFolder_;
     std::filesystem::path photosFolder_;
-    DeviceSettings settings_;
     PhotoStamps stamps_;
-    bool alwaysOverwrite_ = false;
     std::vector<std::filesystem::path> copiedForTrack_;
     PhotoCopiesJournal journal_;
 };
@@ -179,7 +160,7 @@ class ArchiveLoader {
 void ArchiveLoader::addPoint(const PointAttributes& attributes, TrackHeader& track) {
     TrackPoint point;
     if (!readPoint(attributes, point) ||
-        (!track.points.empty() && !plausible(track.points.back(), point))) {
+        (!track.points.empty() && !plausibleStep(track.points.back(), point))) {
         ++result.pointsDropped;
         return;
     }
@@ -237,65 +218,28 @@ void ArchiveLoader::removeCopiedPhotos() {
     copiedForTrack_.clear();
 }
 
-// Runs inside the track's transaction (see loadItem); the replaced track is deleted in it too,
-// so that a failure leaves the stored track as it was.
-bool ArchiveLoader::store(TrackHeader& track, int replacing) {
-    try {
-        if (replacing != 0) {
-            db_.deleteTrack(replacing);
-        }
-        db_.insertTrack(track);
-        for (TrackPoint& point : track.points) {
-            point.tkid = track.objid;
-        }
-        db_.insertPoints(track.points);
-        db_.commitTransaction();
-    } catch (const CppSQLite3Exception& e) {
-        db_.rollbackTransaction();
-        removeCopiedPhotos();
-        result.ok = false;
-        result.error = "Database error while storing the track starting " +
-                       FormatDateTime(track.stime, settings_) + ": " + db_.describe(e) +
-                       ". That track was not stored and the load stopped.";
-        return false;
-    }
-    return true;
-}
-
 bool ArchiveLoader::storeItem(TrackHeader& track) {
     if (track.points.empty()) {
         ++result.skipped;
         return true;
     }
-    computeSummary(track);
-    // The look-up and the write that depends on it are one write transaction: a track found
-    // missing cannot be stored by another program before this one stores it, which would
-    // leave it stored twice. The overwrite question is asked inside it; other programs can
-    // still read the database meanwhile.
-    int stored = 0;
-    try {
-        db_.beginImmediateTransaction();
-        stored = db_.findTrackByStart(track.stime);
-    } catch (const CppSQLite3Exception& e) {
-        db_.rollbackTransaction();
-        result.ok = false;
-        result.error = "Database error: " + db_.describe(e) + ". The load stopped.";
-        return false;
-    }
-    if (stored != 0 && !alwaysOverwrite_) {
-        const OverwriteAnswer answer = prompt_.askOverwrite(kOverwriteLine1, kOverwriteLine2);
-        if (answer == OverwriteAnswer::Ok) {
-            db_.rollbackTransaction();
+    const TrackStoring::Step step = storing_.store(
+        track, [&] { copyPhotos(track); }, [&] { removeCopiedPhotos(); });
+    switch (step) {
+        case TrackStoring::Step::Failed:
+            result.ok = false;
+            result.error = storing_.error();
+            return false;
+        case TrackStoring::Step::Kept:
             ++result.kept;
             return true;
-        }
-        alwaysOverwrite_ = answer == OverwriteAnswer::AlwaysOverwrite;
+        case TrackStoring::Step::Replaced:
+            ++result.replaced;
+            break;
+        case TrackStoring::Step::Stored:
+            ++result.stored;
+            break;
     }
-    copyPhotos(track);
-    if (!store(track, stored)) {
-        return false;
-    }
-    ++(stored != 0 ? result.replaced : result.stored);
     result.pointsStored += static_cast<int64_t>(track.points.size());
     return true;
 }

@@ -25,7 +25,7 @@ constexpr int kReaderOptions = kParseOptions | XML_PARSE_NOBLANKS | XML_PARSE_CO
 // No archive declares a document type, and what one declares (entities above all) only gives
 // the parser work or points outside the file: both passes refuse such a document whole.
 constexpr const char* kDocumentTypeRefused =
-    "it declares a document type, which no track archive does";
+    "it declares a document type, which no track file does";
 
 void initialiseParser() {
     static const bool initialised = (xmlInitParser(), true);
@@ -69,7 +69,7 @@ class FirstPass {
         FirstPass& pass = *static_cast<FirstPass*>(context);
         pass.text_ += static_cast<size_t>(length);
         if (pass.text_ > XML_MAX_TEXT_LENGTH) {
-            pass.refuse("it holds a text longer than a track archive has");
+            pass.refuse("it holds a text longer than a track file has");
         }
     }
     void refuse(const char* reason) {
@@ -154,7 +154,7 @@ bool FeedCheck::take(const char* bytes, size_t count, std::string& reason) {
     // The bytes are read as ASCII: in UTF-16 or UTF-32, whose every ASCII character has a zero
     // byte, a character's bytes could stand for markup and hide the tags from the check.
     if (std::memchr(bytes, 0, count) != nullptr) {
-        reason = "it holds a zero byte: a track archive is in UTF-8";
+        reason = "it holds a zero byte: a track file is in UTF-8";
         return false;
     }
     while (p < end) {

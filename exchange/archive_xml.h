@@ -149,6 +149,10 @@ class ArchiveReader {
     }
 
     int nodeType() const { return xmlTextReaderNodeType(reader_.get()); }
+    // The node's name without its prefix, and its text ("" for none); valid until next().
+    const char* localName() const { return text(xmlTextReaderConstLocalName(reader_.get())); }
+    const char* value() const { return text(xmlTextReaderConstValue(reader_.get())); }
+    const char* namespaceUri() const { return text(xmlTextReaderConstNamespaceUri(reader_.get())); }
     int depth() const { return xmlTextReaderDepth(reader_.get()); }
     bool isEmptyElement() const { return xmlTextReaderIsEmptyElement(reader_.get()) == 1; }
     // The element's attribute by name, null when it has none.
@@ -168,6 +172,9 @@ class ArchiveReader {
     }
 
   private:
+    static const char* text(const xmlChar* value) {
+        return value != nullptr ? reinterpret_cast<const char*>(value) : "";
+    }
     struct ReaderFree {
         void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
     };

@@ -1,6 +1,7 @@
 #include "exchange/gpx_export.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "core/atomic_file.h"
 #include "core/ole_date.h"
@@ -10,11 +11,24 @@
 namespace vandrel {
 
 const char* const kGpxFilterDescription = "GPX Files (*.gpx)";
+const char* const kVandrelGpxNamespace = "urn:vandrel:gpx:1";
 
 namespace {
 
 void printEmpty(tinyxml2::XMLPrinter& printer, const char* name) {
     printer.OpenElement(name);
+    printer.CloseElement();
+}
+
+// The shortest text that reads back as the same float.
+void printExact(tinyxml2::XMLPrinter& printer, const char* name, float value) {
+    if (!std::isfinite(value)) {
+        return;
+    }
+    char text[32];
+    *std::to_chars(text, text + sizeof text - 1, value).ptr = '\0';
+    printer.OpenElement(name);
+    printer.PushText(text);
     printer.CloseElement();
 }
 
@@ -33,6 +47,13 @@ void printPoint(tinyxml2::XMLPrinter& printer, const TrackPoint& point, int tzom
         printer.PushText(time.c_str());
         printer.CloseElement();
     }
+    // ele is whole metres, as readers have always been given it; the stored values follow in
+    // full, so that an import gives them back unchanged.
+    printer.OpenElement("extensions");
+    printExact(printer, "vandrel:alt", point.alt);
+    printExact(printer, "vandrel:bar", point.bar);
+    printExact(printer, "vandrel:tmp", point.tmp);
+    printer.CloseElement();
     printer.CloseElement();
 }
 
@@ -69,6 +90,7 @@ void printGpx(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
     printer.PushAttribute("version", "1.1");
     printer.PushAttribute("creator", "Morvane v1.0");
     printer.PushAttribute("xmlns", "http://www.topografix.com/GPX/1/1");
+    printer.PushAttribute("xmlns:vandrel", kVandrelGpxNamespace);
     printEmpty(printer, "metadata");
     printer.OpenElement("trk");
     // Readers list the track by its name; an empty one shows as nothing or "Untitled".
@@ -81,6 +103,12 @@ void printGpx(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
         printer.CloseElement();
     }
     printEmpty(printer, "cmt");
+    // The time zone the track's local times were stored in: an import stores them again in it.
+    printer.OpenElement("extensions");
+    printer.OpenElement("vandrel:tzome");
+    printer.PushText(track.tzome);
+    printer.CloseElement();
+    printer.CloseElement();
     printer.OpenElement("trkseg");
     for (const TrackPoint& point : track.points) {
         if (hasFinitePosition(point)) {

@@ -3,15 +3,24 @@
 // trkseg holding every point with its position, elevation and time:
 //
 //   <?xml version="1.0" encoding="UTF-8" ?>
-//   <gpx xmlns:xsi="..." xmlns:xsd="..." version="1.1" creator="Morvane v1.0" xmlns="...">
+//   <gpx xmlns:xsi="..." xmlns:xsd="..." version="1.1" creator="Morvane v1.0" xmlns="..."
+//        xmlns:vandrel="urn:vandrel:gpx:1">
 //       <metadata />
 //       <trk>
 //           <name>2011-12-20 13:05:09</name>     (<name /> for a track without a time)
 //           <cmt />
+//           <extensions>
+//               <vandrel:tzome>-480</vandrel:tzome>   the track's tzome
+//           </extensions>
 //           <trkseg>
 //               <trkpt lat="22.500000" lon="114.250000">
 //                   <ele>123</ele>
 //                   <time>2011-12-20T05:05:09Z</time>
+//                   <extensions>                        the stored values, exactly
+//                       <vandrel:alt>123.9</vandrel:alt>  (shortest text of the float;
+//                       <vandrel:bar>1013.25</vandrel:bar>  left out when not finite)
+//                       <vandrel:tmp>21</vandrel:tmp>
+//                   </extensions>
 //               </trkpt>
 //           </trkseg>
 //       </trk>
@@ -32,6 +41,8 @@ namespace vandrel {
 
 // The save dialog's choice of files.
 extern const char* const kGpxFilterDescription;  // "GPX Files (*.gpx)"
+// The namespace of the program's own extensions, which give an import the stored values back.
+extern const char* const kVandrelGpxNamespace;  // "urn:vandrel:gpx:1"
 
 // Prints the whole document into printer.
 void printGpx(tinyxml2::XMLPrinter& printer, const TrackHeader& track);

@@ -1,9 +1,12 @@
 #include "flows/exchange_flows.h"
 
+#include <cctype>
+
 #include "exchange/gpx_export.h"
 #include "exchange/track_name.h"
 #include "flows/device_command.h"
 #include "flows/folder_lock.h"
+#include "flows/import_flows.h"
 #include "store/sqlite_db.h"
 
 namespace vandrel {
@@ -241,9 +244,17 @@ ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, Session& session,
 }
 
 Outcome LoadTracksFromPc(UserPrompt& prompt, Session& session) {
-    const std::optional<std::string> path = prompt.chooseOpenFile(archiveFilter());
+    const std::optional<std::string> path = prompt.chooseOpenFile(trackFilesFilter());
     if (!path) {
         return commandDone(OutcomeKind::Cancelled);
+    }
+    // A track archive keeps its own messages; other track files end with the import's summary.
+    std::string extension = std::filesystem::path(*path).extension().string();
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (extension != ".prg") {
+        return ImportDroppedFiles(prompt, session, {*path});
     }
     session.onOwnerThread([&session] { session.playbackStop.notify(); });
     const ArchiveLoadResult result = loadTracksFrom(prompt, session, *path);

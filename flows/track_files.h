@@ -4,6 +4,7 @@
 // Failures are told through UserPrompt::error and end as a Failed outcome; the flows never end
 // the program. A file that is one of the program's own is refused.
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -46,7 +47,14 @@ Outcome BackupTracks(UserPrompt& prompt, Session& session, const std::string& ba
 
 // The track list's load button: asks for the file first (Cancelled when the user chose none),
 // stops a replay (playbackStop: the load may replace the day's tracks), loads the archive and
-// tells the pages (tracksChanged), whatever part of it was stored.
+// tells the pages (tracksChanged), whatever part of it was stored. Any other track file is
+// imported (ImportDroppedFiles, flows/import_flows.h).
 Outcome LoadTracksFromPc(UserPrompt& prompt, Session& session);
+
+// Files dropped onto the window (or chosen at the load button, other than an archive): stops
+// a replay, imports them (flows/import_flows.h), ends with the notice of what was stored and
+// skipped, and tells the pages.
+Outcome ImportDroppedFiles(UserPrompt& prompt, Session& session,
+                           const std::vector<std::filesystem::path>& files);
 
 }  // namespace vandrel

@@ -6,6 +6,20 @@ namespace vandrel::tracks {
 namespace {
 
 constexpr unsigned kLine = ui::kAlignMiddle;
+// The first line holds the times on the left; a longer origin is cut to leave room for them.
+constexpr std::size_t kOriginCharacters = 14;
+
+std::string shortOrigin(const std::string& origin) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < origin.size(); ++i) {
+        // A UTF-8 character starts at every byte but the continuation bytes 10xxxxxx.
+        if ((static_cast<unsigned char>(origin[i]) & 0xC0) != 0x80 &&
+            ++characters > kOriginCharacters) {
+            return origin.substr(0, i) + "\u2026";
+        }
+    }
+    return origin;
+}
 
 }  // namespace
 
@@ -21,8 +35,8 @@ void paintRowBackground(ui::Canvas& canvas, const ui::Rect& r, bool selected) {
     }
 }
 
-void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect& r, bool selected,
-                   bool marked, const DeviceSettings& settings) {
+void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const std::string& origin,
+                   const ui::Rect& r, bool selected, bool marked, const DeviceSettings& settings) {
     paintRowBackground(canvas, r, selected);
     const ui::Color black = ui::rgb(0, 0, 0);
     canvas.text({2, r.top, r.right, r.top + 20},
@@ -34,6 +48,9 @@ void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect&
     canvas.text({r.left, r.bottom - 20, r.right - 2, r.bottom},
                 "average alt:" + FormatAltitude(track.avgalt, settings), black,
                 kLine | ui::kAlignRight);
+    // Right of the times, left of the shown track's marker.
+    canvas.text({r.left, r.top, r.right - 20, r.top + 20}, shortOrigin(origin),
+                ui::rgb(128, 128, 128), kLine | ui::kAlignRight);
     canvas.line({r.left, r.bottom - 1}, {r.right, r.bottom - 1}, ui::rgb(200, 200, 200));
     if (marked) {
         canvas.bitmap({r.right - 18, r.top + 4, r.right - 2, r.top + 20}, kShownTrackMarker);

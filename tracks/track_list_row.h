@@ -2,6 +2,8 @@
 // How the track page's day list draws a track: two lines of texts in a 40-pixel row, the
 // selection as a soft rounded highlight, the shown track with a marker.
 
+#include <string>
+
 #include "core/device_settings.h"
 #include "core/track_records.h"
 #include "ui/canvas.h"
@@ -17,8 +19,9 @@ inline constexpr const char* kShownTrackMarker = "images/track16.png";
 // share it.
 void paintRowBackground(ui::Canvas& canvas, const ui::Rect& row, bool selected);
 
-void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const ui::Rect& row, bool selected,
-                   bool marked, const DeviceSettings& settings);
+// origin is where the track came from, shown in grey at the right of the first line.
+void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const std::string& origin,
+                   const ui::Rect& row, bool selected, bool marked, const DeviceSettings& settings);
 
 // The list's column width after its frame changed: 260 becomes 243 when a vertical scroll bar
 // shows, 243 becomes 260 when none does; any other width stays.

@@ -8,6 +8,7 @@
 #include "flows/erase_logs.h"
 #include "flows/stored_track_queries.h"
 #include "flows/track_files.h"
+#include "flows/track_origin_names.h"
 #include "map/map_bridge.h"
 #include "map/map_widget.h"
 #include "tracks/point_list.h"
@@ -127,7 +128,9 @@ void CPageTrack::init() {
         list->setRowHeight(kTrackRowHeight);
         list->setRowPainter([this](ui::Canvas& canvas, int row, const ui::Rect& rect, bool sel) {
             if (row >= 0 && row < static_cast<int>(dayTracks_.size())) {
-                paintTrackRow(canvas, dayTracks_[static_cast<std::size_t>(row)], rect, sel,
+                const auto at = static_cast<std::size_t>(row);
+                paintTrackRow(canvas, dayTracks_[at],
+                              at < dayOrigins_.size() ? dayOrigins_[at] : std::string(), rect, sel,
                               row == markedRow_, session_.settings);
             }
         });
@@ -272,6 +275,7 @@ void CPageTrack::LoadDayTracks() {
     const std::optional<CalendarDate> date = calendar_.selectedDate();
     const double day = date ? oleDateOf(*date) : 0;
     dayTracks_ = tracksOfDay(session_, day);
+    dayOrigins_ = trackOrigins(session_, dayTracks_);
     fillTrackList();
 }
 

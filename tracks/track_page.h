@@ -110,6 +110,7 @@ class CPageTrack final : public ui::PageWindow {
     const map::MapService& mapService_;
     // The tracks of the day the calendar selects, as the list shows them.
     std::vector<TrackHeader> dayTracks_;
+    std::vector<std::string> dayOrigins_;  // where each of dayTracks_ came from
     // The map page has loaded (its own calls wait for it).
     bool MapsLoaded = false;
     map::TrackMapEvents mapEvents_;

@@ -64,7 +64,7 @@ TEST_F(CliExchange, ExportsAStoredTrackByItsId) {
     ASSERT_EQ(gpx.exitCode, 0) << gpx.err;
     EXPECT_EQ(gpx.err, "");
     const std::string text = readFile(path("t.gpx"));
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 120 * 4 + 10);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 120 * 9 + 13);
     // The logger's local 06:00 at UTC+02:00 is 04:00 UTC.
     EXPECT_NE(text.find("<time>2026-05-02T04:00:00Z</time>"), std::string::npos);
 
@@ -244,6 +244,34 @@ TEST_F(CliExchange, RecordedTracksComeBackFromTheLoggerAsTheyWereRecorded) {
                        std::to_string(exported) + " of " + std::to_string(original.size()));
         EXPECT_GE(exported, original.size() * 9 / 10);
     }
+}
+
+}  // namespace
+}  // namespace vandrel
+
+namespace vandrel {
+namespace {
+
+// vandrel-cli import as a user runs it: what it stored and skipped in one line, an answer to
+// the overwrite question from the command line, and a file it cannot read told with its name.
+TEST(CliImport, SaysWhatItStoredAndSkipped) {
+    TempDir dir;
+    const std::string files = "'" + testData("tracks/blue-hills.gpx").string() + "' '" +
+                              testData("tracks/atemp.gpx").string() + "'";
+    const std::string program = "--data-dir '" + (dir / "program").string() + "' import ";
+    ProcessResult first = runProgram("vandrel-cli", program + files, dir.path());
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out.rfind("4 tracks stored, ", 0), 0u) << first.out;
+    ProcessResult again =
+        runProgram("vandrel-cli", program + files + " --overwrite keep", dir.path());
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out.rfind("0 tracks stored, 4 skipped as already stored", 0), 0u) << again.out;
+    writeFile(dir / "broken.gpx", "<gpx><trk>");
+    ProcessResult broken =
+        runProgram("vandrel-cli", program + "'" + (dir / "broken.gpx").string() + "'", dir.path());
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_NE(broken.err.find("broken.gpx"), std::string::npos) << broken.err;
+    EXPECT_EQ(broken.out.rfind("0 tracks stored", 0), 0u) << broken.out;
 }
 
 }  // namespace

@@ -20,11 +20,15 @@ std::string head(const std::string& name) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
            "<gpx xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
            "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" version=\"1.1\" "
-           "creator=\"Morvane v1.0\" xmlns=\"http://www.topografix.com/GPX/1/1\">\r\n"
+           "creator=\"Morvane v1.0\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+           "xmlns:vandrel=\"urn:vandrel:gpx:1\">\r\n"
            "    <metadata />\r\n"
            "    <trk>\r\n" +
            (name.empty() ? "        <name />\r\n" : "        <name>" + name + "</name>\r\n") +
-           "        <cmt />\r\n";
+           "        <cmt />\r\n"
+           "        <extensions>\r\n"
+           "            <vandrel:tzome>0</vandrel:tzome>\r\n"
+           "        </extensions>\r\n";
 }
 
 TEST(GpxExport, WritesTheDocumentLineByLineWithItsNumberForms) {
@@ -36,10 +40,20 @@ TEST(GpxExport, WritesTheDocumentLineByLineWithItsNumberForms) {
                                   "            <trkpt lat=\"22.500000\" lon=\"114.250000\">\r\n"
                                   "                <ele>123</ele>\r\n"
                                   "                <time>2011-12-20T13:05:09Z</time>\r\n"
+                                  "                <extensions>\r\n"
+                                  "                    <vandrel:alt>123.9</vandrel:alt>\r\n"
+                                  "                    <vandrel:bar>0</vandrel:bar>\r\n"
+                                  "                    <vandrel:tmp>0</vandrel:tmp>\r\n"
+                                  "                </extensions>\r\n"
                                   "            </trkpt>\r\n"
                                   "            <trkpt lat=\"-33.500000\" lon=\"-70.125000\">\r\n"
                                   "                <ele>-5</ele>\r\n"
                                   "                <time>2011-12-20T13:05:14Z</time>\r\n"
+                                  "                <extensions>\r\n"
+                                  "                    <vandrel:alt>-5.5</vandrel:alt>\r\n"
+                                  "                    <vandrel:bar>0</vandrel:bar>\r\n"
+                                  "                    <vandrel:tmp>0</vandrel:tmp>\r\n"
+                                  "                </extensions>\r\n"
                                   "            </trkpt>\r\n"
                                   "        </trkseg>\r\n"
                                   "    </trk>\r\n"

@@ -3,9 +3,11 @@
 // the logger scrolled to its last point with the chart still below it, and the window's
 // smallest size with every control of the page inside it.
 
+#include <cstdio>
 #include <string>
 
 #include "gtk_shell/track_page_stage.h"
+#include "platform/gtk/shell/file_drop.h"
 #include "store/track_summary.h"
 
 namespace vandrel::gtk {
@@ -128,6 +130,39 @@ TEST(TrackView, TheWindowKeepsItsSmallestSizeWithEveryControlOfThePageInside) {
         gtk_window_get_size(window, &w, &h);
         return w == width && h == height;
     }));
+}
+
+// The last of the suite, as the import refreshes the page the tests above go on from.
+TEST(TrackView, AGpxFileDroppedOnTheWindowMarksItsDayInTheCalendar) {
+    ASSERT_TRUE(pumpUntil(pagesReady));
+    // A day of the month shown that has no track yet.
+    const tracks::MonthCalendar& calendar = trackPage().calendar();
+    int cell = -1;
+    for (int i = 0; i < static_cast<int>(calendar.cells().size()) && cell < 0; ++i) {
+        const tracks::CalendarCell& c = calendar.cells()[i];
+        cell = c.date.month == calendar.month() && !c.hasTrack ? i : -1;
+    }
+    ASSERT_GE(cell, 0);
+    const tracks::CalendarDate day = calendar.cells()[cell].date;
+    char date[16];
+    std::snprintf(date, sizeof date, "%.4d-%.2d-%.2d", day.year, day.month, day.day);
+    std::string gpx = "<?xml version=\"1.0\"?><gpx version=\"1.1\"><trk><trkseg>";
+    for (int i = 0; i < 3; ++i) {
+        gpx += "<trkpt lat=\"47.0" + std::to_string(i) + "\" lon=\"8.5\"><time>" + date +
+               "T10:" + std::to_string(10 + i * 10) + ":00+00:00</time></trkpt>";
+    }
+    gpx += "</trkseg></trk></gpx>";
+    const std::filesystem::path file = stage->dir / "dropped.gpx";
+    testing::writeFile(file, gpx);
+
+    std::string notice;
+    const auto answer = answerWithEnter(notice);
+    // What the window's drop handler hands on for a text/uri-list naming the file.
+    const std::string uri = "file://" + file.string() + "\r\n";
+    stage->shell->dropFiles(droppedPaths(uri.c_str()));
+    ASSERT_TRUE(pumpUntil([&] { return !notice.empty() && stage->shell->boxWindow() == nullptr; }));
+    EXPECT_EQ(notice, "1 track stored");
+    EXPECT_TRUE(pumpUntil([&] { return calendar.cells()[cell].hasTrack; }));
 }
 
 }  // namespace

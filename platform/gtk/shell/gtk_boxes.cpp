@@ -186,6 +186,26 @@ std::optional<std::string> GtkFiles::save(const FileFilter& filter, ui::Window*)
     return choose(filter, true);
 }
 
+namespace {
+
+// A filter of the dialog; pattern holds one pattern or several separated by ';'.
+void addFilter(GtkFileChooser* chooser, const std::string& description,
+               const std::string& pattern) {
+    GtkFileFilter* filter = gtk_file_filter_new();
+    gtk_file_filter_set_name(filter, description.c_str());
+    size_t start = 0;
+    while (start <= pattern.size()) {
+        const size_t end = std::min(pattern.find(';', start), pattern.size());
+        if (end > start) {
+            gtk_file_filter_add_pattern(filter, pattern.substr(start, end - start).c_str());
+        }
+        start = end + 1;
+    }
+    gtk_file_chooser_add_filter(chooser, filter);
+}
+
+}  // namespace
+
 std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save) {
     hideTooltips();
     choosing_ = true;
@@ -193,10 +213,10 @@ std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save)
         save ? "Save As" : "Open", parent_ != nullptr ? GTK_WINDOW(parent_) : nullptr,
         save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-    GtkFileFilter* own = gtk_file_filter_new();
-    gtk_file_filter_set_name(own, filter.description.c_str());
-    gtk_file_filter_add_pattern(own, filter.pattern.c_str());
-    gtk_file_chooser_add_filter(chooser, own);
+    addFilter(chooser, filter.description, filter.pattern);
+    for (const FileChoice& choice : filter.moreFilters) {
+        addFilter(chooser, choice.description, choice.pattern);
+    }
     GtkFileFilter* all = gtk_file_filter_new();
     gtk_file_filter_set_name(all, "All Files (*.*)");
     gtk_file_filter_add_pattern(all, "*");

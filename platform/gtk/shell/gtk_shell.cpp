@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 
+#include "flows/track_files.h"
 #include "map/map_service.h"
 #include "platform/gtk/image_size_reader.h"
+#include "platform/gtk/shell/file_drop.h"
 #include "platform/gtk/shell/gtk_parts.h"
 #include "ui/element.h"
 #include "ui/messages.h"
@@ -78,6 +80,8 @@ void GtkShell::start() {
     frameWindow_->attach(view);
     // The buttons' titles are GTK tooltips of the view, shown in a window above every other.
     g_signal_connect(view, "query-tooltip", G_CALLBACK(queryTooltip), this);
+    dropped_ = [this](const std::vector<std::filesystem::path>& files) { dropFiles(files); };
+    acceptFileDrops(view, &dropped_);
     frame_->create();
     GtkWindow* window = GTK_WINDOW(frameWindow_->window());
     // 920 x 720 in the middle of the desktop: the rectangle that restore returns to.
@@ -100,6 +104,16 @@ void GtkShell::run() {
 
 void GtkShell::present() {
     gtk_window_present(GTK_WINDOW(frameWindow_->window()));
+}
+
+void GtkShell::dropFiles(const std::vector<std::filesystem::path>& files) {
+    Session& session = *services_.session;
+    // A drop while a command runs is not taken: one command at a time.
+    if (commands_->running()) {
+        return;
+    }
+    commands_->run(
+        [&session, files](UserPrompt& prompt) { ImportDroppedFiles(prompt, session, files); });
 }
 
 void GtkShell::close() {

@@ -6,8 +6,11 @@
 
 #include <gtk/gtk.h>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/gui_prompt.h"
 #include "app/main_frame.h"
@@ -55,6 +58,9 @@ class GtkShell {
     bool closed() const { return closed_; }
     void setProbeAddress(std::string address) { services_.probeAddress = std::move(address); }
     void close();
+    // Imports files dropped onto the window (or given as dropped), under the busy indicator,
+    // with the overwrite question; the pages refresh afterwards.
+    void dropFiles(const std::vector<std::filesystem::path>& files);
 
   private:
     // No tooltip of the main window while a box, a file chooser or the busy window is open.
@@ -71,6 +77,7 @@ class GtkShell {
     std::unique_ptr<SoupProbe> probe_;
     std::unique_ptr<FrameWindow> frameWindow_;
     app::ShellServices services_;
+    std::function<void(const std::vector<std::filesystem::path>&)> dropped_;
     std::unique_ptr<app::MainFrame> frame_;
     bool closed_ = false;
 };

@@ -1,0 +1,18 @@
+#pragma once
+// What an import passed over in the files it read, and why.
+
+#include <cstdint>
+
+namespace vandrel {
+
+struct TrackFileCounts {
+    int tracksTooShort = 0;          // fewer than two points left
+    int segmentsJoined = 0;          // segments that followed another one in its track
+    int waypoints = 0;               // GPX wpt, passed over
+    int routes = 0;                  // GPX rte, passed over
+    int64_t pointsWithoutTime = 0;   // no time, or one that is not a time
+    int64_t pointsWithoutPlace = 0;  // no latitude or longitude, or one beyond the earth
+    int64_t pointsImplausible = 0;   // a step of more than 100 m a second, or a bad number
+};
+
+}  // namespace vandrel

@@ -1,0 +1,455 @@
+#include "exchange/track_file_reader.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/number_text.h"
+#include "exchange/gpx_export.h"
+#include "exchange/iso_time.h"
+#include "exchange/track_storing.h"
+
+namespace vandrel {
+
+namespace {
+
+constexpr float kEmpty = std::numeric_limits<float>::quiet_NaN();
+
+enum class Kind { Unknown, Gpx, Tcx, Kml };
+
+// The texts a point or track is read from.
+enum class Field {
+    None,
+    Time,
+    Lat,
+    Lon,
+    Ele,
+    Alt,
+    Bar,
+    Tmp,
+    Atemp,
+    Tzome,
+    When,
+    Coord,
+};
+
+bool is(const char* a, const char* b) {
+    return std::strcmp(a, b) == 0;
+}
+
+std::optional<double> finiteNumber(std::string_view text) {
+    const std::optional<double> value = parseNumber<double>(text);
+    if (!value || !std::isfinite(*value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A point while its element is read; the numbers stay text until the point ends.
+struct PendingPoint {
+    std::optional<double> lat;
+    std::optional<double> lon;
+    std::optional<IsoTime> time;
+    float ele = kEmpty;
+    float alt = kEmpty;
+    float bar = kEmpty;
+    float tmp = kEmpty;
+    float atemp = kEmpty;
+    bool badNumber = false;
+
+    // A measurement the file may leave out (empty then); a text that is no number spoils the
+    // point, as the archive load refuses one.
+    void measure(std::string_view text, float& out) {
+        const std::optional<double> value = finiteNumber(text);
+        if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) {
+            badNumber = true;
+            return;
+        }
+        out = static_cast<float>(*value);
+    }
+};
+
+class Parser {
+  public:
+    Parser(int32_t defaultTzome, TrackFileCounts& counts,
+           const std::function<bool(TrackHeader&)>& take)
+        : defaultTzome_(defaultTzome), counts_(counts), take_(take) {}
+
+    // False when the document is none of the three.
+    bool root(const char* name);
+    // False when `take` asked to stop.
+    bool element(const ArchiveReader& reader);
+    bool end(const char* name);
+    void text(const char* value) {
+        if (field_ != Field::None) {
+            text_ += value;
+        }
+    }
+
+  private:
+    bool gpxElement(const ArchiveReader& reader, const char* name);
+    void tcxElement(const char* name);
+    void kmlElement(const char* name);
+    void capture(Field field) {
+        field_ = field;
+        text_.clear();
+    }
+    void applyField();
+    void beginTrack();
+    bool endTrack();
+    void beginSegment();
+    void endPoint();
+    void pairKmlPoints();
+
+    int32_t defaultTzome_;
+    TrackFileCounts& counts_;
+    const std::function<bool(TrackHeader&)>& take_;
+    Kind kind_ = Kind::Unknown;
+    bool inTrack_ = false;
+    bool inPoint_ = false;
+    bool multiTrack_ = false;
+    int segments_ = 0;
+    int skipDepth_ = 0;  // inside a wpt or rte: their points are not the track's
+    Field field_ = Field::None;
+    std::string text_;
+    PendingPoint point_;
+    TrackHeader track_;  // the points' sdate hold UTC seconds until the track ends
+    std::optional<int32_t> fileTzome_;
+    std::optional<int32_t> firstOffset_;
+    std::vector<std::optional<IsoTime>> whens_;
+    std::vector<std::optional<double>> coords_;  // lon, lat, alt of each coord in turn
+};
+
+bool Parser::root(const char* name) {
+    if (is(name, "gpx")) {
+        kind_ = Kind::Gpx;
+    } else if (is(name, "TrainingCenterDatabase")) {
+        kind_ = Kind::Tcx;
+    } else if (is(name, "kml")) {
+        kind_ = Kind::Kml;
+    }
+    return kind_ != Kind::Unknown;
+}
+
+bool Parser::element(const ArchiveReader& reader) {
+    const char* name = reader.localName();
+    if (skipDepth_ > 0) {
+        skipDepth_ += reader.isEmptyElement() ? 0 : 1;
+        return true;
+    }
+    switch (kind_) {
+        case Kind::Gpx:
+            if (!gpxElement(reader, name)) {
+                return true;
+            }
+            break;
+        case Kind::Tcx:
+            tcxElement(name);
+            break;
+        case Kind::Kml:
+            kmlElement(name);
+            break;
+        case Kind::Unknown:
+            break;
+    }
+    // An empty element ends where it starts: the reader reports no end for it.
+    return !reader.isEmptyElement() || end(name);
+}
+
+// False when the element's content is passed over.
+bool Parser::gpxElement(const ArchiveReader& reader, const char* name) {
+    const bool own = is(reader.namespaceUri(), kVandrelGpxNamespace);
+    if (!inTrack_ && (is(name, "wpt") || is(name, "rte"))) {
+        ++(is(name, "wpt") ? counts_.waypoints : counts_.routes);
+        skipDepth_ = reader.isEmptyElement() ? 0 : 1;
+        return false;
+    }
+    if (is(name, "trk")) {
+        beginTrack();
+    } else if (inTrack_ && is(name, "trkseg")) {
+        beginSegment();
+    } else if (inTrack_ && is(name, "trkpt")) {
+        inPoint_ = true;
+        point_ = PendingPoint();
+        const auto lat = reader.attribute("lat");
+        const auto lon = reader.attribute("lon");
+        if (lat != nullptr) {
+            point_.lat = finiteNumber(reinterpret_cast<const char*>(lat.get()));
+        }
+        if (lon != nullptr) {
+            point_.lon = finiteNumber(reinterpret_cast<const char*>(lon.get()));
+        }
+    } else if (inPoint_) {
+        capture(is(name, "time")         ? Field::Time
+                : is(name, "ele")        ? Field::Ele
+                : own && is(name, "alt") ? Field::Alt
+                : own && is(name, "bar") ? Field::Bar
+                : own && is(name, "tmp") ? Field::Tmp
+                : is(name, "atemp")      ? Field::Atemp
+                                         : Field::None);
+    } else if (inTrack_ && own && is(name, "tzome")) {
+        capture(Field::Tzome);
+    }
+    return true;
+}
+
+void Parser::tcxElement(const char* name) {
+    if (is(name, "Activity") || is(name, "Course")) {
+        beginTrack();
+    } else if (inTrack_ && is(name, "Track")) {
+        beginSegment();
+    } else if (inTrack_ && is(name, "Trackpoint")) {
+        inPoint_ = true;
+        point_ = PendingPoint();
+    } else if (inPoint_) {
+        capture(is(name, "Time")               ? Field::Time
+                : is(name, "LatitudeDegrees")  ? Field::Lat
+                : is(name, "LongitudeDegrees") ? Field::Lon
+                : is(name, "AltitudeMeters")   ? Field::Ele
+                                               : Field::None);
+    }
+}
+
+void Parser::kmlElement(const char* name) {
+    if (is(name, "MultiTrack") && !inTrack_) {
+        beginTrack();
+        multiTrack_ = true;
+    } else if (is(name, "Track")) {
+        if (!inTrack_) {
+            beginTrack();
+        }
+        beginSegment();
+    } else if (inTrack_ && is(name, "when")) {
+        capture(Field::When);
+    } else if (inTrack_ && is(name, "coord")) {
+        capture(Field::Coord);
+    }
+}
+
+bool Parser::end(const char* name) {
+    if (skipDepth_ > 0) {
+        --skipDepth_;
+        return true;
+    }
+    if (field_ != Field::None) {
+        applyField();
+        field_ = Field::None;
+        return true;
+    }
+    switch (kind_) {
+        case Kind::Gpx:
+            if (inPoint_ && is(name, "trkpt")) {
+                endPoint();
+            } else if (inTrack_ && is(name, "trk")) {
+                return endTrack();
+            }
+            break;
+        case Kind::Tcx:
+            if (inPoint_ && is(name, "Trackpoint")) {
+                endPoint();
+            } else if (inTrack_ && (is(name, "Activity") || is(name, "Course"))) {
+                return endTrack();
+            }
+            break;
+        case Kind::Kml:
+            if (inTrack_ && is(name, "Track")) {
+                pairKmlPoints();
+                return multiTrack_ || endTrack();
+            }
+            if (inTrack_ && is(name, "MultiTrack")) {
+                return endTrack();
+            }
+            break;
+        case Kind::Unknown:
+            break;
+    }
+    return true;
+}
+
+void Parser::applyField() {
+    switch (field_) {
+        case Field::Time:
+            point_.time = parseIsoTime(text_);
+            break;
+        case Field::Lat:
+            point_.lat = finiteNumber(text_);
+            break;
+        case Field::Lon:
+            point_.lon = finiteNumber(text_);
+            break;
+        case Field::Ele:
+            point_.measure(text_, point_.ele);
+            break;
+        case Field::Alt:
+            point_.measure(text_, point_.alt);
+            break;
+        case Field::Bar:
+            point_.measure(text_, point_.bar);
+            break;
+        case Field::Tmp:
+            point_.measure(text_, point_.tmp);
+            break;
+        case Field::Atemp:
+            point_.measure(text_, point_.atemp);
+            break;
+        case Field::Tzome:
+            if (const auto tzome = parseNumber<int32_t>(text_);
+                tzome && std::abs(*tzome) <= 16 * 60) {
+                fileTzome_ = *tzome;
+            }
+            break;
+        case Field::When:
+            whens_.push_back(parseIsoTime(text_));
+            break;
+        case Field::Coord: {
+            // "lon lat alt", blank-separated; the altitude may be left out.
+            std::string_view rest = text_;
+            for (int i = 0; i < 3; ++i) {
+                const size_t start = rest.find_first_not_of(" \t\r\n");
+                rest.remove_prefix(std::min(start, rest.size()));
+                const size_t stop = std::min(rest.find_first_of(" \t\r\n"), rest.size());
+                coords_.push_back(stop > 0 ? finiteNumber(rest.substr(0, stop)) : std::nullopt);
+                rest.remove_prefix(stop);
+            }
+            break;
+        }
+        case Field::None:
+            break;
+    }
+}
+
+void Parser::beginTrack() {
+    inTrack_ = true;
+    multiTrack_ = false;
+    segments_ = 0;
+    track_ = TrackHeader();
+    fileTzome_.reset();
+    firstOffset_.reset();
+}
+
+void Parser::beginSegment() {
+    if (++segments_ > 1) {
+        ++counts_.segmentsJoined;
+    }
+    whens_.clear();
+    coords_.clear();
+}
+
+void Parser::endPoint() {
+    inPoint_ = false;
+    const PendingPoint& p = point_;
+    if (!p.time) {
+        ++counts_.pointsWithoutTime;
+        return;
+    }
+    if (!p.lat || !p.lon || std::fabs(*p.lat) > 90.0 || std::fabs(*p.lon) > 180.0) {
+        ++counts_.pointsWithoutPlace;
+        return;
+    }
+    if (p.badNumber) {
+        ++counts_.pointsImplausible;
+        return;
+    }
+    if (!firstOffset_ && p.time->offsetMinutes) {
+        firstOffset_ = p.time->offsetMinutes;
+    }
+    TrackPoint point;
+    point.lat = static_cast<float>(*p.lat);
+    point.lng = static_cast<float>(*p.lon);
+    point.sdate = p.time->utcSeconds;
+    // The program's own values are exact where ele is rounded and others have none.
+    point.alt = !std::isnan(p.alt) ? p.alt : p.ele;
+    point.bar = p.bar;
+    point.tmp = !std::isnan(p.tmp) ? p.tmp : p.atemp;
+    track_.points.push_back(std::move(point));
+}
+
+void Parser::pairKmlPoints() {
+    const size_t coords = coords_.size() / 3;
+    for (size_t i = 0; i < std::max(whens_.size(), coords); ++i) {
+        point_ = PendingPoint();
+        if (i < whens_.size()) {
+            point_.time = whens_[i];
+        }
+        if (i < coords) {
+            point_.lon = coords_[i * 3];
+            point_.lat = coords_[i * 3 + 1];
+            if (coords_[i * 3 + 2]) {
+                point_.ele = static_cast<float>(*coords_[i * 3 + 2]);
+            }
+        }
+        endPoint();
+    }
+    whens_.clear();
+    coords_.clear();
+}
+
+// The points get their local times, and a step no one could make is dropped as the download
+// drops it.
+bool Parser::endTrack() {
+    inTrack_ = false;
+    const int32_t tzome = fileTzome_ ? *fileTzome_ : firstOffset_ ? -*firstOffset_ : defaultTzome_;
+    std::vector<TrackPoint>& points = track_.points;
+    size_t kept = 0;
+    for (TrackPoint& point : points) {
+        point.sdate = localOleDate(point.sdate, tzome);
+        if (kept > 0 && !plausibleStep(points[kept - 1], point)) {
+            ++counts_.pointsImplausible;
+            continue;
+        }
+        points[kept++] = std::move(point);
+    }
+    points.resize(kept);
+    if (points.size() < 2) {
+        ++counts_.tracksTooShort;
+        return true;
+    }
+    track_.tzome = tzome;
+    return take_(track_);
+}
+
+}  // namespace
+
+TrackFileRead readTrackFile(ArchiveSource& source, const ThreadMessages& thread,
+                            int32_t defaultTzome, TrackFileCounts& counts,
+                            const std::function<bool(TrackHeader&)>& take) {
+    Parser parser(defaultTzome, counts, take);
+    ArchiveReader reader(source);
+    bool rootSeen = false;
+    int status = 0;
+    while ((status = reader.next()) == 1) {
+        switch (reader.nodeType()) {
+            case XML_READER_TYPE_ELEMENT:
+                if (!rootSeen) {
+                    rootSeen = true;
+                    if (!parser.root(reader.localName())) {
+                        return {false, "it is no GPX, TCX or KML document"};
+                    }
+                } else if (!parser.element(reader)) {
+                    return {};
+                }
+                break;
+            case XML_READER_TYPE_END_ELEMENT:
+                if (!parser.end(reader.localName())) {
+                    return {};
+                }
+                break;
+            case XML_READER_TYPE_TEXT:
+            case XML_READER_TYPE_CDATA:
+            case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
+                parser.text(reader.value());
+                break;
+            default:
+                break;
+        }
+    }
+    if (status < 0) {
+        return {false, source.refused().empty() ? reader.reason(thread) : source.refused()};
+    }
+    return {};
+}
+
+}  // namespace vandrel

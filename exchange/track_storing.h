@@ -1,0 +1,51 @@
+#pragma once
+// Storing a track read from a file (an archive or an imported track), one track at a time: each
+// track is its own write transaction, a stored track starting within one second is the same
+// track, and the user is asked before it is replaced. Where the track came from is recorded
+// beside it (store/track_origins.h).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/device_settings.h"
+#include "core/track_records.h"
+#include "core/user_prompt.h"
+#include "store/sqlite_db.h"
+
+namespace vandrel {
+
+// A point is kept when it lies less than 100 m a second from the last kept one; any step
+// under 100 m is kept, however short the time.
+bool plausibleStep(const TrackPoint& last, const TrackPoint& point);
+
+class TrackStoring {
+  public:
+    enum class Step { Stored, Replaced, Kept, Failed };
+
+    // settings give the clock of the messages; origin is recorded for each track stored.
+    TrackStoring(TrackDatabase& db, UserPrompt& prompt, const DeviceSettings& settings,
+                 std::string origin);
+
+    // Stores the track, with its summary computed, asking first when it is stored already
+    // (an answer of "always" holds for the tracks after it). beforeWrite runs once the track
+    // is to be written, inside its transaction; undo runs when the write then failed. Failed:
+    // a database failure, which error() tells; nothing of that track was stored, and the
+    // caller stops.
+    Step store(TrackHeader& track, const std::function<void()>& beforeWrite = {},
+               const std::function<void()>& undo = {});
+    const std::string& error() const { return error_; }
+    void setOrigin(std::string origin) { origin_ = std::move(origin); }
+
+  private:
+    bool write(TrackHeader& track, int replacing, const std::function<void()>& undo);
+
+    TrackDatabase& db_;
+    UserPrompt& prompt_;
+    DeviceSettings settings_;
+    std::string origin_;
+    bool alwaysOverwrite_ = false;
+    std::string error_;
+};
+
+}  // namespace vandrel

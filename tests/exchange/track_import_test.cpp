@@ -1,0 +1,260 @@
+// Importing the track files of other devices and programs: real recordings, TCX and KML, the
+// round trip through the program's own GPX, time zones, the overwrite question, files that
+// must store nothing, and formats read through gpsbabel.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "exchange/gpx_export.h"
+#include "exchange/track_import.h"
+#include "exchange/track_storing.h"
+#include "exchange_support.h"
+#include "scripted_prompt.h"
+#include "store/track_origins.h"
+
+namespace vandrel {
+namespace {
+
+using namespace testing;
+
+class TrackImport : public ::testing::Test {
+  protected:
+    TrackImport() {
+        db_.openStore(dir_ / "Vandrel.db");
+        options_.settings.TimeZone = 0;
+    }
+    ImportResult import(const std::filesystem::path& file) {
+        return importTrackFile(file, db_, prompt_, options_);
+    }
+    std::vector<TrackHeader> stored() { return db_.readTracksBetween(-1e9, 1e9); }
+    std::filesystem::path write(const std::string& name, const std::string& text) {
+        writeFile(dir_ / name, text);
+        return dir_ / name;
+    }
+
+    TempDir dir_;
+    TrackDatabase db_;
+    ScriptedPrompt prompt_;
+    ImportOptions options_;
+};
+
+std::string timeText(double localOle) {
+    SystemTime t;
+    VariantTimeToSystemTime(localOle, t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
+}
+
+TEST_F(TrackImport, RealRecordingsAreStoredTrackByTrackWithTheirValues) {
+    // Three trk in 14 segments, and waypoints beside them.
+    const ImportResult hills = import(testData("tracks/blue-hills.gpx"));
+    ASSERT_TRUE(hills.ok) << hills.error;
+    EXPECT_EQ(hills.stored, 3);
+    EXPECT_EQ(hills.counts.segmentsJoined, 11);
+    EXPECT_EQ(hills.pointsStored, 309 + 498 + 436);
+    EXPECT_GT(hills.counts.waypoints, 0);
+    // GPX 1.1 with fractions and a temperature on every point.
+    const ImportResult atemp = import(testData("tracks/atemp.gpx"));
+    ASSERT_TRUE(atemp.ok) << atemp.error;
+    EXPECT_EQ(atemp.stored, 1);
+    // A long GPX 1.0 track of four days.
+    const ImportResult dg100 = import(testData("tracks/dg100.gpx"));
+    ASSERT_TRUE(dg100.ok) << dg100.error;
+    EXPECT_EQ(dg100.stored, 1);
+    EXPECT_GT(dg100.pointsStored, 12000);
+
+    const std::vector<TrackHeader> tracks = stored();
+    ASSERT_EQ(tracks.size(), 5u);
+    // In start order: the third trk of blue-hills was recorded first.
+    EXPECT_EQ(timeText(tracks[0].stime), "2001-05-26 15:15:07");
+    const TrackHeader& winter = tracks[4];
+    EXPECT_EQ(timeText(winter.stime), "2023-02-05 06:41:48");
+    EXPECT_FLOAT_EQ(winter.points[0].alt, 285.65f);
+    EXPECT_FLOAT_EQ(winter.points[0].tmp, 1.4f);
+    EXPECT_FLOAT_EQ(winter.points[0].lat, 53.1374059897f);
+    EXPECT_EQ(originOf(db_, winter), "atemp.gpx");
+    EXPECT_EQ(importSummary(hills).rfind("3 tracks stored, ", 0), 0u) << importSummary(hills);
+}
+
+TEST_F(TrackImport, TcxActivitiesAndKmlTracksAreStored) {
+    // Four points ten minutes and about a kilometre apart, and one without a position (a
+    // heart rate alone), which is passed over and counted.
+    std::string tcx =
+        "<?xml version=\"1.0\"?>\n<TrainingCenterDatabase xmlns=\"http://example.invalid/tcx\">"
+        "<Activities><Activity Sport=\"Biking\"><Id>2024-05-01T07:00:00Z</Id>"
+        "<Lap StartTime=\"2024-05-01T07:00:00Z\"><Track>";
+    for (int i = 0; i < 4; ++i) {
+        tcx += "<Trackpoint><Time>2024-05-01T07:" + std::to_string(10 + i * 10) +
+               ":00Z</Time><Position><LatitudeDegrees>47.0" + std::to_string(i) +
+               "</LatitudeDegrees><LongitudeDegrees>8.5</LongitudeDegrees></Position>"
+               "<AltitudeMeters>410.5</AltitudeMeters></Trackpoint>";
+    }
+    tcx +=
+        "<Trackpoint><Time>2024-05-01T07:55:00Z</Time></Trackpoint>"
+        "</Track></Lap></Activity></Activities></TrainingCenterDatabase>\n";
+    const ImportResult activity = import(write("ride.tcx", tcx));
+    ASSERT_TRUE(activity.ok) << activity.error;
+    EXPECT_EQ(activity.stored, 1);
+    EXPECT_EQ(activity.pointsStored, 4);
+    EXPECT_EQ(activity.counts.pointsWithoutPlace, 1);
+
+    const std::string kml =
+        "<?xml version=\"1.0\"?><kml xmlns=\"http://www.opengis.net/kml/2.2\" "
+        "xmlns:gx=\"http://example.invalid/kml-ext\"><Document><Placemark><gx:Track>"
+        "<when>2024-06-01T10:00:00+02:00</when><when>2024-06-01T10:00:05+02:00</when>"
+        "<when>2024-06-01T10:00:10+02:00</when>"
+        "<gx:coord>8.5 47.0 400</gx:coord><gx:coord>8.5 47.0001 401</gx:coord>"
+        "<gx:coord>8.5 47.0002 402</gx:coord></gx:Track></Placemark></Document></kml>";
+    const ImportResult line = import(write("walk.kml", kml));
+    ASSERT_TRUE(line.ok) << line.error;
+    EXPECT_EQ(line.stored, 1);
+    const std::vector<TrackHeader> tracks = stored();
+    ASSERT_EQ(tracks.size(), 2u);
+    EXPECT_EQ(timeText(tracks[0].stime), "2024-05-01 07:10:00");
+    EXPECT_FLOAT_EQ(tracks[0].points[0].alt, 410.5f);
+    // The file's own offset: its local time and zone.
+    EXPECT_EQ(timeText(tracks[1].stime), "2024-06-01 10:00:00");
+    EXPECT_EQ(tracks[1].tzome, -120);
+    EXPECT_FLOAT_EQ(tracks[1].points[2].alt, 402.0f);
+}
+
+TEST_F(TrackImport, TheProgramsOwnGpxGivesBackTheSameStoredValues) {
+    TrackHeader track = makeTrack(50, oleDate(2011, 12, 20, 13, 5, 9), 22.5f, 114.25f, -480);
+    track.points[3].alt = 12.34f;
+    track.points[4].tmp = -7.25f;
+    track.points[5].bar = 987.6f;
+    std::vector<TrackHeader> one{track};
+    {
+        TrackDatabase first;
+        first.openStore(dir_ / "first.db");
+        TrackStoring storing(first, prompt_, options_.settings, "test");
+        storing.store(one[0]);
+        const TrackHeader saved = first.readTracksBetween(-1e9, 1e9).at(0);
+        ASSERT_TRUE(exportGpx(dir_ / "out.gpx", saved).ok);
+    }
+    TrackDatabase second;
+    second.openStore(dir_ / "second.db");
+    // A setting in another zone: the file's own zone rules.
+    options_.settings.TimeZone = 300;
+    const ImportResult result = importTrackFile(dir_ / "out.gpx", second, prompt_, options_);
+    ASSERT_TRUE(result.ok) << result.error;
+    TrackDatabase first;
+    first.openStore(dir_ / "first.db");
+    const TrackHeader before = first.readTracksBetween(-1e9, 1e9).at(0);
+    const TrackHeader after = second.readTracksBetween(-1e9, 1e9).at(0);
+    EXPECT_EQ(after.tzome, -480);
+    EXPECT_EQ(after.stime, before.stime);
+    EXPECT_EQ(after.dist, before.dist);
+    ASSERT_EQ(after.points.size(), before.points.size());
+    for (size_t i = 0; i < before.points.size(); ++i) {
+        const TrackPoint& a = before.points[i];
+        const TrackPoint& b = after.points[i];
+        EXPECT_EQ(std::tie(a.sdate, a.lat, a.lng, a.alt, a.bar, a.tmp, a.dist),
+                  std::tie(b.sdate, b.lat, b.lng, b.alt, b.bar, b.tmp, b.dist))
+            << "point " << i;
+    }
+}
+
+TEST_F(TrackImport, UtcTimesBecomeLocalInTheSettingsZone) {
+    const std::string gpx =
+        "<gpx version=\"1.1\"><trk><trkseg>"
+        "<trkpt lat=\"35.0\" lon=\"139.0\"><time>2024-03-10T23:30:00Z</time></trkpt>"
+        "<trkpt lat=\"35.0001\" lon=\"139.0\"><time>2024-03-10T23:30:05Z</time></trkpt>"
+        "<trkpt lat=\"35.0002\" lon=\"139.0\"></trkpt>"
+        "</trkseg></trk></gpx>";
+    const std::filesystem::path file = write("utc.gpx", gpx);
+    options_.settings.TimeZone = -540;  // UTC+09:00
+    ImportResult result = import(file);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.counts.pointsWithoutTime, 1);
+    EXPECT_NE(importSummary(result).find("1 point without a time skipped"), std::string::npos);
+    TrackDatabase west;
+    west.openStore(dir_ / "west.db");
+    options_.settings.TimeZone = 300;  // UTC-05:00
+    result = importTrackFile(file, west, prompt_, options_);
+    ASSERT_TRUE(result.ok) << result.error;
+    const TrackHeader east = stored().at(0);
+    EXPECT_EQ(timeText(east.stime), "2024-03-11 08:30:00");
+    EXPECT_EQ(east.tzome, -540);
+    const TrackHeader western = west.readTracksBetween(-1e9, 1e9).at(0);
+    EXPECT_EQ(timeText(western.stime), "2024-03-10 18:30:00");
+    EXPECT_EQ(western.tzome, 300);
+    // The exported file names the same moment in UTC again.
+    EXPECT_EQ(gpxUtcTime(western.stime, western.tzome), "2024-03-10T23:30:00Z");
+}
+
+TEST_F(TrackImport, EachOverwriteAnswerDoesWhatItSays) {
+    const std::filesystem::path file = testData("tracks/blue-hills.gpx");
+    ASSERT_TRUE(import(file).ok);
+    prompt_.overwriteAnswers = {OverwriteAnswer::Ok, OverwriteAnswer::Overwrite,
+                                OverwriteAnswer::Ok};
+    ImportResult again = import(file);
+    EXPECT_EQ(again.kept, 2);
+    EXPECT_EQ(again.replaced, 1);
+    EXPECT_EQ(again.stored, 0);
+    EXPECT_NE(importSummary(again).find("2 skipped as already stored"), std::string::npos);
+    prompt_.said.clear();
+    prompt_.overwriteAnswers = {OverwriteAnswer::AlwaysOverwrite};
+    again = import(file);
+    EXPECT_EQ(again.replaced, 3);
+    EXPECT_EQ(prompt_.said.size(), 1u);
+    EXPECT_EQ(stored().size(), 3u);
+}
+
+TEST_F(TrackImport, HostileFilesAreRefusedWithAReasonAndStoreNothing) {
+    const std::string good = readFile(testData("tracks/blue-hills.gpx"));
+    std::string whitespace = "<gpx>";
+    whitespace.append(100u << 20, ' ');
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"cut.gpx", good.substr(0, good.size() / 2)},
+        {"text.gpx", "this is no track at all\n"},
+        {"dtd.gpx",
+         "<?xml version=\"1.0\"?><!DOCTYPE gpx SYSTEM \"http://x.invalid/g.dtd\">"
+         "<gpx><trk><trkseg/></trk></gpx>"},
+        {"laughs.gpx",
+         "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
+         "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">]>"
+         "<gpx>&lol2;</gpx>"},
+        {"space.gpx", whitespace},
+        {"other.gpx", "<?xml version=\"1.0\"?><track timezone=\"0\"><item/></track>"},
+    };
+    for (const auto& [name, text] : files) {
+        const ImportResult result = import(write(name, text));
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_NE(result.error.find(name), std::string::npos) << result.error;
+    }
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.gpx").c_str(), 0600), 0);
+    const ImportResult fifo = import(dir_ / "fifo.gpx");
+    EXPECT_FALSE(fifo.ok);
+    EXPECT_NE(fifo.error.find("fifo.gpx"), std::string::npos);
+    EXPECT_TRUE(stored().empty());
+}
+
+TEST_F(TrackImport, OtherFormatsGoThroughGpsbabelOrNameThePackage) {
+    const std::filesystem::path igc = dir_ / "flight.igc";
+    options_.gpsbabel = "/nonexistent/gpsbabel";
+    write("flight.igc", "AXXX\r\n");
+    const ImportResult missing = import(igc);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.error.find("install the package gpsbabel"), std::string::npos)
+        << missing.error;
+    if (!hasTool("gpsbabel")) {
+        GTEST_SKIP() << "gpsbabel is not installed";
+    }
+    options_.gpsbabel = "gpsbabel";
+    ASSERT_EQ(runTool("gpsbabel -i gpx -f '" + testData("tracks/atemp.gpx").string() +
+                      "' -o igc -F '" + igc.string() + "'")
+                  .exitCode,
+              0);
+    const ImportResult result = import(igc);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.stored, 1);
+    EXPECT_EQ(timeText(stored().at(0).stime), "2023-02-05 06:41:48");
+}
+
+}  // namespace
+}  // namespace vandrel
