@@ -81,8 +81,13 @@ fs::path vendorFolder(const fs::path& base, const fs::path& rest) {
     if (part == rest.end() || *part != "vendor" || ++part == rest.end()) {
         return {};
     }
+    // Only a link in the program's own vendor folder, not a vendor folder that is a link.
     std::error_code ec;
-    fs::path folder = fs::canonical(base / "vendor" / *part, ec);
+    fs::path vendor = fs::canonical(base / "vendor", ec);
+    if (ec || vendor != fs::canonical(base, ec) / "vendor") {
+        return {};
+    }
+    fs::path folder = fs::canonical(vendor / *part, ec);
     return ec ? fs::path() : folder;
 }
 
