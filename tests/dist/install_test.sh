@@ -73,6 +73,11 @@ in_root apt-get update -qq
 DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -qq man-db xvfb xauth x11-utils \
   >/dev/null
 if $prepare; then
+  # The package's libraries fetched ahead (not installed: apt still resolves the package's own
+  # dependencies when it installs it).
+  DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -qq --download-only \
+    libwebkit2gtk-4.1-0 libgtk-3-0 libsoup-3.0-0 libgumbo1 libtinyxml2-9 libminizip1 \
+    libsqlite3-0 libxml2 libjs-leaflet fonts-dejavu-core bubblewrap >/dev/null || true
   echo "install test: root ready in $root"
   exit 0
 fi
