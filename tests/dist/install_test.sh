@@ -64,8 +64,7 @@ mount --bind /dev "$root/dev" && mounts+=("$root/dev")
 mount -t tmpfs shm "$root/dev/shm" && mounts+=("$root/dev/shm")
 in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
 as_user() {
-  chroot --userspec=tester:tester "$root" env -i PATH=/usr/bin:/bin HOME=/home/tester \
-    LANG=C.UTF-8 "$@"
+  chroot --userspec="$user" "$root" env -i PATH=/usr/bin:/bin HOME=/home/tester LANG=C.UTF-8 "$@"
 }
 
 # The tools of the test itself, then the package, whose dependencies apt resolves alone.
@@ -86,6 +85,7 @@ DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -qq "/tmp/$(basename "
   fail "apt-get install of the package failed"
 in_root dpkg -L vandrel >"$out/files"
 in_root id tester >/dev/null 2>&1 || in_root useradd -m tester
+user=$(in_root id -u tester):$(in_root id -g tester)
 in_root find /usr -printf '%p %T@ %s\n' | sort >"$out/usr.before"
 
 for program in vandrel vandrel-cli vandrel-sim; do
