@@ -84,7 +84,9 @@ cp "$deb" "$root/tmp/"
 DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -qq "/tmp/$(basename "$deb")" ||
   fail "apt-get install of the package failed"
 in_root dpkg -L vandrel >"$out/files"
-in_root id tester >/dev/null 2>&1 || in_root useradd -m tester
+# A new user each run, with an empty home.
+in_root userdel -r tester >/dev/null 2>&1 || true
+in_root useradd -m tester
 user=$(in_root id -u tester):$(in_root id -g tester)
 in_root find /usr -printf '%p %T@ %s\n' | sort >"$out/usr.before"
 
@@ -105,7 +107,7 @@ cat >"$root/tmp/show.sh" <<'SCRIPT'
 vandrel --device "$HOME/logger.img" 2>"$HOME/vandrel.err" &
 pid=$!
 i=0
-while [ $i -lt 90 ] && [ ! -f /tmp/fb/shown ]; do
+while [ $i -lt 180 ] && [ ! -f /tmp/fb/shown ]; do
   kill -0 $pid 2>/dev/null || { echo "vandrel ended"; exit 1; }
   sleep 1
   i=$((i + 1))
@@ -121,14 +123,17 @@ rm -rf "$root/tmp/fb" && mkdir -p "$root/tmp/fb" && chmod 1777 "$root/tmp/fb"
 (
   # Watches the frame buffer from outside: the pages are drawn when the screen holds a picture
   # of many colours (the map's outline, the icons and the text), not a blank window.
+  # The outline arrives a moment after the page: the picture must also have stopped changing.
+  before=0
   for _ in $(seq 90); do
-    sleep 1
+    sleep 2
     colours=$(xwdtopnm "$root/tmp/fb/Xvfb_screen0" 2>/dev/null | ppmhist -noheader 2>/dev/null |
                 wc -l)
-    if [ "${colours:-0}" -gt 2000 ]; then
+    if [ "${colours:-0}" -gt 2000 ] && [ "$colours" = "$before" ]; then
       touch "$root/tmp/fb/shown"
       exit 0
     fi
+    before=${colours:-0}
   done
 ) &
 watcher=$!
@@ -149,7 +154,9 @@ left=()
 while read -r file; do
   [ "$file" = /. ] && continue
   if [ -e "$root$file" ] || [ -L "$root$file" ]; then
-    [ -d "$root$file" ] && [ ! -L "$root$file" ] && [ -n "$(ls -A "$root$file")" ] && continue
+    # A folder another package owns (hicolor-icon-theme's icon folders) stays.
+    [ -d "$root$file" ] && [ ! -L "$root$file" ] && in_root dpkg -S "$file" >/dev/null 2>&1 &&
+      continue
     left+=("$file")
   fi
 done <"$out/files"
