@@ -30,6 +30,11 @@ if git -C "$root" rev-parse --git-dir >/dev/null 2>&1; then
 else
   tar -C "$root" --exclude=./build --exclude=./.git -cf - . | tar -xf - -C "$src"
 fi
+# Every file of the copy dated as the commit, whenever and wherever it was checked out: the
+# files the package takes as they are (the copyright) keep that date.
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+  find "$src" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+fi
 # A second build of the same sources takes its objects from the cache: the same compiler
 # output, so the package stays byte for byte the same.
 if command -v ccache >/dev/null; then
