@@ -42,8 +42,10 @@ while read -r level _ tag _; do
 done < <(grep -E '^[IP]: ' "$work/lintian" | sort -u -k3,3)
 
 dpkg-deb -x "$deb" "$work/root"
+# Control flow protection cannot show on Debian 12: its C library's start files carry no IBT or
+# SHSTK mark, so no program linked there has them (/usr/bin/ls neither); all else must be there.
 for program in vandrel vandrel-cli vandrel-sim; do
-  hardening-check "$work/root/usr/bin/$program" || fail "hardening-check $program"
+  hardening-check --nocfprotection "$work/root/usr/bin/$program" || fail "hardening-check $program"
 done
 app=org.vandrel.vandrel
 desktop=$work/root/usr/share/applications/$app.desktop
