@@ -239,23 +239,13 @@ function outlineRing(ring) {
   // no longer reaches is not projected again at the end of a zoom.
   map.on('viewreset zoomend moveend resize', update);
   update();
-  if (typeof topojson !== 'undefined' && window.fetch) {
+  if (typeof vandrelOutline !== 'undefined' && window.fetch) {
     fetch('offline/countries-110m.json')
         .then(function (response) { return response.json(); })
         .then(function (world) {
-          var rings = [];
-          var feature = topojson.feature(world, world.objects.land);
-          (feature.features || [feature]).forEach(function (f) {
-            var polygons = f.geometry.type === 'Polygon' ? [f.geometry.coordinates] :
-                f.geometry.coordinates;
-            polygons.forEach(function (polygon) {
-              polygon.forEach(function (ring) { rings.push(outlineRing(ring)); });
-            });
-          });
-          var mesh = topojson.mesh(world, world.objects.countries, function (a, b) {
-            return a !== b;
-          });
-          setShapes(rings, mesh.coordinates.map(unwrapLongitudes));
+          var rings = vandrelOutline.landRings(world, world.objects.land).map(outlineRing);
+          var borders = vandrelOutline.sharedBorders(world, world.objects.countries);
+          setShapes(rings, borders.map(unwrapLongitudes));
           map.attributionControl.addAttribution('Natural Earth');
         })
         .catch(function () {

@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "core/licence_notice.h"
 #include "store/sqlite_db.h"
 
 namespace {
@@ -49,7 +50,7 @@ int run(int argc, char** argv) {
     using namespace vandrel::cli;
     CLI::App app{"Vandrel: download and manage the tracks of a GPS data logger"};
     app.require_subcommand(1);
-    app.set_version_flag("--version", "vandrel-cli " VANDREL_VERSION);
+    app.set_version_flag("--version", "vandrel-cli " VANDREL_VERSION "\n" VANDREL_LICENCE_NOTICE);
     Context context;
     app.add_option("--data-dir", context.dataDir,
                    "Program folder (Vandrel.db, settings.xml, temp.hdr, temp.log)");

@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 build=build/release
+. scripts/release_flags.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANDREL_TESTS=OFF >/dev/null
 demo=${VANDREL_DEMO_DIR:-demo}
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

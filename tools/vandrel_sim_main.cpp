@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/licence_notice.h"
 #include "device/log_layout.h"
 #include "tools/sim/logger_image.h"
 
@@ -192,7 +193,7 @@ void addCreateOptions(CLI::App& create, CreateOptions& o) {
 int main(int argc, char** argv) {
     CLI::App app{"vandrel-sim: writes and describes logger volume images"};
     app.require_subcommand(1);
-    app.set_version_flag("--version", "vandrel-sim " VANDREL_VERSION);
+    app.set_version_flag("--version", "vandrel-sim " VANDREL_VERSION "\n" VANDREL_LICENCE_NOTICE);
     CreateOptions createOptions;
     CLI::App* create = app.add_subcommand("create", "write a new logger volume image");
     addCreateOptions(*create, createOptions);

@@ -3,7 +3,8 @@
 // program (Html/, images/, pois/, matched without regard to case as the pages write them) and
 // the photos attached to track points (photos/NAME, only files directly in the program's
 // photos folder, which the track map shows as ../photos/NAME). Nothing outside those folders
-// is ever served: no "..", no absolute path, no link that resolves elsewhere.
+// is ever served: no "..", no absolute path, no link that resolves elsewhere, but for the
+// link to a system library at Html/vendor/NAME.
 
 #include <cstring>
 #include <filesystem>
@@ -62,6 +63,32 @@ void finish(WebKitURISchemeRequest* request, std::string bytes, const std::strin
     webkit_uri_scheme_request_finish_with_response(request, response);
     g_object_unref(response);
     g_object_unref(stream);
+}
+
+bool inside(const fs::path& file, const fs::path& folder) {
+    if (folder.empty()) {
+        return false;
+    }
+    auto within = file.lexically_relative(folder);
+    return !within.empty() && *within.begin() != "..";
+}
+
+// Html/vendor/NAME may be a link to a library where the system keeps it (Leaflet of the
+// system's package): files below that link are served from where it leads, and nothing else
+// outside the program's folders.
+fs::path vendorFolder(const fs::path& base, const fs::path& rest) {
+    auto part = rest.begin();
+    if (part == rest.end() || *part != "vendor" || ++part == rest.end()) {
+        return {};
+    }
+    // Only a link in the program's own vendor folder, not a vendor folder that is a link.
+    std::error_code ec;
+    fs::path vendor = fs::canonical(base / "vendor", ec);
+    if (ec || vendor != fs::canonical(base, ec) / "vendor") {
+        return {};
+    }
+    fs::path folder = fs::canonical(vendor / *part, ec);
+    return ec ? fs::path() : folder;
 }
 
 void fail(WebKitURISchemeRequest* request) {
@@ -218,9 +245,11 @@ bool WebRenderer::serveFile(const std::string& path, std::string& bytes, std::st
     if (ec || !fs::is_regular_file(file, ec)) {
         return false;
     }
-    auto within = file.lexically_relative(canonicalBase);
-    if (within.empty() || *within.begin() == ".." ||
-        (photos && std::distance(within.begin(), within.end()) != 1)) {
+    if (photos && file.parent_path() != canonicalBase) {
+        return false;
+    }
+    const bool html = ui::equalsIgnoreCase(first, "Html");
+    if (!inside(file, canonicalBase) && !(html && inside(file, vendorFolder(base, rest)))) {
         return false;
     }
     std::ifstream in(file, std::ios::binary);

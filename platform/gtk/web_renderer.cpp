@@ -3,6 +3,7 @@
 #include <span>
 
 #include "platform/gtk/json_text.h"
+#include "platform/gtk/sandbox_probe.h"
 #include "ui/controls.h"
 #include "ui/resources.h"
 
@@ -71,10 +72,9 @@ WebKitWebContext* programContext() {
         WebKitWebContext* c = webkit_web_context_new_with_website_data_manager(data);
         g_object_unref(data);
         webkit_web_context_set_cache_model(c, WEBKIT_CACHE_MODEL_WEB_BROWSER);
-        // The web process runs sandboxed wherever bubblewrap is there to do it.
-        gchar* bwrap = g_find_program_in_path("bwrap");
-        webkit_web_context_set_sandbox_enabled(c, bwrap != nullptr);
-        g_free(bwrap);
+        // The web process runs sandboxed wherever bubblewrap can build the sandbox; asked once,
+        // before the first web process starts, so that none is started twice.
+        webkit_web_context_set_sandbox_enabled(c, sandboxWorks());
         registerProgramScheme(c);
         ui::setHighContrastQuery(desktopHighContrast);
         return c;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "core/licence_notice.h"
 #include "core/program_path.h"
 #include "flows/session.h"
 #include "platform/gtk/shell/gtk_shell.h"
@@ -17,16 +18,17 @@ int main(int argc, char** argv) {
     std::string dataDir;
     std::string device;
     CLI::App options{"Vandrel: the desktop companion of the GPS data logger", "vandrel"};
-    options.set_version_flag("--version", "vandrel " VANDREL_VERSION);
+    options.set_version_flag("--version", "vandrel " VANDREL_VERSION "\n" VANDREL_LICENCE_NOTICE);
     options.add_option("--data-dir", dataDir, "Folder of Vandrel.db and settings.xml");
     options.add_option("--device", device,
                        "Logger to use: a block device, a mount point holding Id.txt, or an image");
     CLI11_PARSE(options, argc, argv);
 
-    // The window's class (WM_CLASS "vandrel", "Vandrel"; the Wayland app id "vandrel") is what
-    // the desktop matches against vandrel.desktop to group the window under its launcher and
-    // show its icon: fixed here rather than taken from argv[0], which a link may rename.
-    g_set_prgname("vandrel");
+    // The window's class (WM_CLASS "org.vandrel.vandrel", "Vandrel"; the Wayland app id
+    // "org.vandrel.vandrel") is what the desktop matches against org.vandrel.vandrel.desktop to
+    // group the window under its launcher and show its icon: fixed here rather than taken from
+    // argv[0], which a link may rename.
+    g_set_prgname("org.vandrel.vandrel");
     gdk_set_program_class("Vandrel");
     if (!gtk_init_check(&argc, &argv)) {
         std::cerr << "vandrel: cannot open the display" << std::endl;
