@@ -9,6 +9,7 @@
 #include "flows/stored_track_queries.h"
 #include "flows/track_files.h"
 #include "map/map_bridge.h"
+#include "map/map_source_choice.h"
 #include "map/map_widget.h"
 #include "tracks/point_list.h"
 #include "tracks/track_list_row.h"
@@ -93,6 +94,9 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
 void CPageTrack::init() {
     ui::PageWindow::init();
     mapEvents_.setWindow(this);
+    mapEvents_.sourceChosen = [this](const std::string& name) {
+        map::keepMapSource(mapService_, name);
+    };
     if (ui::BrowserHost* host = map()) {
         dispatch_.attach(*host);
         map::navigateMap(*this, map::kPlaceholderPage);
@@ -148,6 +152,7 @@ void CPageTrack::init() {
             writeMonthLabel();
         }
         RefreshTrackPage();
+        map::MapBridge(map()).setScaleUnits(session_.settings.Length != 0);
     });
     // A flow about to replace or delete stored tracks: the replay stops and lets go of them.
     session_.playbackStop.add([this, alive = aliveToken()] {
@@ -192,9 +197,8 @@ void CPageTrack::mapLoaded() {
     MapsLoaded = true;
     if (ui::BrowserHost* host = map()) {
         host->enable(true);
-        const map::MapService& service = mapService_;
         const map::MapBridge bridge(host);
-        bridge.useTiles(service.tiles, service.attribution);
+        map::showMapSources(bridge, mapService_, session_.settings);
         bridge.setCenter(0, 0, 2);
     }
 }
