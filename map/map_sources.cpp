@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "core/atomic_file.h"
-#include "core/units.h"
 #include "map/map_service.h"
 
 namespace vandrel::map {
@@ -18,9 +17,15 @@ bool isTemplate(const std::string& tiles) {
            tiles.find("{y}") != std::string::npos;
 }
 
+// Each number in its shortest exact form, without the locale.
 std::string boundsText(const TileBounds& b) {
-    return FormatScriptNumber(b.west, 6) + "," + FormatScriptNumber(b.south, 6) + "," +
-           FormatScriptNumber(b.east, 6) + "," + FormatScriptNumber(b.north, 6);
+    std::string text;
+    for (double value : {b.west, b.south, b.east, b.north}) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        text += (text.empty() ? "" : ",") + std::string(digits, end);
+    }
+    return text;
 }
 
 }  // namespace
@@ -77,7 +82,7 @@ void MapSources::load() {
             }
         } else if (std::string_view(e->Name()) == "file" && e->Attribute("path") != nullptr) {
             const std::size_t before = sources_.size();
-            if (addFile(e->Attribute("path"), true, error).empty()) {
+            if (addFileSource(e->Attribute("path"), true, error).empty()) {
                 problems_.push_back(error);
             } else if (name != nullptr && find(name) == nullptr) {
                 sources_[before].name = name;
@@ -175,6 +180,17 @@ bool MapSources::addService(const std::string& name, const std::string& tiles,
 
 std::string MapSources::addFile(const std::filesystem::path& path, bool keep,
                                 std::string& error) {
+    const std::size_t before = sources_.size();
+    std::string name = addFileSource(path, keep, error);
+    if (sources_.size() > before && keep && !save(error)) {
+        sources_.pop_back();
+        return {};
+    }
+    return name;
+}
+
+std::string MapSources::addFileSource(const std::filesystem::path& path, bool keep,
+                                      std::string& error) {
     const std::filesystem::path absolute = std::filesystem::absolute(path);
     for (const MapSource& source : sources_) {
         if (source.file && source.file->path() == absolute) {
@@ -198,10 +214,6 @@ std::string MapSources::addFile(const std::filesystem::path& path, bool keep,
     source.user = true;
     source.kept = keep;
     sources_.push_back(std::move(source));
-    if (keep && !save(error)) {
-        sources_.pop_back();
-        return {};
-    }
     return sources_.back().name;
 }
 

@@ -73,6 +73,8 @@ class MapSources {
 
   private:
     bool save(std::string& error) const;
+    // addFile without saving (as the file is read).
+    std::string addFileSource(const std::filesystem::path& path, bool keep, std::string& error);
     void load();
     std::string uniqueName(std::string name) const;
 
