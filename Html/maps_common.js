@@ -273,9 +273,10 @@ function showTilesOffline() {
   offlineNote.show('Map tiles offline - showing the built-in world outline');
 }
 
-// A tile layer of a source: {tiles, attribution, minZoom, maxZoom, bounds, offline}. Past the
-// source's largest zoom its tiles are enlarged rather than asked for: a service's policy (and
-// a file's contents) end there.
+// A tile layer of a source: {tiles, attribution, minZoom, maxZoom, bounds, offline}. Outside
+// the source's zoom range (a service's policy, a file's contents end there) and its bounds no
+// tile is asked for and the outline shows. Leaflet enlarges tiles past their zoom only with 3-D
+// transforms, which these pages turn off.
 function showTiles(source) {
   if (tiles) {
     map.removeLayer(tiles);
@@ -285,7 +286,7 @@ function showTiles(source) {
   if (!source || !source.tiles) {
     return;
   }
-  var options = {maxZoom: 19, maxNativeZoom: source.maxZoom, minZoom: source.minZoom || 0,
+  var options = {maxZoom: source.maxZoom, minZoom: source.minZoom || 0,
                  attribution: escapeHtml(source.attribution || '')};
   if (source.bounds) {
     options.bounds = source.bounds;
@@ -331,13 +332,16 @@ var sourceChoice = (function () {
   var control = L.control({position: 'topright'});
   control.onAdd = function () { return select; };
   control.addTo(map);
-  select.addEventListener('change', function () {
-    if (showSource(select.value)) {
-      tellProgram('onmapsource', select.value);
-    }
-  });
+  select.addEventListener('change', function () { chooseMapSource(select.value); });
   return select;
 })();
+
+// What the choice on the map does: that source shown, and the program told to keep it.
+function chooseMapSource(name) {
+  if (showSource(String(name))) {
+    tellProgram('onmapsource', String(name));
+  }
+}
 
 function sourceOf(element) {
   var bounds = (element.getAttribute('bounds') || '').split(',').map(num);
@@ -396,14 +400,14 @@ function setScaleUnits(units) {
 }
 setScaleUnits('metric');
 
-// Read-only answers for the program's tests: the shown source as "name|minZoom|maxNativeZoom|
-// south,west,north,east", and the scale bar's text.
+// Read-only answers for the program's tests: the shown source as "name|minZoom|maxZoom|
+// west,south,east,north", and the scale bar's text.
 function shownSource() {
   if (!tiles) {
     return '';
   }
   var o = tiles.options;
-  return tiles.source.name + '|' + o.minZoom + '|' + o.maxNativeZoom + '|' +
+  return tiles.source.name + '|' + o.minZoom + '|' + o.maxZoom + '|' +
       (o.bounds ? o.bounds.toBBoxString() : '');
 }
 
