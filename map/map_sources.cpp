@@ -62,7 +62,8 @@ const MapSource* MapSources::find(const std::string& name) const {
 void MapSources::load() {
     tinyxml2::XMLDocument doc;
     std::error_code ec;
-    if (!std::filesystem::exists(store_, ec) || doc.LoadFile(store_.c_str()) != tinyxml2::XML_SUCCESS) {
+    if (!std::filesystem::exists(store_, ec) ||
+        doc.LoadFile(store_.c_str()) != tinyxml2::XML_SUCCESS) {
         return;
     }
     const tinyxml2::XMLElement* root = doc.FirstChildElement("mapsources");
@@ -76,8 +77,8 @@ void MapSources::load() {
         if (std::string_view(e->Name()) == "service" && name != nullptr) {
             const char* attribution = e->Attribute("attribution");
             if (!addService(name, e->Attribute("tiles") != nullptr ? e->Attribute("tiles") : "",
-                            attribution != nullptr ? attribution : "", e->IntAttribute("maxzoom", 19),
-                            error)) {
+                            attribution != nullptr ? attribution : "",
+                            e->IntAttribute("maxzoom", 19), error)) {
                 problems_.push_back(error);
             }
         } else if (std::string_view(e->Name()) == "file" && e->Attribute("path") != nullptr) {
@@ -178,8 +179,7 @@ bool MapSources::addService(const std::string& name, const std::string& tiles,
     return true;
 }
 
-std::string MapSources::addFile(const std::filesystem::path& path, bool keep,
-                                std::string& error) {
+std::string MapSources::addFile(const std::filesystem::path& path, bool keep, std::string& error) {
     const std::size_t before = sources_.size();
     std::string name = addFileSource(path, keep, error);
     if (sources_.size() > before && keep && !save(error)) {

@@ -35,7 +35,7 @@ int zoomOf(const std::string& text, int fallback) {
     char* end = nullptr;
     const long zoom = std::strtol(text.c_str(), &end, 10);
     return end != text.c_str() && *end == '\0' && zoom >= 0 && zoom <= 24 ? static_cast<int>(zoom)
-                                                                         : fallback;
+                                                                          : fallback;
 }
 
 }  // namespace
@@ -51,8 +51,8 @@ std::unique_ptr<MbtilesFile> MbtilesFile::open(const std::filesystem::path& path
     // Read-only and immutable: the program never writes the user's map, and SQLite takes no
     // locks on a file that another program might be copying.
     const std::string uri = "file:" + path.string() + "?immutable=1";
-    const int rc = sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     std::unique_ptr<MbtilesFile> file(new MbtilesFile(path, db));
     std::string reason = rc == SQLITE_OK ? file->check() : sqlite3_errstr(rc);
     if (!reason.empty()) {

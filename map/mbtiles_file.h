@@ -43,8 +43,7 @@ class MbtilesFile {
     // The file opened and checked, or null with `error` saying why ("PATH is not an offline
     // map file (MBTiles): REASON"). A file cut short, one that is not SQLite or lacks a table
     // is refused here rather than failing tile by tile.
-    static std::unique_ptr<MbtilesFile> open(const std::filesystem::path& path,
-                                             std::string& error);
+    static std::unique_ptr<MbtilesFile> open(const std::filesystem::path& path, std::string& error);
     ~MbtilesFile();
     MbtilesFile(const MbtilesFile&) = delete;
     MbtilesFile& operator=(const MbtilesFile&) = delete;

@@ -3,8 +3,8 @@
 // program (Html/, images/, pois/, matched without regard to case as the pages write them) and
 // the photos attached to track points (photos/NAME, only files directly in the program's
 // photos folder, which the track map shows as ../photos/NAME), and what the owner answers under
-// a prefix of its own (the offline map files' tiles, read from the file). Nothing outside those folders
-// is ever served: no "..", no absolute path, no link that resolves elsewhere.
+// a prefix of its own (the offline map files' tiles, read from the file). Nothing outside those
+// folders is ever served: no "..", no absolute path, no link that resolves elsewhere.
 
 #include <cstring>
 #include <filesystem>

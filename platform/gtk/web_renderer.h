@@ -43,8 +43,8 @@ class WebRenderer : public ui::RenderLink {
     void serveFolder(const std::string& prefix, const std::filesystem::path& folder);
     // Answers requests under vandrel://app/PREFIX/ with what `answer` gives for the rest of
     // the path (the offline map files' tiles), or "not found" when it gives nothing.
-    using Answer = std::function<bool(const std::string& rest, std::string& bytes,
-                                      std::string& mime)>;
+    using Answer =
+        std::function<bool(const std::string& rest, std::string& bytes, std::string& mime)>;
     void serveAnswers(const std::string& prefix, Answer answer) {
         answers_[prefix] = std::move(answer);
     }

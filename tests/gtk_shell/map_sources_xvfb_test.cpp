@@ -21,16 +21,15 @@ int percentOf(GdkPixbuf* shot, Rgb colour) {
 }
 
 ::testing::AssertionResult chooseSource(const std::string& name) {
-    return mapAnswers(trackPage(), "chooseMapSource", {name}, [](const std::string&) {
-        return true;
-    });
+    return mapAnswers(trackPage(), "chooseMapSource", {name},
+                      [](const std::string&) { return true; });
 }
 
 std::string centreNow() {
     std::string said;
-    EXPECT_TRUE(mapAnswers(trackPage(), "mapCenter", {}, [](const std::string& t) {
-        return latLng(t).has_value();
-    }, &said));
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "mapCenter", {}, [](const std::string& t) { return latLng(t).has_value(); },
+        &said));
     return said;
 }
 
@@ -40,7 +39,8 @@ TEST(MapSources, TheTopographicMapIsAskedAsTheProgramAndKeepsTheTrackInPlace) {
     const std::string before = centreNow();
     ASSERT_TRUE(chooseSource(map::kTopoSource));
     EXPECT_TRUE(screenUntil("map-topographic", [](GdkPixbuf* shot) {
-        return percentOf(shot, kTopoGreen) > 40 && pixelsNear(shot, mapElement(), {212, 32, 32}) > 50;
+        return percentOf(shot, kTopoGreen) > 40 &&
+               pixelsNear(shot, mapElement(), {212, 32, 32}) > 50;
     }));
     EXPECT_TRUE(mapLineHolds(600));
     const std::optional<LatLng> at = latLng(before);
@@ -60,9 +60,9 @@ TEST(MapSources, TheTopographicMapIsAskedAsTheProgramAndKeepsTheTrackInPlace) {
 TEST(MapSources, AnOfflineFileShowsItsOwnTilesWithItsBoundsAndZoomRange) {
     ASSERT_TRUE(chooseSource("Blue world"));
     std::string said;
-    EXPECT_TRUE(mapAnswers(trackPage(), "shownSource", {}, [](const std::string& t) {
-        return t.rfind("Blue world|", 0) == 0;
-    }, &said));
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "shownSource", {},
+        [](const std::string& t) { return t.rfind("Blue world|", 0) == 0; }, &said));
     EXPECT_EQ(said, "Blue world|0|3|-170,-80,170,80");
     // Past the file's zoom range the outline shows; zoomed out into it with the keyboard (the
     // map has the focus once clicked), the file's tiles show around the track.
@@ -72,26 +72,28 @@ TEST(MapSources, AnOfflineFileShowsItsOwnTilesWithItsBoundsAndZoomRange) {
         pressKey(stage->shell->window(), GDK_KEY_minus);
         pump(300);
     }
-    EXPECT_TRUE(mapAnswers(trackPage(), "mapZoom", {}, [](const std::string& t) {
-        return std::atoi(t.c_str()) <= 3;
-    }, &said)) << said;
-    EXPECT_TRUE(screenUntil("map-offline-file", [](GdkPixbuf* shot) {
-        return percentOf(shot, kFileBlue) > 40;
-    }));
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "mapZoom", {}, [](const std::string& t) { return std::atoi(t.c_str()) <= 3; },
+        &said))
+        << said;
+    EXPECT_TRUE(screenUntil("map-offline-file",
+                            [](GdkPixbuf* shot) { return percentOf(shot, kFileBlue) > 40; }));
     EXPECT_TRUE(mapLineHolds(600));
 }
 
 TEST(MapSources, TheScaleBarShowsTheSettingsUnits) {
     std::string metric;
-    EXPECT_TRUE(mapAnswers(trackPage(), "scaleText", {}, [](const std::string& t) {
-        return t.ends_with(" m") || t.ends_with(" km");
-    }, &metric)) << metric;
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "scaleText", {},
+        [](const std::string& t) { return t.ends_with(" m") || t.ends_with(" km"); }, &metric))
+        << metric;
     session().settings.Length = 1;
     session().tracksChanged.notify({});
     std::string imperial;
-    EXPECT_TRUE(mapAnswers(trackPage(), "scaleText", {}, [](const std::string& t) {
-        return t.ends_with(" ft") || t.ends_with(" mi");
-    }, &imperial)) << imperial;
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "scaleText", {},
+        [](const std::string& t) { return t.ends_with(" ft") || t.ends_with(" mi"); }, &imperial))
+        << imperial;
     session().settings.Length = 0;
     session().tracksChanged.notify({});
 }
@@ -102,8 +104,8 @@ TEST(MapSources, TheProgramRefusesAMapFileThatIsNoMapAndAnUnknownName) {
     for (const std::string& map : {(folder / "broken.mbtiles").string(), std::string("Nowhere")}) {
         const std::string program = std::string(VANDREL_BIN_DIR) + "/vandrel";
         const std::string dir = folder.path().string();
-        const char* argv[] = {program.c_str(), "--data-dir", dir.c_str(), "--map", map.c_str(),
-                              nullptr};
+        const char* argv[] = {program.c_str(), "--data-dir", dir.c_str(),
+                              "--map",         map.c_str(),  nullptr};
         gchar* err = nullptr;
         gint status = 0;
         ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_DEFAULT,

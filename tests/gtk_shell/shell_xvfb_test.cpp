@@ -466,8 +466,8 @@ int main(int argc, char** argv) {
         }
         // "--topo-service=local": the topographic map from a local server of green tiles.
         if (std::string_view(argv[i]) == "--topo-service=local") {
-            stage.topo = std::make_unique<vandrel::gtk::TileServer>(
-                vandrel::gtk::solidTile(0.4, 0.7, 0.3));
+            stage.topo =
+                std::make_unique<vandrel::gtk::TileServer>(vandrel::gtk::solidTile(0.4, 0.7, 0.3));
             g_setenv("VANDREL_TOPO_SERVICE", stage.topo->address().c_str(), TRUE);
         }
     }

@@ -19,10 +19,12 @@ std::string png(const std::string& colour) {
     return std::string("\x89PNG\r\n\x1a\n", 8) + colour;
 }
 
-const std::map<std::string, std::string> kAlps = {
-    {"name", "Alps"},          {"format", "png"},   {"minzoom", "1"},
-    {"maxzoom", "2"},          {"attribution", "Survey of the Alps"},
-    {"bounds", "5.5,45.5,11,48"}};
+const std::map<std::string, std::string> kAlps = {{"name", "Alps"},
+                                                  {"format", "png"},
+                                                  {"minzoom", "1"},
+                                                  {"maxzoom", "2"},
+                                                  {"attribution", "Survey of the Alps"},
+                                                  {"bounds", "5.5,45.5,11,48"}};
 
 class OfflineMap : public ::testing::Test {
   protected:
@@ -83,10 +85,11 @@ TEST_F(OfflineMap, TheUsersSourcesAndChoiceAreKeptForTheNextStart) {
     {
         MapSources sources(MapService{}, store);
         EXPECT_EQ(sources.chosen().name, kStandardSource);
-        EXPECT_FALSE(sources.addService("Mine", "https://tiles.example/{z}/{x}.png", "", 15, error));
+        EXPECT_FALSE(
+            sources.addService("Mine", "https://tiles.example/{z}/{x}.png", "", 15, error));
         EXPECT_NE(error.find("{y}"), std::string::npos);
-        ASSERT_TRUE(sources.addService("Mine", "https://tiles.example/{z}/{x}/{y}.png", "Me", 15,
-                                       error));
+        ASSERT_TRUE(
+            sources.addService("Mine", "https://tiles.example/{z}/{x}/{y}.png", "Me", 15, error));
         ASSERT_EQ(sources.addFile(file, true, error), "Alps") << error;
         EXPECT_FALSE(sources.choose("Nowhere", true, error));
         ASSERT_TRUE(sources.choose("Alps", true, error)) << error;

@@ -33,9 +33,11 @@ GtkShell::GtkShell(Session& session)
         g_warning("%s", problem.c_str());
     }
     // The offline map files' tiles come from the files themselves, never from a web server.
-    renderer_.serveAnswers(map::kTileRequestFolder,
-                           [sources](const std::string& rest, std::string& bytes,
-                                     std::string& mime) { return sources->tile(rest, bytes, mime); });
+    renderer_.serveAnswers(
+        map::kTileRequestFolder,
+        [sources](const std::string& rest, std::string& bytes, std::string& mime) {
+            return sources->tile(rest, bytes, mime);
+        });
     services_.mapService.sources = std::move(sources);
     frame_ = std::make_unique<app::MainFrame>(loop_, services_);
     frameWindow_ = std::make_unique<FrameWindow>(*frame_, [this] { close(); });
