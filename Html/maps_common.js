@@ -321,7 +321,8 @@ function tilesOffline() {
 
 // --- Map sources: the choice on the map, in the top right corner. The program gives the
 // sources as <sources chosen=".."><source name=".." tiles=".." attribution=".." minzoom=".."
-// maxzoom=".." bounds="w,s,e,n" offline="1"/>...</sources>; a choice here goes back to it.
+// maxzoom=".." bounds="w,s,e,n" offline="1"/>...</sources> with the scale bar's units
+// (units="metric" or "imperial"); a choice here goes back to it.
 var mapSources = [];
 var sourceChoice = (function () {
   var select = L.DomUtil.create('select', 'map-source');
@@ -357,10 +358,13 @@ function sourceOf(element) {
   };
 }
 
+// The source shown already keeps its tiles on the map.
 function showSource(name) {
   for (var i = 0; i < mapSources.length; i++) {
     if (mapSources[i].name === name) {
-      showTiles(mapSources[i]);
+      if (!tiles || tiles.source.name !== name || tiles.source.tiles !== mapSources[i].tiles) {
+        showTiles(mapSources[i]);
+      }
       sourceChoice.value = name;
       return true;
     }
@@ -384,6 +388,7 @@ function useMapSources(xml) {
     sourceChoice.appendChild(option);
   });
   sourceChoice.hidden = mapSources.length < 2;
+  setScaleUnits(root.getAttribute('units'));
   showSource(root.getAttribute('chosen')) || showSource(mapSources.length ? mapSources[0].name : '');
 }
 

@@ -114,10 +114,6 @@ void MapBridge::useMapSources(const std::string& document) const {
     call("useMapSources", {document});
 }
 
-void MapBridge::setScaleUnits(bool imperial) const {
-    call("setScaleUnits", {imperial ? "imperial" : "metric"});
-}
-
 void MapBridge::useGeocoder(const std::string& address) const {
     call("useGeocoder", {address});
 }

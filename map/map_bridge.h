@@ -43,8 +43,6 @@ class MapBridge {
     // The sources the page offers, chosen one first (MapSources::document()), in place of
     // useTiles; the shown track, markers, centre and zoom stay as they are.
     void useMapSources(const std::string& document) const;
-    // The scale bar in feet and miles, or in metres and kilometres.
-    void setScaleUnits(bool imperial) const;
     // The address search service of the POI map page.
     void useGeocoder(const std::string& address) const;
 

@@ -9,11 +9,10 @@ namespace vandrel::map {
 void showMapSources(const MapBridge& bridge, const MapService& service,
                     const DeviceSettings& settings) {
     if (service.sources) {
-        bridge.useMapSources(service.sources->document());
+        bridge.useMapSources(service.sources->document(settings.Length != 0));
     } else {
         bridge.useTiles(service.tiles, service.attribution);
     }
-    bridge.setScaleUnits(settings.Length != 0);
 }
 
 void keepMapSource(const MapService& service, const std::string& name) {

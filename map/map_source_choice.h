@@ -10,8 +10,8 @@
 
 namespace vandrel::map {
 
-// The sources (or, before the program has read any, the service's tiles) and the units of
-// `settings` for the scale bar.
+// The sources with the units of `settings` for the scale bar (or, before the program has read
+// any sources, the service's tiles under a metric scale bar).
 void showMapSources(const MapBridge& bridge, const MapService& service,
                     const DeviceSettings& settings);
 // The source the user chose on a page becomes the chosen one, kept for the next start; a

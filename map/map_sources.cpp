@@ -241,10 +241,11 @@ bool MapSources::tile(const std::string& request, std::string& bytes, std::strin
     return true;
 }
 
-std::string MapSources::document() const {
+std::string MapSources::document(bool imperial) const {
     tinyxml2::XMLPrinter printer(nullptr, true);
     printer.OpenElement("sources", true);
     printer.PushAttribute("chosen", chosen().name.c_str());
+    printer.PushAttribute("units", imperial ? "imperial" : "metric");
     for (const MapSource& source : sources_) {
         printer.OpenElement("source", true);
         printer.PushAttribute("name", source.name.c_str());

@@ -58,18 +58,21 @@ class MapSources {
     // choice made on the command line). False when there is no such source or it cannot be
     // kept, with the reason in `error`.
     bool choose(const std::string& name, bool keep, std::string& error);
-    // A tile service of the user's: the template needs {z}, {x} and {y}.
+    // A tile service of the user's: the template needs {z}, {x} and {y}. keep() saves it.
     bool addService(const std::string& name, const std::string& tiles,
                     const std::string& attribution, int maxZoom, std::string& error);
     // An offline map file, named by its metadata (else its file name); `keep` false adds it for
     // this run only. The source's name, or empty with the reason in `error`.
     std::string addFile(const std::filesystem::path& path, bool keep, std::string& error);
 
+    // Writes the kept sources and choice to mapsources.xml.
+    bool keep(std::string& error) const { return save(error); }
     // The answer to the page's request "KEY/Z/X/Y" under mbtiles/: false when there is none.
     bool tile(const std::string& request, std::string& bytes, std::string& mime) const;
-    // What the map pages are given: <sources chosen=".."><source name=".." tiles=".."
-    // attribution=".." minzoom=".." maxzoom=".." [bounds="w,s,e,n"] [offline="1"]/>...</sources>
-    std::string document() const;
+    // What the map pages are given: <sources chosen=".." units="metric|imperial"><source
+    // name=".." tiles=".." attribution=".." minzoom=".." maxzoom=".." [bounds="w,s,e,n"]
+    // [offline="1"]/>...</sources>, the units those of the scale bar.
+    std::string document(bool imperial = false) const;
 
   private:
     bool save(std::string& error) const;

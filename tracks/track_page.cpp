@@ -152,7 +152,8 @@ void CPageTrack::init() {
             writeMonthLabel();
         }
         RefreshTrackPage();
-        map::MapBridge(map()).setScaleUnits(session_.settings.Length != 0);
+        // The scale bar's units and the maps offered may have changed with the settings.
+        map::showMapSources(map::MapBridge(map()), mapService_, session_.settings);
     });
     // A flow about to replace or delete stored tracks: the replay stops and lets go of them.
     session_.playbackStop.add([this, alive = aliveToken()] {
