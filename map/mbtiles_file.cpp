@@ -50,7 +50,15 @@ std::unique_ptr<MbtilesFile> MbtilesFile::open(const std::filesystem::path& path
     sqlite3* db = nullptr;
     // Read-only and immutable: the program never writes the user's map, and SQLite takes no
     // locks on a file that another program might be copying.
-    const std::string uri = "file:" + path.string() + "?immutable=1";
+    std::string uri = "file:";
+    for (const char c : path.string()) {
+        // The characters that would end the path or start an escape in a URI name.
+        uri += c == '%'   ? std::string("%25")
+               : c == '?' ? "%3f"
+               : c == '#' ? "%23"
+                          : std::string(1, c);
+    }
+    uri += "?immutable=1";
     const int rc =
         sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     std::unique_ptr<MbtilesFile> file(new MbtilesFile(path, db));

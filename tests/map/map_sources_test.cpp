@@ -29,7 +29,8 @@ const std::map<std::string, std::string> kAlps = {{"name", "Alps"},
 class OfflineMap : public ::testing::Test {
   protected:
     testing::TempDir dir;
-    fs::path file = dir / "alps.mbtiles";
+    // A name with the characters a URI gives a meaning to.
+    fs::path file = dir / "alps #1?50%.mbtiles";
     void SetUp() override {
         ASSERT_TRUE(testing::writeMbtiles(
             file, kAlps,
