@@ -255,6 +255,7 @@ function outlineRing(ring) {
 })();
 
 // --- Tiles. The note tells the user why the map looks plain; it goes once a tile arrives.
+// An offline map file has no network to miss: a tile it lacks leaves the outline showing.
 var tiles = null;
 var offlineNote = mapNote('bottomleft', 'offline-note');
 
@@ -262,18 +263,35 @@ function showTilesOffline() {
   offlineNote.show('Map tiles offline - showing the built-in world outline');
 }
 
-function useTiles(template, attribution) {
+// A tile layer of a source: {tiles, attribution, minZoom, maxZoom, bounds, offline}. Outside
+// the source's zoom range (a service's policy, a file's contents end there) and its bounds no
+// tile is asked for and the outline shows. Leaflet enlarges tiles past their zoom only with 3-D
+// transforms, which these pages turn off.
+function showTiles(source) {
   if (tiles) {
     map.removeLayer(tiles);
     tiles = null;
   }
-  if (!template) {
+  offlineNote.hide();
+  if (!source || !source.tiles) {
     return;
   }
-  tiles = L.tileLayer(String(template), {maxZoom: 19, attribution: escapeHtml(attribution || '')});
-  tiles.on('tileerror', showTilesOffline);
-  tiles.on('tileload', offlineNote.hide);
+  var options = {maxZoom: source.maxZoom, minZoom: source.minZoom || 0,
+                 attribution: escapeHtml(source.attribution || '')};
+  if (source.bounds) {
+    options.bounds = source.bounds;
+  }
+  tiles = L.tileLayer(String(source.tiles), options);
+  tiles.source = source;
+  if (!source.offline) {
+    tiles.on('tileerror', showTilesOffline);
+    tiles.on('tileload', offlineNote.hide);
+  }
   tiles.addTo(map);
+}
+
+function useTiles(template, attribution) {
+  showTiles(template ? {tiles: template, attribution: attribution, maxZoom: 19} : null);
 }
 
 // The service answers again: fetch the tiles that failed, keeping everything drawn.
@@ -286,7 +304,115 @@ function tilesOnline() {
 
 // The program knows the service is unreachable before any tile has failed.
 function tilesOffline() {
-  showTilesOffline();
+  if (!tiles || !tiles.source.offline) {
+    showTilesOffline();
+  }
+}
+
+// --- Map sources: the choice on the map, in the top right corner. The program gives the
+// sources as <sources chosen=".."><source name=".." tiles=".." attribution=".." minzoom=".."
+// maxzoom=".." bounds="w,s,e,n" offline="1"/>...</sources> with the scale bar's units
+// (units="metric" or "imperial"); a choice here goes back to it.
+var mapSources = [];
+var sourceChoice = (function () {
+  var select = L.DomUtil.create('select', 'map-source');
+  select.title = 'Map';
+  select.hidden = true;
+  L.DomEvent.disableClickPropagation(select);
+  L.DomEvent.disableScrollPropagation(select);
+  var control = L.control({position: 'topright'});
+  control.onAdd = function () { return select; };
+  control.addTo(map);
+  select.addEventListener('change', function () { chooseMapSource(select.value); });
+  return select;
+})();
+
+// What the choice on the map does: that source shown, and the program told to keep it.
+function chooseMapSource(name) {
+  if (showSource(String(name))) {
+    tellProgram('onmapsource', String(name));
+  }
+}
+
+function sourceOf(element) {
+  var bounds = (element.getAttribute('bounds') || '').split(',').map(num);
+  return {
+    name: element.getAttribute('name') || '',
+    tiles: element.getAttribute('tiles') || '',
+    attribution: element.getAttribute('attribution') || '',
+    minZoom: parseInt(element.getAttribute('minzoom'), 10) || 0,
+    maxZoom: parseInt(element.getAttribute('maxzoom'), 10) || 19,
+    bounds: bounds.length === 4 && bounds.every(isFinite) ?
+        L.latLngBounds([bounds[1], bounds[0]], [bounds[3], bounds[2]]) : null,
+    offline: element.getAttribute('offline') === '1'
+  };
+}
+
+// The source shown already keeps its tiles on the map.
+function showSource(name) {
+  for (var i = 0; i < mapSources.length; i++) {
+    if (mapSources[i].name === name) {
+      if (!tiles || tiles.source.name !== name || tiles.source.tiles !== mapSources[i].tiles) {
+        showTiles(mapSources[i]);
+      }
+      sourceChoice.value = name;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Only the tile layer changes: the track, markers, centre and zoom stay as they are.
+function useMapSources(xml) {
+  var doc = new DOMParser().parseFromString(String(xml), 'application/xml');
+  var root = doc.documentElement;
+  if (!root || root.nodeName !== 'sources') {
+    return;
+  }
+  mapSources = Array.prototype.map.call(root.getElementsByTagName('source'), sourceOf);
+  sourceChoice.textContent = '';
+  mapSources.forEach(function (source) {
+    var option = document.createElement('option');
+    option.value = source.name;
+    option.textContent = source.name;
+    sourceChoice.appendChild(option);
+  });
+  sourceChoice.hidden = mapSources.length < 2;
+  setScaleUnits(root.getAttribute('units'));
+  showSource(root.getAttribute('chosen')) || showSource(mapSources.length ? mapSources[0].name : '');
+}
+
+// --- The scale bar, in the units of the settings.
+var scaleBar = null;
+
+function setScaleUnits(units) {
+  var imperial = String(units) === 'imperial';
+  if (scaleBar) {
+    map.removeControl(scaleBar);
+  }
+  scaleBar = L.control.scale({position: 'bottomright', metric: !imperial, imperial: imperial})
+      .addTo(map);
+}
+setScaleUnits('metric');
+
+// Read-only answers for the program's tests: the shown source as "name|minZoom|maxZoom|
+// west,south,east,north", and the scale bar's text.
+function shownSource() {
+  if (!tiles) {
+    return '';
+  }
+  var o = tiles.options;
+  return tiles.source.name + '|' + o.minZoom + '|' + o.maxZoom + '|' +
+      (o.bounds ? o.bounds.toBBoxString() : '');
+}
+
+function scaleText() {
+  var line = scaleBar ? scaleBar.getContainer().querySelector('.leaflet-control-scale-line') : null;
+  return line ? line.textContent : '';
+}
+
+function mapZoom() {
+  return String(map.getZoom());
 }
 
 // Zoom "0" keeps the zoom and pans.

@@ -32,6 +32,7 @@ std::unique_ptr<ui::Window> PageHost::createControl(ui::Element& element) {
             page = std::make_unique<SettingsPage>(loop(), this, 0, services_.commands,
                                                   *services_.session);
             settings_ = static_cast<SettingsPage*>(page.get());
+            settings_->setMapService(&services_.mapService);
         }
         if (page) {
             ui::startFrame(*page, element);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <optional>
 
+#include "app/map_sources_form.h"
 #include "core/settings_form_values.h"
 #include "core/units.h"
 #include "flows/read_device_settings.h"
@@ -42,11 +43,38 @@ SettingsPage::SettingsPage(ui::EventLoop& loop, ui::Window* parent, int controlI
     addClick("bksave", [this] { backupTracks(); });
     addClick("onbinfile", [this] { chooseFirmwareFile(); });
     addClick("onupdate", [this] { updateFirmware(); });
+    addClick("addmapfile", [this] { addMap(true); });
+    addClick("addmapservice", [this] { addMap(false); });
+}
+
+void SettingsPage::setMapService(const map::MapService* service) {
+    mapService_ = service;
+    if (ui::Element* list = document().selectFirst("#maplist"); list != nullptr && service) {
+        list->setText(mapSourceNames(*service));
+    }
+}
+
+void SettingsPage::addMap(bool file) {
+    if (commands_ == nullptr || mapService_ == nullptr) {
+        return;
+    }
+    UserPrompt& prompt = commands_->prompt();
+    const bool added = file
+                           ? addMapFile(prompt, *mapService_)
+                           : addTileService(prompt, *mapService_,
+                                            {fieldText("mapname"), fieldText("maptiles"),
+                                             fieldText("mapattribution"), fieldText("mapmaxzoom")});
+    if (added) {
+        setMapService(mapService_);
+        // The track map offers the new map at once.
+        session_.tracksChanged.notify({});
+    }
 }
 
 void SettingsPage::init() {
     ui::PageWindow::init();
     FillSettingsForm();
+    setMapService(mapService_);
 }
 
 bool SettingsPage::onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,

@@ -8,6 +8,7 @@
 
 #include "core/device_settings.h"
 #include "flows/read_device_settings.h"
+#include "map/map_service.h"
 #include "ui/page_window.h"
 
 namespace vandrel::app {
@@ -38,6 +39,8 @@ class SettingsPage final : public ui::PageWindow {
     void backupTracks();
     void chooseFirmwareFile();
     void updateFirmware();
+    // The map sources the Maps part lists and adds to; none, and that part does nothing.
+    void setMapService(const map::MapService* service);
 
   private:
     void updateTimeZoneCell();
@@ -45,7 +48,10 @@ class SettingsPage final : public ui::PageWindow {
     std::string fieldText(const char* name) const;
     void setFieldText(const char* name, const std::string& text);
 
+    void addMap(bool file);
+
     Session& session_;
+    const map::MapService* mapService_ = nullptr;
     // The settings the form was last filled with or saved from.
     DeviceSettings shown_;
 };

@@ -179,8 +179,9 @@ std::string DataFolder::ownFileAt(const fs::path& path) const {
     const bool exists = ::stat(path.c_str(), &targetStat) == 0;
     // The lock file too: replaced, it would no longer be the file a running command holds, and
     // the next command would take its own lock beside that one.
-    for (const char* name : {"Vandrel.db", "Vandrel.db-journal", "Vandrel.db-wal", "Vandrel.db-shm",
-                             "settings.xml", "temp.hdr", "temp.log", kProgramFolderLockName}) {
+    for (const char* name :
+         {"Vandrel.db", "Vandrel.db-journal", "Vandrel.db-wal", "Vandrel.db-shm", "settings.xml",
+          "mapsources.xml", "temp.hdr", "temp.log", kProgramFolderLockName}) {
         const fs::path own = root_ / name;
         if (fs::weakly_canonical(own, ec) == target) {
             return name;

@@ -54,9 +54,9 @@ class DataFolder {
     std::filesystem::path photos() const { return root_ / "photos"; }
 
     // When `path` names one of the program's own files here (Vandrel.db and its journals,
-    // settings.xml, temp.hdr, temp.log, vandrel.lock, or a file in photos/), by any spelling, link
-    // or hard link: that file's name, else empty. An export written there would destroy what the
-    // program keeps.
+    // settings.xml, mapsources.xml, temp.hdr, temp.log, vandrel.lock, or a file in photos/), by any
+    // spelling, link or hard link: that file's name, else empty. An export written there would
+    // destroy what the program keeps.
     std::string ownFileAt(const std::filesystem::path& path) const;
     // The refusal of a write over one of them ("Cannot write PATH: it is the program's own
     // file NAME; ..."), empty when `path` is no such file.

@@ -110,6 +110,10 @@ void MapBridge::tilesOnline() const {
     call("tilesOnline");
 }
 
+void MapBridge::useMapSources(const std::string& document) const {
+    call("useMapSources", {document});
+}
+
 void MapBridge::useGeocoder(const std::string& address) const {
     call("useGeocoder", {address});
 }

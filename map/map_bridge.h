@@ -40,6 +40,9 @@ class MapBridge {
     // The tile layer of the map service, and its return after it could not be reached.
     void useTiles(const std::string& tiles, const std::string& attribution) const;
     void tilesOnline() const;
+    // The sources the page offers, chosen one first (MapSources::document()), in place of
+    // useTiles; the shown track, markers, centre and zoom stay as they are.
+    void useMapSources(const std::string& document) const;
     // The address search service of the POI map page.
     void useGeocoder(const std::string& address) const;
 

@@ -65,6 +65,12 @@ int shortArg(const ScriptArgs& args, std::size_t index) {
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint64_t>(whole) & 0xFFFF));
 }
 
+void MapEventHandler::onmapsource(const ScriptArgs& args) {
+    if (sourceChosen && !args.empty()) {
+        sourceChosen(args[0]);
+    }
+}
+
 void MapEventHandler::setWindow(ui::Window* window) {
     window_ = window;
     alive_ = window != nullptr ? window->aliveToken() : std::weak_ptr<bool>();

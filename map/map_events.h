@@ -44,6 +44,11 @@ class MapEventHandler {
     virtual void onremovephoto(const ScriptArgs&) {}
     virtual void onrclickevent(const ScriptArgs&) {}
     virtual void onmoveendevent(const ScriptArgs&) {}
+    // The user chose another map source on the page: its name.
+    virtual void onmapsource(const ScriptArgs& args);
+
+    // What a chosen source is handed to (the page keeps the choice).
+    std::function<void(const std::string& name)> sourceChosen;
 
   protected:
     // Posts to the page window, when the page still exists.

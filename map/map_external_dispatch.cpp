@@ -19,6 +19,7 @@ MapExternalDispatch::MapExternalDispatch(Page page, MapEventHandler& handler) : 
         add("onremovephoto", &MapEventHandler::onremovephoto);
     }
     add("onmoveendevent", &MapEventHandler::onmoveendevent);
+    add("onmapsource", &MapEventHandler::onmapsource);
 }
 
 void MapExternalDispatch::add(std::string name, Operation operation) {

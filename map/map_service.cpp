@@ -4,15 +4,24 @@
 
 namespace vandrel::map {
 
+namespace {
+
+// A template as it is; a service's address with the usual /{z}/{x}/{y}.png after it.
+std::string tileTemplate(const std::string& setting) {
+    if (setting.find("{z}") != std::string::npos) {
+        return setting;
+    }
+    return setting + (setting.back() == '/' ? "{z}/{x}/{y}.png" : "/{z}/{x}/{y}.png");
+}
+
+}  // namespace
+
 MapService MapService::fromSetting(const std::string& setting) {
     MapService service;
     if (setting.empty()) {
         return service;
     }
-    service.tiles = setting;
-    if (setting.find("{z}") == std::string::npos) {
-        service.tiles += setting.back() == '/' ? "{z}/{x}/{y}.png" : "/{z}/{x}/{y}.png";
-    }
+    service.tiles = tileTemplate(setting);
     // Another service's tiles are not OpenStreetMap's unless it says so.
     if (service.tiles != kDefaultTiles) {
         service.attribution = "Map tiles: " + service.probeAddress();
@@ -32,6 +41,9 @@ MapService MapService::fromEnvironment() {
     // One setting names the tile service for the map pages and the probe alike.
     if (const char* tiles = std::getenv("VANDREL_MAP_SERVICE"); tiles != nullptr && *tiles) {
         service = fromSetting(tiles);
+    }
+    if (const char* topo = std::getenv("VANDREL_TOPO_SERVICE"); topo != nullptr && *topo) {
+        service.topoTiles = tileTemplate(topo);
     }
     // The address search may be another service (a local stand-in, one's own instance).
     if (const char* geocoder = std::getenv("VANDREL_GEOCODER"); geocoder != nullptr && *geocoder) {

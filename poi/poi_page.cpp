@@ -11,6 +11,7 @@
 #include "flows/poi_commands.h"
 #include "map/map_bridge.h"
 #include "map/map_service.h"
+#include "map/map_source_choice.h"
 #include "map/map_widget.h"
 #include "ui/behavior.h"
 #include "ui/browser_host.h"
@@ -97,6 +98,9 @@ void PoiPage::init() {
     ui::PageWindow::init();
     map::PoiMapEvents& events = mapEvents_;
     events.setWindow(this);
+    events.sourceChosen = [this](const std::string& name) {
+        map::keepMapSource(mapService_, name);
+    };
     // The handler outlives the page; a callback after the page has gone reaches nothing.
     events.markerClicked = [this, alive = aliveToken()](int index) {
         if (!alive.expired()) {
@@ -192,7 +196,7 @@ void PoiPage::mapLoaded() {
     host->enable(true);
     const map::MapService& service = mapService_;
     const map::MapBridge bridge(host);
-    bridge.useTiles(service.tiles, service.attribution);
+    map::showMapSources(bridge, service, session_.settings);
     bridge.useGeocoder(service.geocoder);
     bridge.setCenter(0, 0, 2);
     redrawAllPois();

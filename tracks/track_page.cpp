@@ -10,6 +10,7 @@
 #include "flows/track_files.h"
 #include "flows/track_origin_names.h"
 #include "map/map_bridge.h"
+#include "map/map_source_choice.h"
 #include "map/map_widget.h"
 #include "tracks/point_list.h"
 #include "tracks/track_list_row.h"
@@ -94,6 +95,9 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
 void CPageTrack::init() {
     ui::PageWindow::init();
     mapEvents_.setWindow(this);
+    mapEvents_.sourceChosen = [this](const std::string& name) {
+        map::keepMapSource(mapService_, name);
+    };
     if (ui::BrowserHost* host = map()) {
         dispatch_.attach(*host);
         map::navigateMap(*this, map::kPlaceholderPage);
@@ -151,6 +155,8 @@ void CPageTrack::init() {
             writeMonthLabel();
         }
         RefreshTrackPage();
+        // The scale bar's units and the maps offered may have changed with the settings.
+        map::showMapSources(map::MapBridge(map()), mapService_, session_.settings);
     });
     // A flow about to replace or delete stored tracks: the replay stops and lets go of them.
     session_.playbackStop.add([this, alive = aliveToken()] {
@@ -195,9 +201,8 @@ void CPageTrack::mapLoaded() {
     MapsLoaded = true;
     if (ui::BrowserHost* host = map()) {
         host->enable(true);
-        const map::MapService& service = mapService_;
         const map::MapBridge bridge(host);
-        bridge.useTiles(service.tiles, service.attribution);
+        map::showMapSources(bridge, mapService_, session_.settings);
         bridge.setCenter(0, 0, 2);
     }
 }

@@ -2,9 +2,10 @@
 // (?w=KEY), the compiled resources (res/NAME.TYPE), the files of the folders beside the
 // program (Html/, images/, pois/, matched without regard to case as the pages write them) and
 // the photos attached to track points (photos/NAME, only files directly in the program's
-// photos folder, which the track map shows as ../photos/NAME). Nothing outside those folders
-// is ever served: no "..", no absolute path, no link that resolves elsewhere, but for the
-// link to a system library at Html/vendor/NAME.
+// photos folder, which the track map shows as ../photos/NAME), and what the owner answers under
+// a prefix of its own (the offline map files' tiles, read from the file). Nothing outside those
+// folders is ever served: no "..", no absolute path, no link that resolves elsewhere, but for
+// the link to a system library at Html/vendor/NAME.
 
 #include <cstring>
 #include <filesystem>
@@ -218,6 +219,9 @@ bool WebRenderer::serveFile(const std::string& path, std::string& bytes, std::st
         bytes = std::string(data.bytes);
         mime = mimeFor("x." + data.type);
         return true;
+    }
+    if (auto answer = answers_.find(first); answer != answers_.end()) {
+        return answer->second(rest.generic_string(), bytes, mime);
     }
     fs::path base;
     for (const char* folder : {"Html", "images", "pois"}) {

@@ -41,6 +41,13 @@ class WebRenderer : public ui::RenderLink {
 
     // Also serves the files of a folder under vandrel://app/PREFIX/ (the demonstration).
     void serveFolder(const std::string& prefix, const std::filesystem::path& folder);
+    // Answers requests under vandrel://app/PREFIX/ with what `answer` gives for the rest of
+    // the path (the offline map files' tiles), or "not found" when it gives nothing.
+    using Answer =
+        std::function<bool(const std::string& rest, std::string& bytes, std::string& mime)>;
+    void serveAnswers(const std::string& prefix, Answer answer) {
+        answers_[prefix] = std::move(answer);
+    }
     // The user's photos, served as "photos/NAME" (files directly inside only).
     void servePhotos(const std::filesystem::path& folder) { photosFolder_ = folder; }
     // The address a browser host loads for a local file, or empty when it is not served.
@@ -104,6 +111,7 @@ class WebRenderer : public ui::RenderLink {
     std::map<const ui::Window*, std::unique_ptr<Backend>> backends_;
     std::map<std::string, std::filesystem::path> folders_;
     std::filesystem::path photosFolder_;
+    std::map<std::string, Answer> answers_;
     int nextKey_ = 1;
     guint flushSource_ = 0;
     std::uint64_t opsSent_ = 0;

@@ -1,5 +1,6 @@
 // The settings page on the headless backend: the form filled from the program's settings, the
-// time-zone cell and unit label following the form, Save, and the backup and firmware buttons.
+// time-zone cell and unit label following the form, Save, the backup and firmware buttons, and
+// the maps added.
 #include <gtest/gtest.h>
 
 #include "app/settings_page.h"
@@ -7,6 +8,8 @@
 #include "core/units.h"
 #include "device/device_volume.h"
 #include "device/settings_file.h"
+#include "map/map_sources.h"
+#include "mbtiles_maker.h"
 #include "platform/headless/headless_renderer.h"
 #include "scripted_prompt.h"
 #include "store/sqlite_db.h"
@@ -174,6 +177,41 @@ TEST_F(SettingsForm, BackupAndFirmwareButtonsAskForTheirFilesAndRunTheirCommands
     EXPECT_EQ(prompt.said.back(), "Backup Complete!");
     EXPECT_TRUE(std::filesystem::exists(archive));
     session.closeStore();
+}
+
+TEST_F(SettingsForm, TheMapsPartAddsFilesAndServicesAndRefusesWhatIsNoMap) {
+    map::MapService service;
+    service.sources = std::make_shared<map::MapSources>(service, dir / "mapsources.xml");
+    open(DeviceSettings{});
+    page.setMapService(&service);
+    EXPECT_EQ(text("maplist"), "OpenStreetMap, OpenTopoMap");
+
+    writeFile(dir / "notes.mbtiles", "not a map");
+    prompt.files.push_back((dir / "notes.mbtiles").string());
+    click("addmapfile");
+    ASSERT_EQ(prompt.said.size(), 1u);
+    EXPECT_NE(prompt.said[0].find("is not an offline map file (MBTiles)"), std::string::npos);
+    ASSERT_TRUE(writeMbtiles(dir / "alps.mbtiles", {{"name", "Alps"}}, {}));
+    prompt.files.push_back((dir / "alps.mbtiles").string());
+    click("addmapfile");
+
+    ui::FormValues values;
+    values.set("mapname", ui::Value(std::string("Hiking")));
+    values.set("maptiles", ui::Value(std::string("https://tiles.example/{z}/{x}.png")));
+    ui::applyFormValues(page.document().root(), values);
+    click("addmapservice");
+    ASSERT_EQ(prompt.said.size(), 2u);
+    EXPECT_NE(prompt.said[1].find("needs {z}, {x} and {y}"), std::string::npos);
+    values.set("maptiles", ui::Value(std::string("https://tiles.example/{z}/{x}/{y}.png")));
+    ui::applyFormValues(page.document().root(), values);
+    click("addmapservice");
+    EXPECT_EQ(prompt.said.size(), 2u);
+    EXPECT_EQ(text("maplist"), "OpenStreetMap, OpenTopoMap, Alps, Hiking");
+    // Kept for the next start.
+    map::MapSources again(service, dir / "mapsources.xml");
+    EXPECT_NE(again.find("Alps"), nullptr);
+    ASSERT_NE(again.find("Hiking"), nullptr);
+    EXPECT_EQ(again.find("Hiking")->maxZoom, 19);
 }
 
 }  // namespace

@@ -29,24 +29,30 @@ namespace vandrel::gtk {
 
 namespace fs = std::filesystem;
 
-// Answers every request with a plain grey tile and keeps the User-Agent of each tile request.
-// The connectivity probe asks for "/", which counts as an answer too.
+// A tile of one colour, as PNG bytes.
+inline std::string solidTile(double r, double g, double b) {
+    std::string png;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 256, 256);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, r, g, b);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_write_to_png_stream(
+        surface,
+        [](void* out, const unsigned char* data, unsigned int length) {
+            static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &png);
+    cairo_surface_destroy(surface);
+    return png;
+}
+
+// Answers every request with a plain tile (grey unless told) and keeps the User-Agent of each
+// tile request. The connectivity probe asks for "/", which counts as an answer too.
 class TileServer {
   public:
-    TileServer() {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 256, 256);
-        cairo_t* cr = cairo_create(surface);
-        cairo_set_source_rgb(cr, 0.8, 0.8, 0.8);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_write_to_png_stream(
-            surface,
-            [](void* out, const unsigned char* data, unsigned int length) {
-                static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
-                return CAIRO_STATUS_SUCCESS;
-            },
-            &png_);
-        cairo_surface_destroy(surface);
+    explicit TileServer(std::string png = solidTile(0.8, 0.8, 0.8)) : png_(std::move(png)) {
         server_ = soup_server_new(nullptr, nullptr);
         soup_server_add_handler(server_, nullptr, &TileServer::answer, this, nullptr);
         if (soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
@@ -176,6 +182,8 @@ struct Stage {
     // The stand-in tile service, in the runs that have one; else the map service is a local
     // address where nothing answers.
     std::unique_ptr<TileServer> tiles;
+    // The stand-in topographic map service, in the runs that have one.
+    std::unique_ptr<TileServer> topo;
     // The stand-in address search service, in the runs that have one.
     std::unique_ptr<GeocoderServer> geocoder;
 };

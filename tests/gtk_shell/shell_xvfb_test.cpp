@@ -11,7 +11,9 @@
 #include "exchange/track_archive.h"
 #include "gtk_shell/shell_stage.h"
 #include "map/map_service.h"
+#include "map/map_sources.h"
 #include "map/map_widget.h"
+#include "mbtiles_maker.h"
 #include "platform/gtk/shell/single_instance.h"
 #include "store/sqlite_db.h"
 #include "ui/browser_host.h"
@@ -415,6 +417,35 @@ TEST(DesktopProgram, MapPagesLoadOfflineAndTheTilesFollowOnceTheMapServiceAnswer
 }  // namespace
 }  // namespace vandrel::gtk
 
+namespace {
+
+bool addOfflineMap(const vandrel::testing::TempDir& dir) {
+    std::vector<vandrel::testing::MbtilesTile> tiles;
+    const std::string blue = vandrel::gtk::solidTile(0.2, 0.4, 0.8);
+    for (int z = 0; z <= 3; ++z) {
+        for (int x = 0; x < (1 << z); ++x) {
+            for (int y = 0; y < (1 << z); ++y) {
+                tiles.push_back({z, x, y, blue});
+            }
+        }
+    }
+    const auto file = dir / "blue.mbtiles";
+    std::string error;
+    return vandrel::testing::writeMbtiles(file,
+                                          {{"name", "Blue world"},
+                                           {"format", "png"},
+                                           {"minzoom", "0"},
+                                           {"maxzoom", "3"},
+                                           {"bounds", "-170,-80,170,80"}},
+                                          tiles) &&
+           !vandrel::map::MapSources(vandrel::map::MapService::fromEnvironment(),
+                                     dir / "mapsources.xml")
+                .addFile(file, true, error)
+                .empty();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // The file chooser keeps its settings in memory: a test machine has no session bus.
@@ -427,10 +458,17 @@ int main(int argc, char** argv) {
     // where nothing answers, so that no run asks the outside world.
     g_unsetenv("VANDREL_MAP_SERVICE");
     std::string service = "http://127.0.0.1:9/";
+    g_setenv("VANDREL_TOPO_SERVICE", service.c_str(), TRUE);
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--map-service=local") {
             stage.tiles = std::make_unique<vandrel::gtk::TileServer>();
             service = stage.tiles->address();
+        }
+        // "--topo-service=local": the topographic map from a local server of green tiles.
+        if (std::string_view(argv[i]) == "--topo-service=local") {
+            stage.topo =
+                std::make_unique<vandrel::gtk::TileServer>(vandrel::gtk::solidTile(0.4, 0.7, 0.3));
+            g_setenv("VANDREL_TOPO_SERVICE", stage.topo->address().c_str(), TRUE);
         }
     }
     if (service.empty()) {
@@ -470,6 +508,13 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "settings.xml could not be written\n");
                 return 1;
             }
+        }
+    }
+    // "--offline-map": an offline map file of blue tiles up to zoom 3, added as a user would.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--offline-map" && !addOfflineMap(stage.dir)) {
+            std::fprintf(stderr, "The offline map file could not be made\n");
+            return 1;
         }
     }
     // A logger with six tracks, as an image file the program opens by its path.

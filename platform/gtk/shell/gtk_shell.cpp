@@ -4,6 +4,7 @@
 
 #include "flows/track_files.h"
 #include "map/map_service.h"
+#include "map/map_sources.h"
 #include "platform/gtk/image_size_reader.h"
 #include "platform/gtk/shell/file_drop.h"
 #include "platform/gtk/shell/gtk_parts.h"
@@ -28,6 +29,18 @@ GtkShell::GtkShell(Session& session)
     session.setOwnerThread([this](const std::function<void()>& step) { commands_->onUi(step); });
     services_.mapService = map::MapService::fromEnvironment();
     services_.probeAddress = services_.mapService.probeAddress();
+    auto sources = std::make_shared<map::MapSources>(services_.mapService,
+                                                     session.folder().file("mapsources.xml"));
+    for (const std::string& problem : sources->problems()) {
+        g_warning("%s", problem.c_str());
+    }
+    // The offline map files' tiles come from the files themselves, never from a web server.
+    renderer_.serveAnswers(
+        map::kTileRequestFolder,
+        [sources](const std::string& rest, std::string& bytes, std::string& mime) {
+            return sources->tile(rest, bytes, mime);
+        });
+    services_.mapService.sources = std::move(sources);
     frame_ = std::make_unique<app::MainFrame>(loop_, services_);
     frameWindow_ = std::make_unique<FrameWindow>(*frame_, [this] { close(); });
     services_.frame = frameWindow_.get();
@@ -73,6 +86,18 @@ gboolean GtkShell::queryTooltip(GtkWidget* view, gint, gint, gboolean, GtkToolti
         g_signal_stop_emission_by_name(view, "query-tooltip");
     }
     return FALSE;
+}
+
+bool GtkShell::chooseMap(const std::string& nameOrFile, std::string& error) {
+    map::MapSources& sources = *services_.mapService.sources;
+    std::string name = nameOrFile;
+    if (sources.find(nameOrFile) == nullptr && nameOrFile.ends_with(".mbtiles")) {
+        name = sources.addFile(nameOrFile, false, error);
+        if (name.empty()) {
+            return false;
+        }
+    }
+    return sources.choose(name, false, error);
 }
 
 void GtkShell::start() {

@@ -39,6 +39,10 @@ class GtkShell {
 
     // Creates the frame and shows the window centred at 920 x 720, then maximised.
     void start();
+    // Starts with the map source of that name, or with an offline map file (FILE.mbtiles)
+    // added for this run. False, with the reason in `error`, when there is no such source or
+    // the file is no map.
+    bool chooseMap(const std::string& nameOrFile, std::string& error);
     // Runs until the window closes; the settings are saved and the database closed then.
     void run();
     // Brings the window forward (a second start asked for it).

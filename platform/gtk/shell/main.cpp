@@ -17,11 +17,14 @@
 int main(int argc, char** argv) {
     std::string dataDir;
     std::string device;
+    std::string mapSource;
     CLI::App options{"Vandrel: the desktop companion of the GPS data logger", "vandrel"};
     options.set_version_flag("--version", "vandrel " VANDREL_VERSION "\n" VANDREL_LICENCE_NOTICE);
     options.add_option("--data-dir", dataDir, "Folder of Vandrel.db and settings.xml");
     options.add_option("--device", device,
                        "Logger to use: a block device, a mount point holding Id.txt, or an image");
+    options.add_option("--map", mapSource,
+                       "Map to start with: a map's name, or an offline map file (FILE.mbtiles)");
     CLI11_PARSE(options, argc, argv);
 
     // The window's class (WM_CLASS "org.vandrel.vandrel", "Vandrel"; the Wayland app id
@@ -59,6 +62,10 @@ int main(int argc, char** argv) {
         session.useDevice(device);
     }
     vandrel::gtk::GtkShell shell(session);
+    if (!mapSource.empty() && !shell.chooseMap(mapSource, error)) {
+        std::cerr << "vandrel: " << error << std::endl;
+        return 1;
+    }
     running = &shell;
     // Asked to end from outside (a session ending, Ctrl+C in a terminal): close as the close
     // button does, so that the settings are saved and the database closed.

@@ -1,0 +1,31 @@
+#pragma once
+// The Maps part of the Settings page: the maps the map pages offer, an offline map file
+// (MBTiles) added through a file choice, and a tile service added by name, address template,
+// attribution and largest zoom. What is added is kept in mapsources.xml and offered by the
+// map pages from then on.
+
+#include <string>
+
+#include "core/user_prompt.h"
+#include "map/map_service.h"
+
+namespace vandrel::app {
+
+struct TileServiceFields {
+    std::string name;
+    std::string tiles;
+    std::string attribution;
+    std::string maxZoom;
+};
+
+// The names of the maps, comma separated, the chosen one first.
+std::string mapSourceNames(const map::MapService& service);
+// Asks for an MBTiles file and adds it; a file that is no map is refused with the reason.
+// True when a map was added.
+bool addMapFile(UserPrompt& prompt, const map::MapService& service);
+// Adds the tile service; a missing name or a template without {z}, {x} and {y} is refused
+// with the reason. True when it was added.
+bool addTileService(UserPrompt& prompt, const map::MapService& service,
+                    const TileServiceFields& fields);
+
+}  // namespace vandrel::app

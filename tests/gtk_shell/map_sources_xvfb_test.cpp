@@ -1,0 +1,124 @@
+// The map sources on the track page, after the track page's suite has drawn a track: the
+// topographic map from a local stand-in, an offline map file read by the program, the scale
+// bar in the settings' units, and `vandrel --map` refusing what is no map.
+
+#include <string>
+
+#include "gtk_shell/track_page_stage.h"
+#include "map/map_sources.h"
+#include "mbtiles_maker.h"
+
+namespace vandrel::gtk {
+namespace {
+
+constexpr Rgb kTopoGreen{102, 179, 77};
+constexpr Rgb kFileBlue{51, 102, 204};
+
+// The share of the map's pixels near a colour, in percent.
+int percentOf(GdkPixbuf* shot, Rgb colour) {
+    const ui::Rect box = screenBox(shot, mapElement());
+    return 100 * pixelsNear(shot, mapElement(), colour) / std::max(1, box.width() * box.height());
+}
+
+::testing::AssertionResult chooseSource(const std::string& name) {
+    return mapAnswers(trackPage(), "chooseMapSource", {name},
+                      [](const std::string&) { return true; });
+}
+
+std::string centreNow() {
+    std::string said;
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "mapCenter", {}, [](const std::string& t) { return latLng(t).has_value(); },
+        &said));
+    return said;
+}
+
+TEST(MapSources, TheTopographicMapIsAskedAsTheProgramAndKeepsTheTrackInPlace) {
+    ASSERT_NE(stage->topo, nullptr);
+    ASSERT_TRUE(mapLineHolds(600));
+    const std::string before = centreNow();
+    ASSERT_TRUE(chooseSource(map::kTopoSource));
+    EXPECT_TRUE(screenUntil("map-topographic", [](GdkPixbuf* shot) {
+        return percentOf(shot, kTopoGreen) > 40 &&
+               pixelsNear(shot, mapElement(), {212, 32, 32}) > 50;
+    }));
+    EXPECT_TRUE(mapLineHolds(600));
+    const std::optional<LatLng> at = latLng(before);
+    ASSERT_TRUE(at);
+    EXPECT_TRUE(samePlace(centreNow(), at->lat, at->lng));
+    ASSERT_FALSE(stage->topo->tileAgents().empty());
+    for (const std::string& agent : stage->topo->tileAgents()) {
+        EXPECT_NE(agent.find("Vandrel/"), std::string::npos) << agent;
+    }
+    // The choice is kept for the next start.
+    EXPECT_TRUE(pumpUntil([] {
+        return testing::readFile(stage->dir / "mapsources.xml").find("chosen=\"OpenTopoMap\"") !=
+               std::string::npos;
+    }));
+}
+
+TEST(MapSources, AnOfflineFileShowsItsOwnTilesWithItsBoundsAndZoomRange) {
+    ASSERT_TRUE(chooseSource("Blue world"));
+    std::string said;
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "shownSource", {},
+        [](const std::string& t) { return t.rfind("Blue world|", 0) == 0; }, &said));
+    EXPECT_EQ(said, "Blue world|0|3|-170,-80,170,80");
+    // Past the file's zoom range the outline shows; zoomed out into it with the keyboard (the
+    // map has the focus once clicked), the file's tiles show around the track.
+    const ui::Rect box = mapElement().location();
+    clickAt(pointIn(trackPage(), mapElement(), 80, box.height() - 80));
+    for (int i = 0; i < 12; ++i) {
+        pressKey(stage->shell->window(), GDK_KEY_minus);
+        pump(300);
+    }
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "mapZoom", {}, [](const std::string& t) { return std::atoi(t.c_str()) <= 3; },
+        &said))
+        << said;
+    EXPECT_TRUE(screenUntil("map-offline-file",
+                            [](GdkPixbuf* shot) { return percentOf(shot, kFileBlue) > 40; }));
+    EXPECT_TRUE(mapLineHolds(600));
+}
+
+TEST(MapSources, TheScaleBarShowsTheSettingsUnits) {
+    std::string metric;
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "scaleText", {},
+        [](const std::string& t) { return t.ends_with(" m") || t.ends_with(" km"); }, &metric))
+        << metric;
+    session().settings.Length = 1;
+    session().tracksChanged.notify({});
+    std::string imperial;
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "scaleText", {},
+        [](const std::string& t) { return t.ends_with(" ft") || t.ends_with(" mi"); }, &imperial))
+        << imperial;
+    session().settings.Length = 0;
+    session().tracksChanged.notify({});
+}
+
+TEST(MapSources, TheProgramRefusesAMapFileThatIsNoMapAndAnUnknownName) {
+    testing::TempDir folder;
+    testing::writeFile(folder / "broken.mbtiles", "SQLite format 3");
+    for (const std::string& map : {(folder / "broken.mbtiles").string(), std::string("Nowhere")}) {
+        const std::string program = std::string(VANDREL_BIN_DIR) + "/vandrel";
+        const std::string dir = folder.path().string();
+        const char* argv[] = {program.c_str(), "--data-dir", dir.c_str(),
+                              "--map",         map.c_str(),  nullptr};
+        gchar* err = nullptr;
+        gint status = 0;
+        ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_DEFAULT,
+                                 nullptr, nullptr, nullptr, &err, &status, nullptr));
+        const std::string said = err != nullptr ? err : "";
+        g_free(err);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
+        EXPECT_NE(said.find(map == "Nowhere" ? "no map named Nowhere"
+                                             : "is not an offline map file (MBTiles)"),
+                  std::string::npos)
+            << said;
+    }
+}
+
+}  // namespace
+}  // namespace vandrel::gtk
