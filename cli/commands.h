@@ -40,5 +40,6 @@ void addArchiveCommand(CLI::App& app, Context& context);
 void addSettingsCommand(CLI::App& app, Context& context);
 void addPoiCommand(CLI::App& app, Context& context);
 void addDeviceCommands(CLI::App& app, Context& context);
+void addPhotosCommand(CLI::App& app, Context& context);
 
 }  // namespace vandrel::cli
