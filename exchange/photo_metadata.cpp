@@ -125,6 +125,23 @@ PhotoCapture readCaptureTime(const std::filesystem::path& file) {
     return capture;
 }
 
+std::string readEmbeddedPreview(const std::filesystem::path& file) {
+    prepareLibrary();
+    try {
+        auto image = Exiv2::ImageFactory::open(file.string());
+        image->readMetadata();
+        const Exiv2::ExifThumbC thumbnail(image->exifData());
+        const Exiv2::DataBuf data = thumbnail.copy();
+        if (data.size_ <= 0 || data.pData_ == nullptr) {
+            return {};
+        }
+        return std::string(reinterpret_cast<const char*>(data.pData_),
+                           static_cast<std::size_t>(data.size_));
+    } catch (const Exiv2::AnyError&) {
+        return {};
+    }
+}
+
 std::string writeGpsPosition(const std::filesystem::path& file, const GpsPosition& position) {
     prepareLibrary();
     try {

@@ -15,6 +15,10 @@ namespace vandrel {
 // modification time is never taken for it.
 PhotoCapture readCaptureTime(const std::filesystem::path& file);
 
+// The small JPEG preview a camera embeds in the photo's EXIF data, or empty when it has none;
+// a list of photos shows it instead of decoding each whole picture.
+std::string readEmbeddedPreview(const std::filesystem::path& file);
+
 // Where and when a photo was taken, as GPS tags give it.
 struct GpsPosition {
     double latitude = 0;     // decimal degrees, north positive

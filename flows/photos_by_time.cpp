@@ -116,6 +116,10 @@ std::vector<PhotoFile> readPhotoFiles(const std::vector<fs::path>& files, bool f
     return photos;
 }
 
+std::string embeddedPhotoPreview(const fs::path& file) {
+    return readEmbeddedPreview(file);
+}
+
 std::optional<TrackHeader> storedTrackWithPoints(Session& session, int trackId) {
     return readStoredTrack(session.database(), trackId);
 }

@@ -33,6 +33,9 @@ std::vector<std::filesystem::path> gatherPhotoFiles(
 std::vector<PhotoFile> readPhotoFiles(const std::vector<std::filesystem::path>& files,
                                       bool fileDates = false);
 
+// The small JPEG preview the camera embedded in the photo, or empty (see readEmbeddedPreview).
+std::string embeddedPhotoPreview(const std::filesystem::path& file);
+
 // A stored track with its points, or nothing when no track has the id.
 std::optional<TrackHeader> storedTrackWithPoints(Session& session, int trackId);
 

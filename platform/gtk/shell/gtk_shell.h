@@ -19,6 +19,7 @@ namespace vandrel::gtk {
 
 class GtkBoxRunner;
 class GtkFiles;
+class GtkPhotosDialog;
 class GtkBusyWindow;
 class GtkCommandRunner;
 class SoupProbe;
@@ -65,6 +66,7 @@ class GtkShell {
     WebRenderer renderer_;
     std::unique_ptr<GtkBoxRunner> boxes_;
     std::unique_ptr<GtkFiles> files_;
+    std::unique_ptr<GtkPhotosDialog> photosDialog_;
     std::unique_ptr<GtkBusyWindow> busy_;
     std::unique_ptr<app::GuiPrompt> prompt_;
     std::unique_ptr<GtkCommandRunner> commands_;
