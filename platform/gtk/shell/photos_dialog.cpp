@@ -66,7 +66,7 @@ GtkListStore* photoStore(const std::vector<tracks::PreviewPhoto>& photos) {
         GtkTreeIter row;
         gtk_list_store_append(store, &row);
         gtk_list_store_set(store, &row, Thumbnail, thumbnail, Name, name, Taken,
-                           photo.taken.empty() ? "no capture time" : photo.taken.c_str(), -1);
+                           photo.taken.c_str(), -1);
         g_free(name);
         if (thumbnail != nullptr) {
             g_object_unref(thumbnail);
