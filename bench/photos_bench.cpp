@@ -28,8 +28,8 @@ void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
-// 500 photos taken a minute apart from 2026-05-01 06:00, each 3 MB, and the one they were made
-// from, in a temporary folder removed afterwards.
+// 500 photos taken a minute apart from 2026-05-01 06:00, each 3 MB with a camera's 160 x 120
+// preview embedded, and the one they were made from, in a temporary folder removed afterwards.
 class DayOfPhotos {
   public:
     DayOfPhotos() {
@@ -40,11 +40,14 @@ class DayOfPhotos {
         dir_ = pattern;
         const std::filesystem::path seed = dir_ / "seed.jpg";
         writeBytes(seed, testing::greyJpeg(640, 480));
+        writeBytes(dir_ / "seed-thumb.jpg", testing::greyJpeg(160, 120));
         if (std::system(
                 ("exiv2 -M'set Exif.Photo.DateTimeOriginal 2026:05:01 06:00:00' " + seed.string())
-                    .c_str()) != 0) {
+                    .c_str()) != 0 ||
+            std::system(("exiv2 -it " + seed.string()).c_str()) != 0) {
             return;
         }
+        std::filesystem::remove(dir_ / "seed-thumb.jpg");
         // The padding goes before the end-of-image marker, inside the image data.
         std::string bytes = readBytes(seed);
         bytes.insert(bytes.size() - 2, std::string(kPhotoBytes - bytes.size(), '\x55'));
@@ -83,6 +86,24 @@ void BM_ReadCaptureTimes500Photos(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadCaptureTimes500Photos)->Unit(benchmark::kMillisecond);
+
+// What the desktop's preview reads for its thumbnails: the embedded preview of each photo.
+void BM_ReadEmbeddedPreviews500Photos(benchmark::State& state) {
+    const DayOfPhotos day;
+    const std::vector<std::filesystem::path> files = gatherPhotoFiles({day.path()});
+    for (auto _ : state) {
+        std::size_t bytes = 0;
+        for (const std::filesystem::path& file : files) {
+            bytes += embeddedPhotoPreview(file).size();
+        }
+        if (files.size() != kPhotos + 1 || bytes == 0) {
+            state.SkipWithError("the photos were not made (is exiv2 installed?)");
+            break;
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_ReadEmbeddedPreviews500Photos)->Unit(benchmark::kMillisecond);
 
 void BM_Match500PhotosOnAFullLog(benchmark::State& state) {
     TrackHeader track;
