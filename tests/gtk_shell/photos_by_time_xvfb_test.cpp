@@ -13,6 +13,7 @@ namespace vandrel::gtk {
 namespace {
 
 constexpr Rgb kGreen{0x20, 0xA0, 0x40};
+constexpr Rgb kPurple{0xA0, 0x20, 0x80};
 
 // The preview dialog shown now, or null.
 GtkWidget* shownPreview() {
@@ -60,12 +61,17 @@ std::vector<std::string> column(GtkWidget* dialog, int index) {
     return texts;
 }
 
-// A green photo whose camera's clock said `ole` when it was taken.
-void greenPhoto(const fs::path& file, double ole) {
-    GdkPixbuf* green = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 640, 480);
-    gdk_pixbuf_fill(green, 0x20A040FF);
-    ASSERT_TRUE(gdk_pixbuf_save(green, file.c_str(), "jpeg", nullptr, nullptr));
-    g_object_unref(green);
+void savePicture(const fs::path& file, int width, int height, guint32 rgba) {
+    GdkPixbuf* picture = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
+    gdk_pixbuf_fill(picture, rgba);
+    ASSERT_TRUE(gdk_pixbuf_save(picture, file.c_str(), "jpeg", nullptr, nullptr));
+    g_object_unref(picture);
+}
+
+// A green photo whose camera's clock said `ole` when it was taken, with a purple preview
+// embedded as a camera's when asked.
+void greenPhoto(const fs::path& file, double ole, bool preview = false) {
+    savePicture(file, 640, 480, 0x20A040FF);
     SystemTime st;
     ASSERT_TRUE(VariantTimeToSystemTime(ole, st));
     char taken[32];
@@ -74,9 +80,15 @@ void greenPhoto(const fs::path& file, double ole) {
     const std::string command = "exiv2 -M'set Exif.Photo.DateTimeOriginal " + std::string(taken) +
                                 "' '" + file.string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    if (preview) {
+        const fs::path thumb = file.parent_path() / (file.stem().string() + "-thumb.jpg");
+        savePicture(thumb, 160, 120, 0xA02080FF);
+        ASSERT_EQ(std::system(("exiv2 -it '" + file.string() + "'").c_str()), 0);
+        fs::remove(thumb);
+    }
 }
 
-int greenIn(GdkPixbuf* shot, GtkWidget* window) {
+int pixelsIn(GdkPixbuf* shot, GtkWidget* window, Rgb colour) {
     int x0 = 0;
     int y0 = 0;
     gdk_window_get_origin(gtk_widget_get_window(window), &x0, &y0);
@@ -87,7 +99,7 @@ int greenIn(GdkPixbuf* shot, GtkWidget* window) {
     int found = 0;
     for (int y = std::max(y0, 0); y < y1; ++y) {
         for (int x = std::max(x0, 0); x < x1; ++x) {
-            found += near(pixel(shot, x, y), kGreen) ? 1 : 0;
+            found += near(pixel(shot, x, y), colour) ? 1 : 0;
         }
     }
     return found;
@@ -99,7 +111,7 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
     const fs::path folder = stage->dir / "day photos";
     fs::create_directories(folder);
     constexpr double kHourFast = 1.0 / 24;
-    greenPhoto(folder / "a.jpg", shownPoints()[points[0]].sdate + kHourFast);
+    greenPhoto(folder / "a.jpg", shownPoints()[points[0]].sdate + kHourFast, true);
     greenPhoto(folder / "b.jpg", shownPoints()[points[1]].sdate + kHourFast);
     testing::writeFile(folder / "notes.txt", "not a photo");
 
@@ -110,6 +122,7 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
     std::vector<std::string> after;
     std::vector<std::string> notes;
     int green = 0;
+    int purple = 0;
     int ticks = 0;
     Ticker user([&] {
         if (step == Step::Chooser) {
@@ -148,7 +161,8 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
         }
         if (step == Step::Typed && ++ticks > 10) {
             GdkPixbuf* shot = screenshot("photos-by-time-preview");
-            green = greenIn(shot, preview);
+            green = pixelsIn(shot, preview, kGreen);
+            purple = pixelsIn(shot, preview, kPurple);
             g_object_unref(shot);
             gtk_button_clicked(GTK_BUTTON(
                 gtk_dialog_get_widget_for_response(GTK_DIALOG(preview), GTK_RESPONSE_ACCEPT)));
@@ -171,8 +185,10 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
     EXPECT_EQ(after[1], FormatDateTime(shownPoints()[points[1]].sdate, settings));
     EXPECT_EQ(after[2], "");
     EXPECT_NE(notes[2], "");
-    // The thumbnails: two green pictures of up to 96 x 72 pixels.
-    EXPECT_GT(green, 2 * 3000);
+    // The thumbnails, 96 x 72 pixels: the camera's preview where it embedded one, else the
+    // picture itself.
+    EXPECT_GT(purple, 3000);
+    EXPECT_GT(green, 3000);
     EXPECT_EQ(summary.rfind("2 photos attached, 1 not placed.", 0), 0u) << summary;
 
     for (std::size_t point : points) {
