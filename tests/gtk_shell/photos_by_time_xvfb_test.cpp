@@ -106,6 +106,7 @@ int pixelsIn(GdkPixbuf* shot, GtkWidget* window, Rgb colour) {
 }
 
 TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
+    VANDREL_SKIP_UNLESS(std::system("command -v exiv2 >/dev/null") == 0, "exiv2");
     ASSERT_EQ(trackPage().shownTrack(), 0);
     const std::vector<std::size_t> points{100, 400};
     const fs::path folder = stage->dir / "day photos";
