@@ -28,6 +28,7 @@ std::unique_ptr<ui::Window> PageHost::createControl(ui::Element& element) {
             page = std::make_unique<tracks::CPageTrack>(loop(), this, 0, services_.commands,
                                                         *services_.session, services_.mapService);
             track_ = static_cast<tracks::CPageTrack*>(page.get());
+            track_->setPhotosDialog(services_.photosDialog);
         } else if (name == "page3") {
             page = std::make_unique<SettingsPage>(loop(), this, 0, services_.commands,
                                                   *services_.session);

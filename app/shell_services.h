@@ -12,6 +12,10 @@
 #include "map/map_service.h"
 #include "ui/command_runner.h"
 
+namespace vandrel::tracks {
+class PhotosByTimeDialog;
+}  // namespace vandrel::tracks
+
 namespace vandrel::app {
 
 using ui::CommandRunner;
@@ -43,6 +47,8 @@ struct ShellServices {
     CommandRunner* commands = nullptr;
     ConnectivityProbe* probe = nullptr;
     FrameHost* frame = nullptr;
+    // The track page's "Add Photos by Time..."; null where no dialogue can be held.
+    tracks::PhotosByTimeDialog* photosDialog = nullptr;
     // The map pages' tiles and address search.
     map::MapService mapService;
     // The address the connectivity probe asks: the tile service's home page.

@@ -41,5 +41,6 @@ void addImportCommand(CLI::App& app, Context& context);
 void addSettingsCommand(CLI::App& app, Context& context);
 void addPoiCommand(CLI::App& app, Context& context);
 void addDeviceCommands(CLI::App& app, Context& context);
+void addPhotosCommand(CLI::App& app, Context& context);
 
 }  // namespace vandrel::cli

@@ -65,6 +65,7 @@ int run(int argc, char** argv) {
     addSettingsCommand(app, context);
     addPoiCommand(app, context);
     addDeviceCommands(app, context);
+    addPhotosCommand(app, context);
 
     try {
         app.parse(argc, argv);

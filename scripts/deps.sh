@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format libxml2-utils locales dosfstools util-linux e2fsprogs
   libgumbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev xvfb xauth openbox x11-utils fonts-dejavu-core
-  libminizip-dev zlib1g-dev librsvg2-bin
+  libminizip-dev zlib1g-dev librsvg2-bin libexiv2-dev exiv2
   gpsbabel gdal-bin unzip
   libsoup-3.0-dev libjs-leaflet
   desktop-file-utils appstream

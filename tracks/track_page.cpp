@@ -12,6 +12,7 @@
 #include "map/map_bridge.h"
 #include "map/map_source_choice.h"
 #include "map/map_widget.h"
+#include "tracks/add_photos_by_time.h"
 #include "tracks/point_list.h"
 #include "tracks/track_list_row.h"
 #include "ui/browser_host.h"
@@ -56,6 +57,8 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
     addClick("tkkmz", [this] { exportSelectedTrack(true); });
     addClick("tkgpx", [this] { exportSelectedTrack(false); });
     addClick("tkdel", [this] { DeleteSelectedTracks(); });
+    addClick("tkphotos", [this] { addPhotosByTime(true); });
+    addClick("onphotos", [this] { addPhotosByTime(false); });
     addClick("onback", [this] { playbackCommand(&Playback::back); });
     addClick("onplay", [this] { playbackCommand(&Playback::play); });
     addClick("onpause", [this] { playbackCommand(&Playback::pause); });
@@ -529,6 +532,31 @@ void CPageTrack::exportSelectedTrack(bool kmz) {
     commands_->run([this, &track, kmz](UserPrompt& prompt) {
         ExportTrack(prompt, session_, track, kmz ? ExportFormat::Kmz : ExportFormat::Gpx);
     });
+}
+
+void CPageTrack::addPhotosByTime(bool selectedRow) {
+    hideTrackMenu();
+    ui::ListView* list = trackList();
+    const int row = selectedRow ? (list != nullptr ? list->selectionMark() : -1) : shownTrack_;
+    if (commands_ == nullptr || photosDialog_ == nullptr || row < 0 ||
+        row >= static_cast<int>(dayTracks_.size())) {
+        return;
+    }
+    TrackHeader track = dayTracks_[static_cast<std::size_t>(row)];
+    const std::vector<std::size_t> added =
+        tracks::addPhotosByTime(session_, *commands_, *photosDialog_, track, photos_.stamps());
+    keepAttachedPhotos(track, added, dayTracks_);
+    const TrackHeader* shown = shownTrackHeader();
+    if (shown != nullptr && shown->objid == track.objid) {
+        const map::MapBridge bridge(map());
+        for (std::size_t i : added) {
+            if (i >= shown->points.size() || shown->points[i].pho.empty()) {
+                continue;
+            }
+            const TrackPoint& point = shown->points[i];
+            bridge.addPhoto(static_cast<int>(i), point.lat, point.lng, point.pho);
+        }
+    }
 }
 
 // Commands of the tab bar ------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "map/map_external_dispatch.h"
 #include "map/map_service.h"
 #include "tracks/month_calendar.h"
+#include "tracks/photos_by_time_dialog.h"
 #include "tracks/playback.h"
 #include "tracks/profile_chart.h"
 #include "tracks/track_photos.h"
@@ -52,6 +53,9 @@ class CPageTrack final : public ui::PageWindow {
     void saveTracksToPc();
     void eraseDeviceLogs();
     void exportSelectedTrack(bool kmz);
+    // Photos put on the points of the list's selected track, or the shown one, by their time.
+    void addPhotosByTime(bool selectedRow);
+    void setPhotosDialog(PhotosByTimeDialog* dialog) { photosDialog_ = dialog; }
 
     // The calendar and its month commands.
     MonthCalendar& calendar() { return calendar_; }
@@ -118,6 +122,7 @@ class CPageTrack final : public ui::PageWindow {
     Playback playback_{*this, [this](int index) { return putCar(index); }};
     MonthCalendar calendar_;
     TrackPhotos photos_;
+    PhotosByTimeDialog* photosDialog_ = nullptr;
     int shownTrack_ = -1;
     int markedRow_ = -1;
     int view_ = 1;

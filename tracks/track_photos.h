@@ -40,6 +40,8 @@ class TrackPhotos {
     // The photo of the point in a bubble, 320 pixels on its longer side, with a remove link.
     void ShowPhoto(int index);
     void RemovePhoto(int index);
+    // Names the copies of every attach of the page, so that no two are named alike.
+    PhotoStamps& stamps() { return stamps_; }
 
   private:
     TrackPoint* shownPoint(int index) const;

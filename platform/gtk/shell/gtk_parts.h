@@ -17,6 +17,7 @@
 #include "app/shell_services.h"
 #include "platform/gtk/glib_event_loop.h"
 #include "platform/gtk/web_renderer.h"
+#include "tracks/photos_by_time_dialog.h"
 
 namespace vandrel::gtk {
 
@@ -58,6 +59,20 @@ class GtkFiles final : public app::FileChooser {
     std::optional<std::string> choose(const FileFilter& filter, bool save);
     GtkWidget* parent_ = nullptr;
     bool choosing_ = false;
+};
+
+// "Add Photos by Time...": a GTK file chooser that takes files or the folder it shows, and a
+// modal preview listing each photo with its thumbnail and place, run in a nested loop.
+class GtkPhotosDialog final : public tracks::PhotosByTimeDialog {
+  public:
+    void setParent(GtkWidget* parent) { parent_ = parent; }
+    std::vector<std::string> choosePhotos() override;
+    std::optional<tracks::PhotosChoice> preview(const std::vector<tracks::PreviewPhoto>& photos,
+                                                const MatchSettings& start,
+                                                const Matcher& match) override;
+
+  private:
+    GtkWidget* parent_ = nullptr;
 };
 
 // The small "Loading" window: the background artwork with the animated text, centred over the

@@ -16,6 +16,7 @@ namespace vandrel::gtk {
 GtkShell::GtkShell(Session& session)
     : boxes_(std::make_unique<GtkBoxRunner>(loop_, renderer_)),
       files_(std::make_unique<GtkFiles>()),
+      photosDialog_(std::make_unique<GtkPhotosDialog>()),
       busy_(std::make_unique<GtkBusyWindow>(loop_)),
       prompt_(std::make_unique<app::GuiPrompt>(*boxes_, *files_, *busy_)),
       commands_(std::make_unique<GtkCommandRunner>(*prompt_)),
@@ -24,6 +25,7 @@ GtkShell::GtkShell(Session& session)
     services_.commands = commands_.get();
     services_.probe = probe_.get();
     services_.session = &session;
+    services_.photosDialog = photosDialog_.get();
     renderer_.servePhotos(session.folder().photos());
     // A flow on the command worker reaches the pages through the UI thread.
     session.setOwnerThread([this](const std::function<void()>& step) { commands_->onUi(step); });
@@ -47,6 +49,7 @@ GtkShell::GtkShell(Session& session)
     prompt_->setOwner(frame_.get());
     boxes_->setParent(frameWindow_->window());
     files_->setParent(frameWindow_->window());
+    photosDialog_->setParent(frameWindow_->window());
     busy_->setParent(frameWindow_->window());
 }
 

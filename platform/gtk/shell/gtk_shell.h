@@ -22,6 +22,7 @@ namespace vandrel::gtk {
 
 class GtkBoxRunner;
 class GtkFiles;
+class GtkPhotosDialog;
 class GtkBusyWindow;
 class GtkCommandRunner;
 class SoupProbe;
@@ -75,6 +76,7 @@ class GtkShell {
     WebRenderer renderer_;
     std::unique_ptr<GtkBoxRunner> boxes_;
     std::unique_ptr<GtkFiles> files_;
+    std::unique_ptr<GtkPhotosDialog> photosDialog_;
     std::unique_ptr<GtkBusyWindow> busy_;
     std::unique_ptr<app::GuiPrompt> prompt_;
     std::unique_ptr<GtkCommandRunner> commands_;

@@ -1,0 +1,185 @@
+#include "flows/photos_by_time.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <system_error>
+
+#include "core/ole_date.h"
+#include "exchange/photo_files.h"
+#include "exchange/photo_metadata.h"
+#include "exchange/stored_tracks.h"
+#include "flows/folder_lock.h"
+#include "flows/point_photos.h"
+
+namespace vandrel {
+namespace fs = std::filesystem;
+namespace {
+
+void gatherFolder(const fs::path& folder, std::vector<fs::path>& files) {
+    std::vector<fs::path> found;
+    std::error_code ec;
+    // The iterator does not enter linked folders; linked files are skipped below.
+    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_symlink(typeError) && it->is_regular_file(typeError)) {
+            found.push_back(it->path());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+}
+
+// The point's place and time as GPS tags give them (UTC = local + tzome).
+GpsPosition pointPosition(const TrackPoint& point, int32_t tzome) {
+    GpsPosition position;
+    position.latitude = point.lat;
+    position.longitude = point.lng;
+    position.altitude = point.alt;
+    position.utcSeconds =
+        std::llround((point.sdate - oleDateFromUnixSeconds(0)) * 86400.0) + tzome * 60LL;
+    return position;
+}
+
+// A copy of the photo outside the program folder carrying the point's position, so that the
+// attach flow copies the finished file under its name; the folder is removed by the caller.
+std::optional<fs::path> copyWithPosition(const fs::path& source, const GpsPosition& position,
+                                         fs::path& folder, std::string& problem) {
+    std::string pattern = (fs::temp_directory_path() / "vandrel-photo-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        problem = "No temporary folder could be made for " + source.string() + ".";
+        return std::nullopt;
+    }
+    folder = pattern;
+    const fs::path copy = folder / source.filename();
+    std::error_code error;
+    if (copyNewFile(source, copy, SourceLinks::Follow, &error) != CopyOutcome::Copied) {
+        problem = "Copying " + source.string() + " failed: " + error.message();
+        return std::nullopt;
+    }
+    problem = writeGpsPosition(copy, position);
+    if (!problem.empty()) {
+        return std::nullopt;
+    }
+    return copy;
+}
+
+// The file's modification time as the local time of this computer, as a camera's clock shows it.
+void useFileDate(const fs::path& file, PhotoCapture& capture) {
+    struct stat status {};
+    struct tm local {};
+    if (::stat(file.c_str(), &status) != 0 || ::localtime_r(&status.st_mtime, &local) == nullptr) {
+        return;
+    }
+    SystemTime st;
+    st.year = local.tm_year + 1900;
+    st.month = local.tm_mon + 1;
+    st.day = local.tm_mday;
+    st.hour = local.tm_hour;
+    st.minute = local.tm_min;
+    st.second = local.tm_sec;
+    if (SystemTimeToVariantTime(st, capture.time)) {
+        capture.status = CaptureStatus::Found;
+        capture.fromFileDate = true;
+    }
+}
+
+}  // namespace
+
+std::vector<fs::path> gatherPhotoFiles(const std::vector<fs::path>& chosen) {
+    std::vector<fs::path> files;
+    for (const fs::path& path : chosen) {
+        std::error_code ec;
+        if (fs::is_directory(path, ec)) {
+            gatherFolder(path, files);
+        } else {
+            files.push_back(path);
+        }
+    }
+    return files;
+}
+
+std::vector<PhotoFile> readPhotoFiles(const std::vector<fs::path>& files, bool fileDates) {
+    std::vector<PhotoFile> photos;
+    photos.reserve(files.size());
+    for (const fs::path& file : files) {
+        photos.push_back({file, readCaptureTime(file)});
+        PhotoCapture& capture = photos.back().capture;
+        if (fileDates && capture.status == CaptureStatus::NoCaptureTime) {
+            useFileDate(file, capture);
+        }
+    }
+    return photos;
+}
+
+std::string embeddedPhotoPreview(const fs::path& file) {
+    return readEmbeddedPreview(file);
+}
+
+std::optional<TrackHeader> storedTrackWithPoints(Session& session, int trackId) {
+    return readStoredTrack(session.database(), trackId);
+}
+
+PhotosAttached attachPhotosByTime(UserPrompt& prompt, Session& session, TrackHeader& track,
+                                  const std::vector<PhotoFile>& photos,
+                                  const std::vector<Placement>& placements, bool writePosition,
+                                  PhotoStamps& stamps) {
+    PhotosAttached result;
+    // A download or an archive load from another program must not replace the track's points
+    // while photos are being put on them.
+    std::string lockError;
+    const auto folderLock = holdProgramFolder(prompt, session.folder(), lockError);
+    if (!folderLock) {
+        result.error = lockError + ". No photo was attached.";
+        prompt.error(result.error);
+        return result;
+    }
+    result.kind = OutcomeKind::Complete;
+    BusyScope busy(prompt);
+    for (std::size_t i = 0; i < photos.size() && i < placements.size(); ++i) {
+        if (placements[i].kind != PlacementKind::Placed) {
+            ++result.notPlaced;
+            continue;
+        }
+        TrackPoint& point = track.points.at(placements[i].point);
+        fs::path source = photos[i].path;
+        fs::path temporary;
+        if (writePosition) {
+            std::string problem;
+            const std::optional<fs::path> copy =
+                copyWithPosition(source, pointPosition(point, track.tzome), temporary, problem);
+            if (copy) {
+                source = *copy;
+            } else {
+                result.positionsNotWritten.push_back(problem);
+            }
+        }
+        const Outcome attached = attachPointPhoto(prompt, session, point, source, stamps);
+        if (!temporary.empty()) {
+            std::error_code ec;
+            fs::remove_all(temporary, ec);
+        }
+        if (!attached.complete()) {
+            result.kind = attached.kind;
+            result.error = attached.error;
+            break;
+        }
+        ++result.attached;
+    }
+    return result;
+}
+
+std::string photosAttachedText(const PhotosAttached& outcome) {
+    std::string text = std::to_string(outcome.attached) + " photos attached, " +
+                       std::to_string(outcome.notPlaced) + " not placed.";
+    for (const std::string& problem : outcome.positionsNotWritten) {
+        text += "\n" + problem;
+    }
+    return text;
+}
+
+}  // namespace vandrel
