@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 #include "core/ground_distance.h"
 
@@ -53,6 +54,19 @@ std::vector<double> averagedOver(const std::vector<double>& seconds,
 
 double fixDistance(const TrackPoint& a, const TrackPoint& b) {
     return GroundDistance(a.lat, a.lng, b.lat, b.lng);
+}
+
+// The straight distance across a speed window, at most a few hundred metres: the flat-earth
+// approximation agrees with GroundDistance to far better than the fixes' own accuracy, and
+// costs a fraction of its trigonometry, which a long track's speeds would spend most of their
+// time in.
+double windowDistance(const TrackPoint& a, const TrackPoint& b) {
+    constexpr double kRadius = 6372797.560856;  // GroundDistance's
+    constexpr double kRadiansPerDegree = std::numbers::pi / 180;
+    const double north = (static_cast<double>(b.lat) - a.lat) * kRadiansPerDegree;
+    const double east = std::remainder(static_cast<double>(b.lng) - a.lng, 360.0) *
+                        kRadiansPerDegree * std::cos(a.lat * kRadiansPerDegree);
+    return kRadius * std::sqrt(north * north + east * east);
 }
 
 double medianOf(std::array<double, kMaxSpeedRun> run) {
@@ -142,7 +156,7 @@ std::vector<double> pointSpeeds(const std::vector<TrackPoint>& points) {
         const size_t to = last == i && i + 1 < points.size() ? i + 1 : last;
         const double time = seconds[to] - seconds[from];
         if (time > 0) {
-            speeds[i] = fixDistance(points[from], points[to]) / time;
+            speeds[i] = windowDistance(points[from], points[to]) / time;
         }
     }
     return speeds;
@@ -157,8 +171,13 @@ TrackStatistics computeTrackStatistics(const std::vector<TrackPoint>& points) {
     const std::vector<double> speeds = pointSpeeds(points);
     s.duration = seconds.back();
     s.movingTime = movingSeconds(seconds, speeds);
-    for (size_t i = 1; i < points.size(); ++i) {
-        s.distance += fixDistance(points[i - 1], points[i]);
+    // Stored and downloaded points carry the summary's running GroundDistance sum already.
+    if (points.back().dist > 0) {
+        s.distance = points.back().dist;
+    } else {
+        for (size_t i = 1; i < points.size(); ++i) {
+            s.distance += fixDistance(points[i - 1], points[i]);
+        }
     }
     s.averageSpeed = s.movingTime > 0 ? s.distance / s.movingTime : 0.0;
     s.maxSpeed = fastestStretch(speeds);
@@ -173,10 +192,16 @@ TrackStatistics computeTrackStatistics(const std::vector<TrackPoint>& points) {
     const double start = withPressure == points.end() ? 0.0 : standardAltitude(withPressure->bar);
     s.minAltitude = s.maxAltitude = points.front().alt;
     s.minTemperature = s.maxTemperature = points.front().tmp;
+    // Readings come in whole hPa, so most repeat the one before: its altitude is reused. A
+    // missing reading keeps the last altitude.
+    float lastPressure = 0;
+    double height = 0;
     for (const TrackPoint& p : points) {
-        pressureHeight.push_back(p.bar > 0
-                                     ? standardAltitude(p.bar) - start
-                                     : (pressureHeight.empty() ? 0.0 : pressureHeight.back()));
+        if (p.bar > 0 && p.bar != lastPressure) {
+            lastPressure = p.bar;
+            height = standardAltitude(p.bar) - start;
+        }
+        pressureHeight.push_back(height);
         recordedHeight.push_back(p.alt);
         s.minAltitude = std::min<double>(s.minAltitude, p.alt);
         s.maxAltitude = std::max<double>(s.maxAltitude, p.alt);

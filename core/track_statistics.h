@@ -12,7 +12,7 @@ namespace vandrel {
 struct TrackStatistics {
     double duration = 0;      // seconds from the first fix to the last
     double movingTime = 0;    // seconds spent moving (see movingIntervals)
-    double distance = 0;      // metres, the GroundDistance sum
+    double distance = 0;      // metres, the GroundDistance sum (the last point's dist when set)
     double averageSpeed = 0;  // metres per second over the moving time; 0 without movement
     double maxSpeed = 0;      // metres per second, the fastest short stretch
     double climb = 0;         // metres, from air pressure
