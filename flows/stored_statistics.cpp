@@ -6,7 +6,7 @@ namespace vandrel {
 
 int fillStoredStatistics(Session& session, const std::function<void(int, int)>& progress) {
     TrackDatabase& db = session.database();
-    if (!db.tableExists("TK") || countTracksWithoutStatistics(db) == 0) {
+    if (tracksWithoutStatistics(session) == 0) {
         return 0;
     }
     try {
@@ -28,6 +28,20 @@ TrackStatistics storedTrackStatistics(Session& session, const TrackHeader& track
         return computeTrackStatistics(track.points);
     }
     return computeTrackStatistics(db.readTrackPoints(track.objid));
+}
+
+int tracksWithoutStatistics(Session& session) {
+    TrackDatabase& db = session.database();
+    return db.isOpen() && db.tableExists("TK") ? countTracksWithoutStatistics(db) : 0;
+}
+
+std::vector<PeriodTotals> readStoredTotals(Session& session, double from, double to,
+                                           TotalsPeriod period) {
+    TrackDatabase& db = session.database();
+    if (!db.isOpen() || !db.tableExists("TK")) {
+        return {};
+    }
+    return totalsBy(readTotalsInputs(db, from, to), period);
 }
 
 std::vector<PeriodTotals> storedTotals(Session& session, double from, double to,

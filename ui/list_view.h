@@ -31,6 +31,9 @@
 
 namespace vandrel::ui {
 
+// The pointer moved over the list: its row (item), or -1 once it is over no row or has left.
+inline constexpr int NM_HOVER = -13;
+
 struct ListNotify {
     Window* from = nullptr;
     int idFrom = 0;
