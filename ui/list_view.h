@@ -31,7 +31,7 @@
 
 namespace vandrel::ui {
 
-// The pointer moved over the list: its row (item), or -1 once it is over no row or has left.
+// The pointer moved onto another row (item), or off the rows or out of the list (-1).
 inline constexpr int NM_HOVER = -13;
 
 struct ListNotify {
@@ -145,6 +145,7 @@ class ListView : public Control {
     int mark_ = -1;
     int focus_ = -1;
     bool rightPressed_ = false;
+    int hoverRow_ = -1;  // the row under the pointer, as last told with NM_HOVER
     RowPainter painter_;
     std::function<void()> frameChanged_;
     int lastPainted_ = 0;
