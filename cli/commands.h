@@ -35,6 +35,7 @@ bool prepare(Context& context);
 
 void addDownloadCommand(CLI::App& app, Context& context);
 void addTracksCommand(CLI::App& app, Context& context);
+void addStatsCommand(CLI::App& app, Context& context);
 void addExportCommand(CLI::App& app, Context& context);
 void addArchiveCommand(CLI::App& app, Context& context);
 void addImportCommand(CLI::App& app, Context& context);

@@ -59,6 +59,7 @@ int run(int argc, char** argv) {
 
     addDownloadCommand(app, context);
     addTracksCommand(app, context);
+    addStatsCommand(app, context);
     addExportCommand(app, context);
     addArchiveCommand(app, context);
     addImportCommand(app, context);

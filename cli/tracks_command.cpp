@@ -5,7 +5,9 @@
 
 #include "cli/commands.h"
 #include "core/ole_date.h"
+#include "core/stat_units.h"
 #include "core/units.h"
+#include "flows/stored_statistics.h"
 #include "store/sqlite_db.h"
 
 namespace vandrel::cli {
@@ -21,7 +23,18 @@ bool parseDay(const std::string& text, double& day) {
     return SystemTimeToVariantTime(st, day);
 }
 
-int runTracks(Context& context, const std::string& day) {
+// The statistics columns of one track, after its listing line's own.
+std::string statisticsColumns(Session& session, const TrackHeader& track) {
+    const TrackStatistics s = storedTrackStatistics(session, track);
+    const DeviceSettings& settings = session.settings;
+    return "  moving:" + FormatDuration(s.movingTime) +
+           "  average speed:" + FormatSpeed(s.averageSpeed, settings) +
+           "  max speed:" + FormatSpeed(s.maxSpeed, settings) +
+           "  climb:" + FormatClimb(s.climb, settings) +
+           "  descent:" + FormatClimb(s.descent, settings);
+}
+
+int runTracks(Context& context, const std::string& day, bool withStatistics) {
     if (!prepare(context)) {
         return kExitFailure;
     }
@@ -37,12 +50,16 @@ int runTracks(Context& context, const std::string& day) {
     context.session->openStore();
     TrackDatabase& db = context.session->database();
     const DeviceSettings& settings = context.session->settings;
+    if (withStatistics) {
+        fillStoredStatistics(*context.session);
+    }
     for (const TrackHeader& track : db.readTracksBetween(from, to, false)) {
-        std::printf("%d  %s  %s  dist:%s  average alt:%s  points:%d\n", track.objid,
+        std::printf("%d  %s  %s  dist:%s  average alt:%s  points:%d%s\n", track.objid,
                     FormatDateTime(track.stime, settings).c_str(),
                     FormatDateTime(track.etime, settings).c_str(),
                     FormatDistance(track.dist, settings).c_str(),
-                    FormatAltitude(track.avgalt, settings).c_str(), db.countPoints(track.objid));
+                    FormatAltitude(track.avgalt, settings).c_str(), db.countPoints(track.objid),
+                    withStatistics ? statisticsColumns(*context.session, track).c_str() : "");
     }
     return kExitOk;
 }
@@ -53,7 +70,12 @@ void addTracksCommand(CLI::App& app, Context& context) {
     CLI::App* command = app.add_subcommand("tracks", "List the stored tracks in start order");
     auto day = std::make_shared<std::string>();
     command->add_option("--day", *day, "Only the tracks starting on this day (YYYY-MM-DD)");
-    command->callback([&context, day] { context.exitCode = runTracks(context, *day); });
+    auto withStatistics = std::make_shared<bool>(false);
+    command->add_flag("--stats", *withStatistics,
+                      "Add moving time, average and maximum speed, climb and descent");
+    command->callback([&context, day, withStatistics] {
+        context.exitCode = runTracks(context, *day, *withStatistics);
+    });
 }
 
 }  // namespace vandrel::cli

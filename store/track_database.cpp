@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 
+#include "core/track_statistics.h"
 #include "store/sql_text.h"
 #include "store/sqlite_db.h"
+#include "store/track_statistics_table.h"
 
 namespace vandrel {
 namespace {
@@ -101,6 +103,11 @@ int TrackDatabase::insertTrack(TrackHeader& header) {
                          header.avgbar, header.avgtmp, header.tzome})
                 .c_str());
     header.objid = lastRowId();
+    // Every way a track comes in (download, archive, import) passes here with its points, in
+    // the transaction that stores them: its statistics are stored with it or not at all.
+    if (!header.points.empty()) {
+        storeTrackStatistics(*this, header.objid, computeTrackStatistics(header.points));
+    }
     return 1;
 }
 

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/stat_units.h"
+#include "core/track_statistics.h"
+
 namespace vandrel::tracks {
 namespace {
 
@@ -38,9 +41,10 @@ struct YScale {
     double step = 1;
 };
 
-YScale yScaleOf(const std::vector<double>& values) {
+// A speed axis starts at standing still, so that a slow stretch never looks like a stop.
+YScale yScaleOf(const std::vector<double>& values, bool fromZero) {
     const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
-    double low = *lo;
+    double low = fromZero ? std::min(*lo, 0.0) : *lo;
     double high = *hi;
     if (high - low < 1e-9) {
         low -= 1;
@@ -120,7 +124,11 @@ void ProfileChart::Build(ChartKind kind, const TrackHeader& track, const DeviceS
               : feet              ? "Distance(ft)"
               : axis.step >= 1000 ? "Distance(km)"
                                   : "Distance(m)";
-    for (const TrackPoint& p : points_) {
+    if (kind == ChartKind::Speed) {
+        speeds_ = pointSpeeds(points_);
+    }
+    for (std::size_t i = 0; i < points_.size(); ++i) {
+        const TrackPoint& p = points_[i];
         switch (kind) {
             case ChartKind::Altitude:
                 values_.push_back(feet ? p.alt * kFeetPerMetre : p.alt);
@@ -130,6 +138,9 @@ void ProfileChart::Build(ChartKind kind, const TrackHeader& track, const DeviceS
                 break;
             case ChartKind::Temperature:
                 values_.push_back(settings.Temperature != 0 ? p.tmp * 1.8 + 32 : p.tmp);
+                break;
+            case ChartKind::Speed:
+                values_.push_back(SpeedInUnit(speeds_[i], settings));
                 break;
         }
     }
@@ -143,12 +154,16 @@ void ProfileChart::Build(ChartKind kind, const TrackHeader& track, const DeviceS
         case ChartKind::Temperature:
             yTitle_ = settings.Temperature != 0 ? "Temperature(\u00B0f)" : "Temperature(\u00B0c)";
             break;
+        case ChartKind::Speed:
+            yTitle_ = feet ? "Speed(mph)" : "Speed(km/h)";
+            break;
     }
 }
 
 void ProfileChart::Clear() {
     points_.clear();
     values_.clear();
+    speeds_.clear();
     xLabels_.clear();
     xTitle_.clear();
     yTitle_.clear();
@@ -196,6 +211,9 @@ std::string ProfileChart::tooltipText(int index) const {
         case ChartKind::Temperature:
             value = " Temperature:" + FormatTemperature(p.tmp, settings_);
             break;
+        case ChartKind::Speed:
+            value = " Speed:" + FormatSpeed(speeds_[static_cast<std::size_t>(index)], settings_);
+            break;
     }
     return "Distance:" + FormatDistance(p.dist, settings_) + value +
            "\r\nLat:" + FormatCoordinate(p.lat) + "  Lng:" + FormatCoordinate(p.lng);
@@ -212,7 +230,7 @@ void ProfileChart::paint(ui::Canvas& canvas) const {
     if (plot.width() < 2 || plot.height() < 2) {
         return;
     }
-    const YScale y = yScaleOf(values_);
+    const YScale y = yScaleOf(values_, kind_ == ChartKind::Speed);
     auto yOf = [&](double v) {
         return plot.bottom - (v - y.low) / (y.high - y.low) * plot.height();
     };

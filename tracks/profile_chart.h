@@ -1,6 +1,6 @@
 #pragma once
-// The profile of the shown track below the map: altitude, air pressure or temperature against
-// the distance along the track, with distance labels at round steps, a y axis that scales
+// The profile of the shown track below the map: altitude, air pressure, temperature or speed
+// against the distance along the track, with distance labels at round steps, a y axis that scales
 // itself to round values, and a hot spot per point for the tooltip and the click.
 
 #include <string>
@@ -13,7 +13,7 @@
 
 namespace vandrel::tracks {
 
-enum class ChartKind { Altitude = 1, AirPressure = 2, Temperature = 3 };
+enum class ChartKind { Altitude = 1, AirPressure = 2, Temperature = 3, Speed = 4 };
 
 // The distance between x labels and their count (11 to 20), in metres or feet; `miles` when
 // the step comes from the table of tenths of miles.
@@ -58,6 +58,7 @@ class ProfileChart {
     DeviceSettings settings_;
     std::vector<TrackPoint> points_;
     std::vector<double> values_;
+    std::vector<double> speeds_;  // metres per second at each point, for the Speed profile
     std::vector<std::string> xLabels_;
     std::string xTitle_;
     std::string yTitle_;

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/ole_date.h"
 #include "core/program_path.h"
 #include "flows/download_device_logs.h"
 #include "flows/erase_logs.h"
+#include "flows/stored_statistics.h"
 #include "flows/stored_track_queries.h"
 #include "flows/track_files.h"
 #include "flows/track_origin_names.h"
@@ -15,6 +17,7 @@
 #include "tracks/add_photos_by_time.h"
 #include "tracks/point_list.h"
 #include "tracks/track_list_row.h"
+#include "tracks/track_statistics_panel.h"
 #include "ui/browser_host.h"
 #include "ui/element.h"
 #include "ui/list_view.h"
@@ -26,6 +29,7 @@ namespace {
 
 constexpr int kCalendar = 5000;
 constexpr int kChart = 5001;
+constexpr int kTotalsChart = 5002;
 constexpr int kTrackList = 6000;
 constexpr int kPointList = 6001;
 constexpr const char* kCarImage = "images/car.png";
@@ -69,6 +73,13 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
     addCommand("tab1", [this] { selectChart(1); });
     addCommand("tab2", [this] { selectChart(2); });
     addCommand("tab3", [this] { selectChart(3); });
+    addCommand("tab4", [this] { selectChart(4); });
+    addCommand("funcpage3", [this] { selectView(3); });
+    addClick("statlast", [this] { statisticsView_.lastYear(); });
+    addClick("statnext", [this] { statisticsView_.nextYear(); });
+    addClick("statweek", [this] { statisticsView_.showBy(TotalsPeriod::Week); });
+    addClick("statmonth", [this] { statisticsView_.showBy(TotalsPeriod::Month); });
+    addClick("statyear", [this] { statisticsView_.showBy(TotalsPeriod::Year); });
     addMessage(ui::MSG_DATE_CHANGED, [this](const ui::Message&) { LoadDayTracks(); });
     addMessage(ui::MSG_MAP_LOADED, [this](const ui::Message&) { mapLoaded(); });
     addMessage(ui::MSG_CHART_CLICK, [this](const ui::Message& message) {
@@ -126,6 +137,7 @@ void CPageTrack::init() {
         control->setPainter([this](ui::Canvas& canvas) { chart_.paint(canvas); });
         control->setMouseHandler([this](const ui::Message& message) { onChartMouse(message); });
     }
+    statisticsView_.attach(widget<ui::StaticControl>(*this, kTotalsChart));
     loadTrackDates();
     calendar_.goToday(localToday());
     repaintCalendar();
@@ -160,6 +172,13 @@ void CPageTrack::init() {
         RefreshTrackPage();
         // The scale bar's units and the maps offered may have changed with the settings.
         map::showMapSources(map::MapBridge(map()), mapService_, session_.settings);
+    });
+    // Once the window is up: an older database's tracks get their statistics, under the busy
+    // window, before any totals show.
+    loop().post([this, alive = aliveToken()] {
+        if (!alive.expired()) {
+            fillStatistics();
+        }
     });
     // A flow about to replace or delete stored tracks: the replay stops and lets go of them.
     session_.playbackStop.add([this, alive = aliveToken()] {
@@ -229,12 +248,14 @@ void CPageTrack::repaintCalendar() {
     if (ui::StaticControl* control = calendarControl()) {
         control->invalidate();
     }
+    writeMonthTotals();
 }
 
 void CPageTrack::writeMonthLabel() {
     if (ui::Element* label = byId("calendardate")) {
         label->setText(calendar_.label());
     }
+    writeMonthTotals();
 }
 
 void CPageTrack::lastMonth() {
@@ -331,6 +352,8 @@ void CPageTrack::onTrackListNotify(const ui::ListNotify& notify) {
         if (list != nullptr && !list->selectedRows().empty()) {
             DeleteSelectedTracks();
         }
+    } else if (code == ui::NM_HOVER) {
+        showRowTooltip(notify);
     } else if (code == ui::NM_RCLICK) {
         ui::ListView* list = trackList();
         ui::Element* menu = byId("tkmenu");
@@ -413,6 +436,7 @@ void CPageTrack::ShowTrack() {
     playback_.reset(static_cast<int>(points.size()));
     showPointRows(pointList(), static_cast<int>(points.size()));
     buildChart();
+    writeShownStatistics();
     const map::MapBridge bridge(map());
     bridge.closeInfo();
     bridge.clrTKLine();
@@ -461,6 +485,7 @@ void CPageTrack::ClearTrackDisplay() {
         control->invalidate();
     }
     showPointRows(pointList(), 0);
+    writeStatisticsPanel(*this, std::nullopt, session_.settings);
     stopPlayback();
 }
 
@@ -614,6 +639,9 @@ void CPageTrack::selectView(int n) {
     for (const char* word : {"list", "menu"}) {
         setDisplay(word + std::to_string(view_), "block");
     }
+    if (view_ == 3) {
+        statisticsView_.showYear(calendar_.year());
+    }
 }
 
 void CPageTrack::selectChart(int n) {
@@ -698,6 +726,69 @@ void CPageTrack::chartClicked(int index) {
     const map::MapBridge bridge(map());
     bridge.setCenter(p.lat, p.lng, 0);
     bridge.showAnimationPoint(p.lat, p.lng);
+}
+
+}  // namespace vandrel::tracks
+
+namespace vandrel::tracks {
+
+// Statistics ---------------------------------------------------------------------------------
+
+void CPageTrack::fillStatistics() {
+    if (commands_ == nullptr || tracksWithoutStatistics(session_) == 0) {
+        return;
+    }
+    commands_->run([this](UserPrompt& prompt) {
+        BusyScope busy(prompt);
+        fillStoredStatistics(session_);
+    });
+    writeMonthTotals();
+}
+
+void CPageTrack::writeMonthTotals() {
+    ui::Element* label = byId("monthtotals");
+    if (label == nullptr) {
+        return;
+    }
+    SystemTime first;
+    first.year = calendar_.year(), first.month = calendar_.month(), first.day = 1;
+    double from = 0;
+    if (!SystemTimeToVariantTime(first, from)) {
+        return;
+    }
+    SystemTime next = first;
+    next.year += first.month == 12 ? 1 : 0;
+    next.month = first.month == 12 ? 1 : first.month + 1;
+    double to = from;
+    SystemTimeToVariantTime(next, to);
+    label->setText(monthTotalsText(readStoredTotals(session_, from, to, TotalsPeriod::Month),
+                                   session_.settings));
+}
+
+void CPageTrack::writeShownStatistics() {
+    const TrackHeader* track = shownTrackHeader();
+    writeStatisticsPanel(
+        *this,
+        track != nullptr ? std::optional(storedTrackStatistics(session_, *track)) : std::nullopt,
+        session_.settings);
+}
+
+void CPageTrack::showRowTooltip(const ui::ListNotify& notify) {
+    const int row = notify.item;
+    if (row == tipRow_) {
+        return;
+    }
+    tipRow_ = row;
+    if (row < 0 || row >= static_cast<int>(dayTracks_.size())) {
+        chartTip_.hide();
+        return;
+    }
+    const TrackHeader& track = dayTracks_[static_cast<std::size_t>(row)];
+    ui::ListView* list = trackList();
+    const ui::Rect box =
+        list != nullptr && list->element() != nullptr ? list->element()->location() : ui::Rect{};
+    chartTip_.show(trackRowTooltip(storedTrackStatistics(session_, track), session_.settings),
+                   {box.left + notify.point.x, box.top + notify.point.y});
 }
 
 }  // namespace vandrel::tracks

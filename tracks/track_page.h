@@ -17,6 +17,7 @@
 #include "tracks/photos_by_time_dialog.h"
 #include "tracks/playback.h"
 #include "tracks/profile_chart.h"
+#include "tracks/statistics_view.h"
 #include "tracks/track_photos.h"
 #include "ui/page_window.h"
 #include "ui/tooltip.h"
@@ -36,7 +37,8 @@ class CPageTrack final : public ui::PageWindow {
                Session& session, const map::MapService& mapService);
     void init() override;
 
-    // Map or detail list, 1 or 2; altitude, air pressure or temperature chart, 1 to 3.
+    // Map, detail list or statistics, 1 to 3; altitude, air pressure, temperature or speed
+    // chart, 1 to 4.
     void selectView(int n);
     void selectChart(int n);
 
@@ -69,6 +71,7 @@ class CPageTrack final : public ui::PageWindow {
     // The row of the track shown on the map, or -1.
     int shownTrack() const { return shownTrack_; }
     const ProfileChart& chart() const { return chart_; }
+    StatisticsView& statisticsView() { return statisticsView_; }
 
   protected:
     std::intptr_t handleMessage(const ui::Message& message) override;
@@ -99,6 +102,12 @@ class CPageTrack final : public ui::PageWindow {
     void onChartMouse(const ui::Message& message);
     void chartClicked(int index);
     TrackHeader* shownTrackHeader();
+    // Statistics: computed for an older database's tracks under the busy window, the month's
+    // totals under the calendar, the shown track's panel, a list row's tooltip.
+    void fillStatistics();
+    void writeMonthTotals();
+    void writeShownStatistics();
+    void showRowTooltip(const ui::ListNotify& notify);
 
     void showingTimer();
     void endShowing();
@@ -129,6 +138,8 @@ class CPageTrack final : public ui::PageWindow {
     ChartKind chartKind_ = ChartKind::Altitude;
     ProfileChart chart_;
     ui::Tooltip chartTip_{*this, "charttip"};
+    StatisticsView statisticsView_{*this, session_};
+    int tipRow_ = -1;
     int chartHotSpot_ = -1;
     bool chartPressed_ = false;
 };

@@ -366,6 +366,15 @@ std::intptr_t ListView::handleMessage(const Message& message) {
             rightPressed_ = true;
             return 0;
         }
+        case WM_MOUSEMOVE:
+        case WM_MOUSELEAVE: {
+            const int row = message.id == WM_MOUSEMOVE ? rowAt(y) : -1;
+            if (row != hoverRow_) {
+                hoverRow_ = row;
+                notifyParent(NM_HOVER, row, -1, {x, y});
+            }
+            return 0;
+        }
         case WM_RBUTTONUP:
             // The click ends with the release: a menu the owner shows at the pointer would
             // otherwise be under the pointer when the button comes up, and take the release

@@ -31,6 +31,9 @@
 
 namespace vandrel::ui {
 
+// The pointer moved onto another row (item), or off the rows or out of the list (-1).
+inline constexpr int NM_HOVER = -13;
+
 struct ListNotify {
     Window* from = nullptr;
     int idFrom = 0;
@@ -142,6 +145,7 @@ class ListView : public Control {
     int mark_ = -1;
     int focus_ = -1;
     bool rightPressed_ = false;
+    int hoverRow_ = -1;  // the row under the pointer, as last told with NM_HOVER
     RowPainter painter_;
     std::function<void()> frameChanged_;
     int lastPainted_ = 0;

@@ -15,6 +15,7 @@
 #include "flows/exchange_flows.h"
 #include "scripted_prompt.h"
 #include "store/sqlite_db.h"
+#include "store/track_statistics_table.h"
 
 namespace vandrel {
 namespace {
@@ -113,6 +114,30 @@ void BM_BackupEverything(benchmark::State& state) {
     state.counters["peak_RSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
 }
 BENCHMARK(BM_BackupEverything)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A database of the previous version gains the statistics of all its tracks: every point is
+// read once.
+void BM_FillStatistics(benchmark::State& state) {
+    TrackDatabase& db = database();
+    for (auto _ : state) {
+        state.PauseTiming();
+        db.execute("drop table if exists TKSTAT;");
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(fillMissingStatistics(db));
+    }
+}
+BENCHMARK(BM_FillStatistics)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The statistics view's month bars for a year, once the table is filled.
+void BM_MonthTotalsOfAYear(benchmark::State& state) {
+    TrackDatabase& db = database();
+    fillMissingStatistics(db);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            totalsBy(readTotalsInputs(db, kFirstDay, kFirstDay + 365), TotalsPeriod::Month));
+    }
+}
+BENCHMARK(BM_MonthTotalsOfAYear)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vandrel
