@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "core/ground_distance.h"
 
@@ -88,15 +89,20 @@ double fastestStretch(const std::vector<double>& speeds) {
 }
 
 // Time between fixes counts as moving when the speeds at both ends average walking pace or
-// more: a stop shows as a run of standing speeds however its fixes wander.
-double movingSeconds(const std::vector<double>& seconds, const std::vector<double>& speeds) {
+// more: a stop shows as a run of standing speeds however its fixes wander. Returns the moving
+// seconds and the distance covered in them at the window speeds.
+std::pair<double, double> movingSecondsAndMetres(const std::vector<double>& seconds,
+                                                 const std::vector<double>& speeds) {
     double moving = 0;
+    double metres = 0;
     for (size_t i = 1; i < speeds.size(); ++i) {
-        if ((speeds[i - 1] + speeds[i]) / 2 >= kWalkingPace) {
+        const double speed = (speeds[i - 1] + speeds[i]) / 2;
+        if (speed >= kWalkingPace) {
             moving += seconds[i] - seconds[i - 1];
+            metres += speed * (seconds[i] - seconds[i - 1]);
         }
     }
-    return moving;
+    return {moving, metres};
 }
 
 }  // namespace
@@ -170,7 +176,8 @@ TrackStatistics computeTrackStatistics(const std::vector<TrackPoint>& points) {
     const std::vector<double> seconds = secondsOf(points);
     const std::vector<double> speeds = pointSpeeds(points);
     s.duration = seconds.back();
-    s.movingTime = movingSeconds(seconds, speeds);
+    const auto [movingTime, movingMetres] = movingSecondsAndMetres(seconds, speeds);
+    s.movingTime = movingTime;
     // Stored and downloaded points carry the summary's running GroundDistance sum already.
     if (points.back().dist > 0) {
         s.distance = points.back().dist;
@@ -179,7 +186,10 @@ TrackStatistics computeTrackStatistics(const std::vector<TrackPoint>& points) {
             s.distance += fixDistance(points[i - 1], points[i]);
         }
     }
-    s.averageSpeed = s.movingTime > 0 ? s.distance / s.movingTime : 0.0;
+    // Measured as the fastest stretch is, not as the distance over the moving time: the
+    // distance also sums the wandering of a standing logger and each zigzag of a jittery fix,
+    // which made the average of a walk with rests faster than its fastest stretch.
+    s.averageSpeed = s.movingTime > 0 ? movingMetres / s.movingTime : 0.0;
     s.maxSpeed = fastestStretch(speeds);
 
     std::vector<double> pressureHeight;

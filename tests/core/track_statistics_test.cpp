@@ -73,7 +73,7 @@ TEST(TrackStatistics, StopsOfKnownLengthAreNotMovingTime) {
     walk(300);
     const TrackStatistics s = computeTrackStatistics(track.points);
     EXPECT_NEAR(s.movingTime, 1500, 20);
-    EXPECT_NEAR(s.averageSpeed, s.distance / s.movingTime, 1e-9);
+    EXPECT_NEAR(s.averageSpeed, 1.5, 0.05);
     EXPECT_NEAR(s.maxSpeed, 1.5, 0.1);
 }
 
