@@ -162,6 +162,10 @@ GtkWidget* WebRenderer::show(ui::HtmlWindow& window) {
     // of the whole window on the processor (opening the Detail view took 0.5 s, not 0.1 s).
     webkit_settings_set_hardware_acceleration_policy(settings,
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    // A turn of the wheel moves a list at once, as the desktop's own lists do. Animated, each
+    // notch painted the list four times over a quarter of a second: three times the work, and
+    // the rows reached their place 30 ms after the notch instead of 19.
+    webkit_settings_set_enable_smooth_scrolling(settings, FALSE);
     g_signal_connect(view, "decide-policy", G_CALLBACK(decidePolicy), nullptr);
     window.setRenderLink(this);
     WindowState& state = ensure(window);
