@@ -225,23 +225,7 @@ bool ArchiveLoader::storeItem(TrackHeader& track) {
     }
     const TrackStoring::Step step = storing_.store(
         track, [&] { copyPhotos(track); }, [&] { removeCopiedPhotos(); });
-    switch (step) {
-        case TrackStoring::Step::Failed:
-            result.ok = false;
-            result.error = storing_.error();
-            return false;
-        case TrackStoring::Step::Kept:
-            ++result.kept;
-            return true;
-        case TrackStoring::Step::Replaced:
-            ++result.replaced;
-            break;
-        case TrackStoring::Step::Stored:
-            ++result.stored;
-            break;
-    }
-    result.pointsStored += static_cast<int64_t>(track.points.size());
-    return true;
+    return countStoredTrack(step, storing_, track, result);
 }
 
 }  // namespace

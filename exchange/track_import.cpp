@@ -59,23 +59,7 @@ ImportResult importDocument(ArchiveSource& source, const std::filesystem::path& 
     TrackStoring storing(db, prompt, options.settings, file.filename().string());
     const TrackFileRead read = readTrackFile(
         source, thread, options.settings.TimeZone, result.counts, [&](TrackHeader& track) {
-            switch (storing.store(track)) {
-                case TrackStoring::Step::Failed:
-                    result.ok = false;
-                    result.error = storing.error();
-                    return false;
-                case TrackStoring::Step::Kept:
-                    ++result.kept;
-                    return true;
-                case TrackStoring::Step::Replaced:
-                    ++result.replaced;
-                    break;
-                case TrackStoring::Step::Stored:
-                    ++result.stored;
-                    break;
-            }
-            result.pointsStored += static_cast<int64_t>(track.points.size());
-            return true;
+            return countStoredTrack(storing.store(track), storing, track, result);
         });
     if (!read.ok) {
         // Only the first track can meet a document that is not one of the three; later, the

@@ -48,4 +48,28 @@ class TrackStoring {
     std::string error_;
 };
 
+// Counts what store() did with a track into a load's result (an archive's or an import's, each
+// with stored, replaced, kept and pointsStored). False when the load must stop.
+template <typename Result>
+bool countStoredTrack(TrackStoring::Step step, const TrackStoring& storing,
+                      const TrackHeader& track, Result& result) {
+    switch (step) {
+        case TrackStoring::Step::Failed:
+            result.ok = false;
+            result.error = storing.error();
+            return false;
+        case TrackStoring::Step::Kept:
+            ++result.kept;
+            return true;
+        case TrackStoring::Step::Replaced:
+            ++result.replaced;
+            break;
+        case TrackStoring::Step::Stored:
+            ++result.stored;
+            break;
+    }
+    result.pointsStored += static_cast<int64_t>(track.points.size());
+    return true;
+}
+
 }  // namespace vandrel
