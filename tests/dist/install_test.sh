@@ -76,7 +76,8 @@ if $prepare; then
   # dependencies when it installs it).
   DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -qq --download-only \
     libwebkit2gtk-4.1-0 libgtk-3-0 libsoup-3.0-0 libgumbo1 libtinyxml2-9 libminizip1 \
-    libsqlite3-0 libxml2 libjs-leaflet fonts-dejavu-core bubblewrap >/dev/null || true
+    libsqlite3-0 libxml2 libjs-leaflet fonts-dejavu-core bubblewrap libexiv2-27 gpsbabel \
+    >/dev/null || true
   echo "install test: root ready in $root"
   exit 0
 fi
