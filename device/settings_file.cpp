@@ -190,7 +190,8 @@ std::filesystem::path asideName(const std::filesystem::path& path) {
     struct stat st {};
     for (int n = 2; ::lstat(aside.c_str(), &st) == 0; ++n) {
         aside = base;
-        aside += "-" + std::to_string(n);
+        aside += '-';
+        aside += std::to_string(n);
     }
     return aside;
 }

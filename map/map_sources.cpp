@@ -23,7 +23,10 @@ std::string boundsText(const TileBounds& b) {
     for (double value : {b.west, b.south, b.east, b.north}) {
         char digits[32];
         const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-        text += (text.empty() ? "" : ",") + std::string(digits, end);
+        if (!text.empty()) {
+            text += ',';
+        }
+        text.append(digits, end);
     }
     return text;
 }
