@@ -65,8 +65,14 @@ double windowDistance(const TrackPoint& a, const TrackPoint& b) {
     constexpr double kRadius = 6372797.560856;  // GroundDistance's
     constexpr double kRadiansPerDegree = std::numbers::pi / 180;
     const double north = (static_cast<double>(b.lat) - a.lat) * kRadiansPerDegree;
-    const double east = std::remainder(static_cast<double>(b.lng) - a.lng, 360.0) *
-                        kRadiansPerDegree * std::cos(a.lat * kRadiansPerDegree);
+    // Across the 180th meridian the short way round; remainder() would cost as much as the rest.
+    double degreesEast = static_cast<double>(b.lng) - a.lng;
+    if (degreesEast > 180) {
+        degreesEast -= 360;
+    } else if (degreesEast < -180) {
+        degreesEast += 360;
+    }
+    const double east = degreesEast * kRadiansPerDegree * std::cos(a.lat * kRadiansPerDegree);
     return kRadius * std::sqrt(north * north + east * east);
 }
 
@@ -144,8 +150,10 @@ Climb climbOf(const std::vector<double>& seconds, const std::vector<double>& met
     return climb;
 }
 
-std::vector<double> pointSpeeds(const std::vector<TrackPoint>& points) {
-    const std::vector<double> seconds = secondsOf(points);
+namespace {
+
+std::vector<double> speedsAt(const std::vector<TrackPoint>& points,
+                             const std::vector<double>& seconds) {
     std::vector<double> speeds(points.size(), 0.0);
     size_t first = 0;
     size_t last = 0;
@@ -168,13 +176,19 @@ std::vector<double> pointSpeeds(const std::vector<TrackPoint>& points) {
     return speeds;
 }
 
+}  // namespace
+
+std::vector<double> pointSpeeds(const std::vector<TrackPoint>& points) {
+    return speedsAt(points, secondsOf(points));
+}
+
 TrackStatistics computeTrackStatistics(const std::vector<TrackPoint>& points) {
     TrackStatistics s;
     if (points.empty()) {
         return s;
     }
     const std::vector<double> seconds = secondsOf(points);
-    const std::vector<double> speeds = pointSpeeds(points);
+    const std::vector<double> speeds = speedsAt(points, seconds);
     s.duration = seconds.back();
     const auto [movingTime, movingMetres] = movingSecondsAndMetres(seconds, speeds);
     s.movingTime = movingTime;
