@@ -25,19 +25,6 @@ struct LoadArguments {
     std::string overwrite = "ask";
 };
 
-// The terminal's prompt with the overwrite question answered by the command line.
-class FixedOverwritePrompt : public TerminalPrompt {
-  public:
-    FixedOverwritePrompt(OverwriteAnswer answer, bool interactive)
-        : TerminalPrompt(std::cin, std::cerr, interactive, false), answer_(answer) {}
-    OverwriteAnswer askOverwrite(const std::string&, const std::string&) override {
-        return answer_;
-    }
-
-  private:
-    OverwriteAnswer answer_;
-};
-
 bool interactive() {
     return ::isatty(STDIN_FILENO) != 0;
 }
@@ -99,16 +86,7 @@ int runLoad(Context& context, const LoadArguments& arguments) {
     }
     Session& session = *context.session;
     session.openStore();
-    std::unique_ptr<TerminalPrompt> prompt;
-    if (arguments.overwrite == "keep") {
-        prompt = std::make_unique<FixedOverwritePrompt>(OverwriteAnswer::Ok, interactive());
-    } else if (arguments.overwrite == "always") {
-        prompt =
-            std::make_unique<FixedOverwritePrompt>(OverwriteAnswer::AlwaysOverwrite, interactive());
-    } else {
-        // Without a terminal the question gets the answer that keeps the stored track.
-        prompt = std::make_unique<TerminalPrompt>(std::cin, std::cerr, interactive(), false);
-    }
+    const std::unique_ptr<TerminalPrompt> prompt = overwritePrompt(arguments.overwrite);
     const ArchiveLoadResult result = loadTracksFrom(*prompt, session, arguments.file);
     if (result.isArchive) {
         std::cerr << result.stored << " tracks stored, " << result.replaced << " replaced, "

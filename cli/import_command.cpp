@@ -19,36 +19,13 @@ struct ImportArguments {
     std::string format;
 };
 
-// The terminal's prompt with the overwrite question answered by the command line.
-class AnsweredPrompt : public TerminalPrompt {
-  public:
-    explicit AnsweredPrompt(OverwriteAnswer answer)
-        : TerminalPrompt(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0, false),
-          answer_(answer) {}
-    OverwriteAnswer askOverwrite(const std::string&, const std::string&) override {
-        return answer_;
-    }
-
-  private:
-    OverwriteAnswer answer_;
-};
-
 int runImport(Context& context, const ImportArguments& arguments) {
     if (!prepare(context)) {
         return kExitFailure;
     }
     Session& session = *context.session;
     session.openStore();
-    std::unique_ptr<TerminalPrompt> prompt;
-    if (arguments.overwrite == "keep") {
-        prompt = std::make_unique<AnsweredPrompt>(OverwriteAnswer::Ok);
-    } else if (arguments.overwrite == "always") {
-        prompt = std::make_unique<AnsweredPrompt>(OverwriteAnswer::AlwaysOverwrite);
-    } else {
-        // Without a terminal the question gets the answer that keeps the stored track.
-        prompt = std::make_unique<TerminalPrompt>(std::cin, std::cerr, ::isatty(STDIN_FILENO) != 0,
-                                                  false);
-    }
+    const std::unique_ptr<TerminalPrompt> prompt = overwritePrompt(arguments.overwrite);
     const std::vector<std::filesystem::path> files(arguments.files.begin(), arguments.files.end());
     const ImportResult result = importFiles(*prompt, session, files, arguments.format, false);
     std::cout << importSummary(result) << std::endl;

@@ -1,5 +1,8 @@
 #include "cli/terminal_prompt.h"
 
+#include <unistd.h>
+
+#include <iostream>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -67,6 +70,33 @@ std::optional<std::string> TerminalPrompt::chooseOpenFile(const FileFilter&) {
 }
 std::optional<std::string> TerminalPrompt::chooseSaveFile(const FileFilter&) {
     return {};
+}
+
+namespace {
+
+class AnsweredPrompt : public TerminalPrompt {
+  public:
+    AnsweredPrompt(OverwriteAnswer answer, bool interactive)
+        : TerminalPrompt(std::cin, std::cerr, interactive, false), answer_(answer) {}
+    OverwriteAnswer askOverwrite(const std::string&, const std::string&) override {
+        return answer_;
+    }
+
+  private:
+    OverwriteAnswer answer_;
+};
+
+}  // namespace
+
+std::unique_ptr<TerminalPrompt> overwritePrompt(const std::string& overwrite) {
+    const bool interactive = ::isatty(STDIN_FILENO) != 0;
+    if (overwrite == "keep") {
+        return std::make_unique<AnsweredPrompt>(OverwriteAnswer::Ok, interactive);
+    }
+    if (overwrite == "always") {
+        return std::make_unique<AnsweredPrompt>(OverwriteAnswer::AlwaysOverwrite, interactive);
+    }
+    return std::make_unique<TerminalPrompt>(std::cin, std::cerr, interactive, false);
 }
 
 }  // namespace vandrel::cli

@@ -4,6 +4,8 @@
 // is taken unless --yes said otherwise.
 
 #include <iosfwd>
+#include <memory>
+#include <string>
 
 #include "core/user_prompt.h"
 
@@ -31,5 +33,10 @@ class TerminalPrompt : public UserPrompt {
     bool interactive_;
     bool assumeYes_;
 };
+
+// The terminal's prompt for a command that stores tracks, with the overwrite question answered
+// as --overwrite says ("keep", "always"); "ask" asks on the terminal, and without one the
+// answer that keeps the stored track is taken.
+std::unique_ptr<TerminalPrompt> overwritePrompt(const std::string& overwrite);
 
 }  // namespace vandrel::cli

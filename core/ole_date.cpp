@@ -106,18 +106,23 @@ double wholeSecondOleDate(double variantTime) {
     return variantTime;
 }
 
+SystemTime systemTimeOf(const std::tm& time) {
+    SystemTime t;
+    t.year = time.tm_year + 1900;
+    t.month = time.tm_mon + 1;
+    t.day = time.tm_mday;
+    t.hour = time.tm_hour;
+    t.minute = time.tm_min;
+    t.second = time.tm_sec;
+    return t;
+}
+
 SystemTime localTimeWithMilliseconds() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     std::tm local{};
     ::localtime_r(&now.tv_sec, &local);
-    SystemTime t;
-    t.year = local.tm_year + 1900;
-    t.month = local.tm_mon + 1;
-    t.day = local.tm_mday;
-    t.hour = local.tm_hour;
-    t.minute = local.tm_min;
-    t.second = local.tm_sec;
+    SystemTime t = systemTimeOf(local);
     t.milliseconds = static_cast<int>(now.tv_nsec / 1'000'000);
     return t;
 }

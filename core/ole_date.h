@@ -5,6 +5,7 @@
 // fields carry whole seconds, and a date is rounded to the nearest second when it is split.
 
 #include <cstdint>
+#include <ctime>
 
 namespace vandrel {
 
@@ -30,6 +31,9 @@ bool SystemTimeToVariantTime(const SystemTime& in, double& out);
 
 // The local time now, with milliseconds.
 SystemTime localTimeWithMilliseconds();
+
+// The calendar fields of a broken-down time (from localtime_r), to the second.
+SystemTime systemTimeOf(const std::tm& time);
 
 // The OLE date of a count of seconds since 1970-01-01 00:00:00 (25569 is 1970-01-01).
 double oleDateFromUnixSeconds(int64_t seconds);

@@ -75,14 +75,7 @@ void useFileDate(const fs::path& file, PhotoCapture& capture) {
     if (::stat(file.c_str(), &status) != 0 || ::localtime_r(&status.st_mtime, &local) == nullptr) {
         return;
     }
-    SystemTime st;
-    st.year = local.tm_year + 1900;
-    st.month = local.tm_mon + 1;
-    st.day = local.tm_mday;
-    st.hour = local.tm_hour;
-    st.minute = local.tm_min;
-    st.second = local.tm_sec;
-    if (SystemTimeToVariantTime(st, capture.time)) {
+    if (SystemTimeToVariantTime(systemTimeOf(local), capture.time)) {
         capture.status = CaptureStatus::Found;
         capture.fromFileDate = true;
     }
