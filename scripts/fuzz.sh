@@ -16,13 +16,25 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
   -DVANDREL_TESTS=OFF -DVANDREL_FUZZ=ON -DVANDREL_SANITIZE=ON >/dev/null
 # shellcheck disable=SC2086
 cmake --build "$build" -j"$(nproc)" --target $targets
-for name in $targets; do
-  found="$build/corpus/$name"
+# One target per processor at a time: each runs for its fixed time whatever the machine.
+fuzz_one() {
+  local name=$1 found="$build/corpus/$1" seeds=()
   mkdir -p "$found"
-  seeds=()
   [ -d "tests/fuzz/corpus/$name" ] && seeds=("tests/fuzz/corpus/$name")
-  echo "== $name"
   "$build/$name" -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 "$found" "${seeds[@]}" \
-    >"$build/$name.log" 2>&1 || { tail -n 40 "$build/$name.log"; exit 1; }
+    >"$build/$name.log" 2>&1
+}
+export -f fuzz_one
+export build
+failed=0
+# shellcheck disable=SC2086
+printf '%s\n' $targets | xargs -P "$(nproc)" -I{} bash -c 'fuzz_one {}' || failed=1
+for name in $targets; do
+  echo "== $name"
   grep -E '^(Done|stat::number_of_executed_units)' "$build/$name.log" || true
+  if ! grep -q '^Done' "$build/$name.log"; then
+    tail -n 40 "$build/$name.log"
+    failed=1
+  fi
 done
+exit $failed

@@ -13,6 +13,16 @@ missing=()
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
+# --build-folder: the package's own build folder (its CMake build of the programs), when the
+# package is built here; nothing when its tools are missing.
+if [ "${1:-}" = --build-folder ]; then
+  if [ ${#missing[@]} -eq 0 ] || [ "${CI:-}" = true ]; then
+    version=$(cd "$root" && dpkg-parsechangelog -S Version)
+    folder=$out/src/vandrel-${version%-*}/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)
+    [ -f "$folder/CMakeCache.txt" ] && echo "$folder"
+  fi
+  exit 0
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   if [ "${CI:-}" != true ]; then
     echo "package test skipped: not installed: ${missing[*]}"
