@@ -207,4 +207,15 @@ std::string gpsbabelFormatOf(const std::filesystem::path& file) {
     return {};
 }
 
+std::string gpsbabelFormatOfRoot(const std::string& root) {
+    // Geocaching's waypoint files and OpenStreetMap data.
+    if (root == "loc") {
+        return "geo";
+    }
+    if (root == "osm") {
+        return "osm";
+    }
+    return {};
+}
+
 }  // namespace vandrel
