@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "exchange/gpx_export.h"
+#include "exchange/kmz_export.h"
 #include "exchange/track_import.h"
 #include "exchange/track_storing.h"
 #include "exchange_support.h"
@@ -294,6 +295,19 @@ TEST_F(TrackImport, KmlLinesAreTimedByTheirTimeSpanOrSkippedWithoutOne) {
     EXPECT_EQ(timeText(ride.points.front().sdate), "2024-06-02 08:00:00");
     EXPECT_EQ(timeText(ride.points.back().sdate), "2024-06-02 09:00:00");
     EXPECT_FLOAT_EQ(ride.points.back().alt, 400.0f);
+
+    // The program's own KMZ: its document is found among the icons, its line is skipped.
+    const TrackHeader recorded = makeTrack(3000, oleDate(2024, 7, 1, 9, 0, 0), 47.0f, 8.5f, 0);
+    writeFile(dir_ / "s.png", "start icon");
+    writeFile(dir_ / "e.png", "end icon");
+    KmzOptions icons;
+    icons.startIcon = dir_ / "s.png";
+    icons.endIcon = dir_ / "e.png";
+    ASSERT_TRUE(exportKmz(dir_ / "own.kmz", recorded, icons).ok);
+    const ImportResult own = import(dir_ / "own.kmz");
+    ASSERT_TRUE(own.ok) << own.error;
+    EXPECT_EQ(own.counts.linesWithoutTimes, 1);
+    EXPECT_EQ(stored().size(), 2u);
 }
 
 TEST_F(TrackImport, OtherFormatsGoThroughGpsbabelOrNameThePackage) {
