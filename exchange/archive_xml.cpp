@@ -179,6 +179,10 @@ bool endsTagRun(char c) {
     return c == '"' || c == '\'' || c == '=' || c == '>';
 }
 
+bool endsNameRun(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == ':';
+}
+
 }  // namespace
 
 bool FeedCheck::take(const char* bytes, size_t count, std::string& reason) {
@@ -203,14 +207,21 @@ bool FeedCheck::take(const char* bytes, size_t count, std::string& reason) {
                 markup_ += at_ == At::Quoted ? length : 0;
             }
             p += length;
-        } else if (at_ == At::Tag && !naming_) {
-            // So is a tag's run of bytes that change nothing but its length.
+        } else if (at_ == At::Tag) {
+            // So is a tag's run of bytes that change nothing but its length (and the name,
+            // while it is read).
             const char* stop = p;
-            while (stop < end && !endsTagRun(*stop)) {
+            while (stop < end && !endsTagRun(*stop) && !(naming_ && endsNameRun(*stop))) {
                 ++stop;
             }
             if (stop > p) {
-                tagBytes_ += static_cast<size_t>(stop - p);
+                const size_t length = static_cast<size_t>(stop - p);
+                if (naming_) {
+                    const size_t kept = std::min(length, name_.size() - nameLength_);
+                    std::memcpy(name_.data() + nameLength_, p, kept);
+                    nameLength_ += kept;
+                }
+                tagBytes_ += length;
                 lastTagByte_ = stop[-1];
                 p = stop;
             }
@@ -218,27 +229,29 @@ bool FeedCheck::take(const char* bytes, size_t count, std::string& reason) {
         if (p < end) {
             step(*p++);
         }
-        if (inTag() && attributes_ > kMostTagAttributes) {
-            reason = "an element carries more than " + std::to_string(kMostTagAttributes) +
-                     " attributes";
-            return false;
-        }
-        if (inTag() && tagBytes_ > kMostTagBytes) {
-            reason = "a tag carries more than " + std::to_string(kMostTagBytes) + " bytes";
-            return false;
-        }
-        if (between_ > kMostBytesBetweenTags) {
-            reason = "it holds more than " + std::to_string(kMostBytesBetweenTags) +
-                     " bytes of text, comments or instructions in one place";
-            return false;
-        }
-        if (markup_ > kMostMarkupBytes) {
-            reason = "it holds more than " + std::to_string(kMostMarkupBytes) +
-                     " bytes of comments, instructions or declarations";
+        // One test on the way; which bound was passed is told once it has been.
+        if (between_ > kMostBytesBetweenTags || markup_ > kMostMarkupBytes ||
+            (inTag() && (attributes_ > kMostTagAttributes || tagBytes_ > kMostTagBytes))) {
+            reason = boundPassed();
             return false;
         }
     }
     return true;
+}
+
+std::string FeedCheck::boundPassed() const {
+    if (inTag() && attributes_ > kMostTagAttributes) {
+        return "an element carries more than " + std::to_string(kMostTagAttributes) + " attributes";
+    }
+    if (inTag() && tagBytes_ > kMostTagBytes) {
+        return "a tag carries more than " + std::to_string(kMostTagBytes) + " bytes";
+    }
+    if (between_ > kMostBytesBetweenTags) {
+        return "it holds more than " + std::to_string(kMostBytesBetweenTags) +
+               " bytes of text, comments or instructions in one place";
+    }
+    return "it holds more than " + std::to_string(kMostMarkupBytes) +
+           " bytes of comments, instructions or declarations";
 }
 
 void FeedCheck::step(char c) {
@@ -269,27 +282,11 @@ void FeedCheck::step(char c) {
                 naming_ = !longTextIn_.empty();
                 endTag_ = false;
                 nameLength_ = 0;
-                step(c);
+                tagByte(c);
             }
             break;
         case At::Tag:
-            ++tagBytes_;
-            if (naming_) {
-                nameTag(c);
-            }
-            if (c == '"' || c == '\'') {
-                quote_ = c;
-                quotedFrom_ = At::Tag;
-                at_ = At::Quoted;
-            } else if (c == '=') {
-                ++attributes_;
-            } else if (c == '>') {
-                at_ = At::Text;
-                between_ = 0;
-                longText_ = !longTextIn_.empty() && !endTag_ && lastTagByte_ != '/' &&
-                            std::string_view(name_.data(), nameLength_) == longTextIn_;
-            }
-            lastTagByte_ = c;
+            tagByte(c);
             break;
         case At::Bang:
             at_ = c == '-' ? At::CommentOpen : c == '[' ? At::CData : At::Declaration;
@@ -323,6 +320,26 @@ void FeedCheck::step(char c) {
             }
             break;
     }
+}
+
+void FeedCheck::tagByte(char c) {
+    ++tagBytes_;
+    if (naming_) {
+        nameTag(c);
+    }
+    if (c == '"' || c == '\'') {
+        quote_ = c;
+        quotedFrom_ = At::Tag;
+        at_ = At::Quoted;
+    } else if (c == '=') {
+        ++attributes_;
+    } else if (c == '>') {
+        at_ = At::Text;
+        between_ = 0;
+        longText_ = !longTextIn_.empty() && !endTag_ && lastTagByte_ != '/' &&
+                    std::string_view(name_.data(), nameLength_) == longTextIn_;
+    }
+    lastTagByte_ = c;
 }
 
 // "<" ("/")? (prefix ":")? local-name: the name ends at a blank, "/" or ">".

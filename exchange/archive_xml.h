@@ -47,7 +47,9 @@ class FeedCheck {
         Quoted
     };
     void step(char c);
+    void tagByte(char c);
     void nameTag(char c);
+    std::string boundPassed() const;
     bool inTag() const { return at_ == At::Tag || (at_ == At::Quoted && quotedFrom_ == At::Tag); }
 
     At at_ = At::Text;
