@@ -54,10 +54,10 @@ std::string unreadMessage(const ImportResult& result, const std::filesystem::pat
         return readFailed ? cannotRead(file, reason)
                           : "Not a track file: " + file.string() + " (" + reason + ")";
     }
-    return "Cannot read all of " + file.string() + " (" + reason +
-           "): " + (before == 1 ? "the whole track" : std::to_string(before) + " whole tracks") +
-           " before the fault were imported, the track it broke off in and anything after it "
-           "were not";
+    return "Cannot read all of " + file.string() + " (" + reason + "): " +
+           (before == 1 ? std::string("the whole track before the fault was imported")
+                        : std::to_string(before) + " whole tracks before the fault were imported") +
+           ", the track it broke off in and anything after it were not";
 }
 
 // Whether the file is read natively: a GPX, TCX or KML root says so whatever the file's
