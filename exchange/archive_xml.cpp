@@ -34,14 +34,15 @@ void initialiseParser() {
 
 void ignore(void*, const char*, ...) {}
 
-// The first pass: libxml2's parser with handlers that build nothing. Besides what the parser
-// refuses, it refuses what would stop the reader of the second pass, or more: a document type,
-// elements nested as deep as the parser's bound for the tree, and a run of text longer than
-// its bound for one text node.
+// The first pass: libxml2's parser with handlers that build nothing, or that hand the document
+// on to content (streamXml). Besides what the parser refuses, it refuses what would stop the
+// reader of the second pass, or more: a document type, elements nested as deep as the
+// parser's bound for the tree, and (without content, which takes text in pieces) a run of
+// text longer than its bound for one text node.
 class FirstPass {
   public:
-    static bool wellFormed(ArchiveSource& source, const ThreadMessages& thread,
-                           std::string& reason);
+    static StreamEnd run(ArchiveSource& source, const ThreadMessages& thread, XmlContent* content,
+                         std::string& reason);
 
   private:
     template <typename Error>
@@ -51,37 +52,57 @@ class FirstPass {
     static void doctype(void* pass, const xmlChar*, const xmlChar*, const xmlChar*) {
         static_cast<FirstPass*>(pass)->refuse(kDocumentTypeRefused);
     }
-    static void start(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int,
-                      const xmlChar**, int, int, const xmlChar**) {
+    static void start(void* context, const xmlChar* localName, const xmlChar*, const xmlChar* uri,
+                      int, const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
         FirstPass& pass = *static_cast<FirstPass*>(context);
         pass.element_ = true;
         pass.text_ = 0;
         if (++pass.depth_ >= xmlParserMaxDepth) {
             pass.refuse("its elements nest too deep");
+        } else if (pass.content_ != nullptr &&
+                   !pass.content_->start(text(localName), text(uri),
+                                         XmlAttributes(attributes, attributeCount))) {
+            pass.stop();
         }
     }
-    static void end(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+    static void end(void* context, const xmlChar* localName, const xmlChar*, const xmlChar*) {
         FirstPass& pass = *static_cast<FirstPass*>(context);
         pass.text_ = 0;
         --pass.depth_;
+        if (pass.content_ != nullptr && !pass.content_->end(text(localName))) {
+            pass.stop();
+        }
     }
-    static void text(void* context, const xmlChar*, int length) {
+    static void characters(void* context, const xmlChar* chars, int length) {
         FirstPass& pass = *static_cast<FirstPass*>(context);
+        if (pass.content_ != nullptr) {
+            pass.content_->text(reinterpret_cast<const char*>(chars), static_cast<size_t>(length));
+            return;
+        }
         pass.text_ += static_cast<size_t>(length);
         if (pass.text_ > XML_MAX_TEXT_LENGTH) {
             pass.refuse("it holds a text longer than a track file has");
         }
     }
+    static const char* text(const xmlChar* value) {
+        return value != nullptr ? reinterpret_cast<const char*>(value) : "";
+    }
     void refuse(const char* reason) {
         messages_.refuse(reason);
         xmlStopParser(context_);
     }
+    void stop() {
+        stopped_ = true;
+        xmlStopParser(context_);
+    }
 
     xmlParserCtxtPtr context_ = nullptr;
+    XmlContent* content_ = nullptr;
     ParseMessages messages_;
     unsigned depth_ = 0;
     size_t text_ = 0;  // characters since the last tag
     bool element_ = false;
+    bool stopped_ = false;  // by content
 };
 
 struct ParserFree {
@@ -93,24 +114,25 @@ struct ParserFree {
     }
 };
 
-bool FirstPass::wellFormed(ArchiveSource& source, const ThreadMessages& thread,
-                           std::string& reason) {
+StreamEnd FirstPass::run(ArchiveSource& source, const ThreadMessages& thread, XmlContent* content,
+                         std::string& reason) {
     initialiseParser();
     xmlSAXHandler handler{};
     handler.initialized = XML_SAX2_MAGIC;
     handler.internalSubset = &FirstPass::doctype;
     handler.startElementNs = &FirstPass::start;
     handler.endElementNs = &FirstPass::end;
-    handler.characters = &FirstPass::text;
-    handler.ignorableWhitespace = &FirstPass::text;
-    handler.cdataBlock = &FirstPass::text;
+    handler.characters = &FirstPass::characters;
+    handler.ignorableWhitespace = &FirstPass::characters;
+    handler.cdataBlock = &FirstPass::characters;
     handler.serror = &FirstPass::error;
     FirstPass pass;
+    pass.content_ = content;
     const std::unique_ptr<xmlParserCtxt, ParserFree> context(
         xmlCreatePushParserCtxt(&handler, &pass, nullptr, 0, nullptr));
     if (context == nullptr) {
         reason = "out of memory";
-        return false;
+        return StreamEnd::Refused;
     }
     pass.context_ = context.get();
     xmlCtxtUseOptions(context.get(), kParseOptions);
@@ -124,19 +146,22 @@ bool FirstPass::wellFormed(ArchiveSource& source, const ThreadMessages& thread,
             ArchiveSource::read(&source, chunk.data(), static_cast<int>(chunk.size()));
         if (count < 0) {
             reason = source.refused().empty() ? "the file cannot be read" : source.refused();
-            return false;
+            return StreamEnd::Refused;
         }
         stopped = xmlParseChunk(context.get(), chunk.data(), count, count == 0 ? 1 : 0) != 0 ||
                   context->wellFormed == 0 || context->disableSAX != 0 || pass.messages_.failed();
+        if (pass.stopped_ && !pass.messages_.failed()) {
+            return StreamEnd::Stopped;
+        }
         if (count == 0 || stopped) {
             break;
         }
     }
     if (!stopped && pass.element_) {
-        return true;
+        return StreamEnd::Read;
     }
     reason = thread.reason(pass.messages_, pass.element_);
-    return false;
+    return StreamEnd::Refused;
 }
 
 }  // namespace
@@ -147,6 +172,18 @@ constexpr size_t kMostTagAttributes = 64;
 constexpr size_t kMostTagBytes = 64 * 1024;
 constexpr size_t kMostBytesBetweenTags = 16 * 1024;
 constexpr size_t kMostMarkupBytes = 1024 * 1024;
+
+namespace {
+
+bool endsTagRun(char c) {
+    return c == '"' || c == '\'' || c == '=' || c == '>';
+}
+
+bool endsNameRun(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == ':';
+}
+
+}  // namespace
 
 bool FeedCheck::take(const char* bytes, size_t count, std::string& reason) {
     const char* p = bytes;
@@ -165,36 +202,56 @@ bool FeedCheck::take(const char* bytes, size_t count, std::string& reason) {
             const size_t length = static_cast<size_t>((stop != nullptr ? stop : end) - p);
             if (inTag()) {
                 tagBytes_ += length;
-            } else {
+            } else if (at_ == At::Quoted || !longText_) {
                 between_ += length;
                 markup_ += at_ == At::Quoted ? length : 0;
             }
             p += length;
+        } else if (at_ == At::Tag) {
+            // So is a tag's run of bytes that change nothing but its length (and the name,
+            // while it is read).
+            const char* stop = p;
+            while (stop < end && !endsTagRun(*stop) && !(naming_ && endsNameRun(*stop))) {
+                ++stop;
+            }
+            if (stop > p) {
+                const size_t length = static_cast<size_t>(stop - p);
+                if (naming_) {
+                    const size_t kept = std::min(length, name_.size() - nameLength_);
+                    std::memcpy(name_.data() + nameLength_, p, kept);
+                    nameLength_ += kept;
+                }
+                tagBytes_ += length;
+                lastTagByte_ = stop[-1];
+                p = stop;
+            }
         }
         if (p < end) {
             step(*p++);
         }
-        if (inTag() && attributes_ > kMostTagAttributes) {
-            reason = "an element carries more than " + std::to_string(kMostTagAttributes) +
-                     " attributes";
-            return false;
-        }
-        if (inTag() && tagBytes_ > kMostTagBytes) {
-            reason = "a tag carries more than " + std::to_string(kMostTagBytes) + " bytes";
-            return false;
-        }
-        if (between_ > kMostBytesBetweenTags) {
-            reason = "it holds more than " + std::to_string(kMostBytesBetweenTags) +
-                     " bytes of text, comments or instructions in one place";
-            return false;
-        }
-        if (markup_ > kMostMarkupBytes) {
-            reason = "it holds more than " + std::to_string(kMostMarkupBytes) +
-                     " bytes of comments, instructions or declarations";
+        // One test on the way; which bound was passed is told once it has been.
+        if (between_ > kMostBytesBetweenTags || markup_ > kMostMarkupBytes ||
+            (inTag() && (attributes_ > kMostTagAttributes || tagBytes_ > kMostTagBytes))) {
+            reason = boundPassed();
             return false;
         }
     }
     return true;
+}
+
+std::string FeedCheck::boundPassed() const {
+    if (inTag() && attributes_ > kMostTagAttributes) {
+        return "an element carries more than " + std::to_string(kMostTagAttributes) + " attributes";
+    }
+    if (inTag() && tagBytes_ > kMostTagBytes) {
+        return "a tag carries more than " + std::to_string(kMostTagBytes) + " bytes";
+    }
+    if (between_ > kMostBytesBetweenTags) {
+        return "it holds more than " + std::to_string(kMostBytesBetweenTags) +
+               " bytes of text, comments or instructions in one place";
+    }
+    return "it holds more than " + std::to_string(kMostMarkupBytes) +
+           " bytes of comments, instructions or declarations";
 }
 
 void FeedCheck::step(char c) {
@@ -222,21 +279,14 @@ void FeedCheck::step(char c) {
                 at_ = At::Tag;
                 tagBytes_ = 1;
                 attributes_ = 0;
-                step(c);
+                naming_ = !longTextIn_.empty();
+                endTag_ = false;
+                nameLength_ = 0;
+                tagByte(c);
             }
             break;
         case At::Tag:
-            ++tagBytes_;
-            if (c == '"' || c == '\'') {
-                quote_ = c;
-                quotedFrom_ = At::Tag;
-                at_ = At::Quoted;
-            } else if (c == '=') {
-                ++attributes_;
-            } else if (c == '>') {
-                at_ = At::Text;
-                between_ = 0;
-            }
+            tagByte(c);
             break;
         case At::Bang:
             at_ = c == '-' ? At::CommentOpen : c == '[' ? At::CData : At::Declaration;
@@ -272,9 +322,43 @@ void FeedCheck::step(char c) {
     }
 }
 
+void FeedCheck::tagByte(char c) {
+    ++tagBytes_;
+    if (naming_) {
+        nameTag(c);
+    }
+    if (c == '"' || c == '\'') {
+        quote_ = c;
+        quotedFrom_ = At::Tag;
+        at_ = At::Quoted;
+    } else if (c == '=') {
+        ++attributes_;
+    } else if (c == '>') {
+        at_ = At::Text;
+        between_ = 0;
+        longText_ = !longTextIn_.empty() && !endTag_ && lastTagByte_ != '/' &&
+                    std::string_view(name_.data(), nameLength_) == longTextIn_;
+    }
+    lastTagByte_ = c;
+}
+
+// "<" ("/")? (prefix ":")? local-name: the name ends at a blank, "/" or ">".
+void FeedCheck::nameTag(char c) {
+    if (c == '/' && tagBytes_ == 2) {
+        endTag_ = true;
+    } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>') {
+        naming_ = false;
+    } else if (c == ':') {
+        nameLength_ = 0;
+    } else if (nameLength_ < name_.size()) {
+        name_[nameLength_++] = c;
+    }
+}
+
 void ArchiveSource::rewind() {
     offset_ = 0;
     check_ = FeedCheck();
+    check_.allowLongTextIn(longTextIn_);
     refused_.clear();
     if (file_ != nullptr && std::fseek(file_, 0, SEEK_SET) != 0) {
         error_ = errno;
@@ -371,7 +455,23 @@ std::string ThreadMessages::reason(const ParseMessages& pass, bool element) cons
 }
 
 bool archiveWellFormed(ArchiveSource& source, const ThreadMessages& thread, std::string& reason) {
-    return FirstPass::wellFormed(source, thread, reason);
+    return FirstPass::run(source, thread, nullptr, reason) == StreamEnd::Read;
+}
+
+StreamEnd streamXml(ArchiveSource& source, const ThreadMessages& thread, XmlContent& content,
+                    std::string& reason) {
+    return FirstPass::run(source, thread, &content, reason);
+}
+
+std::optional<std::string_view> XmlAttributes::find(const char* localName) const {
+    for (int i = 0; i < count_; ++i) {
+        const xmlChar* const* item = items_ + i * 5;
+        if (std::strcmp(reinterpret_cast<const char*>(item[0]), localName) == 0) {
+            return std::string_view(reinterpret_cast<const char*>(item[3]),
+                                    static_cast<size_t>(item[4] - item[3]));
+        }
+    }
+    return std::nullopt;
 }
 
 ArchiveReader::ArchiveReader(ArchiveSource& source) {

@@ -6,8 +6,10 @@
 
 #include <libxml/xmlreader.h>
 
+#include <array>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,11 @@ class FeedCheck {
   public:
     // False, with the reason, once the bytes so far go past a bound.
     bool take(const char* bytes, size_t count, std::string& reason);
+    // The text of an element of this local name may run on without bound: a reader that takes
+    // it in pieces holds no more of it than a piece. The name must outlive the check.
+    void allowLongTextIn(std::string_view localName) {
+        longTextIn_ = localName.substr(0, name_.size() - 1);
+    }
 
   private:
     enum class At {
@@ -40,6 +47,9 @@ class FeedCheck {
         Quoted
     };
     void step(char c);
+    void tagByte(char c);
+    void nameTag(char c);
+    std::string boundPassed() const;
     bool inTag() const { return at_ == At::Tag || (at_ == At::Quoted && quotedFrom_ == At::Tag); }
 
     At at_ = At::Text;
@@ -50,6 +60,15 @@ class FeedCheck {
     size_t attributes_ = 0;
     size_t between_ = 0;  // bytes since the last tag
     size_t markup_ = 0;   // bytes of comments, instructions, declarations and CDATA sections
+    // Whether the text now read is that of an element named longTextIn_, told by the local
+    // name of the last tag (kept up to the length of name_, longer than any name looked for).
+    std::string_view longTextIn_;
+    bool longText_ = false;
+    bool naming_ = false;
+    bool endTag_ = false;
+    char lastTagByte_ = 0;
+    std::array<char, 32> name_{};
+    size_t nameLength_ = 0;
 };
 
 // Where the archive's bytes come from: an opened file, or text already in memory. Each pass
@@ -60,6 +79,13 @@ class ArchiveSource {
     explicit ArchiveSource(std::string_view text) : text_(text) {}
 
     void rewind();
+    // The text of elements of this local name is read however long (see FeedCheck); the
+    // reader must then take it in pieces, as streamXml hands it on. The name must outlive
+    // the source.
+    void allowLongTextIn(std::string_view localName) {
+        longTextIn_ = localName;
+        check_.allowLongTextIn(localName);
+    }
     // libxml2's read callback: up to size bytes, 0 at the end, -1 when the file cannot be read.
     static int read(void* context, char* buffer, int size);
     // The errno of the read that failed, 0 when none did.
@@ -74,6 +100,7 @@ class ArchiveSource {
     std::string_view text_;
     size_t offset_ = 0;
     int error_ = 0;
+    std::string_view longTextIn_;
     FeedCheck check_;
     std::string refused_;
 };
@@ -131,6 +158,44 @@ class ThreadMessages {
 // the reader later: a document type, elements nested as deep as the parser's bound, a run of
 // text longer than its bound for one text node.
 bool archiveWellFormed(ArchiveSource& source, const ThreadMessages& thread, std::string& reason);
+
+// An element's attributes as libxml2's SAX2 parser hands them on: for each, its local name,
+// prefix, namespace, and the start and end of its value. Valid while the element is reported.
+class XmlAttributes {
+  public:
+    XmlAttributes(const xmlChar** items, int count) : items_(items), count_(count) {}
+    // The value of the attribute of this local name (in any namespace); none when it has none.
+    std::optional<std::string_view> find(const char* localName) const;
+
+  private:
+    const xmlChar** items_;
+    int count_;
+};
+
+// What a single streamed pass hands on of a document: each element's start and end, and the
+// text inside, in pieces of any size (a long text in many). An empty element is reported as a
+// start and an end.
+class XmlContent {
+  public:
+    virtual ~XmlContent() = default;
+    // False stops the pass (the reader has what it wants, or cannot go on).
+    virtual bool start(const char* localName, const char* namespaceUri,
+                       const XmlAttributes& attributes) = 0;
+    virtual bool end(const char* localName) = 0;
+    virtual void text(const char* chars, size_t length) = 0;
+};
+
+enum class StreamEnd {
+    Read,     // the whole document, well-formed
+    Stopped,  // content asked to stop
+    Refused,  // not well-formed, or refused as archiveWellFormed refuses; the reason is set
+};
+
+// One pass with libxml2's parser that hands the document to content as it is read, refusing
+// what archiveWellFormed refuses except a long text (content takes text in pieces). What
+// content was handed before a refusal stands: it must expect a document that breaks off.
+StreamEnd streamXml(ArchiveSource& source, const ThreadMessages& thread, XmlContent& content,
+                    std::string& reason);
 
 struct XmlFree {
     void operator()(xmlChar* text) const { xmlFree(text); }

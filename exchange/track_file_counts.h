@@ -10,6 +10,8 @@ struct TrackFileCounts {
     int segmentsJoined = 0;          // segments that followed another one in its track
     int waypoints = 0;               // GPX wpt, passed over
     int routes = 0;                  // GPX rte, passed over
+    int linesWithoutTimes = 0;       // KML LineString without a TimeSpan, passed over
+    int linesTimedBySpan = 0;        // KML Placemarks whose lines were timed by their TimeSpan
     int64_t pointsWithoutTime = 0;   // no time, or one that is not a time
     int64_t pointsWithoutPlace = 0;  // no latitude or longitude, or one beyond the earth
     int64_t pointsImplausible = 0;   // a step of more than 100 m a second, or a bad number

@@ -10,6 +10,7 @@
 #include "core/number_text.h"
 #include "exchange/gpx_export.h"
 #include "exchange/iso_time.h"
+#include "exchange/kml_line.h"
 #include "exchange/track_storing.h"
 
 namespace vandrel {
@@ -34,7 +35,13 @@ enum class Field {
     Tzome,
     When,
     Coord,
+    Begin,
+    End,
+    Coordinates,  // a LineString's, taken in pieces as it is read
 };
+
+// The text of one number or time is far shorter; a longer one is none.
+constexpr size_t kMostFieldBytes = 256;
 
 bool is(const char* a, const char* b) {
     return std::strcmp(a, b) == 0;
@@ -72,30 +79,31 @@ struct PendingPoint {
     }
 };
 
-class Parser {
+class Parser : public XmlContent {
   public:
     Parser(int32_t defaultTzome, TrackFileCounts& counts,
            const std::function<bool(TrackHeader&)>& take)
-        : defaultTzome_(defaultTzome), counts_(counts), take_(take) {}
+        : defaultTzome_(defaultTzome),
+          counts_(counts),
+          take_(take),
+          line_(linePoints_, counts.pointsWithoutPlace) {}
 
-    // False when the document is none of the three.
-    bool root(const char* name);
-    // False when `take` asked to stop.
-    bool element(const ArchiveReader& reader);
-    bool end(const char* name);
-    void text(const char* value) {
-        if (field_ != Field::None) {
-            text_ += value;
-        }
-    }
+    // False when `take` asked to stop, or the document is none of the three (notTrackFile()).
+    bool start(const char* name, const char* uri, const XmlAttributes& attributes) override;
+    bool end(const char* name) override;
+    void text(const char* chars, size_t length) override;
+    bool notTrackFile() const { return notTrackFile_; }
 
   private:
-    bool gpxElement(const ArchiveReader& reader, const char* name);
+    bool root(const char* name);
+    void gpxElement(const char* name, const char* uri, const XmlAttributes& attributes);
     void tcxElement(const char* name);
     void kmlElement(const char* name);
+    bool kmlEnd(const char* name);
     void capture(Field field) {
         field_ = field;
         text_.clear();
+        tooLong_ = false;
     }
     void applyField();
     void beginTrack();
@@ -103,11 +111,14 @@ class Parser {
     void beginSegment();
     void endPoint();
     void pairKmlPoints();
+    void beginLine();
+    bool endPlacemark();
 
     int32_t defaultTzome_;
     TrackFileCounts& counts_;
     const std::function<bool(TrackHeader&)>& take_;
     Kind kind_ = Kind::Unknown;
+    bool notTrackFile_ = false;
     bool inTrack_ = false;
     bool inPoint_ = false;
     bool multiTrack_ = false;
@@ -115,12 +126,24 @@ class Parser {
     int skipDepth_ = 0;  // inside a wpt or rte: their points are not the track's
     Field field_ = Field::None;
     std::string text_;
+    bool tooLong_ = false;  // the field's text went past kMostFieldBytes
     PendingPoint point_;
     TrackHeader track_;  // the points' sdate hold UTC seconds until the track ends
     std::optional<int32_t> fileTzome_;
     std::optional<int32_t> firstOffset_;
     std::vector<std::optional<IsoTime>> whens_;
     std::vector<std::optional<double>> coords_;  // lon, lat, alt of each coord in turn
+    // A KML Placemark's TimeSpan and the points of its timed lines.
+    bool inPlacemark_ = false;
+    bool inTimeSpan_ = false;
+    bool lineTimed_ = false;  // the LineString being read is timed
+    int lines_ = 0;           // timed lines in the Placemark
+    std::optional<IsoTime> begin_;
+    std::optional<IsoTime> end_;
+    IsoTime lineBegin_;  // the span of the Placemark's first timed line, which all its lines share
+    IsoTime lineEnd_;
+    std::vector<TrackPoint> linePoints_;
+    LineCoordinates line_;
 };
 
 bool Parser::root(const char* name) {
@@ -134,17 +157,18 @@ bool Parser::root(const char* name) {
     return kind_ != Kind::Unknown;
 }
 
-bool Parser::element(const ArchiveReader& reader) {
-    const char* name = reader.localName();
+bool Parser::start(const char* name, const char* uri, const XmlAttributes& attributes) {
+    if (kind_ == Kind::Unknown) {
+        notTrackFile_ = !root(name);
+        return !notTrackFile_;
+    }
     if (skipDepth_ > 0) {
-        skipDepth_ += reader.isEmptyElement() ? 0 : 1;
+        ++skipDepth_;
         return true;
     }
     switch (kind_) {
         case Kind::Gpx:
-            if (!gpxElement(reader, name)) {
-                return true;
-            }
+            gpxElement(name, uri, attributes);
             break;
         case Kind::Tcx:
             tcxElement(name);
@@ -155,17 +179,24 @@ bool Parser::element(const ArchiveReader& reader) {
         case Kind::Unknown:
             break;
     }
-    // An empty element ends where it starts: the reader reports no end for it.
-    return !reader.isEmptyElement() || end(name);
+    return true;
 }
 
-// False when the element's content is passed over.
-bool Parser::gpxElement(const ArchiveReader& reader, const char* name) {
-    const bool own = is(reader.namespaceUri(), kVandrelGpxNamespace);
+void Parser::text(const char* chars, size_t length) {
+    if (field_ == Field::Coordinates) {
+        line_.add(std::string_view(chars, length));
+    } else if (field_ != Field::None && !tooLong_) {
+        tooLong_ = text_.size() + length > kMostFieldBytes;
+        text_.append(chars, tooLong_ ? 0 : length);
+    }
+}
+
+void Parser::gpxElement(const char* name, const char* uri, const XmlAttributes& attributes) {
+    const bool own = is(uri, kVandrelGpxNamespace);
     if (!inTrack_ && (is(name, "wpt") || is(name, "rte"))) {
         ++(is(name, "wpt") ? counts_.waypoints : counts_.routes);
-        skipDepth_ = reader.isEmptyElement() ? 0 : 1;
-        return false;
+        skipDepth_ = 1;
+        return;
     }
     if (is(name, "trk")) {
         beginTrack();
@@ -174,13 +205,11 @@ bool Parser::gpxElement(const ArchiveReader& reader, const char* name) {
     } else if (inTrack_ && is(name, "trkpt")) {
         inPoint_ = true;
         point_ = PendingPoint();
-        const auto lat = reader.attribute("lat");
-        const auto lon = reader.attribute("lon");
-        if (lat != nullptr) {
-            point_.lat = finiteNumber(reinterpret_cast<const char*>(lat.get()));
+        if (const auto lat = attributes.find("lat")) {
+            point_.lat = finiteNumber(*lat);
         }
-        if (lon != nullptr) {
-            point_.lon = finiteNumber(reinterpret_cast<const char*>(lon.get()));
+        if (const auto lon = attributes.find("lon")) {
+            point_.lon = finiteNumber(*lon);
         }
     } else if (inPoint_) {
         capture(is(name, "time")         ? Field::Time
@@ -193,7 +222,6 @@ bool Parser::gpxElement(const ArchiveReader& reader, const char* name) {
     } else if (inTrack_ && own && is(name, "tzome")) {
         capture(Field::Tzome);
     }
-    return true;
 }
 
 void Parser::tcxElement(const char* name) {
@@ -226,7 +254,50 @@ void Parser::kmlElement(const char* name) {
         capture(Field::When);
     } else if (inTrack_ && is(name, "coord")) {
         capture(Field::Coord);
+    } else if (is(name, "Placemark")) {
+        inPlacemark_ = true;
+        lines_ = 0;
+        begin_.reset();
+        end_.reset();
+        linePoints_.clear();
+    } else if (inPlacemark_ && is(name, "TimeSpan")) {
+        inTimeSpan_ = true;
+    } else if (inTimeSpan_ && (is(name, "begin") || is(name, "end"))) {
+        capture(is(name, "begin") ? Field::Begin : Field::End);
+    } else if (inPlacemark_ && is(name, "LineString")) {
+        beginLine();
+    } else if (lineTimed_ && is(name, "coordinates")) {
+        field_ = Field::Coordinates;
     }
+}
+
+// A line is timed by a TimeSpan read before it with a begin and an end no earlier; any other
+// is passed over whole, without keeping its points.
+void Parser::beginLine() {
+    lineTimed_ = begin_ && end_ && end_->utcSeconds >= begin_->utcSeconds;
+    if (!lineTimed_) {
+        ++counts_.linesWithoutTimes;
+    } else if (++lines_ > 1) {
+        ++counts_.segmentsJoined;
+    } else {
+        lineBegin_ = *begin_;
+        lineEnd_ = *end_;
+    }
+}
+
+// The Placemark's timed lines become one track.
+bool Parser::endPlacemark() {
+    inPlacemark_ = false;
+    if (lines_ == 0) {
+        return true;
+    }
+    ++counts_.linesTimedBySpan;
+    spreadTimes(linePoints_, lineBegin_.utcSeconds, lineEnd_.utcSeconds);
+    beginTrack();
+    track_.points.swap(linePoints_);
+    linePoints_.clear();
+    firstOffset_ = lineBegin_.offsetMinutes;
+    return endTrack();
 }
 
 bool Parser::end(const char* name) {
@@ -235,6 +306,9 @@ bool Parser::end(const char* name) {
         return true;
     }
     if (field_ != Field::None) {
+        if (tooLong_) {
+            text_.clear();
+        }
         applyField();
         field_ = Field::None;
         return true;
@@ -255,16 +329,27 @@ bool Parser::end(const char* name) {
             }
             break;
         case Kind::Kml:
-            if (inTrack_ && is(name, "Track")) {
-                pairKmlPoints();
-                return multiTrack_ || endTrack();
-            }
-            if (inTrack_ && is(name, "MultiTrack")) {
-                return endTrack();
-            }
-            break;
+            return kmlEnd(name);
         case Kind::Unknown:
             break;
+    }
+    return true;
+}
+
+bool Parser::kmlEnd(const char* name) {
+    if (inTrack_ && is(name, "Track")) {
+        pairKmlPoints();
+        return multiTrack_ || endTrack();
+    }
+    if (inTrack_ && is(name, "MultiTrack")) {
+        return endTrack();
+    }
+    if (is(name, "TimeSpan")) {
+        inTimeSpan_ = false;
+    } else if (is(name, "LineString")) {
+        lineTimed_ = false;
+    } else if (inPlacemark_ && is(name, "Placemark")) {
+        return endPlacemark();
     }
     return true;
 }
@@ -303,6 +388,15 @@ void Parser::applyField() {
             break;
         case Field::When:
             whens_.push_back(parseIsoTime(text_));
+            break;
+        case Field::Begin:
+            begin_ = parseIsoTime(text_);
+            break;
+        case Field::End:
+            end_ = parseIsoTime(text_);
+            break;
+        case Field::Coordinates:
+            line_.finish();
             break;
         case Field::Coord: {
             // "lon lat alt", blank-separated; the altitude may be left out.
@@ -417,39 +511,22 @@ TrackFileRead readTrackFile(ArchiveSource& source, const ThreadMessages& thread,
                             int32_t defaultTzome, TrackFileCounts& counts,
                             const std::function<bool(TrackHeader&)>& take) {
     Parser parser(defaultTzome, counts, take);
-    ArchiveReader reader(source);
-    bool rootSeen = false;
-    int status = 0;
-    while ((status = reader.next()) == 1) {
-        switch (reader.nodeType()) {
-            case XML_READER_TYPE_ELEMENT:
-                if (!rootSeen) {
-                    rootSeen = true;
-                    if (!parser.root(reader.localName())) {
-                        return {false, "it is no GPX, TCX or KML document"};
-                    }
-                } else if (!parser.element(reader)) {
-                    return {};
-                }
-                break;
-            case XML_READER_TYPE_END_ELEMENT:
-                if (!parser.end(reader.localName())) {
-                    return {};
-                }
-                break;
-            case XML_READER_TYPE_TEXT:
-            case XML_READER_TYPE_CDATA:
-            case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-                parser.text(reader.value());
-                break;
-            default:
-                break;
-        }
+    // A KML line's coordinates are one text however long the line; the parser takes it in
+    // pieces.
+    source.allowLongTextIn("coordinates");
+    std::string reason;
+    switch (streamXml(source, thread, parser, reason)) {
+        case StreamEnd::Read:
+            return {};
+        case StreamEnd::Stopped:
+            if (parser.notTrackFile()) {
+                return {false, "it is no GPX, TCX or KML document"};
+            }
+            return {};
+        case StreamEnd::Refused:
+            break;
     }
-    if (status < 0) {
-        return {false, source.refused().empty() ? reader.reason(thread) : source.refused()};
-    }
-    return {};
+    return {false, reason};
 }
 
 }  // namespace vandrel

@@ -52,14 +52,17 @@ SpooledDocument kmlOfKmz(const std::filesystem::path& kmz) {
     if (zip == nullptr) {
         return failed(cannotRead(kmz, "it is not a KMZ (zip) archive"));
     }
+    // The loop stops at the entry found, before the step to the next one.
     bool found = false;
-    for (int at = unzGoToFirstFile(zip.get()); at == UNZ_OK && !found;
-         at = unzGoToNextFile(zip.get())) {
+    for (int at = unzGoToFirstFile(zip.get()); at == UNZ_OK; at = unzGoToNextFile(zip.get())) {
         std::array<char, 512> name{};
         unz_file_info64 info{};
         found = unzGetCurrentFileInfo64(zip.get(), &info, name.data(), name.size() - 1, nullptr, 0,
                                         nullptr, 0) == UNZ_OK &&
                 isKmlName(name.data());
+        if (found) {
+            break;
+        }
     }
     if (!found) {
         return failed(cannotRead(kmz, "the KMZ holds no .kml document"));
@@ -203,6 +206,17 @@ std::string gpsbabelFormatOf(const std::filesystem::path& file) {
         if (extension == suffix) {
             return format;
         }
+    }
+    return {};
+}
+
+std::string gpsbabelFormatOfRoot(const std::string& root) {
+    // Geocaching's waypoint files and OpenStreetMap data.
+    if (root == "loc") {
+        return "geo";
+    }
+    if (root == "osm") {
+        return "osm";
     }
     return {};
 }

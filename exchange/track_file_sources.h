@@ -1,7 +1,7 @@
 #pragma once
 // Where an imported file's document comes from when it is not the file itself: the KML inside
 // a KMZ, or the GPX that gpsbabel makes of a format the program does not read. Either is
-// written into an unnamed temporary file, which the reader then reads twice like any file;
+// written into an unnamed temporary file, which the reader then reads like any file;
 // memory stays bounded whatever the size.
 
 #include <cstdio>
@@ -32,5 +32,9 @@ SpooledDocument gpxFromGpsbabel(const std::string& program, const std::string& f
 // gpsbabel's name of the format of a file by its extension ("igc" gives "igc", "csv" "unicsv");
 // empty when it is not one the program knows.
 std::string gpsbabelFormatOf(const std::filesystem::path& file);
+
+// gpsbabel's name of the format of an XML document by its root element ("loc" gives "geo");
+// empty when it is not one the program knows.
+std::string gpsbabelFormatOfRoot(const std::string& root);
 
 }  // namespace vandrel

@@ -11,6 +11,7 @@
 #include "exchange/track_file_reader.h"
 #include "exchange/track_file_sources.h"
 #include "exchange/track_storing.h"
+#include "exchange/xml_root.h"
 
 namespace vandrel {
 
@@ -26,9 +27,10 @@ std::string lowerExtension(const std::filesystem::path& file) {
     return extension;
 }
 
-// The first bytes of the file, which tell a zip archive or an XML document from the rest.
+// The first bytes of the file, which tell a zip archive or an XML document from the rest, and
+// an XML document's root element after a declaration and a comment or two.
 std::string head(std::FILE* file) {
-    std::array<char, 64> bytes{};
+    std::array<char, 4096> bytes{};
     const size_t count = std::fread(bytes.data(), 1, bytes.size(), file);
     std::rewind(file);
     return std::string(bytes.data(), count);
@@ -42,31 +44,52 @@ bool looksLikeXml(std::string_view head) {
     return first != std::string_view::npos && head[first] == '<';
 }
 
-// Reads the document twice: a first pass that stores nothing refuses a document that is cut
-// short, is not XML or declares a document type before any track is stored.
+// What the user is told of a document that could not be read to its end. The tracks that had
+// ended before the fault were each stored whole in their own transaction, as they would be
+// had the file ended there; the track the fault struck and everything after it were not.
+std::string unreadMessage(const ImportResult& result, const std::filesystem::path& file,
+                          const std::string& reason, bool readFailed) {
+    const int before = result.stored + result.replaced + result.kept;
+    if (before == 0) {
+        return readFailed ? cannotRead(file, reason)
+                          : "Not a track file: " + file.string() + " (" + reason + ")";
+    }
+    return "Cannot read all of " + file.string() + " (" + reason + "): " +
+           (before == 1 ? std::string("the whole track before the fault was imported")
+                        : std::to_string(before) + " whole tracks before the fault were imported") +
+           ", the track it broke off in and anything after it were not";
+}
+
+// Whether the file is read natively: a GPX, TCX or KML root says so whatever the file's
+// name; another root that gpsbabel reads sends it there; else any XML document, or a file
+// named as one of the three, is read natively (and refused if it is none).
+bool readNatively(const std::string& root, std::string_view start, const std::string& extension,
+                  const std::string& gpsbabelFormat) {
+    if (root == "gpx" || root == "TrainingCenterDatabase" || root == "kml") {
+        return true;
+    }
+    if (!root.empty() && !gpsbabelFormat.empty()) {
+        return false;
+    }
+    return looksLikeXml(start) || extension == ".gpx" || extension == ".tcx" || extension == ".kml";
+}
+
+// Reads the document once, storing each track as soon as it has ended: a document that is
+// cut short, is not XML or declares a document type stores no track it breaks off in.
 ImportResult importDocument(ArchiveSource& source, const std::filesystem::path& file,
                             TrackDatabase& db, UserPrompt& prompt, const ImportOptions& options) {
     ImportResult result;
     const ThreadMessages thread;
-    std::string reason;
-    if (!archiveWellFormed(source, thread, reason)) {
-        result.ok = false;
-        result.error = source.error() != 0
-                           ? cannotRead(file, std::strerror(source.error()))
-                           : "Not a track file: " + file.string() + " (" + reason + ")";
-        return result;
-    }
     TrackStoring storing(db, prompt, options.settings, file.filename().string());
     const TrackFileRead read = readTrackFile(
         source, thread, options.settings.TimeZone, result.counts, [&](TrackHeader& track) {
             return countStoredTrack(storing.store(track), storing, track, result);
         });
     if (!read.ok) {
-        // Only the first track can meet a document that is not one of the three; later, the
-        // file changed since the first pass.
         result.ok = false;
-        result.error = "Not a track file: " + file.string() + " (" + read.error + ")";
-        return result;
+        const bool readFailed = source.error() != 0;
+        result.error = unreadMessage(
+            result, file, readFailed ? std::strerror(source.error()) : read.error, readFailed);
     }
     result.read = result.ok || result.stored + result.replaced > 0;
     return result;
@@ -83,6 +106,8 @@ void ImportResult::add(const ImportResult& other) {
     counts.segmentsJoined += other.counts.segmentsJoined;
     counts.waypoints += other.counts.waypoints;
     counts.routes += other.counts.routes;
+    counts.linesWithoutTimes += other.counts.linesWithoutTimes;
+    counts.linesTimedBySpan += other.counts.linesTimedBySpan;
     counts.pointsWithoutTime += other.counts.pointsWithoutTime;
     counts.pointsWithoutPlace += other.counts.pointsWithoutPlace;
     counts.pointsImplausible += other.counts.pointsImplausible;
@@ -102,16 +127,21 @@ ImportResult importTrackFile(const std::filesystem::path& file, TrackDatabase& d
     }
     const std::string extension = lowerExtension(file);
     const std::string start = head(opened.get());
+    const std::string root = xmlRootName(start);
+    std::string format = gpsbabelFormatOf(file);
+    if (format.empty()) {
+        format = gpsbabelFormatOfRoot(root);
+    }
     SpooledDocument spooled;
     if (start.rfind("PK\x03\x04", 0) == 0) {
         spooled = kmlOfKmz(file);
-    } else if (options.gpsbabelFormat.empty() && (looksLikeXml(start) || extension == ".gpx" ||
-                                                  extension == ".tcx" || extension == ".kml")) {
+    } else if (options.gpsbabelFormat.empty() && readNatively(root, start, extension, format)) {
         ArchiveSource source(opened.get());
         return importDocument(source, file, db, prompt, options);
     } else {
-        const std::string format =
-            !options.gpsbabelFormat.empty() ? options.gpsbabelFormat : gpsbabelFormatOf(file);
+        if (!options.gpsbabelFormat.empty()) {
+            format = options.gpsbabelFormat;
+        }
         if (format.empty()) {
             spooled.error = "Cannot import " + file.string() +
                             ": not a GPX, TCX, KML or KMZ file, and its format is not known "
@@ -164,6 +194,10 @@ std::string importSummary(const ImportResult& result) {
              "segments joined to the ones before them");
     addCount(parts, result.counts.waypoints, "waypoint skipped", "waypoints skipped");
     addCount(parts, result.counts.routes, "route skipped", "routes skipped");
+    addCount(parts, result.counts.linesWithoutTimes, "line without times skipped",
+             "lines without times skipped");
+    addCount(parts, result.counts.linesTimedBySpan, "line timed from its time span",
+             "lines timed from their time spans");
     std::string text;
     for (const std::string& part : parts) {
         text += (text.empty() ? "" : ", ") + part;

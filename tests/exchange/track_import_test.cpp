@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "exchange/gpx_export.h"
+#include "exchange/kmz_export.h"
 #include "exchange/track_import.h"
 #include "exchange/track_storing.h"
 #include "exchange_support.h"
@@ -210,7 +211,6 @@ TEST_F(TrackImport, HostileFilesAreRefusedWithAReasonAndStoreNothing) {
     std::string whitespace = "<gpx>";
     whitespace.append(100u << 20, ' ');
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"cut.gpx", good.substr(0, good.size() / 2)},
         {"text.gpx", "this is no track at all\n"},
         {"dtd.gpx",
          "<?xml version=\"1.0\"?><!DOCTYPE gpx SYSTEM \"http://x.invalid/g.dtd\">"
@@ -232,6 +232,82 @@ TEST_F(TrackImport, HostileFilesAreRefusedWithAReasonAndStoreNothing) {
     EXPECT_FALSE(fifo.ok);
     EXPECT_NE(fifo.error.find("fifo.gpx"), std::string::npos);
     EXPECT_TRUE(stored().empty());
+
+    // A file cut in its third track: the two whole tracks before the cut are stored, as they
+    // would be had the file ended after them, nothing of the third, and the error says so.
+    const size_t third = good.find("<trk>", good.find("<trk>", good.find("<trk>") + 1) + 1);
+    const ImportResult cut = import(write("cut.gpx", good.substr(0, third + 2000)));
+    EXPECT_FALSE(cut.ok);
+    EXPECT_EQ(cut.stored, 2);
+    EXPECT_NE(cut.error.find("cut.gpx"), std::string::npos) << cut.error;
+    EXPECT_NE(cut.error.find("2 whole tracks before the fault were imported"), std::string::npos)
+        << cut.error;
+    EXPECT_EQ(stored().size(), 2u);
+    // Cut in its first track, it stores nothing.
+    const ImportResult early = import(write("early.gpx", good.substr(0, third / 4)));
+    EXPECT_FALSE(early.ok);
+    EXPECT_EQ(early.stored + early.kept, 0);
+    EXPECT_EQ(stored().size(), 2u);
+}
+
+// KML lines: the program's own KMZ writes a whole track as one line of coordinates, far
+// longer than any other text in a track file, and without times.
+TEST_F(TrackImport, KmlLinesAreTimedByTheirTimeSpanOrSkippedWithoutOne) {
+    const auto line = [](int points, double step) {
+        std::string coordinates = "<LineString><coordinates>\n";
+        for (int i = 0; i < points; ++i) {
+            coordinates += "8.5," + std::to_string(47.0 + i * step) + ",400 ";
+        }
+        return coordinates + "\n</coordinates></LineString>";
+    };
+    const auto span = [](const std::string& begin, const std::string& end) {
+        return "<TimeSpan><begin>" + begin + "</begin><end>" + end + "</end></TimeSpan>";
+    };
+    // Steps of about 100 m and 200 m: the middle point is a third of the way in time.
+    const std::string uneven =
+        "<LineString><coordinates>8.5,47.0 8.5,47.0009 8.5,47.0027</coordinates></LineString>";
+    const std::string kml =
+        "<?xml version=\"1.0\"?><kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>"
+        "<Placemark><name>walk</name>" +
+        span("2024-06-01T10:00:00+02:00", "2024-06-01T10:00:30+02:00") + uneven +
+        "</Placemark><Placemark><name>untimed</name>" + line(5000, 0.0001) +
+        "</Placemark><Placemark>" + span("2024-06-02T08:00:00Z", "2024-06-02T09:00:00Z") +
+        line(5000, 0.00001) + "</Placemark></Document></kml>";
+    const ImportResult result = import(write("lines.kml", kml));
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.stored, 2);
+    EXPECT_EQ(result.pointsStored, 3 + 5000);
+    EXPECT_EQ(result.counts.linesWithoutTimes, 1);
+    const std::string summary = importSummary(result);
+    EXPECT_NE(summary.find("1 line without times skipped"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("2 lines timed from their time spans"), std::string::npos) << summary;
+
+    const std::vector<TrackHeader> tracks = stored();
+    ASSERT_EQ(tracks.size(), 2u);
+    const TrackHeader& walk = tracks[0];
+    EXPECT_EQ(walk.tzome, -120);
+    ASSERT_EQ(walk.points.size(), 3u);
+    EXPECT_EQ(timeText(walk.points[0].sdate), "2024-06-01 10:00:00");
+    EXPECT_EQ(timeText(walk.points[1].sdate), "2024-06-01 10:00:10");
+    EXPECT_EQ(timeText(walk.points[2].sdate), "2024-06-01 10:00:30");
+    EXPECT_FLOAT_EQ(walk.points[1].lat, 47.0009f);
+    const TrackHeader& ride = tracks[1];
+    EXPECT_EQ(timeText(ride.points.front().sdate), "2024-06-02 08:00:00");
+    EXPECT_EQ(timeText(ride.points.back().sdate), "2024-06-02 09:00:00");
+    EXPECT_FLOAT_EQ(ride.points.back().alt, 400.0f);
+
+    // The program's own KMZ: its document is found among the icons, its line is skipped.
+    const TrackHeader recorded = makeTrack(3000, oleDate(2024, 7, 1, 9, 0, 0), 47.0f, 8.5f, 0);
+    writeFile(dir_ / "s.png", "start icon");
+    writeFile(dir_ / "e.png", "end icon");
+    KmzOptions icons;
+    icons.startIcon = dir_ / "s.png";
+    icons.endIcon = dir_ / "e.png";
+    ASSERT_TRUE(exportKmz(dir_ / "own.kmz", recorded, icons).ok);
+    const ImportResult own = import(dir_ / "own.kmz");
+    ASSERT_TRUE(own.ok) << own.error;
+    EXPECT_EQ(own.counts.linesWithoutTimes, 1);
+    EXPECT_EQ(stored().size(), 2u);
 }
 
 TEST_F(TrackImport, OtherFormatsGoThroughGpsbabelOrNameThePackage) {
@@ -242,6 +318,11 @@ TEST_F(TrackImport, OtherFormatsGoThroughGpsbabelOrNameThePackage) {
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.error.find("install the package gpsbabel"), std::string::npos)
         << missing.error;
+    // A name that says nothing: the root element tells gpsbabel's format.
+    const ImportResult caches = import(
+        write("caches.xml",
+              "<?xml version=\"1.0\"?>\n<!-- saved -->\n<loc version=\"1.0\"><waypoint/></loc>"));
+    EXPECT_NE(caches.error.find("install the package gpsbabel"), std::string::npos) << caches.error;
     if (!hasTool("gpsbabel")) {
         GTEST_SKIP() << "gpsbabel is not installed";
     }
