@@ -534,5 +534,51 @@ TEST(SettingsPage, ShowsTheLoggersOwnSettingsAndSaveWritesThemBack) {
     }
 }
 
+// A tile service added in Settings is offered at once by the POI map opened before, which
+// keeps showing the map it shows.
+TEST(SettingsPage, ATileServiceAddedIsOfferedByTheOpenPoiMap) {
+    std::string said;
+    ASSERT_TRUE(mapAnswers(
+        poiPage(), "shownSource", {},
+        [](const std::string& t) { return t.rfind("OpenStreetMap|", 0) == 0; }, &said))
+        << said;
+    // The test above leaves the Settings page shown.
+    if (host().currentPage() != 3) {
+        ASSERT_TRUE(clickOn(host(), "tab3"));
+    }
+    ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));
+    const auto typeInto = [](const char* name, const std::string& text) {
+        const ui::Element& field =
+            *settingsPage().document().selectFirst(std::string("input[name='") + name + "']");
+        clickAt(pointIn(settingsPage(), field, field.location().width() / 3,
+                        field.location().height() / 2));
+        pump(50);
+        pressKey(stage->shell->window(), GDK_KEY_a, GDK_CONTROL_MASK);
+        typeText(text);
+    };
+    const std::string tiles = stage->tiles->address() + "{z}/{x}/{y}.png";
+    typeInto("mapname", "Lake Maps");
+    typeInto("maptiles", tiles);
+    ASSERT_TRUE(pumpUntil([&] {
+        ui::FormValues typed;
+        ui::collectFormValues(settingsPage().document().root(), typed);
+        const ui::Value* v = typed.find("maptiles");
+        return v != nullptr && v->toString() == tiles;
+    }));
+    ASSERT_TRUE(clickOn(settingsPage(), "addmapservice"));
+    ASSERT_TRUE(pumpUntil([] {
+        return settingsPage().document().selectFirst("#maplist")->text().find("Lake Maps") !=
+               std::string::npos;
+    }));
+    EXPECT_TRUE(mapAnswers(
+        poiPage(), "mapSourceNames", {},
+        [](const std::string& t) { return t.find("|Lake Maps") != std::string::npos; }, &said))
+        << said;
+    EXPECT_TRUE(mapAnswers(
+        poiPage(), "shownSource", {},
+        [](const std::string& t) { return t.rfind("OpenStreetMap|", 0) == 0; }, &said))
+        << said;
+}
+
 }  // namespace
 }  // namespace vandrel::gtk
