@@ -348,6 +348,9 @@ TEST(PoiPage, SaveToDeviceWritesTheShownPoisToTheLogger) {
 TEST(PoiPage, ASearchMovesTheMapAndTheSelectedPoiToThePlaceFound) {
     ASSERT_NE(stage->geocoder, nullptr);
     ASSERT_TRUE(clickOn(poiPage(), "addfind"));
+    // Keys typed before the click has focused the field would go elsewhere.
+    ASSERT_TRUE(pumpUntil(
+        [] { return poiPage().document().selectFirst("#addfind")->hasState(ui::STATE_FOCUS); }));
     typeText("Lake Town");
     // The field shows the whole text before the button is pressed.
     ASSERT_TRUE(pumpUntil([] {
@@ -547,24 +550,34 @@ TEST(SettingsPage, ATileServiceAddedIsOfferedByTheOpenPoiMap) {
         ASSERT_TRUE(clickOn(host(), "tab3"));
     }
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));
+    // Typed over as a person does, once the field has the focus: click, select all, type.
     const auto typeInto = [](const char* name, const std::string& text) {
         const ui::Element& field =
             *settingsPage().document().selectFirst(std::string("input[name='") + name + "']");
         clickAt(pointIn(settingsPage(), field, field.location().width() / 3,
                         field.location().height() / 2));
-        pump(50);
+        ::testing::AssertionResult focused =
+            pumpUntil([&] { return field.hasState(ui::STATE_FOCUS); });
+        if (!focused) {
+            return focused;
+        }
         pressKey(stage->shell->window(), GDK_KEY_a, GDK_CONTROL_MASK);
         typeText(text);
+        std::string typed;
+        ::testing::AssertionResult held = pumpUntil([&] {
+            ui::FormValues values;
+            ui::collectFormValues(settingsPage().document().root(), values);
+            const ui::Value* v = values.find(name);
+            typed = v != nullptr ? v->toString() : std::string();
+            return typed == text;
+        });
+        if (!held) {
+            held << "; the field holds " << typed;
+        }
+        return held;
     };
-    const std::string tiles = stage->tiles->address() + "{z}/{x}/{y}.png";
-    typeInto("mapname", "Lake Maps");
-    typeInto("maptiles", tiles);
-    ASSERT_TRUE(pumpUntil([&] {
-        ui::FormValues typed;
-        ui::collectFormValues(settingsPage().document().root(), typed);
-        const ui::Value* v = typed.find("maptiles");
-        return v != nullptr && v->toString() == tiles;
-    }));
+    ASSERT_TRUE(typeInto("mapname", "Lake Maps"));
+    ASSERT_TRUE(typeInto("maptiles", stage->tiles->address() + "{z}/{x}/{y}.png"));
     ASSERT_TRUE(clickOn(settingsPage(), "addmapservice"));
     ASSERT_TRUE(pumpUntil([] {
         return settingsPage().document().selectFirst("#maplist")->text().find("Lake Maps") !=
