@@ -362,7 +362,15 @@ function showSource(name) {
   return false;
 }
 
-// Only the tile layer changes: the track, markers, centre and zoom stay as they are.
+// The program's choice of a source, as a choice on the map but not told back.
+function showMapSource(name) {
+  showSource(String(name));
+}
+
+// Only the tile layer changes: the track, markers, centre and zoom stay as they are. Given the
+// sources again (one added or gone), the page keeps the source it shows while it is still
+// there, else shows the first, the standard map; the choice the program names is for a page
+// showing none yet.
 function useMapSources(xml) {
   var doc = new DOMParser().parseFromString(String(xml), 'application/xml');
   var root = doc.documentElement;
@@ -379,7 +387,9 @@ function useMapSources(xml) {
   });
   sourceChoice.hidden = mapSources.length < 2;
   setScaleUnits(root.getAttribute('units'));
-  showSource(root.getAttribute('chosen')) || showSource(mapSources.length ? mapSources[0].name : '');
+  var shown = tiles && tiles.source.name ? tiles.source.name : '';
+  showSource(shown || root.getAttribute('chosen')) ||
+      showSource(mapSources.length ? mapSources[0].name : '');
 }
 
 // --- The scale bar, in the units of the settings.
@@ -404,6 +414,11 @@ function shownSource() {
   var o = tiles.options;
   return tiles.source.name + '|' + o.minZoom + '|' + o.maxZoom + '|' +
       (o.bounds ? o.bounds.toBBoxString() : '');
+}
+
+// The names the choice offers, in its order, separated by "|".
+function mapSourceNames() {
+  return mapSources.map(function (source) { return source.name; }).join('|');
 }
 
 function scaleText() {

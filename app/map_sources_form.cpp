@@ -24,15 +24,20 @@ bool addMapFile(UserPrompt& prompt, const map::MapService& service) {
         return false;
     }
     const auto file = prompt.chooseOpenFile({"Offline Maps (*.mbtiles)", "*.mbtiles", "mbtiles"});
-    if (!file) {
-        return false;
+    return file && !addMapFileAt(prompt, service, *file).empty();
+}
+
+std::string addMapFileAt(UserPrompt& prompt, const map::MapService& service,
+                         const std::filesystem::path& file) {
+    if (!service.sources) {
+        return {};
     }
     std::string error;
-    if (service.sources->addFile(*file, true, error).empty()) {
+    std::string name = service.sources->addFile(file, true, error);
+    if (name.empty()) {
         prompt.error(error);
-        return false;
     }
-    return true;
+    return name;
 }
 
 bool addTileService(UserPrompt& prompt, const map::MapService& service,

@@ -4,6 +4,7 @@
 // attribution and largest zoom. What is added is kept in mapsources.xml and offered by the
 // map pages from then on.
 
+#include <filesystem>
 #include <string>
 
 #include "core/user_prompt.h"
@@ -23,6 +24,10 @@ std::string mapSourceNames(const map::MapService& service);
 // Asks for an MBTiles file and adds it; a file that is no map is refused with the reason.
 // True when a map was added.
 bool addMapFile(UserPrompt& prompt, const map::MapService& service);
+// Adds the MBTiles file and keeps it in mapsources.xml; a file that is no map is refused with
+// the reason. The name of the map added, or empty.
+std::string addMapFileAt(UserPrompt& prompt, const map::MapService& service,
+                         const std::filesystem::path& file);
 // Adds the tile service; a missing name or a template without {z}, {x} and {y} is refused
 // with the reason. True when it was added.
 bool addTileService(UserPrompt& prompt, const map::MapService& service,

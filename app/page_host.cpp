@@ -1,9 +1,12 @@
 #include "app/page_host.h"
 
-#include "map/map_bridge.h"
-#include "map/map_widget.h"
+#include <iostream>
 
+#include "app/map_sources_form.h"
 #include "flows/read_device_settings.h"
+#include "map/map_bridge.h"
+#include "map/map_sources.h"
+#include "map/map_widget.h"
 #include "ui/behavior.h"
 #include "ui/controls.h"
 #include "ui/element.h"
@@ -120,6 +123,37 @@ std::intptr_t PageHost::handleMessage(const ui::Message& message) {
         return 0;
     }
     return ui::HtmlWindow::handleMessage(message);
+}
+
+void PageHost::addDroppedMaps(const std::vector<std::filesystem::path>& files) {
+    if (services_.commands == nullptr || !services_.mapService.sources) {
+        return;
+    }
+    std::string added;
+    for (const std::filesystem::path& file : files) {
+        if (std::string name =
+                addMapFileAt(services_.commands->prompt(), services_.mapService, file);
+            !name.empty()) {
+            added = std::move(name);
+        }
+    }
+    if (added.empty()) {
+        return;
+    }
+    ui::PageWindow* shown = current_ == 1   ? static_cast<ui::PageWindow*>(poi_)
+                            : current_ == 2 ? static_cast<ui::PageWindow*>(track_)
+                                            : nullptr;
+    // Dropped on a map, the file becomes the chosen map, kept for the next start, as a choice
+    // on the map would; dropped on the Settings page it is only added, as there.
+    std::string error;
+    if (shown != nullptr && !services_.mapService.sources->choose(added, true, error)) {
+        std::cerr << "vandrel: " << error << std::endl;
+    }
+    // The other map keeps the map it shows; a map page not loaded yet starts with the choice.
+    services_.session->mapSourcesChanged.notify();
+    if (shown != nullptr) {
+        map::MapBridge(map::mapWidget(*shown)).showMapSource(added);
+    }
 }
 
 void PageHost::connectivityTick() {

@@ -7,7 +7,9 @@
 // the map pages are told that their tiles can load.
 
 #include <array>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "app/settings_page.h"
 #include "app/shell_services.h"
@@ -33,6 +35,11 @@ class PageHost final : public ui::HtmlWindow, public ui::EventHandler {
     // logger's settings again as it opens.
     void switchPage(int n);
     int currentPage() const { return current_; }
+
+    // Offline map files dropped onto the window: each is added as the Settings page adds one
+    // (a file that is no map is refused, saying why), every map page offers them, and the map
+    // of the page shown shows the last one added at once.
+    void addDroppedMaps(const std::vector<std::filesystem::path>& files);
 
     poi::PoiPage* poiPage() const { return poi_; }
     tracks::CPageTrack* trackPage() const { return track_; }

@@ -65,9 +65,8 @@ void SettingsPage::addMap(bool file) {
                                             {fieldText("mapname"), fieldText("maptiles"),
                                              fieldText("mapattribution"), fieldText("mapmaxzoom")});
     if (added) {
-        setMapService(mapService_);
-        // The track map offers the new map at once.
-        session_.tracksChanged.notify({});
+        // The map pages offer the new map at once, and this page lists it.
+        session_.mapSourcesChanged.notify();
     }
 }
 
@@ -75,6 +74,12 @@ void SettingsPage::init() {
     ui::PageWindow::init();
     FillSettingsForm();
     setMapService(mapService_);
+    // A map file dropped onto the window is listed too.
+    session_.mapSourcesChanged.add([this, alive = aliveToken()] {
+        if (!alive.expired()) {
+            setMapService(mapService_);
+        }
+    });
 }
 
 bool SettingsPage::onBehaviorEvent(ui::HtmlWindow& window, ui::Element& self,

@@ -61,6 +61,9 @@ class Session {
     Listeners<const TracksChange&> tracksChanged;
     // A flow is about to replace or delete stored tracks: a replay stops and lets go of them.
     Listeners<> playbackStop;
+    // The maps offered changed (an offline map file or a tile service added): every open map
+    // page offers them at once, and the Settings page lists them.
+    Listeners<> mapSourcesChanged;
 
   private:
     DataFolder folder_;

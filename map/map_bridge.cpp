@@ -114,6 +114,10 @@ void MapBridge::useMapSources(const std::string& document) const {
     call("useMapSources", {document});
 }
 
+void MapBridge::showMapSource(const std::string& name) const {
+    call("showMapSource", {name});
+}
+
 void MapBridge::useGeocoder(const std::string& address) const {
     call("useGeocoder", {address});
 }

@@ -41,8 +41,12 @@ class MapBridge {
     void useTiles(const std::string& tiles, const std::string& attribution) const;
     void tilesOnline() const;
     // The sources the page offers, chosen one first (MapSources::document()), in place of
-    // useTiles; the shown track, markers, centre and zoom stay as they are.
+    // useTiles; the shown track, markers, centre and zoom stay as they are. A page showing a
+    // source keeps it while it is still given, else shows the standard map; a page showing none
+    // yet shows the chosen one.
     void useMapSources(const std::string& document) const;
+    // Shows the source of that name among those given, as a choice on the map does.
+    void showMapSource(const std::string& name) const;
     // The address search service of the POI map page.
     void useGeocoder(const std::string& address) const;
 

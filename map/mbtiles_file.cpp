@@ -1,7 +1,10 @@
 #include "map/mbtiles_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string_view>
 #include <system_error>
 
@@ -39,6 +42,20 @@ int zoomOf(const std::string& text, int fallback) {
 }
 
 }  // namespace
+
+bool meantAsMapFile(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".mbtiles") {
+        return true;
+    }
+    // The 16-byte header every SQLite database starts with.
+    static constexpr std::string_view kSqliteHeader{"SQLite format 3\0", 16};
+    char head[16] = {};
+    std::ifstream in(path, std::ios::binary);
+    return in.read(head, sizeof head) && std::string_view(head, sizeof head) == kSqliteHeader;
+}
 
 std::unique_ptr<MbtilesFile> MbtilesFile::open(const std::filesystem::path& path,
                                                std::string& error) {

@@ -38,6 +38,11 @@ struct MbtilesInfo {
 // for anything that is no image the map pages draw.
 std::string_view tileImageType(std::string_view bytes);
 
+// Whether a file given to the program (dropped on the window) is meant as an offline map: named
+// *.mbtiles, or an SQLite database, which no track file is. Whether it really is a map, and
+// why not, MbtilesFile::open says.
+bool meantAsMapFile(const std::filesystem::path& path);
+
 class MbtilesFile {
   public:
     // The file opened and checked, or null with `error` saying why ("PATH is not an offline

@@ -126,6 +126,15 @@ void PoiPage::init() {
         map::navigateMap(*this, map::kPlaceholderPage);
         dispatch_.attach(*host);
     }
+    // Maps added in Settings or dropped on a map are offered at once, and the scale bar follows
+    // the units of settings saved; the map shown stays.
+    auto refreshSources = [this, alive = aliveToken()] {
+        if (!alive.expired()) {
+            map::showMapSources(map::MapBridge(map()), mapService_, session_.settings);
+        }
+    };
+    session_.mapSourcesChanged.add(refreshSources);
+    session_.tracksChanged.add([refreshSources](const TracksChange&) { refreshSources(); });
 }
 
 ui::BrowserHost* PoiPage::map() const {

@@ -173,6 +173,12 @@ void CPageTrack::init() {
         // The scale bar's units and the maps offered may have changed with the settings.
         map::showMapSources(map::MapBridge(map()), mapService_, session_.settings);
     });
+    // Maps added in Settings or dropped on a map are offered at once; the map shown stays.
+    session_.mapSourcesChanged.add([this, alive = aliveToken()] {
+        if (!alive.expired()) {
+            map::showMapSources(map::MapBridge(map()), mapService_, session_.settings);
+        }
+    });
     // Once the window is up: an older database's tracks get their statistics, under the busy
     // window, before any totals show.
     loop().post([this, alive = aliveToken()] {

@@ -3,10 +3,12 @@
 // bar in the settings' units, and `vandrel --map` refusing what is no map.
 
 #include <string>
+#include <vector>
 
 #include "gtk_shell/track_page_stage.h"
 #include "map/map_sources.h"
 #include "mbtiles_maker.h"
+#include "platform/gtk/shell/file_drop.h"
 
 namespace vandrel::gtk {
 namespace {
@@ -118,6 +120,58 @@ TEST(MapSources, TheProgramRefusesAMapFileThatIsNoMapAndAnUnknownName) {
                   std::string::npos)
             << said;
     }
+}
+
+// Last, as its import refreshes the track page; the map is zoomed out into the files' range by
+// the test of the offline file above.
+TEST(MapSources, AMapFileDroppedWithATrackFileShowsItsTilesAndTheTrackIsStored) {
+    std::vector<testing::MbtilesTile> tiles;
+    const std::string orange = solidTile(0.9, 0.5, 0.1);
+    for (int z = 0; z <= 3; ++z) {
+        for (int x = 0; x < (1 << z); ++x) {
+            for (int y = 0; y < (1 << z); ++y) {
+                tiles.push_back({z, x, y, orange});
+            }
+        }
+    }
+    const fs::path map = stage->dir / "dropped" / "orange.mbtiles";
+    fs::create_directories(map.parent_path());
+    ASSERT_TRUE(testing::writeMbtiles(
+        map, {{"name", "Orange world"}, {"format", "png"}, {"maxzoom", "3"}}, tiles));
+    const fs::path track = stage->dir / "dropped" / "walk.gpx";
+    testing::writeFile(track,
+                       "<?xml version=\"1.0\"?><gpx version=\"1.1\"><trk><trkseg>"
+                       "<trkpt lat=\"47.1\" lon=\"8.5\"><time>2020-05-01T10:00:00Z</time></trkpt>"
+                       "<trkpt lat=\"47.2\" lon=\"8.5\"><time>2020-05-01T10:10:00Z</time></trkpt>"
+                       "</trkseg></trk></gpx>");
+    // What the window's drop handler hands on for a text/uri-list naming both files.
+    std::string notice;
+    auto answer = answerWithEnter(notice);
+    const std::string uris = "file://" + track.string() + "\r\nfile://" + map.string() + "\r\n";
+    stage->shell->dropFiles(droppedPaths(uris.c_str()));
+    ASSERT_TRUE(pumpUntil([&] { return !notice.empty() && stage->shell->boxWindow() == nullptr; }));
+    EXPECT_EQ(notice, "1 track stored");
+    std::string said;
+    EXPECT_TRUE(mapAnswers(
+        trackPage(), "shownSource", {},
+        [](const std::string& t) { return t.rfind("Orange world|", 0) == 0; }, &said))
+        << said;
+    EXPECT_TRUE(screenUntil("map-dropped-file", [](GdkPixbuf* shot) {
+        return percentOf(shot, {230, 128, 26}) > 40;
+    }));
+    // Kept for the next start, and chosen.
+    const std::string kept = testing::readFile(stage->dir / "mapsources.xml");
+    EXPECT_NE(kept.find("chosen=\"Orange world\""), std::string::npos) << kept;
+
+    // A damaged map file is refused as the Settings page refuses it.
+    const fs::path broken = stage->dir / "dropped" / "broken.mbtiles";
+    testing::writeFile(broken, "SQLite format 3");
+    notice.clear();
+    answer = answerWithEnter(notice);
+    const std::string uri = "file://" + broken.string() + "\r\n";
+    stage->shell->dropFiles(droppedPaths(uri.c_str()));
+    ASSERT_TRUE(pumpUntil([&] { return !notice.empty() && stage->shell->boxWindow() == nullptr; }));
+    EXPECT_NE(notice.find("is not an offline map file (MBTiles)"), std::string::npos) << notice;
 }
 
 }  // namespace

@@ -348,6 +348,9 @@ TEST(PoiPage, SaveToDeviceWritesTheShownPoisToTheLogger) {
 TEST(PoiPage, ASearchMovesTheMapAndTheSelectedPoiToThePlaceFound) {
     ASSERT_NE(stage->geocoder, nullptr);
     ASSERT_TRUE(clickOn(poiPage(), "addfind"));
+    // Keys typed before the click has focused the field would go elsewhere.
+    ASSERT_TRUE(pumpUntil(
+        [] { return poiPage().document().selectFirst("#addfind")->hasState(ui::STATE_FOCUS); }));
     typeText("Lake Town");
     // The field shows the whole text before the button is pressed.
     ASSERT_TRUE(pumpUntil([] {
@@ -532,6 +535,62 @@ TEST(SettingsPage, ShowsTheLoggersOwnSettingsAndSaveWritesThemBack) {
           "settings LogInterval: 15 s\n", "settings Tnttbar: 0 (5 min)\n"}) {
         EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
     }
+}
+
+// A tile service added in Settings is offered at once by the POI map opened before, which
+// keeps showing the map it shows.
+TEST(SettingsPage, ATileServiceAddedIsOfferedByTheOpenPoiMap) {
+    std::string said;
+    ASSERT_TRUE(mapAnswers(
+        poiPage(), "shownSource", {},
+        [](const std::string& t) { return t.rfind("OpenStreetMap|", 0) == 0; }, &said))
+        << said;
+    // The test above leaves the Settings page shown.
+    if (host().currentPage() != 3) {
+        ASSERT_TRUE(clickOn(host(), "tab3"));
+    }
+    ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));
+    // Typed over as a person does, once the field has the focus: click, select all, type.
+    const auto typeInto = [](const char* name, const std::string& text) {
+        const ui::Element& field =
+            *settingsPage().document().selectFirst(std::string("input[name='") + name + "']");
+        clickAt(pointIn(settingsPage(), field, field.location().width() / 3,
+                        field.location().height() / 2));
+        ::testing::AssertionResult focused =
+            pumpUntil([&] { return field.hasState(ui::STATE_FOCUS); });
+        if (!focused) {
+            return focused;
+        }
+        pressKey(stage->shell->window(), GDK_KEY_a, GDK_CONTROL_MASK);
+        typeText(text);
+        std::string typed;
+        ::testing::AssertionResult held = pumpUntil([&] {
+            ui::FormValues values;
+            ui::collectFormValues(settingsPage().document().root(), values);
+            const ui::Value* v = values.find(name);
+            typed = v != nullptr ? v->toString() : std::string();
+            return typed == text;
+        });
+        if (!held) {
+            held << "; the field holds " << typed;
+        }
+        return held;
+    };
+    ASSERT_TRUE(typeInto("mapname", "Lake Maps"));
+    ASSERT_TRUE(typeInto("maptiles", stage->tiles->address() + "{z}/{x}/{y}.png"));
+    ASSERT_TRUE(clickOn(settingsPage(), "addmapservice"));
+    ASSERT_TRUE(pumpUntil([] {
+        return settingsPage().document().selectFirst("#maplist")->text().find("Lake Maps") !=
+               std::string::npos;
+    }));
+    EXPECT_TRUE(mapAnswers(
+        poiPage(), "mapSourceNames", {},
+        [](const std::string& t) { return t.find("|Lake Maps") != std::string::npos; }, &said))
+        << said;
+    EXPECT_TRUE(mapAnswers(
+        poiPage(), "shownSource", {},
+        [](const std::string& t) { return t.rfind("OpenStreetMap|", 0) == 0; }, &said))
+        << said;
 }
 
 }  // namespace

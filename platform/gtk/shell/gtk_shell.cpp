@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/dropped_files.h"
 #include "flows/track_files.h"
 #include "map/map_service.h"
 #include "map/map_sources.h"
@@ -140,8 +141,15 @@ void GtkShell::dropFiles(const std::vector<std::filesystem::path>& files) {
     if (commands_->running()) {
         return;
     }
-    commands_->run(
-        [&session, files](UserPrompt& prompt) { ImportDroppedFiles(prompt, session, files); });
+    const app::DroppedFiles sorted = app::sortDroppedFiles(files);
+    if (!sorted.maps.empty() && frame_->pageHost() != nullptr) {
+        frame_->pageHost()->addDroppedMaps(sorted.maps);
+    }
+    if (!sorted.tracks.empty()) {
+        commands_->run([&session, tracks = sorted.tracks](UserPrompt& prompt) {
+            ImportDroppedFiles(prompt, session, tracks);
+        });
+    }
 }
 
 void GtkShell::close() {

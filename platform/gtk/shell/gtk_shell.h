@@ -63,8 +63,10 @@ class GtkShell {
     bool closed() const { return closed_; }
     void setProbeAddress(std::string address) { services_.probeAddress = std::move(address); }
     void close();
-    // Imports files dropped onto the window (or given as dropped), under the busy indicator,
-    // with the overwrite question; the pages refresh afterwards.
+    // Files dropped onto the window (or given as dropped): offline map files are added to the
+    // maps and shown on the map of the page shown (PageHost::addDroppedMaps); the others are
+    // imported under the busy indicator, with the overwrite question, and the pages refresh
+    // afterwards.
     void dropFiles(const std::vector<std::filesystem::path>& files);
 
   private:
