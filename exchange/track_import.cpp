@@ -44,9 +44,8 @@ bool looksLikeXml(std::string_view head) {
     return first != std::string_view::npos && head[first] == '<';
 }
 
-// What the user is told of a document that could not be read to its end. The tracks that had
-// ended before the fault were each stored whole in their own transaction, as they would be
-// had the file ended there; the track the fault struck and everything after it were not.
+// What the user is told of a document that could not be read to its end, of which nothing
+// was kept.
 std::string unreadMessage(const ImportResult& result, const std::filesystem::path& file,
                           const std::string& reason, bool readFailed) {
     const int before = result.stored + result.replaced + result.kept;
@@ -54,10 +53,15 @@ std::string unreadMessage(const ImportResult& result, const std::filesystem::pat
         return readFailed ? cannotRead(file, reason)
                           : "Not a track file: " + file.string() + " (" + reason + ")";
     }
-    return "Cannot read all of " + file.string() + " (" + reason + "): " +
-           (before == 1 ? std::string("the whole track before the fault was imported")
-                        : std::to_string(before) + " whole tracks before the fault were imported") +
-           ", the track it broke off in and anything after it were not";
+    return "Cannot read all of " + file.string() + " (" + reason +
+           "): none of its tracks was imported, not even the whole ones before the fault";
+}
+
+// Undoes what a file's import stored, and says so in its counts.
+void storedNothing(ImportResult& result, TrackDatabase& db) {
+    db.rollbackTransaction();
+    result.stored = result.replaced = result.kept = 0;
+    result.pointsStored = 0;
 }
 
 // Whether the file is read natively: a GPX, TCX or KML root says so whatever the file's
@@ -74,24 +78,47 @@ bool readNatively(const std::string& root, std::string_view start, const std::st
     return looksLikeXml(start) || extension == ".gpx" || extension == ".tcx" || extension == ".kml";
 }
 
-// Reads the document once, storing each track as soon as it has ended: a document that is
-// cut short, is not XML or declares a document type stores no track it breaks off in.
+// Reads the document once, storing each track as soon as it has ended, all in one write
+// transaction that is kept only when the document was read to its end: a document that is cut
+// short, is not XML or declares a document type stores nothing, wherever the fault is. Each
+// track is a part of it of its own (the duplicate rule and the question, as in an archive's
+// load).
 ImportResult importDocument(ArchiveSource& source, const std::filesystem::path& file,
                             TrackDatabase& db, UserPrompt& prompt, const ImportOptions& options) {
     ImportResult result;
+    try {
+        db.beginImmediateTransaction();
+    } catch (const CppSQLite3Exception& e) {
+        result.ok = false;
+        result.error = "Database error: " + db.describe(e) + ". Nothing was imported.";
+        return result;
+    }
     const ThreadMessages thread;
-    TrackStoring storing(db, prompt, options.settings, file.filename().string());
+    TrackStoring storing(db, prompt, options.settings, file.filename().string(),
+                         TrackStoring::Transactions::InsideCallers);
     const TrackFileRead read = readTrackFile(
         source, thread, options.settings.TimeZone, result.counts, [&](TrackHeader& track) {
             return countStoredTrack(storing.store(track), storing, track, result);
         });
-    if (!read.ok) {
+    if (!result.ok) {
+        storedNothing(result, db);  // a database failure, which result.error tells
+    } else if (!read.ok) {
         result.ok = false;
         const bool readFailed = source.error() != 0;
         result.error = unreadMessage(
             result, file, readFailed ? std::strerror(source.error()) : read.error, readFailed);
+        storedNothing(result, db);
+    } else {
+        try {
+            db.commitTransaction();
+        } catch (const CppSQLite3Exception& e) {
+            result.ok = false;
+            result.error = "Database error while storing the tracks of " + file.string() + ": " +
+                           db.describe(e) + ". Nothing of it was imported.";
+            storedNothing(result, db);
+        }
     }
-    result.read = result.ok || result.stored + result.replaced > 0;
+    result.read = result.ok;
     return result;
 }
 

@@ -40,10 +40,9 @@ struct ImportResult : ExchangeResult {
     void add(const ImportResult& other);
 };
 
-// Stores the tracks of one file as they are read, each once it has ended. A file that cannot
-// be read, is no track file or is not well-formed is not ok, with the reason: nothing of the
-// track it breaks off in is stored, the whole tracks before it are (and the reason says so).
-// A database failure stops at the track it struck, the tracks stored before it stay.
+// Stores the tracks of one file as they are read, each once it has ended, kept only once the
+// whole file has been read. A file that cannot be read, is no track file or is not well-formed
+// is not ok, with the reason, and stores nothing; so does a database failure.
 ImportResult importTrackFile(const std::filesystem::path& file, TrackDatabase& db,
                              UserPrompt& prompt, const ImportOptions& options);
 

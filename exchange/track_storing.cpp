@@ -18,8 +18,40 @@ bool plausibleStep(const TrackPoint& last, const TrackPoint& point) {
 }
 
 TrackStoring::TrackStoring(TrackDatabase& db, UserPrompt& prompt, const DeviceSettings& settings,
-                           std::string origin)
-    : db_(db), prompt_(prompt), settings_(settings), origin_(std::move(origin)) {}
+                           std::string origin, Transactions transactions)
+    : db_(db),
+      prompt_(prompt),
+      settings_(settings),
+      origin_(std::move(origin)),
+      transactions_(transactions) {}
+
+namespace {
+constexpr const char* kTrackSavepoint = "stored_track";
+}
+
+void TrackStoring::begin() {
+    if (transactions_ == Transactions::OnePerTrack) {
+        db_.beginImmediateTransaction();
+    } else {
+        db_.beginSavepoint(kTrackSavepoint);
+    }
+}
+
+void TrackStoring::commit() {
+    if (transactions_ == Transactions::OnePerTrack) {
+        db_.commitTransaction();
+    } else {
+        db_.releaseSavepoint(kTrackSavepoint);
+    }
+}
+
+void TrackStoring::rollback() noexcept {
+    if (transactions_ == Transactions::OnePerTrack) {
+        db_.rollbackTransaction();
+    } else {
+        db_.rollbackSavepoint(kTrackSavepoint);
+    }
+}
 
 TrackStoring::Step TrackStoring::store(TrackHeader& track, const std::function<void()>& beforeWrite,
                                        const std::function<void()>& undo) {
@@ -30,17 +62,17 @@ TrackStoring::Step TrackStoring::store(TrackHeader& track, const std::function<v
     // still read the database meanwhile.
     int stored = 0;
     try {
-        db_.beginImmediateTransaction();
+        begin();
         stored = db_.findTrackByStart(track.stime);
     } catch (const CppSQLite3Exception& e) {
-        db_.rollbackTransaction();
+        rollback();
         error_ = "Database error: " + db_.describe(e) + ". The load stopped.";
         return Step::Failed;
     }
     if (stored != 0 && !alwaysOverwrite_) {
         const OverwriteAnswer answer = prompt_.askOverwrite(kOverwriteLine1, kOverwriteLine2);
         if (answer == OverwriteAnswer::Ok) {
-            db_.rollbackTransaction();
+            rollback();
             return Step::Kept;
         }
         alwaysOverwrite_ = answer == OverwriteAnswer::AlwaysOverwrite;
@@ -67,9 +99,9 @@ bool TrackStoring::write(TrackHeader& track, int replacing, const std::function<
         }
         db_.insertPoints(track.points);
         recordOrigin(db_, track, origin_);
-        db_.commitTransaction();
+        commit();
     } catch (const CppSQLite3Exception& e) {
-        db_.rollbackTransaction();
+        rollback();
         if (undo) {
             undo();
         }

@@ -1,8 +1,8 @@
 #pragma once
 // Storing a track read from a file (an archive or an imported track), one track at a time: each
-// track is its own write transaction, a stored track starting within one second is the same
-// track, and the user is asked before it is replaced. Where the track came from is recorded
-// beside it (store/track_origins.h).
+// track is its own write transaction (or its own part of the caller's), a stored track starting
+// within one second is the same track, and the user is asked before it is replaced. Where the track
+// came from is recorded beside it (store/track_origins.h).
 
 #include <cstdint>
 #include <functional>
@@ -22,10 +22,13 @@ bool plausibleStep(const TrackPoint& last, const TrackPoint& point);
 class TrackStoring {
   public:
     enum class Step { Stored, Replaced, Kept, Failed };
+    // Each track its own transaction, or a part of the caller's open write transaction (a
+    // savepoint) that the caller commits or undoes with the others.
+    enum class Transactions { OnePerTrack, InsideCallers };
 
     // settings give the clock of the messages; origin is recorded for each track stored.
     TrackStoring(TrackDatabase& db, UserPrompt& prompt, const DeviceSettings& settings,
-                 std::string origin);
+                 std::string origin, Transactions transactions = Transactions::OnePerTrack);
 
     // Stores the track, with its summary computed, asking first when it is stored already
     // (an answer of "always" holds for the tracks after it). beforeWrite runs once the track
@@ -39,11 +42,15 @@ class TrackStoring {
 
   private:
     bool write(TrackHeader& track, int replacing, const std::function<void()>& undo);
+    void begin();
+    void commit();
+    void rollback() noexcept;
 
     TrackDatabase& db_;
     UserPrompt& prompt_;
     DeviceSettings settings_;
     std::string origin_;
+    Transactions transactions_;
     bool alwaysOverwrite_ = false;
     std::string error_;
 };

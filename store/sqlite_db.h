@@ -127,6 +127,11 @@ class TrackDatabase {
     void commitTransaction();
     // Ends an open transaction without keeping its changes; never throws.
     void rollbackTransaction() noexcept;
+    // A part of the open transaction that can be undone alone (SQLite's savepoints).
+    void beginSavepoint(const char* name);
+    void releaseSavepoint(const char* name);
+    // Undoes the part and ends it; never throws.
+    void rollbackSavepoint(const char* name) noexcept;
     int insertTrack(TrackHeader& header);
     int insertPoint(TrackPoint& point);
     // Inserts the points in their order as insertPoint inserts each, storing the same values

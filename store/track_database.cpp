@@ -96,6 +96,22 @@ void TrackDatabase::rollbackTransaction() noexcept {
     }
 }
 
+void TrackDatabase::beginSavepoint(const char* name) {
+    execute(("savepoint " + std::string(name) + ";").c_str());
+}
+
+void TrackDatabase::releaseSavepoint(const char* name) {
+    execute(("release savepoint " + std::string(name) + ";").c_str());
+}
+
+void TrackDatabase::rollbackSavepoint(const char* name) noexcept {
+    if (db_ != nullptr) {
+        const std::string undo =
+            "rollback to savepoint " + std::string(name) + "; release savepoint " + name + ";";
+        sqlite3_exec(db_, undo.c_str(), nullptr, nullptr, nullptr);
+    }
+}
+
 int TrackDatabase::insertTrack(TrackHeader& header) {
     execute(sql::format("insert into TK (trail,dist,stime,etime,avgalt,avgbar,avgtmp,tzome) "
                         "values (%d,%f,%f,%f,%f,%f,%f,%d);",

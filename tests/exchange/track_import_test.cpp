@@ -233,21 +233,16 @@ TEST_F(TrackImport, HostileFilesAreRefusedWithAReasonAndStoreNothing) {
     EXPECT_NE(fifo.error.find("fifo.gpx"), std::string::npos);
     EXPECT_TRUE(stored().empty());
 
-    // A file cut in its third track: the two whole tracks before the cut are stored, as they
-    // would be had the file ended after them, nothing of the third, and the error says so.
+    // A file cut in its third track stores nothing, not even the two whole tracks before the
+    // cut, and the error says so; the same file whole then stores all three.
     const size_t third = good.find("<trk>", good.find("<trk>", good.find("<trk>") + 1) + 1);
     const ImportResult cut = import(write("cut.gpx", good.substr(0, third + 2000)));
     EXPECT_FALSE(cut.ok);
-    EXPECT_EQ(cut.stored, 2);
+    EXPECT_EQ(cut.stored, 0);
     EXPECT_NE(cut.error.find("cut.gpx"), std::string::npos) << cut.error;
-    EXPECT_NE(cut.error.find("2 whole tracks before the fault were imported"), std::string::npos)
-        << cut.error;
-    EXPECT_EQ(stored().size(), 2u);
-    // Cut in its first track, it stores nothing.
-    const ImportResult early = import(write("early.gpx", good.substr(0, third / 4)));
-    EXPECT_FALSE(early.ok);
-    EXPECT_EQ(early.stored + early.kept, 0);
-    EXPECT_EQ(stored().size(), 2u);
+    EXPECT_NE(cut.error.find("none of its tracks was imported"), std::string::npos) << cut.error;
+    EXPECT_TRUE(stored().empty());
+    EXPECT_EQ(import(write("whole.gpx", good)).stored, 3);
 }
 
 // KML lines: the program's own KMZ writes a whole track as one line of coordinates, far
