@@ -69,7 +69,7 @@ class GtkPhotosDialog final : public tracks::PhotosByTimeDialog {
     std::vector<std::string> choosePhotos() override;
     std::optional<tracks::PhotosChoice> preview(const std::vector<tracks::PreviewPhoto>& photos,
                                                 const MatchSettings& start,
-                                                const Matcher& match) override;
+                                                const tracks::PhotoPlaces& places) override;
 
   private:
     GtkWidget* parent_ = nullptr;
