@@ -70,9 +70,12 @@ class GtkPhotosDialog final : public tracks::PhotosByTimeDialog {
     std::optional<tracks::PhotosChoice> preview(const std::vector<tracks::PreviewPhoto>& photos,
                                                 const MatchSettings& start,
                                                 const tracks::PhotoPlaces& places) override;
+    // Whether one of its dialogs is open: the main window then shows no titles over it.
+    bool open() const { return open_; }
 
   private:
     GtkWidget* parent_ = nullptr;
+    bool open_ = false;
 };
 
 // The small "Loading" window: the background artwork with the animated text, centred over the

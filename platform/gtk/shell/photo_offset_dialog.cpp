@@ -1,6 +1,8 @@
 #include "platform/gtk/shell/photo_offset_dialog.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "core/photo_matching.h"
 
@@ -13,10 +15,19 @@ struct PointChoice {
     const tracks::PhotoPlaces* places = nullptr;
     std::size_t photo = 0;
     GtkAdjustment* adjustment = nullptr;
+    GtkWidget* number = nullptr;
     GtkWidget* point = nullptr;
     GtkWidget* offset = nullptr;
 
+    // The number being typed when it names a point, so that the texts follow the typing
+    // before Enter or Tab sets it; else the adjustment's.
     std::size_t chosen() const {
+        const char* text = gtk_entry_get_text(GTK_ENTRY(number));
+        std::size_t typed = 0;
+        const auto [end, error] = std::from_chars(text, text + std::strlen(text), typed);
+        if (error == std::errc() && *end == '\0' && typed >= 1 && typed <= places->pointCount()) {
+            return typed - 1;
+        }
         return static_cast<std::size_t>(std::lround(gtk_adjustment_get_value(adjustment))) - 1;
     }
     void update() const {
@@ -27,9 +38,7 @@ struct PointChoice {
             "Camera offset: " + clockOffsetText(places->offsetFrom(photo, chosen()));
         gtk_label_set_text(GTK_LABEL(offset), offsetText.c_str());
     }
-    static void changed(GtkAdjustment*, gpointer self) {
-        static_cast<PointChoice*>(self)->update();
-    }
+    static void changed(gpointer, gpointer self) { static_cast<PointChoice*>(self)->update(); }
 };
 
 GtkWidget* leftLabel(const std::string& text) {
@@ -62,6 +71,7 @@ GtkWidget* pointRow(PointChoice& choice) {
     gtk_widget_set_size_request(slider, 280, -1);
     GtkWidget* number = gtk_spin_button_new(choice.adjustment, 1, 0);
     gtk_entry_set_activates_default(GTK_ENTRY(number), TRUE);
+    choice.number = number;
     const std::string count = "of " + std::to_string(choice.places->pointCount());
     gtk_box_pack_start(GTK_BOX(row), slider, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(row), gtk_label_new("Point"), FALSE, FALSE, 0);
@@ -104,6 +114,7 @@ std::optional<int> askOffsetFromPhoto(GtkWindow* parent, const OffsetPhoto& phot
         offset = places.offsetFrom(photo.index, choice.chosen());
     }
     g_signal_handlers_disconnect_by_data(choice.adjustment, &choice);
+    g_signal_handlers_disconnect_by_data(choice.number, &choice);
     gtk_widget_destroy(dialog);
     return offset;
 }

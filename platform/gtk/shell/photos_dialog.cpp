@@ -15,6 +15,18 @@ namespace {
 
 constexpr int kWholeFolder = 1;
 
+// Marks a dialog open for as long as it runs.
+class OpenScope {
+  public:
+    explicit OpenScope(bool& open) : open_(open) { open_ = true; }
+    ~OpenScope() { open_ = false; }
+    OpenScope(const OpenScope&) = delete;
+    OpenScope& operator=(const OpenScope&) = delete;
+
+  private:
+    bool& open_;
+};
+
 enum Column { Thumbnail, Name, Taken, PointTime, Distance, Note, Columns };
 
 GtkListStore* photoStore(const std::vector<tracks::PreviewPhoto>& photos) {
@@ -155,6 +167,21 @@ struct Preview {
     }
 };
 
+// As large as the screen allows up to a comfortable size: the rows are as tall as their
+// thumbnails, and a small screen (1024 x 700) should still show several of them.
+void fitToScreen(GtkWindow* dialog, GtkWidget* parent) {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkWindow* over = parent != nullptr ? gtk_widget_get_window(parent) : nullptr;
+    GdkMonitor* monitor = over != nullptr ? gdk_display_get_monitor_at_window(display, over)
+                                          : gdk_display_get_primary_monitor(display);
+    GdkRectangle area{0, 0, 1024, 700};
+    if (monitor != nullptr) {
+        gdk_monitor_get_workarea(monitor, &area);
+    }
+    gtk_window_set_default_size(dialog, std::min(960, area.width - 60),
+                                std::min(760, area.height - 60));
+}
+
 // The camera offset with the button that works it out from a photo, then the largest gap and
 // whether the copies get the position.
 GtkWidget* settingsRows(Preview& preview, const MatchSettings& start, GtkWidget* writePosition) {
@@ -189,6 +216,7 @@ GtkWidget* settingsRows(Preview& preview, const MatchSettings& start, GtkWidget*
 
 std::vector<std::string> GtkPhotosDialog::choosePhotos() {
     hideTooltips();
+    const OpenScope scope(open_);
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         "Add Photos by Time", parent_ != nullptr ? GTK_WINDOW(parent_) : nullptr,
         GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL, "Whole _Folder", kWholeFolder,
@@ -217,11 +245,12 @@ std::optional<tracks::PhotosChoice> GtkPhotosDialog::preview(
     const std::vector<tracks::PreviewPhoto>& photos, const MatchSettings& start,
     const tracks::PhotoPlaces& places) {
     hideTooltips();
+    const OpenScope scope(open_);
     GtkWidget* dialog = gtk_dialog_new_with_buttons(
         "Add Photos by Time", parent_ != nullptr ? GTK_WINDOW(parent_) : nullptr,
         static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "_Cancel",
         GTK_RESPONSE_CANCEL, "_Attach", GTK_RESPONSE_ACCEPT, nullptr);
-    gtk_window_set_default_size(GTK_WINDOW(dialog), 820, 520);
+    fitToScreen(GTK_WINDOW(dialog), parent_);
     Preview preview;
     preview.photos = &photos;
     preview.places = &places;
