@@ -76,6 +76,7 @@ class GtkPhotosDialog final : public tracks::PhotosByTimeDialog {
   private:
     GtkWidget* parent_ = nullptr;
     bool open_ = false;
+    std::string folder_;  // where the chooser was last, to open there again
 };
 
 // The small "Loading" window: the background artwork with the animated text, centred over the

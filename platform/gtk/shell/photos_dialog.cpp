@@ -223,8 +223,16 @@ std::vector<std::string> GtkPhotosDialog::choosePhotos() {
         "_Open", GTK_RESPONSE_ACCEPT, nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_file_chooser_set_select_multiple(chooser, TRUE);
+    // The photos of one trip are often added in turns, from folders side by side.
+    if (!folder_.empty()) {
+        gtk_file_chooser_set_current_folder(chooser, folder_.c_str());
+    }
     std::vector<std::string> chosen;
     const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+    if (char* folder = gtk_file_chooser_get_current_folder(chooser)) {
+        folder_ = folder;
+        g_free(folder);
+    }
     if (response == GTK_RESPONSE_ACCEPT) {
         GSList* names = gtk_file_chooser_get_filenames(chooser);
         for (GSList* name = names; name != nullptr; name = name->next) {
