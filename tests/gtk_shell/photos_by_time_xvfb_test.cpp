@@ -193,7 +193,7 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
                 widgetsIn(question, [](GtkWidget* w) { return GTK_IS_SPIN_BUTTON(w); }).front();
             gtk_widget_grab_focus(number);
             gtk_entry_set_text(GTK_ENTRY(number), std::to_string(points[0] + 1).c_str());
-            pressKey(question, GDK_KEY_Return);
+            // The offset the question shows for the number typed, before Enter takes it.
             for (GtkWidget* label :
                  widgetsIn(question, [](GtkWidget* w) { return GTK_IS_LABEL(w); })) {
                 const std::string text = gtk_label_get_text(GTK_LABEL(label));
@@ -201,6 +201,7 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
                     offsetSaid = text;
                 }
             }
+            pressKey(question, GDK_KEY_Return);
             step = Step::Placed;
             return true;
         }

@@ -108,6 +108,7 @@ std::optional<int> askOffsetFromPhoto(GtkWindow* parent, const OffsetPhoto& phot
     gtk_box_pack_start(GTK_BOX(content), choice.offset, FALSE, FALSE, 0);
     choice.update();
     g_signal_connect(choice.adjustment, "value-changed", G_CALLBACK(PointChoice::changed), &choice);
+    g_signal_connect(choice.number, "changed", G_CALLBACK(PointChoice::changed), &choice);
     gtk_widget_show_all(dialog);
     std::optional<int> offset;
     if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {

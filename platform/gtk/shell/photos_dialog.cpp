@@ -66,9 +66,14 @@ GtkWidget* photoList(GtkListStore* store) {
                                                     {"Along the track", Distance},
                                                     {"", Note}};
     for (const auto& [title, column] : texts) {
-        gtk_tree_view_append_column(
-            GTK_TREE_VIEW(view), gtk_tree_view_column_new_with_attributes(
-                                     title, gtk_cell_renderer_text_new(), "text", column, nullptr));
+        GtkCellRenderer* text = gtk_cell_renderer_text_new();
+        if (column == Note) {
+            // The longest note takes two lines of a row as tall as a thumbnail, rather than a
+            // scroll sideways on a small screen.
+            g_object_set(text, "wrap-mode", PANGO_WRAP_WORD, "wrap-width", 220, nullptr);
+        }
+        gtk_tree_view_append_column(GTK_TREE_VIEW(view), gtk_tree_view_column_new_with_attributes(
+                                                             title, text, "text", column, nullptr));
     }
     return view;
 }
