@@ -39,24 +39,6 @@ std::vector<PreviewPhoto> previewPhotos(ReadPhotos& read, const DeviceSettings& 
     return photos;
 }
 
-std::vector<PreviewPlace> previewPlaces(const std::vector<PhotoCapture>& captures,
-                                        const std::vector<Placement>& placements,
-                                        const TrackHeader& track, const DeviceSettings& settings) {
-    std::vector<PreviewPlace> places;
-    for (std::size_t i = 0; i < placements.size(); ++i) {
-        const Placement& placement = placements[i];
-        if (placement.kind != PlacementKind::Placed) {
-            places.push_back({{}, {}, notPlacedReason(captures[i], placement.kind)});
-            continue;
-        }
-        const TrackPoint& point = track.points[placement.point];
-        places.push_back(
-            {FormatDateTime(point.sdate, settings), FormatDistance(point.dist, settings),
-             placement.moved ? "beside its nearest point, which holds another photo" : ""});
-    }
-    return places;
-}
-
 }  // namespace
 
 std::vector<std::size_t> addPhotosByTime(Session& session, ui::CommandRunner& commands,
@@ -76,11 +58,9 @@ std::vector<std::size_t> addPhotosByTime(Session& session, ui::CommandRunner& co
         return {};
     }
     const DeviceSettings settings = session.settings;
-    const std::optional<PhotosChoice> choice = dialog.preview(
-        previewPhotos(read, settings), MatchSettings{}, [&](const MatchSettings& match) {
-            return previewPlaces(read.captures, matchPhotos(read.captures, track, match), track,
-                                 settings);
-        });
+    const PhotoPlaces places(read.captures, track, settings);
+    const std::optional<PhotosChoice> choice =
+        dialog.preview(previewPhotos(read, settings), MatchSettings{}, places);
     if (!choice) {
         return {};
     }

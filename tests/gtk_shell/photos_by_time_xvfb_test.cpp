@@ -1,9 +1,11 @@
 // "Add Photos by Time..." as a user goes through it on the shown track: a folder of photos made
 // here, whose camera ran an hour fast, chosen whole; the preview with its thumbnails, placed
-// once the offset is typed; Attach, its summary, and the markers on the map.
+// once the offset is worked out from one photo and the point it was taken at; Attach, its
+// summary, and the markers on the map.
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "core/units.h"
@@ -15,15 +17,15 @@ namespace {
 constexpr Rgb kGreen{0x20, 0xA0, 0x40};
 constexpr Rgb kPurple{0xA0, 0x20, 0x80};
 
-// The preview dialog shown now, or null.
-GtkWidget* shownPreview() {
+// The dialog titled `title` shown now, or null.
+GtkWidget* shownDialog(const char* title) {
     GList* windows = gtk_window_list_toplevels();
     GtkWidget* found = nullptr;
     for (GList* w = windows; w != nullptr; w = w->next) {
         auto* window = GTK_WIDGET(w->data);
         if (GTK_IS_DIALOG(window) && !GTK_IS_FILE_CHOOSER(window) &&
             gtk_widget_get_mapped(window) &&
-            g_strcmp0(gtk_window_get_title(GTK_WINDOW(window)), "Add Photos by Time") == 0) {
+            g_strcmp0(gtk_window_get_title(GTK_WINDOW(window)), title) == 0) {
             found = window;
         }
     }
@@ -31,27 +33,46 @@ GtkWidget* shownPreview() {
     return found;
 }
 
-// The texts of one column of the preview's list, a row each.
-std::vector<std::string> column(GtkWidget* dialog, int index) {
-    std::vector<std::string> texts;
-    GtkTreeModel* model = nullptr;
-    GList* children = nullptr;
-    std::vector<GtkWidget*> pending{dialog};
-    while (!pending.empty() && model == nullptr) {
+// The widgets inside `root` that `wanted` takes, in no particular order.
+std::vector<GtkWidget*> widgetsIn(GtkWidget* root, const std::function<bool(GtkWidget*)>& wanted) {
+    std::vector<GtkWidget*> found;
+    std::vector<GtkWidget*> pending{root};
+    while (!pending.empty()) {
         GtkWidget* widget = pending.back();
         pending.pop_back();
-        if (GTK_IS_TREE_VIEW(widget)) {
-            model = gtk_tree_view_get_model(GTK_TREE_VIEW(widget));
-        } else if (GTK_IS_CONTAINER(widget)) {
-            children = gtk_container_get_children(GTK_CONTAINER(widget));
+        if (wanted(widget)) {
+            found.push_back(widget);
+        }
+        if (GTK_IS_CONTAINER(widget)) {
+            GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
             for (GList* c = children; c != nullptr; c = c->next) {
                 pending.push_back(GTK_WIDGET(c->data));
             }
             g_list_free(children);
         }
     }
+    return found;
+}
+
+GtkTreeView* photoList(GtkWidget* dialog) {
+    const auto lists = widgetsIn(dialog, [](GtkWidget* w) { return GTK_IS_TREE_VIEW(w); });
+    return lists.empty() ? nullptr : GTK_TREE_VIEW(lists.front());
+}
+
+GtkWidget* buttonLabelled(GtkWidget* dialog, const std::string& label) {
+    const auto buttons = widgetsIn(dialog, [&](GtkWidget* w) {
+        return GTK_IS_BUTTON(w) && gtk_button_get_label(GTK_BUTTON(w)) != nullptr &&
+               gtk_button_get_label(GTK_BUTTON(w)) == label;
+    });
+    return buttons.empty() ? nullptr : buttons.front();
+}
+
+// The texts of one column of the preview's list, a row each.
+std::vector<std::string> column(GtkWidget* dialog, int index) {
+    std::vector<std::string> texts;
+    GtkTreeModel* model = gtk_tree_view_get_model(photoList(dialog));
     GtkTreeIter row;
-    for (bool more = model != nullptr && gtk_tree_model_get_iter_first(model, &row); more;
+    for (bool more = gtk_tree_model_get_iter_first(model, &row); more;
          more = gtk_tree_model_iter_next(model, &row)) {
         gchar* text = nullptr;
         gtk_tree_model_get(model, &row, index, &text, -1);
@@ -59,6 +80,23 @@ std::vector<std::string> column(GtkWidget* dialog, int index) {
         g_free(text);
     }
     return texts;
+}
+
+// How many rows of the preview show a thumbnail.
+int thumbnailsShown(GtkWidget* dialog) {
+    GtkTreeModel* model = gtk_tree_view_get_model(photoList(dialog));
+    GtkTreeIter row;
+    int shown = 0;
+    for (bool more = gtk_tree_model_get_iter_first(model, &row); more;
+         more = gtk_tree_model_iter_next(model, &row)) {
+        GdkPixbuf* thumbnail = nullptr;
+        gtk_tree_model_get(model, &row, 0, &thumbnail, -1);
+        if (thumbnail != nullptr) {
+            ++shown;
+            g_object_unref(thumbnail);
+        }
+    }
+    return shown;
 }
 
 void savePicture(const fs::path& file, int width, int height, guint32 rgba) {
@@ -117,11 +155,14 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
     testing::writeFile(folder / "notes.txt", "not a photo");
 
     // The chooser opened on the folder; "Whole Folder" takes it. Then the preview: as it opens,
-    // then once the camera's hour is typed; its screen; Attach.
-    enum class Step { Chooser, Preview, Typed, Attached } step = Step::Chooser;
+    // then a's row chosen and "Offset from This Photo..." pressed; in its question the point a
+    // was taken at typed and Enter pressed; the preview once its thumbnails are in; Attach.
+    enum class Step { Chooser, Preview, Offset, Placed, Attached } step = Step::Chooser;
     std::vector<std::string> before;
     std::vector<std::string> after;
     std::vector<std::string> notes;
+    std::string offsetSaid;
+    std::string offsetField;
     int green = 0;
     int purple = 0;
     int ticks = 0;
@@ -143,24 +184,53 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
             step = Step::Preview;
             return true;
         }
-        GtkWidget* preview = shownPreview();
-        if (preview == nullptr) {
+        if (step == Step::Offset) {
+            GtkWidget* question = shownDialog("Offset from This Photo");
+            if (question == nullptr) {
+                return true;
+            }
+            GtkWidget* number =
+                widgetsIn(question, [](GtkWidget* w) { return GTK_IS_SPIN_BUTTON(w); }).front();
+            gtk_widget_grab_focus(number);
+            gtk_entry_set_text(GTK_ENTRY(number), std::to_string(points[0] + 1).c_str());
+            // The offset the question shows for the number typed, before Enter takes it.
+            for (GtkWidget* label :
+                 widgetsIn(question, [](GtkWidget* w) { return GTK_IS_LABEL(w); })) {
+                const std::string text = gtk_label_get_text(GTK_LABEL(label));
+                if (text.rfind("Camera offset", 0) == 0) {
+                    offsetSaid = text;
+                }
+            }
+            pressKey(question, GDK_KEY_Return);
+            step = Step::Placed;
+            return true;
+        }
+        GtkWidget* preview = shownDialog("Add Photos by Time");
+        if (preview == nullptr || shownDialog("Offset from This Photo") != nullptr) {
             return true;
         }
         if (step == Step::Preview) {
             before = column(preview, 3);
-            GtkWidget* offset = gtk_window_get_focus(GTK_WINDOW(preview));
-            if (offset == nullptr || !GTK_IS_ENTRY(offset) || GTK_IS_SPIN_BUTTON(offset)) {
-                pressKey(preview, GDK_KEY_Tab);
-                return true;
-            }
-            gtk_entry_set_text(GTK_ENTRY(offset), "+01:00:00");
-            after = column(preview, 3);
-            notes = column(preview, 5);
-            step = Step::Typed;
+            GtkTreePath* first = gtk_tree_path_new_first();
+            gtk_tree_view_set_cursor(photoList(preview), first, nullptr, FALSE);
+            gtk_tree_path_free(first);
+            // Pressed through the main loop, as a click arrives: the question it opens runs a
+            // loop of its own, which this tick must not be inside.
+            g_idle_add(
+                [](gpointer button) -> gboolean {
+                    gtk_button_clicked(GTK_BUTTON(button));
+                    return G_SOURCE_REMOVE;
+                },
+                buttonLabelled(preview, "Offset from This _Photo..."));
+            step = Step::Offset;
             return true;
         }
-        if (step == Step::Typed && ++ticks > 10) {
+        if (step == Step::Placed && ++ticks > 10 && thumbnailsShown(preview) == 2) {
+            const auto fields = widgetsIn(
+                preview, [](GtkWidget* w) { return GTK_IS_ENTRY(w) && !GTK_IS_SPIN_BUTTON(w); });
+            offsetField = gtk_entry_get_text(GTK_ENTRY(fields.front()));
+            after = column(preview, 3);
+            notes = column(preview, 5);
             GdkPixbuf* shot = screenshot("photos-by-time-preview");
             green = pixelsIn(shot, preview, kGreen);
             purple = pixelsIn(shot, preview, kPurple);
@@ -177,10 +247,12 @@ TEST(TrackDisplay, PhotosByTimeArePreviewedWithThumbnailsAndAttachedAsMarkers) {
     ASSERT_TRUE(pumpUntil([&] { return !summary.empty(); }));
 
     // Three rows: nothing placed while the camera's hour is not taken off, both photos on their
-    // points once it is, and the text file said to be no photo.
+    // points once a's point gives the offset, and the text file said to be no photo.
     ASSERT_EQ(before.size(), 3u);
     EXPECT_EQ(before, (std::vector<std::string>{"", "", ""}));
     const DeviceSettings& settings = session().settings;
+    EXPECT_EQ(offsetSaid, "Camera offset: +01:00:00");
+    EXPECT_EQ(offsetField, "+01:00:00");
     ASSERT_EQ(after.size(), 3u);
     EXPECT_EQ(after[0], FormatDateTime(shownPoints()[points[0]].sdate, settings));
     EXPECT_EQ(after[1], FormatDateTime(shownPoints()[points[1]].sdate, settings));

@@ -69,10 +69,14 @@ class GtkPhotosDialog final : public tracks::PhotosByTimeDialog {
     std::vector<std::string> choosePhotos() override;
     std::optional<tracks::PhotosChoice> preview(const std::vector<tracks::PreviewPhoto>& photos,
                                                 const MatchSettings& start,
-                                                const Matcher& match) override;
+                                                const tracks::PhotoPlaces& places) override;
+    // Whether one of its dialogs is open: the main window then shows no titles over it.
+    bool open() const { return open_; }
 
   private:
     GtkWidget* parent_ = nullptr;
+    bool open_ = false;
+    std::string folder_;  // where the chooser was last, to open there again
 };
 
 // The small "Loading" window: the background artwork with the animated text, centred over the

@@ -85,7 +85,7 @@ ui::HtmlWindow* GtkShell::boxView() const {
 gboolean GtkShell::queryTooltip(GtkWidget* view, gint, gint, gboolean, GtkTooltip*, gpointer self) {
     const auto* shell = static_cast<const GtkShell*>(self);
     if (shell->boxes_->box() != nullptr || shell->files_->choosing() ||
-        shell->busy_->window() != nullptr) {
+        shell->busy_->window() != nullptr || shell->photosDialog_->open()) {
         // Before WebKit's own handler, which would show the title under the pointer.
         g_signal_stop_emission_by_name(view, "query-tooltip");
     }
