@@ -99,6 +99,20 @@ AxisStep FindAxisStep(double distance, int length) {
     return last;
 }
 
+// Every how many grid lines of the distance axis a label goes, so that labels never run into
+// each other on a narrow chart (twenty labels of "4750" on a window 1024 wide): the widest
+// label, at about 6 pixels a character of the labels' font, and a gap.
+int ProfileChart::labelledLineEvery(int plotWidth) const {
+    std::size_t widest = 0;
+    for (const std::string& label : xLabels_) {
+        widest = std::max(widest, label.size());
+    }
+    const double spacing = static_cast<double>(plotWidth) /
+                           static_cast<double>(std::max<std::size_t>(2, xLabels_.size()) - 1);
+    const double needed = static_cast<double>(widest) * 6 + 8;
+    return spacing >= needed ? 1 : static_cast<int>(std::ceil(needed / std::max(spacing, 1.0)));
+}
+
 void ProfileChart::Build(ChartKind kind, const TrackHeader& track, const DeviceSettings& settings) {
     Clear();
     if (track.points.empty()) {
@@ -237,12 +251,15 @@ void ProfileChart::paint(ui::Canvas& canvas) const {
     canvas.setFont({10, false});
     // Grid and labels.
     const int labels = static_cast<int>(xLabels_.size());
+    const int every = labelledLineEvery(plot.width());
     for (int i = 0; i < labels; ++i) {
         const int x = static_cast<int>(std::lround(
             plot.left + static_cast<double>(i) / std::max(1, labels - 1) * plot.width()));
         canvas.line({x, plot.top}, {x, plot.bottom}, kGrid);
-        canvas.text({x - 30, plot.bottom + 3, x + 30, plot.bottom + 17}, xLabels_[i], kText,
-                    ui::kAlignCenter | ui::kAlignMiddle);
+        if (i % every == 0) {
+            canvas.text({x - 30, plot.bottom + 3, x + 30, plot.bottom + 17}, xLabels_[i], kText,
+                        ui::kAlignCenter | ui::kAlignMiddle);
+        }
     }
     const int decimals = decimalsOf(y.step);
     for (double v = y.low; v <= y.high + y.step / 2; v += y.step) {

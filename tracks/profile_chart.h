@@ -52,6 +52,7 @@ class ProfileChart {
     int xMaximum() const { return xMax_; }
 
   private:
+    int labelledLineEvery(int plotWidth) const;
     double xOf(double index, const ui::Rect& plot) const;
 
     ChartKind kind_ = ChartKind::Altitude;

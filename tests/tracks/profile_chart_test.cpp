@@ -102,5 +102,30 @@ TEST(ProfileChart, ThePointUnderXComesFromItsPositionAndALongLineDrawsPerColumn)
     EXPECT_GT(vertices, plot.width() / 2);
 }
 
+// Twenty labels of four digits on a chart as narrow as a small window's: no two labels overlap,
+// and the first and every other one still stand under their lines.
+TEST(ProfileChart, DistanceLabelsOfANarrowChartDoNotRunIntoEachOther) {
+    ProfileChart chart;
+    chart.Build(ChartKind::Altitude, trackOf(720, 4'680), units(0));
+    ASSERT_EQ(chart.xLabels().size(), 20u);
+    const auto drawnLabels = [&](int width) {
+        ui::Canvas canvas(width, 200);
+        chart.paint(canvas);
+        const std::string svg = canvas.svg();
+        std::vector<std::string> drawn;
+        for (const std::string& label : chart.xLabels()) {
+            if (svg.find(">" + label + "</text>") != std::string::npos) {
+                drawn.push_back(label);
+            }
+        }
+        return drawn;
+    };
+    EXPECT_EQ(drawnLabels(1400).size(), 20u);
+    const std::vector<std::string> narrow = drawnLabels(500);
+    EXPECT_EQ(narrow.front(), "0");
+    EXPECT_LE(narrow.size(), 10u);
+    EXPECT_GE(narrow.size(), 5u);
+}
+
 }  // namespace
 }  // namespace vandrel::tracks
