@@ -14,14 +14,13 @@
 // VANDREL_BENCH_QUICK=1 makes one run. Run under xvfb-run; map_switch.sh beside this file
 // builds it and prints the figures.
 
-#include <libsoup/soup.h>
-
 #include <cmath>
 #include <numbers>
 
 #include "map/map_sources.h"
 #include "mbtiles_maker.h"
 #include "shell_driver.h"
+#include "tile_server.h"
 
 namespace {
 
@@ -32,55 +31,10 @@ struct Rgb {
     int r, g, b;
 };
 
+// A tile of the colour, as PNG bytes.
 std::string solidTile(Rgb c) {
-    std::string png;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 256, 256);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* out, const unsigned char* data, unsigned int length) {
-            static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &png);
-    cairo_surface_destroy(surface);
-    return png;
+    return gtk::solidTile(c.r / 255.0, c.g / 255.0, c.b / 255.0);
 }
-
-// A local stand-in for a tile service: every request gets the same tile.
-class TileServer {
-  public:
-    explicit TileServer(std::string png) : png_(std::move(png)) {
-        server_ = soup_server_new(nullptr, nullptr);
-        soup_server_add_handler(
-            server_, nullptr,
-            [](SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, gpointer self) {
-                const std::string& png = static_cast<TileServer*>(self)->png_;
-                soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
-                soup_server_message_set_response(msg, "image/png", SOUP_MEMORY_COPY, png.data(),
-                                                 png.size());
-            },
-            this, nullptr);
-        if (soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
-            GSList* uris = soup_server_get_uris(server_);
-            address_ = "http://127.0.0.1:" +
-                       std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data))) + "/";
-            g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-        }
-    }
-    ~TileServer() { g_object_unref(server_); }
-    TileServer(const TileServer&) = delete;
-    TileServer& operator=(const TileServer&) = delete;
-    const std::string& address() const { return address_; }
-
-  private:
-    SoupServer* server_ = nullptr;
-    std::string png_;
-    std::string address_;
-};
 
 // The answer of a function of the track map page, or "" when none came within a minute.
 std::string ask(bench::Driver& d, const std::string& function,
@@ -150,7 +104,7 @@ int main(int argc, char** argv) {
     Target targets[] = {{"Blue file", {51, 102, 204}, {}},
                         {map::kTopoSource, {102, 179, 77}, {}},
                         {"Orange file", {230, 128, 26}, {}}};
-    TileServer topo(solidTile(targets[1].colour));
+    gtk::TileServer topo(solidTile(targets[1].colour));
     g_setenv("VANDREL_TOPO_SERVICE", topo.address().c_str(), TRUE);
     int result = 1;
     if (const auto session = bench::sessionAfterTodaysDownloads(folder, 720)) {

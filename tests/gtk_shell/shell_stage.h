@@ -21,6 +21,7 @@
 #include "map/map_widget.h"
 #include "platform/gtk/shell/gtk_shell.h"
 #include "test_support.h"
+#include "tile_server.h"
 #include "tools/sim/logger_image.h"
 #include "ui/browser_host.h"
 #include "ui/element.h"
@@ -28,71 +29,6 @@
 namespace vandrel::gtk {
 
 namespace fs = std::filesystem;
-
-// A tile of one colour, as PNG bytes.
-inline std::string solidTile(double r, double g, double b) {
-    std::string png;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 256, 256);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, r, g, b);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* out, const unsigned char* data, unsigned int length) {
-            static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &png);
-    cairo_surface_destroy(surface);
-    return png;
-}
-
-// Answers every request with a plain tile (grey unless told) and keeps the User-Agent of each
-// tile request. The connectivity probe asks for "/", which counts as an answer too.
-class TileServer {
-  public:
-    explicit TileServer(std::string png = solidTile(0.8, 0.8, 0.8)) : png_(std::move(png)) {
-        server_ = soup_server_new(nullptr, nullptr);
-        soup_server_add_handler(server_, nullptr, &TileServer::answer, this, nullptr);
-        if (soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
-            GSList* uris = soup_server_get_uris(server_);
-            address_ = "http://127.0.0.1:" +
-                       std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data))) + "/";
-            g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-        }
-    }
-    ~TileServer() { g_object_unref(server_); }
-    TileServer(const TileServer&) = delete;
-    TileServer& operator=(const TileServer&) = delete;
-
-    // "http://127.0.0.1:PORT/", or empty when the server could not listen.
-    const std::string& address() const { return address_; }
-    const std::vector<std::string>& tileAgents() const { return tileAgents_; }
-
-  private:
-    static void answer(SoupServer*, SoupServerMessage* msg, const char* path, GHashTable*,
-                       gpointer self) {
-        auto* s = static_cast<TileServer*>(self);
-        const std::string where = path;
-        if (where.size() > 4 && where.compare(where.size() - 4, 4, ".png") == 0) {
-            const char* agent = soup_message_headers_get_one(
-                soup_server_message_get_request_headers(msg), "User-Agent");
-            s->tileAgents_.emplace_back(agent != nullptr ? agent : "");
-            soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
-            soup_server_message_set_response(msg, "image/png", SOUP_MEMORY_COPY, s->png_.data(),
-                                             s->png_.size());
-            return;
-        }
-        soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
-        soup_server_message_set_response(msg, "text/html", SOUP_MEMORY_STATIC, "ok", 2);
-    }
-
-    SoupServer* server_ = nullptr;
-    std::string address_;
-    std::string png_;
-    std::vector<std::string> tileAgents_;
-};
 
 // Answers every address search with one place, as the search service does, and keeps what was
 // searched for.
