@@ -23,6 +23,7 @@
 #include "platform/gtk/glib_event_loop.h"
 #include "platform/gtk/image_size_reader.h"
 #include "platform/gtk/web_renderer.h"
+#include "tile_server.h"
 #include "ui/browser_host.h"
 #include "ui/element.h"
 #include "ui/html_window.h"
@@ -44,16 +45,7 @@ struct Services {
     int tilesServed = 0;
     std::string png;
 
-    Services() {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 256, 256);
-        cairo_surface_write_to_png_stream(
-            surface,
-            [](void* out, const unsigned char* data, unsigned int length) {
-                static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
-                return CAIRO_STATUS_SUCCESS;
-            },
-            &png);
-        cairo_surface_destroy(surface);
+    Services() : png(vandrel::gtk::solidTile(0, 0, 0)) {
         server = soup_server_new(nullptr, nullptr);
         soup_server_add_handler(server, nullptr, &Services::answer, this, nullptr);
         GError* error = nullptr;
