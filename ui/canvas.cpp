@@ -1,6 +1,7 @@
 #include "ui/canvas.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "ui/html_escape.h"
 
@@ -21,8 +22,10 @@ std::string rectAttrs(const Rect& r) {
 
 }  // namespace
 
-Canvas::Canvas(int width, int height)
-    : width_(width < 0 ? 0 : width), height_(height < 0 ? 0 : height) {}
+Canvas::Canvas(int width, int height, std::string idPrefix)
+    : width_(width < 0 ? 0 : width),
+      height_(height < 0 ? 0 : height),
+      idPrefix_(std::move(idPrefix)) {}
 
 void Canvas::fillRect(const Rect& rect, Color color) {
     body_ += "<rect " + rectAttrs(rect) + " fill=\"" + colour(color) + "\"/>";
@@ -60,7 +63,7 @@ void Canvas::roundRect(const Rect& rect, int radius, Color fill, Color border) {
 }
 
 void Canvas::verticalGradient(const Rect& rect, Color top, Color bottom) {
-    std::string id = "g";
+    std::string id = idPrefix_ + "g";
     id += std::to_string(nextId_++);
     defs_ += "<linearGradient id=\"" + id + "\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">" +
              "<stop offset=\"0\" stop-color=\"" + colour(top) + "\"/><stop offset=\"1\" " +
@@ -70,7 +73,7 @@ void Canvas::verticalGradient(const Rect& rect, Color top, Color bottom) {
 }
 
 void Canvas::text(const Rect& rect, std::string_view text, Color color, unsigned align) {
-    std::string id = "c";
+    std::string id = idPrefix_ + "c";
     id += std::to_string(nextId_++);
     defs_ += "<clipPath id=\"" + id + "\"><rect " + rectAttrs(rect) + "/></clipPath>";
     int x = rect.left;

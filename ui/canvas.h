@@ -38,7 +38,10 @@ struct Font {
 
 class Canvas {
   public:
-    Canvas(int width, int height);
+    // The ids of the drawing's clips and gradients begin with idPrefix. They are the page's
+    // own: a reference goes to the first element of the whole page with that id, so every
+    // drawing shown at once needs a prefix of its own.
+    Canvas(int width, int height, std::string idPrefix = {});
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -70,6 +73,7 @@ class Canvas {
     std::string body_;
     std::string defs_;
     std::size_t operations_ = 0;
+    std::string idPrefix_;
     int nextId_ = 0;
 };
 

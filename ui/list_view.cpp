@@ -272,13 +272,18 @@ void ListView::invalidate() {
     auto [first, last] = visibleRows();
     int screen = rowsPerScreen();
     drawnFirst_ = std::max(0, first - screen) / kRowsPerPiece * kRowsPerPiece;
-    drawnLast_ = std::min(rowCount(), last + screen);
+    // The last piece is whole too: a piece cut short at the edge would differ from the whole one
+    // drawn once the list has scrolled on, and both would be laid out anew.
+    drawnLast_ =
+        std::min(rowCount(), (last + screen + kRowsPerPiece - 1) / kRowsPerPiece * kRowsPerPiece);
+    // A piece's ids follow from its first row, so that it is the same each time it is drawn.
+    const std::string ids = "w" + std::to_string(e->uid());
     std::string drawing;
     drawing_ = true;
     lastPainted_ = 0;
     for (int from = drawnFirst_; from < drawnLast_; from += kRowsPerPiece) {
         int to = std::min(drawnLast_, from + kRowsPerPiece);
-        Canvas piece(width, (to - from) * rowHeight_);
+        Canvas piece(width, (to - from) * rowHeight_, ids + 'r' + std::to_string(from) + '-');
         for (int row = from; row < to && painter_; ++row) {
             int top = (row - from) * rowHeight_;
             painter_(piece, row, Rect{0, top, width, top + rowHeight_}, isSelected(row));
@@ -286,7 +291,7 @@ void ListView::invalidate() {
         }
         drawing += piece.svg();
     }
-    Canvas header(width, headerHeight());
+    Canvas header(width, headerHeight(), ids + "h-");
     paintHeader(header);
     drawing_ = false;
     // The renderer keeps a scroller as tall as all rows (number) and as wide as the columns

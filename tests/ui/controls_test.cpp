@@ -131,18 +131,18 @@ TEST_F(ListViews, AVirtualListPaintsOnlyTheVisibleRowsAndAScreenfulEitherSide) {
     painted.clear();
     list->scrollTo(20 * 30000 + 7);
     EXPECT_EQ(list->visibleRows(), (std::pair<int, int>{30000, 30011}));
-    // From a whole piece of eight rows on.
-    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30021}));
+    // Whole pieces of eight rows.
+    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30024}));
     EXPECT_EQ(painted.front(), 29984);
-    EXPECT_EQ(painted.size(), 37u);
+    EXPECT_EQ(painted.size(), 40u);
     // The renderer scrolls over what is drawn; near its edge the rows are drawn anew.
     painted.clear();
     list->scrollTo(20 * 30004);
     EXPECT_TRUE(painted.empty());
-    list->scrollTo(20 * 30008);
-    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29992, 30028}));
+    list->scrollTo(20 * 30012);
+    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{30000, 30032}));
     list->scrollTo(20 * 29994);
-    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30014}));
+    EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30016}));
     list->scrollTo(1 << 30);  // clamped to the last screenful
     EXPECT_EQ(list->visibleRows().second, 50000);
     EXPECT_EQ(list->insertRow(0, 1), -1);

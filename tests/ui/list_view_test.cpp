@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+
 #include "platform/headless/headless_renderer.h"
 #include "ui/list_view.h"
 #include "ui/ui_test_support.h"
@@ -110,6 +113,36 @@ TEST_F(ListKeys, ColumnsWiderThanTheListScrollSidewaysUnderTheHeader) {
     EXPECT_EQ(list->scrollLeft(), 212);
     list->setColumnWidth(2, 10);
     EXPECT_EQ(list->scrollLeft(), 0);
+}
+
+// A clip is found by its id in the whole page, so two drawings shown at once that share an id
+// clip each other's text with the wrong rectangle.
+TEST_F(ListKeys, NoTwoDrawingsOnAPageShareAnId) {
+    auto* other = dynamic_cast<ListView*>(byId(page, "6002").window());
+    page.reportLocation(byId(page, "6002"), Rect{0, 300, 300, 500});
+    other->insertColumn(0, 100, "name");
+    other->setRowPainter([](Canvas& c, int row, const Rect& r, bool) {
+        c.text(r, std::to_string(row), rgb(0, 0, 0));
+    });
+    other->setVirtualRowCount(50);
+    list->invalidate();
+    std::map<std::uint64_t, std::string> shown;  // each widget's last drawing
+    for (const Change& c : renderer.changes) {
+        if (c.kind == Change::Kind::WidgetContent) {
+            shown[c.uid] = c.header + c.value;
+        }
+    }
+    ASSERT_EQ(shown.size(), 2u);
+    std::set<std::string> ids;
+    for (const auto& [uid, drawing] : shown) {
+        for (auto at = drawing.find(" id=\""); at != std::string::npos;
+             at = drawing.find(" id=\"", at + 1)) {
+            const auto from = at + 5;
+            EXPECT_TRUE(ids.insert(drawing.substr(from, drawing.find('"', from) - from)).second)
+                << drawing.substr(from, 20);
+        }
+    }
+    EXPECT_GT(ids.size(), 20u);
 }
 
 TEST_F(ListKeys, KeysMoveTheFocusedRowAndSelectAsTheMouseDoes) {
