@@ -22,6 +22,12 @@ std::string rectAttrs(const Rect& r) {
 
 }  // namespace
 
+std::string widgetIdPrefix(std::uint64_t uid) {
+    std::string prefix = "w";
+    prefix += std::to_string(uid);
+    return prefix;
+}
+
 Canvas::Canvas(int width, int height, std::string idPrefix)
     : width_(width < 0 ? 0 : width),
       height_(height < 0 ? 0 : height),

@@ -36,6 +36,9 @@ struct Font {
     bool bold = false;
 };
 
+// The start of the ids in the drawings of one widget: "w" and its uid.
+std::string widgetIdPrefix(std::uint64_t uid);
+
 class Canvas {
   public:
     // The ids of the drawing's clips and gradients begin with idPrefix. They are the page's

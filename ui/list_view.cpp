@@ -277,7 +277,7 @@ void ListView::invalidate() {
     drawnLast_ =
         std::min(rowCount(), (last + screen + kRowsPerPiece - 1) / kRowsPerPiece * kRowsPerPiece);
     // A piece's ids follow from its first row, so that it is the same each time it is drawn.
-    const std::string ids = "w" + std::to_string(e->uid());
+    const std::string ids = widgetIdPrefix(e->uid());
     std::string drawing;
     drawing_ = true;
     lastPainted_ = 0;

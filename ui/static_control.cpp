@@ -25,7 +25,7 @@ void StaticControl::invalidate() {
         return;
     }
     Rect client = clientRect();
-    Canvas canvas(client.width(), client.height(), "w" + std::to_string(e->uid()) + '-');
+    Canvas canvas(client.width(), client.height(), widgetIdPrefix(e->uid()) + '-');
     painter_(canvas);
     e->document().notify(Change{Change::Kind::WidgetContent, e->uid(), "static", canvas.svg()});
 }
