@@ -29,6 +29,19 @@ inline std::string solidTile(double r, double g, double b) {
     return png;
 }
 
+// Starts the server on a free port of the loopback address: "http://127.0.0.1:PORT", or empty
+// when it cannot listen.
+inline std::string listenLocally(SoupServer* server) {
+    if (!soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
+        return {};
+    }
+    GSList* uris = soup_server_get_uris(server);
+    std::string origin =
+        "http://127.0.0.1:" + std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data)));
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+    return origin;
+}
+
 // Answers every request with a plain tile (grey unless told) and keeps the User-Agent of each
 // tile request. The connectivity probe asks for "/", which counts as an answer too.
 class TileServer {
@@ -36,11 +49,8 @@ class TileServer {
     explicit TileServer(std::string png = solidTile(0.8, 0.8, 0.8)) : png_(std::move(png)) {
         server_ = soup_server_new(nullptr, nullptr);
         soup_server_add_handler(server_, nullptr, &TileServer::answer, this, nullptr);
-        if (soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
-            GSList* uris = soup_server_get_uris(server_);
-            address_ = "http://127.0.0.1:" +
-                       std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data))) + "/";
-            g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+        if (const std::string origin = listenLocally(server_); !origin.empty()) {
+            address_ = origin + "/";
         }
     }
     ~TileServer() { g_object_unref(server_); }

@@ -48,15 +48,7 @@ struct Services {
     Services() : png(vandrel::gtk::solidTile(0, 0, 0)) {
         server = soup_server_new(nullptr, nullptr);
         soup_server_add_handler(server, nullptr, &Services::answer, this, nullptr);
-        GError* error = nullptr;
-        soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &error);
-        GSList* uris = soup_server_get_uris(server);
-        if (uris != nullptr) {
-            base = "http://127.0.0.1:" +
-                   std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data)));
-        }
-        g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-        g_clear_error(&error);
+        base = vandrel::gtk::listenLocally(server);
     }
     ~Services() { g_object_unref(server); }
 

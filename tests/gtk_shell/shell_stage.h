@@ -40,11 +40,8 @@ class GeocoderServer {
     GeocoderServer() {
         server_ = soup_server_new(nullptr, nullptr);
         soup_server_add_handler(server_, nullptr, &GeocoderServer::answer, this, nullptr);
-        if (soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
-            GSList* uris = soup_server_get_uris(server_);
-            address_ = "http://127.0.0.1:" +
-                       std::to_string(g_uri_get_port(static_cast<GUri*>(uris->data))) + "/search";
-            g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+        if (const std::string origin = listenLocally(server_); !origin.empty()) {
+            address_ = origin + "/search";
         }
     }
     ~GeocoderServer() { g_object_unref(server_); }

@@ -404,12 +404,9 @@ TEST(DesktopProgram, MapPagesLoadOfflineAndTheTilesFollowOnceTheMapServiceAnswer
             soup_server_message_set_response(msg, "text/html", SOUP_MEMORY_STATIC, "ok", 2);
         },
         nullptr, nullptr);
-    ASSERT_TRUE(soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr));
-    GSList* uris = soup_server_get_uris(server);
-    char* address = g_uri_to_string(static_cast<GUri*>(uris->data));
-    stage->shell->setProbeAddress(address);
-    g_free(address);
-    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+    const std::string origin = listenLocally(server);
+    ASSERT_FALSE(origin.empty());
+    stage->shell->setProbeAddress(origin + "/");
     EXPECT_TRUE(pumpUntil([] { return !host().hasTimer(app::CONNECTIVITY_TIMER); }, 5000));
     g_object_unref(server);
 }
