@@ -103,9 +103,15 @@ WebRenderer::WebRenderer() : alive_(std::make_shared<bool>(true)) {
     setSchemeRenderer(this);
     content_ = webkit_user_content_manager_new();
     const char* const allow[] = {"vandrel://app/*", nullptr};
+    std::string drawingCanvas = script("drawing_canvas", "JS");
     std::string bridge = script("bridge", "JS");
     std::string external = script("external", "JS");
     std::string css = script("pages", "CSS");
+    // The bridge paints drawings with drawing_canvas.js, so it comes first.
+    webkit_user_content_manager_add_script(
+        content_, webkit_user_script_new_for_world(
+                      drawingCanvas.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kWorld, allow, nullptr));
     webkit_user_content_manager_add_script(
         content_, webkit_user_script_new_for_world(
                       bridge.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,

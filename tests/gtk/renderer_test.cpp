@@ -18,6 +18,7 @@
 #include "gtk/shared_renderer.h"
 #include "platform/gtk/glib_event_loop.h"
 #include "platform/gtk/web_renderer.h"
+#include "ui/canvas.h"
 #include "ui/form_values.h"
 #include "ui/resources.h"
 
@@ -70,14 +71,25 @@ std::string evalJs(const std::string& script) {
     return result.text;
 }
 
-// Runs a function body (which may await) in the page world of the top frame.
-std::string callJs(const std::string& body) {
+// Runs a function body (which may await) in the page world of the top frame, or in the world
+// named with its string arguments.
+std::string callJs(const std::string& body, const char* world = nullptr,
+                   const std::vector<std::pair<const char*, std::string>>& arguments = {}) {
+    GVariant* values = nullptr;
+    if (!arguments.empty()) {
+        GVariantBuilder builder;
+        g_variant_builder_init(&builder, G_VARIANT_TYPE("a{sv}"));
+        for (const auto& [name, value] : arguments) {
+            g_variant_builder_add(&builder, "{sv}", name, g_variant_new_string(value.c_str()));
+        }
+        values = g_variant_builder_end(&builder);
+    }
     struct Result {
         bool done = false;
         std::string text;
     } result;
     webkit_web_view_call_async_javascript_function(
-        WEBKIT_WEB_VIEW(stage->view), body.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
+        WEBKIT_WEB_VIEW(stage->view), body.c_str(), -1, values, world, nullptr, nullptr,
         [](GObject* source, GAsyncResult* res, gpointer data) {
             auto* r = static_cast<Result*>(data);
             JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
@@ -278,20 +290,30 @@ TEST_F(Renderer, ScrollingTheVirtualListShowsTheRowsAtThatPlace) {
     auto shown = [] {
         return evalJs("document.querySelector('[id=\"6001\"] .vlist-rows').textContent");
     };
-    EXPECT_TRUE(pumpUntil([&] { return shown().find("Row 30000Row 30001") != std::string::npos; }));
-    EXPECT_EQ(shown().find("Row 0"), std::string::npos);
+    // The rows are painted pieces, whose texts, a line for each row, are the pieces' content.
+    EXPECT_TRUE(
+        pumpUntil([&] { return shown().find("Row 30000\nRow 30001") != std::string::npos; }));
+    EXPECT_EQ(shown().find("Row 0\n"), std::string::npos);
     EXPECT_LE(list->lastPaintedRows(), 3 * 12 + 2 * 7);  // rounded out to pieces of eight
-    // The engine's own scroll shows rows drawn beyond the view at once, below the header.
+    // The engine's own scroll shows rows drawn beyond the view at once, below the header, and
+    // the pieces in view are painted before they show.
     const std::string rowTop = evalJs(
         "(() => { const e = document.querySelector('[id=\"6001\"]');"
         " e.scrollTop += 5 * " +
         std::to_string(DemoPage::kRowHeight) +
         ";"
-        " const t = [...e.querySelectorAll('.vlist-rows text')]"
-        "   .find((n) => n.textContent === 'Row 30005');"
-        " return t ? Math.floor((t.getBoundingClientRect().top -"
-        "   e.getBoundingClientRect().top) / " +
-        std::to_string(DemoPage::kRowHeight) + ") : -1; })()");
+        " const c = [...e.querySelectorAll('.vlist-rows canvas')]"
+        "   .find((n) => n.textContent.split('\\n').includes('Row 30005'));"
+        " if (!c || c.width === 0) return -1;"
+        " const line = c.textContent.split('\\n').indexOf('Row 30005');"
+        " const p = c.getContext('2d').getImageData(0, line * " +
+        std::to_string(DemoPage::kRowHeight) + " + 4, c.width, " +
+        std::to_string(DemoPage::kRowHeight) +
+        " - 8).data;"
+        " if (!p.some((v, i) => i % 4 === 3 && v > 0 && p[i - 1] < 128)) return -2;"
+        " return Math.floor((c.getBoundingClientRect().top + line * " +
+        std::to_string(DemoPage::kRowHeight) + " - e.getBoundingClientRect().top) / " +
+        std::to_string(DemoPage::kRowHeight) + "); })()");
     EXPECT_EQ(rowTop, "1");  // the first row under the 24-pixel header
     // A double click on a row reaches the page window as NM_DBLCLK with that row.
     page().notifications.clear();
@@ -303,6 +325,52 @@ TEST_F(Renderer, ScrollingTheVirtualListShowsTheRowsAtThatPlace) {
     ASSERT_FALSE(page().notifications.empty());
     EXPECT_EQ(page().notifications[0].first, ui::NM_DBLCLK);
     EXPECT_GE(page().notifications[0].second, 30000);
+}
+
+// A list's pieces show as canvases painted from the program's drawing: each kind of mark the
+// program draws must look as the engine shows the drawing itself (a text too long for its box
+// cut at the box, a right-aligned one ending at the edge, the gradient running downwards).
+TEST_F(Renderer, ADrawingPaintedIntoACanvasLooksAsTheDrawingItself) {
+    ui::Canvas drawing(320, 120, "t-");
+    drawing.fillRect({0, 0, 320, 120}, ui::rgb(255, 255, 255));
+    drawing.verticalGradient({0, 0, 320, 24}, ui::rgb(250, 250, 250), ui::rgb(60, 90, 200));
+    drawing.frameRect({4, 28, 100, 60}, ui::rgb(200, 0, 0), 2);
+    drawing.roundRect({110, 28, 200, 60}, 8, ui::rgb(255, 220, 120), ui::rgb(0, 0, 0));
+    drawing.line({0, 95}, {320, 95}, ui::rgb(0, 128, 0));
+    drawing.polyline({{10, 115}, {80, 100}, {150, 112}}, ui::rgb(0, 0, 255), 2);
+    drawing.text({6, 30, 60, 50}, "Much too long for its box", ui::rgb(0, 0, 0), ui::kAlignMiddle);
+    drawing.text({110, 30, 300, 50}, "right", ui::rgb(0, 0, 0), ui::kAlignRight | ui::kAlignMiddle);
+    drawing.setFont({14, true});
+    drawing.text({110, 60, 300, 85}, "centre & <bold>", ui::rgb(40, 40, 40), ui::kAlignCenter);
+    drawing.verticalText({290, 0, 320, 120}, "up", ui::rgb(0, 0, 0));
+    const std::string compared = callJs(
+        "const painter = window.vandrelDrawingCanvas;"
+        "if (painter.canvasFor(markup.replace('</svg>', '<image href=\"x.png\"/></svg>')))"
+        "  return 'an image was painted';"
+        "const made = painter.canvasFor(markup);"
+        "painter.paint(made.canvas, made.drawing);"
+        "const image = new Image();"
+        "image.src = 'data:image/svg+xml;charset=utf-8,' + encodeURIComponent(markup);"
+        "await image.decode();"
+        "const shown = document.createElement('canvas');"
+        "shown.width = made.canvas.width;"
+        "shown.height = made.canvas.height;"
+        "shown.getContext('2d').drawImage(image, 0, 0, shown.width, shown.height);"
+        "const pixels = (c) => c.getContext('2d').getImageData(0, 0, c.width, c.height).data;"
+        "const a = pixels(made.canvas), b = pixels(shown);"
+        "let differ = 0;"
+        "for (let i = 0; i < a.length; i += 4) {"
+        "  const d = Math.max(...[0, 1, 2, 3].map((k) => Math.abs(a[i + k] - b[i + k])));"
+        "  differ += d > 96 ? 1 : 0;"
+        "}"
+        "return made.canvas.textContent + '|' + differ;",
+        "vandrel", {{"markup", drawing.svg()}});
+    // The texts are the canvas's content, a line for each baseline; the pixels are the same but
+    // for the odd edge of a glyph (the long text painted past its box differs in 220).
+    const auto bar = compared.find('|');
+    ASSERT_NE(bar, std::string::npos) << compared;
+    EXPECT_EQ(compared.substr(0, bar), "Much too long for its box right\ncentre & <bold>\nup");
+    EXPECT_LT(std::stoi(compared.substr(bar + 1)), 40) << compared;
 }
 
 TEST_F(Renderer, KeysMoveTheListSelectionAndScrollThePage) {
@@ -507,7 +575,7 @@ TEST_F(Renderer, ControlsInsideReplacedMarkupKeepTheirContent) {
     EXPECT_TRUE(pumpUntil([] {
         return evalJs(
                    "document.querySelector('[id=\"5000\"] svg') !== null && "
-                   "document.querySelector('[id=\"6001\"] svg') !== null") == "true";
+                   "document.querySelector('[id=\"6001\"] .vlist-rows canvas') !== null") == "true";
     }));
 }
 

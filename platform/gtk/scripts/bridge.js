@@ -222,6 +222,7 @@
     document.addEventListener('scroll', (e) => {
         const t = e.target;
         if (t.nodeType === 1 && t.hasAttribute('data-vlist')) {
+            paintInView(t);
             post({t: 'scroll', w: key, uid: uidOf(t), top: Math.round(t.scrollTop),
                   left: Math.round(t.scrollLeft)});
         }
@@ -365,14 +366,68 @@
         pendingScrolls.delete(el);
         el.scrollTop = top;
     };
-    // The rows come as pieces, one <svg> each. A piece the same as one shown stays, so that
-    // scrolling on parses and lays out only the pieces new at the edges of the drawing.
+    // The rows come as pieces, one drawing each. A piece the same as one shown stays, so that
+    // scrolling on parses and paints only the pieces new at the edges of the drawing. A piece
+    // is a canvas, painted once (see drawing_canvas.js): the pieces in view at once, the others
+    // (a screenful either side) one at a time in later tasks, so that a redraw does not hold up
+    // the frames of a scroll; one the view reaches before its turn is painted as it comes.
+    const drawingCanvas = window.vandrelDrawingCanvas;
     const pieceTexts = new WeakMap();
+    const unpainted = new Map();  // a piece's canvas -> its drawing, parsed
+    const makePiece = (text) => {
+        const made = drawingCanvas.canvasFor(text);
+        if (made) {
+            unpainted.set(made.canvas, made.drawing);
+            return made.canvas;
+        }
+        const parsed = document.createElement('template');
+        parsed.innerHTML = text;
+        return parsed.content.firstElementChild;
+    };
+    const paintPiece = (node) => {
+        const drawing = unpainted.get(node);
+        if (drawing) {
+            unpainted.delete(node);
+            drawingCanvas.paint(node, drawing);
+        }
+    };
+    const rowsOf = (list) => list.querySelector(':scope > .vlist-spacer > .vlist-rows');
+    const paintInView = (list) => {
+        const rows = rowsOf(list);
+        if (!rows || !unpainted.size) {
+            return;
+        }
+        const top = list.scrollTop - rows.offsetTop;
+        const bottom = top + list.clientHeight;
+        for (const node of rows.children) {
+            if (node.offsetTop < bottom && node.offsetTop + node.offsetHeight > top) {
+                paintPiece(node);
+            }
+        }
+    };
+    let paintTask = 0;
+    const paintLater = () => {
+        if (paintTask || !unpainted.size) {
+            return;
+        }
+        paintTask = setTimeout(() => {
+            paintTask = 0;
+            for (const node of unpainted.keys()) {
+                if (node.isConnected) {
+                    paintPiece(node);
+                    break;
+                }
+                unpainted.delete(node);
+            }
+            paintLater();
+        }, 0);
+    };
     const drawRows = (rows, markup) => {
         const pieces = markup ? markup.split(/(?=<svg[\s>])/) : [];
         const wanted = new Set(pieces);
         for (const node of [...rows.children]) {
             if (!wanted.has(pieceTexts.get(node))) {
+                unpainted.delete(node);
                 node.remove();
             }
         }
@@ -382,9 +437,7 @@
                 next = next.nextElementSibling;
                 continue;
             }
-            const parsed = document.createElement('template');
-            parsed.innerHTML = text;
-            const node = parsed.content.firstElementChild;
+            const node = makePiece(text);
             if (node) {
                 pieceTexts.set(node, text);
                 rows.insertBefore(node, next);
@@ -393,7 +446,18 @@
         while (next) {
             const stale = next;
             next = next.nextElementSibling;
+            unpainted.delete(stale);
             stale.remove();
+        }
+    };
+    // The header, painted at once: it shows whenever the list does.
+    const drawHeader = (head, markup) => {
+        const made = drawingCanvas.canvasFor(markup);
+        if (made) {
+            drawingCanvas.paint(made.canvas, made.drawing);
+            head.replaceChildren(made.canvas);
+        } else {
+            head.innerHTML = markup;
         }
     };
     const drawWidget = (el, op) => {
@@ -426,14 +490,17 @@
         const header = op.header || '';
         if (listHeaders.get(head) !== header) {
             listHeaders.set(head, header);
-            head.innerHTML = header;
+            drawHeader(head, header);
         }
         rows.style.top = (op.top || 0) + 'px';
         drawRows(rows, op.value);
         if (op.y >= 0) {
             scrollList(el, op.y);
         }
-        return before !== el.clientWidth + 'x' + el.clientHeight;
+        const resized = before !== el.clientWidth + 'x' + el.clientHeight;
+        paintInView(el);
+        paintLater();
+        return resized;
     };
     // The same names as the program writes into the served page.
     const stateNames = [[0x20, 'current'], [0x40, 'checked'], [0x80, 'disabled'],
