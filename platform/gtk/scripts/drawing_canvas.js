@@ -33,7 +33,12 @@
         const elements = [];
         const open = [];
         let root = null;
+        let at = 0;  // where the next tag or text must begin: anything between is not known
         for (const m of markup.matchAll(/<(\/?)([\w:]+)((?:\s+[\w:-]+="[^"]*")*)\s*(\/?)>|([^<]+)/g)) {
+            if (m.index !== at) {
+                return null;
+            }
+            at += m[0].length;
             const [, closing, name, attributeText, selfClosing, text] = m;
             if (text !== undefined) {
                 if (open.length && open[open.length - 1].name === 'text') {
@@ -67,7 +72,7 @@
                 open.push(element);
             }
         }
-        if (!root || open.length) {
+        if (!root || open.length || at !== markup.length) {
             return null;
         }
         return {width: number(root.a, 'width'), height: number(root.a, 'height'),
