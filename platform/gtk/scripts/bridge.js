@@ -391,10 +391,13 @@
             drawingCanvas.paint(node, drawing);
         }
     };
-    const rowsOf = (list) => list.querySelector(':scope > .vlist-spacer > .vlist-rows');
+    // Runs at every scroll event of a list, so it looks no further while nothing waits.
     const paintInView = (list) => {
-        const rows = rowsOf(list);
-        if (!rows || !unpainted.size) {
+        if (!unpainted.size) {
+            return;
+        }
+        const rows = list.querySelector(':scope > .vlist-spacer > .vlist-rows');
+        if (!rows) {
             return;
         }
         const top = list.scrollTop - rows.offsetTop;
@@ -452,13 +455,11 @@
     };
     // The header, painted at once: it shows whenever the list does.
     const drawHeader = (head, markup) => {
-        const made = drawingCanvas.canvasFor(markup);
-        if (made) {
-            drawingCanvas.paint(made.canvas, made.drawing);
-            head.replaceChildren(made.canvas);
-        } else {
-            head.innerHTML = markup;
+        const node = makePiece(markup);
+        if (node) {
+            paintPiece(node);
         }
+        head.replaceChildren(...(node ? [node] : []));
     };
     const drawWidget = (el, op) => {
         if (op.name !== 'list') {

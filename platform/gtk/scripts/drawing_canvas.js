@@ -246,7 +246,7 @@
         let y = null;
         for (const e of drawing.elements) {
             if (e.name === 'text' && e.text) {
-                if (e.a.y !== y || !lines.length) {
+                if (e.a.y !== y) {
                     lines.push([]);
                     y = e.a.y;
                 }
