@@ -209,7 +209,7 @@ void ListView::scrollTo(int top, int left) {
     // The renderer has already moved the drawing there; it needs a new one only once the
     // visible rows come close to the edge of what is drawn.
     if (!drawingCoversView()) {
-        invalidate();
+        redraw();
     }
 }
 
@@ -257,6 +257,11 @@ std::pair<int, int> ListView::visibleRows() const {
 }
 
 void ListView::invalidate() {
+    pieces_.clear();
+    redraw();
+}
+
+void ListView::redraw() {
     Element* e = element();
     if (e == nullptr) {
         return;
@@ -277,19 +282,33 @@ void ListView::invalidate() {
     drawnLast_ =
         std::min(rowCount(), (last + screen + kRowsPerPiece - 1) / kRowsPerPiece * kRowsPerPiece);
     // A piece's ids follow from its first row, so that it is the same each time it is drawn.
+    // Scrolling changes nothing in a piece, so the pieces still drawn are kept and only those
+    // new at the edges are painted: a scroll step's redraw would otherwise paint three
+    // screenfuls of rows to add one, on the thread that shows the scroll.
+    if (width != piecesWidth_) {
+        pieces_.clear();
+        piecesWidth_ = width;
+    }
+    std::erase_if(pieces_, [&](const auto& piece) {
+        return piece.first < drawnFirst_ || piece.first >= drawnLast_;
+    });
     const std::string ids = widgetIdPrefix(e->uid());
     std::string drawing;
     drawing_ = true;
     lastPainted_ = 0;
     for (int from = drawnFirst_; from < drawnLast_; from += kRowsPerPiece) {
-        int to = std::min(drawnLast_, from + kRowsPerPiece);
-        Canvas piece(width, (to - from) * rowHeight_, ids + 'r' + std::to_string(from) + '-');
-        for (int row = from; row < to && painter_; ++row) {
-            int top = (row - from) * rowHeight_;
-            painter_(piece, row, Rect{0, top, width, top + rowHeight_}, isSelected(row));
-            ++lastPainted_;
+        std::string& svg = pieces_[from];
+        if (svg.empty()) {
+            int to = std::min(drawnLast_, from + kRowsPerPiece);
+            Canvas piece(width, (to - from) * rowHeight_, ids + 'r' + std::to_string(from) + '-');
+            for (int row = from; row < to && painter_; ++row) {
+                int top = (row - from) * rowHeight_;
+                painter_(piece, row, Rect{0, top, width, top + rowHeight_}, isSelected(row));
+                ++lastPainted_;
+            }
+            svg = piece.svg();
         }
-        drawing += piece.svg();
+        drawing += svg;
     }
     Canvas header(width, headerHeight(), ids + "h-");
     paintHeader(header);

@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -127,6 +128,7 @@ class ListView : public Control {
     int visibleHeight() const;
     int rowsPerScreen() const;
     bool drawingCoversView() const;
+    void redraw();  // draws the rows again, painting only the pieces not kept from before
     void paintHeader(Canvas& canvas) const;
     bool keyDown(int keyCode, unsigned modifiers);
     int keyTarget(int keyCode) const;
@@ -151,6 +153,8 @@ class ListView : public Control {
     int lastPainted_ = 0;
     int drawnFirst_ = 0;
     int drawnLast_ = 0;
+    std::map<int, std::string> pieces_;  // the drawn pieces' markup, by their first row
+    int piecesWidth_ = 0;
     bool drawing_ = false;
     bool requestScroll_ = false;
 };

@@ -141,6 +141,12 @@ TEST_F(ListViews, AVirtualListPaintsOnlyTheVisibleRowsAndAScreenfulEitherSide) {
     EXPECT_TRUE(painted.empty());
     list->scrollTo(20 * 30012);
     EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{30000, 30032}));
+    // Only the piece new at the edge is painted: the others are as they were.
+    EXPECT_EQ(painted, (std::vector<int>{30024, 30025, 30026, 30027, 30028, 30029, 30030, 30031}));
+    // Any other change paints them all anew.
+    painted.clear();
+    list->setSelected(30001, true);
+    EXPECT_EQ(painted.size(), 32u);
     list->scrollTo(20 * 29994);
     EXPECT_EQ(list->drawnRows(), (std::pair<int, int>{29984, 30016}));
     list->scrollTo(1 << 30);  // clamped to the last screenful
