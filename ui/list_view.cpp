@@ -284,11 +284,8 @@ void ListView::redraw() {
     // A piece's ids follow from its first row, so that it is the same each time it is drawn.
     // Scrolling changes nothing in a piece, so the pieces still drawn are kept and only those
     // new at the edges are painted: a scroll step's redraw would otherwise paint three
-    // screenfuls of rows to add one, on the thread that shows the scroll.
-    if (width != piecesWidth_) {
-        pieces_.clear();
-        piecesWidth_ = width;
-    }
+    // screenfuls of rows to add one, on the thread that shows the scroll. Everything else that
+    // changes a piece (rows, selection, columns, the list's size) goes through invalidate().
     std::erase_if(pieces_, [&](const auto& piece) {
         return piece.first < drawnFirst_ || piece.first >= drawnLast_;
     });

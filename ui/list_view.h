@@ -154,7 +154,6 @@ class ListView : public Control {
     int drawnFirst_ = 0;
     int drawnLast_ = 0;
     std::map<int, std::string> pieces_;  // the drawn pieces' markup, by their first row
-    int piecesWidth_ = 0;
     bool drawing_ = false;
     bool requestScroll_ = false;
 };
