@@ -142,10 +142,13 @@ void Canvas::bitmap(const Rect& rect, std::string_view address) {
     ++operations_;
 }
 
-std::string Canvas::svg() const {
-    std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                      std::to_string(width_) + "\" height=\"" + std::to_string(height_) +
-                      "\" font-family=\"sans-serif\">";
+std::string Canvas::svg(std::string_view rootAttributes) const {
+    std::string out = "<svg ";
+    if (!rootAttributes.empty()) {
+        out.append(rootAttributes).append(" ");
+    }
+    out += "xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width_) +
+           "\" height=\"" + std::to_string(height_) + "\" font-family=\"sans-serif\">";
     if (!defs_.empty()) {
         out += "<defs>" + defs_ + "</defs>";
     }

@@ -65,8 +65,8 @@ class Canvas {
     // An image by address (a file beside the program, such as images/car.png).
     void bitmap(const Rect& rect, std::string_view address);
 
-    // The drawing as one <svg> element.
-    std::string svg() const;
+    // The drawing as one <svg> element; rootAttributes (name="value" pairs, escaped) go on it.
+    std::string svg(std::string_view rootAttributes = {}) const;
     std::size_t operations() const { return operations_; }
 
   private:

@@ -39,7 +39,9 @@ struct Change {
     int y = 0;
     // A list's drawing comes in two parts, so that the renderer can scroll the rows under a
     // header that stays on top: `value` holds the rows, drawn from `top` pixels below the top
-    // of the scroller, and `header` the column header (empty when the list shows none).
+    // of the scroller, and `header` the column header (empty when the list shows none). The
+    // rows come as pieces, each an <svg> with a data-key; a piece the renderer was sent before
+    // and still has as it was comes as its key alone, <svg data-key="K"/>.
     std::string header{};
     std::int64_t top = 0;
 };

@@ -257,7 +257,7 @@ std::pair<int, int> ListView::visibleRows() const {
 }
 
 void ListView::invalidate() {
-    pieces_.clear();
+    sentPieces_.clear();
     redraw();
 }
 
@@ -286,26 +286,28 @@ void ListView::redraw() {
     // new at the edges are painted: a scroll step's redraw would otherwise paint three
     // screenfuls of rows to add one, on the thread that shows the scroll. Everything else that
     // changes a piece (rows, selection, columns, the list's size) goes through invalidate().
-    std::erase_if(pieces_, [&](const auto& piece) {
-        return piece.first < drawnFirst_ || piece.first >= drawnLast_;
-    });
+    std::erase_if(sentPieces_, [&](int from) { return from < drawnFirst_ || from >= drawnLast_; });
     const std::string ids = widgetIdPrefix(e->uid());
     std::string drawing;
     drawing_ = true;
     lastPainted_ = 0;
     for (int from = drawnFirst_; from < drawnLast_; from += kRowsPerPiece) {
-        std::string& svg = pieces_[from];
-        if (svg.empty()) {
-            int to = std::min(drawnLast_, from + kRowsPerPiece);
-            Canvas piece(width, (to - from) * rowHeight_, ids + 'r' + std::to_string(from) + '-');
-            for (int row = from; row < to && painter_; ++row) {
-                int top = (row - from) * rowHeight_;
-                painter_(piece, row, Rect{0, top, width, top + rowHeight_}, isSelected(row));
-                ++lastPainted_;
-            }
-            svg = piece.svg();
+        // Each piece is keyed by its first row. A kept one was sent with the drawing before
+        // and is the same, so it goes by its key alone: sending and reading the whole
+        // drawing again took the thread that shows the scroll longer than a frame.
+        const std::string key = "data-key=\"" + std::to_string(from) + '"';
+        if (!sentPieces_.insert(from).second) {
+            drawing += "<svg " + key + "/>";
+            continue;
         }
-        drawing += svg;
+        int to = std::min(drawnLast_, from + kRowsPerPiece);
+        Canvas piece(width, (to - from) * rowHeight_, ids + 'r' + std::to_string(from) + '-');
+        for (int row = from; row < to && painter_; ++row) {
+            int top = (row - from) * rowHeight_;
+            painter_(piece, row, Rect{0, top, width, top + rowHeight_}, isSelected(row));
+            ++lastPainted_;
+        }
+        drawing += piece.svg(key);
     }
     Canvas header(width, headerHeight(), ids + "h-");
     paintHeader(header);

@@ -22,7 +22,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -128,7 +127,7 @@ class ListView : public Control {
     int visibleHeight() const;
     int rowsPerScreen() const;
     bool drawingCoversView() const;
-    void redraw();  // draws the rows again, painting only the pieces not kept from before
+    void redraw();  // draws the rows again, painting only the pieces the renderer lacks
     void paintHeader(Canvas& canvas) const;
     bool keyDown(int keyCode, unsigned modifiers);
     int keyTarget(int keyCode) const;
@@ -153,7 +152,7 @@ class ListView : public Control {
     int lastPainted_ = 0;
     int drawnFirst_ = 0;
     int drawnLast_ = 0;
-    std::map<int, std::string> pieces_;  // the drawn pieces' markup, by their first row
+    std::set<int> sentPieces_;  // the first rows of the pieces the renderer has as they are
     bool drawing_ = false;
     bool requestScroll_ = false;
 };

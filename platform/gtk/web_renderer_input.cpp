@@ -146,6 +146,12 @@ void WebRenderer::handleWindowMessage(WindowState& state, const std::string& typ
             list->scrollTo(static_cast<int>(number(message, "top")),
                            static_cast<int>(number(message, "left")));
         }
+    } else if (type == "redraw" && element != nullptr) {
+        // A list's drawing named a piece the page no longer shows (a batch it could not
+        // apply): it is drawn whole.
+        if (auto* list = dynamic_cast<ui::ListView*>(element->window())) {
+            list->invalidate();
+        }
     }
 }
 

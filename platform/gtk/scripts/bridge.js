@@ -366,13 +366,16 @@
         pendingScrolls.delete(el);
         el.scrollTop = top;
     };
-    // The rows come as pieces, one drawing each. A piece the same as one shown stays, so that
-    // scrolling on parses and paints only the pieces new at the edges of the drawing. A piece
-    // is a canvas, painted once (see drawing_canvas.js): the pieces in view at once, the others
-    // (a screenful either side) one at a time in later tasks, so that a redraw does not hold up
-    // the frames of a scroll; one the view reaches before its turn is painted as it comes.
+    // The rows come as pieces, one drawing each, keyed by their first row (data-key). A piece
+    // the program sent before comes as its key alone and stays as shown; one sent whole that
+    // is the same as the one shown stays too, so that scrolling on parses and paints only the
+    // pieces new at the edges of the drawing. A piece is a canvas, painted once (see
+    // drawing_canvas.js): the pieces in view at once, the others (a screenful either side) one
+    // at a time in later tasks, so that a redraw does not hold up the frames of a scroll; one
+    // the view reaches before its turn is painted as it comes.
+    const pieceTexts = new WeakMap();  // a piece's node -> its markup
+    const pieceKeys = new WeakMap();  // a piece's node -> its key
     const drawingCanvas = window.vandrelDrawingCanvas;
-    const pieceTexts = new WeakMap();
     const unpainted = new Map();  // a piece's canvas -> its drawing, parsed
     const makePiece = (text) => {
         const made = drawingCanvas.canvasFor(text);
@@ -425,33 +428,51 @@
             paintLater();
         }, 0);
     };
+    // Returns false when a piece named by its key alone is not shown (the page lost it): the
+    // program must then send the whole drawing.
     const drawRows = (rows, markup) => {
-        const pieces = markup ? markup.split(/(?=<svg[\s>])/) : [];
-        const wanted = new Set(pieces);
+        const shown = new Map();
+        for (const node of rows.children) {
+            shown.set(pieceKeys.get(node), node);
+        }
+        const nodes = [];
+        let whole = true;
+        for (const text of markup ? markup.split(/(?=<svg[\s>])/) : []) {
+            const pieceKey = /^<svg data-key="([^"]*)"/.exec(text)?.[1];
+            const old = pieceKey === undefined ? undefined : shown.get(pieceKey);
+            if (pieceKey !== undefined && text === `<svg data-key="${pieceKey}"/>`) {
+                if (old) {
+                    nodes.push(old);
+                } else {
+                    whole = false;
+                }
+            } else if (old && pieceTexts.get(old) === text) {
+                nodes.push(old);
+            } else {
+                const node = makePiece(text);
+                if (node) {
+                    pieceTexts.set(node, text);
+                    pieceKeys.set(node, pieceKey);
+                    nodes.push(node);
+                }
+            }
+        }
+        const wanted = new Set(nodes);
         for (const node of [...rows.children]) {
-            if (!wanted.has(pieceTexts.get(node))) {
+            if (!wanted.has(node)) {
                 unpainted.delete(node);
                 node.remove();
             }
         }
         let next = rows.firstElementChild;
-        for (const text of pieces) {
-            if (next && pieceTexts.get(next) === text) {
+        for (const node of nodes) {
+            if (node === next) {
                 next = next.nextElementSibling;
-                continue;
-            }
-            const node = makePiece(text);
-            if (node) {
-                pieceTexts.set(node, text);
+            } else {
                 rows.insertBefore(node, next);
             }
         }
-        while (next) {
-            const stale = next;
-            next = next.nextElementSibling;
-            unpainted.delete(stale);
-            stale.remove();
-        }
+        return whole;
     };
     // The header, painted at once: it shows whenever the list does.
     const drawHeader = (head, markup) => {
@@ -494,7 +515,9 @@
             drawHeader(head, header);
         }
         rows.style.top = (op.top || 0) + 'px';
-        drawRows(rows, op.value);
+        if (!drawRows(rows, op.value)) {
+            post({t: 'redraw', w: key, uid: op.uid});
+        }
         if (op.y >= 0) {
             scrollList(el, op.y);
         }
