@@ -370,28 +370,52 @@
     // the program sent before comes as its key alone and stays as shown; one sent whole that
     // is the same as the one shown stays too, so that scrolling on parses and paints only the
     // pieces new at the edges of the drawing. A piece is a canvas, painted once (see
-    // drawing_canvas.js): the pieces in view at once, the others (a screenful either side) one
-    // at a time in later tasks, so that a redraw does not hold up the frames of a scroll; one
-    // the view reaches before its turn is painted as it comes.
+    // drawing_canvas.js): the pieces in view at once, the others (a screenful either side)
+    // parsed and then painted in later tasks, a step each, so that a redraw does not hold up
+    // the frames of a scroll; one the view reaches before its turn is painted as it comes.
     const pieceTexts = new WeakMap();  // a piece's node -> its markup
     const pieceKeys = new WeakMap();  // a piece's node -> its key
     const drawingCanvas = window.vandrelDrawingCanvas;
-    const unpainted = new Map();  // a piece's canvas -> its drawing, parsed
-    const makePiece = (text) => {
-        const made = drawingCanvas.canvasFor(text);
-        if (made) {
-            unpainted.set(made.canvas, made.drawing);
-            return made.canvas;
-        }
+    // A piece's canvas -> its markup, then its drawing once parsed: each is a task of its own.
+    const unpainted = new Map();
+    const svgOf = (text) => {
         const parsed = document.createElement('template');
         parsed.innerHTML = text;
         return parsed.content.firstElementChild;
     };
-    const paintPiece = (node) => {
-        const drawing = unpainted.get(node);
-        if (drawing) {
+    const makePiece = (text) => {
+        const canvas = drawingCanvas.blankFor(text);
+        if (!canvas) {
+            return svgOf(text);
+        }
+        unpainted.set(canvas, text);
+        return canvas;
+    };
+    // One step of painting a piece: parsing its markup, then painting it. A drawing the canvas
+    // painter does not know shows as SVG in the canvas's place.
+    const paintStep = (node) => {
+        const job = unpainted.get(node);
+        if (typeof job !== 'string') {
             unpainted.delete(node);
-            drawingCanvas.paint(node, drawing);
+            drawingCanvas.paint(node, job);
+            return;
+        }
+        const drawing = drawingCanvas.drawingOf(node, job);
+        if (drawing) {
+            unpainted.set(node, drawing);
+            return;
+        }
+        unpainted.delete(node);
+        const svg = svgOf(job);
+        if (svg) {
+            pieceTexts.set(svg, job);
+            pieceKeys.set(svg, pieceKeys.get(node));
+            node.replaceWith(svg);
+        }
+    };
+    const paintPiece = (node) => {
+        while (unpainted.has(node)) {
+            paintStep(node);
         }
     };
     // Runs at every scroll event of a list, so it looks no further while nothing waits.
@@ -420,7 +444,7 @@
             paintTask = 0;
             for (const node of unpainted.keys()) {
                 if (node.isConnected) {
-                    paintPiece(node);
+                    paintStep(node);
                     break;
                 }
                 unpainted.delete(node);
@@ -477,10 +501,10 @@
     // The header, painted at once: it shows whenever the list does.
     const drawHeader = (head, markup) => {
         const node = makePiece(markup);
+        head.replaceChildren(...(node ? [node] : []));
         if (node) {
             paintPiece(node);
         }
-        head.replaceChildren(...(node ? [node] : []));
     };
     const drawWidget = (el, op) => {
         if (op.name !== 'list') {

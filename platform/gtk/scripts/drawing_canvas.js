@@ -8,18 +8,21 @@
 (() => {
     'use strict';
     const named = {amp: '&', lt: '<', gt: '>', quot: '"', apos: '\''};
-    const unescape = (text) => text.replace(/&(#x[0-9a-f]+|#\d+|\w+);/gi, (all, name) => {
-        if (name[0] !== '#') {
-            return named[name] ?? all;
-        }
-        const code = name[1] === 'x' || name[1] === 'X' ? parseInt(name.slice(2), 16) :
-            parseInt(name.slice(1), 10);
-        return code > 0 && code <= 0x10ffff ? String.fromCodePoint(code) : all;
-    });
+    const unescape = (text) => (!text.includes('&') ? text :
+        text.replace(/&(#x[0-9a-f]+|#\d+|\w+);/gi, (all, name) => {
+            if (name[0] !== '#') {
+                return named[name] ?? all;
+            }
+            const code = name[1] === 'x' || name[1] === 'X' ? parseInt(name.slice(2), 16) :
+                parseInt(name.slice(1), 10);
+            return code > 0 && code <= 0x10ffff ? String.fromCodePoint(code) : all;
+        }));
+    const attributePattern = /([\w:-]+)="([^"]*)"/g;
     const attributesOf = (text) => {
         const attributes = {};
-        for (const [, name, value] of text.matchAll(/([\w:-]+)="([^"]*)"/g)) {
-            attributes[name] = unescape(value);
+        attributePattern.lastIndex = 0;
+        for (let m; (m = attributePattern.exec(text));) {
+            attributes[m[1]] = unescape(m[2]);
         }
         return attributes;
     };
@@ -34,11 +37,11 @@
         const open = [];
         let root = null;
         let at = 0;  // where the next tag or text must begin: anything between is not known
-        for (const m of markup.matchAll(/<(\/?)([\w:]+)((?:\s+[\w:-]+="[^"]*")*)\s*(\/?)>|([^<]+)/g)) {
-            if (m.index !== at) {
-                return null;
-            }
-            at += m[0].length;
+        // Sticky, so that each token begins where the last one ended: the iterator of matchAll
+        // and its search for the next match anywhere took twice as long.
+        const token = /<(\/?)([\w:]+)((?:\s+[\w:-]+="[^"]*")*)\s*(\/?)>|([^<]+)/y;
+        for (let m; (m = token.exec(markup));) {
+            at = token.lastIndex;
             const [, closing, name, attributeText, selfClosing, text] = m;
             if (text !== undefined) {
                 if (open.length && open[open.length - 1].name === 'text') {
@@ -256,6 +259,12 @@
         return lines.map((words) => words.join(' ')).join('\n');
     };
 
+    const sized = (width, height) => {
+        const canvas = document.createElement('canvas');
+        canvas.style.width = width + 'px';
+        canvas.style.height = height + 'px';
+        return canvas;
+    };
     // A canvas for the markup, its size set and the drawing's texts inside as its content,
     // which the page does not show but assistive technology reads; not yet painted. Null when
     // the markup is not a drawing this painter paints.
@@ -264,11 +273,28 @@
         if (!drawing || !(drawing.width > 0 && drawing.height > 0)) {
             return null;
         }
-        const canvas = document.createElement('canvas');
-        canvas.style.width = drawing.width + 'px';
-        canvas.style.height = drawing.height + 'px';
+        const canvas = sized(drawing.width, drawing.height);
         canvas.textContent = wordsOf(drawing);
         return {canvas, drawing};
     };
-    window.vandrelDrawingCanvas = {canvasFor, paint};
+    // A blank canvas of the size the markup's root gives, read from the root alone: parsing a
+    // list's piece takes as long as painting it, and both wait until the piece is in view or
+    // the page is idle (see drawingOf and paint). Null without a size.
+    const blankFor = (markup) => {
+        const root = /^<svg((?:\s+[\w:-]+="[^"]*")*)\s*>/.exec(markup);
+        const a = root ? attributesOf(root[1]) : {};
+        const width = number(a, 'width');
+        const height = number(a, 'height');
+        return width > 0 && height > 0 ? sized(width, height) : null;
+    };
+    // The drawing of markup for a canvas made by blankFor, its texts set as the canvas's
+    // content; null when this painter does not paint it.
+    const drawingOf = (canvas, markup) => {
+        const drawing = parse(markup);
+        if (drawing) {
+            canvas.textContent = wordsOf(drawing);
+        }
+        return drawing;
+    };
+    window.vandrelDrawingCanvas = {canvasFor, blankFor, drawingOf, paint};
 })();
