@@ -32,4 +32,24 @@ std::string trackFileName(const TrackHeader& track, const std::string& extension
     return name + "." + extension;
 }
 
+std::string archiveFileName(const std::vector<TrackHeader>& tracks, const std::string& extension) {
+    if (tracks.size() == 1) {
+        return trackFileName(tracks.front(), extension);
+    }
+    // Names sort by time as text does, so the first and last day are the least and greatest.
+    std::string first, last;
+    for (const TrackHeader& track : tracks) {
+        const std::string day = trackName(track).substr(0, 10);
+        if (day.empty()) {
+            continue;
+        }
+        first = first.empty() ? day : std::min(first, day);
+        last = std::max(last, day);
+    }
+    if (first.empty()) {
+        return "Untitled." + extension;
+    }
+    return (first == last ? first : first + " to " + last) + "." + extension;
+}
+
 }  // namespace vandrel

@@ -6,6 +6,7 @@
 // other character that FAT, NTFS or a Unix file system refuses).
 
 #include <string>
+#include <vector>
 
 #include "core/track_records.h"
 
@@ -19,5 +20,10 @@ std::string trackName(const TrackHeader& track);
 // trackName with '-' for ':', then "." and the extension; "Untitled.<extension>" when the
 // track has no name.
 std::string trackFileName(const TrackHeader& track, const std::string& extension);
+
+// The name an archive of these tracks is offered under: one track's trackFileName; several
+// tracks' first and last day, "2026-06-01 to 2026-06-05.prg", or their one day,
+// "2026-06-05.prg".
+std::string archiveFileName(const std::vector<TrackHeader>& tracks, const std::string& extension);
 
 }  // namespace vandrel

@@ -142,13 +142,6 @@ Outcome SaveTracksToPc(UserPrompt& prompt, const Session& session,
     if (rows.empty()) {
         return commandDone(OutcomeKind::Cancelled);
     }
-    const std::optional<std::string> path = prompt.chooseSaveFile(archiveFilter());
-    if (!path) {
-        return commandDone(OutcomeKind::Cancelled);
-    }
-    if (chosen) {
-        chosen();
-    }
     bool anySelected = false;
     for (size_t i = 0; i < rows.size() && i < selected.size(); ++i) {
         anySelected = anySelected || selected[i];
@@ -158,6 +151,15 @@ Outcome SaveTracksToPc(UserPrompt& prompt, const Session& session,
         if (!anySelected || (i < selected.size() && selected[i])) {
             tracks.push_back(rows[i]);
         }
+    }
+    FileFilter filter = archiveFilter();
+    filter.suggestedName = archiveFileName(tracks, filter.defaultExtension);
+    const std::optional<std::string> path = prompt.chooseSaveFile(filter);
+    if (!path) {
+        return commandDone(OutcomeKind::Cancelled);
+    }
+    if (chosen) {
+        chosen();
     }
     return outcomeOf(saveTracksTo(prompt, session, *path, tracks));
 }

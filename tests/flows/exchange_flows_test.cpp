@@ -126,6 +126,10 @@ TEST_F(ExchangeFlows, TheSaveButtonWritesTheSelectedRowsOrAll) {
     EXPECT_EQ(two.find(std::to_string(rows[1].points[0].sdate).substr(0, 8)), std::string::npos);
     SaveTracksToPc(prompt_, session_, rows, {true});  // the dialog cancelled: nothing happens
     EXPECT_TRUE(prompt_.said.empty());
+    // The dialog offers the days of the tracks it will write.
+    EXPECT_EQ(prompt_.suggestedNames, (std::vector<std::string>{"2020-01-01 to 2020-01-03.prg",
+                                                                "2020-01-01 to 2020-01-03.prg",
+                                                                "2020-01-01 00-00-00.prg"}));
 }
 
 TEST_F(ExchangeFlows, TheLoadButtonRunsUnderTheBusyIndicatorAndTellsProblems) {
