@@ -209,6 +209,13 @@ int ProfileChart::pointAt(int x, int width) const {
     return static_cast<int>(index);
 }
 
+int ProfileChart::xOfPoint(int index, int width) const {
+    if (index < 0 || index >= static_cast<int>(points_.size())) {
+        return -1;
+    }
+    return static_cast<int>(std::lround(xOf(index, plotArea(width, 100))));
+}
+
 std::string ProfileChart::tooltipText(int index) const {
     if (index < 0 || index >= static_cast<int>(points_.size())) {
         return {};

@@ -42,6 +42,8 @@ class ProfileChart {
     static ui::Rect plotArea(int width, int height);
     // The point whose hot spot lies at x (control coordinates) in a chart of that width, or -1.
     int pointAt(int x, int width) const;
+    // Where a point stands across a chart of that width (control coordinates), or -1.
+    int xOfPoint(int index, int width) const;
     // The tooltip of a point: its distance and value, a line break, its position.
     std::string tooltipText(int index) const;
     const TrackPoint& point(int index) const { return points_[static_cast<std::size_t>(index)]; }

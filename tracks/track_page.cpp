@@ -134,7 +134,10 @@ void CPageTrack::init() {
         });
     }
     if (ui::StaticControl* control = chartControl()) {
-        control->setPainter([this](ui::Canvas& canvas) { chart_.paint(canvas); });
+        control->setPainter([this](ui::Canvas& canvas) {
+            chart_.paint(canvas);
+            markChartAt(chartMarker_);  // the chart may have changed size
+        });
         control->setMouseHandler([this](const ui::Message& message) { onChartMouse(message); });
     }
     statisticsView_.attach(widget<ui::StaticControl>(*this, kTotalsChart));
@@ -416,6 +419,7 @@ bool CPageTrack::putCar(int index) {
     const ui::Rect box = element != nullptr ? element->location() : ui::Rect{};
     map::MapBridge(host).setCar(point.lat, point.lng, programPath(kCarImage).string(), box.width(),
                                 box.height());
+    markChartAt(index);
     return true;
 }
 
@@ -440,6 +444,7 @@ void CPageTrack::ShowTrack() {
     list->invalidate();
     const std::vector<TrackPoint>& points = dayTracks_[static_cast<std::size_t>(row)].points;
     playback_.reset(static_cast<int>(points.size()));
+    markChartAt(-1);
     showPointRows(pointList(), static_cast<int>(points.size()));
     buildChart();
     writeShownStatistics();
@@ -485,6 +490,7 @@ void CPageTrack::ClearTrackDisplay() {
     bridge.clrPhoto();
     bridge.clrCar();
     chart_.Clear();
+    markChartAt(-1);
     chartTip_.hide();
     chartHotSpot_ = -1;
     if (ui::StaticControl* control = chartControl()) {
@@ -722,6 +728,30 @@ void CPageTrack::onChartMouse(const ui::Message& message) {
         default:
             return;
     }
+}
+
+// The profile shows where the car is, as the map shows where on the track. The mark is an
+// element of its own over the chart: painting the whole chart again at each step of a replay
+// cost five times the processor time of the step itself.
+void CPageTrack::markChartAt(int index) {
+    chartMarker_ = index;
+    ui::Element* mark = byId("chartmark");
+    const ui::StaticControl* control = chartControl();
+    const ui::Element* e = control != nullptr ? control->element() : nullptr;
+    if (mark == nullptr || e == nullptr) {
+        return;
+    }
+    const ui::Rect box = e->location();
+    const int x = chart_.xOfPoint(index, box.width());
+    if (x < 0) {
+        mark->setStyle("display", "none");
+        return;
+    }
+    const ui::Rect plot = ProfileChart::plotArea(box.width(), box.height());
+    mark->setStyle("left", std::to_string(box.left + x - 1) + "px");
+    mark->setStyle("top", std::to_string(box.top + plot.top) + "px");
+    mark->setStyle("height", std::to_string(plot.height()) + "px");
+    mark->setStyle("display", "block");
 }
 
 void CPageTrack::chartClicked(int index) {

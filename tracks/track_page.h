@@ -100,6 +100,7 @@ class CPageTrack final : public ui::PageWindow {
     ui::StaticControl* chartControl() const;
     void buildChart();
     void onChartMouse(const ui::Message& message);
+    void markChartAt(int index);
     void chartClicked(int index);
     TrackHeader* shownTrackHeader();
     // Statistics: computed for an older database's tracks under the busy window, the month's
@@ -141,6 +142,7 @@ class CPageTrack final : public ui::PageWindow {
     StatisticsView statisticsView_{*this, session_};
     int tipRow_ = -1;
     int chartHotSpot_ = -1;
+    int chartMarker_ = -1;  // the point the car stands on, marked across the profile
     bool chartPressed_ = false;
 };
 

@@ -388,9 +388,13 @@ TEST_F(TrackPage, PlaybackButtonsMoveTheCarOverTheShownTrackUntilAnotherTrackOrD
     EXPECT_EQ(browser->calls[1].args,
               (std::vector<std::string>{"22.50010", "114.25000",
                                         programPath("images/car.png").string(), "800", "600"}));
+    // The profile marks where the car is, until another track is shown.
+    const ui::Element* mark = page.byId("chartmark");
+    EXPECT_EQ(mark->style("display"), "block");
 
     doubleClick(0);  // shown again: stopped at the first point
     EXPECT_EQ(loop.activeTimers(), 0u);
+    EXPECT_EQ(mark->style("display"), "none");
     clickId(page, "onplay");
     openDay(11);
     EXPECT_EQ(loop.activeTimers(), 0u);
