@@ -221,6 +221,9 @@ std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save)
     gtk_file_filter_set_name(all, "All Files (*.*)");
     gtk_file_filter_add_pattern(all, "*");
     gtk_file_chooser_add_filter(chooser, all);
+    if (!folder_.empty()) {
+        gtk_file_chooser_set_current_folder(chooser, folder_.c_str());
+    }
     if (save) {
         gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
         if (!filter.suggestedName.empty()) {
@@ -243,6 +246,7 @@ std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save)
                 path += ext;
             }
             chosen = path;
+            folder_ = std::filesystem::path(path).parent_path().string();
         }
     }
     g_object_unref(dialog);

@@ -59,6 +59,7 @@ class GtkFiles final : public app::FileChooser {
     std::optional<std::string> choose(const FileFilter& filter, bool save);
     GtkWidget* parent_ = nullptr;
     bool choosing_ = false;
+    std::string folder_;  // where the last file chosen lies, to open there again
 };
 
 // "Add Photos by Time...": a GTK file chooser that takes files or the folder it shows, and a
