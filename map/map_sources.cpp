@@ -161,14 +161,22 @@ std::string MapSources::uniqueName(std::string name) const {
     return name;
 }
 
-bool MapSources::addService(const std::string& name, const std::string& tiles,
-                            const std::string& attribution, int maxZoom, std::string& error) {
-    if (name.empty() || find(name) != nullptr) {
-        error = name.empty() ? "A map needs a name." : "There is a map named " + name + " already.";
-        return false;
+std::string MapSources::serviceProblem(const std::string& name, const std::string& tiles,
+                                       const MapSource* self) const {
+    const MapSource* named = find(name);
+    if (name.empty() || (named != nullptr && named != self)) {
+        return name.empty() ? "A map needs a name." : "There is a map named " + name + " already.";
     }
     if (!isTemplate(tiles)) {
-        error = "The address of the map " + name + " needs {z}, {x} and {y}: " + tiles;
+        return "The address of the map " + name + " needs {z}, {x} and {y}: " + tiles;
+    }
+    return {};
+}
+
+bool MapSources::addService(const std::string& name, const std::string& tiles,
+                            const std::string& attribution, int maxZoom, std::string& error) {
+    if (std::string problem = serviceProblem(name, tiles, nullptr); !problem.empty()) {
+        error = std::move(problem);
         return false;
     }
     MapSource source;
@@ -180,6 +188,51 @@ bool MapSources::addService(const std::string& name, const std::string& tiles,
     source.kept = true;
     sources_.push_back(std::move(source));
     return true;
+}
+
+bool MapSources::remove(const std::string& name, std::string& error) {
+    const auto at = std::find_if(sources_.begin(), sources_.end(),
+                                 [&](const MapSource& source) { return source.name == name; });
+    if (at == sources_.end() || !at->user) {
+        error = at == sources_.end() ? "There is no map named " + name + "."
+                                     : "The map " + name + " comes with the program.";
+        return false;
+    }
+    const std::string chosenName = chosen().name;
+    sources_.erase(at);
+    chosen_ = 0;
+    for (std::size_t i = 0; i < sources_.size(); ++i) {
+        if (sources_[i].name == chosenName) {
+            chosen_ = i;
+        }
+    }
+    if (keptChoice_ == name) {
+        keptChoice_ = kStandardSource;
+    }
+    return save(error);
+}
+
+bool MapSources::editService(const std::string& name, const std::string& newName,
+                             const std::string& tiles, const std::string& attribution, int maxZoom,
+                             std::string& error) {
+    auto at = std::find_if(sources_.begin(), sources_.end(),
+                           [&](const MapSource& source) { return source.name == name; });
+    if (at == sources_.end() || !at->user || at->file) {
+        error = "There is no tile service of yours named " + name + ".";
+        return false;
+    }
+    if (std::string problem = serviceProblem(newName, tiles, &*at); !problem.empty()) {
+        error = std::move(problem);
+        return false;
+    }
+    at->name = newName;
+    at->tiles = tiles;
+    at->attribution = attribution;
+    at->maxZoom = std::clamp(maxZoom, 0, 22);
+    if (keptChoice_ == name) {
+        keptChoice_ = newName;
+    }
+    return save(error);
 }
 
 std::string MapSources::addFile(const std::filesystem::path& path, bool keep, std::string& error) {
@@ -207,7 +260,8 @@ std::string MapSources::addFileSource(const std::filesystem::path& path, bool ke
     const MbtilesInfo& info = file->info();
     MapSource source;
     source.name = uniqueName(info.name.empty() ? absolute.stem().string() : info.name);
-    source.tiles = std::string("../") + kTileRequestFolder + "/" + std::to_string(sources_.size()) +
+    source.fileKey = nextFileKey_++;
+    source.tiles = std::string("../") + kTileRequestFolder + "/" + std::to_string(source.fileKey) +
                    "/{z}/{x}/{y}";
     source.attribution = info.attribution;
     source.minZoom = info.minZoom;
@@ -231,11 +285,13 @@ bool MapSources::tile(const std::string& request, std::string& bytes, std::strin
         }
         at = next + 1;
     }
-    const auto key = static_cast<std::size_t>(numbers[0]);
-    if (numbers[0] < 0 || key >= sources_.size() || !sources_[key].file) {
+    const auto source = std::find_if(sources_.begin(), sources_.end(), [&](const MapSource& s) {
+        return s.file && s.fileKey == numbers[0];
+    });
+    if (numbers[0] < 0 || source == sources_.end()) {
         return false;
     }
-    std::optional<std::string> image = sources_[key].file->tile(numbers[1], numbers[2], numbers[3]);
+    std::optional<std::string> image = source->file->tile(numbers[1], numbers[2], numbers[3]);
     if (!image) {
         return false;
     }

@@ -41,6 +41,8 @@ struct MapSource {
     // Added by the user, and kept in mapsources.xml unless added for this run only.
     bool user = false;
     bool kept = false;
+    // A file's key in the page's tile requests; it stays when other sources go.
+    int fileKey = -1;
 };
 
 class MapSources {
@@ -65,6 +67,14 @@ class MapSources {
     // this run only. The source's name, or empty with the reason in `error`.
     std::string addFile(const std::filesystem::path& path, bool keep, std::string& error);
 
+    // Removes a source of the user's and keeps the rest; the standard map becomes the chosen
+    // one when it was. The built-in sources stay.
+    bool remove(const std::string& name, std::string& error);
+    // Gives a tile service of the user's a new name, address, attribution and largest zoom,
+    // checked as addService checks them, and keeps it; it stays chosen when it was.
+    bool editService(const std::string& name, const std::string& newName, const std::string& tiles,
+                     const std::string& attribution, int maxZoom, std::string& error);
+
     // Writes the kept sources and choice to mapsources.xml.
     bool keep(std::string& error) const { return save(error); }
     // The answer to the page's request "KEY/Z/X/Y" under mbtiles/: false when there is none.
@@ -80,12 +90,16 @@ class MapSources {
     std::string addFileSource(const std::filesystem::path& path, bool keep, std::string& error);
     void load();
     std::string uniqueName(std::string name) const;
+    // Why a service's fields cannot be taken, or empty; `self` is the source they replace.
+    std::string serviceProblem(const std::string& name, const std::string& tiles,
+                               const MapSource* self) const;
 
     std::filesystem::path store_;
     std::vector<MapSource> sources_;
     std::size_t chosen_ = 0;
     std::string keptChoice_;
     std::vector<std::string> problems_;
+    int nextFileKey_ = 0;
 };
 
 }  // namespace vandrel::map

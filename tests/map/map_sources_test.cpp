@@ -108,7 +108,7 @@ TEST_F(OfflineMap, TheUsersSourcesAndChoiceAreKeptForTheNextStart) {
     ASSERT_TRUE(again.tile(key.substr(0, key.find('/')) + "/1/1/0", bytes, mime));
     EXPECT_EQ(bytes, png("red"));
     EXPECT_EQ(mime, "image/png");
-    EXPECT_FALSE(again.tile("0/1/1/0", bytes, mime));
+    EXPECT_FALSE(again.tile("9/1/1/0", bytes, mime));
     EXPECT_FALSE(again.tile("../1/1/0", bytes, mime));
     EXPECT_NE(again.document().find("bounds=\"5.5,45.5,11,48\""), std::string::npos);
 
@@ -120,6 +120,50 @@ TEST_F(OfflineMap, TheUsersSourcesAndChoiceAreKeptForTheNextStart) {
     MapSources third(MapService{}, store);
     EXPECT_EQ(third.find("Other"), nullptr);
     EXPECT_EQ(third.chosen().name, "Alps");
+}
+
+// A mistyped address is mended in place, and a map removed goes for good: the choice falls
+// back to the standard map, and the files after it still give their tiles.
+TEST_F(OfflineMap, AUsersMapIsEditedAndRemovedAndTheChoiceFallsBack) {
+    const fs::path store = dir / "mapsources.xml";
+    std::string error;
+    {
+        MapSources sources(MapService{}, store);
+        ASSERT_TRUE(
+            sources.addService("Mine", "https://tilse.example/{z}/{x}/{y}.png", "", 15, error));
+        ASSERT_TRUE(
+            sources.addService("Lake", "https://lake.example/{z}/{x}/{y}.png", "", 15, error));
+        ASSERT_EQ(sources.addFile(file, true, error), "Alps") << error;
+        ASSERT_TRUE(sources.choose("Mine", true, error));
+        EXPECT_FALSE(
+            sources.editService("Mine", "Lake", "https://a/{z}/{x}/{y}.png", "", 9, error));
+        EXPECT_FALSE(sources.editService("Mine", "Mine", "https://a/{z}/{x}.png", "", 9, error));
+        EXPECT_NE(error.find("{y}"), std::string::npos);
+        EXPECT_FALSE(
+            sources.editService(kStandardSource, "X", "https://a/{z}/{x}/{y}", "", 9, error));
+        ASSERT_TRUE(sources.editService("Mine", "My map", "https://tiles.example/{z}/{x}/{y}.png",
+                                        "Me", 12, error))
+            << error;
+        EXPECT_EQ(sources.chosen().name, "My map");
+        EXPECT_FALSE(sources.remove(kTopoSource, error));
+        ASSERT_TRUE(sources.remove("Lake", error)) << error;
+    }
+    MapSources again(MapService{}, store);
+    ASSERT_EQ(again.chosen().name, "My map");
+    EXPECT_EQ(again.chosen().tiles, "https://tiles.example/{z}/{x}/{y}.png");
+    EXPECT_EQ(again.chosen().maxZoom, 12);
+    EXPECT_EQ(again.find("Mine"), nullptr);
+    EXPECT_EQ(again.find("Lake"), nullptr);
+    ASSERT_TRUE(again.remove("My map", error)) << error;
+    EXPECT_EQ(again.chosen().name, kStandardSource);
+    const std::string key = again.find("Alps")->tiles.substr(std::string("../mbtiles/").size());
+    std::string bytes;
+    std::string mime;
+    EXPECT_TRUE(again.tile(key.substr(0, key.find('/')) + "/1/1/0", bytes, mime));
+    MapSources third(MapService{}, store);
+    EXPECT_EQ(third.chosen().name, kStandardSource);
+    EXPECT_EQ(third.find("My map"), nullptr);
+    EXPECT_NE(third.find("Alps"), nullptr);
 }
 
 }  // namespace
