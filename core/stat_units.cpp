@@ -43,6 +43,18 @@ std::string FormatClimb(double metres, const DeviceSettings& s) {
     return FormatScriptNumber(ClimbInUnit(metres, s), 0, s.Length == 1 ? " ft" : " m");
 }
 
+std::string FormatClimbSource(ClimbSource source) {
+    switch (source) {
+        case ClimbSource::Pressure:
+            return "barometer";
+        case ClimbSource::Altitude:
+            return "GPS altitude";
+        case ClimbSource::None:
+            break;
+    }
+    return "no altitude";
+}
+
 std::string FormatDuration(double seconds) {
     const auto total = static_cast<long long>(std::llround(std::max(seconds, 0.0)));
     char text[32];

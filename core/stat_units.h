@@ -5,12 +5,15 @@
 #include <string>
 
 #include "core/device_settings.h"
+#include "core/track_statistics.h"
 
 namespace vandrel {
 
 std::string FormatSpeed(double metresPerSecond, const DeviceSettings& s);
 // Climb and descent in whole metres or feet, never kilometres or miles.
 std::string FormatClimb(double metres, const DeviceSettings& s);
+// Where a track's climb comes from: "barometer", "GPS altitude" or "no altitude".
+std::string FormatClimbSource(ClimbSource source);
 // "1:05:09" (hours, minutes, seconds), whatever the units.
 std::string FormatDuration(double seconds);
 

@@ -14,11 +14,12 @@ struct TrackPoint {
     double sdate = 0;   // time of the fix, local time
     float lat = 0;      // decimal degrees, north positive
     float lng = 0;      // decimal degrees, east positive
-    float alt = 0;      // metres
-    float bar = 0;      // air pressure as the logger reports it
-    float tmp = 0;      // temperature as the logger reports it
-    float dist = 0;     // metres from the track's first point along the track
-    std::string pho;    // full path of the attached photo (UTF-8), empty when none
+    // The readings: NaN where the fix has none (imported fixes often lack some), never 0.
+    float alt = 0;    // metres
+    float bar = 0;    // air pressure as the logger reports it
+    float tmp = 0;    // temperature as the logger reports it
+    float dist = 0;   // metres from the track's first point along the track
+    std::string pho;  // full path of the attached photo (UTF-8), empty when none
 };
 
 struct TrackHeader {
@@ -28,7 +29,7 @@ struct TrackHeader {
     float dist = 0;     // total length in metres
     double stime = 0;   // start time, whole seconds
     double etime = 0;   // end time, whole seconds
-    float avgalt = 0;
+    float avgalt = 0;   // means of the points that have the reading; NaN when none has
     float avgbar = 0;
     float avgtmp = 0;
     int32_t tzome = 0;  // minutes to add to local time to get UTC, when the track was stored

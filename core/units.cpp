@@ -95,6 +95,9 @@ std::string FormatShortDateTime(double oleDate, const DeviceSettings& s) {
 }
 
 std::string FormatAltitude(double metres, const DeviceSettings& s) {
+    if (std::isnan(metres)) {
+        return kNoValue;
+    }
     if (s.Length == 0) {
         return metricLength(metres);
     }
@@ -117,6 +120,9 @@ std::string FormatDistance(double metres, const DeviceSettings& s) {
 }
 
 std::string FormatTemperature(float celsius, const DeviceSettings& s) {
+    if (std::isnan(celsius)) {
+        return kNoValue;
+    }
     if (s.Temperature == 0) {
         return format("%.2f\u00B0C", celsius);
     }
@@ -128,6 +134,9 @@ std::string FormatTemperature(float celsius, const DeviceSettings& s) {
 }
 
 std::string FormatPressure(double hectopascals) {
+    if (std::isnan(hectopascals)) {
+        return kNoValue;
+    }
     return format("%.0fhPa", hectopascals);
 }
 

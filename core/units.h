@@ -21,6 +21,9 @@ struct DmsAngle {
     static DmsAngle fromDegrees(double value);
 };
 
+// What the readings' formatters show for a reading that is missing (NaN): a dash, not 0.
+inline constexpr const char* kNoValue = "\u2013";
+
 std::string FormatDateTime(double oleDate, const DeviceSettings& s);
 std::string FormatShortDateTime(double oleDate, const DeviceSettings& s);
 std::string FormatAltitude(double metres, const DeviceSettings& s);

@@ -4,6 +4,7 @@
 // insertPointRows).
 
 #include <cstdlib>
+#include <limits>
 
 #include "core/track_statistics.h"
 #include "store/sql_text.h"
@@ -26,6 +27,9 @@ constexpr const char* kCreatePointTable =
 constexpr const char* kCreatePointIndex = "create index if not exists TKPT_tkid on TKPT(tkid);";
 
 constexpr double kOneSecond = 1.0 / 86400.0;
+// A reading a point or track does not have (NULL: an imported fix without an altitude, say)
+// is read as missing, not as 0, so that means, ranges and climb leave it out.
+constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
@@ -298,9 +302,9 @@ void TrackDatabase::readTrackRow(SqlQuery& query, TrackHeader& header) {
     header.stime = query.floatField("stime", 0.0);
     header.etime = query.floatField("etime", 0.0);
     header.dist = static_cast<float>(query.floatField("dist", 0.0));
-    header.avgalt = static_cast<float>(query.floatField("avgalt", 0.0));
-    header.avgbar = static_cast<float>(query.floatField("avgbar", 0.0));
-    header.avgtmp = static_cast<float>(query.floatField("avgtmp", 0.0));
+    header.avgalt = static_cast<float>(query.floatField("avgalt", kMissing));
+    header.avgbar = static_cast<float>(query.floatField("avgbar", kMissing));
+    header.avgtmp = static_cast<float>(query.floatField("avgtmp", kMissing));
     header.tzome = query.intField("tzome", 0);
     query.nextRow();
 }
@@ -311,9 +315,9 @@ void TrackDatabase::readPointRow(SqlQuery& query, TrackPoint& point) {
     point.sdate = query.floatField("sdate", 0.0);
     point.lat = static_cast<float>(query.floatField("lat", 0.0));
     point.lng = static_cast<float>(query.floatField("lng", 0.0));
-    point.alt = static_cast<float>(query.floatField("alt", 0.0));
-    point.bar = static_cast<float>(query.floatField("bar", 0.0));
-    point.tmp = static_cast<float>(query.floatField("tmp", 0.0));
+    point.alt = static_cast<float>(query.floatField("alt", kMissing));
+    point.bar = static_cast<float>(query.floatField("bar", kMissing));
+    point.tmp = static_cast<float>(query.floatField("tmp", kMissing));
     point.dist = static_cast<float>(query.floatField("dist", 0.0));
     point.pho = query.stringField("pho", "");
     query.nextRow();
@@ -379,9 +383,9 @@ std::vector<TrackPoint> TrackDatabase::readTrackPoints(int tkid) {
         p.sdate = rows.floatField(sdate, 0.0);
         p.lat = static_cast<float>(rows.floatField(lat, 0.0));
         p.lng = static_cast<float>(rows.floatField(lng, 0.0));
-        p.alt = static_cast<float>(rows.floatField(alt, 0.0));
-        p.bar = static_cast<float>(rows.floatField(bar, 0.0));
-        p.tmp = static_cast<float>(rows.floatField(tmp, 0.0));
+        p.alt = static_cast<float>(rows.floatField(alt, kMissing));
+        p.bar = static_cast<float>(rows.floatField(bar, kMissing));
+        p.tmp = static_cast<float>(rows.floatField(tmp, kMissing));
         p.dist = static_cast<float>(rows.floatField(dist, 0.0));
         p.pho = rows.stringField(pho, "");
     }

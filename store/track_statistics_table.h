@@ -4,7 +4,9 @@
 // every track for a year's totals would read millions of rows. TK and TKPT stay exactly as they
 // are, so a program that knows nothing of TKSTAT still reads and writes the database; a
 // trigger on TK removes a track's statistics whichever program deletes it, and tracks stored
-// by such a program get theirs on first need (fillMissingStatistics).
+// by such a program get theirs on first need (fillMissingStatistics). Each row carries the
+// version of the way it was computed; rows of an earlier version count as missing, so that
+// tracks stored before a change of the figures get the new ones on first need.
 
 #include <functional>
 #include <optional>
@@ -23,10 +25,10 @@ void ensureStatisticsTable(TrackDatabase& db);
 // carries its points), replacing any row the track had.
 void storeTrackStatistics(TrackDatabase& db, int tkid, const TrackStatistics& statistics);
 
-// The stored statistics of a track; nothing when the table or the row is missing.
+// The stored statistics of a track; nothing when the table or a current row is missing.
 std::optional<TrackStatistics> readTrackStatistics(TrackDatabase& db, int tkid);
 
-// Stored tracks without statistics; all of them when the table is missing.
+// Stored tracks without current statistics; all of them when the table is missing.
 int countTracksWithoutStatistics(TrackDatabase& db);
 
 // Computes and stores the statistics of every track that lacks them, in one write
@@ -36,7 +38,7 @@ int fillMissingStatistics(TrackDatabase& db,
                           const std::function<void(int, int)>& progress = nullptr);
 
 // The totals inputs of the tracks starting in [from, to), in start order; tracks without
-// statistics are left out (fill them first).
+// statistics are left out (fill them first), rows of an earlier version count as they are.
 std::vector<TrackTotalsInput> readTotalsInputs(TrackDatabase& db, double from, double to);
 
 }  // namespace vandrel

@@ -1,8 +1,32 @@
 #include "store/track_summary.h"
+
+#include <cmath>
+#include <limits>
+
 #include "core/ground_distance.h"
 #include "core/ole_date.h"
 
 namespace vandrel {
+namespace {
+
+// The mean of the points that have the value; NaN (stored as NULL) when none has it. A point
+// without a reading is left out rather than counted as 0.
+float meanOf(const std::vector<TrackPoint>& points, float TrackPoint::*field) {
+    float sum = 0.0f;
+    size_t count = 0;
+    for (const TrackPoint& point : points) {
+        if (std::isfinite(point.*field)) {
+            sum += point.*field;
+            ++count;
+        }
+    }
+    if (count == 0) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    return static_cast<float>(static_cast<double>(sum) / static_cast<double>(count));
+}
+
+}  // namespace
 
 // The summary of every stored track was computed this way, and the archive import computes it
 // again for the tracks it loads: the distances are summed in a 32-bit float and the means are
@@ -28,18 +52,9 @@ void computeSummary(TrackHeader& header) {
     }
     header.dist = total;
 
-    float altSum = 0.0f;
-    float barSum = 0.0f;
-    float tmpSum = 0.0f;
-    for (const TrackPoint& point : points) {
-        altSum += point.alt;
-        barSum += point.bar;
-        tmpSum += point.tmp;
-    }
-    const auto count = static_cast<double>(points.size());
-    header.avgalt = static_cast<float>(static_cast<double>(altSum) / count);
-    header.avgbar = static_cast<float>(static_cast<double>(barSum) / count);
-    header.avgtmp = static_cast<float>(static_cast<double>(tmpSum) / count);
+    header.avgalt = meanOf(points, &TrackPoint::alt);
+    header.avgbar = meanOf(points, &TrackPoint::bar);
+    header.avgtmp = meanOf(points, &TrackPoint::tmp);
 }
 
 }  // namespace vandrel

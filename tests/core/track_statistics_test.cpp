@@ -113,6 +113,35 @@ TEST(TrackStatistics, ClimbFromPressureMatchesASimulatedClimbOfKnownHeight) {
     EXPECT_FLOAT_EQ(s.maxAltitude, 950);
 }
 
+// An imported track: no pressure, a satellite altitude that jitters by metres from fix to fix
+// and wanders by 4 m over ten minutes. A climb of 300 m, a rest, 200 m down, then an hour
+// standing: the climb comes from the altitude, and the standing hour adds nothing.
+TEST(TrackStatistics, WithoutPressureTheNoisyAltitudeGivesTheClimb) {
+    std::mt19937 random(7);
+    std::normal_distribution<double> jitter(0.0, 5.0);
+    std::vector<double> profile;
+    for (int i = 0; i < 3000; ++i) {
+        profile.push_back(600 + 0.1 * i);
+    }
+    profile.insert(profile.end(), 600, 900);
+    for (int i = 0; i < 2000; ++i) {
+        profile.push_back(900 - 0.1 * i);
+    }
+    profile.insert(profile.end(), 3600, 700);
+    TrackBuilder track;
+    double north = 0;
+    for (const double altitude : profile) {
+        const double t = static_cast<double>(track.points.size());
+        track.add(north += altitude == 700 ? 0 : 1.2, 0,
+                  altitude + jitter(random) + 4 * std::sin(t / 600 * 2 * M_PI), NAN);
+    }
+    const TrackStatistics s = computeTrackStatistics(track.points);
+    EXPECT_EQ(s.climbSource, ClimbSource::Altitude);
+    EXPECT_NEAR(s.climb, 300, 15);
+    EXPECT_NEAR(s.descent, 200, 15);
+    EXPECT_EQ(FormatClimbSource(s.climbSource), "GPS altitude");
+}
+
 double at(int year, int month, int day, int hour, int minute) {
     SystemTime t;
     t.year = year, t.month = month, t.day = day, t.hour = hour, t.minute = minute;

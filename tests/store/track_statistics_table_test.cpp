@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "store/store_decoded_tracks.h"
 #include "store/track_statistics_table.h"
 #include "test_support.h"
@@ -87,6 +90,35 @@ TEST(StatisticsTable, ADatabaseOfThePreviousVersionIsFilledOnFirstNeed) {
     EXPECT_EQ(months[0].tracks, 2);
     EXPECT_NEAR(months[0].distance, 2 * 1348.5, 4);
     EXPECT_EQ(months[1].label, "2024-06");
+}
+
+// A track imported without pressure was stored with the statistics of the previous way, climb
+// 0; its row is computed anew on first need, with the climb its altitude gives.
+TEST(StatisticsTable, RowsOfTheEarlierWayAreComputedAnew) {
+    TempDir dir;
+    TrackDatabase db;
+    db.openStore(dir / "Vandrel.db");
+    std::vector<TrackHeader> tracks = {walk(kMay1 + 0.4, 1200)};
+    for (TrackPoint& p : tracks[0].points) {
+        p.bar = NAN;
+    }
+    storeDecodedTracks(db, tracks, 0);
+    db.execute("drop table TKSTAT;");
+    db.execute(
+        "create table TKSTAT (tkid integer primary key,duration double,moving double,"
+        "dist double,avgspeed double,maxspeed double,climb double,descent double,altclimb double,"
+        "altdescent double,minalt double,maxalt double,mintmp double,maxtmp double);");
+    db.execute(("insert into TKSTAT values (" + std::to_string(tracks[0].objid) +
+                ",1199,1199,1798,1.5,1.5,0,0,120,0,400,520,12,12);")
+                   .c_str());
+    EXPECT_FALSE(readTrackStatistics(db, tracks[0].objid).has_value());
+    EXPECT_EQ(countTracksWithoutStatistics(db), 1);
+
+    EXPECT_EQ(fillMissingStatistics(db), 1);
+    const std::vector<TrackTotalsInput> totals = readTotalsInputs(db, kMay1, kMay1 + 1);
+    ASSERT_EQ(totals.size(), 1u);
+    EXPECT_NEAR(totals[0].climb, 120, 10);
+    EXPECT_EQ(readTrackStatistics(db, tracks[0].objid)->climbSource, ClimbSource::Altitude);
 }
 
 }  // namespace
