@@ -17,6 +17,7 @@ struct ImportArguments {
     std::vector<std::string> files;
     std::string overwrite = "ask";
     std::string format;
+    double splitGapHours = kDefaultSplitGapSeconds / 3600;
 };
 
 int runImport(Context& context, const ImportArguments& arguments) {
@@ -27,9 +28,12 @@ int runImport(Context& context, const ImportArguments& arguments) {
     session.openStore();
     const std::unique_ptr<TerminalPrompt> prompt = overwritePrompt(arguments.overwrite);
     const std::vector<std::filesystem::path> files(arguments.files.begin(), arguments.files.end());
-    const ImportResult result = importFiles(*prompt, session, files, arguments.format, false);
+    const ImportResult result = importFiles(*prompt, session, files, arguments.format, false,
+                                            arguments.splitGapHours * 3600);
     std::cout << importSummary(result) << std::endl;
-    return result.ok ? kExitOk : kExitFailure;
+    // A file that broke off kept what it could, and the summary says what: the import still
+    // was not whole.
+    return result.ok && result.whole ? kExitOk : kExitFailure;
 }
 
 }  // namespace
@@ -47,6 +51,13 @@ void addImportCommand(CLI::App& app, Context& context) {
         ->capture_default_str();
     command->add_option("--format", arguments->format,
                         "gpsbabel's name of the files' format, for a format read through it");
+    command
+        ->add_option("--split-gap", arguments->splitGapHours,
+                     "a track whose fixes lie more than HOURS apart becomes a track for each "
+                     "stretch between (0: never split)")
+        ->option_text("HOURS")
+        ->check(CLI::Range(0.0, 24.0 * 366))
+        ->capture_default_str();
     command->callback([&context, arguments] { context.exitCode = runImport(context, *arguments); });
 }
 

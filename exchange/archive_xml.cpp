@@ -42,7 +42,7 @@ void ignore(void*, const char*, ...) {}
 class FirstPass {
   public:
     static StreamEnd run(ArchiveSource& source, const ThreadMessages& thread, XmlContent* content,
-                         std::string& reason);
+                         StreamFault& fault);
 
   private:
     template <typename Error>
@@ -115,7 +115,8 @@ struct ParserFree {
 };
 
 StreamEnd FirstPass::run(ArchiveSource& source, const ThreadMessages& thread, XmlContent* content,
-                         std::string& reason) {
+                         StreamFault& fault) {
+    std::string& reason = fault.reason;
     initialiseParser();
     xmlSAXHandler handler{};
     handler.initialized = XML_SAX2_MAGIC;
@@ -141,9 +142,9 @@ StreamEnd FirstPass::run(ArchiveSource& source, const ThreadMessages& thread, Xm
     // The parser may stop without marking the document unreadable (on a failed conversion
     // from its declared encoding, for one): only its return says so then.
     bool stopped = false;
+    int count = 0;
     for (;;) {
-        const int count =
-            ArchiveSource::read(&source, chunk.data(), static_cast<int>(chunk.size()));
+        count = ArchiveSource::read(&source, chunk.data(), static_cast<int>(chunk.size()));
         if (count < 0) {
             reason = source.refused().empty() ? "the file cannot be read" : source.refused();
             return StreamEnd::Refused;
@@ -161,7 +162,12 @@ StreamEnd FirstPass::run(ArchiveSource& source, const ThreadMessages& thread, Xm
         return StreamEnd::Read;
     }
     reason = thread.reason(pass.messages_, pass.element_);
-    return StreamEnd::Refused;
+    const int line = pass.messages_.fatalLine();
+    fault.line = line > 0 ? line + source.linesSkipped() : 0;
+    // The parser reads every whole token it is given: a fault that shows only once it is told
+    // the bytes have ended lies in the file's last, unfinished piece.
+    fault.atEnd = count == 0;
+    return pass.element_ && !pass.messages_.refused() ? StreamEnd::Broken : StreamEnd::Refused;
 }
 
 }  // namespace
@@ -360,6 +366,9 @@ void ArchiveSource::rewind() {
     check_ = FeedCheck();
     check_.allowLongTextIn(longTextIn_);
     refused_.clear();
+    started_ = false;
+    zeroTail_ = false;
+    linesSkipped_ = 0;
     if (file_ != nullptr && std::fseek(file_, 0, SEEK_SET) != 0) {
         error_ = errno;
     }
@@ -370,11 +379,89 @@ int ArchiveSource::read(void* context, char* buffer, int size) {
     if (source.error_ != 0 || !source.refused_.empty()) {
         return -1;
     }
-    const int count = source.readBytes(buffer, size);
+    if (source.zeroTail_) {
+        return 0;
+    }
+    int count = 0;
+    for (;;) {
+        const int raw = source.readBytes(buffer, size);
+        count = raw > 0 && !source.started_ ? source.skipLeadingBlanks(buffer, raw) : raw;
+        if (count < 0) {
+            return -1;
+        }
+        if (count != 0 || raw <= 0) {
+            break;
+        }
+    }
+    if (count > 0) {
+        const char* zero = static_cast<const char*>(std::memchr(buffer, 0, count));
+        if (zero != nullptr &&
+            source.onlyZerosFollow(zero, static_cast<size_t>(buffer + count - zero))) {
+            count = static_cast<int>(zero - buffer);
+        }
+    }
     if (count > 0 && !source.check_.take(buffer, static_cast<size_t>(count), source.refused_)) {
         return -1;
     }
     return count;
+}
+
+// Some programs write blank lines, or a byte-order mark and blank lines, before the XML
+// declaration, where the parser refuses anything: the bytes before the first '<' are dropped,
+// and the line breaks among them counted so that the parser's line numbers can be made the
+// file's. They still count among the bytes before the first tag, which are bounded. Returns
+// the bytes left in the buffer, moved to its start, or -1 when the bound is passed.
+int ArchiveSource::skipLeadingBlanks(char* buffer, int count) {
+    size_t from = 0;
+    const size_t length = static_cast<size_t>(count);
+    // A UTF-8 byte-order mark can only open the file: this is its first read then.
+    const size_t readBefore =
+        file_ != nullptr ? static_cast<size_t>(std::ftell(file_)) - length : offset_ - length;
+    if (readBefore == 0 && length >= 3 && std::memcmp(buffer, "\xEF\xBB\xBF", 3) == 0) {
+        from = 3;
+    }
+    for (; from < length; ++from) {
+        const char c = buffer[from];
+        if (c == '\n') {
+            ++linesSkipped_;
+        } else if (c != ' ' && c != '\t' && c != '\r') {
+            started_ = true;
+            break;
+        }
+    }
+    const size_t bom = readBefore == 0 && length >= 3 && buffer[0] == '\xEF' ? 3 : 0;
+    if (from > bom && !check_.take(buffer + bom, from - bom, refused_)) {
+        return -1;
+    }
+    std::memmove(buffer, buffer + from, length - from);
+    return static_cast<int>(length - from);
+}
+
+// Whether the zero bytes from `rest` on run to the end of the file. The file's place is kept
+// when they do not, for the read that follows.
+bool ArchiveSource::onlyZerosFollow(const char* rest, size_t count) {
+    const auto allZero = [](const char* bytes, size_t n) {
+        return std::all_of(bytes, bytes + n, [](char c) { return c == 0; });
+    };
+    if (!allZero(rest, count)) {
+        return false;
+    }
+    if (file_ == nullptr) {
+        zeroTail_ = allZero(text_.data() + offset_, text_.size() - offset_);
+        return zeroTail_;
+    }
+    const long at = std::ftell(file_);
+    std::array<char, 64 * 1024> chunk{};
+    bool zeros = true;
+    size_t n = 0;
+    while (zeros && (n = std::fread(chunk.data(), 1, chunk.size(), file_)) > 0) {
+        zeros = allZero(chunk.data(), n);
+    }
+    zeroTail_ = zeros && std::ferror(file_) == 0;
+    if (!zeroTail_ && std::fseek(file_, at, SEEK_SET) != 0) {
+        error_ = errno;
+    }
+    return zeroTail_;
 }
 
 int ArchiveSource::readBytes(char* buffer, int size) {
@@ -426,6 +513,7 @@ void ParseMessages::add(int level, int code, int line, const char* message) {
     }
     if (level == XML_ERR_FATAL) {
         fatalCode_ = code;
+        fatalLine_ = line;
     }
     // On one line: some messages go on to a second.
     std::string text = message != nullptr ? message : "";
@@ -455,12 +543,15 @@ std::string ThreadMessages::reason(const ParseMessages& pass, bool element) cons
 }
 
 bool archiveWellFormed(ArchiveSource& source, const ThreadMessages& thread, std::string& reason) {
-    return FirstPass::run(source, thread, nullptr, reason) == StreamEnd::Read;
+    StreamFault fault;
+    const bool read = FirstPass::run(source, thread, nullptr, fault) == StreamEnd::Read;
+    reason = fault.reason;
+    return read;
 }
 
 StreamEnd streamXml(ArchiveSource& source, const ThreadMessages& thread, XmlContent& content,
-                    std::string& reason) {
-    return FirstPass::run(source, thread, &content, reason);
+                    StreamFault& fault) {
+    return FirstPass::run(source, thread, &content, fault);
 }
 
 std::optional<std::string_view> XmlAttributes::find(const char* localName) const {

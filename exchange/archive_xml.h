@@ -92,9 +92,14 @@ class ArchiveSource {
     int error() const { return error_; }
     // Why the bytes were refused (FeedCheck), empty when they were not.
     const std::string& refused() const { return refused_; }
+    // Line breaks dropped before the document's first '<' (see read), to be added to the
+    // parser's line numbers.
+    int linesSkipped() const { return linesSkipped_; }
 
   private:
     int readBytes(char* buffer, int size);
+    int skipLeadingBlanks(char* buffer, int count);
+    bool onlyZerosFollow(const char* rest, size_t count);
 
     std::FILE* file_ = nullptr;
     std::string_view text_;
@@ -103,6 +108,9 @@ class ArchiveSource {
     std::string_view longTextIn_;
     FeedCheck check_;
     std::string refused_;
+    bool started_ = false;   // the document's first '<' has been read
+    bool zeroTail_ = false;  // the rest of the file is zero bytes, read as its end
+    int linesSkipped_ = 0;
 };
 
 // What libxml2 reports of a document, kept for the result instead of printed.
@@ -119,6 +127,10 @@ class ParseMessages {
     // A document the parser would read but the loader does not.
     void refuse(const char* reason);
     bool failed() const { return !refused_.empty() || !fatal_.empty(); }
+    // Refused whole (a document type, too deep), as opposed to broken off by a fault of XML.
+    bool refused() const { return !refused_.empty(); }
+    // The line of the first fatal error, 0 when none was told.
+    int fatalLine() const { return fatalLine_; }
     bool said() const { return failed() || !error_.empty(); }
     // Why the document was not read; element tells whether it had an element at all.
     std::string reason(bool element) const;
@@ -129,6 +141,7 @@ class ParseMessages {
     std::string refused_;
     std::string fatal_;  // the first fatal error
     int fatalCode_ = XML_ERR_OK;
+    int fatalLine_ = 0;
     std::string error_;  // the first other error
 };
 
@@ -188,14 +201,29 @@ class XmlContent {
 enum class StreamEnd {
     Read,     // the whole document, well-formed
     Stopped,  // content asked to stop
-    Refused,  // not well-formed, or refused as archiveWellFormed refuses; the reason is set
+    // After its first element the document stops being XML (cut short, or damaged): what
+    // content was handed before stands, and the fault tells where.
+    Broken,
+    // Not XML from its start, refused as archiveWellFormed refuses (a document type, too deep,
+    // a bound of FeedCheck), or unreadable; the fault's reason is set.
+    Refused,
+};
+
+// Where and why a streamed pass ended early.
+struct StreamFault {
+    std::string reason;
+    int line = 0;        // the line of the fault in the file, 0 when not known
+    bool atEnd = false;  // the bytes ran out before the document ended: a file cut short
 };
 
 // One pass with libxml2's parser that hands the document to content as it is read, refusing
 // what archiveWellFormed refuses except a long text (content takes text in pieces). What
-// content was handed before a refusal stands: it must expect a document that breaks off.
+// content was handed before a refusal or a break stands: it must expect a document that
+// breaks off. Blank bytes and a byte-order mark before the document's first '<' are passed
+// over, and zero bytes that fill the file to its end (what a device that lost power while
+// writing leaves) are read as its end.
 StreamEnd streamXml(ArchiveSource& source, const ThreadMessages& thread, XmlContent& content,
-                    std::string& reason);
+                    StreamFault& fault);
 
 struct XmlFree {
     void operator()(xmlChar* text) const { xmlFree(text); }

@@ -38,6 +38,9 @@ enum class Field {
     Begin,
     End,
     Coordinates,  // a LineString's, taken in pieces as it is read
+    FolderName,
+    PlaceWhen,
+    PlaceCoordinates,  // a Point's "lon,lat[,alt]"
 };
 
 // The text of one number or time is far shorter; a longer one is none.
@@ -65,25 +68,43 @@ struct PendingPoint {
     float bar = kEmpty;
     float tmp = kEmpty;
     float atemp = kEmpty;
-    bool badNumber = false;
 
-    // A measurement the file may leave out (empty then); a text that is no number spoils the
-    // point, as the archive load refuses one.
-    void measure(std::string_view text, float& out) {
+    // A measurement the file may leave out. Programs write an empty element, "nan" or a
+    // decimal comma where they have none: the value is missing then, and the point, which its
+    // position and time make, stays.
+    static void measure(std::string_view text, float& out) {
         const std::optional<double> value = finiteNumber(text);
-        if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) {
-            badNumber = true;
-            return;
+        if (value && std::fabs(*value) <= std::numeric_limits<float>::max()) {
+            out = static_cast<float>(*value);
         }
-        out = static_cast<float>(*value);
     }
+};
+
+// A KML Document or Folder while it is read: the timed points of its Placemarks, which make
+// one track, and its lines without times, which are counted as skipped unless it (or a folder
+// directly in it) made a track of timed points: converters write a track's untimed line beside
+// the folder of its points.
+struct KmlFolder {
+    std::string name;
+    std::vector<TrackPoint> points;  // sdate in UTC seconds
+    std::optional<int32_t> firstOffset;
+    int untimedLines = 0;
+    bool madeTrack = false;
+};
+
+// A KML Placemark's own Point and TimeStamp.
+struct KmlPlace {
+    bool point = false;  // inside its Point
+    std::optional<std::vector<std::optional<double>>> coordinates;
+    std::optional<IsoTime> when;
 };
 
 class Parser : public XmlContent {
   public:
-    Parser(int32_t defaultTzome, TrackFileCounts& counts,
-           const std::function<bool(TrackHeader&)>& take)
-        : defaultTzome_(defaultTzome),
+    Parser(const TrackFileOptions& options, TrackFileCounts& counts,
+           const std::function<bool(TrackHeader&, bool)>& take)
+        : defaultTzome_(options.defaultTzome),
+          splitGap_(options.splitGapSeconds),
           counts_(counts),
           take_(take),
           line_(linePoints_, counts.pointsWithoutPlace) {}
@@ -93,6 +114,9 @@ class Parser : public XmlContent {
     bool end(const char* name) override;
     void text(const char* chars, size_t length) override;
     bool notTrackFile() const { return notTrackFile_; }
+    // After the document broke off: hands on the track it broke off in, up to its last whole
+    // point; the local time of that point, or none when nothing of it was kept.
+    std::optional<double> finishBroken();
 
   private:
     bool root(const char* name);
@@ -107,16 +131,22 @@ class Parser : public XmlContent {
     }
     void applyField();
     void beginTrack();
-    bool endTrack();
+    bool endTrack(bool cut = false);
+    bool takePieces(std::vector<TrackPoint>& points, int32_t tzome, bool cut);
     void beginSegment();
     void endPoint();
+    std::optional<TrackPoint> makePoint(const PendingPoint& p, std::optional<int32_t>& firstOffset);
     void pairKmlPoints();
     void beginLine();
     bool endPlacemark();
+    void endPlace();
+    bool endFolder();
+    void kmlPlaceField(const char* name);
 
     int32_t defaultTzome_;
+    double splitGap_;
     TrackFileCounts& counts_;
-    const std::function<bool(TrackHeader&)>& take_;
+    const std::function<bool(TrackHeader&, bool)>& take_;
     Kind kind_ = Kind::Unknown;
     bool notTrackFile_ = false;
     bool inTrack_ = false;
@@ -144,7 +174,31 @@ class Parser : public XmlContent {
     IsoTime lineEnd_;
     std::vector<TrackPoint> linePoints_;
     LineCoordinates line_;
+    std::vector<KmlFolder> folders_;
+    KmlPlace place_;
+    std::optional<double> lastKept_;  // the local time of the last point handed on
 };
+
+// A Point's "lon,lat[,alt]"; none unless it has a longitude and a latitude.
+std::optional<std::vector<std::optional<double>>> pointCoordinates(std::string_view text) {
+    std::vector<std::optional<double>> values;
+    while (values.size() < 3) {
+        const size_t start = text.find_first_not_of(" \t\r\n");
+        text.remove_prefix(std::min(start, text.size()));
+        const size_t stop = std::min(text.find_first_of(", \t\r\n"), text.size());
+        values.push_back(stop > 0 ? finiteNumber(text.substr(0, stop)) : std::nullopt);
+        text.remove_prefix(stop);
+        if (text.empty() || text.front() != ',') {
+            break;
+        }
+        text.remove_prefix(1);
+    }
+    if (values.size() < 2 || !values[0] || !values[1]) {
+        return std::nullopt;
+    }
+    values.resize(3);
+    return values;
+}
 
 bool Parser::root(const char* name) {
     if (is(name, "gpx")) {
@@ -242,6 +296,14 @@ void Parser::tcxElement(const char* name) {
 }
 
 void Parser::kmlElement(const char* name) {
+    if (is(name, "Document") || is(name, "Folder")) {
+        folders_.emplace_back();
+    } else if (!inPlacemark_ && !folders_.empty() && folders_.back().name.empty() &&
+               is(name, "name")) {
+        capture(Field::FolderName);
+    } else if (inPlacemark_ && !inTrack_) {
+        kmlPlaceField(name);
+    }
     if (is(name, "MultiTrack") && !inTrack_) {
         beginTrack();
         multiTrack_ = true;
@@ -260,6 +322,7 @@ void Parser::kmlElement(const char* name) {
         begin_.reset();
         end_.reset();
         linePoints_.clear();
+        place_ = KmlPlace();
     } else if (inPlacemark_ && is(name, "TimeSpan")) {
         inTimeSpan_ = true;
     } else if (inTimeSpan_ && (is(name, "begin") || is(name, "end"))) {
@@ -271,12 +334,26 @@ void Parser::kmlElement(const char* name) {
     }
 }
 
+// The parts of a Placemark besides its lines: a Point and its TimeStamp, or a shape or an
+// overlay the program has no use for.
+void Parser::kmlPlaceField(const char* name) {
+    if (is(name, "Point")) {
+        place_.point = true;
+    } else if (place_.point && is(name, "coordinates")) {
+        capture(Field::PlaceCoordinates);
+    } else if (is(name, "when") && !inTimeSpan_) {
+        capture(Field::PlaceWhen);
+    } else if (is(name, "Polygon")) {
+        ++counts_.polygons;
+    }
+}
+
 // A line is timed by a TimeSpan read before it with a begin and an end no earlier; any other
 // is passed over whole, without keeping its points.
 void Parser::beginLine() {
     lineTimed_ = begin_ && end_ && end_->utcSeconds >= begin_->utcSeconds;
     if (!lineTimed_) {
-        ++counts_.linesWithoutTimes;
+        ++(folders_.empty() ? counts_.linesWithoutTimes : folders_.back().untimedLines);
     } else if (++lines_ > 1) {
         ++counts_.segmentsJoined;
     } else {
@@ -285,9 +362,10 @@ void Parser::beginLine() {
     }
 }
 
-// The Placemark's timed lines become one track.
+// The Placemark's timed lines become one track; a timed Point is a point of its folder's.
 bool Parser::endPlacemark() {
     inPlacemark_ = false;
+    endPlace();
     if (lines_ == 0) {
         return true;
     }
@@ -336,7 +414,61 @@ bool Parser::end(const char* name) {
     return true;
 }
 
+void Parser::endPlace() {
+    if (!place_.coordinates) {
+        return;
+    }
+    if (!place_.when || folders_.empty()) {
+        ++counts_.places;
+        return;
+    }
+    const std::vector<std::optional<double>>& lonLatAlt = *place_.coordinates;
+    PendingPoint pending;
+    pending.time = place_.when;
+    pending.lon = lonLatAlt[0];
+    pending.lat = lonLatAlt[1];
+    if (lonLatAlt[2]) {
+        pending.ele = static_cast<float>(*lonLatAlt[2]);
+    }
+    KmlFolder& folder = folders_.back();
+    if (std::optional<TrackPoint> point = makePoint(pending, folder.firstOffset)) {
+        folder.points.push_back(std::move(*point));
+    }
+}
+
+// A folder's timed points are one track, but those of a folder of waypoints. Its untimed lines
+// count as skipped unless they were the path of a track it, or a folder directly in it, made.
+bool Parser::endFolder() {
+    KmlFolder folder = std::move(folders_.back());
+    folders_.pop_back();
+    bool more = true;
+    bool madeTrack = folder.madeTrack;
+    if (!folder.points.empty() && folder.name == "Waypoints") {
+        counts_.waypoints += static_cast<int>(folder.points.size());
+    } else if (!folder.points.empty()) {
+        beginTrack();
+        track_.points = std::move(folder.points);
+        firstOffset_ = folder.firstOffset;
+        more = endTrack();
+        madeTrack = true;
+        if (!folders_.empty()) {
+            folders_.back().madeTrack = true;
+        }
+    }
+    if (!madeTrack) {
+        (folders_.empty() ? counts_.linesWithoutTimes : folders_.back().untimedLines) +=
+            folder.untimedLines;
+    }
+    return more;
+}
+
 bool Parser::kmlEnd(const char* name) {
+    if (is(name, "Document") || is(name, "Folder")) {
+        return folders_.empty() || endFolder();
+    }
+    if (is(name, "GroundOverlay") || is(name, "ScreenOverlay") || is(name, "PhotoOverlay")) {
+        ++counts_.overlays;
+    }
     if (inTrack_ && is(name, "Track")) {
         pairKmlPoints();
         return multiTrack_ || endTrack();
@@ -398,6 +530,15 @@ void Parser::applyField() {
         case Field::Coordinates:
             line_.finish();
             break;
+        case Field::FolderName:
+            folders_.back().name = text_;
+            break;
+        case Field::PlaceWhen:
+            place_.when = parseIsoTime(text_);
+            break;
+        case Field::PlaceCoordinates:
+            place_.coordinates = pointCoordinates(text_);
+            break;
         case Field::Coord: {
             // "lon lat alt", blank-separated; the altitude may be left out.
             std::string_view rest = text_;
@@ -434,21 +575,24 @@ void Parser::beginSegment() {
 
 void Parser::endPoint() {
     inPoint_ = false;
-    const PendingPoint& p = point_;
+    if (std::optional<TrackPoint> point = makePoint(point_, firstOffset_)) {
+        track_.points.push_back(std::move(*point));
+    }
+}
+
+// Only a time and a position make a point: without either it is passed over and counted.
+std::optional<TrackPoint> Parser::makePoint(const PendingPoint& p,
+                                            std::optional<int32_t>& firstOffset) {
     if (!p.time) {
         ++counts_.pointsWithoutTime;
-        return;
+        return std::nullopt;
     }
     if (!p.lat || !p.lon || std::fabs(*p.lat) > 90.0 || std::fabs(*p.lon) > 180.0) {
         ++counts_.pointsWithoutPlace;
-        return;
+        return std::nullopt;
     }
-    if (p.badNumber) {
-        ++counts_.pointsImplausible;
-        return;
-    }
-    if (!firstOffset_ && p.time->offsetMinutes) {
-        firstOffset_ = p.time->offsetMinutes;
+    if (!firstOffset && p.time->offsetMinutes) {
+        firstOffset = p.time->offsetMinutes;
     }
     TrackPoint point;
     point.lat = static_cast<float>(*p.lat);
@@ -458,7 +602,7 @@ void Parser::endPoint() {
     point.alt = !std::isnan(p.alt) ? p.alt : p.ele;
     point.bar = p.bar;
     point.tmp = !std::isnan(p.tmp) ? p.tmp : p.atemp;
-    track_.points.push_back(std::move(point));
+    return point;
 }
 
 void Parser::pairKmlPoints() {
@@ -482,51 +626,119 @@ void Parser::pairKmlPoints() {
 }
 
 // The points get their local times, and a step no one could make is dropped as the download
-// drops it.
-bool Parser::endTrack() {
+// drops it. Fixes further apart than the split gap begin a new track.
+bool Parser::endTrack(bool cut) {
     inTrack_ = false;
     const int32_t tzome = fileTzome_ ? *fileTzome_ : firstOffset_ ? -*firstOffset_ : defaultTzome_;
     std::vector<TrackPoint>& points = track_.points;
+    std::vector<size_t> starts{0};  // where each stretch between the gaps begins
     size_t kept = 0;
+    double lastUtc = 0;
     for (TrackPoint& point : points) {
+        if (kept > 0 && splitGap_ > 0 && point.sdate - lastUtc > splitGap_) {
+            starts.push_back(kept);
+        }
+        const double utc = point.sdate;
         point.sdate = localOleDate(point.sdate, tzome);
-        if (kept > 0 && !plausibleStep(points[kept - 1], point)) {
+        if (kept > 0 && starts.back() != kept && !plausibleStep(points[kept - 1], point)) {
             ++counts_.pointsImplausible;
             continue;
         }
+        lastUtc = utc;
         points[kept++] = std::move(point);
     }
     points.resize(kept);
+    starts.push_back(kept);
+    if (starts.size() > 2) {
+        ++counts_.tracksSplit;
+        counts_.tracksFromSplits += static_cast<int>(starts.size() - 1);
+    }
+    for (size_t piece = 0; piece + 1 < starts.size(); ++piece) {
+        const bool last = piece + 2 == starts.size();
+        std::vector<TrackPoint> stretch(
+            std::make_move_iterator(points.begin() + starts[piece]),
+            std::make_move_iterator(points.begin() + starts[piece + 1]));
+        if (!takePieces(stretch, tzome, cut && last)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Hands on one track of the points, unless it has fewer than two.
+bool Parser::takePieces(std::vector<TrackPoint>& points, int32_t tzome, bool cut) {
     if (points.size() < 2) {
         ++counts_.tracksTooShort;
         return true;
     }
-    track_.tzome = tzome;
-    return take_(track_);
+    TrackHeader track;
+    track.tzome = tzome;
+    track.points = std::move(points);
+    if (cut) {
+        lastKept_ = track.points.back().sdate;
+    }
+    return take_(track, cut);
+}
+
+std::optional<double> Parser::finishBroken() {
+    lastKept_.reset();
+    if (kind_ == Kind::Kml && !inTrack_) {
+        // The innermost folder's timed points are whole points; a timed line is not, as its
+        // span's end is not known.
+        while (!folders_.empty() && folders_.back().points.empty()) {
+            counts_.linesWithoutTimes += folders_.back().untimedLines;
+            folders_.pop_back();
+        }
+        if (folders_.empty()) {
+            return std::nullopt;
+        }
+        beginTrack();
+        track_.points = std::move(folders_.back().points);
+        firstOffset_ = folders_.back().firstOffset;
+    } else if (!inTrack_) {
+        return std::nullopt;
+    }
+    if (kind_ == Kind::Kml && !whens_.empty()) {
+        const size_t whole = std::min(whens_.size(), coords_.size() / 3);
+        whens_.resize(whole);
+        coords_.resize(whole * 3);
+        pairKmlPoints();
+    }
+    endTrack(true);
+    return lastKept_;
 }
 
 }  // namespace
 
 TrackFileRead readTrackFile(ArchiveSource& source, const ThreadMessages& thread,
-                            int32_t defaultTzome, TrackFileCounts& counts,
-                            const std::function<bool(TrackHeader&)>& take) {
-    Parser parser(defaultTzome, counts, take);
+                            const TrackFileOptions& options, TrackFileCounts& counts,
+                            const std::function<bool(TrackHeader&, bool)>& take) {
+    Parser parser(options, counts, take);
     // A KML line's coordinates are one text however long the line; the parser takes it in
     // pieces.
     source.allowLongTextIn("coordinates");
-    std::string reason;
-    switch (streamXml(source, thread, parser, reason)) {
+    StreamFault fault;
+    switch (streamXml(source, thread, parser, fault)) {
         case StreamEnd::Read:
             return {};
         case StreamEnd::Stopped:
             if (parser.notTrackFile()) {
-                return {false, "it is no GPX, TCX or KML document"};
+                return {false, "it is no GPX, TCX or KML document", std::nullopt};
             }
             return {};
+        case StreamEnd::Broken: {
+            TrackFileRead read;
+            TrackFileBreak& broke = read.broke.emplace();
+            broke.line = fault.line;
+            broke.atEnd = fault.atEnd;
+            broke.reason = fault.reason;
+            broke.keptUntil = parser.finishBroken();
+            return read;
+        }
         case StreamEnd::Refused:
             break;
     }
-    return {false, reason};
+    return {false, fault.reason, std::nullopt};
 }
 
 }  // namespace vandrel

@@ -12,13 +12,21 @@
 //        Tracks: the i-th when is the time of the i-th coord "lon lat alt". The LineStrings
 //        of a Placemark with a TimeSpan (before them, as KML orders a Placemark) are one
 //        track, its points timed from begin to end in proportion to the distance along it; a
-//        line without one has no times and is passed over and counted.
+//        line without one has no times and is passed over and counted. The Placemarks of a
+//        Folder that each hold a Point and a TimeStamp are one track, as converters write a
+//        track's points beside its untimed line (which then is that track's, and not counted);
+//        in a folder named Waypoints they are waypoints. Places without a time, polygons and
+//        overlays are passed over and counted.
+//
+// A track whose fixes lie further apart than the split gap is handed on as one track for each
+// stretch between such gaps.
 //
 // Times become local with the track's tzome: the one the program's GPX export writes on the
 // trk, else the offset the first timed point was written with, else the given default.
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/track_records.h"
@@ -27,18 +35,37 @@
 
 namespace vandrel {
 
+// Where a document broke off (see readTrackFile).
+struct TrackFileBreak {
+    int line = 0;        // the fault's line in the file, 0 when not known
+    bool atEnd = false;  // the file ends early; else it is damaged at the line
+    std::string reason;  // what the XML parser said of the fault
+    // The track it broke off in, kept with its whole points: the local time of its last
+    // point, or none when too little of it was left to keep.
+    std::optional<double> keptUntil;
+};
+
 struct TrackFileRead {
     bool ok = true;
     std::string error;  // why the file could not be read, when !ok
+    std::optional<TrackFileBreak> broke;
+};
+
+struct TrackFileOptions {
+    int32_t defaultTzome = 0;  // the zone of times in UTC without one of their own
+    // Fixes further apart in time than this begin a new track; 0 never splits.
+    double splitGapSeconds = 6 * 3600;
 };
 
 // Reads the tracks of a document in one pass (streamXml), handing each track of two points or
 // more to `take` as soon as it has ended, with its points' local times, tzome set and no
-// summary; `take` returns false to stop. Counts what it passed over into counts. A document
-// that turns out not to be read (not well-formed, cut short, refused) is not ok, with the
-// reason; the tracks handed on before stay handed on, and the one it broke off in is not.
+// summary; `take` returns false to stop, and its `cut` says the track is the one the document
+// broke off in. Counts what it passed over into counts. A document that is no track file, or
+// that is not XML, unreadable or refused from its start, is not ok, with the reason. One that
+// breaks off after its start (cut short, or damaged) is ok with `broke` set: the tracks before
+// the fault are handed on, and so is the track it broke off in, up to its last whole point.
 TrackFileRead readTrackFile(ArchiveSource& source, const ThreadMessages& thread,
-                            int32_t defaultTzome, TrackFileCounts& counts,
-                            const std::function<bool(TrackHeader&)>& take);
+                            const TrackFileOptions& options, TrackFileCounts& counts,
+                            const std::function<bool(TrackHeader&, bool cut)>& take);
 
 }  // namespace vandrel

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/ole_date.h"
 #include "exchange/archive_xml.h"
 #include "exchange/track_file_reader.h"
 #include "exchange/track_file_sources.h"
@@ -16,7 +17,8 @@
 namespace vandrel {
 
 const char* const kImportFilterDescription = "All supported";
-const char* const kImportFilterPattern = "*.prg;*.gpx;*.tcx;*.kml;*.kmz";
+const char* const kImportFilterPattern =
+    "*.prg;*.gpx;*.tcx;*.kml;*.kmz;*.igc;*.nmea;*.nma;*.csv;*.plt;*.loc";
 
 namespace {
 
@@ -44,17 +46,64 @@ bool looksLikeXml(std::string_view head) {
     return first != std::string_view::npos && head[first] == '<';
 }
 
-// What the user is told of a document that could not be read to its end, of which nothing
-// was kept.
-std::string unreadMessage(const ImportResult& result, const std::filesystem::path& file,
-                          const std::string& reason, bool readFailed) {
-    const int before = result.stored + result.replaced + result.kept;
-    if (before == 0) {
-        return readFailed ? cannotRead(file, reason)
-                          : "Not a track file: " + file.string() + " (" + reason + ")";
+// What the user is told of a document that could not be read, of which nothing was kept.
+std::string unreadMessage(const std::filesystem::path& file, const std::string& reason,
+                          bool readFailed) {
+    return readFailed ? cannotRead(file, reason)
+                      : "Not a track file: " + file.string() + " (" + reason + ")";
+}
+
+std::string clockText(double localOle) {
+    SystemTime t;
+    if (!VariantTimeToSystemTime(localOle, t)) {
+        return "?";
     }
-    return "Cannot read all of " + file.string() + " (" + reason +
-           "): none of its tracks was imported, not even the whole ones before the fault";
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return text;
+}
+
+// "walk.gpx: the file ends early at line 812; its last track was kept up to 14:02:31".
+std::string breakNote(const std::filesystem::path& file, const TrackFileBreak& broke) {
+    const std::string at = broke.line > 0 ? " at line " + std::to_string(broke.line) : "";
+    std::string note = file.filename().string() + ": ";
+    note += broke.atEnd ? "the file ends early" + at
+                        : "the file is damaged" + at + " (" + broke.reason + ")";
+    if (broke.keptUntil) {
+        return note + "; its last track was kept up to " + clockText(*broke.keptUntil);
+    }
+    return note + "; the track it breaks off in had too few whole points to keep";
+}
+
+// Why a file that was read stored nothing, in a person's words; empty when the counts say it
+// (its tracks were too short). A line without times is what a file of a drawn or exported
+// path holds: it is named alone, the places beside it (its ends, say) being in the counts.
+std::string nothingStoredNote(const std::filesystem::path& file, const TrackFileCounts& counts) {
+    const std::string name = file.filename().string();
+    const std::string nothing = ": nothing to put in the calendar";
+    if (counts.linesWithoutTimes > 0) {
+        return name + " holds " +
+               (counts.linesWithoutTimes == 1 ? "a line without times" : "lines without times") +
+               nothing;
+    }
+    std::vector<std::string> held;
+    const std::pair<int, const char*> kinds[] = {{counts.waypoints + counts.places, "places"},
+                                                 {counts.routes, "routes"},
+                                                 {counts.polygons, "polygons"},
+                                                 {counts.overlays, "overlays"}};
+    for (const auto& [count, kind] : kinds) {
+        if (count > 0) {
+            held.push_back(kind);
+        }
+    }
+    if (held.empty()) {
+        return counts.tracksTooShort > 0 ? std::string() : name + " holds no track" + nothing;
+    }
+    std::string list;
+    for (size_t i = 0; i < held.size(); ++i) {
+        list += (i == 0 ? "" : i + 1 == held.size() ? " and " : ", ") + held[i];
+    }
+    return name + " holds only " + list + nothing;
 }
 
 // Undoes what a file's import stored, and says so in its counts.
@@ -79,10 +128,9 @@ bool readNatively(const std::string& root, std::string_view start, const std::st
 }
 
 // Reads the document once, storing each track as soon as it has ended, all in one write
-// transaction that is kept only when the document was read to its end: a document that is cut
-// short, is not XML or declares a document type stores nothing, wherever the fault is. Each
-// track is a part of it of its own (the duplicate rule and the question, as in an archive's
-// load).
+// transaction that is kept when the document was read, or broke off after its start: one that
+// is not XML, declares a document type or cannot be read stores nothing. Each track is a part
+// of the transaction of its own (the duplicate rule and the question, as in an archive's load).
 ImportResult importDocument(ArchiveSource& source, const std::filesystem::path& file,
                             TrackDatabase& db, UserPrompt& prompt, const ImportOptions& options) {
     ImportResult result;
@@ -94,10 +142,17 @@ ImportResult importDocument(ArchiveSource& source, const std::filesystem::path& 
         return result;
     }
     const ThreadMessages thread;
-    TrackStoring storing(db, prompt, options.settings, file.filename().string(),
+    const std::string origin = file.filename().string();
+    TrackStoring storing(db, prompt, options.settings, origin,
                          TrackStoring::Transactions::InsideCallers);
-    const TrackFileRead read = readTrackFile(
-        source, thread, options.settings.TimeZone, result.counts, [&](TrackHeader& track) {
+    TrackFileOptions reading;
+    reading.defaultTzome = options.settings.TimeZone;
+    reading.splitGapSeconds = options.splitGapSeconds;
+    const TrackFileRead read =
+        readTrackFile(source, thread, reading, result.counts, [&](TrackHeader& track, bool cut) {
+            if (cut) {
+                storing.setOrigin(origin + " (cut short)");
+            }
             return countStoredTrack(storing.store(track), storing, track, result);
         });
     if (!result.ok) {
@@ -105,10 +160,18 @@ ImportResult importDocument(ArchiveSource& source, const std::filesystem::path& 
     } else if (!read.ok) {
         result.ok = false;
         const bool readFailed = source.error() != 0;
-        result.error = unreadMessage(
-            result, file, readFailed ? std::strerror(source.error()) : read.error, readFailed);
+        result.error = unreadMessage(file, readFailed ? std::strerror(source.error()) : read.error,
+                                     readFailed);
         storedNothing(result, db);
     } else {
+        if (read.broke) {
+            result.whole = false;
+            result.notes.push_back(breakNote(file, *read.broke));
+        } else if (result.stored + result.replaced + result.kept == 0) {
+            if (std::string note = nothingStoredNote(file, result.counts); !note.empty()) {
+                result.notes.push_back(std::move(note));
+            }
+        }
         try {
             db.commitTransaction();
         } catch (const CppSQLite3Exception& e) {
@@ -129,6 +192,7 @@ void ImportResult::add(const ImportResult& other) {
     replaced += other.replaced;
     kept += other.kept;
     pointsStored += other.pointsStored;
+    newestStart = std::max(newestStart, other.newestStart);
     counts.tracksTooShort += other.counts.tracksTooShort;
     counts.segmentsJoined += other.counts.segmentsJoined;
     counts.waypoints += other.counts.waypoints;
@@ -138,6 +202,13 @@ void ImportResult::add(const ImportResult& other) {
     counts.pointsWithoutTime += other.counts.pointsWithoutTime;
     counts.pointsWithoutPlace += other.counts.pointsWithoutPlace;
     counts.pointsImplausible += other.counts.pointsImplausible;
+    counts.places += other.counts.places;
+    counts.polygons += other.counts.polygons;
+    counts.overlays += other.counts.overlays;
+    counts.tracksSplit += other.counts.tracksSplit;
+    counts.tracksFromSplits += other.counts.tracksFromSplits;
+    notes.insert(notes.end(), other.notes.begin(), other.notes.end());
+    whole = whole && other.whole;
 }
 
 ImportResult importTrackFile(const std::filesystem::path& file, TrackDatabase& db,
@@ -225,9 +296,21 @@ std::string importSummary(const ImportResult& result) {
              "lines without times skipped");
     addCount(parts, result.counts.linesTimedBySpan, "line timed from its time span",
              "lines timed from their time spans");
+    addCount(parts, result.counts.places, "place skipped", "places skipped");
+    addCount(parts, result.counts.polygons, "polygon skipped", "polygons skipped");
+    addCount(parts, result.counts.overlays, "overlay skipped", "overlays skipped");
+    if (result.counts.tracksSplit > 0) {
+        parts.push_back(std::to_string(result.counts.tracksSplit) +
+                        (result.counts.tracksSplit == 1 ? " track" : " tracks") + " split into " +
+                        std::to_string(result.counts.tracksFromSplits) +
+                        " where hours passed between two fixes");
+    }
     std::string text;
     for (const std::string& part : parts) {
         text += (text.empty() ? "" : ", ") + part;
+    }
+    for (const std::string& note : result.notes) {
+        text += "\n" + note;
     }
     return text;
 }

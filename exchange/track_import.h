@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/device_settings.h"
 #include "core/user_prompt.h"
@@ -19,7 +20,11 @@ namespace vandrel {
 
 // The open dialog's filters of the track files the program reads.
 extern const char* const kImportFilterDescription;  // "All supported"
-extern const char* const kImportFilterPattern;      // "*.prg;*.gpx;*.tcx;*.kml;*.kmz"
+// "*.prg;*.gpx;*.tcx;*.kml;*.kmz" and the extensions gpsbabelFormatOf knows.
+extern const char* const kImportFilterPattern;
+
+// Six hours: a long lunch or a stop at a hut stays within the day's track; a night does not.
+constexpr double kDefaultSplitGapSeconds = 6 * 3600;
 
 struct ImportOptions {
     // The time zone of times given in UTC (TimeZone) and the clock of the messages.
@@ -27,6 +32,9 @@ struct ImportOptions {
     // gpsbabel's name of the file's format; empty: by the file's extension.
     std::string gpsbabelFormat;
     std::string gpsbabel = "gpsbabel";
+    // Fixes further apart in time than this begin a new track (0: never): a person calls a
+    // recording resumed after a night or months later a new trip.
+    double splitGapSeconds = kDefaultSplitGapSeconds;
 };
 
 struct ImportResult : ExchangeResult {
@@ -35,14 +43,22 @@ struct ImportResult : ExchangeResult {
     int replaced = 0;
     int kept = 0;  // already stored, kept at the overwrite question
     int64_t pointsStored = 0;
+    double newestStart = 0;  // the latest start of a track stored or replaced; 0: none
     TrackFileCounts counts;
+    // What a person needs to know of single files beyond the counts, one line each: a file
+    // that ends early or is damaged, one that held nothing to put in the calendar.
+    std::vector<std::string> notes;
+    bool whole = true;  // no file broke off (its note says what was kept)
 
     void add(const ImportResult& other);
 };
 
-// Stores the tracks of one file as they are read, each once it has ended, kept only once the
-// whole file has been read. A file that cannot be read, is no track file or is not well-formed
-// is not ok, with the reason, and stores nothing; so does a database failure.
+// Stores the tracks of one file as they are read, each once it has ended. A file that cannot
+// be read, is no track file, is not XML from its start or is refused as hostile is not ok,
+// with the reason, and stores nothing; so does a database failure. A file that breaks off
+// after its start (cut short by a device that lost power, or damaged) keeps the whole tracks
+// before the fault and the track it breaks off in up to its last whole point, whose origin
+// says it is cut, and a note says where.
 ImportResult importTrackFile(const std::filesystem::path& file, TrackDatabase& db,
                              UserPrompt& prompt, const ImportOptions& options);
 
@@ -50,8 +66,8 @@ ImportResult importTrackFile(const std::filesystem::path& file, TrackDatabase& d
 ImportResult importTrackText(std::string_view text, const std::filesystem::path& file,
                              TrackDatabase& db, UserPrompt& prompt, const ImportOptions& options);
 
-// What the import did, in one sentence: "3 tracks stored, 1 skipped as already stored, 12
-// points without a time skipped".
+// What the import did, in one line: "3 tracks stored, 1 skipped as already stored, 12 points
+// without a time skipped"; the notes follow it, a line each.
 std::string importSummary(const ImportResult& result);
 
 }  // namespace vandrel

@@ -10,10 +10,14 @@ namespace vandrel {
 
 FileFilter trackFilesFilter() {
     FileFilter filter{kImportFilterDescription, kImportFilterPattern, "prg"};
-    filter.moreFilters = {{kArchiveFilterDescription, "*.prg"},
-                          {"GPX Files (*.gpx)", "*.gpx"},
-                          {"TCX Files (*.tcx)", "*.tcx"},
-                          {"KML Files (*.kml;*.kmz)", "*.kml;*.kmz"}};
+    filter.moreFilters = {
+        {kArchiveFilterDescription, "*.prg"},
+        {"GPX Files (*.gpx)", "*.gpx"},
+        {"TCX Files (*.tcx)", "*.tcx"},
+        {"KML Files (*.kml;*.kmz)", "*.kml;*.kmz"},
+        {"IGC Flights (*.igc)", "*.igc"},
+        {"NMEA Logs (*.nmea;*.nma)", "*.nmea;*.nma"},
+        {"Other Formats through gpsbabel (*.csv;*.plt;*.loc)", "*.csv;*.plt;*.loc"}};
     return filter;
 }
 
@@ -36,6 +40,7 @@ ImportResult fromArchive(const ArchiveLoadResult& loaded) {
     result.replaced = loaded.replaced;
     result.kept = loaded.kept;
     result.pointsStored = loaded.pointsStored;
+    result.newestStart = loaded.newestStart;
     result.counts.tracksTooShort = loaded.skipped;
     result.counts.pointsImplausible = loaded.pointsDropped;
     return result;
@@ -45,11 +50,13 @@ ImportResult fromArchive(const ArchiveLoadResult& loaded) {
 
 ImportResult importFiles(UserPrompt& prompt, Session& session,
                          const std::vector<std::filesystem::path>& files,
-                         const std::string& gpsbabelFormat, bool summaryNotice) {
+                         const std::string& gpsbabelFormat, bool summaryNotice,
+                         double splitGapSeconds) {
     ImportResult total;
     ImportOptions options;
     session.onOwnerThread([&] { options.settings = session.settings; });
     options.gpsbabelFormat = gpsbabelFormat;
+    options.splitGapSeconds = splitGapSeconds;
     for (const std::filesystem::path& file : files) {
         if (isArchive(file)) {
             const ImportResult loaded = fromArchive(loadTracksFrom(prompt, session, file));
@@ -76,7 +83,8 @@ ImportResult importFiles(UserPrompt& prompt, Session& session,
         }
     }
     if (summaryNotice) {
-        prompt.notice(importSummary(total));
+        const std::string summary = importSummary(total);
+        total.ok ? prompt.success(summary) : prompt.notice(summary);
     }
     return total;
 }
@@ -88,7 +96,9 @@ Outcome ImportDroppedFiles(UserPrompt& prompt, Session& session,
     }
     session.onOwnerThread([&session] { session.playbackStop.notify(); });
     const ImportResult result = importFiles(prompt, session, files, {}, true);
-    session.onOwnerThread([&session] { session.tracksChanged.notify({}); });
+    // The calendar opens on the newest track stored, as after a download.
+    session.onOwnerThread(
+        [&session, &result] { session.tracksChanged.notify({result.newestStart}); });
     Outcome outcome;
     outcome.kind = result.ok ? OutcomeKind::Complete : OutcomeKind::Failed;
     outcome.error = result.ok ? std::string() : result.error;

@@ -22,10 +22,12 @@ FileFilter trackFilesFilter();
 // archive (.prg) is loaded as the archive load loads it. What could not be read is told
 // through prompt.error; the summary of what was stored and skipped through notice when
 // `summaryNotice`, else left to the caller (the command-line tool prints it). gpsbabelFormat
-// names the format of files read through gpsbabel (empty: by their extension). The caller
+// names the format of files read through gpsbabel (empty: by their extension); a track whose
+// fixes lie further apart than splitGapSeconds is split there (0: never). The caller
 // refreshes the pages afterwards.
 ImportResult importFiles(UserPrompt& prompt, Session& session,
                          const std::vector<std::filesystem::path>& files,
-                         const std::string& gpsbabelFormat, bool summaryNotice);
+                         const std::string& gpsbabelFormat, bool summaryNotice,
+                         double splitGapSeconds = kDefaultSplitGapSeconds);
 
 }  // namespace vandrel

@@ -270,8 +270,15 @@ TEST(CliImport, SaysWhatItStoredAndSkipped) {
     ProcessResult broken =
         runProgram("vandrel-cli", program + "'" + (dir / "broken.gpx").string() + "'", dir.path());
     EXPECT_EQ(broken.exitCode, 1);
-    EXPECT_NE(broken.err.find("broken.gpx"), std::string::npos) << broken.err;
-    EXPECT_EQ(broken.out.rfind("0 tracks stored", 0), 0u) << broken.out;
+    EXPECT_NE(broken.out.find("\nbroken.gpx: the file ends early at line 1; the track it "
+                              "breaks off in had too few whole points to keep"),
+              std::string::npos)
+        << broken.out;
+    writeFile(dir / "notes.txt", "these are no tracks");
+    ProcessResult text =
+        runProgram("vandrel-cli", program + "'" + (dir / "notes.txt").string() + "'", dir.path());
+    EXPECT_EQ(text.exitCode, 1);
+    EXPECT_NE(text.err.find("notes.txt"), std::string::npos) << text.err;
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ class TrackImport : public ::testing::Test {
   protected:
     TrackImport() {
         db_.openStore(dir_ / "Vandrel.db");
+        scratch_.openStore(dir_ / "Scratch.db");
         options_.settings.TimeZone = 0;
     }
     ImportResult import(const std::filesystem::path& file) {
@@ -37,6 +38,7 @@ class TrackImport : public ::testing::Test {
 
     TempDir dir_;
     TrackDatabase db_;
+    TrackDatabase scratch_;  // for imports compared with the stored ones
     ScriptedPrompt prompt_;
     ImportOptions options_;
 };
@@ -62,17 +64,28 @@ TEST_F(TrackImport, RealRecordingsAreStoredTrackByTrackWithTheirValues) {
     const ImportResult atemp = import(testData("tracks/atemp.gpx"));
     ASSERT_TRUE(atemp.ok) << atemp.error;
     EXPECT_EQ(atemp.stored, 1);
-    // A long GPX 1.0 track of four days.
+    // One GPX 1.0 trk of fixes on 14 and 15 February and 8 May: three trips, not one track of
+    // 83 days; without a split gap, one.
+    options_.splitGapSeconds = 0;
+    const ImportResult whole = importTrackText(readFile(testData("tracks/dg100.gpx")), "dg100.gpx",
+                                               scratch_, prompt_, options_);
+    EXPECT_EQ(whole.stored, 1);
+    options_.splitGapSeconds = kDefaultSplitGapSeconds;
     const ImportResult dg100 = import(testData("tracks/dg100.gpx"));
     ASSERT_TRUE(dg100.ok) << dg100.error;
-    EXPECT_EQ(dg100.stored, 1);
-    EXPECT_GT(dg100.pointsStored, 12000);
+    EXPECT_EQ(dg100.stored, 3);
+    EXPECT_EQ(dg100.pointsStored, whole.pointsStored);
+    EXPECT_NE(importSummary(dg100).find("1 track split into 3"), std::string::npos)
+        << importSummary(dg100);
 
     const std::vector<TrackHeader> tracks = stored();
-    ASSERT_EQ(tracks.size(), 5u);
+    ASSERT_EQ(tracks.size(), 7u);
     // In start order: the third trk of blue-hills was recorded first.
     EXPECT_EQ(timeText(tracks[0].stime), "2001-05-26 15:15:07");
-    const TrackHeader& winter = tracks[4];
+    EXPECT_EQ(timeText(tracks[3].stime).substr(0, 10), "2020-02-14");
+    EXPECT_EQ(timeText(tracks[3].etime).substr(0, 10), "2020-02-15");
+    EXPECT_EQ(timeText(tracks[5].stime).substr(0, 10), "2020-05-08");
+    const TrackHeader& winter = tracks[6];
     EXPECT_EQ(timeText(winter.stime), "2023-02-05 06:41:48");
     EXPECT_FLOAT_EQ(winter.points[0].alt, 285.65f);
     EXPECT_FLOAT_EQ(winter.points[0].tmp, 1.4f);
@@ -233,20 +246,60 @@ TEST_F(TrackImport, HostileFilesAreRefusedWithAReasonAndStoreNothing) {
     EXPECT_NE(fifo.error.find("fifo.gpx"), std::string::npos);
     EXPECT_TRUE(stored().empty());
 
-    // A file cut in its third track stores nothing, not even the two whole tracks before the
-    // cut, and the error says so; the same file whole then stores all three.
-    const size_t third = good.find("<trk>", good.find("<trk>", good.find("<trk>") + 1) + 1);
-    const ImportResult cut = import(write("cut.gpx", good.substr(0, third + 2000)));
-    EXPECT_FALSE(cut.ok);
-    EXPECT_EQ(cut.stored, 0);
-    EXPECT_NE(cut.error.find("cut.gpx"), std::string::npos) << cut.error;
-    EXPECT_NE(cut.error.find("none of its tracks was imported"), std::string::npos) << cut.error;
-    EXPECT_TRUE(stored().empty());
     EXPECT_EQ(import(write("whole.gpx", good)).stored, 3);
 }
 
-// KML lines: the program's own KMZ writes a whole track as one line of coordinates, far
-// longer than any other text in a track file, and without times.
+// A device that dies while writing leaves the person's only copy cut short, or cut and filled
+// with zeros to its length: the whole tracks before the cut are kept, and the cut track up to
+// its last whole point, its origin marked. A file damaged in its middle keeps what came before.
+TEST_F(TrackImport, AFileThatBreaksOffKeepsEverythingBeforeTheFault) {
+    const std::string good = readFile(testData("tracks/blue-hills.gpx"));
+    const size_t third = good.find("<trk>", good.find("<trk>", good.find("<trk>") + 1) + 1);
+    const size_t cutAt = good.find("<ele>", good.find("<trkpt", third + 2000));
+    const std::string cutText = good.substr(0, cutAt + 3);
+    const ImportResult cut = import(write("cut.gpx", cutText));
+    ASSERT_TRUE(cut.ok) << cut.error;
+    EXPECT_EQ(cut.stored, 3);
+    const int lines = static_cast<int>(std::count(cutText.begin(), cutText.end(), '\n')) + 1;
+    const std::vector<TrackHeader> tracks = stored();
+    const auto last = std::max_element(tracks.begin(), tracks.end(), [&](auto& a, auto& b) {
+        return originOf(db_, a) < originOf(db_, b);
+    });
+    EXPECT_EQ(originOf(db_, *last), "cut.gpx (cut short)");
+    const std::string summary = importSummary(cut);
+    EXPECT_NE(summary.find("\ncut.gpx: the file ends early at line " + std::to_string(lines) +
+                           "; its last track was kept up to " +
+                           timeText(last->points.back().sdate).substr(11)),
+              std::string::npos)
+        << summary;
+    // Its whole points: every trkpt of the third track that was closed before the cut.
+    size_t whole = 0;
+    for (size_t at = cutText.find("</trkpt>", third); at != std::string::npos;
+         at = cutText.find("</trkpt>", at + 1)) {
+        ++whole;
+    }
+    EXPECT_EQ(last->points.size(), whole);
+
+    // Zeros to the end are the end; zeros with text after them refuse the file whole.
+    std::string zeros = cutText;
+    zeros.append(100000, '\0');
+    options_.settings.TimeZone = 60;  // stored again an hour off: new tracks, no question
+    EXPECT_EQ(import(write("zeros.gpx", zeros)).stored, 3);
+    EXPECT_FALSE(import(write("hole.gpx", zeros + "</gpx>")).ok);
+
+    // Damaged in its second track: the first is kept, and the second up to the fault.
+    std::string damaged = good;
+    const size_t second = damaged.find("<trk>", damaged.find("<trk>") + 1);
+    damaged.insert(damaged.find("</trkpt>", second + 3000), "<<");
+    options_.settings.TimeZone = 120;
+    const ImportResult broken = import(write("damaged.gpx", damaged));
+    ASSERT_TRUE(broken.ok) << broken.error;
+    EXPECT_EQ(broken.stored, 2);
+    EXPECT_NE(importSummary(broken).find("damaged.gpx: the file is damaged at line "),
+              std::string::npos)
+        << importSummary(broken);
+}
+
 TEST_F(TrackImport, KmlLinesAreTimedByTheirTimeSpanOrSkippedWithoutOne) {
     const auto line = [](int points, double step) {
         std::string coordinates = "<LineString><coordinates>\n";
@@ -302,7 +355,82 @@ TEST_F(TrackImport, KmlLinesAreTimedByTheirTimeSpanOrSkippedWithoutOne) {
     const ImportResult own = import(dir_ / "own.kmz");
     ASSERT_TRUE(own.ok) << own.error;
     EXPECT_EQ(own.counts.linesWithoutTimes, 1);
+    EXPECT_NE(importSummary(own).find(
+                  "own.kmz holds a line without times: nothing to put in the calendar"),
+              std::string::npos)
+        << importSummary(own);
     EXPECT_EQ(stored().size(), 2u);
+}
+
+// What other programs write: blank lines or a byte-order mark before the declaration, an
+// altitude that is empty or no number, a track as a folder of timed points beside its untimed
+// line, and KML that holds no track at all.
+TEST_F(TrackImport, OtherProgramsFilesImportAsTheyMeanIt) {
+    std::string gpx = "\xEF\xBB\xBF\r\n\n<?xml version=\"1.0\"?>\n<gpx><trk><trkseg>";
+    const char* const elevations[] = {"<ele></ele>", "<ele/>", "<ele>nan</ele>", "<ele>1,5</ele>",
+                                      "<ele>12.5</ele>"};
+    for (int i = 0; i < 5; ++i) {
+        gpx += "<trkpt lat=\"47.0" + std::to_string(i) + "\" lon=\"8.5\">" + elevations[i] +
+               "<time>2024-05-01T07:0" + std::to_string(i) + ":00Z</time></trkpt>";
+    }
+    const ImportResult polar = import(write("polar.gpx", gpx + "</trkseg></trk></gpx>"));
+    ASSERT_TRUE(polar.ok) << polar.error;
+    EXPECT_EQ(polar.pointsStored, 5);
+    EXPECT_EQ(polar.counts.pointsImplausible, 0);
+    const TrackHeader track = stored().at(0);
+    EXPECT_TRUE(std::isnan(track.points[0].alt));
+    EXPECT_TRUE(std::isnan(track.points[3].alt));
+    EXPECT_FLOAT_EQ(track.points[4].alt, 12.5f);
+
+    // A folder of timed points with the track's untimed path beside it, and waypoints.
+    const auto placemark = [](const std::string& when, const std::string& where) {
+        return "<Placemark><TimeStamp><when>" + when + "</when></TimeStamp><Point><coordinates>" +
+               where + "</coordinates></Point></Placemark>";
+    };
+    const std::string kml =
+        "\n\n<?xml version=\"1.0\"?><kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>"
+        "<Folder><name>Waypoints</name>" +
+        placemark("2024-06-01T09:00:00Z", "8.4,47.1") +
+        "</Folder><Folder><name>Tracks</name><Folder><name>RUN</name><Folder><name>Points</name>" +
+        placemark("2024-06-01T10:00:00Z", "8.5,47.0,400") +
+        placemark("2024-06-01T10:00:10Z", "8.5,47.0005,401") +
+        placemark("2024-06-01T10:00:20Z", "8.5,47.001,402") +
+        "</Folder><Placemark><name>Path</name><LineString><coordinates>8.5,47.0 8.5,47.001"
+        "</coordinates></LineString></Placemark></Folder></Folder></Document></kml>";
+    const ImportResult run = import(write("run.kml", kml));
+    ASSERT_TRUE(run.ok) << run.error;
+    EXPECT_EQ(run.stored, 1);
+    EXPECT_EQ(run.pointsStored, 3);
+    EXPECT_EQ(importSummary(run), "1 track stored, 1 waypoint skipped");
+
+    // Places, a polygon and an overlay: nothing stored, and why.
+    const ImportResult shapes =
+        import(write("places.kml",
+                     "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document><Placemark><Point>"
+                     "<coordinates>8.5,47.0</coordinates></Point></Placemark><Placemark><Polygon/>"
+                     "</Placemark><GroundOverlay/></Document></kml>"));
+    ASSERT_TRUE(shapes.ok) << shapes.error;
+    EXPECT_EQ(importSummary(shapes),
+              "0 tracks stored, 1 place skipped, 1 polygon skipped, 1 overlay skipped\n"
+              "places.kml holds only places, polygons and overlays: nothing to put in the "
+              "calendar");
+
+    // What gpsbabel writes of a recording comes back point for point.
+    if (!hasTool("gpsbabel")) {
+        GTEST_SKIP() << "gpsbabel is not installed";
+    }
+    const std::filesystem::path converted = dir_ / "converted.kml";
+    ASSERT_EQ(runTool("gpsbabel -i gpx -f '" + testData("tracks/atemp.gpx").string() +
+                      "' -o kml -F '" + converted.string() + "'")
+                  .exitCode,
+              0);
+    const ImportResult again = import(converted);
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.stored, 1);
+    EXPECT_EQ(again.counts.linesWithoutTimes, 0);
+    const ImportResult original = importTrackText(readFile(testData("tracks/atemp.gpx")),
+                                                  "atemp.gpx", scratch_, prompt_, options_);
+    EXPECT_EQ(again.pointsStored, original.pointsStored);
 }
 
 TEST_F(TrackImport, OtherFormatsGoThroughGpsbabelOrNameThePackage) {
