@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/terminal_prompt.h"
 #include "core/units.h"
+#include "flows/attached_photos.h"
 #include "flows/photos_by_time.h"
 
 namespace vandrel::cli {
@@ -94,8 +95,9 @@ int runPhotos(Context& context, const PhotosArguments& arguments) {
         }
         std::cout << "camera offset " << clockOffsetText(*offset) << "\n";
     }
-    const std::vector<PhotoFile> photos = readPhotoFiles(
+    std::vector<PhotoFile> photos = readPhotoFiles(
         gatherPhotoFiles({arguments.files.begin(), arguments.files.end()}), arguments.fileDates);
+    markAttachedPhotos(session.folder().photos(), *track, photos);
     std::vector<PhotoCapture> captures;
     for (const PhotoFile& photo : photos) {
         captures.push_back(photo.capture);

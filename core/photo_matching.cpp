@@ -84,7 +84,10 @@ std::vector<Placement> matchPhotos(const std::vector<PhotoCapture>& photos,
     std::vector<Placement> placements(photos.size());
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < photos.size(); ++i) {
-        if (photos[i].status == CaptureStatus::Found) {
+        if (photos[i].attachedAt) {
+            placements[i].kind = PlacementKind::AlreadyAttached;
+            placements[i].point = *photos[i].attachedAt;
+        } else if (photos[i].status == CaptureStatus::Found) {
             placements[i].time =
                 photoTrackTime(photos[i], settings.cameraOffsetSeconds, track.tzome);
             order.push_back(i);
@@ -145,6 +148,9 @@ std::string notPlacedReason(const PhotoCapture& capture, PlacementKind kind) {
             return "no track point within the largest gap";
         case PlacementKind::NoFreePoint:
             return "every point within the largest gap holds a photo";
+        case PlacementKind::AlreadyAttached:
+            return "already attached to this track, at point " +
+                   std::to_string(capture.attachedAt.value_or(0) + 1);
     }
     return {};
 }

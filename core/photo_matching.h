@@ -29,6 +29,9 @@ struct PhotoCapture {
     std::string problem;  // for Unreadable, why
     // The time is the file's modification time, taken because the user asked for it.
     bool fromFileDate = false;
+    // The track point that holds this very photo already (see markAttachedPhotos): it is not
+    // placed again.
+    std::optional<std::size_t> attachedAt;
 };
 
 struct MatchSettings {
@@ -38,11 +41,12 @@ struct MatchSettings {
 
 enum class PlacementKind {
     Placed,
-    NoCaptureTime,  // the photo's status was not Found
-    BeforeTrack,    // taken before the track began, farther than the gap from its first point
-    AfterTrack,     // taken after the track ended, farther than the gap from its last point
-    InGap,          // taken while the logger recorded nothing for longer than the gap
-    NoFreePoint,    // every point within the gap holds a photo already
+    NoCaptureTime,    // the photo's status was not Found
+    BeforeTrack,      // taken before the track began, farther than the gap from its first point
+    AfterTrack,       // taken after the track ended, farther than the gap from its last point
+    InGap,            // taken while the logger recorded nothing for longer than the gap
+    NoFreePoint,      // every point within the gap holds a photo already
+    AlreadyAttached,  // the track holds this photo already, at `point`
 };
 
 struct Placement {
@@ -61,7 +65,7 @@ int cameraOffsetFrom(const PhotoCapture& capture, const TrackPoint& point, int32
 
 // One placement per photo, in the photos' order. Photos are placed in order of their corrected
 // time (the earlier of two photos keeps the shared point); points that hold a photo already keep
-// it. The track's points are in time order.
+// it. The track's points are in time order. A photo the track holds already stays where it is.
 std::vector<Placement> matchPhotos(const std::vector<PhotoCapture>& photos,
                                    const TrackHeader& track, const MatchSettings& settings);
 

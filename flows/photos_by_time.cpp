@@ -134,6 +134,10 @@ PhotosAttached attachPhotosByTime(UserPrompt& prompt, Session& session, TrackHea
     result.kind = OutcomeKind::Complete;
     BusyScope busy(prompt);
     for (std::size_t i = 0; i < photos.size() && i < placements.size(); ++i) {
+        if (placements[i].kind == PlacementKind::AlreadyAttached) {
+            ++result.alreadyAttached;
+            continue;
+        }
         if (placements[i].kind != PlacementKind::Placed) {
             ++result.notPlaced;
             continue;
@@ -168,7 +172,11 @@ PhotosAttached attachPhotosByTime(UserPrompt& prompt, Session& session, TrackHea
 
 std::string photosAttachedText(const PhotosAttached& outcome) {
     std::string text = std::to_string(outcome.attached) + " photos attached, " +
-                       std::to_string(outcome.notPlaced) + " not placed.";
+                       std::to_string(outcome.notPlaced) + " not placed";
+    if (outcome.alreadyAttached > 0) {
+        text += ", " + std::to_string(outcome.alreadyAttached) + " already attached";
+    }
+    text += ".";
     for (const std::string& problem : outcome.positionsNotWritten) {
         text += "\n" + problem;
     }

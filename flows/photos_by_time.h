@@ -42,6 +42,7 @@ std::optional<TrackHeader> storedTrackWithPoints(Session& session, int trackId);
 struct PhotosAttached : Outcome {
     int attached = 0;
     int notPlaced = 0;
+    int alreadyAttached = 0;  // the track held them already
     // Copies whose position could not be written; they are attached without it.
     std::vector<std::string> positionsNotWritten;
 };
@@ -56,7 +57,8 @@ PhotosAttached attachPhotosByTime(UserPrompt& prompt, Session& session, TrackHea
                                   const std::vector<Placement>& placements, bool writePosition,
                                   PhotoStamps& stamps);
 
-// "12 photos attached, 3 not placed." with the copies whose position was not written.
+// "12 photos attached, 3 not placed." (", 2 already attached" before the stop when the track
+// held some already) with the copies whose position was not written.
 std::string photosAttachedText(const PhotosAttached& outcome);
 
 }  // namespace vandrel

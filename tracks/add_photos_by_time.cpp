@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/units.h"
+#include "flows/attached_photos.h"
 #include "flows/photos_by_time.h"
 
 namespace vandrel::tracks {
@@ -14,9 +15,11 @@ struct ReadPhotos {
     std::vector<std::string> thumbnails;
 };
 
-ReadPhotos readChosen(const std::vector<std::string>& chosen) {
+ReadPhotos readChosen(const std::vector<std::string>& chosen, const Session& session,
+                      const TrackHeader& track) {
     ReadPhotos read;
     read.files = readPhotoFiles(gatherPhotoFiles({chosen.begin(), chosen.end()}));
+    markAttachedPhotos(session.folder().photos(), track, read.files);
     for (const PhotoFile& file : read.files) {
         read.captures.push_back(file.capture);
         read.thumbnails.push_back(file.capture.status == CaptureStatus::NotImage
@@ -49,9 +52,9 @@ std::vector<std::size_t> addPhotosByTime(Session& session, ui::CommandRunner& co
         return {};
     }
     ReadPhotos read;
-    commands.run([&chosen, &read](UserPrompt& prompt) {
+    commands.run([&](UserPrompt& prompt) {
         BusyScope busy(prompt);
-        read = readChosen(chosen);
+        read = readChosen(chosen, session, track);
     });
     if (read.files.empty()) {
         commands.prompt().notice("No photo was found there.");
@@ -73,7 +76,7 @@ std::vector<std::size_t> addPhotosByTime(Session& session, ui::CommandRunner& co
         const PhotosAttached attached = attachPhotosByTime(
             prompt, session, track, read.files, placements, choice->writePosition, stamps);
         if (attached.complete()) {
-            prompt.notice(photosAttachedText(attached));
+            prompt.success(photosAttachedText(attached));
         }
     });
     std::vector<std::size_t> changed;
@@ -86,14 +89,19 @@ std::vector<std::size_t> addPhotosByTime(Session& session, ui::CommandRunner& co
 }
 
 void keepAttachedPhotos(const TrackHeader& attached, const std::vector<std::size_t>& points,
+                        TrackHeader& track) {
+    if (track.objid != attached.objid || track.points.size() != attached.points.size()) {
+        return;
+    }
+    for (std::size_t i : points) {
+        track.points[i].pho = attached.points[i].pho;
+    }
+}
+
+void keepAttachedPhotos(const TrackHeader& attached, const std::vector<std::size_t>& points,
                         std::vector<TrackHeader>& day) {
     for (TrackHeader& track : day) {
-        if (track.objid != attached.objid || track.points.size() != attached.points.size()) {
-            continue;
-        }
-        for (std::size_t i : points) {
-            track.points[i].pho = attached.points[i].pho;
-        }
+        keepAttachedPhotos(attached, points, track);
     }
 }
 

@@ -201,6 +201,17 @@ TEST_F(PhotosCli, AttachesCopiesCarryingTheirPositionAndLeavesTheOriginals) {
     ASSERT_TRUE(track.has_value());
     EXPECT_EQ(track->points[12].pho, files[0].string());
     EXPECT_EQ(track->points.back().pho, files[1].string());
+
+    // The same folder again, with or without positions: the track holds those photos already.
+    for (const std::string gps : {" --write-gps", ""}) {
+        const ProcessResult again = photos(quotedPath(dir_ / "day") + gps);
+        ASSERT_EQ(again.exitCode, 0) << again.err;
+        EXPECT_EQ(again.err, "0 photos attached, 1 not placed, 2 already attached.\n");
+        EXPECT_NE(lineOf(again.out, "a.jpg").find("already attached to this track, at point 13"),
+                  std::string::npos)
+            << again.out;
+        EXPECT_EQ(copies().size(), 2u);
+    }
 }
 
 }  // namespace
