@@ -254,13 +254,22 @@ function outlineRing(ring) {
   }
 })();
 
-// --- Tiles. The note tells the user why the map looks plain; it goes once a tile arrives.
-// An offline map file has no network to miss: a tile it lacks leaves the outline showing.
+// --- Tiles. The note tells the user why the map looks plain, and only while it does: once a
+// tile of the chosen source has arrived the service answers, whatever the program's own check
+// of the standard service says and however many tiles past the service's edge fail. An
+// offline map file has no network to miss: a tile it lacks leaves the outline showing.
 var tiles = null;
 var offlineNote = mapNote('bottomleft', 'offline-note');
 
 function showTilesOffline() {
-  offlineNote.show('Map tiles offline - showing the built-in world outline');
+  if (!tiles || !tiles.arrived) {
+    offlineNote.show('Map tiles offline - showing the built-in world outline');
+  }
+}
+
+function tileArrived() {
+  tiles.arrived = true;
+  offlineNote.hide();
 }
 
 // A tile layer of a source: {tiles, attribution, minZoom, maxZoom, bounds, offline}. Outside
@@ -285,7 +294,7 @@ function showTiles(source) {
   tiles.source = source;
   if (!source.offline) {
     tiles.on('tileerror', showTilesOffline);
-    tiles.on('tileload', offlineNote.hide);
+    tiles.on('tileload', tileArrived);
   }
   tiles.addTo(map);
 }

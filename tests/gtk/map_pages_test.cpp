@@ -426,5 +426,31 @@ TEST_F(MapPages, ThePoiPageKeepsItsMarkersFindsPlacesAndTellsWhenTilesAreOffline
     EXPECT_EQ(eval(note), "true");
 }
 
+// The program's check asks the standard service, which may be down while the chosen source (a
+// local tile service) answers: once a tile of the chosen source has arrived, neither the check
+// nor a tile past the service's edge brings the note back. A source that never answered still
+// shows it.
+TEST_F(MapPages, TheOfflineNoteShowsOnlyWhileNoTileOfTheChosenSourceHasArrived) {
+    vandrel::gtk::TileServer local;
+    ASSERT_FALSE(local.address().empty());
+    ASSERT_TRUE(open("tmaps.html"));
+    ASSERT_TRUE(call("useTiles", {local.address() + "{z}/{x}/{y}.png", "Local"}));
+    ASSERT_TRUE(pumpUntil([&] {
+        return eval("String(document.querySelectorAll('.leaflet-tile-loaded').length > 0)") ==
+               "true";
+    }));
+    ASSERT_TRUE(call("tilesOffline"));
+    eval("tiles.fire('tileerror'), ''");
+    pump(300);
+    const std::string note =
+        "(() => { const e = document.querySelector('.offline-note');"
+        " return e.hidden ? '' : e.textContent; })()";
+    EXPECT_EQ(eval(note), "");
+
+    ASSERT_TRUE(call("useTiles", {"http://127.0.0.1:9/{z}/{x}/{y}.png", "Down"}));
+    ASSERT_TRUE(call("tilesOffline"));
+    EXPECT_EQ(eval(note), "Map tiles offline - showing the built-in world outline");
+}
+
 }  // namespace
 }  // namespace vandrel::demo
