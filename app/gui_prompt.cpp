@@ -38,6 +38,11 @@ void GuiPrompt::notice(const std::string& line1, const std::string& line2) {
     runBox(box);
 }
 
+void GuiPrompt::success(const std::string& line1, const std::string& line2) {
+    NoticeBox box(line2.empty() ? line1 : line1 + " " + line2, NoticeBox::Tone::Success);
+    runBox(box);
+}
+
 void GuiPrompt::error(const std::string& message) {
     NoticeBox box(message);
     runBox(box);
@@ -58,6 +63,11 @@ OverwriteAnswer GuiPrompt::askOverwrite(const std::string& line1, const std::str
 std::optional<std::string> GuiPrompt::chooseOpenFile(const FileFilter& filter) {
     InFront inFront(*this);
     return files_.open(filter, owner_);
+}
+
+std::vector<std::string> GuiPrompt::chooseOpenFiles(const FileFilter& filter) {
+    InFront inFront(*this);
+    return files_.openMany(filter, owner_);
 }
 
 std::optional<std::string> GuiPrompt::chooseSaveFile(const FileFilter& filter) {

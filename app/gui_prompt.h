@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/message_boxes.h"
 #include "core/user_prompt.h"
@@ -17,6 +18,11 @@ class FileChooser {
   public:
     virtual ~FileChooser() = default;
     virtual std::optional<std::string> open(const FileFilter& filter, ui::Window* owner) = 0;
+    // Several files of one folder; empty when none was chosen. One at a time by default.
+    virtual std::vector<std::string> openMany(const FileFilter& filter, ui::Window* owner) {
+        std::optional<std::string> file = open(filter, owner);
+        return file ? std::vector<std::string>{std::move(*file)} : std::vector<std::string>{};
+    }
     // Asks before an existing file is replaced.
     virtual std::optional<std::string> save(const FileFilter& filter, ui::Window* owner) = 0;
 };
@@ -42,11 +48,13 @@ class GuiPrompt final : public UserPrompt {
 
     bool askYesNo(const std::string& line1, const std::string& line2) override;
     void notice(const std::string& line1, const std::string& line2 = {}) override;
+    void success(const std::string& line1, const std::string& line2 = {}) override;
     void error(const std::string& message) override;
     // Another program holds the program folder: the user learns why nothing happens yet.
     void waiting(const std::string& message) override { notice(message); }
     OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) override;
     std::optional<std::string> chooseOpenFile(const FileFilter& filter) override;
+    std::vector<std::string> chooseOpenFiles(const FileFilter& filter) override;
     std::optional<std::string> chooseSaveFile(const FileFilter& filter) override;
     void beginBusy() override;
     void endBusy() override;

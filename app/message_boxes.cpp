@@ -29,6 +29,9 @@ void MessageBox::fill(ui::HtmlWindow& view) {
     // Elements the page lacks are skipped; an empty second line leaves its element empty.
     if (ui::Element* text = byId(view, "MsgText")) {
         text->setText(line1_);
+        if (!textClass_.empty()) {
+            text->setAttribute("class", textClass_);
+        }
     }
     if (!line2_.empty()) {
         if (ui::Element* text = byId(view, "MsgText2")) {

@@ -31,8 +31,9 @@ class MessageBox : public ui::EventHandler {
     bool onKey(ui::HtmlWindow& view, ui::Element& self, ui::KeyEvent& event) override;
 
   protected:
-    MessageBox(std::string line1, std::string line2)
-        : line1_(std::move(line1)), line2_(std::move(line2)) {}
+    // textClass: the class of the text's element in place of the page's own; empty keeps it.
+    MessageBox(std::string line1, std::string line2, std::string textClass = {})
+        : line1_(std::move(line1)), line2_(std::move(line2)), textClass_(std::move(textClass)) {}
     // The result of the button with that id, or -1 for any other element.
     virtual int resultFor(std::string_view id) const = 0;
     virtual const char* focusId() const = 0;
@@ -45,6 +46,7 @@ class MessageBox : public ui::EventHandler {
 
     std::string line1_;
     std::string line2_;
+    std::string textClass_;
     std::function<void(int)> end_;
 };
 
@@ -63,7 +65,10 @@ class YesNoBox final : public MessageBox {
 
 class NoticeBox final : public MessageBox {
   public:
-    explicit NoticeBox(std::string line) : MessageBox(std::move(line), {}) {}
+    // A failure's text is red; a success's is not, so that the two are told apart at a glance.
+    enum class Tone { Failure, Success };
+    explicit NoticeBox(std::string line, Tone tone = Tone::Failure)
+        : MessageBox(std::move(line), {}, tone == Tone::Success ? "msg success" : "") {}
     int resourceId() const override { return 220; }
 
   private:

@@ -30,8 +30,7 @@ bool interactive() {
 }
 
 void printSaved(const ArchiveSaveResult& result, const std::string& file) {
-    std::cout << "saved " << result.tracks << " tracks and " << result.points << " points to "
-              << file << ", " << result.photosCopied << " photos copied" << std::endl;
+    std::cout << archiveSaveSummary(result, file) << std::endl;
 }
 
 // The given tracks in start order; false (told on stderr) when an id is not stored.

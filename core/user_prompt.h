@@ -38,6 +38,11 @@ class UserPrompt {
     virtual bool askYesNo(const std::string& line1, const std::string& line2) = 0;
     // A message with one OK button. Used for the fixed outcome texts of the commands.
     virtual void notice(const std::string& line1, const std::string& line2 = {}) = 0;
+    // A notice that the command did what was asked ("Download Complete!"): the GUI shows it
+    // unlike a failure; elsewhere it is a notice.
+    virtual void success(const std::string& line1, const std::string& line2 = {}) {
+        notice(line1, line2);
+    }
     // A failure the fixed texts do not cover (an unreadable device, a database error): the
     // GUI shows it like a notice, the command-line tool writes it to stderr.
     virtual void error(const std::string& message) = 0;
@@ -46,6 +51,11 @@ class UserPrompt {
     virtual void waiting(const std::string& /*message*/) {}
     virtual OverwriteAnswer askOverwrite(const std::string& line1, const std::string& line2) = 0;
     virtual std::optional<std::string> chooseOpenFile(const FileFilter& filter) = 0;
+    // Several files at once where the dialog allows it; empty when none was chosen.
+    virtual std::vector<std::string> chooseOpenFiles(const FileFilter& filter) {
+        std::optional<std::string> file = chooseOpenFile(filter);
+        return file ? std::vector<std::string>{std::move(*file)} : std::vector<std::string>{};
+    }
     virtual std::optional<std::string> chooseSaveFile(const FileFilter& filter) = 0;
 
     // The busy indicator around long work; the owner window is insensitive in between.

@@ -108,6 +108,7 @@ struct ArchiveLoadResult : ExchangeResult {
     int kept = 0;               // stored tracks kept at the overwrite question
     int skipped = 0;            // items without a point: nothing to store
     int64_t pointsStored = 0;   // points of the stored and the replacing tracks
+    double newestStart = 0;     // the latest start of a track stored or replaced; 0: none
     int64_t pointsDropped = 0;  // implausible points, and points without a usable time or place
     int photosCopied = 0;
     int photosNotCopied = 0;  // named but not copied (missing, not a plain name, failed)

@@ -4,6 +4,7 @@
 // within one second is the same track, and the user is asked before it is replaced. Where the track
 // came from is recorded beside it (store/track_origins.h).
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -76,6 +77,8 @@ bool countStoredTrack(TrackStoring::Step step, const TrackStoring& storing,
             break;
     }
     result.pointsStored += static_cast<int64_t>(track.points.size());
+    // The pages open the calendar on the newest track a load brought in.
+    result.newestStart = std::max(result.newestStart, track.stime);
     return true;
 }
 

@@ -93,7 +93,7 @@ DownloadReport DownloadDeviceLogs(UserPrompt& prompt, Session& session) {
     }
     session.onOwnerThread([&] { session.tracksChanged.notify({report.stored.newestStart}); });
     busy.stop();
-    prompt.notice(kDownloadCompleteText);
+    prompt.success(kDownloadCompleteText);
     report.kind = OutcomeKind::Complete;
     return report;
 }

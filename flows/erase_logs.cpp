@@ -50,7 +50,7 @@ Outcome EraseDeviceLogs(UserPrompt& prompt, Session& session, const fs::path& sh
         return commandFailed(prompt, error);
     }
     busy.stop();
-    prompt.notice(kEraseCompleteText);
+    prompt.success(kEraseCompleteText);
     return commandDone(OutcomeKind::Complete);
 }
 

@@ -1,7 +1,5 @@
 #include "flows/exchange_flows.h"
 
-#include <cctype>
-
 #include "exchange/gpx_export.h"
 #include "exchange/track_name.h"
 #include "flows/device_command.h"
@@ -120,7 +118,7 @@ Outcome ExportTrack(UserPrompt& prompt, const Session& session, const TrackHeade
         !written.complete()) {
         return written;
     }
-    prompt.notice(kExportCompleteText, "Saved to " + *path);
+    prompt.success(kExportCompleteText, "Saved to " + *path);
     return commandDone(OutcomeKind::Complete);
 }
 
@@ -161,7 +159,17 @@ Outcome SaveTracksToPc(UserPrompt& prompt, const Session& session,
     if (chosen) {
         chosen();
     }
-    return outcomeOf(saveTracksTo(prompt, session, *path, tracks));
+    const ArchiveSaveResult saved = saveTracksTo(prompt, session, *path, tracks);
+    if (saved.ok) {
+        prompt.success(archiveSaveSummary(saved, *path));
+    }
+    return outcomeOf(saved);
+}
+
+std::string archiveSaveSummary(const ArchiveSaveResult& result, const std::filesystem::path& path) {
+    return "Saved " + std::to_string(result.tracks) + (result.tracks == 1 ? " track" : " tracks") +
+           " and " + std::to_string(result.points) + " points to " + path.string() + ", " +
+           std::to_string(result.photosCopied) + " photos copied";
 }
 
 ArchiveSaveResult backupStoredTracks(UserPrompt& prompt, Session& session,
@@ -199,7 +207,7 @@ std::optional<ArchiveSaveResult> backupAllTracks(UserPrompt& prompt, Session& se
     }
     ArchiveSaveResult result = backupStoredTracks(prompt, session, backupFile, headers);
     if (result.ok) {
-        prompt.notice(kBackupCompleteText);
+        prompt.success(kBackupCompleteText);
     }
     return result;
 }
@@ -245,23 +253,11 @@ ArchiveLoadResult loadTracksFrom(UserPrompt& prompt, Session& session,
     return result;
 }
 
+// Archives and other track files alike end with the import's summary of what was stored and
+// skipped, the line vandrel-cli import prints.
 Outcome LoadTracksFromPc(UserPrompt& prompt, Session& session) {
-    const std::optional<std::string> path = prompt.chooseOpenFile(trackFilesFilter());
-    if (!path) {
-        return commandDone(OutcomeKind::Cancelled);
-    }
-    // A track archive keeps its own messages; other track files end with the import's summary.
-    std::string extension = std::filesystem::path(*path).extension().string();
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    if (extension != ".prg") {
-        return ImportDroppedFiles(prompt, session, {*path});
-    }
-    session.onOwnerThread([&session] { session.playbackStop.notify(); });
-    const ArchiveLoadResult result = loadTracksFrom(prompt, session, *path);
-    session.onOwnerThread([&session] { session.tracksChanged.notify({}); });
-    return outcomeOf(result);
+    const std::vector<std::string> chosen = prompt.chooseOpenFiles(trackFilesFilter());
+    return ImportDroppedFiles(prompt, session, {chosen.begin(), chosen.end()});
 }
 
 }  // namespace vandrel

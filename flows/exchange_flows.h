@@ -26,6 +26,10 @@ Outcome exportTrackTo(UserPrompt& prompt, const Session& session, const std::fil
                       const TrackHeader& track, ExportFormat format,
                       const KmzOptions& kmz = KmzOptions::programDefaults());
 
+// What an archive save wrote, in the line vandrel-cli archive save prints: "Saved 3 tracks and
+// 2160 points to FILE, 0 photos copied".
+std::string archiveSaveSummary(const ArchiveSaveResult& result, const std::filesystem::path& path);
+
 // Writes the tracks to the archive at path; failures and photos that could not be copied are
 // told, nothing else.
 ArchiveSaveResult saveTracksTo(UserPrompt& prompt, const Session& session,

@@ -51,7 +51,7 @@ Outcome UploadPois(UserPrompt& prompt, Session& session, const PoiState& app) {
                              error + ". The logger's POIs may be incomplete; upload them again.");
     }
     busy.stop();
-    prompt.notice(kUploadCompleteText);
+    prompt.success(kUploadCompleteText);
     return commandDone(OutcomeKind::Complete);
 }
 
@@ -84,7 +84,7 @@ Outcome DownloadPois(UserPrompt& prompt, Session& session, PoiState& app, const 
         }
     }
     // The notice comes first: the slots change once the user has closed it.
-    prompt.notice(kPoiDownloadCompleteText);
+    prompt.success(kPoiDownloadCompleteText);
     poi_block::apply(block.data(), app.pois);
     showReplacedSlots(app, hooks);
     return commandDone(OutcomeKind::Complete);

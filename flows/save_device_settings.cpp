@@ -52,7 +52,7 @@ Outcome SaveDeviceSettings(UserPrompt& prompt, Session& session, const DeviceSet
                                          "them again.");
     }
     busy.stop();
-    prompt.notice(kSaveCompleteText);
+    prompt.success(kSaveCompleteText);
     return commandDone(OutcomeKind::Complete);
 }
 

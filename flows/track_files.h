@@ -34,8 +34,9 @@ Outcome ExportTrack(UserPrompt& prompt, const Session& session, const TrackHeade
 
 // The track list's save button: nothing when the list is empty; otherwise asks for the file
 // and saves the selected rows, or every row when none is selected (selected holds one flag
-// per row; shorter means unselected). `chosen` runs once the file is chosen, before the
-// save: the track page stops a running replay there.
+// per row; shorter means unselected), and ends with a notice of what was saved where.
+// `chosen` runs once the file is chosen, before the save: the track page stops a running
+// replay there.
 Outcome SaveTracksToPc(UserPrompt& prompt, const Session& session,
                        const std::vector<TrackHeader>& rows, const std::vector<bool>& selected,
                        const std::function<void()>& chosen = {});
@@ -45,15 +46,13 @@ Outcome SaveTracksToPc(UserPrompt& prompt, const Session& session,
 // written.
 Outcome BackupTracks(UserPrompt& prompt, Session& session, const std::string& backupFile);
 
-// The track list's load button: asks for the file first (Cancelled when the user chose none),
-// stops a replay (playbackStop: the load may replace the day's tracks), loads the archive and
-// tells the pages (tracksChanged), whatever part of it was stored. Any other track file is
-// imported (ImportDroppedFiles, flows/import_flows.h).
+// The track list's load button: asks for one or more files (Cancelled when the user chose
+// none) and loads them as dropped files are: archives and every other track file.
 Outcome LoadTracksFromPc(UserPrompt& prompt, Session& session);
 
-// Files dropped onto the window (or chosen at the load button, other than an archive): stops
-// a replay, imports them (flows/import_flows.h), ends with the notice of what was stored and
-// skipped, and tells the pages.
+// Files dropped onto the window (or chosen at the load button): stops a replay, imports them
+// (flows/import_flows.h; an archive is loaded), ends with the notice of what was stored and
+// skipped, and tells the pages, naming the newest track stored.
 Outcome ImportDroppedFiles(UserPrompt& prompt, Session& session,
                            const std::vector<std::filesystem::path>& files);
 

@@ -57,7 +57,7 @@ Outcome UpdateFirmware(UserPrompt& prompt, Session& session, const std::string& 
                                  "update again before unplugging the logger.");
     }
     busy.stop();
-    prompt.notice(kUpdateCompleteText);
+    prompt.success(kUpdateCompleteText);
     return commandDone(OutcomeKind::Complete);
 }
 

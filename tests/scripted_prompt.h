@@ -17,6 +17,8 @@ class ScriptedPrompt : public UserPrompt {
     std::deque<bool> yesNoAnswers;
     std::deque<OverwriteAnswer> overwriteAnswers;
     std::deque<std::string> files;
+    // The answers of the dialogs that take several files, each whole; else one of `files`.
+    std::deque<std::vector<std::string>> fileGroups;
     std::vector<std::string> suggestedNames;  // the names the save dialogs offered, in order
     int busyBegun = 0;
     int busyEnded = 0;
@@ -48,6 +50,14 @@ class ScriptedPrompt : public UserPrompt {
         return answer;
     }
     std::optional<std::string> chooseOpenFile(const FileFilter&) override { return nextFile(); }
+    std::vector<std::string> chooseOpenFiles(const FileFilter& filter) override {
+        if (fileGroups.empty()) {
+            return UserPrompt::chooseOpenFiles(filter);
+        }
+        std::vector<std::string> group = fileGroups.front();
+        fileGroups.pop_front();
+        return group;
+    }
     std::optional<std::string> chooseSaveFile(const FileFilter& filter) override {
         suggestedNames.push_back(filter.suggestedName);
         return nextFile();

@@ -21,8 +21,10 @@ std::vector<std::size_t> addPhotosByTime(Session& session, ui::CommandRunner& co
                                          PhotoStamps& stamps);
 
 // The photos of those points of `attached` given to the same points of its track in `day`,
-// when the day still lists it.
+// when the day still lists it, or of `track` when it is that track.
 void keepAttachedPhotos(const TrackHeader& attached, const std::vector<std::size_t>& points,
                         std::vector<TrackHeader>& day);
+void keepAttachedPhotos(const TrackHeader& attached, const std::vector<std::size_t>& points,
+                        TrackHeader& track);
 
 }  // namespace vandrel::tracks

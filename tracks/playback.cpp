@@ -1,5 +1,6 @@
 #include "tracks/playback.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "ui/window.h"
@@ -9,15 +10,29 @@ namespace vandrel::tracks {
 Playback::Playback(ui::Window& timers, std::function<bool(int index)> showPoint)
     : timers_(timers), showPoint_(std::move(showPoint)) {}
 
+namespace {
+
+int strideOf(int speed) {
+    return speed >= 3 ? 100 : speed == 2 ? 10 : 1;
+}
+
+}  // namespace
+
+int Playback::pointsPerSecond(int speed) {
+    return strideOf(speed) * 1000 / static_cast<int>(kFastPeriod.count());
+}
+
 void Playback::reset(int pointCount) {
     timers_.killTimer(kTimer);
     mode_ = Mode::Stopped;
+    speed_ = stride_ = 1;
     count_ = pointCount < 0 ? 0 : pointCount;
     position_ = 0;
 }
 
 void Playback::back() {
     mode_ = Mode::Back;
+    stride_ = 1;
     if (position_ == 0) {
         position_ = count_;
     }
@@ -26,6 +41,7 @@ void Playback::back() {
 
 void Playback::play() {
     mode_ = Mode::Play;
+    stride_ = 1;
     timers_.setTimer(kTimer, kPlayPeriod);
 }
 
@@ -34,6 +50,9 @@ void Playback::pause() {
 }
 
 void Playback::forward() {
+    // Each press while it runs goes faster, up to the fastest.
+    speed_ = mode_ == Mode::Forward ? std::min(speed_ + 1, kForwardSpeeds) : 1;
+    stride_ = strideOf(speed_);
     mode_ = Mode::Forward;
     timers_.setTimer(kTimer, kFastPeriod);
 }
@@ -58,7 +77,8 @@ void Playback::tick() {
             break;
         case Mode::Play:
         case Mode::Forward:
-            ++position_;
+            // A long stride ends on the last point before it runs off the end.
+            position_ = position_ >= count_ ? count_ + 1 : std::min(position_ + stride_, count_);
             index = position_ <= count_ ? position_ - 1 : -1;
             break;
         case Mode::Stopped:

@@ -58,6 +58,12 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
     addClick("lastmon", [this] { lastMonth(); });
     addClick("nextmon", [this] { nextMonth(); });
     addClick("today", [this] { today(); });
+    addClick("calendardate", [this] { monthChoice_.toggle(calendar_.year(), calendar_.month()); });
+    addClick("mcprev", [this] { monthChoice_.stepYear(-1); });
+    addClick("mcnext", [this] { monthChoice_.stepYear(1); });
+    for (int month = 1; month <= 12; ++month) {
+        addClick("mc" + std::to_string(month), [this, month] { monthChoice_.take(month); });
+    }
     addClick("tkkmz", [this] { exportSelectedTrack(true); });
     addClick("tkgpx", [this] { exportSelectedTrack(false); });
     addClick("tkdel", [this] { DeleteSelectedTracks(); });
@@ -88,6 +94,9 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
     addMessage(ui::WM_TIMER, [this](const ui::Message& message) {
         if (message.wParam == Playback::kTimer) {
             playback_.tick();
+            if (playback_.mode() == Playback::Mode::Stopped) {
+                writeForwardSpeed();  // ran off the end
+            }
         } else if (message.wParam == kShowingTimer) {
             showingTimer();
         }
@@ -97,12 +106,16 @@ CPageTrack::CPageTrack(ui::EventLoop& loop, ui::Window* parent, int controlId,
             photos_.ShowPointInfo(at->lat, at->lng);
         }
     });
-    addMessage(ui::MSG_ADD_PHOTO, [this](const ui::Message&) { photos_.AttachPhoto(); });
+    addMessage(ui::MSG_ADD_PHOTO, [this](const ui::Message&) {
+        photos_.AttachPhoto();
+        keepShownPhotosInRow();
+    });
     addMessage(ui::MSG_PHOTO_CLICK, [this](const ui::Message& m) {
         photos_.ShowPhoto(static_cast<int>(static_cast<std::intptr_t>(m.wParam)));
     });
     addMessage(ui::MSG_REMOVE_PHOTO, [this](const ui::Message& m) {
         photos_.RemovePhoto(static_cast<int>(static_cast<std::intptr_t>(m.wParam)));
+        keepShownPhotosInRow();
     });
 }
 
@@ -165,16 +178,9 @@ void CPageTrack::init() {
     // Stored tracks changed (a download, a load) or the settings they show in: the calendar
     // opens on the newest downloaded track, which may be months away.
     session_.tracksChanged.add([this, alive = aliveToken()](const TracksChange& change) {
-        if (alive.expired()) {
-            return;
+        if (!alive.expired()) {
+            tracksChanged(change);
         }
-        if (change.newestStart > 0) {
-            calendar_.showDate(dateOf(change.newestStart));
-            writeMonthLabel();
-        }
-        RefreshTrackPage();
-        // The scale bar's units and the maps offered may have changed with the settings.
-        map::showMapSources(map::MapBridge(map()), mapService_, session_.settings);
     });
     // Maps added in Settings or dropped on a map are offered at once; the map shown stays.
     session_.mapSourcesChanged.add([this, alive = aliveToken()] {
@@ -189,10 +195,11 @@ void CPageTrack::init() {
             fillStatistics();
         }
     });
-    // A flow about to replace or delete stored tracks: the replay stops and lets go of them.
+    // A flow about to replace or delete stored tracks: the replay stops, ready to play again.
+    // The track shown stays; tracksChanged says afterwards whether it is still stored.
     session_.playbackStop.add([this, alive = aliveToken()] {
         if (!alive.expired()) {
-            dropDayTracks();
+            stopPlayback();
         }
     });
 }
@@ -241,8 +248,12 @@ void CPageTrack::mapLoaded() {
 // Calendar ---------------------------------------------------------------------------------
 
 void CPageTrack::loadTrackDates() {
+    loadTrackDates(storedTrackHeaders(session_));
+}
+
+void CPageTrack::loadTrackDates(const std::vector<TrackHeader>& headers) {
     std::vector<CalendarDate> dates;
-    for (const TrackHeader& header : storedTrackHeaders(session_)) {
+    for (const TrackHeader& header : headers) {
         // A track marks every day it covers; a damaged end time is held to a year, so that
         // one stray row cannot mark the calendar for centuries.
         const double last = std::clamp(header.etime, header.stime, header.stime + 366);
@@ -267,19 +278,33 @@ void CPageTrack::writeMonthLabel() {
     writeMonthTotals();
 }
 
+bool CPageTrack::onKey(ui::HtmlWindow&, ui::Element&, ui::KeyEvent& event) {
+    return monthChoice_.onKey(event);
+}
+
+// The month taken in the month and year choice shows as the month buttons show one.
+void CPageTrack::showMonth(int year, int month) {
+    calendar_.showMonth(year, month);
+    repaintCalendar();
+    writeMonthLabel();
+}
+
 void CPageTrack::lastMonth() {
+    monthChoice_.close();
     calendar_.lastMonth();
     repaintCalendar();
     writeMonthLabel();
 }
 
 void CPageTrack::nextMonth() {
+    monthChoice_.close();
     calendar_.nextMonth();
     repaintCalendar();
     writeMonthLabel();
 }
 
 void CPageTrack::today() {
+    monthChoice_.close();
     calendar_.goToday(localToday());
     repaintCalendar();
     writeMonthLabel();
@@ -295,6 +320,43 @@ void CPageTrack::onCalendarMouse(const ui::Message& message) {
         repaintCalendar();
         post(ui::MSG_DATE_CHANGED);
     }
+}
+
+// Stored tracks changed (a download, an import, a load) or the settings they show in.
+// Everything that shows stored tracks follows: the marked days, the month's totals, the day's
+// list and the Statistics view. A load's newest track brings its month into view, its day
+// listed; the track shown stays while it is still stored, drawn anew in the settings' units.
+void CPageTrack::tracksChanged(const TracksChange& change) {
+    const std::vector<TrackHeader> headers = storedTrackHeaders(session_);
+    loadTrackDates(headers);
+    if (change.newestStart > 0) {
+        calendar_.showDate(dateOf(change.newestStart));
+        writeMonthLabel();
+    }
+    calendar_.rebuild();
+    repaintCalendar();
+    const bool shownStored =
+        shown_ && std::any_of(headers.begin(), headers.end(), [this](const TrackHeader& h) {
+            return h.objid == shown_->objid && h.stime == shown_->stime;
+        });
+    if (!shownStored) {
+        ClearTrackDisplay();
+    }
+    const std::optional<CalendarDate> date = calendar_.selectedDate();
+    dayTracks_ = tracksOfDay(session_, date ? oleDateOf(*date) : 0);
+    dayOrigins_ = trackOrigins(session_, dayTracks_);
+    fillTrackList();
+    findShownRow();
+    if (shown_) {
+        buildChart();
+        writeShownStatistics();
+        showPointRows(pointList(), static_cast<int>(shown_->points.size()));
+    }
+    if (view_ == 3) {
+        statisticsView_.refresh();
+    }
+    // The scale bar's units and the maps offered may have changed with the settings.
+    map::showMapSources(map::MapBridge(map()), mapService_, session_.settings);
 }
 
 void CPageTrack::RefreshTrackPage() {
@@ -380,31 +442,39 @@ void CPageTrack::hideTrackMenu() {
     }
 }
 
+// Stopped and rewound on the shown track, so that the replay buttons go on working.
 void CPageTrack::stopPlayback() {
-    playback_.reset(0);
-}
-
-// Before a command that may replace stored tracks: the list's rows stand for the day's tracks,
-// which go now.
-void CPageTrack::dropDayTracks() {
-    stopPlayback();
-    ClearTrackDisplay();
-    shownTrack_ = -1;
-    dayTracks_.clear();
-    fillTrackList();
+    const std::vector<TrackPoint>* points = shownPoints();
+    playback_.reset(points != nullptr ? static_cast<int>(points->size()) : 0);
+    writeForwardSpeed();
 }
 
 const std::vector<TrackPoint>* CPageTrack::shownPoints() const {
-    const std::vector<TrackHeader>& tracks = dayTracks_;
-    return shownTrack_ >= 0 && shownTrack_ < static_cast<int>(tracks.size())
-               ? &tracks[static_cast<std::size_t>(shownTrack_)].points
-               : nullptr;
+    return shown_ ? &shown_->points : nullptr;
 }
 
 void CPageTrack::playbackCommand(void (Playback::*command)()) {
     if (shownPoints() != nullptr) {
         (playback_.*command)();
     }
+    writeForwardSpeed();
+}
+
+// The fast forward button's tooltip says how fast it goes, and that a press goes faster.
+void CPageTrack::writeForwardSpeed() {
+    ui::Element* button = byId("onforward");
+    if (button == nullptr) {
+        return;
+    }
+    const int speed = playback_.forwardSpeed();
+    std::string title = "Fast forward";
+    if (speed > 0) {
+        title += " - " + std::to_string(Playback::pointsPerSecond(speed)) + " points a second";
+    }
+    if (speed > 0 && speed < Playback::kForwardSpeeds) {
+        title += "; press again to go faster";
+    }
+    button->setAttribute("title", title);
 }
 
 // The map page is told the map's client size: the box of the widget element.
@@ -424,10 +494,29 @@ bool CPageTrack::putCar(int index) {
 }
 
 TrackHeader* CPageTrack::shownTrackHeader() {
-    std::vector<TrackHeader>& tracks = dayTracks_;
-    return shownTrack_ >= 0 && shownTrack_ < static_cast<int>(tracks.size())
-               ? &tracks[static_cast<std::size_t>(shownTrack_)]
-               : nullptr;
+    return shown_ ? &*shown_ : nullptr;
+}
+
+void CPageTrack::findShownRow() {
+    shownTrack_ = markedRow_ = -1;
+    for (std::size_t row = 0; shown_ && row < dayTracks_.size(); ++row) {
+        if (dayTracks_[row].objid == shown_->objid) {
+            shownTrack_ = markedRow_ = static_cast<int>(row);
+        }
+    }
+    if (ui::ListView* list = trackList()) {
+        list->invalidate();
+    }
+}
+
+// A photo put on or taken off the shown track: its row holds the same points.
+void CPageTrack::keepShownPhotosInRow() {
+    if (shown_ && shownTrack_ >= 0 && shownTrack_ < static_cast<int>(dayTracks_.size())) {
+        TrackHeader& row = dayTracks_[static_cast<std::size_t>(shownTrack_)];
+        for (std::size_t i = 0; i < row.points.size() && i < shown_->points.size(); ++i) {
+            row.points[i].pho = shown_->points[i].pho;
+        }
+    }
 }
 
 void CPageTrack::ShowTrack() {
@@ -439,11 +528,13 @@ void CPageTrack::ShowTrack() {
     if (row < 0 || row >= static_cast<int>(dayTracks_.size())) {
         return;
     }
+    // The shown track is a copy: it stays shown while the list shows another day.
+    shown_ = dayTracks_[static_cast<std::size_t>(row)];
     shownTrack_ = row;
     markedRow_ = row;
     list->invalidate();
-    const std::vector<TrackPoint>& points = dayTracks_[static_cast<std::size_t>(row)].points;
-    playback_.reset(static_cast<int>(points.size()));
+    const std::vector<TrackPoint>& points = shown_->points;
+    stopPlayback();
     markChartAt(-1);
     showPointRows(pointList(), static_cast<int>(points.size()));
     buildChart();
@@ -482,6 +573,14 @@ void CPageTrack::endShowing() {
 }
 
 void CPageTrack::ClearTrackDisplay() {
+    shown_.reset();
+    shownTrack_ = -1;
+    if (markedRow_ >= 0) {
+        markedRow_ = -1;
+        if (ui::ListView* list = trackList()) {
+            list->invalidate();
+        }
+    }
     ++showSerial_;
     endShowing();
     const map::MapBridge bridge(map());
@@ -509,8 +608,6 @@ void CPageTrack::DeleteSelectedTracks() {
         return;
     }
     std::vector<TrackHeader>& tracks = dayTracks_;
-    const int shownObjid =
-        shownTrack_ >= 0 ? tracks[static_cast<std::size_t>(shownTrack_)].objid : 0;
     std::vector<TrackHeader> chosen;
     std::vector<int> chosenRows;
     for (std::size_t row = 0; row < tracks.size(); ++row) {
@@ -521,9 +618,8 @@ void CPageTrack::DeleteSelectedTracks() {
     }
     const Outcome deleted =
         deleteStoredTracks(commands_->prompt(), session_, chosen, [&](std::size_t i) {
-            if (chosenRows[i] == shownTrack_) {
+            if (shown_ && chosen[i].objid == shown_->objid) {
                 ClearTrackDisplay();
-                shownTrack_ = -1;
             }
         });
     if (deleted.kind == OutcomeKind::Failed) {
@@ -532,29 +628,29 @@ void CPageTrack::DeleteSelectedTracks() {
         loadTrackDates();
         calendar_.rebuild();
         repaintCalendar();
+        statisticsView_.refresh();
         return;
     }
     if (!deleted.complete()) {
         return;
     }
+    // The rows left keep their own sources: a row moving up takes its source with it.
     std::vector<TrackHeader> kept;
+    std::vector<std::string> keptOrigins;
     for (std::size_t row = 0; row < tracks.size(); ++row) {
         if (!std::binary_search(chosenRows.begin(), chosenRows.end(), static_cast<int>(row))) {
             kept.push_back(std::move(tracks[row]));
+            keptOrigins.push_back(row < dayOrigins_.size() ? dayOrigins_[row] : std::string());
         }
     }
     tracks = std::move(kept);
+    dayOrigins_ = std::move(keptOrigins);
     fillTrackList();
-    shownTrack_ = -1;
-    for (std::size_t row = 0; row < tracks.size(); ++row) {
-        if (shownObjid != 0 && tracks[row].objid == shownObjid) {
-            shownTrack_ = markedRow_ = static_cast<int>(row);
-        }
-    }
-    list->invalidate();
+    findShownRow();
     loadTrackDates();
     calendar_.rebuild();
     repaintCalendar();
+    statisticsView_.refresh();
 }
 
 void CPageTrack::exportSelectedTrack(bool kmz) {
@@ -574,17 +670,18 @@ void CPageTrack::exportSelectedTrack(bool kmz) {
 void CPageTrack::addPhotosByTime(bool selectedRow) {
     hideTrackMenu();
     ui::ListView* list = trackList();
-    const int row = selectedRow ? (list != nullptr ? list->selectionMark() : -1) : shownTrack_;
-    if (commands_ == nullptr || photosDialog_ == nullptr || row < 0 ||
-        row >= static_cast<int>(dayTracks_.size())) {
+    const int row = list != nullptr && selectedRow ? list->selectionMark() : -1;
+    if (commands_ == nullptr || photosDialog_ == nullptr ||
+        (selectedRow ? row < 0 || row >= static_cast<int>(dayTracks_.size()) : !shown_)) {
         return;
     }
-    TrackHeader track = dayTracks_[static_cast<std::size_t>(row)];
+    TrackHeader track = selectedRow ? dayTracks_[static_cast<std::size_t>(row)] : *shown_;
     const std::vector<std::size_t> added =
         tracks::addPhotosByTime(session_, *commands_, *photosDialog_, track, photos_.stamps());
     keepAttachedPhotos(track, added, dayTracks_);
     const TrackHeader* shown = shownTrackHeader();
     if (shown != nullptr && shown->objid == track.objid) {
+        keepAttachedPhotos(track, added, *shown_);
         const map::MapBridge bridge(map());
         for (std::size_t i : added) {
             if (i >= shown->points.size() || shown->points[i].pho.empty()) {
@@ -664,7 +761,7 @@ void CPageTrack::selectChart(int n) {
     const std::string now = "tab" + std::to_string(n);
     setDisplay(now + "-s", "block");
     setDisplay(now, "none");
-    if (shownTrack_ >= 0) {
+    if (shown_) {
         buildChart();
     }
 }
@@ -674,10 +771,10 @@ void CPageTrack::selectChart(int n) {
 void CPageTrack::buildChart() {
     chartTip_.hide();
     chartHotSpot_ = -1;
-    if (shownTrack_ < 0 || shownTrack_ >= static_cast<int>(dayTracks_.size())) {
+    if (!shown_) {
         return;
     }
-    chart_.Build(chartKind_, dayTracks_[static_cast<std::size_t>(shownTrack_)], session_.settings);
+    chart_.Build(chartKind_, *shown_, session_.settings);
     if (ui::StaticControl* control = chartControl()) {
         control->invalidate();
     }

@@ -14,6 +14,7 @@
 #include "map/map_external_dispatch.h"
 #include "map/map_service.h"
 #include "tracks/month_calendar.h"
+#include "tracks/month_choice.h"
 #include "tracks/photos_by_time_dialog.h"
 #include "tracks/playback.h"
 #include "tracks/profile_chart.h"
@@ -64,17 +65,20 @@ class CPageTrack final : public ui::PageWindow {
     void lastMonth();
     void nextMonth();
     void today();
+    void showMonth(int year, int month);
 
     // The tracks of the selected day, as the list shows them.
     const std::vector<TrackHeader>& dayTracks() const { return dayTracks_; }
     bool mapsLoaded() const { return MapsLoaded; }
-    // The row of the track shown on the map, or -1.
+    // The row of the track shown on the map, or -1 (also when the list shows another day).
     int shownTrack() const { return shownTrack_; }
     const ProfileChart& chart() const { return chart_; }
     StatisticsView& statisticsView() { return statisticsView_; }
 
   protected:
     std::intptr_t handleMessage(const ui::Message& message) override;
+    // Keys the month and year choice takes while it is open.
+    bool onKey(ui::HtmlWindow& window, ui::Element& self, ui::KeyEvent& event) override;
 
   private:
     ui::StaticControl* calendarControl() const;
@@ -85,14 +89,19 @@ class CPageTrack final : public ui::PageWindow {
     const std::vector<TrackPoint>* shownPoints() const;
     bool putCar(int index);
     void playbackCommand(void (Playback::*command)());
+    void writeForwardSpeed();
+    void tracksChanged(const TracksChange& change);
     void loadTrackDates();
+    void loadTrackDates(const std::vector<TrackHeader>& headers);
     void repaintCalendar();
     void writeMonthLabel();
     void writeTrackCount();
     void fillTrackList();
     void applyColumnRule();
     void stopPlayback();
-    void dropDayTracks();
+    // The row of the shown track in the day's list, or -1, marked.
+    void findShownRow();
+    void keepShownPhotosInRow();
     void onCalendarMouse(const ui::Message& message);
     void onTrackListNotify(const ui::ListNotify& notify);
     void mapLoaded();
@@ -124,6 +133,8 @@ class CPageTrack final : public ui::PageWindow {
     const map::MapService& mapService_;
     // The tracks of the day the calendar selects, as the list shows them.
     std::vector<TrackHeader> dayTracks_;
+    // The track on the map, chart and Detail list; it may be of a day the list no longer shows.
+    std::optional<TrackHeader> shown_;
     std::vector<std::string> dayOrigins_;  // where each of dayTracks_ came from
     // The map page has loaded (its own calls wait for it).
     bool MapsLoaded = false;
@@ -131,6 +142,7 @@ class CPageTrack final : public ui::PageWindow {
     map::MapExternalDispatch dispatch_;
     Playback playback_{*this, [this](int index) { return putCar(index); }};
     MonthCalendar calendar_;
+    MonthChoice monthChoice_{*this, [this](int year, int month) { showMonth(year, month); }};
     TrackPhotos photos_;
     PhotosByTimeDialog* photosDialog_ = nullptr;
     int shownTrack_ = -1;

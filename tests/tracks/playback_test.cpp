@@ -91,6 +91,27 @@ TEST(Playback, PauseKeepsThePlaceStopShowsTheFirstPointAndShortTracksEndAtOnce) 
     EXPECT_TRUE(p.stoppedAtStart());
 }
 
+// A second press of fast forward goes ten points a step, a third a hundred, and no further; the
+// last point shows before the end stops it.
+TEST(Playback, FastForwardPressedAgainGoesFasterAndEndsOnTheLastPoint) {
+    ui::ManualEventLoop loop;
+    Player p(loop);
+    p.playback.reset(250);
+    p.playback.forward();
+    EXPECT_EQ(p.after(200), (Points{0, 1}));
+    p.playback.forward();
+    EXPECT_EQ(p.after(200), (Points{11, 21}));
+    p.playback.forward();
+    p.playback.forward();
+    EXPECT_EQ(p.playback.forwardSpeed(), 3);
+    EXPECT_EQ(Playback::pointsPerSecond(3), 1000);
+    EXPECT_EQ(p.after(300), (Points{121, 221, 249}));
+    EXPECT_EQ(p.after(100), Points{});
+    EXPECT_TRUE(p.stoppedAtStart());
+    p.playback.forward();  // from the stop: the first speed again
+    EXPECT_EQ(p.playback.forwardSpeed(), 1);
+}
+
 TEST(Playback, APointThatWentAwayStopsThePlayback) {
     ui::ManualEventLoop loop;
     Player p(loop);

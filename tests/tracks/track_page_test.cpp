@@ -3,6 +3,7 @@
 // the playback buttons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -12,6 +13,7 @@
 #include "platform/headless/headless_renderer.h"
 #include "scripted_prompt.h"
 #include "store/sqlite_db.h"
+#include "store/track_origins.h"
 #include "store/track_summary.h"
 #include "test_support.h"
 #include "tracks/track_page.h"
@@ -402,24 +404,139 @@ TEST_F(TrackPage, PlaybackButtonsMoveTheCarOverTheShownTrackUntilAnotherTrackOrD
     EXPECT_EQ(loop.activeTimers(), 0u);
 }
 
-TEST_F(TrackPage, SavingOrLoadingTracksStopsTheReplayAndALoadLetsGoOfTheDayFirst) {
+// Save to PC stops a replay once the file is chosen, says what it saved, and the replay's
+// buttons play the shown track again; so after a load.
+TEST_F(TrackPage, ASaveOrLoadStopsTheReplayWhichThenPlaysAgain) {
     storeTrack(10, 8);
     openDay(10);
     showFirstTrack();
     const std::string archive = (dir.path() / "day.prg").string();
+    const auto playsAgain = [&] {
+        EXPECT_EQ(loop.activeTimers(), 0u);
+        mapCalls();
+        clickId(page, "onplay");
+        loop.advance(ui::Milliseconds(500));
+        EXPECT_EQ(mapCalls(), (std::vector<std::string>{"setCar", "setCar"}));
+    };
     clickId(page, "onplay");
     prompt.files = {archive};
     page.saveTracksToPc();
-    EXPECT_EQ(loop.activeTimers(), 0u);
-    ASSERT_TRUE(fs::exists(archive));
+    EXPECT_EQ(prompt.said.back(), "Saved 1 track and 3 points to " + archive + ", 0 photos copied");
+    playsAgain();
 
-    clickId(page, "onplay");
-    bool dayHeldDuringLoad = true;
     prompt.files = {archive};
-    prompt.onBusy = [&] { dayHeldDuringLoad = list->rowCount() > 0 || page.shownTrack() >= 0; };
     page.loadTracksFromPc();
-    EXPECT_FALSE(dayHeldDuringLoad);
-    EXPECT_EQ(loop.activeTimers(), 0u);
+    EXPECT_EQ(prompt.said.back(), "0 tracks stored, 1 skipped as already stored");
+    playsAgain();
+}
+
+// After a delete each row left shows where its own track came from.
+TEST_F(TrackPage, AfterADeleteTheRowsKeepTheirOwnSources) {
+    storeTrack(10, 8);
+    storeTrack(10, 9);
+    const ui::Element& rows = *list->element();
+    page.reportLocation(*list->element(), {2, 300, 262, 600});
+    openDay(10);
+    createOriginTable(session.database());
+    recordOrigin(session.database(), page.dayTracks()[1], "second.gpx");
+    openDay(10);
+    const auto shows = [&](const std::string& origin) {
+        const std::vector<std::string> texts = drawnTexts(rows);
+        return std::ranges::find(texts, origin) != texts.end();
+    };
+    ASSERT_TRUE(shows("second.gpx"));
+    list->click(0, 0);
+    prompt.yesNoAnswers = {true};
+    clickId(page, "tkdel");
+    ASSERT_EQ(list->rowCount(), 1);
+    list->invalidate();
+    EXPECT_TRUE(shows("second.gpx"));
+    EXPECT_FALSE(shows("logger"));
+}
+
+// The month title opens the month and year choice: by mouse a year back and a month, by keys
+// the year after with Page Down, a month on with the arrows, taken with Enter.
+TEST_F(TrackPage, TheMonthTitleOpensAMonthAndYearChoiceForMouseAndKeys) {
+    storeTrack(10, 8);
+    openDay(10);
+    const ui::Element* choice = page.byId("monthchoice");
+    clickId(page, "calendardate");
+    EXPECT_EQ(choice->style("display"), "block");
+    EXPECT_EQ(calendarElement->style("display"), "none");
+    EXPECT_EQ(page.byId("mcyear")->text(), "2011");
+    EXPECT_EQ(page.focus(), page.byId("mc3"));
+    clickId(page, "mcprev");
+    clickId(page, "mc7");
+    EXPECT_EQ(page.byId("calendardate")->text(), "2010-07");
+    EXPECT_EQ(choice->style("display"), "none");
+    EXPECT_EQ(calendarElement->style("display"), "block");
+    EXPECT_EQ(list->rowCount(), 1);  // the day listed stays
+
+    const auto key = [&](int code) {
+        page.dispatchKey(ui::KeyEvent{ui::KeyEventType::Down, code, 0, nullptr, false});
+        loop.runPending();
+    };
+    page.setFocus(page.byId("calendardate"));
+    key(ui::VK_RETURN);
+    ASSERT_EQ(page.focus(), page.byId("mc7"));
+    key(ui::VK_NEXT);
+    key(ui::VK_DOWN);  // a row down: October
+    key(ui::VK_RIGHT);
+    key(ui::VK_RIGHT);
+    key(ui::VK_RIGHT);  // past December: January of the year after
+    EXPECT_EQ(page.byId("mcyear")->text(), "2012");
+    key(ui::VK_RETURN);
+    EXPECT_EQ(page.byId("calendardate")->text(), "2012-01");
+    EXPECT_EQ(page.focus(), page.byId("calendardate"));
+    key(ui::VK_RETURN);
+    key(ui::VK_ESCAPE);
+    EXPECT_EQ(choice->style("display"), "none");
+    EXPECT_EQ(page.byId("calendardate")->text(), "2012-01");
+}
+
+// A GPX file of one track of three points starting at the given UTC time.
+fs::path writeGpx(const fs::path& file, const std::string& start) {
+    std::ofstream(file) << R"(<?xml version="1.0"?><gpx version="1.1" creator="t"><trk><trkseg>)"
+                        << R"(<trkpt lat="22.5" lon="114.25"><time>)" << start
+                        << ":00Z</time></trkpt>"
+                        << R"(<trkpt lat="22.5001" lon="114.25"><time>)" << start
+                        << ":05Z</time></trkpt>"
+                        << R"(<trkpt lat="22.5002" lon="114.25"><time>)" << start
+                        << ":10Z</time></trkpt>"
+                        << "</trkseg></trk></gpx>";
+    return file;
+}
+
+// Several files loaded at once: each is stored, the calendar opens on the newest track's day,
+// the shown track stays on the map, and the Statistics view and the month's totals count the
+// new tracks.
+TEST_F(TrackPage, ALoadOfSeveralFilesOpensTheNewestMonthKeepsTheShownTrackAndCountsThem) {
+    storeTrack(10, 8);
+    openDay(10);
+    showFirstTrack();
+    page.selectView(3);
+    ASSERT_EQ(page.statisticsView().year(), 2011);
+    const auto tracksIn = [&](std::size_t month) {
+        return page.statisticsView().chart().periods().at(month - 1).tracks;
+    };
+    ASSERT_EQ(tracksIn(5), 0);
+    prompt.fileGroups = {{writeGpx(dir.path() / "a.gpx", "2011-05-02T09:00").string(),
+                          writeGpx(dir.path() / "b.gpx", "2011-05-20T09:00").string()}};
+    page.loadTracksFromPc();
+    EXPECT_EQ(prompt.said.back(), "2 tracks stored");
+    EXPECT_EQ(page.calendar().selectedDate(), (CalendarDate{2011, 5, 20}));
+    EXPECT_EQ(page.byId("calendardate")->text(), "2011-05");
+    EXPECT_EQ(list->rowCount(), 1);
+    EXPECT_NE(page.byId("monthtotals")->text().find("Month: 2 tracks"), std::string::npos)
+        << page.byId("monthtotals")->text();
+    EXPECT_EQ(tracksIn(5), 2);
+    // The shown track of 10 March is still drawn and replays.
+    const std::vector<std::string> calls = mapCalls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "clrTKLine"), 0);
+    EXPECT_EQ(page.chart().pointCount(), 3);
+    clickId(page, "onplay");
+    loop.advance(ui::Milliseconds(250));
+    EXPECT_EQ(mapCalls(), std::vector<std::string>{"setCar"});
 }
 
 }  // namespace

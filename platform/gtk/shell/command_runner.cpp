@@ -63,6 +63,14 @@ class WorkerPrompt final : public UserPrompt {
         onUiThread([&] { r = ui_.chooseOpenFile(f); });
         return r;
     }
+    std::vector<std::string> chooseOpenFiles(const FileFilter& f) override {
+        std::vector<std::string> r;
+        onUiThread([&] { r = ui_.chooseOpenFiles(f); });
+        return r;
+    }
+    void success(const std::string& a, const std::string& b) override {
+        onUiThread([&] { ui_.success(a, b); });
+    }
     std::optional<std::string> chooseSaveFile(const FileFilter& f) override {
         std::optional<std::string> r;
         onUiThread([&] { r = ui_.chooseSaveFile(f); });

@@ -178,12 +178,24 @@ int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
     return result;
 }
 
+namespace {
+
+std::optional<std::string> first(std::vector<std::string> files) {
+    return files.empty() ? std::nullopt : std::optional(std::move(files.front()));
+}
+
+}  // namespace
+
 std::optional<std::string> GtkFiles::open(const FileFilter& filter, ui::Window*) {
-    return choose(filter, false);
+    return first(choose(filter, Choice::Open));
+}
+
+std::vector<std::string> GtkFiles::openMany(const FileFilter& filter, ui::Window*) {
+    return choose(filter, Choice::OpenMany);
 }
 
 std::optional<std::string> GtkFiles::save(const FileFilter& filter, ui::Window*) {
-    return choose(filter, true);
+    return first(choose(filter, Choice::Save));
 }
 
 namespace {
@@ -206,7 +218,8 @@ void addFilter(GtkFileChooser* chooser, const std::string& description,
 
 }  // namespace
 
-std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save) {
+std::vector<std::string> GtkFiles::choose(const FileFilter& filter, Choice choice) {
+    const bool save = choice == Choice::Save;
     hideTooltips();
     choosing_ = true;
     GtkFileChooserNative* dialog = gtk_file_chooser_native_new(
@@ -233,21 +246,22 @@ std::optional<std::string> GtkFiles::choose(const FileFilter& filter, bool save)
                                               ("Untitled." + filter.defaultExtension).c_str());
         }
     }
-    std::optional<std::string> chosen;
+    gtk_file_chooser_set_select_multiple(chooser, choice == Choice::OpenMany ? TRUE : FALSE);
+    std::vector<std::string> chosen;
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-        char* name = gtk_file_chooser_get_filename(chooser);
-        if (name != nullptr) {
-            std::string path = name;
-            g_free(name);
+        GSList* names = gtk_file_chooser_get_filenames(chooser);
+        for (GSList* n = names; n != nullptr; n = n->next) {
+            std::string path = static_cast<char*>(n->data);
             // A name typed without an extension gets the default one.
             const std::string ext = "." + filter.defaultExtension;
             if (save && !filter.defaultExtension.empty() &&
                 std::filesystem::path(path).extension().empty()) {
                 path += ext;
             }
-            chosen = path;
             folder_ = std::filesystem::path(path).parent_path().string();
+            chosen.push_back(std::move(path));
         }
+        g_slist_free_full(names, g_free);
     }
     g_object_unref(dialog);
     choosing_ = false;

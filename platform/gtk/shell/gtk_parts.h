@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/busy_indicator.h"
 #include "app/gui_prompt.h"
@@ -52,11 +53,13 @@ class GtkFiles final : public app::FileChooser {
   public:
     void setParent(GtkWidget* parent) { parent_ = parent; }
     std::optional<std::string> open(const FileFilter& filter, ui::Window* owner) override;
+    std::vector<std::string> openMany(const FileFilter& filter, ui::Window* owner) override;
     std::optional<std::string> save(const FileFilter& filter, ui::Window* owner) override;
     bool choosing() const { return choosing_; }
 
   private:
-    std::optional<std::string> choose(const FileFilter& filter, bool save);
+    enum class Choice { Open, OpenMany, Save };
+    std::vector<std::string> choose(const FileFilter& filter, Choice choice);
     GtkWidget* parent_ = nullptr;
     bool choosing_ = false;
     std::string folder_;  // where the last file chosen lies, to open there again
