@@ -47,9 +47,30 @@ void printPlacement(const PhotoFile& photo, const Placement& placement, const Tr
     std::cout << "\n";
 }
 
+// The photo PHOTO names: the file itself, or else the chosen photo of that name or of a path
+// ending in it ("a.jpg" or "day/a.jpg" among the files of a folder).
+std::filesystem::path namedPhoto(const std::string& name,
+                                 const std::vector<std::filesystem::path>& chosen) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(name, error)) {
+        return name;
+    }
+    const std::string ending = "/" + name;
+    for (const std::filesystem::path& file : chosen) {
+        const std::string path = file.string();
+        if (path == name ||
+            (path.size() > ending.size() &&
+             path.compare(path.size() - ending.size(), ending.size(), ending) == 0)) {
+            return file;
+        }
+    }
+    return name;
+}
+
 // The offset --offset-from PHOTO=POINT names: PHOTO was taken at the track's point POINT
 // (counted from 1, as the point's bubble shows it).
-std::optional<int> offsetFromPhoto(const std::string& argument, const TrackHeader& track) {
+std::optional<int> offsetFromPhoto(const std::string& argument, const TrackHeader& track,
+                                   const std::vector<std::filesystem::path>& chosen) {
     const auto equals = argument.rfind('=');
     if (equals == std::string::npos) {
         return std::nullopt;
@@ -60,7 +81,8 @@ std::optional<int> offsetFromPhoto(const std::string& argument, const TrackHeade
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    const PhotoCapture capture = readPhotoFiles({argument.substr(0, equals)}).front().capture;
+    const PhotoCapture capture =
+        readPhotoFiles({namedPhoto(argument.substr(0, equals), chosen)}).front().capture;
     if (capture.status != CaptureStatus::Found || point < 1 || point > track.points.size()) {
         return std::nullopt;
     }
@@ -85,8 +107,10 @@ int runPhotos(Context& context, const PhotosArguments& arguments) {
                   << " (vandrel-cli tracks lists them)" << std::endl;
         return kExitFailure;
     }
+    const std::vector<std::filesystem::path> chosen =
+        gatherPhotoFiles({arguments.files.begin(), arguments.files.end()});
     if (!arguments.offsetFrom.empty()) {
-        offset = offsetFromPhoto(arguments.offsetFrom, *track);
+        offset = offsetFromPhoto(arguments.offsetFrom, *track, chosen);
         if (!offset) {
             std::cerr << "--offset-from takes PHOTO=POINT: a photo with a capture time and the "
                          "number of a point of the track"
@@ -95,8 +119,7 @@ int runPhotos(Context& context, const PhotosArguments& arguments) {
         }
         std::cout << "camera offset " << clockOffsetText(*offset) << "\n";
     }
-    std::vector<PhotoFile> photos = readPhotoFiles(
-        gatherPhotoFiles({arguments.files.begin(), arguments.files.end()}), arguments.fileDates);
+    std::vector<PhotoFile> photos = readPhotoFiles(chosen, arguments.fileDates);
     markAttachedPhotos(session.folder().photos(), *track, photos);
     std::vector<PhotoCapture> captures;
     for (const PhotoFile& photo : photos) {
@@ -132,8 +155,8 @@ void addPhotosCommand(CLI::App& app, Context& context) {
                         "the camera's clock minus the true time, [+|-][HH:]MM:SS");
     command
         ->add_option("--offset-from", arguments->offsetFrom,
-                     "PHOTO=POINT: the offset that puts PHOTO on the track's point POINT "
-                     "(counted from 1)")
+                     "PHOTO=POINT: the offset that puts PHOTO (a file, or the name of one of "
+                     "the photos) on the track's point POINT (counted from 1)")
         ->excludes("--offset");
     command->add_option("--max-gap", arguments->maxGap,
                         "the largest time in seconds between a photo and its point (300)");

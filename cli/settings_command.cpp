@@ -13,6 +13,7 @@
 #include "cli/device_outcome.h"
 #include "cli/terminal_prompt.h"
 #include "core/program_path.h"
+#include "core/settings_words.h"
 #include "device/settings_block.h"
 #include "device/settings_file.h"
 #include "flows/folder_lock.h"
@@ -71,8 +72,9 @@ bool assign(const std::string& assignment, DeviceSettings& settings, std::string
 
 // The logger's settings when it is found and holds valid ones (they become the program's copy,
 // as in the desktop program); else the program's copy. Which one is said on stderr, so that
-// stdout stays KEY=VALUE lines.
-int runShow(Context& context) {
+// stdout holds the settings alone: in the Settings page's words, or with `raw` as the KEY=VALUE
+// lines that `settings set` takes.
+int runShow(Context& context, bool raw) {
     if (!prepare(context)) {
         return kExitFailure;
     }
@@ -83,6 +85,12 @@ int runShow(Context& context) {
         std::cerr << fileProblem << std::endl;
     }
     const DeviceSettings& s = context.session->settings;
+    if (!raw) {
+        for (const SettingWords& setting : settingsInWords(s)) {
+            std::printf("%s: %s\n", setting.label.c_str(), setting.value.c_str());
+        }
+        return kExitOk;
+    }
     for (const IntegerField& f : kIntegerFields) {
         std::printf("%s=%d\n", f.key, s.*f.field);
     }
@@ -142,11 +150,13 @@ int runWrite(Context& context) {
 void addSettingsCommand(CLI::App& app, Context& context) {
     CLI::App* settings = app.add_subcommand("settings", "The logger settings of settings.xml");
     settings->require_subcommand(1);
-    settings
-        ->add_subcommand("show",
-                         "Print the logger's settings (kept in settings.xml) as KEY=VALUE, "
-                         "or those of settings.xml when the logger is not read")
-        ->callback([&context] { context.exitCode = runShow(context); });
+    CLI::App* show = settings->add_subcommand(
+        "show",
+        "Print the logger's settings (kept in settings.xml) as the Settings page shows them, or "
+        "those of settings.xml when the logger is not read");
+    auto raw = std::make_shared<bool>(false);
+    show->add_flag("--raw", *raw, "print the stored codes as KEY=VALUE, as `settings set` takes");
+    show->callback([&context, raw] { context.exitCode = runShow(context, *raw); });
     auto assignments = std::make_shared<std::vector<std::string>>();
     CLI::App* set = settings->add_subcommand("set", "Change settings of settings.xml");
     set->add_option("ASSIGNMENT", *assignments,

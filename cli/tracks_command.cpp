@@ -27,11 +27,14 @@ bool parseDay(const std::string& text, double& day) {
 std::string statisticsColumns(Session& session, const TrackHeader& track) {
     const TrackStatistics s = storedTrackStatistics(session, track);
     const DeviceSettings& settings = session.settings;
+    // The average is the moving distance over the moving time, as a calculator gives it.
     return "  moving:" + FormatDuration(s.movingTime) +
+           "  moving distance:" + FormatDistance(s.movingDistance, settings) +
            "  average speed:" + FormatSpeed(s.averageSpeed, settings) +
            "  max speed:" + FormatSpeed(s.maxSpeed, settings) +
            "  climb:" + FormatClimb(s.climb, settings) +
-           "  descent:" + FormatClimb(s.descent, settings);
+           "  descent:" + FormatClimb(s.descent, settings) +
+           "  climb from:" + FormatClimbSource(s.climbSource);
 }
 
 int runTracks(Context& context, const std::string& day, bool withStatistics) {
@@ -53,7 +56,11 @@ int runTracks(Context& context, const std::string& day, bool withStatistics) {
     if (withStatistics) {
         fillStoredStatistics(*context.session);
     }
-    for (const TrackHeader& track : db.readTracksBetween(from, to, false)) {
+    // A day lists every track with a moment in it, as the calendar does: one that ran over the
+    // midnight before it too.
+    const std::vector<TrackHeader> tracks = day.empty() ? db.readTracksBetween(from, to, false)
+                                                        : db.readTracksCovering(from, to, false);
+    for (const TrackHeader& track : tracks) {
         std::printf("%d  %s  %s  dist:%s  average alt:%s  points:%d%s\n", track.objid,
                     FormatDateTime(track.stime, settings).c_str(),
                     FormatDateTime(track.etime, settings).c_str(),
@@ -72,7 +79,8 @@ void addTracksCommand(CLI::App& app, Context& context) {
     command->add_option("--day", *day, "Only the tracks starting on this day (YYYY-MM-DD)");
     auto withStatistics = std::make_shared<bool>(false);
     command->add_flag("--stats", *withStatistics,
-                      "Add moving time, average and maximum speed, climb and descent");
+                      "Add moving time and distance, average and maximum speed, climb and "
+                      "descent and where the climb comes from");
     command->callback([&context, day, withStatistics] {
         context.exitCode = runTracks(context, *day, *withStatistics);
     });

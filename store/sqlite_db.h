@@ -156,7 +156,7 @@ class TrackDatabase {
     // Reads the tracks that have a moment in [from, to) (started before `to`, ended at or after
     // `from`) with their points, in start order: a day's tracks include one that ran over the
     // midnight before it.
-    std::vector<TrackHeader> readTracksCovering(double from, double to);
+    std::vector<TrackHeader> readTracksCovering(double from, double to, bool withPoints = true);
 
   private:
     // Points per statement of insertPoints: past a few dozen the statement's own cost no

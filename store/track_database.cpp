@@ -344,11 +344,14 @@ std::vector<TrackHeader> TrackDatabase::readTracksBetween(double from, double to
     return tracks;
 }
 
-std::vector<TrackHeader> TrackDatabase::readTracksCovering(double from, double to) {
+std::vector<TrackHeader> TrackDatabase::readTracksCovering(double from, double to,
+                                                           bool withPoints) {
     std::vector<TrackHeader> tracks = readTrackRows(query(
         sql::format("select * from TK where stime<%f and etime>=%f order by stime;", {to, from})
             .c_str()));
-    readPointsOf(tracks);
+    if (withPoints) {
+        readPointsOf(tracks);
+    }
     return tracks;
 }
 

@@ -64,10 +64,16 @@ TEST_F(CliDeviceCommands, SettingsAreSetShownAndWrittenIntoTheLogger) {
         cli("settings set TimeZone=-330 Length=1 Temperature=0 LogInterval=60 "
             "Refbar=30.48 PowerOff=3 Tnttbar=2");
     ASSERT_EQ(set.exitCode, 0) << set.err;
-    ProcessResult show = cliWithoutLogger("settings show");
+    ProcessResult show = cliWithoutLogger("settings show --raw");
     EXPECT_EQ(show.out,
               "Length=1\nTemperature=0\nLogInterval=60\nTimeZone=-330\nTimeFormat=1\n"
               "PowerOff=3\nBacklight=0\nTnttbar=2\nRefbar=30.48\n");
+    // Without --raw, as the Settings page words them.
+    EXPECT_EQ(cliWithoutLogger("settings show").out,
+              "Distance Units: Feet,Miles\nTemperature: \u00B0C\nTimeFormat: 24\n"
+              "Datalog Interval Time: 60 sec\nTime Zone: UTC+05:30\nPower Off Time: 30 min\n"
+              "Backlight Off Time: never\nAltitude Offset: 100.0 ft\n"
+              "Interval Time For Barometric: 30 min\n");
     EXPECT_EQ(
         show.err.rfind("The program's saved settings: the logger's settings were not read (", 0),
         0u)
@@ -79,7 +85,7 @@ TEST_F(CliDeviceCommands, SettingsAreSetShownAndWrittenIntoTheLogger) {
         EXPECT_EQ(refused.exitCode, 1) << bad;
         EXPECT_FALSE(refused.err.empty()) << bad;
     }
-    EXPECT_EQ(cliWithoutLogger("settings show").out, show.out);
+    EXPECT_EQ(cliWithoutLogger("settings show --raw").out, show.out);
 
     ProcessResult write = cli("settings write");
     ASSERT_EQ(write.exitCode, 0) << write.err;
@@ -93,7 +99,7 @@ TEST_F(CliDeviceCommands, SettingsAreSetShownAndWrittenIntoTheLogger) {
         EXPECT_TRUE(hasLine(text, line)) << line << "\n" << text;
     }
     // Read back from the logger, they are the same.
-    ProcessResult back = cli("settings show");
+    ProcessResult back = cli("settings show --raw");
     EXPECT_EQ(back.out, show.out);
     EXPECT_EQ(back.err, "The logger's settings, read from " + image() + ".\n");
 
@@ -115,7 +121,8 @@ TEST_F(CliDeviceCommands, SettingsShowTakesTheLoggersOwnSettings) {
     ProcessResult show = cli("settings show");
     ASSERT_EQ(show.exitCode, 0) << show.err;
     EXPECT_EQ(show.err, "The logger's settings, read from " + image() + ".\n");
-    for (const char* line : {"TimeZone=-120", "LogInterval=5", "Backlight=1"}) {
+    for (const char* line :
+         {"Time Zone: UTC+02:00", "Datalog Interval Time: 5 sec", "Backlight Off Time: 5 min"}) {
         EXPECT_TRUE(hasLine(show.out, line)) << line << "\n" << show.out;
     }
     EXPECT_EQ(testing::readFile(image()), before);

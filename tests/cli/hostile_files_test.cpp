@@ -87,7 +87,7 @@ TEST_F(CliHostileFiles, UnreadableSettingsFileIsToldAndTheDefaultsServe) {
         hostile();
         const ProcessResult r =
             run("vandrel-cli", "--data-dir '" + program().string() + "' --device '" + image() +
-                                   ".none' settings show");
+                                   ".none' settings show --raw");
         EXPECT_TRUE(contains(r.out, "Length=0\nTemperature=1\nLogInterval=3\n")) << r.out;
     }
 }

@@ -274,6 +274,20 @@ TEST(CliImport, SaysWhatItStoredAndSkipped) {
                               "breaks off in had too few whole points to keep"),
               std::string::npos)
         << broken.out;
+    // A night's track is listed on both of its days.
+    writeFile(dir / "night.gpx",
+              "<gpx><trk><trkseg><trkpt lat=\"47\" lon=\"8\"><time>2025-03-01T23:50:00+02:00"
+              "</time></trkpt><trkpt lat=\"47.001\" lon=\"8\"><time>2025-03-02T00:10:00+02:00"
+              "</time></trkpt></trkseg></trk></gpx>");
+    ASSERT_EQ(
+        runProgram("vandrel-cli", program + "'" + (dir / "night.gpx").string() + "'", dir.path())
+            .exitCode,
+        0);
+    const std::string list = "--data-dir '" + (dir / "program").string() + "' tracks --day ";
+    for (const std::string day : {"2025-03-01", "2025-03-02"}) {
+        const ProcessResult listed = runProgram("vandrel-cli", list + day, dir.path());
+        EXPECT_NE(listed.out.find("2025-03-01 23:50:00"), std::string::npos) << day;
+    }
     writeFile(dir / "notes.txt", "these are no tracks");
     ProcessResult text =
         runProgram("vandrel-cli", program + "'" + (dir / "notes.txt").string() + "'", dir.path());

@@ -163,6 +163,10 @@ TEST_F(PhotosCli, ListsWhereEachPhotoOfAFolderGoesAndWhyOthersGoNowhere) {
     ASSERT_EQ(chosen.exitCode, 0) << chosen.err;
     EXPECT_EQ(chosen.out.rfind("camera offset +00:01:02\n", 0), 0u) << chosen.out;
     EXPECT_NE(lineOf(chosen.out, "a.jpg").find("point 2026-05-01 06:01:00"), std::string::npos);
+    // By its name alone, as the listing shows it among the folder's photos.
+    const ProcessResult named =
+        photos(quotedPath(dir_ / "day") + " --offset-from a.jpg=13 --dry-run");
+    EXPECT_EQ(named.out.rfind("camera offset +00:01:02\n", 0), 0u) << named.err;
 
     const ProcessResult wrong = photos(quotedPath(dir_ / "day") + " --offset 1:75");
     EXPECT_EQ(wrong.exitCode, 1);
