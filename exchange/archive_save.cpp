@@ -1,6 +1,8 @@
 // Writing the PC track archive (track_archive.h).
 
+#include <cmath>
 #include <system_error>
+#include <utility>
 
 #include "core/ole_date.h"
 #include "exchange/stored_tracks.h"
@@ -64,9 +66,13 @@ void ArchiveWriter::writePoint(const TrackPoint& point) {
     printer_->PushAttribute("lat", fixedText(point.lat, 6).c_str());
     printer_->PushAttribute("lng", fixedText(point.lng, 6).c_str());
     printer_->PushAttribute("time", fixedText(wholeSecondOleDate(point.sdate), 6).c_str());
-    printer_->PushAttribute("alt", fixedText(point.alt, 2).c_str());
-    printer_->PushAttribute("bar", fixedText(point.bar, 2).c_str());
-    printer_->PushAttribute("tmp", fixedText(point.tmp, 2).c_str());
+    // A reading the point lacks is left out, as the archive load takes an absent one.
+    for (const auto& [name, value] :
+         {std::pair{"alt", point.alt}, std::pair{"bar", point.bar}, std::pair{"tmp", point.tmp}}) {
+        if (std::isfinite(value)) {
+            printer_->PushAttribute(name, fixedText(value, 2).c_str());
+        }
+    }
     printer_->PushAttribute("pho", copyPhoto(point.pho).c_str());
     printer_->CloseElement();
 }

@@ -36,11 +36,13 @@ void printPoint(tinyxml2::XMLPrinter& printer, const TrackPoint& point, int tzom
     printer.OpenElement("trkpt");
     printer.PushAttribute("lat", fixedText(point.lat, 6).c_str());
     printer.PushAttribute("lon", fixedText(point.lng, 6).c_str());
-    char ele[16];
-    *std::to_chars(ele, ele + sizeof ele - 1, truncatedInt(point.alt)).ptr = '\0';
-    printer.OpenElement("ele");
-    printer.PushText(ele);
-    printer.CloseElement();
+    if (std::isfinite(point.alt)) {  // a fix without an altitude has no ele, not 0 m
+        char ele[16];
+        *std::to_chars(ele, ele + sizeof ele - 1, truncatedInt(point.alt)).ptr = '\0';
+        printer.OpenElement("ele");
+        printer.PushText(ele);
+        printer.CloseElement();
+    }
     const std::string time = gpxUtcTime(point.sdate, tzome);
     if (!time.empty()) {
         printer.OpenElement("time");

@@ -73,9 +73,12 @@ void setGpsTags(Exiv2::ExifData& exif, const GpsPosition& position) {
     exif["Exif.GPSInfo.GPSLatitude"] = degreesMinutesSeconds(position.latitude);
     exif["Exif.GPSInfo.GPSLongitudeRef"] = std::string(position.longitude < 0 ? "W" : "E");
     exif["Exif.GPSInfo.GPSLongitude"] = degreesMinutesSeconds(position.longitude);
-    exif["Exif.GPSInfo.GPSAltitudeRef"] = std::string(position.altitude < 0 ? "1" : "0");
-    exif["Exif.GPSInfo.GPSAltitude"] =
-        std::to_string(std::llround(std::fabs(position.altitude) * 100)) + "/100";
+    // A point without an altitude gives the photo none, not 0 m.
+    if (std::isfinite(position.altitude)) {
+        exif["Exif.GPSInfo.GPSAltitudeRef"] = std::string(position.altitude < 0 ? "1" : "0");
+        exif["Exif.GPSInfo.GPSAltitude"] =
+            std::to_string(std::llround(std::fabs(position.altitude) * 100)) + "/100";
+    }
     SystemTime st;
     if (VariantTimeToSystemTime(oleDateFromUnixSeconds(position.utcSeconds), st)) {
         char text[32];

@@ -42,10 +42,22 @@ struct YScale {
 };
 
 // A speed axis starts at standing still, so that a slow stretch never looks like a stop.
+// Points without the reading (NaN) take no part.
 YScale yScaleOf(const std::vector<double>& values, bool fromZero) {
-    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
-    double low = fromZero ? std::min(*lo, 0.0) : *lo;
-    double high = *hi;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const double v : values) {
+        if (!std::isnan(v)) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    if (low > high) {
+        low = high = 0;
+    }
+    if (fromZero) {
+        low = std::min(low, 0.0);
+    }
     if (high - low < 1e-9) {
         low -= 1;
         high += 1;
@@ -296,6 +308,9 @@ void ProfileChart::paint(ui::Canvas& canvas) const {
         }
     };
     for (std::size_t j = 0; j < values_.size(); ++j) {
+        if (std::isnan(values_[j])) {
+            continue;  // no reading there: the line goes on from the last point that has one
+        }
         const int px = static_cast<int>(std::lround(xOf(static_cast<double>(j), plot)));
         const int py = static_cast<int>(std::lround(yOf(values_[j])));
         if (px != column) {

@@ -1,5 +1,6 @@
 #include "tracks/track_statistics_panel.h"
 
+#include <cmath>
 #include <utility>
 
 #include "core/stat_units.h"
@@ -8,28 +9,43 @@
 
 namespace vandrel::tracks {
 
+namespace {
+
+// "120 m - 290 m"; a dash when the track has no such reading at all.
+template <typename Format>
+std::string rangeText(double low, double high, Format format) {
+    if (std::isnan(low) || std::isnan(high)) {
+        return kNoValue;
+    }
+    return format(low) + " - " + format(high);
+}
+
+}  // namespace
+
 void writeStatisticsPanel(ui::PageWindow& page, const std::optional<TrackStatistics>& statistics,
                           const DeviceSettings& settings) {
     std::vector<std::pair<const char*, std::string>> values = {
-        {"st-duration", {}}, {"st-moving", {}},     {"st-distance", {}}, {"st-average", {}},
-        {"st-max", {}},      {"st-climb", {}},      {"st-descent", {}},  {"st-altclimb", {}},
-        {"st-altitude", {}}, {"st-temperature", {}}};
+        {"st-duration", {}}, {"st-moving", {}},   {"st-distance", {}},   {"st-movedist", {}},
+        {"st-average", {}},  {"st-max", {}},      {"st-climb", {}},      {"st-descent", {}},
+        {"st-altclimb", {}}, {"st-altitude", {}}, {"st-temperature", {}}};
     if (statistics) {
         const TrackStatistics& s = *statistics;
         values[0].second = FormatDuration(s.duration);
         values[1].second = FormatDuration(s.movingTime);
         values[2].second = FormatDistance(s.distance, settings);
-        values[3].second = FormatSpeed(s.averageSpeed, settings);
-        values[4].second = FormatSpeed(s.maxSpeed, settings);
-        values[5].second = FormatClimb(s.climb, settings);
-        values[6].second = FormatClimb(s.descent, settings);
-        values[7].second =
-            FormatClimb(s.gpsClimb, settings) + " / " + FormatClimb(s.gpsDescent, settings);
+        values[3].second = FormatDistance(s.movingDistance, settings);
+        values[4].second = FormatSpeed(s.averageSpeed, settings);
+        values[5].second = FormatSpeed(s.maxSpeed, settings);
+        values[6].second =
+            FormatClimb(s.climb, settings) + " (" + FormatClimbSource(s.climbSource) + ")";
+        values[7].second = FormatClimb(s.descent, settings);
         values[8].second =
-            FormatClimb(s.minAltitude, settings) + " - " + FormatClimb(s.maxAltitude, settings);
-        values[9].second = FormatTemperature(static_cast<float>(s.minTemperature), settings) +
-                           " - " +
-                           FormatTemperature(static_cast<float>(s.maxTemperature), settings);
+            FormatClimb(s.gpsClimb, settings) + " / " + FormatClimb(s.gpsDescent, settings);
+        values[9].second = rangeText(s.minAltitude, s.maxAltitude,
+                                     [&](double m) { return FormatClimb(m, settings); });
+        values[10].second = rangeText(s.minTemperature, s.maxTemperature, [&](double c) {
+            return FormatTemperature(static_cast<float>(c), settings);
+        });
     }
     for (const auto& [id, text] : values) {
         if (ui::Element* e = page.byId(id)) {

@@ -13,7 +13,8 @@
 
 namespace vandrel::tracks {
 
-// Fills the panel's value elements (ids "st-..."), or empties them for no track.
+// Fills the panel's value elements (ids "st-..."), or empties them for no track. A range the
+// track has no reading for shows a dash.
 void writeStatisticsPanel(ui::PageWindow& page, const std::optional<TrackStatistics>& statistics,
                           const DeviceSettings& settings);
 

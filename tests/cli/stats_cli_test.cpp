@@ -57,8 +57,9 @@ TEST_F(StatsCli, TrackListingShowsStatisticsInTheChosenUnits) {
     ASSERT_EQ(metric.exitCode, 0) << metric.err;
     EXPECT_TRUE(std::regex_search(
         metric.out,
-        std::regex(R"(points:300  moving:0:[0-9]{2}:[0-9]{2}  average speed:[0-9.]+ )"
-                   R"(km/h  max speed:[0-9.]+ km/h  climb:[0-9]+ m  descent:[0-9]+ m)")))
+        std::regex(R"(points:300  moving:0:[0-9]{2}:[0-9]{2}  moving distance:[0-9.]+ k?m  )"
+                   R"(average speed:[0-9.]+ km/h  max speed:[0-9.]+ km/h  climb:[0-9]+ m  )"
+                   R"(descent:[0-9]+ m  climb from:barometer)")))
         << metric.out;
 
     ASSERT_EQ(cli("settings set Length=1").exitCode, 0);
