@@ -6,20 +6,23 @@
 namespace vandrel {
 
 struct TrackFileCounts {
-    int tracksTooShort = 0;          // fewer than two points left
-    int segmentsJoined = 0;          // segments that followed another one in its track
-    int waypoints = 0;               // GPX wpt, passed over
-    int routes = 0;                  // GPX rte, passed over
-    int linesWithoutTimes = 0;       // KML LineString without a TimeSpan, passed over
-    int linesTimedBySpan = 0;        // KML Placemarks whose lines were timed by their TimeSpan
-    int places = 0;                  // KML Placemarks of a Point without a time, passed over
-    int polygons = 0;                // KML Polygons, passed over
-    int overlays = 0;                // KML ground, screen and photo overlays, passed over
-    int tracksSplit = 0;             // tracks split where their fixes lie far apart in time
-    int tracksFromSplits = 0;        // the tracks those splits made
-    int64_t pointsWithoutTime = 0;   // no time, or one that is not a time
-    int64_t pointsWithoutPlace = 0;  // no latitude or longitude, or one beyond the earth
-    int64_t pointsImplausible = 0;   // a step of more than 100 m a second, or a bad number
+    int tracksTooShort = 0;           // fewer than two points left
+    int segmentsJoined = 0;           // segments that followed another one in its track
+    int waypoints = 0;                // GPX wpt, passed over
+    int routes = 0;                   // GPX rte, passed over
+    int linesWithoutTimes = 0;        // KML LineString without a TimeSpan, passed over
+    int linesTimedBySpan = 0;         // KML Placemarks whose lines were timed by their TimeSpan
+    int places = 0;                   // KML Placemarks of a Point without a time, passed over
+    int polygons = 0;                 // KML Polygons, passed over
+    int overlays = 0;                 // KML ground, screen and photo overlays, passed over
+    int tracksSplit = 0;              // tracks split in two or more
+    int tracksFromSplits = 0;         // the tracks those splits made
+    int splitsAtGaps = 0;             // where fixes lay further apart than the split gap
+    int splitsWhereTimeRunsBack = 0;  // where a fix was over a minute earlier than the one before
+    int64_t pointsReordered = 0;      // fixes up to a minute early, put in their place
+    int64_t pointsWithoutTime = 0;    // no time, or one that is not a time
+    int64_t pointsWithoutPlace = 0;   // no latitude or longitude, or one beyond the earth
+    int64_t pointsImplausible = 0;    // a step of more than 100 m a second, or a bad number
 };
 
 }  // namespace vandrel

@@ -1,5 +1,6 @@
 #include "exchange/track_file_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -42,6 +43,10 @@ enum class Field {
     PlaceWhen,
     PlaceCoordinates,  // a Point's "lon,lat[,alt]"
 };
+
+// A fix earlier than the one before it by no more than this is put in its place; by more, the
+// track is split there.
+constexpr double kMostStepBackSeconds = 60;
 
 // The text of one number or time is far shorter; a longer one is none.
 constexpr size_t kMostFieldBytes = 256;
@@ -133,6 +138,7 @@ class Parser : public XmlContent {
     void beginTrack();
     bool endTrack(bool cut = false);
     bool takePieces(std::vector<TrackPoint>& points, int32_t tzome, bool cut);
+    void keepPossibleSteps(std::vector<TrackPoint>& points, int32_t tzome);
     void beginSegment();
     void endPoint();
     std::optional<TrackPoint> makePoint(const PendingPoint& p, std::optional<int32_t>& firstOffset);
@@ -626,29 +632,29 @@ void Parser::pairKmlPoints() {
 }
 
 // The points get their local times, and a step no one could make is dropped as the download
-// drops it. Fixes further apart than the split gap begin a new track.
+// drops it. The track is split where its fixes lie further apart than the split gap, and where
+// its time runs back by more than a minute: a clock set back while recording or a receiver's
+// week rollover makes stretches each true to its own clock, which neither sorting them into
+// each other nor dropping one would keep. A fix a few seconds early, as some devices write
+// one, is put in its place instead.
 bool Parser::endTrack(bool cut) {
     inTrack_ = false;
     const int32_t tzome = fileTzome_ ? *fileTzome_ : firstOffset_ ? -*firstOffset_ : defaultTzome_;
     std::vector<TrackPoint>& points = track_.points;
-    std::vector<size_t> starts{0};  // where each stretch between the gaps begins
-    size_t kept = 0;
-    double lastUtc = 0;
-    for (TrackPoint& point : points) {
-        if (kept > 0 && splitGap_ > 0 && point.sdate - lastUtc > splitGap_) {
-            starts.push_back(kept);
+    std::vector<size_t> starts{0};  // where each stretch begins
+    for (size_t i = 1; i < points.size(); ++i) {
+        const double step = points[i].sdate - points[i - 1].sdate;  // UTC seconds
+        if (splitGap_ > 0 && step > splitGap_) {
+            starts.push_back(i);
+            ++counts_.splitsAtGaps;
+        } else if (step < -kMostStepBackSeconds) {
+            starts.push_back(i);
+            ++counts_.splitsWhereTimeRunsBack;
+        } else if (step < 0) {
+            ++counts_.pointsReordered;
         }
-        const double utc = point.sdate;
-        point.sdate = localOleDate(point.sdate, tzome);
-        if (kept > 0 && starts.back() != kept && !plausibleStep(points[kept - 1], point)) {
-            ++counts_.pointsImplausible;
-            continue;
-        }
-        lastUtc = utc;
-        points[kept++] = std::move(point);
     }
-    points.resize(kept);
-    starts.push_back(kept);
+    starts.push_back(points.size());
     if (starts.size() > 2) {
         ++counts_.tracksSplit;
         counts_.tracksFromSplits += static_cast<int>(starts.size() - 1);
@@ -656,13 +662,33 @@ bool Parser::endTrack(bool cut) {
     for (size_t piece = 0; piece + 1 < starts.size(); ++piece) {
         const bool last = piece + 2 == starts.size();
         std::vector<TrackPoint> stretch(
-            std::make_move_iterator(points.begin() + starts[piece]),
-            std::make_move_iterator(points.begin() + starts[piece + 1]));
+            std::make_move_iterator(points.begin() + static_cast<std::ptrdiff_t>(starts[piece])),
+            std::make_move_iterator(points.begin() +
+                                    static_cast<std::ptrdiff_t>(starts[piece + 1])));
+        std::stable_sort(
+            stretch.begin(), stretch.end(),
+            [](const TrackPoint& a, const TrackPoint& b) { return a.sdate < b.sdate; });
+        keepPossibleSteps(stretch, tzome);
         if (!takePieces(stretch, tzome, cut && last)) {
             return false;
         }
     }
     return true;
+}
+
+// Gives the points their local times and drops each that no one could have reached from the
+// point kept before it.
+void Parser::keepPossibleSteps(std::vector<TrackPoint>& points, int32_t tzome) {
+    size_t kept = 0;
+    for (TrackPoint& point : points) {
+        point.sdate = localOleDate(point.sdate, tzome);
+        if (kept > 0 && !plausibleStep(points[kept - 1], point)) {
+            ++counts_.pointsImplausible;
+            continue;
+        }
+        points[kept++] = std::move(point);
+    }
+    points.resize(kept);
 }
 
 // Hands on one track of the points, unless it has fewer than two.

@@ -18,8 +18,10 @@
 //        in a folder named Waypoints they are waypoints. Places without a time, polygons and
 //        overlays are passed over and counted.
 //
-// A track whose fixes lie further apart than the split gap is handed on as one track for each
-// stretch between such gaps.
+// A track whose fixes lie further apart than the split gap, or whose time runs back by more
+// than a minute from one fix to the next, is handed on as one track for each stretch between;
+// a fix up to a minute early is put in its place. Every track runs forward in time, and its
+// span covers all its points.
 //
 // Times become local with the track's tzome: the one the program's GPX export writes on the
 // trk, else the offset the first timed point was written with, else the given default.

@@ -207,6 +207,9 @@ void ImportResult::add(const ImportResult& other) {
     counts.overlays += other.counts.overlays;
     counts.tracksSplit += other.counts.tracksSplit;
     counts.tracksFromSplits += other.counts.tracksFromSplits;
+    counts.splitsAtGaps += other.counts.splitsAtGaps;
+    counts.splitsWhereTimeRunsBack += other.counts.splitsWhereTimeRunsBack;
+    counts.pointsReordered += other.counts.pointsReordered;
     notes.insert(notes.end(), other.notes.begin(), other.notes.end());
     whole = whole && other.whole;
 }
@@ -299,11 +302,16 @@ std::string importSummary(const ImportResult& result) {
     addCount(parts, result.counts.places, "place skipped", "places skipped");
     addCount(parts, result.counts.polygons, "polygon skipped", "polygons skipped");
     addCount(parts, result.counts.overlays, "overlay skipped", "overlays skipped");
-    if (result.counts.tracksSplit > 0) {
-        parts.push_back(std::to_string(result.counts.tracksSplit) +
-                        (result.counts.tracksSplit == 1 ? " track" : " tracks") + " split into " +
-                        std::to_string(result.counts.tracksFromSplits) +
-                        " where hours passed between two fixes");
+    addCount(parts, result.counts.pointsReordered,
+             "point earlier than the one before it put in its place",
+             "points earlier than the ones before them put in their places");
+    if (const TrackFileCounts& c = result.counts; c.tracksSplit > 0) {
+        const std::string gaps = c.splitsAtGaps > 0 ? " where hours passed between two fixes" : "";
+        const std::string back = c.splitsWhereTimeRunsBack > 0 ? " where time runs back" : "";
+        parts.push_back(std::to_string(c.tracksSplit) +
+                        (c.tracksSplit == 1 ? " track" : " tracks") + " split into " +
+                        std::to_string(c.tracksFromSplits) + gaps +
+                        (gaps.empty() || back.empty() ? "" : " and") + back);
     }
     std::string text;
     for (const std::string& part : parts) {

@@ -84,7 +84,8 @@ ImportResult importFiles(UserPrompt& prompt, Session& session,
     }
     if (summaryNotice) {
         const std::string summary = importSummary(total);
-        total.ok ? prompt.success(summary) : prompt.notice(summary);
+        // A file that broke off kept what it could: its note is no success to show in green.
+        total.ok && total.whole ? prompt.success(summary) : prompt.notice(summary);
     }
     return total;
 }

@@ -300,6 +300,38 @@ TEST_F(TrackImport, AFileThatBreaksOffKeepsEverythingBeforeTheFault) {
         << importSummary(broken);
 }
 
+// A clock set back while recording splits the track there, so that each stretch keeps its own
+// span; a fix a few seconds early is put in its place.
+TEST_F(TrackImport, TimeThatRunsBackNeverHidesPoints) {
+    const auto gpx = [](const std::vector<std::string>& times) {
+        std::string text = "<gpx><trk><trkseg>";
+        for (size_t i = 0; i < times.size(); ++i) {
+            text += "<trkpt lat=\"47.00" + std::to_string(i) + "\" lon=\"8\"><time>2024-05-01T" +
+                    times[i] + "Z</time></trkpt>";
+        }
+        return text + "</trkseg></trk></gpx>";
+    };
+    const ImportResult set =
+        import(write("set.gpx", gpx({"10:00:00", "09:00:00", "08:00:00", "11:00:00"})));
+    EXPECT_EQ(set.stored, 1);
+    EXPECT_EQ(set.counts.tracksTooShort, 2);
+    EXPECT_NE(importSummary(set).find("1 track split into 3 where time runs back"),
+              std::string::npos)
+        << importSummary(set);
+    const ImportResult early =
+        import(write("early.gpx", gpx({"12:00:00", "12:00:10", "12:00:05", "12:00:20"})));
+    EXPECT_EQ(early.stored, 1);
+    const std::vector<TrackHeader> tracks = stored();
+    ASSERT_EQ(tracks.size(), 2u);
+    EXPECT_EQ(timeText(tracks[0].stime), "2024-05-01 08:00:00");
+    EXPECT_EQ(timeText(tracks[0].etime), "2024-05-01 11:00:00");
+    ASSERT_EQ(tracks[1].points.size(), 4u);
+    EXPECT_EQ(timeText(tracks[1].points[1].sdate), "2024-05-01 12:00:05");
+    EXPECT_EQ(timeText(tracks[1].etime), "2024-05-01 12:00:20");
+}
+
+// KML lines: the program's own KMZ writes a whole track as one line of coordinates, far
+// longer than any other text in a track file, and without times.
 TEST_F(TrackImport, KmlLinesAreTimedByTheirTimeSpanOrSkippedWithoutOne) {
     const auto line = [](int points, double step) {
         std::string coordinates = "<LineString><coordinates>\n";
