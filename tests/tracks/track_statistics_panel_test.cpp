@@ -10,7 +10,7 @@
 #include "platform/headless/headless_renderer.h"
 #include "scripted_prompt.h"
 #include "store/sqlite_db.h"
-#include "store/track_summary.h"
+#include "store/store_decoded_tracks.h"
 #include "test_support.h"
 #include "tracks/track_page.h"
 #include "ui/browser_host.h"
@@ -44,27 +44,15 @@ double numberIn(const std::string& text) {
 
 class StatisticsPanel : public ::testing::Test {
   protected:
-    void SetUp() override {
+    // Stores the track, clicks 10 March 2011 and double-clicks the track, as a person does.
+    void show(TrackHeader track) {
         session.openStore();
+        std::vector<TrackHeader> tracks = {std::move(track)};
+        storeDecodedTracks(session.database(), tracks, 0);
         page.setRenderLink(&renderer);
         page.init();
-        calendar = page.document().selectFirst("widget[id='5000']");
+        ui::Element* calendar = page.document().selectFirst("widget[id='5000']");
         page.reportLocation(*calendar, {2, 26, 262, 227});
-        list = dynamic_cast<ui::ListView*>(
-            page.control(*page.document().selectFirst("widget[id='6000']")));
-        ASSERT_NE(list, nullptr);
-    }
-    void store(TrackHeader track) {
-        computeSummary(track);
-        std::vector<TrackPoint> points = track.points;
-        session.database().insertTrack(track);
-        for (TrackPoint& p : points) {
-            p.tkid = track.objid;
-        }
-        session.database().insertPoints(points);
-    }
-    // Clicks 10 March 2011 and double-clicks its track, as a person does.
-    void showTrack() {
         page.RefreshTrackPage();
         page.calendar().showMonth(2011, 3);
         const ui::Rect r = page.calendar().cells()[11].rect;  // the grid starts on 27 February
@@ -76,13 +64,12 @@ class StatisticsPanel : public ::testing::Test {
         browser->finishLoad();
         browser->callExternal("onmaploadcomplete", {});
         loop.runPending();
+        auto* list = dynamic_cast<ui::ListView*>(
+            page.control(*page.document().selectFirst("widget[id='6000']")));
         list->click(0, 0);
         list->send(ui::WM_LBUTTONDBLCLK, 0, ui::makePointParam(5, 5));
     }
-    std::string shown(const char* id) {
-        const ui::Element* e = page.byId(id);
-        return e != nullptr ? e->text() : "(no " + std::string(id) + ")";
-    }
+    std::string shown(const char* id) { return page.byId(id)->text(); }
 
     TempDir dir;
     Session session{DataFolder(dir.path())};
@@ -92,8 +79,6 @@ class StatisticsPanel : public ::testing::Test {
     ScriptedPrompt prompt;
     ui::DirectCommandRunner runner{prompt};
     CPageTrack page{loop, nullptr, 0, &runner, session, mapService};
-    ui::Element* calendar = nullptr;
-    ui::ListView* list = nullptr;
 };
 
 // A walk whose pace swings between 1 and 1.8 m/s, a five-minute stop with the fixes wandering,
@@ -110,8 +95,7 @@ TEST_F(StatisticsPanel,
         track.points.push_back(standing ? fixAt(t, north + wander(random), wander(random))
                                         : fixAt(t, north, t == 900 ? 300 : 0));
     }
-    store(track);
-    showTrack();
+    show(std::move(track));
     int h = 0, m = 0, sec = 0;
     ASSERT_EQ(std::sscanf(shown("st-moving").c_str(), "%d:%d:%d", &h, &m, &sec), 3);
     const double movingHours = h + m / 60.0 + sec / 3600.0;
@@ -147,8 +131,7 @@ TEST_F(StatisticsPanel, MissingReadingsAreLeftOutAndNothingKnownShowsADash) {
         p.tmp = NAN;
         track.points.push_back(p);
     }
-    store(track);
-    showTrack();
+    show(std::move(track));
     EXPECT_EQ(shown("st-altitude"), "120 m - 290 m");
     EXPECT_EQ(shown("st-temperature"), "\u2013");
     EXPECT_NEAR(numberIn(shown("st-climb")), 170, 5);
