@@ -5,6 +5,16 @@
 #include "map/map_sources.h"
 
 namespace vandrel::app {
+namespace {
+
+// The largest zoom as typed; anything that is no number keeps the services' usual 19.
+int zoomOf(const TileServiceFields& fields) {
+    int maxZoom = 19;
+    std::from_chars(fields.maxZoom.data(), fields.maxZoom.data() + fields.maxZoom.size(), maxZoom);
+    return maxZoom;
+}
+
+}  // namespace
 
 std::string mapSourceNames(const map::MapService& service) {
     if (!service.sources) {
@@ -45,13 +55,54 @@ bool addTileService(UserPrompt& prompt, const map::MapService& service,
     if (!service.sources) {
         return false;
     }
-    int maxZoom = 19;
-    std::from_chars(fields.maxZoom.data(), fields.maxZoom.data() + fields.maxZoom.size(), maxZoom);
     std::string error;
-    if (!service.sources->addService(fields.name, fields.tiles, fields.attribution, maxZoom,
+    if (!service.sources->addService(fields.name, fields.tiles, fields.attribution, zoomOf(fields),
                                      error) ||
         !service.sources->keep(error)) {
         prompt.error(error);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> userMapSourceNames(const map::MapService& service) {
+    std::vector<std::string> names;
+    if (service.sources) {
+        for (const map::MapSource& source : service.sources->all()) {
+            if (source.user) {
+                names.push_back(source.name);
+            }
+        }
+    }
+    return names;
+}
+
+std::optional<TileServiceFields> tileServiceFields(const map::MapService& service,
+                                                   const std::string& name) {
+    const map::MapSource* source = service.sources ? service.sources->find(name) : nullptr;
+    if (source == nullptr || !source->user || source->file) {
+        return std::nullopt;
+    }
+    return TileServiceFields{source->name, source->tiles, source->attribution,
+                             std::to_string(source->maxZoom)};
+}
+
+bool changeTileService(UserPrompt& prompt, const map::MapService& service, const std::string& name,
+                       const TileServiceFields& fields) {
+    std::string error;
+    if (!service.sources ||
+        !service.sources->editService(name, fields.name, fields.tiles, fields.attribution,
+                                      zoomOf(fields), error)) {
+        prompt.error(service.sources ? error : "There are no maps to change.");
+        return false;
+    }
+    return true;
+}
+
+bool removeMapSource(UserPrompt& prompt, const map::MapService& service, const std::string& name) {
+    std::string error;
+    if (!service.sources || !service.sources->remove(name, error)) {
+        prompt.error(service.sources ? error : "There are no maps to remove.");
         return false;
     }
     return true;

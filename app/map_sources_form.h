@@ -5,7 +5,9 @@
 // map pages from then on.
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/user_prompt.h"
 #include "map/map_service.h"
@@ -32,5 +34,18 @@ std::string addMapFileAt(UserPrompt& prompt, const map::MapService& service,
 // with the reason. True when it was added.
 bool addTileService(UserPrompt& prompt, const map::MapService& service,
                     const TileServiceFields& fields);
+
+// The maps the user added, in their order: those Settings edits and removes.
+std::vector<std::string> userMapSourceNames(const map::MapService& service);
+// The fields of the user's tile service of that name; none for an offline map file or a map
+// that is not the user's.
+std::optional<TileServiceFields> tileServiceFields(const map::MapService& service,
+                                                   const std::string& name);
+// Gives the user's tile service `name` the fields, refused with the reason as adding refuses
+// them. True when it was changed.
+bool changeTileService(UserPrompt& prompt, const map::MapService& service, const std::string& name,
+                       const TileServiceFields& fields);
+// Removes a map the user added; the map pages that show it fall back to the standard map.
+bool removeMapSource(UserPrompt& prompt, const map::MapService& service, const std::string& name);
 
 }  // namespace vandrel::app

@@ -1,5 +1,6 @@
 #include "app/settings_page.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "flows/update_firmware.h"
 #include "ui/element.h"
 #include "ui/form_values.h"
+#include "ui/html_escape.h"
 
 namespace vandrel::app {
 namespace {
@@ -45,12 +47,86 @@ SettingsPage::SettingsPage(ui::EventLoop& loop, ui::Window* parent, int controlI
     addClick("onupdate", [this] { updateFirmware(); });
     addClick("addmapfile", [this] { addMap(true); });
     addClick("addmapservice", [this] { addMap(false); });
+    addClick("editmap", [this] { editMap(); });
+    addClick("savemapservice", [this] { saveMap(); });
+    addClick("removemap", [this] { removeMap(); });
 }
 
 void SettingsPage::setMapService(const map::MapService* service) {
     mapService_ = service;
     if (ui::Element* list = document().selectFirst("#maplist"); list != nullptr && service) {
         list->setText(mapSourceNames(*service));
+        showUserMaps();
+    }
+}
+
+// The choice keeps the map it names while that map is still there.
+void SettingsPage::showUserMaps() {
+    ui::Element* choice = byId("mapsel");
+    if (choice == nullptr || mapService_ == nullptr) {
+        return;
+    }
+    const std::vector<std::string> names = userMapSourceNames(*mapService_);
+    const std::string before = chosenUserMap();
+    std::string markup;
+    for (const std::string& name : names) {
+        const std::string escaped = ui::escapeHtml(name);
+        markup += "<option value=\"" + escaped + "\">" + escaped + "</option>";
+    }
+    choice->setHtml(markup);
+    const bool keeps = std::find(names.begin(), names.end(), before) != names.end();
+    setFieldText("mapsel", keeps ? before : names.empty() ? std::string() : names.front());
+}
+
+std::string SettingsPage::chosenUserMap() const {
+    return fieldText("mapsel");
+}
+
+void SettingsPage::editMap() {
+    if (commands_ == nullptr || mapService_ == nullptr) {
+        return;
+    }
+    const std::string name = chosenUserMap();
+    const std::optional<TileServiceFields> fields = tileServiceFields(*mapService_, name);
+    if (!fields) {
+        commands_->prompt().error(
+            name.empty() ? std::string("Choose one of your maps first.")
+                         : "The offline map " + name +
+                               " has no address to edit: remove it and add its file again.");
+        return;
+    }
+    setFieldText("mapname", fields->name);
+    setFieldText("maptiles", fields->tiles);
+    setFieldText("mapattribution", fields->attribution);
+    setFieldText("mapmaxzoom", fields->maxZoom);
+}
+
+void SettingsPage::saveMap() {
+    if (commands_ == nullptr || mapService_ == nullptr) {
+        return;
+    }
+    if (chosenUserMap().empty()) {
+        commands_->prompt().error("Choose one of your maps first.");
+        return;
+    }
+    const TileServiceFields fields{fieldText("mapname"), fieldText("maptiles"),
+                                   fieldText("mapattribution"), fieldText("mapmaxzoom")};
+    if (changeTileService(commands_->prompt(), *mapService_, chosenUserMap(), fields)) {
+        setFieldText("mapsel", fields.name);
+        session_.mapSourcesChanged.notify();
+    }
+}
+
+void SettingsPage::removeMap() {
+    if (commands_ == nullptr || mapService_ == nullptr) {
+        return;
+    }
+    if (chosenUserMap().empty()) {
+        commands_->prompt().error("Choose one of your maps first.");
+        return;
+    }
+    if (removeMapSource(commands_->prompt(), *mapService_, chosenUserMap())) {
+        session_.mapSourcesChanged.notify();
     }
 }
 

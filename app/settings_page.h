@@ -49,6 +49,13 @@ class SettingsPage final : public ui::PageWindow {
     void setFieldText(const char* name, const std::string& text);
 
     void addMap(bool file);
+    // The user's map chosen in the Maps part: its fields into the form, the form's fields into
+    // it, or the map removed.
+    void editMap();
+    void saveMap();
+    void removeMap();
+    std::string chosenUserMap() const;
+    void showUserMaps();
 
     Session& session_;
     const map::MapService* mapService_ = nullptr;

@@ -317,6 +317,16 @@ void PoiPage::searchAddress() {
     }
 }
 
+bool PoiPage::onKey(ui::HtmlWindow& window, ui::Element& self, ui::KeyEvent& event) {
+    if (event.type == ui::KeyEventType::Down && event.keyCode == ui::VK_RETURN && !event.handled &&
+        event.target != nullptr && event.target->attribute("id") == "addfind") {
+        searchAddress();
+        event.handled = true;
+        return true;
+    }
+    return ui::PageWindow::onKey(window, self, event);
+}
+
 void PoiPage::addressFound(map::MapPosition at) {
     at.lat = clampedLatitude(at.lat);
     at.lng = wrappedLongitude(at.lng);

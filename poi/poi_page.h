@@ -47,6 +47,9 @@ class PoiPage final : public ui::PageWindow {
     // Asks the map page for the address typed in `addfind`.
     void searchAddress();
 
+    // Enter in the search field searches, as the Search button does.
+    bool onKey(ui::HtmlWindow& window, ui::Element& self, ui::KeyEvent& event) override;
+
   protected:
     std::intptr_t handleMessage(const ui::Message& message) override;
 

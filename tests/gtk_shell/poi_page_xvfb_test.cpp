@@ -4,6 +4,7 @@
 // to the logger. CTest runs this suite with local servers standing in for the tile and the
 // address search services, and with a settings.xml of its own beside the program.
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -377,6 +378,55 @@ TEST(PoiPage, ASearchMovesTheMapAndTheSelectedPoiToThePlaceFound) {
     EXPECT_EQ(barText("poiname"), "#0005");
 }
 
+// A search service that takes the question and never answers, as one behind a dead network
+// link does; Enter in the field searches as the button does. The search says at once that it
+// runs and, within seconds, that the service cannot be reached.
+TEST(PoiPage, EnterSearchesAndASilentServiceIsReportedWithinSeconds) {
+    GSocket* silent =
+        g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr);
+    GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+    GSocketAddress* any = g_inet_socket_address_new(loopback, 0);
+    ASSERT_TRUE(g_socket_bind(silent, any, TRUE, nullptr) && g_socket_listen(silent, nullptr));
+    GSocketAddress* bound = g_socket_get_local_address(silent, nullptr);
+    const std::string address =
+        "http://127.0.0.1:" +
+        std::to_string(g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound))) + "/search";
+    const auto said = [](const std::string& start) {
+        return [start](const std::string& text) { return text.rfind(start, 0) == 0; };
+    };
+    ASSERT_TRUE(mapAnswers(poiPage(), "useGeocoder", {address}, said("")));
+    ASSERT_TRUE(clickOn(poiPage(), "addfind"));
+    ASSERT_TRUE(pumpUntil(
+        [] { return poiPage().document().selectFirst("#addfind")->hasState(ui::STATE_FOCUS); }));
+    pressKey(stage->shell->window(), GDK_KEY_a, GDK_CONTROL_MASK);
+    typeText("Lake Town");
+    ASSERT_TRUE(pumpUntil([] {
+        ui::FormValues values;
+        ui::collectFormValues(*poiPage().document().selectFirst("#searchmaps"), values);
+        const ui::Value* typed = values.find("addfind");
+        return typed != nullptr && typed->toString() == "Lake Town";
+    }));
+    const auto start = std::chrono::steady_clock::now();
+    pressKey(stage->shell->window(), GDK_KEY_Return);
+    std::string message;
+    EXPECT_TRUE(
+        mapAnswers(poiPage(), "findMessageText", {}, said("Searching for \"Lake Town\""), &message))
+        << message;
+    EXPECT_TRUE(mapAnswers(poiPage(), "findMessageText", {},
+                           said("The address search service cannot be reached"), &message))
+        << message;
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::seconds(10));
+    if (GdkPixbuf* shot = screenshot("search-unreachable")) {
+        g_object_unref(shot);
+    }
+    EXPECT_TRUE(mapAnswers(poiPage(), "useGeocoder", {stage->geocoder->address()}, said("")));
+    g_object_unref(bound);
+    g_object_unref(any);
+    g_object_unref(loopback);
+    g_object_unref(silent);
+}
+
 TEST(PoiPage, TheSlotMenuNearTheRightEdgeShowsWholeInThePageAndTheBarShowsWhole) {
     // A right click on the map near its right edge opens the menu of the 20 slots.
     const ui::Rect map = mapElement().location();
@@ -537,6 +587,33 @@ TEST(SettingsPage, ShowsTheLoggersOwnSettingsAndSaveWritesThemBack) {
     }
 }
 
+// The text of a field of the Settings page as the page holds it.
+std::string settingsField(const char* name) {
+    ui::FormValues values;
+    ui::collectFormValues(settingsPage().document().root(), values);
+    const ui::Value* v = values.find(name);
+    return v != nullptr ? v->toString() : std::string();
+}
+
+// Typed over as a person does, once the field has the focus: click, select all, type.
+::testing::AssertionResult typeInto(const char* name, const std::string& text) {
+    const ui::Element& field =
+        *settingsPage().document().selectFirst(std::string("input[name='") + name + "']");
+    clickAt(pointIn(settingsPage(), field, field.location().width() / 3,
+                    field.location().height() / 2));
+    ::testing::AssertionResult focused = pumpUntil([&] { return field.hasState(ui::STATE_FOCUS); });
+    if (!focused) {
+        return focused;
+    }
+    pressKey(stage->shell->window(), GDK_KEY_a, GDK_CONTROL_MASK);
+    typeText(text);
+    ::testing::AssertionResult held = pumpUntil([&] { return settingsField(name) == text; });
+    if (!held) {
+        held << "; the field holds " << settingsField(name);
+    }
+    return held;
+}
+
 // A tile service added in Settings is offered at once by the POI map opened before, which
 // keeps showing the map it shows.
 TEST(SettingsPage, ATileServiceAddedIsOfferedByTheOpenPoiMap) {
@@ -550,32 +627,6 @@ TEST(SettingsPage, ATileServiceAddedIsOfferedByTheOpenPoiMap) {
         ASSERT_TRUE(clickOn(host(), "tab3"));
     }
     ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 3; }));
-    // Typed over as a person does, once the field has the focus: click, select all, type.
-    const auto typeInto = [](const char* name, const std::string& text) {
-        const ui::Element& field =
-            *settingsPage().document().selectFirst(std::string("input[name='") + name + "']");
-        clickAt(pointIn(settingsPage(), field, field.location().width() / 3,
-                        field.location().height() / 2));
-        ::testing::AssertionResult focused =
-            pumpUntil([&] { return field.hasState(ui::STATE_FOCUS); });
-        if (!focused) {
-            return focused;
-        }
-        pressKey(stage->shell->window(), GDK_KEY_a, GDK_CONTROL_MASK);
-        typeText(text);
-        std::string typed;
-        ::testing::AssertionResult held = pumpUntil([&] {
-            ui::FormValues values;
-            ui::collectFormValues(settingsPage().document().root(), values);
-            const ui::Value* v = values.find(name);
-            typed = v != nullptr ? v->toString() : std::string();
-            return typed == text;
-        });
-        if (!held) {
-            held << "; the field holds " << typed;
-        }
-        return held;
-    };
     ASSERT_TRUE(typeInto("mapname", "Lake Maps"));
     ASSERT_TRUE(typeInto("maptiles", stage->tiles->address() + "{z}/{x}/{y}.png"));
     ASSERT_TRUE(clickOn(settingsPage(), "addmapservice"));
@@ -591,6 +642,74 @@ TEST(SettingsPage, ATileServiceAddedIsOfferedByTheOpenPoiMap) {
         poiPage(), "shownSource", {},
         [](const std::string& t) { return t.rfind("OpenStreetMap|", 0) == 0; }, &said))
         << said;
+}
+
+// A mistyped address is mended in Settings and the map showing that source follows it; a map
+// removed there goes from every list, and the map that showed it falls back to the standard
+// map.
+TEST(SettingsPage, AMapIsEditedAndRemovedAndTheMapShowingItFallsBack) {
+    const auto startsWith = [](std::string start) {
+        return [start](const std::string& t) { return t.rfind(start, 0) == 0; };
+    };
+    ASSERT_TRUE(mapAnswers(poiPage(), "chooseMapSource", {"Lake Maps"}, startsWith("")));
+    ASSERT_TRUE(mapAnswers(poiPage(), "shownSource", {}, startsWith("Lake Maps|")));
+    ASSERT_EQ(settingsField("mapsel"), "Lake Maps");
+    ASSERT_TRUE(clickOn(settingsPage(), "editmap"));
+    ASSERT_TRUE(pumpUntil([] { return settingsField("mapname") == "Lake Maps"; }));
+    const std::string mended = stage->tiles->address() + "lake/{z}/{x}/{y}.png";
+    ASSERT_TRUE(typeInto("maptiles", mended));
+    ASSERT_TRUE(clickOn(settingsPage(), "savemapservice"));
+    std::string said;
+    EXPECT_TRUE(mapAnswers(
+        poiPage(), "eval", {"tiles._url"}, [&](const std::string& t) { return t == mended; },
+        &said))
+        << said;
+    EXPECT_NE(testing::readFile(stage->dir / "mapsources.xml").find(mended), std::string::npos);
+
+    ASSERT_TRUE(clickOn(settingsPage(), "removemap"));
+    EXPECT_TRUE(mapAnswers(poiPage(), "shownSource", {}, startsWith("OpenStreetMap|"), &said))
+        << said;
+    EXPECT_TRUE(mapAnswers(
+        poiPage(), "mapSourceNames", {},
+        [](const std::string& t) { return t.find("Lake Maps") == std::string::npos; }, &said))
+        << said;
+    EXPECT_EQ(settingsPage().document().selectFirst("#maplist")->text().find("Lake Maps"),
+              std::string::npos);
+    EXPECT_EQ(testing::readFile(stage->dir / "mapsources.xml").find("Lake Maps"),
+              std::string::npos);
+}
+
+// At the smallest window and at 1024 x 700 every section of the Settings page shows whole,
+// down to the Maps box's last button.
+TEST(SettingsPage, EverySectionShowsAtTheSmallestWindow) {
+    GtkWindow* window = GTK_WINDOW(stage->shell->window());
+    int width = 0;
+    int height = 0;
+    gtk_window_get_size(window, &width, &height);
+    if (host().currentPage() != 3) {
+        ASSERT_TRUE(clickOn(host(), "tab3"));
+    }
+    for (const auto& [w, h] : {std::pair{960, 672}, std::pair{1024, 700}}) {
+        gtk_window_resize(window, w, h);
+        const ui::Element& pages = *host().document().selectFirst("#pages");
+        ASSERT_TRUE(pumpUntil([&, w = w, h = h] {
+            int now[2] = {0, 0};
+            gtk_window_get_size(window, &now[0], &now[1]);
+            return now[0] == w && now[1] == h;
+        }));
+        pump(500);
+        const ui::Element& last = *settingsPage().document().selectFirst("#savemapservice");
+        EXPECT_TRUE(pumpUntil([&] {
+            const ui::Rect r = last.location();
+            return !r.isEmpty() && r.bottom <= pages.location().height() &&
+                   r.right <= pages.location().width();
+        })) << w
+            << " x " << h;
+        if (GdkPixbuf* shot = screenshot("settings-" + std::to_string(w))) {
+            g_object_unref(shot);
+        }
+    }
+    gtk_window_resize(window, width, height);
 }
 
 }  // namespace
