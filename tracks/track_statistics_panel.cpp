@@ -20,6 +20,12 @@ std::string rangeText(double low, double high, Format format) {
     return format(low) + " - " + format(high);
 }
 
+// The climb's source in the few characters the panel's column has room for beside the value;
+// the row's tooltip spells them out.
+std::string climbSourceMark(ClimbSource source) {
+    return source == ClimbSource::Pressure ? " (baro)" : " (GPS)";
+}
+
 }  // namespace
 
 void writeStatisticsPanel(ui::PageWindow& page, const std::optional<TrackStatistics>& statistics,
@@ -36,11 +42,16 @@ void writeStatisticsPanel(ui::PageWindow& page, const std::optional<TrackStatist
         values[3].second = FormatDistance(s.movingDistance, settings);
         values[4].second = FormatSpeed(s.averageSpeed, settings);
         values[5].second = FormatSpeed(s.maxSpeed, settings);
-        values[6].second =
-            FormatClimb(s.climb, settings) + " (" + FormatClimbSource(s.climbSource) + ")";
-        values[7].second = FormatClimb(s.descent, settings);
-        values[8].second =
-            FormatClimb(s.gpsClimb, settings) + " / " + FormatClimb(s.gpsDescent, settings);
+        const bool noAltitude = std::isnan(s.minAltitude);
+        if (s.climbSource != ClimbSource::None) {
+            values[6].second = FormatClimb(s.climb, settings) + climbSourceMark(s.climbSource);
+            values[7].second = FormatClimb(s.descent, settings);
+        } else {
+            values[6].second = values[7].second = kNoValue;
+        }
+        values[8].second = noAltitude ? kNoValue
+                                      : FormatClimb(s.gpsClimb, settings) + " / " +
+                                            FormatClimb(s.gpsDescent, settings);
         values[9].second = rangeText(s.minAltitude, s.maxAltitude,
                                      [&](double m) { return FormatClimb(m, settings); });
         values[10].second = rangeText(s.minTemperature, s.maxTemperature, [&](double c) {

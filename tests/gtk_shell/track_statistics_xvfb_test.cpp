@@ -28,7 +28,7 @@ TEST(TrackStatistics, TheShownTrackHasItsPanelAndSpeedProfile) {
     doubleClickAt(rowCentre(0));
     ASSERT_TRUE(pumpUntil([] { return !textOf("st-moving").empty(); }));
     // The pressure stands still all along; the recorded altitude saws up and down.
-    EXPECT_EQ(textOf("st-climb"), "0 m (barometer)");
+    EXPECT_EQ(textOf("st-climb"), "0 m (baro)");
     EXPECT_NE(textOf("st-altclimb"), "0 m / 0 m");
     EXPECT_NE(textOf("st-max").find(" km/h"), std::string::npos) << textOf("st-max");
     const ui::Element& panel = *trackPage().byId("trackstats");
