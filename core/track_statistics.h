@@ -17,7 +17,7 @@ enum class ClimbSource { None = 0, Pressure = 1, Altitude = 2 };
 // never 0.
 struct TrackStatistics {
     double duration = 0;        // seconds from the first fix to the last
-    double movingTime = 0;      // seconds spent moving (see movingIntervals)
+    double movingTime = 0;      // seconds between fixes whose speeds average walking pace
     double distance = 0;        // metres, the GroundDistance sum (the last point's dist when set)
     double movingDistance = 0;  // metres covered in the moving time, no faster than the profile
     double averageSpeed = 0;    // movingDistance / movingTime; 0 without movement
