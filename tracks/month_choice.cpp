@@ -30,6 +30,13 @@ MonthChoice::MonthChoice(ui::PageWindow& page, std::function<void(int, int)> cho
     : page_(page), chosen_(std::move(chosen)) {}
 
 void MonthChoice::toggle(int year, int month) {
+    // Enter may reach the title still focused in the page while the keyboard is on a month.
+    const ui::Element* focus = page_.focus();
+    const ui::Element* choice = page_.byId("monthchoice");
+    if (open_ && focus != nullptr && choice != nullptr && focus->isInside(*choice)) {
+        take(focused_);
+        return;
+    }
     if (open_) {
         close();
         return;
@@ -38,7 +45,6 @@ void MonthChoice::toggle(int year, int month) {
     year_ = shownYear_ = year;
     month_ = focused_ = month;
     showCalendar(page_, false);
-    show();
     focusMonth(month_);
 }
 
@@ -63,25 +69,28 @@ void MonthChoice::take(int month) {
         return;
     }
     const int year = year_;
+    focused_ = month;
     close();
     chosen_(year, month);
 }
 
-// The year's label, and the month the calendar shows marked in its own year.
+// The year's label, the month the calendar shows marked in its own year, and the month the
+// keyboard is on ringed.
 void MonthChoice::show() {
     if (ui::Element* label = page_.byId("mcyear")) {
         label->setText(std::to_string(year_));
     }
     for (int m = 1; m <= 12; ++m) {
         if (ui::Element* cell = page_.byId(monthId(m))) {
-            cell->setAttribute("class",
-                               year_ == shownYear_ && m == month_ ? "mcmonth shown" : "mcmonth");
+            std::string look = year_ == shownYear_ && m == month_ ? "mcmonth shown" : "mcmonth";
+            cell->setAttribute("class", m == focused_ ? look + " focused" : look);
         }
     }
 }
 
 void MonthChoice::focusMonth(int month) {
     focused_ = month;
+    show();
     if (ui::Element* cell = page_.byId(monthId(month))) {
         page_.setFocus(cell);
     }

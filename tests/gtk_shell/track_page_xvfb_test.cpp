@@ -218,10 +218,16 @@ TEST(TrackPage, TheKeyboardWalksThePageMovesTheDayAndAsksBeforeDeleting) {
     GtkWidget* window = stage->shell->window();
     ASSERT_TRUE(clickOn(host(), "tab2-s"));
     ASSERT_TRUE(pumpUntil([] { return focusedIn(host(), "tab2-s"); }));
-    const std::pair<ui::HtmlWindow*, const char*> stops[] = {
-        {&host(), "tab3"},         {&host(), "lfromdevtrack"}, {&host(), "lfrompctrack"},
-        {&host(), "s2pctrack"},    {&host(), "deltrack"},      {&trackPage(), "lastmon"},
-        {&trackPage(), "nextmon"}, {&trackPage(), "today"},    {&trackPage(), "5000"}};
+    const std::pair<ui::HtmlWindow*, const char*> stops[] = {{&host(), "tab3"},
+                                                             {&host(), "lfromdevtrack"},
+                                                             {&host(), "lfrompctrack"},
+                                                             {&host(), "s2pctrack"},
+                                                             {&host(), "deltrack"},
+                                                             {&trackPage(), "lastmon"},
+                                                             {&trackPage(), "calendardate"},
+                                                             {&trackPage(), "nextmon"},
+                                                             {&trackPage(), "today"},
+                                                             {&trackPage(), "5000"}};
     for (const auto& [page, id] : stops) {
         pressKey(window, GDK_KEY_Tab);
         ASSERT_TRUE(pumpUntil([page = page, id = id] { return focusedIn(*page, id); })) << id;

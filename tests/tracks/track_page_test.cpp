@@ -464,6 +464,7 @@ TEST_F(TrackPage, TheMonthTitleOpensAMonthAndYearChoiceForMouseAndKeys) {
     EXPECT_EQ(choice->style("display"), "block");
     EXPECT_EQ(calendarElement->style("display"), "none");
     EXPECT_EQ(page.byId("mcyear")->text(), "2011");
+    loop.runPending();
     EXPECT_EQ(page.focus(), page.byId("mc3"));
     clickId(page, "mcprev");
     clickId(page, "mc7");
