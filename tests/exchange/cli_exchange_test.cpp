@@ -95,7 +95,7 @@ TEST_F(CliExchange, ArchivesSaveAndLoadWithEachOverwriteChoice) {
     ASSERT_EQ(backup.exitCode, 0) << backup.err;
     EXPECT_EQ(backup.err, "Backup Complete!\n");
     EXPECT_EQ(backup.out,
-              "saved 3 tracks and 150 points to " + path("all.prg") + ", 0 photos copied\n");
+              "Saved 3 tracks and 150 points to " + path("all.prg") + ", 0 photos copied\n");
     EXPECT_TRUE(std::filesystem::is_directory(path("all")));
 
     // Given tracks go in start order, whatever order they are named in.
