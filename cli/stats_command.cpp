@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/commands.h"
 #include "core/ole_date.h"
 #include "core/stat_units.h"
+#include "core/track_times.h"
 #include "core/units.h"
 #include "flows/stored_statistics.h"
 
@@ -14,9 +16,9 @@ namespace vandrel::cli {
 namespace {
 
 struct StatsOptions {
-    std::string year;   // "YYYY"
-    std::string month;  // "YYYY-MM"
-    std::string by;     // "week", "month" or "year"; empty: by the span asked for
+    std::optional<std::string> year;   // "YYYY"; none when not asked for
+    std::optional<std::string> month;  // "YYYY-MM"; none when not asked for
+    std::string by;                    // "week", "month" or "year"; empty: by the span asked for
     bool json = false;
 };
 
@@ -37,23 +39,31 @@ bool spanOf(const StatsOptions& o, double& from, double& to, TotalsPeriod& perio
     from = -1e9;
     to = 1e9;
     period = TotalsPeriod::Year;
-    if (!o.month.empty()) {
-        if (std::sscanf(o.month.c_str(), "%4d-%2d%c", &year, &month, &tail) != 2 || month < 1 ||
-            month > 12 || year < 100 || year > 9999) {
-            std::cerr << "Not a month: " << o.month << " (expected YYYY-MM)" << std::endl;
+    if (o.month) {
+        if (std::sscanf(o.month->c_str(), "%4d-%2d%c", &year, &month, &tail) != 2 || month < 1 ||
+            month > 12 || o.month->size() != 7) {
+            std::cerr << "Not a month: \"" << *o.month << "\" (expected YYYY-MM)" << std::endl;
             return false;
         }
+        period = TotalsPeriod::Week;
+    } else if (o.year) {
+        if (std::sscanf(o.year->c_str(), "%4d%c", &year, &tail) != 1 || o.year->size() != 4) {
+            std::cerr << "Not a year: \"" << *o.year << "\" (expected YYYY)" << std::endl;
+            return false;
+        }
+        period = TotalsPeriod::Month;
+    }
+    if ((o.month || o.year) && !isTrackYear(year)) {
+        std::cerr << "No track is dated in " << (o.month ? *o.month : *o.year) << ": tracks hold "
+                  << trackYearsText() << "; ask for one of those" << std::endl;
+        return false;
+    }
+    if (o.month) {
         from = firstOf(year, month);
         to = month == 12 ? firstOf(year + 1, 1) : firstOf(year, month + 1);
-        period = TotalsPeriod::Week;
-    } else if (!o.year.empty()) {
-        if (std::sscanf(o.year.c_str(), "%4d%c", &year, &tail) != 1 || year < 100 || year > 9998) {
-            std::cerr << "Not a year: " << o.year << " (expected YYYY)" << std::endl;
-            return false;
-        }
+    } else if (o.year) {
         from = firstOf(year, 1);
         to = firstOf(year + 1, 1);
-        period = TotalsPeriod::Month;
     }
     if (o.by == "week") {
         period = TotalsPeriod::Week;
@@ -120,8 +130,15 @@ void addStatsCommand(CLI::App& app, Context& context) {
     CLI::App* command =
         app.add_subcommand("stats", "Totals of distance, moving time and climb per period");
     auto options = std::make_shared<StatsOptions>();
-    auto* year = command->add_option("--year", options->year, "Only this year (YYYY)");
-    command->add_option("--month", options->month, "Only this month (YYYY-MM)")->excludes(year);
+    // Taken as given, so that an empty one is refused, not read as none.
+    auto* year = command->add_option_function<std::string>(
+        "--year", [options](const std::string& text) { options->year = text; },
+        "Only this year (YYYY)");
+    command
+        ->add_option_function<std::string>(
+            "--month", [options](const std::string& text) { options->month = text; },
+            "Only this month (YYYY-MM)")
+        ->excludes(year);
     command->add_option("--by", options->by, "Totals per week, month or year")
         ->check(CLI::IsMember({"week", "month", "year"}));
     command->add_flag("--json", options->json, "Print JSON for scripts");

@@ -74,9 +74,15 @@ double photoTrackTime(const PhotoCapture& capture, int cameraOffsetSeconds, int3
     return at / kSecondsPerDay;
 }
 
+bool isCameraOffset(int seconds) {
+    return std::abs(seconds) <= kMostCameraOffsetSeconds;
+}
+
 int cameraOffsetFrom(const PhotoCapture& capture, const TrackPoint& point, int32_t tzome) {
-    return static_cast<int>(
-        std::lround(seconds(photoTrackTime(capture, 0, tzome)) - seconds(point.sdate)));
+    // A photo dated centuries off gives more seconds than an int holds.
+    constexpr double kBeyond = kMostCameraOffsetSeconds + 1.0;
+    const double offset = seconds(photoTrackTime(capture, 0, tzome)) - seconds(point.sdate);
+    return static_cast<int>(std::lround(std::clamp(offset, -kBeyond, kBeyond)));
 }
 
 std::vector<Placement> matchPhotos(const std::vector<PhotoCapture>& photos,
@@ -182,6 +188,9 @@ std::optional<int> parseClockOffset(const std::string& text) {
             return std::nullopt;
         }
         rest.remove_prefix(1);
+    }
+    if (!isCameraOffset(total)) {
+        return std::nullopt;
     }
     return sign * total;
 }

@@ -60,7 +60,15 @@ struct Placement {
 // names its UTC offset, moved from the camera's zone into the track's (tzome).
 double photoTrackTime(const PhotoCapture& capture, int cameraOffsetSeconds, int32_t tzome);
 
-// The camera offset that puts a photo exactly on the point the user says it was taken at.
+// The largest camera offset taken: a clock set a few days wrong is an error to mend; beyond a
+// week the photo was not taken on that track (or the camera's date was never set).
+inline constexpr int kMostCameraOffsetSeconds = 7 * 24 * 3600;
+
+// Whether an offset lies within kMostCameraOffsetSeconds either way.
+bool isCameraOffset(int seconds);
+
+// The camera offset that puts a photo exactly on the point the user says it was taken at; one
+// beyond the largest (see isCameraOffset) is given as just beyond it.
 int cameraOffsetFrom(const PhotoCapture& capture, const TrackPoint& point, int32_t tzome);
 
 // One placement per photo, in the photos' order. Photos are placed in order of their corrected
@@ -72,7 +80,8 @@ std::vector<Placement> matchPhotos(const std::vector<PhotoCapture>& photos,
 // Why a photo was not placed, in a few words; empty for a placed photo.
 std::string notPlacedReason(const PhotoCapture& capture, PlacementKind kind);
 
-// "±[HH:]MM:SS" (also a bare number of seconds) as seconds; nothing when it is not one.
+// "±[HH:]MM:SS" (also a bare number of seconds) as seconds; nothing when it is not one, or
+// lies beyond the largest camera offset.
 std::optional<int> parseClockOffset(const std::string& text);
 
 // Seconds as "+HH:MM:SS" or "-HH:MM:SS", as parseClockOffset reads them.

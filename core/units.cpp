@@ -74,7 +74,9 @@ DmsAngle DmsAngle::fromDegrees(double value) {
 
 std::string FormatDateTime(double oleDate, const DeviceSettings& s) {
     SystemTime t;
-    VariantTimeToSystemTime(oleDate, t);
+    if (!VariantTimeToSystemTime(oleDate, t)) {
+        return kNoValue;  // a stored date no calendar holds: not a made-up one
+    }
     const ClockHour h = clockHour(t.hour, s);
     if (h.marker == nullptr) {
         return format("%.4d-%.2d-%.2d %.2d:%.2d:%.2d", t.year, t.month, t.day, h.hour, t.minute,
@@ -86,7 +88,9 @@ std::string FormatDateTime(double oleDate, const DeviceSettings& s) {
 
 std::string FormatShortDateTime(double oleDate, const DeviceSettings& s) {
     SystemTime t;
-    VariantTimeToSystemTime(oleDate, t);
+    if (!VariantTimeToSystemTime(oleDate, t)) {
+        return kNoValue;  // a stored date no calendar holds: not a made-up one
+    }
     const ClockHour h = clockHour(t.hour, s);
     if (h.marker == nullptr) {
         return format("%.2d-%.2d %.2d:%.2d", t.month, t.day, h.hour, t.minute);

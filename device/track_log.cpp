@@ -16,6 +16,7 @@
 #include "core/ground_distance.h"
 #include "core/ole_date.h"
 #include "core/program_path.h"
+#include "core/track_times.h"
 #include "device/byte_order.h"
 #include "device/device_volume.h"
 #include "device/log_layout.h"
@@ -301,7 +302,8 @@ void parseLogRun(const uint8_t* log, size_t size, const LogRun& run, TrackHeader
         }
         const TrackPoint point = pointOf(record);
         // A dropped fix is not compared with later ones: they are measured from the last kept.
-        if (onEarth(record) &&
+        // A clock without a fix yet may read 1970.
+        if (onEarth(record) && isTrackTime(point.sdate, -int32_t{record.offset}) &&
             (header.points.empty() || plausibleAfter(header.points.back(), point))) {
             header.points.push_back(point);
         }

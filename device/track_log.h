@@ -1,7 +1,8 @@
 #pragma once
 // The logger's track log: the presence test, the copy of its two areas into "temp.hdr" and
 // "temp.log" in the program folder, the split of the index into runs of one track each, and the
-// decoding of a run into track points with implausible position jumps dropped.
+// decoding of a run into track points with implausible position jumps and times no track may
+// hold (core/track_times.h) dropped.
 
 #include <cstddef>
 #include <cstdint>

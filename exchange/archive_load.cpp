@@ -13,6 +13,7 @@
 #include "core/file_reading.h"
 #include "core/number_text.h"
 #include "core/program_path.h"
+#include "core/track_times.h"
 #include "exchange/archive_xml.h"
 #include "exchange/photo_copies_journal.h"
 #include "exchange/track_archive.h"
@@ -103,17 +104,16 @@ void readPointAttributes(const ArchiveReader& reader, PointAttributes& attribute
     });
 }
 
-// Reads one point; false when it has no usable position or time, or a number it holds is
-// unreadable or impossible: such a point would be stored somewhere it never was (0,0 on
-// 1899-12-30 for an empty one). pho keeps the archive's name for now: the photo is copied only
-// once the track is known to be stored.
-bool readPoint(const PointAttributes& attributes, TrackPoint& point) {
+// Reads one point; false when it has no usable position or time (one no track may hold), or a
+// number it holds is unreadable or impossible: such a point would be stored somewhere it never was
+// (0,0 on 1899-12-30 for an empty one). pho keeps the archive's name for now: the photo is copied
+// only once the track is known to be stored.
+bool readPoint(const PointAttributes& attributes, int32_t tzome, TrackPoint& point) {
     const std::optional<double> lat = required(attributes[kLat]);
     const std::optional<double> lng = required(attributes[kLng]);
     const std::optional<double> time = required(attributes[kTime]);
-    SystemTime fields;
     if (!lat || !lng || !time || std::fabs(*lat) > 90.0 || std::fabs(*lng) > 180.0 ||
-        !VariantTimeToSystemTime(*time, fields)) {
+        !isTrackTime(*time, tzome)) {
         return false;
     }
     point.lat = static_cast<float>(*lat);
@@ -159,7 +159,7 @@ class ArchiveLoader {
 
 void ArchiveLoader::addPoint(const PointAttributes& attributes, TrackHeader& track) {
     TrackPoint point;
-    if (!readPoint(attributes, point) ||
+    if (!readPoint(attributes, track.tzome, point) ||
         (!track.points.empty() && !plausibleStep(track.points.back(), point))) {
         ++result.pointsDropped;
         return;

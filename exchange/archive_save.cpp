@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/ole_date.h"
+#include "core/track_times.h"
 #include "exchange/stored_tracks.h"
 #include "exchange/track_archive.h"
 #include "exchange/xml_output.h"
@@ -49,6 +50,13 @@ bool ArchiveWriter::begin(std::optional<int32_t> rootTimezone) {
 
 void ArchiveWriter::write(const TrackHeader& track) {
     if (!printer_) {
+        return;
+    }
+    // Its load would drop such a point: the archive would not give the track back.
+    if (const size_t outside = firstPointOutsideTimes(track)) {
+        result_.ok = false;
+        result_.error = cannotWrite(archive_, pointOutsideTimesReason(outside));
+        printer_.reset();
         return;
     }
     printer_->OpenElement("item");

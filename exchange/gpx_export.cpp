@@ -5,6 +5,7 @@
 
 #include "core/atomic_file.h"
 #include "core/ole_date.h"
+#include "core/track_times.h"
 #include "exchange/track_name.h"
 #include "exchange/xml_output.h"
 
@@ -129,6 +130,10 @@ std::string gpxText(const TrackHeader& track) {
 }
 
 ExchangeResult exportGpx(const std::filesystem::path& path, const TrackHeader& track) {
+    // Written without its time, such a point would be no track point to any reader.
+    if (const size_t outside = firstPointOutsideTimes(track)) {
+        return ExchangeResult::failure(cannotWrite(path, pointOutsideTimesReason(outside)));
+    }
     AtomicFile file(path);
     std::string error;
     if (!file.create(true, error)) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/ole_date.h"
+#include "core/track_times.h"
 
 namespace vandrel {
 namespace {
@@ -67,7 +68,8 @@ std::optional<IsoTime> parseIsoTime(std::string_view text) {
         int hours = 0;
         int minutes = 0;
         if (!digits(text, at, 2, hours) || !expect(text, at, ':') ||
-            !digits(text, at, 2, minutes) || hours > 14 || minutes > 59) {
+            !digits(text, at, 2, minutes) || minutes > 59 ||
+            hours * 60 + minutes > kMostUtcOffsetMinutes) {
             return std::nullopt;
         }
         time.offsetMinutes = sign * (hours * 60 + minutes);

@@ -15,7 +15,8 @@ struct IsoTime {
     std::optional<int32_t> offsetMinutes;
 };
 
-// None for a text that is not such a time, or lies outside the years 100 to 9999.
+// None for a text that is not such a time, lies outside the years 100 to 9999, or has a zone
+// further from UTC than any zone is.
 std::optional<IsoTime> parseIsoTime(std::string_view text);
 
 // The local OLE date of a UTC time in a zone where tzome minutes are added to the local time

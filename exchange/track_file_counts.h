@@ -21,6 +21,7 @@ struct TrackFileCounts {
     int splitsWhereTimeRunsBack = 0;  // where a fix was over a minute earlier than the one before
     int64_t pointsReordered = 0;      // fixes up to a minute early, put in their place
     int64_t pointsWithoutTime = 0;    // no time, or one that is not a time
+    int64_t pointsOutsideTimes = 0;   // a time no track may hold (core/track_times.h)
     int64_t pointsWithoutPlace = 0;   // no latitude or longitude, or one beyond the earth
     int64_t pointsImplausible = 0;    // a step of more than 100 m a second, or a bad number
 };

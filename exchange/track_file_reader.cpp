@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/number_text.h"
+#include "core/track_times.h"
 #include "exchange/gpx_export.h"
 #include "exchange/iso_time.h"
 #include "exchange/kml_line.h"
@@ -641,6 +642,12 @@ bool Parser::endTrack(bool cut) {
     inTrack_ = false;
     const int32_t tzome = fileTzome_ ? *fileTzome_ : firstOffset_ ? -*firstOffset_ : defaultTzome_;
     std::vector<TrackPoint>& points = track_.points;
+    // Before the splits: a point of year 100 among today's is no place where time runs back.
+    const auto outside = std::remove_if(points.begin(), points.end(), [](const TrackPoint& p) {
+        return !isTrackUtcTime(p.sdate);  // UTC seconds until keepPossibleSteps
+    });
+    counts_.pointsOutsideTimes += points.end() - outside;
+    points.erase(outside, points.end());
     std::vector<size_t> starts{0};  // where each stretch begins
     for (size_t i = 1; i < points.size(); ++i) {
         const double step = points[i].sdate - points[i - 1].sdate;  // UTC seconds
@@ -682,6 +689,10 @@ void Parser::keepPossibleSteps(std::vector<TrackPoint>& points, int32_t tzome) {
     size_t kept = 0;
     for (TrackPoint& point : points) {
         point.sdate = localOleDate(point.sdate, tzome);
+        if (!isTrackTime(point.sdate, tzome)) {  // the zone took it past the range
+            ++counts_.pointsOutsideTimes;
+            continue;
+        }
         if (kept > 0 && !plausibleStep(points[kept - 1], point)) {
             ++counts_.pointsImplausible;
             continue;

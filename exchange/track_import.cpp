@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/ole_date.h"
+#include "core/track_times.h"
 #include "exchange/archive_xml.h"
 #include "exchange/track_file_reader.h"
 #include "exchange/track_file_sources.h"
@@ -200,6 +201,7 @@ void ImportResult::add(const ImportResult& other) {
     counts.linesWithoutTimes += other.counts.linesWithoutTimes;
     counts.linesTimedBySpan += other.counts.linesTimedBySpan;
     counts.pointsWithoutTime += other.counts.pointsWithoutTime;
+    counts.pointsOutsideTimes += other.counts.pointsOutsideTimes;
     counts.pointsWithoutPlace += other.counts.pointsWithoutPlace;
     counts.pointsImplausible += other.counts.pointsImplausible;
     counts.places += other.counts.places;
@@ -287,6 +289,9 @@ std::string importSummary(const ImportResult& result) {
              "tracks skipped with fewer than two points");
     addCount(parts, result.counts.pointsWithoutTime, "point without a time skipped",
              "points without a time skipped");
+    const std::string outside = " dated outside " + trackYearsText() + " skipped";
+    addCount(parts, result.counts.pointsOutsideTimes, ("point" + outside).c_str(),
+             ("points" + outside).c_str());
     addCount(parts, result.counts.pointsWithoutPlace, "point without a position skipped",
              "points without a position skipped");
     addCount(parts, result.counts.pointsImplausible, "impossible point skipped",

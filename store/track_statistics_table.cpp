@@ -83,6 +83,9 @@ std::vector<int> tracksWithoutStatistics(TrackDatabase& db) {
 
 void ensureStatisticsTable(TrackDatabase& db) {
     if (!db.tableExists("TKSTAT")) {
+        // A view of the name (a damaged or tampered file) would stand in for the table and
+        // give every period nothing: the table is made anew in its place.
+        db.execute("drop view if exists TKSTAT;");
         db.execute(kCreateStatisticsTable);
         db.execute(kCreateDeleteTrigger);
     } else if (!hasVersionColumn(db)) {

@@ -5,6 +5,7 @@
 #include <regex>
 #include <string>
 
+#include "store/sqlite_db.h"
 #include "test_support.h"
 
 namespace vandrel {
@@ -50,6 +51,35 @@ TEST_F(StatsCli, TotalsGoToThePeriodWhereEachTrackStarted) {
         << june.out;
     EXPECT_EQ(cli("stats --month 2026-13").exitCode, 1);
     EXPECT_EQ(cli("stats --by fortnight").exitCode, 1);
+}
+
+// Only the years a track may hold are asked for, and an empty one is no year. A statistics
+// table replaced by a view is made anew, so the figures stay true.
+TEST_F(StatsCli, AsksOnlyForTrackYearsAndRebuildsADamagedTable) {
+    const std::pair<const char*, const char*> refusals[] = {
+        {"--year ''", "Not a year: \"\""},
+        {"--year 0100", "No track is dated in 0100: tracks hold the years 1980 to 2999"},
+        {"--year 3000", "the years 1980 to 2999"},
+        {"--month 1979-12", "the years 1980 to 2999"}};
+    for (const auto& [wrong, told] : refusals) {
+        const ProcessResult refused = cli(std::string("stats ") + wrong);
+        EXPECT_EQ(refused.exitCode, 1) << wrong;
+        EXPECT_NE(refused.err.find(told), std::string::npos) << wrong << ": " << refused.err;
+    }
+    EXPECT_EQ(cli("stats --year 2999 --json").out, "{\"by\":\"month\",\"periods\":[]}\n");
+
+    {
+        TrackDatabase db;
+        db.openStore(dir_ / "program" / "Vandrel.db");
+        db.execute(
+            "drop table TKSTAT; create view TKSTAT as select objid as tkid, 2 as ver, "
+            "0.0 as dist, 0.0 as moving, 0.0 as climb from TK;");
+    }
+    const ProcessResult rebuilt = cli("stats --json");
+    ASSERT_EQ(rebuilt.exitCode, 0) << rebuilt.err;
+    EXPECT_TRUE(std::regex_search(rebuilt.out,
+                                  std::regex(R"("period":"2026","tracks":4,"distance_m":[1-9])")))
+        << rebuilt.out;
 }
 
 TEST_F(StatsCli, TrackListingShowsStatisticsInTheChosenUnits) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "core/ground_distance.h"
 #include "core/program_path.h"
@@ -99,11 +100,11 @@ TEST(LogRun, ReadsOnlyTheRunsRecordsUpToTheFirstErased) {
 
 TEST(LogRun, ConvertsEveryField) {
     LogBytes bytes;
-    bytes.record(0, 0, {-33500000, 151250000, 0, 60, 1000, 101325, -4.25f});
+    bytes.record(0, 0, {-33500000, 151250000, 1577836800, 60, 1000, 101325, -4.25f});
     const TrackHeader header = decode(bytes, {1, 0, 1299});
     ASSERT_EQ(header.points.size(), 1u);
     const TrackPoint& p = header.points[0];
-    EXPECT_DOUBLE_EQ(p.sdate, 25569 + 60 / 1440.0);
+    EXPECT_DOUBLE_EQ(p.sdate, 25569 + 18262 + 60 / 1440.0);  // 2020-01-01 01:00
     EXPECT_FLOAT_EQ(p.lat, -33.5f);
     EXPECT_FLOAT_EQ(p.lng, 151.25f);
     EXPECT_FLOAT_EQ(p.alt, 304.8f);
@@ -213,6 +214,24 @@ TEST(LogRun, PositionsOffTheEarthAreDropped) {
     ASSERT_EQ(header.points.size(), 2u);
     EXPECT_FLOAT_EQ(header.points[0].lat, 89.999f);
     EXPECT_FLOAT_EQ(header.points[0].lng, -180.0f);
+}
+
+// A clock without a fix yet reads 1970: such a record is no fix, in UTC or in its local time.
+TEST(LogRun, TimesNoTrackMayHoldAreDropped) {
+    LogBytes bytes;
+    const std::pair<uint32_t, int16_t> times[] = {
+        {0, 0},            // 1970
+        {315532800, -60},  // 1980-01-01 00:00 UTC, 1979 in its zone
+        {315532800, 0},    // kept
+        {315532801, 0}};   // kept
+    int n = 0;
+    for (const auto& [time, offset] : times) {
+        Fix fix;
+        fix.time = time;
+        fix.offset = offset;
+        bytes.record(0, n++, fix);
+    }
+    EXPECT_EQ(decode(bytes, {1, 0, 1299}).points.size(), 2u);
 }
 
 TEST(LogRun, StopsAtTheEndOfAShortLog) {

@@ -465,6 +465,47 @@ TEST_F(TrackImport, OtherProgramsFilesImportAsTheyMeanIt) {
     EXPECT_EQ(again.pointsStored, original.pointsStored);
 }
 
+// A track holds times from 1980 to 2999, local and UTC alike: points outside are skipped and
+// counted, and every point kept comes back in the GPX with its time. A zone beyond +-14:00 is
+// no time at all.
+TEST_F(TrackImport, TimesOutsideTheTrackYearsAreSkippedAndTheRestComeBack) {
+    const auto point = [](const char* time) {
+        return std::string("<trkpt lat=\"47\" lon=\"8\"><time>") + time + "</time></trkpt>";
+    };
+    const ImportResult result = import(
+        write("edges.gpx", "<gpx><trk><trkseg>" + point("1980-01-01T00:00:00Z") +
+                               point("1980-01-01T00:00:05Z") + "</trkseg></trk><trk><trkseg>" +
+                               point("0100-01-01T10:00:00Z") + point("9999-12-31T10:00:05-14:00") +
+                               point("2999-12-31T23:59:50+14:59") + point("2999-12-31T23:59:50Z") +
+                               point("2999-12-31T23:59:59Z") + "</trkseg></trk></gpx>"));
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.stored, 2);
+    EXPECT_NE(importSummary(result).find("1 point without a time skipped, 2 points dated "
+                                         "outside the years 1980 to 2999 skipped"),
+              std::string::npos)
+        << importSummary(result);
+    std::string times;
+    for (TrackHeader& track : stored()) {
+        track.points = db_.readTrackPoints(track.objid);
+        const std::string gpx = gpxText(track);
+        for (size_t at = gpx.find("<time>"); at != std::string::npos;
+             at = gpx.find("<time>", at + 1)) {
+            times += gpx.substr(at + 6, 20) + " ";
+        }
+    }
+    EXPECT_EQ(times,
+              "1980-01-01T00:00:00Z 1980-01-01T00:00:05Z 2999-12-31T23:59:50Z "
+              "2999-12-31T23:59:59Z ");
+
+    // A point stored before the range was kept is refused by the export, which says so.
+    TrackHeader old = makeTrack(2, oleDate(1979, 12, 31, 23, 59, 58));
+    const ExchangeResult exported = exportGpx(dir_ / "old.gpx", old);
+    EXPECT_FALSE(exported.ok);
+    EXPECT_NE(exported.error.find("point 1 of the track is dated outside the years 1980 to 2999"),
+              std::string::npos)
+        << exported.error;
+}
+
 TEST_F(TrackImport, OtherFormatsGoThroughGpsbabelOrNameThePackage) {
     const std::filesystem::path igc = dir_ / "flight.igc";
     options_.gpsbabel = "/nonexistent/gpsbabel";
@@ -473,6 +514,24 @@ TEST_F(TrackImport, OtherFormatsGoThroughGpsbabelOrNameThePackage) {
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.error.find("install the package gpsbabel"), std::string::npos)
         << missing.error;
+    // One that cannot be run is named, with what to do; its own words reach the user without
+    // the control characters that would steer a terminal.
+    std::filesystem::create_directories(dir_ / "folder" / "gpsbabel");
+    write("plain", "#!/bin/sh\nexit 0\n");
+    write("noisy", "#!/bin/sh\nprintf '\\033[2J\\033]0;title\\007bad record\\n' >&2\nexit 1\n");
+    std::filesystem::permissions(dir_ / "noisy", std::filesystem::perms::owner_all);
+    for (const std::string& program :
+         {(dir_ / "folder" / "gpsbabel").string(), (dir_ / "plain").string()}) {
+        options_.gpsbabel = program;
+        EXPECT_NE(import(igc).error.find("gpsbabel cannot be run from " + program +
+                                         " (Permission denied); it must be an executable"),
+                  std::string::npos)
+            << import(igc).error;
+    }
+    options_.gpsbabel = (dir_ / "noisy").string();
+    EXPECT_NE(import(igc).error.find(": \\x1b[2J\\x1b]0;title\\x07bad record"), std::string::npos)
+        << import(igc).error;
+    options_.gpsbabel = "/nonexistent/gpsbabel";
     // A name that says nothing: the root element tells gpsbabel's format.
     const ImportResult caches = import(
         write("caches.xml",
