@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/terminal_prompt.h"
 #include "core/units.h"
+#include "core/utf8.h"
 #include "flows/attached_photos.h"
 #include "flows/photos_by_time.h"
 
@@ -29,7 +30,7 @@ struct PhotosArguments {
 // One line per photo: where it goes, or why it goes nowhere.
 void printPlacement(const PhotoFile& photo, const Placement& placement, const TrackHeader& track,
                     const DeviceSettings& settings) {
-    std::cout << photo.path.string();
+    std::cout << printableText(photo.path.string());  // a newline in a name is no new line
     if (photo.capture.status == CaptureStatus::Found) {
         std::cout << (photo.capture.fromFileDate ? "  file date " : "  taken ")
                   << FormatDateTime(photo.capture.time, settings);
@@ -45,6 +46,12 @@ void printPlacement(const PhotoFile& photo, const Placement& placement, const Tr
         std::cout << "  (beside its nearest point, which holds another photo)";
     }
     std::cout << "\n";
+}
+
+// "7 days (168:00:00)", the largest offset taken.
+std::string largestOffsetText() {
+    return std::to_string(kMostCameraOffsetSeconds / 86400) + " days (" +
+           clockOffsetText(kMostCameraOffsetSeconds).substr(1) + ")";
 }
 
 // The photo PHOTO names: the file itself, or else the chosen photo of that name or of a path
@@ -92,8 +99,8 @@ std::optional<int> offsetFromPhoto(const std::string& argument, const TrackHeade
 int runPhotos(Context& context, const PhotosArguments& arguments) {
     std::optional<int> offset = parseClockOffset(arguments.offset);
     if (!offset || arguments.maxGap < 0) {
-        std::cerr << "--offset takes [+|-][HH:]MM:SS and --max-gap a number of seconds"
-                  << std::endl;
+        std::cerr << "--offset takes [+|-][HH:]MM:SS up to " << largestOffsetText()
+                  << ", and --max-gap a number of seconds" << std::endl;
         return kExitFailure;
     }
     if (!prepare(context)) {
@@ -114,6 +121,14 @@ int runPhotos(Context& context, const PhotosArguments& arguments) {
         if (!offset) {
             std::cerr << "--offset-from takes PHOTO=POINT: a photo with a capture time and the "
                          "number of a point of the track"
+                      << std::endl;
+            return kExitFailure;
+        }
+        if (!isCameraOffset(*offset)) {
+            std::cerr << "--offset-from: " << arguments.offsetFrom
+                      << " gives a camera offset beyond " << largestOffsetText()
+                      << ", which no camera clock is off by; check the photo's date and the "
+                         "point's number"
                       << std::endl;
             return kExitFailure;
         }

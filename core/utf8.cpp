@@ -1,5 +1,7 @@
 #include "core/utf8.h"
 
+#include <cstdio>
+
 namespace vandrel {
 namespace {
 
@@ -107,6 +109,25 @@ std::string sanitizeUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         bool valid = true;
         appendUtf8(out, decodeOne(text, i, valid));
+    }
+    return out;
+}
+
+std::string printableText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        bool valid = true;
+        const char32_t cp = decodeOne(text, i, valid);
+        if (cp == '\n' || cp == '\t') {
+            out += cp == '\n' ? "\\n" : "\\t";
+        } else if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned>(cp));
+            out += escape;
+        } else {
+            appendUtf8(out, cp);
+        }
     }
     return out;
 }

@@ -116,6 +116,20 @@ void linePlacemark(tinyxml2::XMLPrinter& printer, const TrackHeader& track) {
     printer.CloseElement();  // Placemark
 }
 
+// The longest name a file of Linux's file systems can have, in bytes.
+constexpr size_t kLongestFileName = 255;
+
+// The text cut to at most `bytes`, between two characters.
+std::string cutUtf8(std::string text, size_t bytes) {
+    if (text.size() > bytes) {
+        while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) {
+            --bytes;
+        }
+        text.resize(bytes);
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string photoBalloon(const std::string& link, double lat, double lng) {
@@ -151,10 +165,12 @@ KmlDocument buildKml(const TrackHeader& track, const std::filesystem::path& star
         if (name.empty() || !hasFinitePosition(point)) {
             continue;
         }
-        // A name the document cannot hold as it is would make it unreadable; the photo
-        // counts as missing then, an empty entry under the name with its characters replaced.
-        const bool keptAsIs = isXmlText(name);
-        const std::string link = "files/" + (keptAsIs ? name : xmlText(name));
+        // A name the document cannot hold as it is would make it unreadable, and one longer
+        // than any file's name (a damaged row) would not fit the zip's entry: the photo counts
+        // as missing then, an empty entry under the name with its characters replaced, cut.
+        const bool keptAsIs = isXmlText(name) && name.size() <= kLongestFileName;
+        const std::string link =
+            "files/" + (keptAsIs ? name : cutUtf8(xmlText(name), kLongestFileName));
         addMark(keptAsIs ? std::filesystem::path(point.pho) : std::filesystem::path(), link,
                 {"photo", photoBalloon(link, point.lat, point.lng), "", point.lat, point.lng},
                 true);

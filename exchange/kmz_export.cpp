@@ -25,6 +25,10 @@ namespace {
 // The attributes a newly made file has where archives keep DOS attributes: "archive".
 constexpr uLong kNewFileAttributes = 0x20;
 constexpr size_t kChunk = 1 << 16;
+// General purpose bit 11: the entry's name is UTF-8.
+constexpr uLong kUtf8NameFlag = 1 << 11;
+// zlib's default memory level, as minizip's plain open uses it.
+constexpr int kMemoryLevel = 8;
 
 zip_fileinfo entryInfo(const SystemTime& time) {
     zip_fileinfo info{};
@@ -55,9 +59,15 @@ class ZipWriter {
     bool ok() const { return zip_ != nullptr && ok_; }
 
     void open(const std::string& name) {
+        // Readers take a name without the UTF-8 flag in an old DOS code page.
+        const uLong flags = std::all_of(name.begin(), name.end(),
+                                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })
+                                ? 0
+                                : kUtf8NameFlag;
         if (ok() &&
-            zipOpenNewFileInZip64(zip_, name.c_str(), &info_, nullptr, 0, nullptr, 0, nullptr,
-                                  Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0) != ZIP_OK) {
+            zipOpenNewFileInZip4_64(zip_, name.c_str(), &info_, nullptr, 0, nullptr, 0, nullptr,
+                                    Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, kMemoryLevel,
+                                    Z_DEFAULT_STRATEGY, nullptr, 0, 0, flags, 0) != ZIP_OK) {
             ok_ = false;
         }
     }

@@ -2,14 +2,14 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 
+#include "core/file_reading.h"
 #include "core/ole_date.h"
+#include "core/track_times.h"
 
 namespace vandrel {
 namespace {
@@ -44,7 +44,8 @@ std::optional<int> parseExifOffset(const std::string& text) {
     int minutes = 0;
     char tail = 0;
     if (std::sscanf(text.c_str(), "%c%2d:%2d%c", &sign, &hours, &minutes, &tail) != 3 ||
-        (sign != '+' && sign != '-') || hours > 14 || minutes >= 60) {
+        (sign != '+' && sign != '-') || minutes >= 60 ||
+        hours * 60 + minutes > kMostUtcOffsetMinutes) {
         return std::nullopt;
     }
     return (sign == '-' ? -1 : 1) * (hours * 60 + minutes);
@@ -94,13 +95,13 @@ void setGpsTags(Exiv2::ExifData& exif, const GpsPosition& position) {
 PhotoCapture readCaptureTime(const std::filesystem::path& file) {
     prepareLibrary();
     PhotoCapture capture;
-    std::ifstream readable(file, std::ios::binary);
-    if (!readable) {
+    // Opened without blocking first: the library's own open of a FIFO would wait for ever.
+    std::string error;
+    if (openRegularFile(file, error) == nullptr) {
         capture.status = CaptureStatus::Unreadable;
-        capture.problem = std::strerror(errno);
+        capture.problem = error.substr(cannotRead(file, "").size());  // the line names the file
         return capture;
     }
-    readable.close();
     // The library throws for some files too short to be of any format it knows.
     try {
         if (Exiv2::ImageFactory::getType(file.string()) == Exiv2::ImageType::none) {

@@ -1,7 +1,8 @@
 #include "exchange/track_file_sources.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <unzip.h>
@@ -10,11 +11,14 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-extern char** environ;
+#include "core/utf8.h"
 
 namespace vandrel {
 
@@ -100,22 +104,84 @@ struct Spawned {
     int error = 0;
 };
 
-// Starts the program with its output into `output` and its messages into `messages`.
+// The child's side of spawn: only calls that are safe between fork and exec.
+[[noreturn]] void runChild(char* const* argv, int output, int messages, pid_t parent, int report) {
+    // A group of its own: a terminal's Ctrl+C reaches this program alone, which ends the child
+    // itself; and the kernel kills the child whenever this program ends, however it ends (a
+    // signal, a crash, SIGKILL), so that a hung conversion never outlives it.
+    ::setpgid(0, 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) {  // it ended before the line above
+        ::_exit(127);
+    }
+    const int input = ::open("/dev/null", O_RDONLY);
+    if (input < 0 || ::dup2(input, STDIN_FILENO) < 0 || ::dup2(output, STDOUT_FILENO) < 0 ||
+        ::dup2(messages, STDERR_FILENO) < 0) {
+        ::_exit(127);
+    }
+    ::execvp(argv[0], argv);
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(report, &error, sizeof error);
+    ::_exit(127);
+}
+
+// Starts the program with its output into `output` and its messages into `messages`; the
+// error of a program that could not be started is told through a pipe closed by the exec.
 Spawned spawn(const std::vector<std::string>& arguments, int output, int messages) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, messages, STDERR_FILENO);
     Spawned spawned;
-    spawned.error = posix_spawnp(&spawned.pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    std::array<int, 2> report{-1, -1};
+    if (::pipe2(report.data(), O_CLOEXEC) != 0) {
+        spawned.error = errno;
+        return spawned;
+    }
+    const pid_t parent = ::getpid();
+    spawned.pid = ::fork();
+    if (spawned.pid == 0) {
+        runChild(argv.data(), output, messages, parent, report[1]);
+    }
+    ::close(report[1]);
+    if (spawned.pid < 0) {
+        spawned.error = errno;
+    } else {
+        int error = 0;
+        ssize_t got = 0;
+        while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+        }
+        if (got == sizeof error) {
+            spawned.error = error;
+            while (::waitpid(spawned.pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
+    }
+    ::close(report[0]);
     return spawned;
+}
+
+// Where the program is run from: itself when it names a path, else the first of its name in
+// PATH, for messages.
+std::string programPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    if (program.find('/') != std::string::npos || path == nullptr) {
+        return program;
+    }
+    std::string_view folders = path;
+    while (!folders.empty()) {
+        const size_t end = std::min(folders.find(':'), folders.size());
+        const std::string folder(folders.substr(0, end));
+        const std::filesystem::path candidate =
+            std::filesystem::path(folder.empty() ? "." : folder) / program;
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(candidate, ec))) {
+            return candidate.string();
+        }
+        folders.remove_prefix(std::min(end + 1, folders.size()));
+    }
+    return program;
 }
 
 // The first line gpsbabel wrote to its messages.
@@ -154,7 +220,10 @@ SpooledDocument gpxFromGpsbabel(const std::string& program, const std::string& f
                           "(install the package " +
                           kGpsbabelPackage + ")");
         }
-        return failed("Cannot run " + program + ": " + std::strerror(child.error));
+        return failed("Cannot import " + file.string() + ": gpsbabel cannot be run from " +
+                      programPath(program) + " (" + std::strerror(child.error) +
+                      "); it must be an executable program: reinstall the package " +
+                      kGpsbabelPackage + ", or remove what stands in its place");
     }
     std::vector<char> chunk(64 * 1024);
     uint64_t total = 0;
@@ -179,7 +248,9 @@ SpooledDocument gpxFromGpsbabel(const std::string& program, const std::string& f
     while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        const std::string said = firstLine(messages.get());
+        // Its words are passed on, but never its control characters: they would steer the
+        // terminal.
+        const std::string said = printableText(firstLine(messages.get()));
         return failed("gpsbabel could not read " + file.string() + " as " + format +
                       (said.empty() ? std::string() : ": " + said));
     }

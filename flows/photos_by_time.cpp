@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <system_error>
 
@@ -19,17 +21,32 @@ namespace vandrel {
 namespace fs = std::filesystem;
 namespace {
 
-void gatherFolder(const fs::path& folder, std::vector<fs::path>& files) {
-    std::vector<fs::path> found;
+// The regular files of the folder and its subfolders. Linked folders are not entered and
+// linked files are skipped (a link may lead anywhere). A folder that cannot be opened is
+// listed itself, so that its reading fails and is told by name, not passed over.
+void gatherFolderFiles(const fs::path& folder, std::vector<fs::path>& found) {
     std::error_code ec;
-    // The iterator does not enter linked folders; linked files are skipped below.
-    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        found.push_back(folder);
+        return;
+    }
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
-        if (!it->is_symlink(typeError) && it->is_regular_file(typeError)) {
+        if (it->is_symlink(typeError)) {
+            continue;
+        }
+        if (it->is_directory(typeError)) {
+            gatherFolderFiles(it->path(), found);
+        } else if (it->is_regular_file(typeError)) {
             found.push_back(it->path());
         }
     }
+}
+
+void gatherFolder(const fs::path& folder, std::vector<fs::path>& files) {
+    std::vector<fs::path> found;
+    gatherFolderFiles(folder, found);
     std::sort(found.begin(), found.end());
     files.insert(files.end(), found.begin(), found.end());
 }
@@ -45,13 +62,37 @@ GpsPosition pointPosition(const TrackPoint& point, int32_t tzome) {
     return position;
 }
 
-// A copy of the photo outside the program folder carrying the point's position, so that the
-// attach flow copies the finished file under its name; the folder is removed by the caller.
+// Where a photo is written with its position before it is attached: a folder of its own in the
+// photos folder, so that one left by a stopped run is in the program folder, where the next
+// attach clears it (clearPositionLeftovers), and the copies stay on one disk.
+constexpr const char* kPositionFolderPrefix = ".with-position-";
+
+// Removes the folders of copies with their position that a stopped run left. Runs while the
+// program folder is held, so that no other run is writing one.
+void clearPositionLeftovers(const fs::path& photosFolder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(photosFolder, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        if (it->path().filename().string().rfind(kPositionFolderPrefix, 0) == 0) {
+            std::error_code removeError;
+            fs::remove_all(it->path(), removeError);
+        }
+    }
+}
+
+// A copy of the photo carrying the point's position, so that the attach flow copies the
+// finished file under its name; the folder is removed by the caller.
 std::optional<fs::path> copyWithPosition(const fs::path& source, const GpsPosition& position,
-                                         fs::path& folder, std::string& problem) {
-    std::string pattern = (fs::temp_directory_path() / "vandrel-photo-XXXXXX").string();
+                                         const fs::path& photosFolder, fs::path& folder,
+                                         std::string& problem) {
+    if (problem = preparePhotosFolder(photosFolder); !problem.empty()) {
+        return std::nullopt;
+    }
+    std::string pattern = (photosFolder / kPositionFolderPrefix).string() + "XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-        problem = "No temporary folder could be made for " + source.string() + ".";
+        problem = "The position could not be written into a copy of " + source.string() +
+                  ": no folder could be made in " + photosFolder.string() + " (" +
+                  std::strerror(errno) + "); make that folder writable.";
         return std::nullopt;
     }
     folder = pattern;
@@ -133,6 +174,7 @@ PhotosAttached attachPhotosByTime(UserPrompt& prompt, Session& session, TrackHea
     }
     result.kind = OutcomeKind::Complete;
     BusyScope busy(prompt);
+    clearPositionLeftovers(session.folder().photos());
     for (std::size_t i = 0; i < photos.size() && i < placements.size(); ++i) {
         if (placements[i].kind == PlacementKind::AlreadyAttached) {
             ++result.alreadyAttached;
@@ -148,7 +190,8 @@ PhotosAttached attachPhotosByTime(UserPrompt& prompt, Session& session, TrackHea
         if (writePosition) {
             std::string problem;
             const std::optional<fs::path> copy =
-                copyWithPosition(source, pointPosition(point, track.tzome), temporary, problem);
+                copyWithPosition(source, pointPosition(point, track.tzome),
+                                 session.folder().photos(), temporary, problem);
             if (copy) {
                 source = *copy;
             } else {

@@ -2,7 +2,9 @@
 // program itself. Every run has a time limit, so a command that would block fails the test
 // instead of hanging it.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -232,6 +234,59 @@ TEST_F(CliHostileFiles, OutputThatCannotBeWrittenFailsTheCommand) {
                 << command << output << ": " << testing::readFile(err);
         }
     }
+}
+
+}  // namespace
+}  // namespace vandrel
+
+namespace vandrel {
+namespace {
+
+// Whether the process has ended: gone, or a zombie no one has reaped yet.
+bool ended(pid_t pid) {
+    const std::string stat = testing::readFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t close = stat.rfind(')');
+    return close == std::string::npos || stat.compare(close, 4, ") Z ") == 0;
+}
+
+// A gpsbabel that hangs ends with the vandrel-cli that ran it, however that ends.
+TEST(CliGpsbabel, AHungConversionEndsWithTheCommand) {
+    testing::TempDir dir;
+    fs::create_directories(dir / "bin");
+    const fs::path fake = dir / "bin" / "gpsbabel";
+    testing::writeFile(fake,
+                       "#!/bin/sh\necho $$ > '" + (dir / "child").string() + "'\nexec sleep 600\n");
+    fs::permissions(fake, fs::perms::owner_all);
+    testing::writeFile(dir / "flight.igc", "AXXX\r\n");
+    const std::string cli = testing::builtProgram("vandrel-cli").string();
+    const std::string path = (dir / "bin").string() + ":" + std::getenv("PATH");
+    const pid_t command = ::fork();
+    if (command == 0) {
+        ::setenv("PATH", path.c_str(), 1);
+        ::execl(cli.c_str(), cli.c_str(), "--data-dir", (dir / "program").c_str(), "import",
+                (dir / "flight.igc").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(command, 0);
+    pid_t child = 0;
+    for (int i = 0; i < 600 && child == 0; ++i) {  // a minute at most
+        const std::string text = testing::readFile(dir / "child");
+        child = text.empty() || text.back() != '\n' ? 0 : std::atoi(text.c_str());
+        ::usleep(100'000);
+    }
+    ::kill(command, SIGTERM);
+    int status = 0;
+    ::waitpid(command, &status, 0);
+    ASSERT_GT(child, 0) << "the fake gpsbabel never ran";
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {  // ten seconds at most
+        gone = ended(child);
+        ::usleep(100'000);
+    }
+    if (!gone) {
+        ::kill(child, SIGKILL);
+    }
+    EXPECT_TRUE(gone) << "gpsbabel outlived the command";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // KMZ export: the KML document, the zip layout, and independent readers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "core/program_path.h"
@@ -97,6 +98,27 @@ TEST_F(KmzExport, PhotosGetAPlacemarkWithTheirBalloonAndAnIconStyleEach) {
         order += (*it)[1].str() + ":" + (*it)[2].str() + " ";
     }
     EXPECT_EQ(order, "start:entry_0 photo:entry_1 photo:entry_2 end:entry_3 track:vandrel_style ");
+}
+
+// A stored name longer than a zip entry's can be (a damaged row) is one missing photo, not a
+// failed export; a name beyond ASCII is marked as UTF-8 (general purpose bit 11), as readers
+// take it in a DOS code page otherwise.
+TEST_F(KmzExport, PhotoNamesBeyondTheZipLimitAreMissingAndOthersMarkedUtf8) {
+    TrackHeader track = makeTrack(3, oleDate(2020, 1, 1, 0, 0, 0), 47.0f, 8.0f);
+    track.points[0].pho = photo("photos", "caf\u00E9.jpg", "a photo");
+    track.points[1].pho = (dir_ / "photos" / std::string(65536, 'x')).string() + ".jpg";
+    const KmzResult result = exportKmz(dir_ / "t.kmz", track, options_);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.filesMissing, 1);
+    constexpr uLong kUtf8Name = 1 << 11;
+    std::string cafe;
+    for (const ZipEntry& entry : readZip(dir_ / "t.kmz")) {
+        const bool ascii = std::all_of(entry.name.begin(), entry.name.end(),
+                                       [](char c) { return (c & 0x80) == 0; });
+        EXPECT_EQ((entry.info.flag & kUtf8Name) != 0, !ascii) << entry.name;
+        cafe += entry.name == "files/caf\u00E9.jpg" ? entry.data : "";
+    }
+    EXPECT_EQ(cafe, "a photo");
 }
 
 TEST_F(KmzExport, TheArchiveHoldsTheDocumentThenTheFilesInOrder) {

@@ -3,9 +3,12 @@
 // read back with exiv2.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <sstream>
 
@@ -20,6 +23,8 @@ namespace {
 
 using namespace testing;
 namespace fs = std::filesystem;
+
+constexpr int kLimitSeconds = 120;  // a run that would block fails instead
 
 class PhotosCli : public ::testing::Test {
   protected:
@@ -55,7 +60,7 @@ class PhotosCli : public ::testing::Test {
         return runProgram("vandrel-cli",
                           "--data-dir " + quotedPath(dir_ / "program") + " photos " +
                               std::to_string(trackId_) + " " + arguments,
-                          dir_.path());
+                          dir_.path(), kLimitSeconds);
     }
     // The line printed for a photo, from its name on.
     static std::string lineOf(const std::string& out, const std::string& name) {
@@ -173,6 +178,38 @@ TEST_F(PhotosCli, ListsWhereEachPhotoOfAFolderGoesAndWhyOthersGoNowhere) {
     EXPECT_NE(wrong.err.find("--offset takes"), std::string::npos);
 }
 
+// What is given is no ordinary photo: a FIFO, a name with a newline, a folder that cannot be
+// opened, a date of 9999. Each is told on its own line, by name, and nothing blocks or
+// overflows.
+TEST_F(PhotosCli, HostileInputsAreToldByName) {
+    photo("day/a.jpg", "2026:05:01 06:02:02");
+    photo("day/two\nlines.jpg", "2026:05:01 06:03:30");
+    photo("day/locked/b.jpg", "2026:05:01 06:03:00");
+    photo("far.jpg", "9999:12:31 23:59:59");
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.jpg").c_str(), 0600), 0);
+    fs::permissions(dir_ / "day/locked", fs::perms::none);
+
+    const ProcessResult listed =
+        photos(quotedPath(dir_ / "day") + " " + quotedPath(dir_ / "pipe.jpg") + " --dry-run");
+    fs::permissions(dir_ / "day/locked", fs::perms::owner_all);
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(lineOf(listed.out, "pipe.jpg"),
+              "pipe.jpg  not placed: unreadable: it is a FIFO, not a regular file");
+    EXPECT_NE(lineOf(listed.out, "two\\nlines.jpg").find("point 2026-05-01 06:03:30"),
+              std::string::npos)
+        << listed.out;
+    if (::geteuid() != 0) {  // root opens any folder
+        EXPECT_EQ(lineOf(listed.out, "locked"), "locked  not placed: unreadable: Permission denied")
+            << listed.out;
+    }
+
+    const ProcessResult far = photos(quotedPath(dir_ / "day") + " --offset-from " +
+                                     quotedPath(dir_ / "far.jpg") + "=1 --dry-run");
+    EXPECT_EQ(far.exitCode, 1);
+    EXPECT_NE(far.err.find("far.jpg=1 gives a camera offset beyond 7 days"), std::string::npos)
+        << far.out << far.err;
+}
+
 TEST_F(PhotosCli, AttachesCopiesCarryingTheirPositionAndLeavesTheOriginals) {
     photo("day/a.jpg", "2026:05:01 06:01:02");
     photo("day/b.jpg", "2026:05:01 06:09:58");
@@ -180,8 +217,16 @@ TEST_F(PhotosCli, AttachesCopiesCarryingTheirPositionAndLeavesTheOriginals) {
     const std::string a = readFile(dir_ / "day/a.jpg");
     const std::string b = readFile(dir_ / "day/b.jpg");
 
+    // A copy a stopped run left is cleared; no temporary folder is needed outside the
+    // program folder.
+    const fs::path left = dir_ / "program/photos/.with-position-Xy12ab";
+    fs::create_directories(left);
+    writeFile(left / "a.jpg", a);
+    ::setenv("TMPDIR", (dir_ / "missing").c_str(), 1);
     const ProcessResult attached = photos(quotedPath(dir_ / "day") + " --write-gps");
+    ::unsetenv("TMPDIR");
     ASSERT_EQ(attached.exitCode, 0) << attached.err;
+    EXPECT_FALSE(fs::exists(left));
     EXPECT_EQ(attached.err, "2 photos attached, 1 not placed.\n");
     EXPECT_EQ(readFile(dir_ / "day/a.jpg"), a);
     EXPECT_EQ(readFile(dir_ / "day/b.jpg"), b);
