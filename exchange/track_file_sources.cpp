@@ -34,6 +34,13 @@ SpooledDocument failed(std::string error) {
     return {nullptr, std::move(error)};
 }
 
+// Why the file an unpacked or converted document is kept in could not be made (the C
+// library makes it in /tmp), and what to do.
+std::string noTemporaryFile() {
+    return std::string("no temporary file could be made in /tmp (") + std::strerror(errno) +
+           "); make /tmp a writable folder";
+}
+
 struct ZipCloser {
     void operator()(void* zip) const { unzClose(zip); }
 };
@@ -76,7 +83,7 @@ SpooledDocument kmlOfKmz(const std::filesystem::path& kmz) {
     }
     FileHandle out(std::tmpfile());
     if (out == nullptr) {
-        return failed(cannotRead(kmz, std::strerror(errno)));
+        return failed(cannotRead(kmz, noTemporaryFile()));
     }
     std::vector<char> chunk(64 * 1024);
     uint64_t total = 0;
@@ -205,7 +212,10 @@ SpooledDocument gpxFromGpsbabel(const std::string& program, const std::string& f
     FileHandle out(std::tmpfile());
     FileHandle messages(std::tmpfile());
     std::array<int, 2> pipe{-1, -1};
-    if (out == nullptr || messages == nullptr || ::pipe2(pipe.data(), O_CLOEXEC) != 0) {
+    if (out == nullptr || messages == nullptr) {
+        return failed(cannotRead(file, noTemporaryFile()));
+    }
+    if (::pipe2(pipe.data(), O_CLOEXEC) != 0) {
         return failed(cannotRead(file, std::strerror(errno)));
     }
     const Spawned child =
