@@ -35,15 +35,9 @@ double roundStep(double range) {
     return 10 * magnitude;
 }
 
-struct YScale {
-    double low = 0;
-    double high = 1;
-    double step = 1;
-};
-
 // A speed axis starts at standing still, so that a slow stretch never looks like a stop.
 // Points without the reading (NaN) take no part.
-YScale yScaleOf(const std::vector<double>& values, bool fromZero) {
+ChartYScale yScaleOf(const std::vector<double>& values, bool fromZero) {
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     for (const double v : values) {
@@ -62,11 +56,15 @@ YScale yScaleOf(const std::vector<double>& values, bool fromZero) {
         low -= 1;
         high += 1;
     }
-    YScale s;
+    ChartYScale s;
     s.step = roundStep(high - low);
     s.low = std::floor(low / s.step) * s.step;
     s.high = std::ceil(high / s.step) * s.step;
     return s;
+}
+
+double yOnPlot(double v, const ChartYScale& y, const ui::Rect& plot) {
+    return plot.bottom - (v - y.low) / (y.high - y.low) * plot.height();
 }
 
 // The decimals a label needs to show the step exactly: a 2.5 km step labels 2.5, 5, 7.5, not
@@ -263,12 +261,14 @@ void ProfileChart::paint(ui::Canvas& canvas) const {
     if (plot.width() < 2 || plot.height() < 2) {
         return;
     }
-    const YScale y = yScaleOf(values_, kind_ == ChartKind::Speed);
-    auto yOf = [&](double v) {
-        return plot.bottom - (v - y.low) / (y.high - y.low) * plot.height();
-    };
+    const ChartYScale y = yScaleOf(values_, kind_ == ChartKind::Speed);
+    paintAxes(canvas, plot, y);
+    canvas.polyline(lineColumns(plot, y), kLine, 2);
+}
+
+// The grid with its labels, the two axes and their titles.
+void ProfileChart::paintAxes(ui::Canvas& canvas, const ui::Rect& plot, const ChartYScale& y) const {
     canvas.setFont({10, false});
-    // Grid and labels.
     const int labels = static_cast<int>(xLabels_.size());
     const int every = labelledLineEvery(plot.width());
     for (int i = 0; i < labels; ++i) {
@@ -282,7 +282,7 @@ void ProfileChart::paint(ui::Canvas& canvas) const {
     }
     const int decimals = decimalsOf(y.step);
     for (double v = y.low; v <= y.high + y.step / 2; v += y.step) {
-        const int py = static_cast<int>(std::lround(yOf(v)));
+        const int py = static_cast<int>(std::lround(yOnPlot(v, y, plot)));
         canvas.line({plot.left, py}, {plot.right, py}, kGrid);
         canvas.text({0, py - 7, plot.left - 5, py + 7}, FormatScriptNumber(v, decimals), kText,
                     ui::kAlignRight | ui::kAlignMiddle);
@@ -290,11 +290,15 @@ void ProfileChart::paint(ui::Canvas& canvas) const {
     canvas.line({plot.left, plot.top}, {plot.left, plot.bottom}, kAxis, 2);
     canvas.line({plot.left, plot.bottom}, {plot.right, plot.bottom}, kAxis, 2);
     canvas.setFont({12, false});
+    const int h = canvas.height();
     canvas.text({plot.left, h - 18, plot.right, h - 2}, xTitle_, kText,
                 ui::kAlignCenter | ui::kAlignMiddle);
     canvas.verticalText({0, plot.top, 18, plot.bottom}, yTitle_, kText);
-    // The line, per pixel column: where it enters, its lowest and highest point there, and where
-    // it leaves. A long track draws as many segments as the chart is wide, with the same look.
+}
+
+// The line, per pixel column: where it enters, its lowest and highest point there, and where it
+// leaves. A long track draws as many segments as the chart is wide, with the same look.
+std::vector<ui::Point> ProfileChart::lineColumns(const ui::Rect& plot, const ChartYScale& y) const {
     std::vector<ui::Point> line;
     int column = std::numeric_limits<int>::min();
     int first = 0, low = 0, high = 0, last = 0;
@@ -312,7 +316,7 @@ void ProfileChart::paint(ui::Canvas& canvas) const {
             continue;  // no reading there: the line goes on from the last point that has one
         }
         const int px = static_cast<int>(std::lround(xOf(static_cast<double>(j), plot)));
-        const int py = static_cast<int>(std::lround(yOf(values_[j])));
+        const int py = static_cast<int>(std::lround(yOnPlot(values_[j], y, plot)));
         if (px != column) {
             flush();
             column = px;
@@ -324,7 +328,7 @@ void ProfileChart::paint(ui::Canvas& canvas) const {
         }
     }
     flush();
-    canvas.polyline(line, kLine, 2);
+    return line;
 }
 
 }  // namespace vandrel::tracks

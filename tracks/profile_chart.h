@@ -29,6 +29,13 @@ struct AxisStep {
 // never more than 20 labels.
 AxisStep FindAxisStep(double distance, int length);
 
+// The value axis: its lowest and highest grid line and the step between lines.
+struct ChartYScale {
+    double low = 0;
+    double high = 1;
+    double step = 1;
+};
+
 class ProfileChart {
   public:
     void Build(ChartKind kind, const TrackHeader& track, const DeviceSettings& settings);
@@ -54,6 +61,8 @@ class ProfileChart {
     int xMaximum() const { return xMax_; }
 
   private:
+    void paintAxes(ui::Canvas& canvas, const ui::Rect& plot, const ChartYScale& y) const;
+    std::vector<ui::Point> lineColumns(const ui::Rect& plot, const ChartYScale& y) const;
     int labelledLineEvery(int plotWidth) const;
     double xOf(double index, const ui::Rect& plot) const;
 
