@@ -18,6 +18,7 @@ struct PointChoice {
     GtkWidget* number = nullptr;
     GtkWidget* point = nullptr;
     GtkWidget* offset = nullptr;
+    GtkWidget* dialog = nullptr;
 
     // The number being typed when it names a point, so that the texts follow the typing
     // before Enter or Tab sets it; else the adjustment's.
@@ -34,9 +35,15 @@ struct PointChoice {
         const tracks::PreviewPoint shown = places->point(chosen());
         const std::string where = shown.time + ", " + shown.distance + " along the track";
         gtk_label_set_text(GTK_LABEL(point), where.c_str());
+        // A point that would make the camera's clock wrong by more than any camera's is no
+        // point the photo was taken at: it cannot be set.
+        const int seconds = places->offsetFrom(photo, chosen());
+        const bool possible = isCameraOffset(seconds);
         const std::string offsetText =
-            "Camera offset: " + clockOffsetText(places->offsetFrom(photo, chosen()));
+            "Camera offset: " + clockOffsetText(seconds) +
+            (possible ? "" : " (more than 7 days: not the point this photo was taken at)");
         gtk_label_set_text(GTK_LABEL(offset), offsetText.c_str());
+        gtk_dialog_set_response_sensitive(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT, possible);
     }
     static void changed(gpointer, gpointer self) { static_cast<PointChoice*>(self)->update(); }
 };
@@ -93,6 +100,7 @@ std::optional<int> askOffsetFromPhoto(GtkWindow* parent, const OffsetPhoto& phot
     PointChoice choice;
     choice.places = &places;
     choice.photo = photo.index;
+    choice.dialog = dialog;
     choice.adjustment = gtk_adjustment_new(static_cast<double>(start) + 1, 1, count, 1, 10, 0);
     choice.point = leftLabel("");
     choice.offset = leftLabel("");
