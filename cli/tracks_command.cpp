@@ -27,13 +27,15 @@ bool parseDay(const std::string& text, double& day) {
 std::string statisticsColumns(Session& session, const TrackHeader& track) {
     const TrackStatistics s = storedTrackStatistics(session, track);
     const DeviceSettings& settings = session.settings;
+    const bool known = s.climbSource != ClimbSource::None;
     // The average is the moving distance over the moving time, as a calculator gives it.
     return "  moving:" + FormatDuration(s.movingTime) +
            "  moving distance:" + FormatDistance(s.movingDistance, settings) +
            "  average speed:" + FormatSpeed(s.averageSpeed, settings) +
            "  max speed:" + FormatSpeed(s.maxSpeed, settings) +
-           "  climb:" + FormatClimb(s.climb, settings) +
-           "  descent:" + FormatClimb(s.descent, settings) +
+           // Without any altitude there is no climb to give, which 0 m would claim.
+           "  climb:" + (known ? FormatClimb(s.climb, settings) : kNoValue) +
+           "  descent:" + (known ? FormatClimb(s.descent, settings) : kNoValue) +
            "  climb from:" + FormatClimbSource(s.climbSource);
 }
 

@@ -92,6 +92,16 @@ TEST_F(StatsCli, TrackListingShowsStatisticsInTheChosenUnits) {
                    R"(descent:[0-9]+ m  climb from:barometer)")))
         << metric.out;
 
+    // A track without any altitude has no climb to give: a dash, not 0 m.
+    testing::writeFile(dir_ / "flat.gpx",
+                       "<gpx><trk><trkseg><trkpt lat=\"47\" lon=\"8\"><time>2020-01-01T10:00:00Z"
+                       "</time></trkpt><trkpt lat=\"47.001\" lon=\"8\"><time>2020-01-01T10:01:00Z"
+                       "</time></trkpt></trkseg></trk></gpx>");
+    ASSERT_EQ(cli("import " + (dir_ / "flat.gpx").string()).exitCode, 0);
+    EXPECT_NE(cli("tracks --stats --day 2020-01-01")
+                  .out.find("climb:\u2013  descent:\u2013  climb from:no altitude"),
+              std::string::npos);
+
     ASSERT_EQ(cli("settings set Length=1").exitCode, 0);
     const ProcessResult imperial = cli("tracks --stats");
     EXPECT_TRUE(
