@@ -5,12 +5,17 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <iostream>
 
 #include "core/atomic_file.h"
+#include "core/file_reading.h"
 #include "map/map_service.h"
 
 namespace vandrel::map {
 namespace {
+
+// Far more sources than anyone keeps; a larger file is no list of the user's.
+constexpr std::size_t kLargestStore = 4 << 20;
 
 bool isTemplate(const std::string& tiles) {
     return tiles.find("{z}") != std::string::npos && tiles.find("{x}") != std::string::npos &&
@@ -63,10 +68,20 @@ const MapSource* MapSources::find(const std::string& name) const {
 }
 
 void MapSources::load() {
+    // Read as any file the program keeps: a FIFO or a device in its place must not hold up the
+    // start, which goes on with the built-in sources.
+    const FileRead read = readRegularFile(store_, kLargestStore);
+    if (!read.ok || read.longer) {
+        if (!read.missing) {
+            problems_.push_back(
+                (read.ok ? cannotRead(store_, "it is larger than any list of maps") : read.error) +
+                "; the standard map is shown.");
+        }
+        return;
+    }
     tinyxml2::XMLDocument doc;
-    std::error_code ec;
-    if (!std::filesystem::exists(store_, ec) ||
-        doc.LoadFile(store_.c_str()) != tinyxml2::XML_SUCCESS) {
+    if (doc.Parse(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size()) !=
+        tinyxml2::XML_SUCCESS) {
         return;
     }
     const tinyxml2::XMLElement* root = doc.FirstChildElement("mapsources");
@@ -99,6 +114,10 @@ void MapSources::load() {
             if (sources_[i].name == keptChoice_) {
                 chosen_ = i;
             }
+        }
+        if (chosen_ == 0 && !keptChoice_.empty() && keptChoice_ != kStandardSource) {
+            problems_.push_back("The map " + keptChoice_ +
+                                " chosen last cannot be shown; the standard map is shown.");
         }
     }
 }
@@ -291,7 +310,12 @@ bool MapSources::tile(const std::string& request, std::string& bytes, std::strin
     if (numbers[0] < 0 || source == sources_.end()) {
         return false;
     }
+    const bool refused = !source->file->refusal().empty();
     std::optional<std::string> image = source->file->tile(numbers[1], numbers[2], numbers[3]);
+    if (!refused && !source->file->refusal().empty()) {
+        std::cerr << "vandrel: " << source->file->refusal() << "; its tiles are no longer shown."
+                  << std::endl;
+    }
     if (!image) {
         return false;
     }

@@ -11,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -25,6 +26,12 @@ struct TileBounds {
     double east = 180;
     double north = 85.0511;
 };
+
+// A map file is someone else's SQLite database, whose tables may be views that never end or
+// answer with values of any size: what is read from it is bounded (the .cpp says why each).
+inline constexpr std::size_t kLongestMapName = 80;          // characters, then "…"
+inline constexpr std::size_t kLongestMapAttribution = 300;  // characters, then "…"
+inline constexpr int kLargestTile = 4 << 20;                // bytes
 
 struct MbtilesInfo {
     std::string name;
@@ -55,19 +62,28 @@ class MbtilesFile {
 
     const std::filesystem::path& path() const { return path_; }
     const MbtilesInfo& info() const { return info_; }
-    // The image of tile (z, x, y), or nothing when the file has no such tile or what it holds
-    // there is no image: the page then shows what lies beneath.
+    // The image of tile (z, x, y), or nothing when the file has no such tile, what it holds
+    // there is no image or is larger than any tile: the page then shows what lies beneath.
     std::optional<std::string> tile(int z, int x, int y) const;
+    // Why the file gives no more tiles ("PATH is not an offline map file (MBTiles): REASON"),
+    // once reading a tile took longer than any map file needs; empty while it gives them.
+    const std::string& refusal() const { return refusal_; }
 
   private:
     MbtilesFile(std::filesystem::path path, sqlite3* db) : path_(std::move(path)), db_(db) {}
+    // check() under the bounds of opening: a deadline, and the size of a metadata value.
     std::string check();
+    std::string checkTables();
     std::string readMetadata();
+    // SQLite's progress handler: ends the statement running past deadline_.
+    static int pastDeadline(void* file);
 
     std::filesystem::path path_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* tileQuery_ = nullptr;
     MbtilesInfo info_;
+    mutable std::chrono::steady_clock::time_point deadline_;
+    mutable std::string refusal_;
 };
 
 }  // namespace vandrel::map
