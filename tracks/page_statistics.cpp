@@ -48,17 +48,29 @@ void PageStatistics::writeMonthTotals(int year, int month) {
     next.month = first.month == 12 ? 1 : first.month + 1;
     double to = from;
     SystemTimeToVariantTime(next, to);
-    label->setText(monthTotalsText(readStoredTotals(model_.session, from, to, TotalsPeriod::Month),
-                                   model_.session.settings));
+    // The totals are read at each repaint of the calendar, also on the way to a day's read
+    // that tells a failure itself: a label the database cannot fill stays empty.
+    std::string text;
+    try {
+        text = monthTotalsText(readStoredTotals(model_.session, from, to, TotalsPeriod::Month),
+                               model_.session.settings);
+    } catch (const std::exception&) {
+    }
+    label->setText(text);
 }
 
+// The panel of the last track goes also when this one's statistics cannot be read.
 void PageStatistics::writeShownTrack() {
-    const TrackHeader* track = model_.shownTrack();
-    writeStatisticsPanel(page_,
-                         track != nullptr
-                             ? std::optional(storedTrackStatistics(model_.session, *track))
-                             : std::nullopt,
-                         model_.session.settings);
+    std::optional<TrackStatistics> statistics;
+    if (const TrackHeader* track = model_.shownTrack()) {
+        try {
+            statistics = storedTrackStatistics(model_.session, *track);
+        } catch (...) {
+            writeStatisticsPanel(page_, std::nullopt, model_.session.settings);
+            throw;
+        }
+    }
+    writeStatisticsPanel(page_, statistics, model_.session.settings);
 }
 
 void PageStatistics::showRowTooltip(const ui::ListNotify& notify) {

@@ -81,7 +81,6 @@ void ShownTrack::show(int row) {
     parts_.chart.markAt(-1);
     showPointRows(pointListControl(page_), static_cast<int>(points.size()));
     parts_.chart.build();
-    parts_.statistics.writeShownTrack();
     clearMap();
     // The page takes a long track in while this loop goes on: the busy window shows once that
     // is long enough to notice, and goes when the page has it.
@@ -93,6 +92,8 @@ void ShownTrack::show(int row) {
             endShowing();
         }
     });
+    // Last: the track shows even where its statistics cannot be read.
+    parts_.statistics.writeShownTrack();
 }
 
 void ShownTrack::clear() {

@@ -173,10 +173,18 @@ void TrackDay::load() {
     readDay();
 }
 
+// A read that fails leaves the list empty rather than the last day's rows under another day.
 void TrackDay::readDay() {
     const std::optional<CalendarDate> date = calendar_.selectedDate();
-    model_.dayTracks = tracksOfDay(model_.session, date ? oleDateOf(*date) : 0);
-    model_.dayOrigins = trackOrigins(model_.session, model_.dayTracks);
+    try {
+        model_.dayTracks = tracksOfDay(model_.session, date ? oleDateOf(*date) : 0);
+        model_.dayOrigins = trackOrigins(model_.session, model_.dayTracks);
+    } catch (...) {
+        model_.dayTracks.clear();
+        model_.dayOrigins.clear();
+        fillTrackList();
+        throw;
+    }
     fillTrackList();
 }
 

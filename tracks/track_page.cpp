@@ -102,7 +102,7 @@ void CPageTrack::followSession() {
     // opens on the newest downloaded track, which may be months away.
     session_.tracksChanged.add([this, alive = aliveToken()](const TracksChange& change) {
         if (!alive.expired()) {
-            tracksChanged(change);
+            guard([this, &change] { tracksChanged(change); });
         }
     });
     // Maps added in Settings or dropped on a map are offered at once; the map shown stays.
@@ -115,7 +115,9 @@ void CPageTrack::followSession() {
     // window, before any totals show.
     loop().post([this, alive = aliveToken()] {
         if (!alive.expired()) {
-            statistics_.fillMissing(day_.calendar().year(), day_.calendar().month());
+            guard([this] {
+                statistics_.fillMissing(day_.calendar().year(), day_.calendar().month());
+            });
         }
     });
     // A flow about to replace or delete stored tracks: the replay stops, ready to play again.
@@ -131,7 +133,7 @@ std::intptr_t CPageTrack::handleMessage(const ui::Message& message) {
     if (message.id == ui::WM_NOTIFY && message.lParam != 0) {
         const auto* notify = reinterpret_cast<const ui::ListNotify*>(message.lParam);
         if (notify->idFrom == kTrackListId) {
-            onTrackListNotify(*notify);
+            guard([this, notify] { onTrackListNotify(*notify); });
             return 0;
         }
     }
@@ -154,7 +156,16 @@ void CPageTrack::onTrackListNotify(const ui::ListNotify& notify) {
 }
 
 bool CPageTrack::onKey(ui::HtmlWindow&, ui::Element&, ui::KeyEvent& event) {
-    return day_.monthChoice().onKey(event);
+    bool taken = false;
+    guard([this, &event, &taken] { taken = day_.monthChoice().onKey(event); });
+    return taken;
+}
+
+// The box holds one line: where the database is and what the store said.
+std::string CPageTrack::failureText(const std::string& what) const {
+    return "The stored tracks could not be read from " +
+           session_.folder().file("Vandrel.db").string() +
+           ", which may be damaged or gone: " + what;
 }
 
 // Stored tracks changed (a download, an import, a load) or the settings they show in.

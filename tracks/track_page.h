@@ -72,6 +72,7 @@ class CPageTrack final : public ui::PageWindow {
     std::intptr_t handleMessage(const ui::Message& message) override;
     // Keys the month and year choice takes while it is open.
     bool onKey(ui::HtmlWindow& window, ui::Element& self, ui::KeyEvent& event) override;
+    std::string failureText(const std::string& what) const override;
 
   private:
     void addClicks();

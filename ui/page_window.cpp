@@ -26,6 +26,22 @@ void PageWindow::setDisplay(const std::string& id, const char* display) const {
     }
 }
 
+void PageWindow::guard(const std::function<void()>& step) const {
+    if (commands_ == nullptr) {
+        step();
+        return;
+    }
+    try {
+        step();
+    } catch (const std::exception& e) {
+        commands_->prompt().error(failureText(e.what()));
+    }
+}
+
+std::string PageWindow::failureText(const std::string& what) const {
+    return "The page could not be brought up to date: " + what;
+}
+
 void PageWindow::addClick(std::string id, Handler handler) {
     clicks_.emplace_back(std::move(id), std::move(handler));
 }
@@ -48,7 +64,7 @@ bool PageWindow::onBehaviorEvent(HtmlWindow&, Element&, BehaviorEvent& event) {
     }
     for (const auto& [known, handler] : clicks_) {
         if (known == id) {
-            handler();
+            guard(handler);
         }
     }
     return false;
@@ -59,14 +75,14 @@ std::intptr_t PageWindow::handleMessage(const Message& message) {
         const auto* command = reinterpret_cast<const ElementCommand*>(message.lParam);
         for (const auto& [known, handler] : elementCommands_) {
             if (known == command->id) {
-                handler();
+                guard(handler);
             }
         }
         return 0;
     }
     for (const auto& [id, handler] : messages_) {
         if (id == message.id) {
-            handler(message);
+            guard([&handler, &message] { handler(message); });
             return 0;
         }
     }

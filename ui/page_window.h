@@ -30,6 +30,12 @@ class PageWindow : public HtmlWindow, public EventHandler {
     // Shows or hides the element with the id.
     void setDisplay(const std::string& id, const char* display) const;
 
+    // Runs a step the page takes on a click, a key, a hover or a notice: the reads it makes
+    // (a damaged or vanished database) may fail, and nothing between the page and the
+    // toolkit's callbacks would catch that. A failure is told through the prompt and the
+    // program goes on; where no prompt can be held (a test of the page alone) it goes on up.
+    void guard(const std::function<void()>& step) const;
+
   protected:
     using Handler = std::function<void()>;
     void addClick(std::string id, Handler handler);
@@ -37,6 +43,8 @@ class PageWindow : public HtmlWindow, public EventHandler {
     void addMessage(MessageId id, std::function<void(const Message&)> handler);
 
     std::intptr_t handleMessage(const Message& message) override;
+    // What a person reads when a step of the page failed.
+    virtual std::string failureText(const std::string& what) const;
 
     // Null where no command can run (a test of the page alone).
     CommandRunner* commands_;
