@@ -1,7 +1,11 @@
 // The map sources on the track page, after the track page's suite has drawn a track: the
 // topographic map from a local stand-in, an offline map file read by the program, the scale
-// bar in the settings' units, and `vandrel --map` refusing what is no map.
+// bar in the settings' units, and a start whose maps cannot be read.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -100,25 +104,72 @@ TEST(MapSources, TheScaleBarShowsTheSettingsUnits) {
     session().tracksChanged.notify({});
 }
 
-TEST(MapSources, TheProgramRefusesAMapFileThatIsNoMapAndAnUnknownName) {
+// Whether a window of that process is on the screen, as the window manager lists them.
+bool windowOf(GPid pid) {
+    GList* stack = gdk_screen_get_window_stack(gdk_screen_get_default());
+    bool found = false;
+    for (GList* w = stack; w != nullptr; w = w->next) {
+        guchar* data = nullptr;
+        gint length = 0;
+        if (gdk_property_get(GDK_WINDOW(w->data), gdk_atom_intern_static_string("_NET_WM_PID"),
+                             gdk_atom_intern_static_string("CARDINAL"), 0, 1, FALSE, nullptr,
+                             nullptr, &length, &data) &&
+            length >= static_cast<gint>(sizeof(long))) {
+            found = found || *reinterpret_cast<long*>(data) == pid;
+        }
+        g_free(data);
+    }
+    g_list_free_full(stack, g_object_unref);
+    return found;
+}
+
+// A start whose maps cannot be read (mapsources.xml a FIFO, the map asked for an endless view)
+// opens its window on the standard map, says why, and ends at SIGTERM.
+TEST(MapSources, AStartWithMapsThatCannotBeReadOpensOnTheStandardMapAndEndsAtSigterm) {
     testing::TempDir folder;
-    testing::writeFile(folder / "broken.mbtiles", "SQLite format 3");
-    for (const std::string& map : {(folder / "broken.mbtiles").string(), std::string("Nowhere")}) {
-        const std::string program = std::string(VANDREL_BIN_DIR) + "/vandrel";
-        const std::string dir = folder.path().string();
-        const char* argv[] = {program.c_str(), "--data-dir", dir.c_str(),
-                              "--map",         map.c_str(),  nullptr};
-        gchar* err = nullptr;
-        gint status = 0;
-        ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_DEFAULT,
-                                 nullptr, nullptr, nullptr, &err, &status, nullptr));
-        const std::string said = err != nullptr ? err : "";
-        g_free(err);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
-        EXPECT_NE(said.find(map == "Nowhere" ? "no map named Nowhere"
-                                             : "is not an offline map file (MBTiles)"),
-                  std::string::npos)
-            << said;
+    ASSERT_EQ(mkfifo((folder / "mapsources.xml").c_str(), 0600), 0);
+    const fs::path endless = folder / "endless.mbtiles";
+    ASSERT_TRUE(testing::writeMbtiles(endless, {}, {}));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(endless.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "drop table metadata; create view metadata (name, value) as with "
+                           "recursive n(i) as (select 1 union all select i + 1 from n) "
+                           "select 'name', i from n where i < 0;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const std::string program = std::string(VANDREL_BIN_DIR) + "/vandrel";
+    const std::string dir = folder.path().string();
+    const char* argv[] = {program.c_str(), "--data-dir",    dir.c_str(),
+                          "--map",         endless.c_str(), nullptr};
+    const fs::path said = folder / "stderr.txt";
+    const int err = ::open(said.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    GPid pid = 0;
+    ASSERT_TRUE(g_spawn_async_with_fds(nullptr, const_cast<gchar**>(argv), nullptr,
+                                       G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid, -1, -1,
+                                       err, nullptr));
+    ::close(err);
+    int status = -1;
+    g_child_watch_add(
+        pid, [](GPid, gint s, gpointer p) { *static_cast<int*>(p) = s; }, &status);
+    EXPECT_TRUE(pumpUntil([&] { return windowOf(pid) || status != -1; }, 45000));
+    if (GdkPixbuf* shot = screenshot("map-start-unreadable")) {
+        g_object_unref(shot);
+    }
+    const std::string text = testing::readFile(said);
+    EXPECT_NE(text.find("mapsources.xml: it is a FIFO"), std::string::npos) << text;
+    EXPECT_NE(text.find("endless.mbtiles is not an offline map file (MBTiles): reading its "
+                        "metadata took longer"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("The standard map is shown."), std::string::npos) << text;
+    ::kill(pid, SIGTERM);
+    EXPECT_TRUE(pumpUntil([&] { return status != -1; }, 20000));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    if (status == -1) {
+        ::kill(pid, SIGKILL);
+        (void)pumpUntil([&] { return status != -1; }, 5000);
     }
 }
 

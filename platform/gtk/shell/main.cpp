@@ -3,6 +3,9 @@
 // database and settings.
 #include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
@@ -13,6 +16,54 @@
 #include "flows/session.h"
 #include "platform/gtk/shell/gtk_shell.h"
 #include "platform/gtk/shell/single_instance.h"
+
+namespace {
+
+// Asked to end from outside (a session ending, Ctrl+C in a terminal), the window closes as the
+// close button closes it, so that the settings are saved and the database closed. That runs on
+// the main loop, which a command in progress or a stuck file may hold: the program then ends as
+// the signal ends any program, kCloseSeconds later or at the second signal.
+constexpr unsigned kCloseSeconds = 5;
+// What a signal handler may reach: the pipe that wakes the main loop, and the signal to end by.
+int endPipe[2] = {-1, -1};
+volatile std::sig_atomic_t endSignal = 0;
+
+void endNow(int) {
+    std::signal(endSignal, SIG_DFL);
+    std::raise(endSignal);
+}
+
+void askToEnd(int signal) {
+    if (endSignal != 0) {
+        endNow(signal);
+        return;
+    }
+    endSignal = signal;
+    std::signal(SIGALRM, endNow);
+    alarm(kCloseSeconds);
+    const char byte = 1;
+    (void)!write(endPipe[1], &byte, 1);
+}
+
+void closeOnEndSignals(vandrel::gtk::GtkShell& shell) {
+    if (!g_unix_open_pipe(endPipe, FD_CLOEXEC, nullptr)) {
+        return;
+    }
+    g_unix_fd_add(
+        endPipe[0], G_IO_IN,
+        +[](gint, GIOCondition, gpointer data) -> gboolean {
+            static_cast<vandrel::gtk::GtkShell*>(data)->close();
+            return G_SOURCE_REMOVE;
+        },
+        &shell);
+    struct sigaction action {};
+    action.sa_handler = askToEnd;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::string dataDir;
@@ -62,21 +113,17 @@ int main(int argc, char** argv) {
         session.useDevice(device);
     }
     vandrel::gtk::GtkShell shell(session);
+    // A map that cannot be shown is no reason not to start.
     if (!mapSource.empty() && !shell.chooseMap(mapSource, error)) {
-        std::cerr << "vandrel: " << error << std::endl;
-        return 1;
+        std::cerr << "vandrel: " << error << (error.ends_with('.') ? "" : ".")
+                  << " The standard map is shown." << std::endl;
     }
     running = &shell;
-    // Asked to end from outside (a session ending, Ctrl+C in a terminal): close as the close
-    // button does, so that the settings are saved and the database closed.
-    auto closeShell = +[](gpointer data) -> gboolean {
-        static_cast<vandrel::gtk::GtkShell*>(data)->close();
-        return G_SOURCE_CONTINUE;
-    };
-    g_unix_signal_add(SIGTERM, closeShell, &shell);
-    g_unix_signal_add(SIGINT, closeShell, &shell);
+    closeOnEndSignals(shell);
     shell.start();
     shell.run();
+    // The window closed: what follows is the program's own ending, not a stuck main loop.
+    alarm(0);
     running = nullptr;
     return 0;
 }
