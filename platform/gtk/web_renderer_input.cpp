@@ -187,6 +187,11 @@ void WebRenderer::windowReady(WindowState& state) {
         change.y = popup->location().top;
         changed(window, change);
     }
+    // The focus is no part of the markup: the element the model focused before the page was
+    // served takes it now (a box's button, whose ring shows what Enter presses).
+    if (ui::Element* focused = window.focus()) {
+        changed(window, ui::Change{ui::Change::Kind::Focus, focused->uid(), {}, {}});
+    }
     window.document().root().visit([&](ui::Element& e) {
         const ui::Value& value = e.controlValue();
         if (!value.isUndefined() && value.toString() != e.attribute("value")) {

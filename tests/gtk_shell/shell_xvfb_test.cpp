@@ -427,6 +427,236 @@ TEST(DesktopProgram, MapPagesLoadOfflineAndTheTilesFollowOnceTheMapServiceAnswer
     g_object_unref(server);
 }
 
+// The value of a script run in the main window's top page, as text.
+std::string evalInWindow(const char* script) {
+    struct Answer {
+        bool done = false;
+        std::string text;
+    };
+    auto answer = std::make_shared<Answer>();
+    auto* keep = new std::shared_ptr<Answer>(answer);
+    webkit_web_view_evaluate_javascript(
+        stage->shell->renderer().view(frame()), script, -1, nullptr, nullptr, nullptr,
+        [](GObject* view, GAsyncResult* result, gpointer data) {
+            auto* held = static_cast<std::shared_ptr<Answer>*>(data);
+            JSCValue* value =
+                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr);
+            if (value != nullptr) {
+                char* text = jsc_value_to_string(value);
+                (*held)->text = text;
+                g_free(text);
+                g_object_unref(value);
+            }
+            (*held)->done = true;
+            delete held;
+        },
+        keep);
+    pumpUntil([&] { return answer->done; }, 5000);
+    return answer->text;
+}
+
+// The element with the keyboard's focus, followed into the frames: "frame/…/name" and its box
+// in the window ("name left top right bottom"), or empty where nothing has the focus.
+std::string focusedStop() {
+    static const char kScript[] = R"((() => {
+  let doc = document, el = doc.activeElement, x = 0, y = 0, path = '';
+  for (;;) {
+    if (!el || el === doc.body || el === doc.documentElement) return '';
+    if (el.tagName !== 'IFRAME' || !el.contentDocument) break;
+    const r = el.getBoundingClientRect();
+    x += r.left + el.clientLeft;
+    y += r.top + el.clientTop;
+    path += (el.id || el.name || 'frame') + '/';
+    doc = el.contentDocument;
+    el = doc.activeElement;
+  }
+  const r = el.getBoundingClientRect();
+  const name = el.id || el.tagName.toLowerCase() + Array.prototype.indexOf.call(
+      doc.querySelectorAll('*'), el);
+  return [path + name, Math.round(x + r.left), Math.round(y + r.top), Math.round(x + r.right),
+          Math.round(y + r.bottom)].join(' ');
+})())";
+    return evalInWindow(kScript);
+}
+
+// The ring round a box: the accent colour on each of its four sides, within three pixels.
+bool ringed(GdkPixbuf* shot, int left, int top, int right, int bottom) {
+    const int w = gdk_pixbuf_get_width(shot);
+    const int h = gdk_pixbuf_get_height(shot);
+    const auto orangeNear = [&](int x, int y) {
+        for (int dy = -3; dy <= 3; ++dy) {
+            for (int dx = -3; dx <= 3; ++dx) {
+                const int px = x + dx;
+                const int py = y + dy;
+                if (px >= 0 && py >= 0 && px < w && py < h &&
+                    near(pixel(shot, px, py), {247, 147, 30})) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    const int cx = (left + right) / 2;
+    const int cy = (top + bottom) / 2;
+    return orangeNear(cx, top) && orangeNear(cx, bottom - 1) && orangeNear(left, cy) &&
+           orangeNear(right - 1, cy);
+}
+
+// Tab from the selected tab of each page goes through every control of the page, each ringed
+// as it has the focus, and comes back round to where it started.
+TEST(DesktopProgram, TabCyclesThroughEachPageRingingEveryStop) {
+    GtkWidget* window = stage->shell->window();
+    for (int page = 1; page <= 3; ++page) {
+        const std::string tab = "tab" + std::to_string(page);
+        if (host().currentPage() != page) {
+            ASSERT_TRUE(clickOn(host(), tab));
+        }
+        ASSERT_TRUE(pumpUntil([page] { return host().currentPage() == page; }));
+        ASSERT_TRUE(clickOn(host(), tab + "-s"));
+        ASSERT_TRUE(pumpUntil([&] {
+            return focusedStop().rfind("framepage/" + tab + "-s ", 0) == 0;
+        })) << focusedStop();
+        std::string first;
+        bool back = false;
+        for (int press = 0; press < 80 && !back; ++press) {
+            pressKey(window, GDK_KEY_Tab);
+            pump(150);
+            std::string stop = focusedStop();
+            const std::string name = stop.substr(0, stop.find(' '));
+            int box[4] = {0, 0, 0, 0};
+            if (stop.empty() || std::sscanf(stop.c_str() + name.size(), "%d %d %d %d", &box[0],
+                                            &box[1], &box[2], &box[3]) != 4) {
+                ADD_FAILURE() << "page " << page << ": Tab " << press + 1 << " left no focus";
+                continue;
+            }
+            EXPECT_TRUE(screenUntil("focus-page" + std::to_string(page), [&](GdkPixbuf* shot) {
+                return ringed(shot, box[0], box[1], box[2], box[3]);
+            })) << name;
+            if (first.empty()) {
+                first = name;
+            } else {
+                back = name == first;
+            }
+        }
+        EXPECT_TRUE(back) << "page " << page << ": Tab never came back to " << first;
+    }
+
+    // A box opens with its button ringed, and once it closes the keyboard goes on from the
+    // button that opened it: Save Changes with none of the user's maps chosen says why not.
+    bool boxRinged = false;
+    bool answered = false;
+    int looks = 0;
+    Ticker box([&] {
+        GtkShell& shell = *stage->shell;
+        if (shell.boxWindow() == nullptr || !shell.renderer().isReady(*shell.boxView())) {
+            return true;
+        }
+        const ui::Element* ok = shell.boxView()->document().selectFirst("#MsgEixt");
+        if (ok == nullptr || ok->location().isEmpty()) {
+            return true;
+        }
+        int x = 0;
+        int y = 0;
+        gtk_window_get_position(GTK_WINDOW(shell.boxWindow()), &x, &y);
+        const ui::Rect r = ok->location();
+        if (GdkPixbuf* shot = grabScreen()) {
+            boxRinged = ringed(shot, x + r.left, y + r.top, x + r.right, y + r.bottom);
+            saveScreen(shot, "focus-box");
+            g_object_unref(shot);
+        }
+        if (!boxRinged && ++looks < 60) {
+            return true;
+        }
+        pressKey(shell.boxWindow(), GDK_KEY_Return);
+        answered = true;
+        return false;
+    });
+    // Shift+Tab goes round the other way, from the page's first control through the tab bar to
+    // its last.
+    const auto onSave = [] {
+        return focusedStop().rfind("framepage/framepage3/savemapservice ", 0) == 0;
+    };
+    for (int press = 0; press < 6 && !onSave(); ++press) {
+        pressKey(window, GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK);
+        pump(150);
+    }
+    ASSERT_TRUE(onSave()) << focusedStop();
+    pressKey(window, GDK_KEY_Return);
+    EXPECT_TRUE(pumpUntil([&] { return answered && stage->shell->boxWindow() == nullptr; }));
+    EXPECT_TRUE(boxRinged);
+    pressKey(window, GDK_KEY_Tab);
+    EXPECT_TRUE(pumpUntil([] { return focusedStop().rfind("framepage/tab1 ", 0) == 0; }))
+        << focusedStop();
+}
+
+// At the smallest window the track page's bar shows whole, and so do the map's choice, its
+// attribution and its scale bar, which the bar's width once pushed past the window's edge.
+TEST(DesktopProgram, TheTrackPageShowsItsBarAndMapControlsWholeAtTheSmallestWindow) {
+    GtkWindow* window = GTK_WINDOW(stage->shell->window());
+    gtk_window_unmaximize(window);
+    gtk_window_resize(window, 960, 672);
+    ASSERT_TRUE(pumpUntil([&] {
+        int w = 0;
+        int h = 0;
+        gtk_window_get_size(window, &w, &h);
+        return w == 960 && h == 672;
+    }));
+    if (host().currentPage() != 2) {
+        ASSERT_TRUE(clickOn(host(), "tab2"));
+    }
+    ASSERT_TRUE(pumpUntil([] { return host().currentPage() == 2; }));
+    // Each part's overflow past its box, in pixels, as "bar choice attribution scale".
+    static const char kScript[] = R"((() => {
+  const page = document.getElementById('framepage').contentDocument
+      .getElementById('framepage2').contentDocument;
+  const view = page.getElementById('viewbar').getBoundingClientRect();
+  const captions = page.querySelectorAll('#menu1 .caption');
+  const bar = captions[captions.length - 1].getBoundingClientRect().right - view.right;
+  const frame = page.querySelector('iframe[data-vhost]');
+  const map = frame && frame.contentDocument;
+  const box = map && map.getElementById('map');
+  if (!box || !map.querySelector('.leaflet-control-scale-line')) return 'no map';
+  const edge = box.getBoundingClientRect().right;
+  const past = (e) => Math.round(e.getBoundingClientRect().right - edge);
+  const line = map.querySelector('.leaflet-control-scale-line');
+  return [Math.round(bar), past(map.querySelector('.map-source')),
+          past(map.querySelector('.leaflet-control-attribution')),
+          line.scrollWidth - line.clientWidth].join(' ');
+})())";
+    std::string overflow;
+    EXPECT_TRUE(pumpUntil([&] {
+        overflow = evalInWindow(kScript);
+        int parts[4] = {1, 1, 1, 1};
+        return std::sscanf(overflow.c_str(), "%d %d %d %d", &parts[0], &parts[1], &parts[2],
+                           &parts[3]) == 4 &&
+               parts[0] <= 0 && parts[1] <= 0 && parts[2] <= 0 && parts[3] <= 0;
+    })) << overflow;
+    if (GdkPixbuf* shot = screenshot("track-page-960")) {
+        g_object_unref(shot);
+    }
+    // A file chooser opened over the window stays within it.
+    int chooser[2] = {0, 0};
+    int shown = 0;
+    Ticker close([&] {
+        GtkWidget* dialog = shownFileChooser();
+        // Read once it has settled on the screen.
+        if (dialog == nullptr || ++shown < 6) {
+            return true;
+        }
+        gtk_window_get_size(GTK_WINDOW(dialog), &chooser[0], &chooser[1]);
+        if (GdkPixbuf* shot = screenshot("file-chooser-960")) {
+            g_object_unref(shot);
+        }
+        pressKey(dialog, GDK_KEY_Escape);
+        return false;
+    });
+    ASSERT_TRUE(clickOn(host(), "lfrompctrack"));
+    ASSERT_TRUE(pumpUntil([&] { return chooser[0] > 0 && shownFileChooser() == nullptr; }));
+    EXPECT_LE(chooser[0], 960);
+    EXPECT_LE(chooser[1], 672);
+    gtk_window_maximize(window);
+}
+
 }  // namespace
 }  // namespace vandrel::gtk
 

@@ -31,6 +31,18 @@
         return 0;
     };
 
+    // Which way the last Tab went, kept on the window's top frame for its wrap stops (below),
+    // by every frame the key can be pressed in.
+    document.addEventListener('keydown', (e) => {
+        if (e.keyCode === 9) {
+            try {
+                window.top.vandrelTabBack = e.shiftKey;
+            } catch (err) {
+                // A frame of another origin: the wrap goes forward.
+            }
+        }
+    }, true);
+
     if (!isWindow) {
         const host = hostUid();
         if (!host) {
@@ -56,6 +68,63 @@
     }
 
     const key = Number(match[1]);
+
+    // Tab past the window's last control hands the keyboard to the toolkit, which has no other
+    // widget to give it to: the focus would be gone and stay gone. Two stops nobody sees, before
+    // and after the page, send it round through every frame of the window to the first control
+    // (Shift+Tab: the last one).
+    const tabStops = (doc, out) => {
+        const candidates = doc.querySelectorAll(
+            'a[href],button,input,select,textarea,iframe,[tabindex]');
+        for (const el of candidates) {
+            if (el.hasAttribute('data-vwrap') || el.getClientRects().length === 0) {
+                continue;
+            }
+            if (el.tagName === 'IFRAME') {
+                let inner = null;
+                try {
+                    inner = el.contentDocument;
+                } catch (err) {
+                    inner = null;
+                }
+                if (inner) {
+                    tabStops(inner, out);
+                }
+            } else if (el.tabIndex >= 0 && !el.disabled && el.type !== 'hidden' &&
+                       el.ownerDocument.defaultView.getComputedStyle(el).visibility !== 'hidden') {
+                out.push(el);
+            }
+        }
+        return out;
+    };
+    const wrapStop = (atEnd) => {
+        const stop = document.createElement('div');
+        stop.tabIndex = 0;
+        stop.setAttribute('data-vwrap', '');
+        stop.style.cssText = 'position:fixed;left:0;top:0;width:1px;height:1px;opacity:0';
+        stop.addEventListener('focus', () => {
+            const stops = tabStops(document, []);
+            const back = !atEnd && window.vandrelTabBack === true;
+            const to = back ? stops[stops.length - 1] : stops[0];
+            if (to) {
+                // Reached by the keyboard, so ringed, though the move is the script's.
+                to.focus({focusVisible: true});
+            }
+        });
+        return stop;
+    };
+    const addWrapStops = () => {
+        const root = document.documentElement;
+        root.insertBefore(wrapStop(false), root.firstChild);
+        root.appendChild(wrapStop(true));
+    };
+    if (window === window.top) {
+        if (document.readyState === 'loading') {
+            document.addEventListener('DOMContentLoaded', addWrapStops);
+        } else {
+            addWrapStops();
+        }
+    }
     const byUid = (uid) => document.querySelector('[data-vuid="' + Number(uid) + '"]');
     const uidOf = (node) => {
         for (let e = node; e && e.nodeType === 1; e = e.parentElement) {
