@@ -409,7 +409,10 @@ function setScaleUnits(units) {
   if (scaleBar) {
     map.removeControl(scaleBar);
   }
-  scaleBar = L.control.scale({position: 'bottomright', metric: !imperial, imperial: imperial})
+  // Wide enough that the bar, which is as long as its round distance (half its largest width
+  // at the least), holds its text: "1000 km" in a bar of 100 pixels at most was cut.
+  scaleBar = L.control.scale({position: 'bottomright', metric: !imperial, imperial: imperial,
+                              maxWidth: 160})
       .addTo(map);
 }
 setScaleUnits('metric');

@@ -1,24 +1,56 @@
 #include "tracks/track_list_row.h"
 
+#include <string_view>
+
 #include "core/units.h"
 
 namespace vandrel::tracks {
 namespace {
 
 constexpr unsigned kLine = ui::kAlignMiddle;
-// The first line holds the times on the left; a longer origin is cut to leave room for them.
-constexpr std::size_t kOriginCharacters = 14;
+constexpr int kGap = 6;
 
-std::string shortOrigin(const std::string& origin) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < origin.size(); ++i) {
-        // A UTF-8 character starts at every byte but the continuation bytes 10xxxxxx.
-        if ((static_cast<unsigned char>(origin[i]) & 0xC0) != 0x80 &&
-            ++characters > kOriginCharacters) {
-            return origin.substr(0, i) + "\u2026";
+// The first line holds the times on the left and the origin right of them. The canvas cannot
+// measure text, so widths are estimated, in tenths of a pixel, from the characters at the
+// list's 12 pixels: a little above the common sans-serif faces' widths for the times, so that
+// the origin starts past the end time (its clip keeps it there), and about theirs for the
+// origin, which is cut to the room left.
+int estimatedWidth(std::string_view text) {
+    int tenths = 0;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u & 0xC0) == 0x80) {
+            continue;  // a continuation byte of a UTF-8 character
+        }
+        if (c >= '0' && c <= '9') {
+            tenths += 77;
+        } else if (c == ' ' || c == '.' || c == ':' || c == '-' || c == '/') {
+            tenths += 45;
+        } else if (c == '~') {
+            tenths += 101;
+        } else if (c >= 'a' && c <= 'z') {
+            tenths += 70;
+        } else {
+            tenths += 85;
         }
     }
-    return origin;
+    return (tenths + 9) / 10;
+}
+
+// The origin whole when it fits the width, else as much of it as fits with an ellipsis.
+std::string shortOrigin(const std::string& origin, int width) {
+    if (estimatedWidth(origin) <= width) {
+        return origin;
+    }
+    const int room = width - estimatedWidth("\u2026");
+    std::size_t end = 0;
+    for (std::size_t i = 1; i < origin.size(); ++i) {
+        const bool starts = (static_cast<unsigned char>(origin[i]) & 0xC0) != 0x80;
+        if (starts && estimatedWidth(std::string_view(origin).substr(0, i)) <= room) {
+            end = i;
+        }
+    }
+    return end == 0 ? std::string() : origin.substr(0, end) + "\u2026";
 }
 
 }  // namespace
@@ -39,18 +71,19 @@ void paintTrackRow(ui::Canvas& canvas, const TrackHeader& track, const std::stri
                    const ui::Rect& r, bool selected, bool marked, const DeviceSettings& settings) {
     paintRowBackground(canvas, r, selected);
     const ui::Color black = ui::rgb(0, 0, 0);
-    canvas.text({2, r.top, r.right, r.top + 20},
-                FormatShortDateTime(track.stime, settings) + "~" +
-                    FormatShortDateTime(track.etime, settings),
-                black, kLine | ui::kAlignLeft);
+    const std::string times = FormatShortDateTime(track.stime, settings) + "~" +
+                              FormatShortDateTime(track.etime, settings);
+    canvas.text({2, r.top, r.right, r.top + 20}, times, black, kLine | ui::kAlignLeft);
     canvas.text({2, r.bottom - 20, r.right, r.bottom},
                 "dist:" + FormatDistance(track.dist, settings), black, kLine | ui::kAlignLeft);
     canvas.text({r.left, r.bottom - 20, r.right - 2, r.bottom},
                 "average alt:" + FormatAltitude(track.avgalt, settings), black,
                 kLine | ui::kAlignRight);
     // Right of the times, left of the shown track's marker.
-    canvas.text({r.left, r.top, r.right - 20, r.top + 20}, shortOrigin(origin),
-                ui::rgb(128, 128, 128), kLine | ui::kAlignRight);
+    const int originLeft = 2 + estimatedWidth(times) + kGap;
+    const ui::Rect originBox{originLeft, r.top, r.right - 20, r.top + 20};
+    canvas.text(originBox, shortOrigin(origin, originBox.width()), ui::rgb(128, 128, 128),
+                kLine | ui::kAlignRight);
     canvas.line({r.left, r.bottom - 1}, {r.right, r.bottom - 1}, ui::rgb(200, 200, 200));
     if (marked) {
         canvas.bitmap({r.right - 18, r.top + 4, r.right - 2, r.top + 20}, kShownTrackMarker);

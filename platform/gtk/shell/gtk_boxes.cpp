@@ -87,6 +87,55 @@ void hideTooltips() {
     g_list_free(windows);
 }
 
+ChooserFit::ChooserFit(GtkWidget* parent) : parent_(parent) {
+    if (parent_ == nullptr || !gtk_widget_get_realized(parent_)) {
+        return;
+    }
+    // GTK sizes the chooser as it maps it; the fit follows in the chooser's own loop.
+    source_ = g_timeout_add(
+        30,
+        [](gpointer self) -> gboolean {
+            auto* fit = static_cast<ChooserFit*>(self);
+            if (fit->fitShown() || ++fit->ticks_ > 100) {
+                fit->source_ = 0;
+                return G_SOURCE_REMOVE;
+            }
+            return G_SOURCE_CONTINUE;
+        },
+        this);
+}
+
+ChooserFit::~ChooserFit() {
+    if (source_ != 0) {
+        g_source_remove(source_);
+    }
+}
+
+bool ChooserFit::fitShown() {
+    int width = 0;
+    int height = 0;
+    gtk_window_get_size(GTK_WINDOW(parent_), &width, &height);
+    // A comfortable size where the window leaves room, never more than the window.
+    const int most[2] = {std::min(800, width - 40), std::min(600, height - 40)};
+    bool fitted = false;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w != nullptr; w = w->next) {
+        GtkWidget* chooser = GTK_WIDGET(w->data);
+        if (!GTK_IS_FILE_CHOOSER(chooser) || !gtk_widget_get_mapped(chooser)) {
+            continue;
+        }
+        int now[2] = {0, 0};
+        gtk_window_get_size(GTK_WINDOW(chooser), &now[0], &now[1]);
+        if (now[0] > most[0] || now[1] > most[1]) {
+            gtk_window_resize(GTK_WINDOW(chooser), std::min(now[0], most[0]),
+                              std::min(now[1], most[1]));
+        }
+        fitted = true;
+    }
+    g_list_free(windows);
+    return fitted;
+}
+
 int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
     hideTooltips();
     auto view = std::make_unique<ui::HtmlWindow>(loop_, nullptr);
@@ -161,6 +210,9 @@ int GtkBoxRunner::run(app::MessageBox& box, ui::Window*) {
             centreOver(window, parent_, width, height);
             window_ = window;
             gtk_widget_show_all(window);
+            // The box takes the keyboard at once, so its page shows the ring on the focused
+            // button that Enter presses.
+            gtk_widget_grab_focus(page);
             gdk_display_beep(gdk_display_get_default());
         }
     }
@@ -221,6 +273,7 @@ void addFilter(GtkFileChooser* chooser, const std::string& description,
 std::vector<std::string> GtkFiles::choose(const FileFilter& filter, Choice choice) {
     const bool save = choice == Choice::Save;
     hideTooltips();
+    const ChooserFit fit(parent_);
     choosing_ = true;
     GtkFileChooserNative* dialog = gtk_file_chooser_native_new(
         save ? "Save As" : "Open", parent_ != nullptr ? GTK_WINDOW(parent_) : nullptr,

@@ -27,6 +27,24 @@ namespace vandrel::gtk {
 // the main window hides it first, and the main window shows none while they are open.
 void hideTooltips();
 
+// GTK's file chooser opens at a size from its font (1096 x 822 with the usual one) whatever
+// the window it belongs to. While one of these lives, a chooser shown over `parent` is made to
+// fit within it.
+class ChooserFit {
+  public:
+    explicit ChooserFit(GtkWidget* parent);
+    ~ChooserFit();
+    ChooserFit(const ChooserFit&) = delete;
+    ChooserFit& operator=(const ChooserFit&) = delete;
+
+  private:
+    bool fitShown();
+
+    GtkWidget* parent_;
+    guint source_ = 0;
+    int ticks_ = 0;
+};
+
 // Each box is a modal undecorated window over the main window with its own web view, sized to
 // the page's minimum size once the page reports it, run in a nested loop until a button or
 // Enter/Esc ends it. The page loads off the screen first; window() is the box once shown.

@@ -172,8 +172,9 @@ struct Preview {
     }
 };
 
-// As large as the screen allows up to a comfortable size: the rows are as tall as their
-// thumbnails, and a small screen (1024 x 700) should still show several of them.
+// As large as the screen and the program's window allow up to a comfortable size: the rows
+// are as tall as their thumbnails, and a small window (1024 x 700) should still show several
+// of them without the dialog reaching past it.
 void fitToScreen(GtkWindow* dialog, GtkWidget* parent) {
     GdkDisplay* display = gdk_display_get_default();
     GdkWindow* over = parent != nullptr ? gtk_widget_get_window(parent) : nullptr;
@@ -182,6 +183,10 @@ void fitToScreen(GtkWindow* dialog, GtkWidget* parent) {
     GdkRectangle area{0, 0, 1024, 700};
     if (monitor != nullptr) {
         gdk_monitor_get_workarea(monitor, &area);
+    }
+    if (over != nullptr) {
+        area.width = std::min(area.width, gdk_window_get_width(over));
+        area.height = std::min(area.height, gdk_window_get_height(over));
     }
     gtk_window_set_default_size(dialog, std::min(960, area.width - 60),
                                 std::min(760, area.height - 60));
@@ -221,6 +226,7 @@ GtkWidget* settingsRows(Preview& preview, const MatchSettings& start, GtkWidget*
 
 std::vector<std::string> GtkPhotosDialog::choosePhotos() {
     hideTooltips();
+    const ChooserFit fit(parent_);
     const OpenScope scope(open_);
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         "Add Photos by Time", parent_ != nullptr ? GTK_WINDOW(parent_) : nullptr,
