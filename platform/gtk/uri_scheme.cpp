@@ -22,11 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-WebRenderer*& current() {
-    static WebRenderer* renderer = nullptr;
-    return renderer;
-}
-
 std::string mimeFor(const std::string& name) {
     static constexpr std::pair<const char*, const char*> kTypes[] = {
         {".html", "text/html; charset=utf-8"},
@@ -109,8 +104,8 @@ void handleResource(WebKitURISchemeRequest* request, gpointer) {
     finish(request, std::string(data.bytes), mimeFor("x." + data.type));
 }
 
-void handleRequest(WebKitURISchemeRequest* request, gpointer) {
-    WebRenderer* renderer = current();
+void handleRequest(WebKitURISchemeRequest* request, gpointer target) {
+    WebRenderer* renderer = *static_cast<WebRenderer**>(target);
     const char* uri = webkit_uri_scheme_request_get_uri(request);
     GUri* parsed = uri != nullptr ? g_uri_parse(uri, G_URI_FLAGS_NONE, nullptr) : nullptr;
     if (renderer == nullptr || parsed == nullptr || g_strcmp0(g_uri_get_host(parsed), "app") != 0) {
@@ -144,12 +139,10 @@ void handleRequest(WebKitURISchemeRequest* request, gpointer) {
 
 }  // namespace
 
-void setSchemeRenderer(WebRenderer* renderer) {
-    current() = renderer;
-}
-
-void registerProgramScheme(WebKitWebContext* context) {
-    webkit_web_context_register_uri_scheme(context, "vandrel", handleRequest, nullptr, nullptr);
+void registerProgramScheme(WebKitWebContext* context, WebRenderer** target) {
+    webkit_web_context_register_uri_scheme(
+        context, "vandrel", handleRequest, target,
+        [](gpointer t) { delete static_cast<WebRenderer**>(t); });
     webkit_web_context_register_uri_scheme(context, "res", handleResource, nullptr, nullptr);
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
     webkit_security_manager_register_uri_scheme_as_secure(security, "vandrel");

@@ -11,8 +11,9 @@ std::span<const vandrel::ui::Resource> gtkScripts();
 
 namespace vandrel::gtk {
 
-void registerProgramScheme(WebKitWebContext* context);
-void setSchemeRenderer(WebRenderer* renderer);
+// Serves the program's scheme in the context from the renderer `*target` names while it is
+// not null; the context deletes `target` when it goes.
+void registerProgramScheme(WebKitWebContext* context, WebRenderer** target);
 
 std::string script(std::string_view name, std::string_view type) {
     for (const ui::Resource& r : gtkScripts()) {
@@ -63,23 +64,20 @@ bool desktopHighContrast() {
     return contrast;
 }
 
-WebKitWebContext* programContext() {
-    static WebKitWebContext* context = [] {
-        // Map tiles seen once load again from the user's cache folder, without a new download.
-        const std::string cache = std::string(g_get_user_cache_dir()) + "/vandrel";
-        WebKitWebsiteDataManager* data =
-            webkit_website_data_manager_new("base-cache-directory", cache.c_str(), nullptr);
-        WebKitWebContext* c = webkit_web_context_new_with_website_data_manager(data);
-        g_object_unref(data);
-        webkit_web_context_set_cache_model(c, WEBKIT_CACHE_MODEL_WEB_BROWSER);
-        // The web process runs sandboxed wherever bubblewrap can build the sandbox; asked once,
-        // before the first web process starts, so that none is started twice.
-        webkit_web_context_set_sandbox_enabled(c, sandboxWorks());
-        registerProgramScheme(c);
-        ui::setHighContrastQuery(desktopHighContrast);
-        return c;
-    }();
-    return context;
+WebKitWebContext* newProgramContext(WebRenderer** schemeTarget) {
+    // Map tiles seen once load again from the user's cache folder, without a new download.
+    const std::string cache = std::string(g_get_user_cache_dir()) + "/vandrel";
+    WebKitWebsiteDataManager* data =
+        webkit_website_data_manager_new("base-cache-directory", cache.c_str(), nullptr);
+    WebKitWebContext* c = webkit_web_context_new_with_website_data_manager(data);
+    g_object_unref(data);
+    webkit_web_context_set_cache_model(c, WEBKIT_CACHE_MODEL_WEB_BROWSER);
+    // The web process runs sandboxed wherever bubblewrap can build the sandbox; asked before
+    // the context's first web process starts, so that none is started twice.
+    webkit_web_context_set_sandbox_enabled(c, sandboxWorks());
+    registerProgramScheme(c, schemeTarget);
+    ui::setHighContrastQuery(desktopHighContrast);
+    return c;
 }
 
 }  // namespace
@@ -99,8 +97,8 @@ class WebRenderer::Backend : public ui::BrowserBackend {
 };
 
 WebRenderer::WebRenderer() : alive_(std::make_shared<bool>(true)) {
-    programContext();
-    setSchemeRenderer(this);
+    schemeTarget_ = new WebRenderer*(this);
+    context_ = newProgramContext(schemeTarget_);
     content_ = webkit_user_content_manager_new();
     const char* const allow[] = {"vandrel://app/*", nullptr};
     std::string drawingCanvas = script("drawing_canvas", "JS");
@@ -145,15 +143,15 @@ WebRenderer::~WebRenderer() {
             state.window->setRenderLink(nullptr);
         }
     }
-    setSchemeRenderer(nullptr);
+    *schemeTarget_ = nullptr;
     g_signal_handlers_disconnect_by_data(content_, this);
     g_object_unref(content_);
+    g_object_unref(context_);
 }
 
 GtkWidget* WebRenderer::show(ui::HtmlWindow& window) {
-    GtkWidget* widget =
-        GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", programContext(),
-                                "user-content-manager", content_, nullptr));
+    GtkWidget* widget = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context_,
+                                                "user-content-manager", content_, nullptr));
     WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
     WebKitSettings* settings = webkit_web_view_get_settings(view);
     webkit_settings_set_enable_developer_extras(settings, FALSE);

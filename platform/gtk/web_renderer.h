@@ -105,6 +105,11 @@ class WebRenderer : public ui::RenderLink {
     ui::BrowserHost* findHost(std::uint64_t uid) const;
     void forget(ui::HtmlWindow& window);
 
+    // The renderer's own context: the program's scheme is given this renderer through
+    // schemeTarget_, which the context owns and the renderer empties when it goes (a view may
+    // keep the context a little longer).
+    WebKitWebContext* context_ = nullptr;
+    WebRenderer** schemeTarget_ = nullptr;
     WebKitUserContentManager* content_ = nullptr;
     std::map<int, WindowState> windows_;
     std::map<const ui::HtmlWindow*, int> keys_;

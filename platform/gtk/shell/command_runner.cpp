@@ -93,8 +93,12 @@ class WorkerPrompt final : public UserPrompt {
 }  // namespace
 
 void GtkCommandRunner::run(const std::function<void(UserPrompt&)>& command) {
+    // A second command while one runs is dropped. The window is insensitive meanwhile, so only
+    // the program itself can ask (a notice, a posted step), and it cannot wait its turn: this
+    // call runs inside an iteration of the first command's loop, which cannot end before this
+    // call returns, and the command's captures live on its caller's stack only until then.
     if (running_) {
-        return;  // the window is insensitive while a command runs; a second one waits its turn
+        return;
     }
     running_ = true;
     std::atomic<bool> finished{false};
