@@ -313,8 +313,8 @@ bool MapSources::tile(const std::string& request, std::string& bytes, std::strin
     const bool refused = !source->file->refusal().empty();
     std::optional<std::string> image = source->file->tile(numbers[1], numbers[2], numbers[3]);
     if (!refused && !source->file->refusal().empty()) {
-        std::cerr << "vandrel: " << source->file->refusal() << "; its tiles are no longer shown."
-                  << std::endl;
+        std::cerr << "vandrel: " << source->file->refusal()
+                  << "; its tiles are no longer shown. Choose another map." << std::endl;
     }
     if (!image) {
         return false;
