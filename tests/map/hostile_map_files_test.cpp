@@ -38,10 +38,10 @@ constexpr const char* kMetadataTable =
 std::string endless(const std::string& table, const std::string& values, const std::string& rows) {
     const std::string columns =
         table == "tiles" ? "zoom_level, tile_column, tile_row, tile_data" : "name, value";
-    return "create view " + table + " (" + columns +
-           ") as with recursive n(i) as (select 1 "
-           "union all select i + 1 from n) select " +
-           values + " from n where " + rows + ";";
+    const std::string counting =
+        "with recursive n(i) as (select 1 union all select i + 1 from n) select ";
+    return "create view " + table + " (" + columns + ") as " + counting + values +
+           " from n where " + rows + ";";
 }
 
 TEST(HostileMapFiles, AFifoWhereAFileIsMeantIsRefusedWithoutWaiting) {
