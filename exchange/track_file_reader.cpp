@@ -14,6 +14,7 @@
 #include "exchange/iso_time.h"
 #include "exchange/kml_line.h"
 #include "exchange/track_storing.h"
+#include "exchange/track_stream.h"
 
 namespace vandrel {
 
@@ -44,10 +45,6 @@ enum class Field {
     PlaceWhen,
     PlaceCoordinates,  // a Point's "lon,lat[,alt]"
 };
-
-// A fix earlier than the one before it by no more than this is put in its place; by more, the
-// track is split there.
-constexpr double kMostStepBackSeconds = 60;
 
 // The text of one number or time is far shorter; a longer one is none.
 constexpr size_t kMostFieldBytes = 256;
@@ -107,17 +104,16 @@ struct KmlPlace {
 
 class Parser : public XmlContent {
   public:
-    Parser(const TrackFileOptions& options, TrackFileCounts& counts,
-           const std::function<bool(TrackHeader&, bool)>& take)
+    Parser(const TrackFileOptions& options, TrackFileCounts& counts, TrackSink& sink)
         : defaultTzome_(options.defaultTzome),
-          splitGap_(options.splitGapSeconds),
           counts_(counts),
-          take_(take),
+          stream_(sink, counts, options.splitGapSeconds),
           line_(linePoints_, counts.pointsWithoutPlace) {}
 
-    // False when `take` asked to stop, or the document is none of the three (notTrackFile()).
+    // False when the sink asked to stop, or the document is none of the three
+    // (notTrackFile()).
     bool start(const char* name, const char* uri, const XmlAttributes& attributes) override;
-    bool end(const char* name) override;
+    bool end(const char* name) override { return endElement(name) && !stopped_; }
     void text(const char* chars, size_t length) override;
     bool notTrackFile() const { return notTrackFile_; }
     // After the document broke off: hands on the track it broke off in, up to its last whole
@@ -126,6 +122,11 @@ class Parser : public XmlContent {
 
   private:
     bool root(const char* name);
+    bool endElement(const char* name);
+    // The zone of the track's times as known so far.
+    int32_t tzome() const {
+        return fileTzome_ ? *fileTzome_ : firstOffset_ ? -*firstOffset_ : defaultTzome_;
+    }
     void gpxElement(const char* name, const char* uri, const XmlAttributes& attributes);
     void tcxElement(const char* name);
     void kmlElement(const char* name);
@@ -138,8 +139,6 @@ class Parser : public XmlContent {
     void applyField();
     void beginTrack();
     bool endTrack(bool cut = false);
-    bool takePieces(std::vector<TrackPoint>& points, int32_t tzome, bool cut);
-    void keepPossibleSteps(std::vector<TrackPoint>& points, int32_t tzome);
     void beginSegment();
     void endPoint();
     std::optional<TrackPoint> makePoint(const PendingPoint& p, std::optional<int32_t>& firstOffset);
@@ -151,9 +150,9 @@ class Parser : public XmlContent {
     void kmlPlaceField(const char* name);
 
     int32_t defaultTzome_;
-    double splitGap_;
     TrackFileCounts& counts_;
-    const std::function<bool(TrackHeader&, bool)>& take_;
+    TrackStream stream_;
+    bool stopped_ = false;  // the sink asked to stop
     Kind kind_ = Kind::Unknown;
     bool notTrackFile_ = false;
     bool inTrack_ = false;
@@ -183,7 +182,6 @@ class Parser : public XmlContent {
     LineCoordinates line_;
     std::vector<KmlFolder> folders_;
     KmlPlace place_;
-    std::optional<double> lastKept_;  // the local time of the last point handed on
 };
 
 // A Point's "lon,lat[,alt]"; none unless it has a longitude and a latitude.
@@ -385,7 +383,7 @@ bool Parser::endPlacemark() {
     return endTrack();
 }
 
-bool Parser::end(const char* name) {
+bool Parser::endElement(const char* name) {
     if (skipDepth_ > 0) {
         --skipDepth_;
         return true;
@@ -567,6 +565,7 @@ void Parser::beginTrack() {
     inTrack_ = true;
     multiTrack_ = false;
     segments_ = 0;
+    stream_.start();
     track_ = TrackHeader();
     fileTzome_.reset();
     firstOffset_.reset();
@@ -583,7 +582,7 @@ void Parser::beginSegment() {
 void Parser::endPoint() {
     inPoint_ = false;
     if (std::optional<TrackPoint> point = makePoint(point_, firstOffset_)) {
-        track_.points.push_back(std::move(*point));
+        stopped_ = stopped_ || !stream_.add(std::move(*point), tzome());
     }
 }
 
@@ -632,93 +631,19 @@ void Parser::pairKmlPoints() {
     coords_.clear();
 }
 
-// The points get their local times, and a step no one could make is dropped as the download
-// drops it. The track is split where its fixes lie further apart than the split gap, and where
-// its time runs back by more than a minute: a clock set back while recording or a receiver's
-// week rollover makes stretches each true to its own clock, which neither sorting them into
-// each other nor dropping one would keep. A fix a few seconds early, as some devices write
-// one, is put in its place instead.
+// The track's points go through the stream (track_stream.h), which splits, orders, settles
+// and hands them on; the points a KML track gathered whole are fed to it here.
 bool Parser::endTrack(bool cut) {
     inTrack_ = false;
-    const int32_t tzome = fileTzome_ ? *fileTzome_ : firstOffset_ ? -*firstOffset_ : defaultTzome_;
-    std::vector<TrackPoint>& points = track_.points;
-    // Before the splits: a point of year 100 among today's is no place where time runs back.
-    const auto outside = std::remove_if(points.begin(), points.end(), [](const TrackPoint& p) {
-        return !isTrackUtcTime(p.sdate);  // UTC seconds until keepPossibleSteps
-    });
-    counts_.pointsOutsideTimes += points.end() - outside;
-    points.erase(outside, points.end());
-    std::vector<size_t> starts{0};  // where each stretch begins
-    for (size_t i = 1; i < points.size(); ++i) {
-        const double step = points[i].sdate - points[i - 1].sdate;  // UTC seconds
-        if (splitGap_ > 0 && step > splitGap_) {
-            starts.push_back(i);
-            ++counts_.splitsAtGaps;
-        } else if (step < -kMostStepBackSeconds) {
-            starts.push_back(i);
-            ++counts_.splitsWhereTimeRunsBack;
-        } else if (step < 0) {
-            ++counts_.pointsReordered;
-        }
+    for (TrackPoint& point : track_.points) {
+        stopped_ = stopped_ || !stream_.add(std::move(point), tzome());
     }
-    starts.push_back(points.size());
-    if (starts.size() > 2) {
-        ++counts_.tracksSplit;
-        counts_.tracksFromSplits += static_cast<int>(starts.size() - 1);
-    }
-    for (size_t piece = 0; piece + 1 < starts.size(); ++piece) {
-        const bool last = piece + 2 == starts.size();
-        std::vector<TrackPoint> stretch(
-            std::make_move_iterator(points.begin() + static_cast<std::ptrdiff_t>(starts[piece])),
-            std::make_move_iterator(points.begin() +
-                                    static_cast<std::ptrdiff_t>(starts[piece + 1])));
-        std::stable_sort(
-            stretch.begin(), stretch.end(),
-            [](const TrackPoint& a, const TrackPoint& b) { return a.sdate < b.sdate; });
-        keepPossibleSteps(stretch, tzome);
-        if (!takePieces(stretch, tzome, cut && last)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Gives the points their local times and drops each that no one could have reached from the
-// point kept before it.
-void Parser::keepPossibleSteps(std::vector<TrackPoint>& points, int32_t tzome) {
-    size_t kept = 0;
-    for (TrackPoint& point : points) {
-        point.sdate = localOleDate(point.sdate, tzome);
-        if (!isTrackTime(point.sdate, tzome)) {  // the zone took it past the range
-            ++counts_.pointsOutsideTimes;
-            continue;
-        }
-        if (kept > 0 && !plausibleStep(points[kept - 1], point)) {
-            ++counts_.pointsImplausible;
-            continue;
-        }
-        points[kept++] = std::move(point);
-    }
-    points.resize(kept);
-}
-
-// Hands on one track of the points, unless it has fewer than two.
-bool Parser::takePieces(std::vector<TrackPoint>& points, int32_t tzome, bool cut) {
-    if (points.size() < 2) {
-        ++counts_.tracksTooShort;
-        return true;
-    }
-    TrackHeader track;
-    track.tzome = tzome;
-    track.points = std::move(points);
-    if (cut) {
-        lastKept_ = track.points.back().sdate;
-    }
-    return take_(track, cut);
+    track_.points.clear();
+    stopped_ = stopped_ || !stream_.finish(tzome(), cut);
+    return !stopped_;
 }
 
 std::optional<double> Parser::finishBroken() {
-    lastKept_.reset();
     if (kind_ == Kind::Kml && !inTrack_) {
         // The innermost folder's timed points are whole points; a timed line is not, as its
         // span's end is not known.
@@ -742,15 +667,15 @@ std::optional<double> Parser::finishBroken() {
         pairKmlPoints();
     }
     endTrack(true);
-    return lastKept_;
+    return stream_.lastCutPoint();
 }
 
 }  // namespace
 
 TrackFileRead readTrackFile(ArchiveSource& source, const ThreadMessages& thread,
                             const TrackFileOptions& options, TrackFileCounts& counts,
-                            const std::function<bool(TrackHeader&, bool)>& take) {
-    Parser parser(options, counts, take);
+                            TrackSink& sink) {
+    Parser parser(options, counts, sink);
     // A KML line's coordinates are one text however long the line; the parser takes it in
     // pieces.
     source.allowLongTextIn("coordinates");

@@ -27,13 +27,13 @@
 // trk, else the offset the first timed point was written with, else the given default.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
 #include "core/track_records.h"
 #include "exchange/archive_xml.h"
 #include "exchange/track_file_counts.h"
+#include "exchange/track_stream.h"
 
 namespace vandrel {
 
@@ -60,14 +60,15 @@ struct TrackFileOptions {
 };
 
 // Reads the tracks of a document in one pass (streamXml), handing each track of two points or
-// more to `take` as soon as it has ended, with its points' local times, tzome set and no
-// summary; `take` returns false to stop, and its `cut` says the track is the one the document
-// broke off in. Counts what it passed over into counts. A document that is no track file, or
-// that is not XML, unreadable or refused from its start, is not ok, with the reason. One that
-// breaks off after its start (cut short, or damaged) is ok with `broke` set: the tracks before
-// the fault are handed on, and so is the track it broke off in, up to its last whole point.
+// more to `sink` as it is read (track_stream.h: whole, or a long one in pieces), with its
+// points' local times and tzome set and no summary; the sink returns false to stop, and its
+// `cut` says the track is the one the document broke off in. Counts what it passed over into
+// counts. A document that is no track file, or that is not XML, unreadable or refused from its
+// start, is not ok, with the reason. One that breaks off after its start (cut short, or
+// damaged) is ok with `broke` set: the tracks before the fault are handed on, and so is the
+// track it broke off in, up to its last whole point.
 TrackFileRead readTrackFile(ArchiveSource& source, const ThreadMessages& thread,
                             const TrackFileOptions& options, TrackFileCounts& counts,
-                            const std::function<bool(TrackHeader&, bool cut)>& take);
+                            TrackSink& sink);
 
 }  // namespace vandrel

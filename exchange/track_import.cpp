@@ -107,6 +107,58 @@ std::string nothingStoredNote(const std::filesystem::path& file, const TrackFile
     return name + " holds only " + list + nothing;
 }
 
+// Stores the tracks the reader hands on, whole or in pieces (track_stream.h), counting them into
+// the import's result. The track a file broke off in is stored with its origin marked.
+class ImportSink : public TrackSink {
+  public:
+    ImportSink(TrackStoring& storing, ImportResult& result, std::string origin)
+        : storing_(storing), result_(result), origin_(std::move(origin)) {}
+
+    bool whole(TrackHeader& track, bool cut) override {
+        markCut(cut);
+        return countStoredTrack(storing_.store(track), storing_, track, result_);
+    }
+    bool begin(TrackHeader& first) override {
+        const TrackStoring::Step step = storing_.beginPieces(first);
+        keeping_ = step == TrackStoring::Step::Kept;
+        return countStoredTrack(step, storing_, first, result_);
+    }
+    bool more(std::vector<TrackPoint>& points) override {
+        if (keeping_) {  // the stored track of that start was kept: the rest goes unread
+            return true;
+        }
+        if (!storing_.morePieces(points)) {
+            return failed();
+        }
+        result_.pointsStored += static_cast<int64_t>(points.size());
+        return true;
+    }
+    bool end(bool cut) override {
+        if (keeping_) {
+            return true;
+        }
+        markCut(cut);
+        return storing_.endPieces() || failed();
+    }
+
+  private:
+    void markCut(bool cut) {
+        if (cut) {
+            storing_.setOrigin(origin_ + " (cut short)");
+        }
+    }
+    bool failed() {
+        result_.ok = false;
+        result_.error = storing_.error();
+        return false;
+    }
+
+    TrackStoring& storing_;
+    ImportResult& result_;
+    std::string origin_;
+    bool keeping_ = false;
+};
+
 // Undoes what a file's import stored, and says so in its counts.
 void storedNothing(ImportResult& result, TrackDatabase& db) {
     db.rollbackTransaction();
@@ -149,13 +201,8 @@ ImportResult importDocument(ArchiveSource& source, const std::filesystem::path& 
     TrackFileOptions reading;
     reading.defaultTzome = options.settings.TimeZone;
     reading.splitGapSeconds = options.splitGapSeconds;
-    const TrackFileRead read =
-        readTrackFile(source, thread, reading, result.counts, [&](TrackHeader& track, bool cut) {
-            if (cut) {
-                storing.setOrigin(origin + " (cut short)");
-            }
-            return countStoredTrack(storing.store(track), storing, track, result);
-        });
+    ImportSink sink(storing, result, origin);
+    const TrackFileRead read = readTrackFile(source, thread, reading, result.counts, sink);
     if (!result.ok) {
         storedNothing(result, db);  // a database failure, which result.error tells
     } else if (!read.ok) {

@@ -53,17 +53,15 @@ void TrackStoring::rollback() noexcept {
     }
 }
 
-TrackStoring::Step TrackStoring::store(TrackHeader& track, const std::function<void()>& beforeWrite,
-                                       const std::function<void()>& undo) {
-    computeSummary(track);
-    // The look-up and the write that depends on it are one write transaction: a track found
-    // missing cannot be stored by another program before this one stores it, which would
-    // leave it stored twice. The overwrite question is asked inside it; other programs can
-    // still read the database meanwhile.
-    int stored = 0;
+// The look-up and the write that depends on it are one write transaction: a track found
+// missing cannot be stored by another program before this one stores it, which would leave it
+// stored twice. The overwrite question is asked inside it; other programs can still read the
+// database meanwhile. Stored: the transaction is open and the track is to be written, in place
+// of `stored` when that is not 0; Kept and Failed have closed it again.
+TrackStoring::Step TrackStoring::decide(double stime, int& stored) {
     try {
         begin();
-        stored = db_.findTrackByStart(track.stime);
+        stored = db_.findTrackByStart(stime);
     } catch (const CppSQLite3Exception& e) {
         rollback();
         error_ = "Database error: " + db_.describe(e) + ". The load stopped.";
@@ -76,6 +74,16 @@ TrackStoring::Step TrackStoring::store(TrackHeader& track, const std::function<v
             return Step::Kept;
         }
         alwaysOverwrite_ = answer == OverwriteAnswer::AlwaysOverwrite;
+    }
+    return Step::Stored;
+}
+
+TrackStoring::Step TrackStoring::store(TrackHeader& track, const std::function<void()>& beforeWrite,
+                                       const std::function<void()>& undo) {
+    computeSummary(track);
+    int stored = 0;
+    if (const Step step = decide(track.stime, stored); step != Step::Stored) {
+        return step;
     }
     if (beforeWrite) {
         beforeWrite();
@@ -105,9 +113,74 @@ bool TrackStoring::write(TrackHeader& track, int replacing, const std::function<
         if (undo) {
             undo();
         }
-        error_ = "Database error while storing the track starting " +
-                 FormatDateTime(track.stime, settings_) + ": " + db_.describe(e) +
-                 ". That track was not stored and the load stopped.";
+        failedWriting(track, e);
+        return false;
+    }
+    return true;
+}
+
+void TrackStoring::failedWriting(const TrackHeader& track, const CppSQLite3Exception& e) {
+    error_ = "Database error while storing the track starting " +
+             FormatDateTime(track.stime, settings_) + ": " + db_.describe(e) +
+             ". That track was not stored and the load stopped.";
+}
+
+TrackStoring::Step TrackStoring::beginPieces(TrackHeader& first) {
+    summary_ = TrackSummary();
+    summary_.add(first.points);
+    pieces_ = TrackHeader();
+    pieces_.trail = first.trail;
+    pieces_.tzome = first.tzome;
+    summary_.fill(pieces_);
+    int stored = 0;
+    if (const Step step = decide(pieces_.stime, stored); step != Step::Stored) {
+        return step;
+    }
+    try {
+        if (stored != 0) {
+            db_.deleteTrack(stored);
+        }
+        // Without its points, so that no statistics are taken of its first piece alone.
+        db_.insertTrack(pieces_);
+        first.objid = pieces_.objid;
+        first.stime = pieces_.stime;
+        insertPiece(first.points);
+    } catch (const CppSQLite3Exception& e) {
+        rollback();
+        failedWriting(pieces_, e);
+        return Step::Failed;
+    }
+    return stored != 0 ? Step::Replaced : Step::Stored;
+}
+
+void TrackStoring::insertPiece(std::vector<TrackPoint>& points) {
+    for (TrackPoint& point : points) {
+        point.tkid = pieces_.objid;
+    }
+    db_.insertPoints(points);
+}
+
+bool TrackStoring::morePieces(std::vector<TrackPoint>& points) {
+    summary_.add(points);
+    try {
+        insertPiece(points);
+    } catch (const CppSQLite3Exception& e) {
+        rollback();
+        failedWriting(pieces_, e);
+        return false;
+    }
+    return true;
+}
+
+bool TrackStoring::endPieces() {
+    summary_.fill(pieces_);
+    try {
+        db_.updateTrackSummary(pieces_);
+        recordOrigin(db_, pieces_, origin_);
+        commit();
+    } catch (const CppSQLite3Exception& e) {
+        rollback();
+        failedWriting(pieces_, e);
         return false;
     }
     return true;

@@ -13,6 +13,7 @@
 #include "core/track_records.h"
 #include "core/user_prompt.h"
 #include "store/sqlite_db.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 
@@ -41,8 +42,21 @@ class TrackStoring {
     const std::string& error() const { return error_; }
     void setOrigin(std::string origin) { origin_ = std::move(origin); }
 
+    // A track too long to hold whole, stored in pieces within one transaction of its own (or
+    // part of the caller's): beginPieces with its first points, whose start decides the duplicate
+    // rule and the question as store() does; then morePieces with the rest in order; then
+    // endPieces, which writes its summary and origin. A Failed step, or a false, is a database
+    // failure (error()): nothing of the track is stored. Its statistics are computed when first
+    // asked for, as a track's whose figures are missing.
+    Step beginPieces(TrackHeader& first);
+    bool morePieces(std::vector<TrackPoint>& points);
+    bool endPieces();
+
   private:
+    Step decide(double stime, int& stored);
     bool write(TrackHeader& track, int replacing, const std::function<void()>& undo);
+    void insertPiece(std::vector<TrackPoint>& points);
+    void failedWriting(const TrackHeader& track, const CppSQLite3Exception& e);
     void begin();
     void commit();
     void rollback() noexcept;
@@ -54,6 +68,9 @@ class TrackStoring {
     Transactions transactions_;
     bool alwaysOverwrite_ = false;
     std::string error_;
+    // The track being stored in pieces.
+    TrackHeader pieces_;
+    TrackSummary summary_;
 };
 
 // Counts what store() did with a track into a load's result (an archive's or an import's, each

@@ -133,6 +133,9 @@ class TrackDatabase {
     // Undoes the part and ends it; never throws.
     void rollbackSavepoint(const char* name) noexcept;
     int insertTrack(TrackHeader& header);
+    // Writes the summary columns of a stored track (header.objid): a track stored in pieces
+    // has them only once its last point is in.
+    void updateTrackSummary(const TrackHeader& header);
     int insertPoint(TrackPoint& point);
     // Inserts the points in their order as insertPoint inserts each, storing the same values
     // and setting their objid, with many points a statement.

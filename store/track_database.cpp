@@ -131,6 +131,14 @@ int TrackDatabase::insertTrack(TrackHeader& header) {
     return 1;
 }
 
+void TrackDatabase::updateTrackSummary(const TrackHeader& header) {
+    execute(sql::format("update TK set dist=%f,stime=%f,etime=%f,avgalt=%f,avgbar=%f,avgtmp=%f "
+                        "where objid=%d;",
+                        {header.dist, header.stime, header.etime, header.avgalt, header.avgbar,
+                         header.avgtmp, header.objid})
+                .c_str());
+}
+
 namespace {
 
 constexpr const char* kInsertPointTemplate =

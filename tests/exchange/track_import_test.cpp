@@ -11,9 +11,11 @@
 #include "exchange/kmz_export.h"
 #include "exchange/track_import.h"
 #include "exchange/track_storing.h"
+#include "exchange/track_stream.h"
 #include "exchange_support.h"
 #include "scripted_prompt.h"
 #include "store/track_origins.h"
+#include "store/track_summary.h"
 
 namespace vandrel {
 namespace {
@@ -328,6 +330,48 @@ TEST_F(TrackImport, TimeThatRunsBackNeverHidesPoints) {
     ASSERT_EQ(tracks[1].points.size(), 4u);
     EXPECT_EQ(timeText(tracks[1].points[1].sdate), "2024-05-01 12:00:05");
     EXPECT_EQ(timeText(tracks[1].etime), "2024-05-01 12:00:20");
+}
+
+// A recording longer than the pieces the reader hands on (TrackStream::kPiecePoints) is stored
+// in pieces, never held whole: the stored track is the one a whole store would give, the
+// overwrite question still comes once, and a cut keeps every whole point.
+TEST_F(TrackImport, ALongRecordingIsStoredInPiecesAsItWouldBeWhole) {
+    constexpr int kPoints = 3 * static_cast<int>(TrackStream::kPiecePoints);
+    std::string gpx = "<gpx><trk><trkseg>\n";
+    for (int i = 0; i < kPoints; ++i) {
+        const int s = i % 60;
+        const int m = i / 60 % 60;
+        const int h = i / 3600;
+        char point[160];
+        std::snprintf(
+            point, sizeof point,
+            "<trkpt lat=\"%.6f\" lon=\"8\"><ele>%d</ele><time>2024-03-%02dT%02d:%02d:%02dZ"
+            "</time></trkpt>\n",
+            47 + i * 1e-5, 400 + i % 7, 1 + h / 24, h % 24, m, s);
+        gpx += point;
+    }
+    const std::string whole = gpx + "</trkseg></trk></gpx>\n";
+    ASSERT_EQ(import(write("long.gpx", whole)).pointsStored, kPoints);
+    const TrackHeader stored = this->stored().at(0);
+    TrackHeader again = stored;
+    computeSummary(again);
+    EXPECT_EQ(again.dist, stored.dist);
+    EXPECT_EQ(again.avgalt, stored.avgalt);
+    EXPECT_EQ(timeText(again.etime), timeText(stored.etime));
+    EXPECT_EQ(stored.points.back().dist, stored.dist);
+
+    prompt_.overwriteAnswers = {OverwriteAnswer::Ok};
+    const ImportResult kept = import(write("long.gpx", whole));
+    EXPECT_EQ(kept.kept, 1);
+    EXPECT_EQ(prompt_.said.size(), 1u);
+    EXPECT_EQ(db_.countPoints(stored.objid), kPoints);
+
+    options_.settings.TimeZone = 60;  // an hour off: a new track
+    const std::string cutText = gpx.substr(0, gpx.size() * 3 / 4);
+    const ImportResult cut = import(write("cutlong.gpx", cutText));
+    EXPECT_EQ(cut.stored, 1);
+    EXPECT_EQ(cut.pointsStored, std::count(cutText.begin(), cutText.end(), '\n') - 1);
+    EXPECT_EQ(originOf(db_, this->stored().at(0)), "cutlong.gpx (cut short)");  // an hour earlier
 }
 
 // KML lines: the program's own KMZ writes a whole track as one line of coordinates, far
