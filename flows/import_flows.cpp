@@ -85,7 +85,11 @@ ImportResult importFiles(UserPrompt& prompt, Session& session,
     if (summaryNotice) {
         const std::string summary = importSummary(total);
         // A file that broke off kept what it could: its note is no success to show in green.
-        total.ok&& total.whole ? prompt.success(summary) : prompt.notice(summary);
+        if (total.ok && total.whole) {
+            prompt.success(summary);
+        } else {
+            prompt.notice(summary);
+        }
     }
     return total;
 }
