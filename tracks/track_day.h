@@ -29,9 +29,9 @@ class TrackDay {
     void load();
     // The marked days read again; the selected day is read again once the page gets to it.
     void refresh();
-    // The stored tracks changed: the days marked anew, a newest track's month in view, and the
-    // selected day's tracks listed again (the shown track is the caller's).
+    // The stored tracks changed: the days marked anew and a newest track's month in view.
     void showStoredTracks(const std::vector<TrackHeader>& headers, double newestStart);
+    // The selected day's tracks read into the list again; the shown track is the caller's.
     void readDay();
 
     MonthCalendar& calendar() { return calendar_; }
