@@ -258,7 +258,7 @@ ArchiveLoadResult loadFrom(ArchiveSource& source, const std::filesystem::path& a
                            : "Not a track archive: " + archive.string() + " (" + reason + ")";
         return result;
     }
-    removeCopiesOfKilledLoad(options.photosFolder, db);
+    removeCopiesOfKilledRun(options.photosFolder, db);
     ArchiveLoader loader(archive, db, prompt, options);
     loader.result.isArchive = true;
     ArchiveReader reader(source);

@@ -43,7 +43,7 @@ void PhotoCopiesJournal::note(const std::string& name) {
     [[maybe_unused]] const ssize_t written = ::write(fd_, line.data(), line.size());
 }
 
-void removeCopiesOfKilledLoad(const std::filesystem::path& photosFolder, TrackDatabase& db) {
+void removeCopiesOfKilledRun(const std::filesystem::path& photosFolder, TrackDatabase& db) {
     const std::filesystem::path journal = photosFolder / kJournalName;
     std::error_code ec;
     if (photosFolder.empty() ||

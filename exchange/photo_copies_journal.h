@@ -1,7 +1,8 @@
 #pragma once
-// The photo copies an archive load makes before the track that names them is committed. The
-// copy comes first, so a load killed between the two leaves whole copies that no stored
-// point names; the list lets the next load find and remove them.
+// The photo copies an archive load or an attach makes before the point that names them is
+// committed. The copy comes first, so a run killed between the two leaves whole copies that no
+// stored point names; the list lets the next load or attach find and remove them. Both hold
+// the program folder meanwhile.
 
 #include <filesystem>
 #include <string>
@@ -27,8 +28,8 @@ class PhotoCopiesJournal {
     int fd_ = -1;
 };
 
-// Removes the copies a killed load listed that no stored point names, then the list.
-// Database errors leave the list for the next load.
-void removeCopiesOfKilledLoad(const std::filesystem::path& photosFolder, TrackDatabase& db);
+// Removes the copies a killed run listed that no stored point names, then the list.
+// Database errors leave the list for the next run.
+void removeCopiesOfKilledRun(const std::filesystem::path& photosFolder, TrackDatabase& db);
 
 }  // namespace vandrel

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "core/ole_date.h"
+#include "exchange/photo_copies_journal.h"
 #include "exchange/photo_files.h"
 #include "exchange/photo_metadata.h"
 #include "exchange/stored_tracks.h"
@@ -175,6 +176,7 @@ PhotosAttached attachPhotosByTime(UserPrompt& prompt, Session& session, TrackHea
     result.kind = OutcomeKind::Complete;
     BusyScope busy(prompt);
     clearPositionLeftovers(session.folder().photos());
+    removeCopiesOfKilledRun(session.folder().photos(), session.database());
     for (std::size_t i = 0; i < photos.size() && i < placements.size(); ++i) {
         if (placements[i].kind == PlacementKind::AlreadyAttached) {
             ++result.alreadyAttached;

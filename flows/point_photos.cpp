@@ -3,8 +3,10 @@
 #include <string>
 #include <system_error>
 
+#include "exchange/photo_copies_journal.h"
 #include "exchange/photo_files.h"
 #include "flows/device_command.h"
+#include "flows/folder_lock.h"
 #include "flows/stored_track_queries.h"
 #include "store/sqlite_db.h"
 
@@ -47,9 +49,13 @@ Outcome attachPointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point
     fs::path target;
     // A name already taken (a photo attached or loaded within the same millisecond, a file
     // from elsewhere) moves on to the next millisecond.
+    // Each name is listed before its copy is made: a kill before the point is stored leaves a
+    // copy that the next run removes (photo_copies_journal.h).
+    PhotoCopiesJournal journal(folder);
     for (int attempt = 0; attempt < kNameAttempts && outcome == CopyOutcome::TargetExists;
          ++attempt) {
         target = folder / (stamps.next() + extension);
+        journal.note(target.filename().string());
         outcome = copyNewFile(source, target, SourceLinks::Follow, &error);
     }
     if (outcome != CopyOutcome::Copied) {
@@ -74,6 +80,18 @@ Outcome attachPointPhoto(UserPrompt& prompt, Session& session, TrackPoint& point
         deletePhotoFile(session.folder(), old);
     }
     return commandDone(OutcomeKind::Complete);
+}
+
+Outcome attachPhotoToPoint(UserPrompt& prompt, Session& session, TrackPoint& point,
+                           const fs::path& source, PhotoStamps& stamps,
+                           const std::function<void()>& copied) {
+    std::string lockError;
+    const auto folderLock = holdProgramFolder(prompt, session.folder(), lockError);
+    if (!folderLock) {
+        return notAttached(prompt, lockError + ".");
+    }
+    removeCopiesOfKilledRun(session.folder().photos(), session.database());
+    return attachPointPhoto(prompt, session, point, source, stamps, copied);
 }
 
 Outcome removePointPhoto(Session& session, TrackPoint& point) {

@@ -132,8 +132,8 @@ void TrackPhotos::AttachPhoto() {
         return;
     }
     const map::MapBridge bridge(hooks_.map ? hooks_.map() : nullptr);
-    const Outcome attached = attachPointPhoto(prompt, session_, *point, fs::path(*chosen), stamps_,
-                                              [&bridge] { bridge.closeInfo(); });
+    const Outcome attached = attachPhotoToPoint(prompt, session_, *point, fs::path(*chosen),
+                                                stamps_, [&bridge] { bridge.closeInfo(); });
     if (attached.complete()) {
         bridge.addPhoto(infoPoint_, point->lat, point->lng, point->pho);
     }

@@ -217,16 +217,21 @@ TEST_F(PhotosCli, AttachesCopiesCarryingTheirPositionAndLeavesTheOriginals) {
     const std::string a = readFile(dir_ / "day/a.jpg");
     const std::string b = readFile(dir_ / "day/b.jpg");
 
-    // A copy a stopped run left is cleared; no temporary folder is needed outside the
+    // What a stopped run left is cleared: a copy with its position, and a copy made but never
+    // stored in a point, which its list names; no temporary folder is needed outside the
     // program folder.
     const fs::path left = dir_ / "program/photos/.with-position-Xy12ab";
     fs::create_directories(left);
     writeFile(left / "a.jpg", a);
+    writeFile(dir_ / "program/photos/20260501060102000.jpg", a);
+    writeFile(dir_ / "program/photos/.copies-of-a-load", "20260501060102000.jpg\n");
     ::setenv("TMPDIR", (dir_ / "missing").c_str(), 1);
     const ProcessResult attached = photos(quotedPath(dir_ / "day") + " --write-gps");
     ::unsetenv("TMPDIR");
     ASSERT_EQ(attached.exitCode, 0) << attached.err;
     EXPECT_FALSE(fs::exists(left));
+    EXPECT_FALSE(fs::exists(dir_ / "program/photos/20260501060102000.jpg"));
+    EXPECT_FALSE(fs::exists(dir_ / "program/photos/.copies-of-a-load"));
     EXPECT_EQ(attached.err, "2 photos attached, 1 not placed.\n");
     EXPECT_EQ(readFile(dir_ / "day/a.jpg"), a);
     EXPECT_EQ(readFile(dir_ / "day/b.jpg"), b);
