@@ -144,7 +144,11 @@ TEST(TrackCommands, FilesOfOtherMonthsComeIntoViewAndTheShownTrackStays) {
     EXPECT_EQ(notice.text, "1 track stored");
     const ui::Element& label = *trackPage().byId("calendardate");
     EXPECT_TRUE(pumpUntil([&] { return label.text() == monthLabel(logged.year, other); }));
-    EXPECT_EQ(view.chart().periods()[static_cast<std::size_t>(other - 1)].tracks, 1);
+    // The open Statistics view counts it, once its statistics are filled again.
+    EXPECT_TRUE(pumpUntil([&] {
+        return view.chart().periods().size() == 12 &&
+               view.chart().periods()[static_cast<std::size_t>(other - 1)].tracks == 1;
+    }));
     EXPECT_TRUE(pumpUntil([] { return trackList().rowCount() == 1; }));
     screenshot("dropped-other-month");
     ASSERT_TRUE(clickOn(trackPage(), "funcpage1"));
