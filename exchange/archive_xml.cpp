@@ -412,14 +412,13 @@ int ArchiveSource::read(void* context, char* buffer, int size) {
 // file's. They still count among the bytes before the first tag, which are bounded. Returns
 // the bytes left in the buffer, moved to its start, or -1 when the bound is passed.
 int ArchiveSource::skipLeadingBlanks(char* buffer, int count) {
-    size_t from = 0;
     const size_t length = static_cast<size_t>(count);
     // A UTF-8 byte-order mark can only open the file: this is its first read then.
     const size_t readBefore =
         file_ != nullptr ? static_cast<size_t>(std::ftell(file_)) - length : offset_ - length;
-    if (readBefore == 0 && length >= 3 && std::memcmp(buffer, "\xEF\xBB\xBF", 3) == 0) {
-        from = 3;
-    }
+    const size_t bom =
+        readBefore == 0 && length >= 3 && std::memcmp(buffer, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+    size_t from = bom;
     for (; from < length; ++from) {
         const char c = buffer[from];
         if (c == '\n') {
@@ -429,7 +428,6 @@ int ArchiveSource::skipLeadingBlanks(char* buffer, int count) {
             break;
         }
     }
-    const size_t bom = readBefore == 0 && length >= 3 && buffer[0] == '\xEF' ? 3 : 0;
     if (from > bom && !check_.take(buffer + bom, from - bom, refused_)) {
         return -1;
     }

@@ -24,6 +24,28 @@ struct TrackFileCounts {
     int64_t pointsOutsideTimes = 0;   // a time no track may hold (core/track_times.h)
     int64_t pointsWithoutPlace = 0;   // no latitude or longitude, or one beyond the earth
     int64_t pointsImplausible = 0;    // a step of more than 100 m a second, or a bad number
+
+    // Adds another file's counts to these.
+    void add(const TrackFileCounts& other) {
+        tracksTooShort += other.tracksTooShort;
+        segmentsJoined += other.segmentsJoined;
+        waypoints += other.waypoints;
+        routes += other.routes;
+        linesWithoutTimes += other.linesWithoutTimes;
+        linesTimedBySpan += other.linesTimedBySpan;
+        places += other.places;
+        polygons += other.polygons;
+        overlays += other.overlays;
+        tracksSplit += other.tracksSplit;
+        tracksFromSplits += other.tracksFromSplits;
+        splitsAtGaps += other.splitsAtGaps;
+        splitsWhereTimeRunsBack += other.splitsWhereTimeRunsBack;
+        pointsReordered += other.pointsReordered;
+        pointsWithoutTime += other.pointsWithoutTime;
+        pointsOutsideTimes += other.pointsOutsideTimes;
+        pointsWithoutPlace += other.pointsWithoutPlace;
+        pointsImplausible += other.pointsImplausible;
+    }
 };
 
 }  // namespace vandrel

@@ -1,6 +1,7 @@
 #include "exchange/track_file_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -95,10 +96,13 @@ struct KmlFolder {
     bool madeTrack = false;
 };
 
+// Longitude, latitude and altitude, each missing where the text has none.
+using Coordinate = std::array<std::optional<double>, 3>;
+
 // A KML Placemark's own Point and TimeStamp.
 struct KmlPlace {
     bool point = false;  // inside its Point
-    std::optional<std::vector<std::optional<double>>> coordinates;
+    std::optional<Coordinate> coordinates;
     std::optional<IsoTime> when;
 };
 
@@ -184,24 +188,24 @@ class Parser : public XmlContent {
     KmlPlace place_;
 };
 
-// A Point's "lon,lat[,alt]"; none unless it has a longitude and a latitude.
-std::optional<std::vector<std::optional<double>>> pointCoordinates(std::string_view text) {
-    std::vector<std::optional<double>> values;
-    while (values.size() < 3) {
+// The three numbers of a coordinate: a gx:coord's "lon lat alt", blank-separated, or a Point's
+// "lon,lat,alt". A number left out, or a text that is none, is missing.
+Coordinate coordinateTriple(std::string_view text, bool commas) {
+    const char* const ends = commas ? ", \t\r\n" : " \t\r\n";
+    Coordinate values;
+    for (std::optional<double>& value : values) {
         const size_t start = text.find_first_not_of(" \t\r\n");
         text.remove_prefix(std::min(start, text.size()));
-        const size_t stop = std::min(text.find_first_of(", \t\r\n"), text.size());
-        values.push_back(stop > 0 ? finiteNumber(text.substr(0, stop)) : std::nullopt);
+        const size_t stop = std::min(text.find_first_of(ends), text.size());
+        value = stop > 0 ? finiteNumber(text.substr(0, stop)) : std::nullopt;
         text.remove_prefix(stop);
-        if (text.empty() || text.front() != ',') {
-            break;
+        if (commas) {
+            if (text.empty() || text.front() != ',') {
+                break;
+            }
+            text.remove_prefix(1);
         }
-        text.remove_prefix(1);
     }
-    if (values.size() < 2 || !values[0] || !values[1]) {
-        return std::nullopt;
-    }
-    values.resize(3);
     return values;
 }
 
@@ -427,7 +431,7 @@ void Parser::endPlace() {
         ++counts_.places;
         return;
     }
-    const std::vector<std::optional<double>>& lonLatAlt = *place_.coordinates;
+    const Coordinate& lonLatAlt = *place_.coordinates;
     PendingPoint pending;
     pending.time = place_.when;
     pending.lon = lonLatAlt[0];
@@ -542,18 +546,15 @@ void Parser::applyField() {
             place_.when = parseIsoTime(text_);
             break;
         case Field::PlaceCoordinates:
-            place_.coordinates = pointCoordinates(text_);
+            // A Point without a longitude and a latitude has no place.
+            if (const Coordinate point = coordinateTriple(text_, true); point[0] && point[1]) {
+                place_.coordinates = point;
+            }
             break;
         case Field::Coord: {
-            // "lon lat alt", blank-separated; the altitude may be left out.
-            std::string_view rest = text_;
-            for (int i = 0; i < 3; ++i) {
-                const size_t start = rest.find_first_not_of(" \t\r\n");
-                rest.remove_prefix(std::min(start, rest.size()));
-                const size_t stop = std::min(rest.find_first_of(" \t\r\n"), rest.size());
-                coords_.push_back(stop > 0 ? finiteNumber(rest.substr(0, stop)) : std::nullopt);
-                rest.remove_prefix(stop);
-            }
+            // The altitude may be left out.
+            const Coordinate coord = coordinateTriple(text_, false);
+            coords_.insert(coords_.end(), coord.begin(), coord.end());
             break;
         }
         case Field::None:

@@ -241,24 +241,7 @@ void ImportResult::add(const ImportResult& other) {
     kept += other.kept;
     pointsStored += other.pointsStored;
     newestStart = std::max(newestStart, other.newestStart);
-    counts.tracksTooShort += other.counts.tracksTooShort;
-    counts.segmentsJoined += other.counts.segmentsJoined;
-    counts.waypoints += other.counts.waypoints;
-    counts.routes += other.counts.routes;
-    counts.linesWithoutTimes += other.counts.linesWithoutTimes;
-    counts.linesTimedBySpan += other.counts.linesTimedBySpan;
-    counts.pointsWithoutTime += other.counts.pointsWithoutTime;
-    counts.pointsOutsideTimes += other.counts.pointsOutsideTimes;
-    counts.pointsWithoutPlace += other.counts.pointsWithoutPlace;
-    counts.pointsImplausible += other.counts.pointsImplausible;
-    counts.places += other.counts.places;
-    counts.polygons += other.counts.polygons;
-    counts.overlays += other.counts.overlays;
-    counts.tracksSplit += other.counts.tracksSplit;
-    counts.tracksFromSplits += other.counts.tracksFromSplits;
-    counts.splitsAtGaps += other.counts.splitsAtGaps;
-    counts.splitsWhereTimeRunsBack += other.counts.splitsWhereTimeRunsBack;
-    counts.pointsReordered += other.counts.pointsReordered;
+    counts.add(other.counts);
     notes.insert(notes.end(), other.notes.begin(), other.notes.end());
     whole = whole && other.whole;
 }
